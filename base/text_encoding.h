@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace base {
+
+// UTF-8 <-> UTF-16. Malformed input (bad UTF-8 sequences, unpaired surrogates) becomes
+// U+FFFD instead of failing: text from outside must never stop a conversion.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// Code page 936 (Simplified Chinese) <-> UTF-8, through iconv. Bytes that are not valid
+// CP936 decode to U+FFFD; characters CP936 cannot encode become '?', as the Windows
+// conversion writes its default character.
+std::string Cp936ToUtf8(std::string_view bytes);
+std::string Utf8ToCp936(std::string_view text);
+
+}  // namespace base

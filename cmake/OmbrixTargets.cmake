@@ -1,0 +1,48 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# ombrix_add_tests(<name> SOURCES ... LIBS ...): one GoogleTest executable per subsystem,
+# registered with CTest test by test so that `ctest -j` spreads them over the cores.
+function(ombrix_add_tests name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  if(OMBRIX_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE OMBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  include(GoogleTest)
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1" ${ARG_PROPERTIES})
+endfunction()
+
+# ombrix_add_fuzzer(<name> SOURCES ... LIBS ... [SECONDS n]): a libFuzzer target, built only in
+# the clang fuzz tree (OMBRIX_FUZZ), and run by CTest there for a bounded time.
+function(ombrix_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT OMBRIX_FUZZ)
+    return()
+  endif()
+  if(NOT ARG_SECONDS)
+    set(ARG_SECONDS 60)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME ${name}
+    COMMAND ${name} -max_total_time=${ARG_SECONDS} -rss_limit_mb=2048 -timeout=10 ${corpus})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
+
+# ombrix_add_library(<name> SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...]): a folder's library,
+# built in every tree (the fuzz tree needs the libraries it fuzzes).
+function(ombrix_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+endfunction()
