@@ -1,14 +1,18 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
-# ombrix_add_tests(<name> SOURCES ... LIBS ...): one GoogleTest executable per subsystem,
-# registered with CTest test by test so that `ctest -j` spreads them over the cores.
+# ombrix_add_tests(<name> SOURCES ... LIBS ... [MAIN <library>]): one GoogleTest executable per
+# subsystem, registered with CTest test by test so that `ctest -j` spreads them over the cores.
+# MAIN names a library with its own main() (one that starts Qt's application object, say).
 function(ombrix_add_tests name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "MAIN" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   if(OMBRIX_FUZZ)
     return()
   endif()
+  if(NOT ARG_MAIN)
+    set(ARG_MAIN GTest::gtest_main)
+  endif()
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${ARG_MAIN} GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE OMBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   include(GoogleTest)
   gtest_discover_tests(${name}
