@@ -1,0 +1,11 @@
+# The compound file (structured storage stand-in); included by platform/CMakeLists.txt.
+target_sources(platform PRIVATE
+  compound_file.h compound_file.cpp
+  compound_file_error.h compound_file_format.h
+  compound_file_directory.h compound_file_directory.cpp
+  compound_file_reader.h compound_file_reader.cpp
+  compound_file_writer.h compound_file_writer.cpp)
+
+list(APPEND PLATFORM_TEST_SOURCES tests/compound_file_test.cpp tests/compound_file_hostile_test.cpp)
+
+ombrix_add_fuzzer(compound_file_fuzz SOURCES fuzz/compound_file_fuzz.cpp LIBS platform SECONDS 60)

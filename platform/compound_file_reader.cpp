@@ -1,0 +1,260 @@
+#include "platform/compound_file_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/compound_file_error.h"
+#include "platform/compound_file_format.h"
+
+namespace platform {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what) { throw ECompoundFileError("Invalid compound file: " + what); }
+
+// A stream whose bytes lie in fixed-size units scattered over the file (sectors or mini sectors).
+class TChainStream : public base::TStream {
+public:
+    TChainStream(std::shared_ptr<CompoundFileReader> reader, std::vector<uint64_t> unitOffsets, uint32_t unitSize,
+                 int64_t size)
+        : Reader_(std::move(reader)), Units_(std::move(unitOffsets)), UnitSize_(unitSize), Size_(size) {}
+
+    int64_t Read(void* buffer, int64_t count) override {
+        auto* out = static_cast<uint8_t*>(buffer);
+        int64_t done = 0;
+        count = std::min(count, Size_ - Position_);
+        while (done < count) {
+            const uint64_t unit = static_cast<uint64_t>(Position_) / UnitSize_;
+            const uint64_t within = static_cast<uint64_t>(Position_) % UnitSize_;
+            // Units that follow each other in the file are read in one go.
+            uint64_t last = unit;
+            uint64_t span = UnitSize_ - within;
+            while (span < static_cast<uint64_t>(count - done) && last + 1 < Units_.size() &&
+                   Units_[last + 1] == Units_[last] + UnitSize_) {
+                ++last;
+                span += UnitSize_;
+            }
+            const int64_t n = static_cast<int64_t>(std::min<uint64_t>(span, static_cast<uint64_t>(count - done)));
+            Reader_->ReadAt(Units_[unit] + within, out + done, static_cast<size_t>(n));
+            done += n;
+            Position_ += n;
+        }
+        return done;
+    }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override {
+        const int64_t from = origin == base::TSeekOrigin::soBeginning ? 0
+                             : origin == base::TSeekOrigin::soCurrent ? Position_
+                                                                      : Size_;
+        if ((offset > 0 && from > INT64_MAX - offset) || from + offset < 0)
+            throw ECompoundFileError("Invalid stream position");
+        Position_ = from + offset;
+        return Position_;
+    }
+    int64_t Size() override { return Size_; }
+
+private:
+    std::shared_ptr<CompoundFileReader> Reader_;
+    std::vector<uint64_t> Units_;
+    uint32_t UnitSize_;
+    int64_t Size_;
+    int64_t Position_ = 0;
+};
+
+}  // namespace
+
+CompoundFileReader::CompoundFileReader(std::unique_ptr<base::TStream> source) : Source_(std::move(source)) {
+    FileSize_ = static_cast<uint64_t>(Source_->Size());
+    ReadHeader();
+    ReadFat();
+    ReadDirectory();
+    BuildTree();
+}
+
+void CompoundFileReader::ReadAt(uint64_t offset, uint8_t* buffer, size_t count) {
+    size_t got = 0;
+    if (offset < FileSize_) {
+        Source_->Seek(static_cast<int64_t>(offset), base::TSeekOrigin::soBeginning);
+        got = static_cast<size_t>(Source_->Read(buffer, static_cast<int64_t>(count)));
+    }
+    // Only a short last sector ends before its bytes do; sector numbers are checked before.
+    std::memset(buffer + got, 0, count - got);
+}
+
+void CompoundFileReader::ReadHeader() {
+    if (FileSize_ < cfb::HeaderSize) Fail("the file is shorter than its header");
+    uint8_t h[cfb::HeaderSize];
+    ReadAt(0, h, sizeof h);
+    if (std::memcmp(h, cfb::Signature, 8) != 0) Fail("signature missing");
+    const uint16_t major = cfb::GetU16(h + 26);
+    SectorShift_ = cfb::GetU16(h + 30);
+    if (cfb::GetU16(h + 28) != 0xFFFE) Fail("wrong byte order mark");
+    if (!((major == 3 && SectorShift_ == 9) || (major == 4 && SectorShift_ == 12))) Fail("unknown version or sector size");
+    if (cfb::GetU16(h + 32) != 6) Fail("wrong mini sector size");
+    if (cfb::GetU32(h + 56) != cfb::MiniStreamCutoff) Fail("wrong mini stream cutoff");
+    FatSectorCount_ = cfb::GetU32(h + 44);
+    FirstDirSector_ = cfb::GetU32(h + 48);
+    FirstMiniFatSector_ = cfb::GetU32(h + 60);
+    MiniFatSectorCount_ = cfb::GetU32(h + 64);
+    FirstDifatSector_ = cfb::GetU32(h + 68);
+    DifatSectorCount_ = cfb::GetU32(h + 72);
+    for (int i = 0; i < cfb::HeaderDifatCount; ++i) HeaderDifat_[i] = cfb::GetU32(h + 76 + 4 * i);
+
+    const uint64_t sectorSize = uint64_t{1} << SectorShift_;
+    if (FileSize_ < sectorSize) Fail("the file is shorter than its header sector");
+    const uint64_t sectors = (FileSize_ - sectorSize + sectorSize - 1) / sectorSize;
+    if (sectors > cfb::MaxRegSect) Fail("too many sectors");
+    SectorCount_ = static_cast<uint32_t>(sectors);
+    if (FatSectorCount_ > SectorCount_ || DifatSectorCount_ > SectorCount_ || MiniFatSectorCount_ > SectorCount_)
+        Fail("sector counts exceed the file");
+}
+
+void CompoundFileReader::ReadFat() {
+    const uint32_t sectorSize = 1u << SectorShift_;
+    const uint32_t perSector = sectorSize / 4;
+    std::vector<uint32_t> fatSectors;
+    fatSectors.reserve(FatSectorCount_);
+    for (int i = 0; i < cfb::HeaderDifatCount && fatSectors.size() < FatSectorCount_; ++i)
+        fatSectors.push_back(HeaderDifat_[i]);
+    std::vector<uint8_t> buffer(sectorSize);
+    uint32_t difat = FirstDifatSector_;
+    std::vector<bool> seen(SectorCount_, false);
+    for (uint32_t step = 0; fatSectors.size() < FatSectorCount_; ++step) {
+        if (step >= DifatSectorCount_ || difat >= SectorCount_) Fail("DIFAT chain broken");
+        if (seen[difat]) Fail("DIFAT chain has a cycle");
+        seen[difat] = true;
+        ReadAt(SectorOffset(difat), buffer.data(), sectorSize);
+        for (uint32_t i = 0; i + 1 < perSector && fatSectors.size() < FatSectorCount_; ++i)
+            fatSectors.push_back(cfb::GetU32(buffer.data() + 4 * i));
+        difat = cfb::GetU32(buffer.data() + sectorSize - 4);
+    }
+    Fat_.resize(static_cast<size_t>(FatSectorCount_) * perSector);
+    for (size_t i = 0; i < fatSectors.size(); ++i) {
+        if (fatSectors[i] >= SectorCount_) Fail("FAT sector out of range");
+        ReadAt(SectorOffset(fatSectors[i]), buffer.data(), sectorSize);
+        for (uint32_t j = 0; j < perSector; ++j) Fat_[i * perSector + j] = cfb::GetU32(buffer.data() + 4 * j);
+    }
+}
+
+std::vector<uint32_t> CompoundFileReader::Chain(uint32_t start, const std::vector<uint32_t>& table, uint64_t limit,
+                                                uint64_t wanted, const char* what) const {
+    // wanted == UINT64_MAX: follow the chain to its end; otherwise exactly that many links.
+    // No chain can be longer than the number of valid sectors, so a longer one is a cycle.
+    std::vector<uint32_t> sectors;
+    const uint64_t bound = std::min<uint64_t>(limit, table.size());
+    uint32_t sector = start;
+    while (sectors.size() < wanted) {
+        if (sector == cfb::EndOfChain && wanted == UINT64_MAX) break;
+        if (sector >= bound) Fail(std::string(what) + " chain broken");
+        if (sectors.size() >= bound) Fail(std::string(what) + " chain has a cycle");
+        sectors.push_back(sector);
+        sector = table[sector];
+    }
+    return sectors;
+}
+
+void CompoundFileReader::ReadDirectory() {
+    const uint32_t sectorSize = 1u << SectorShift_;
+    const std::vector<uint32_t> dirSectors = Chain(FirstDirSector_, Fat_, SectorCount_, UINT64_MAX, "directory");
+    if (dirSectors.empty()) Fail("directory missing");
+    const uint32_t perSector = sectorSize / cfb::DirEntrySize;
+    Entries_.reserve(dirSectors.size() * perSector);
+    std::vector<uint8_t> buffer(sectorSize);
+    for (uint32_t sector : dirSectors) {
+        ReadAt(SectorOffset(sector), buffer.data(), sectorSize);
+        for (uint32_t i = 0; i < perSector; ++i) {
+            const uint8_t* p = buffer.data() + i * cfb::DirEntrySize;
+            Entry e;
+            e.Type = p[66];
+            if (e.Type != cfb::etUnused) {
+                const uint16_t nameBytes = cfb::GetU16(p + 64);
+                if (nameBytes > 64 || nameBytes % 2 != 0) Fail("directory entry name too long");
+                for (int c = 0; c + 2 < nameBytes; c += 2) e.Name.push_back(static_cast<char16_t>(cfb::GetU16(p + c)));
+            }
+            e.Left = cfb::GetU32(p + 68);
+            e.Right = cfb::GetU32(p + 72);
+            e.Child = cfb::GetU32(p + 76);
+            std::memcpy(e.Clsid.data(), p + 80, 16);
+            e.StateBits = cfb::GetU32(p + 96);
+            e.Start = cfb::GetU32(p + 116);
+            e.Size = cfb::GetU32(p + 120);
+            // Version 3 files may hold garbage in the high half of the size.
+            if (SectorShift_ == 12) e.Size |= static_cast<uint64_t>(cfb::GetU32(p + 124)) << 32;
+            Entries_.push_back(std::move(e));
+        }
+    }
+    const Entry& root = Entries_[0];
+    if (root.Type != cfb::etRoot) Fail("root entry missing");
+
+    const uint64_t capacity = static_cast<uint64_t>(SectorCount_) << SectorShift_;
+    MiniStreamSize_ = root.Size;
+    if (MiniStreamSize_ > capacity) Fail("mini stream larger than the file");
+    const uint64_t miniSectors = (MiniStreamSize_ + sectorSize - 1) >> SectorShift_;
+    MiniStreamSectors_ = Chain(root.Start, Fat_, SectorCount_, miniSectors, "mini stream");
+    if (MiniFatSectorCount_ > 0) {
+        const std::vector<uint32_t> miniFatSectors =
+            Chain(FirstMiniFatSector_, Fat_, SectorCount_, MiniFatSectorCount_, "mini FAT");
+        MiniFat_.resize(static_cast<size_t>(MiniFatSectorCount_) * (sectorSize / 4));
+        size_t k = 0;
+        for (uint32_t sector : miniFatSectors) {
+            ReadAt(SectorOffset(sector), buffer.data(), sectorSize);
+            for (uint32_t j = 0; j < sectorSize / 4; ++j) MiniFat_[k++] = cfb::GetU32(buffer.data() + 4 * j);
+        }
+    }
+}
+
+void CompoundFileReader::BuildTree() {
+    // Every entry may be reached once; a second visit means a cycle or a shared subtree.
+    const uint32_t count = static_cast<uint32_t>(Entries_.size());
+    std::vector<bool> visited(count, false);
+    visited[0] = true;
+    Children_.assign(count, {});
+    std::vector<uint32_t> storages{0};
+    while (!storages.empty()) {
+        const uint32_t storage = storages.back();
+        storages.pop_back();
+        // In-order walk of the storage's tree with an explicit stack: a degenerate tree may be deep.
+        std::vector<uint32_t> stack;
+        uint32_t node = Entries_[storage].Child;
+        while (node != cfb::NoStream || !stack.empty()) {
+            while (node != cfb::NoStream) {
+                if (node >= count || visited[node]) Fail("directory tree broken");
+                const uint8_t type = Entries_[node].Type;
+                if (type != cfb::etStorage && type != cfb::etStream) Fail("directory tree broken");
+                visited[node] = true;
+                stack.push_back(node);
+                node = Entries_[node].Left;
+            }
+            node = stack.back();
+            stack.pop_back();
+            Children_[storage].push_back(node);
+            if (Entries_[node].Type == cfb::etStorage) storages.push_back(node);
+            node = Entries_[node].Right;
+        }
+    }
+}
+
+std::unique_ptr<base::TStream> CompoundFileReader::OpenEntry(uint32_t entry) {
+    if (entry >= Entries_.size() || Entries_[entry].Type != cfb::etStream) Fail("not a stream");
+    const Entry& e = Entries_[entry];
+    const uint32_t sectorSize = 1u << SectorShift_;
+    std::vector<uint64_t> units;
+    if (e.Size < cfb::MiniStreamCutoff) {
+        if (e.Size > MiniStreamSize_) Fail("stream larger than the mini stream");
+        const uint64_t wanted = (e.Size + cfb::MiniSectorSize - 1) / cfb::MiniSectorSize;
+        const uint64_t limit = MiniStreamSize_ / cfb::MiniSectorSize;
+        for (uint32_t mini : Chain(e.Start, MiniFat_, limit, wanted, "mini sector")) {
+            const uint64_t at = static_cast<uint64_t>(mini) * cfb::MiniSectorSize;
+            units.push_back(SectorOffset(MiniStreamSectors_[at >> SectorShift_]) + (at & (sectorSize - 1)));
+        }
+        return std::make_unique<TChainStream>(shared_from_this(), std::move(units), cfb::MiniSectorSize,
+                                              static_cast<int64_t>(e.Size));
+    }
+    if (e.Size > static_cast<uint64_t>(SectorCount_) << SectorShift_) Fail("stream larger than the file");
+    const uint64_t wanted = (e.Size + sectorSize - 1) >> SectorShift_;
+    for (uint32_t sector : Chain(e.Start, Fat_, SectorCount_, wanted, "stream")) units.push_back(SectorOffset(sector));
+    return std::make_unique<TChainStream>(shared_from_this(), std::move(units), sectorSize,
+                                          static_cast<int64_t>(e.Size));
+}
+
+}  // namespace platform
