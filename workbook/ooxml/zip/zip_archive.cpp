@@ -1,0 +1,340 @@
+#include "workbook/ooxml/zip/zip_archive.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/format.h"
+
+namespace xls {
+
+namespace {
+
+constexpr const char* InvalidZipText = "File is not a valid ZIP file";
+constexpr const char* ActiveZipText = "There is an active zip";
+constexpr const char* TooLargeText = "Zip file too large";
+// The end record and its comment (at most 65,535 bytes) lie at the end of the archive.
+constexpr int64_t EndRecordSearchSpan = TEndRecord::FixedSize + 65535;
+constexpr int64_t MaxOffset = 0xFFFFFFFF;
+constexpr size_t MaxEntries = 65535;
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+// Cuts text up to and including the first occurrence of what; false when it does not occur.
+bool CutThrough(std::string& text, std::string_view what) {
+    const size_t at = text.find(what);
+    if (at == std::string::npos) return false;
+    text.erase(0, at + what.size());
+    return true;
+}
+
+bool HasParentSegment(std::string_view name) {
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find('/', start);
+        if (name.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start) == "..")
+            return true;
+        if (end == std::string_view::npos) return false;
+        start = end + 1;
+    }
+}
+
+// The central record that describes what a local header says.
+TCentralDirectoryFile CentralFromLocal(const TLocalFile& local) {
+    TCentralDirectoryFile c;
+    c.VersionNeeded = local.VersionNeeded;
+    c.Flags = local.Flags;
+    c.Method = local.Method;
+    c.DateTime = local.DateTime;
+    c.Crc32 = local.Crc32;
+    c.CompressedSize = local.CompressedSize;
+    c.UncompressedSize = local.UncompressedSize;
+    c.NameLength = local.NameLength;
+    c.ExtraLength = local.ExtraLength;
+    c.Name = local.Name;
+    c.Extra = local.Extra;
+    return c;
+}
+
+}  // namespace
+
+std::string NormalizeZipName(std::string_view name) {
+    std::string result(name);
+    std::replace(result.begin(), result.end(), '\\', '/');
+    CutThrough(result, ":/");
+    if (CutThrough(result, "//")) {
+        CutThrough(result, "/");
+        CutThrough(result, "/");
+    }
+    const bool unsafe = result.empty() || result.front() == '/' || HasParentSegment(result) ||
+                        result.find('\0') != std::string::npos || result.size() > 0xFFFF;
+    if (unsafe) throw EZipError(base::Format("Invalid file name \"%s\" in Zip", {std::string(name)}));
+    return result;
+}
+
+TXLSZipArchive::TXLSZipArchive() = default;
+
+TXLSZipArchive::~TXLSZipArchive() {
+    try {
+        Close();
+    } catch (const base::Exception&) {
+        // A destructor cannot report; writers call Close themselves.
+    }
+}
+
+TXLSZipFile& TXLSZipArchive::GetFiles(int index) {
+    if (index < 0 || index >= Count()) throw base::Exception(base::Format("List index out of bounds (%d)", {index}));
+    return *Files_[static_cast<size_t>(index)];
+}
+
+int TXLSZipArchive::IndexOf(std::string_view name) const {
+    for (size_t i = 0; i < Files_.size(); ++i)
+        if (SameNameIgnoringCase(Files_[i]->Name(), name)) return static_cast<int>(i);
+    return -1;
+}
+
+void TXLSZipArchive::Close() {
+    // Whatever happens while the directory is written, the archive ends up closed.
+    struct TReset {
+        TXLSZipArchive& Archive;
+        ~TReset() {
+            Archive.Active_.reset();
+            Archive.ActiveStream_ = nullptr;
+            Archive.Files_.clear();
+            Archive.Stream_ = nullptr;
+            Archive.Mode_ = zmClosed;
+        }
+    } reset{*this};
+    if (Mode_ == zmWrite) WriteCentralDirectory();
+}
+
+// --- reading ---
+
+void TXLSZipArchive::OpenFromStream(base::TStream& stream) {
+    Close();
+    Mode_ = zmRead;
+    Stream_ = &stream;
+    ReadDirectory();
+}
+
+void TXLSZipArchive::ReadDirectory() {
+    const int64_t size = Stream_->Size();
+    if (FindEndRecord(size)) {
+        ReadCentralDirectory(size);
+        ReadLocalHeaders(size);
+    } else {
+        ScanLocalHeaders(size);
+    }
+}
+
+bool TXLSZipArchive::FindEndRecord(int64_t size) {
+    if (size < TEndRecord::FixedSize) return false;
+    const int64_t span = std::min(size, EndRecordSearchSpan);
+    const int64_t base = size - span;
+    std::vector<uint8_t> tail(static_cast<size_t>(span));
+    Stream_->SetPosition(base);
+    Stream_->ReadBuffer(tail.data(), span);
+    // The record closest to the end wins, as long as the directory it names lies before it
+    // (a comment may itself contain the signature).
+    for (int64_t at = span - TEndRecord::FixedSize; at >= 0; --at) {
+        const uint8_t* p = tail.data() + at;
+        if (p[0] != 'P' || GetLE32(p) != EndRecordSignature) continue;
+        const TEndRecord record = TEndRecord::Decode(p);
+        if (int64_t{record.CentralDirOffset} + record.CentralDirSize > base + at) continue;
+        EndRecord_ = record;
+        EndRecordOffset_ = base + at;
+        return true;
+    }
+    return false;
+}
+
+void TXLSZipArchive::ReadCentralDirectory(int64_t size) {
+    const int64_t count = EndRecord_.EntriesOnDisk;
+    if (count * TCentralDirectoryFile::FixedSize > size) throw EZipError(InvalidZipText);
+    try {
+        Stream_->SetPosition(EndRecord_.CentralDirOffset);
+        uint8_t fixed[TCentralDirectoryFile::FixedSize];
+        for (int64_t i = 0; i < count; ++i) {
+            Stream_->ReadBuffer(fixed, sizeof fixed);
+            if (GetLE32(fixed) != CentralFileSignature) throw EZipError(InvalidZipText);
+            auto entry = std::make_unique<TXLSZipFile>(*this);
+            TCentralDirectoryFile& c = entry->Central_;
+            c = TCentralDirectoryFile::Decode(fixed);
+            for (auto [text, length] : {std::pair{&c.Name, c.NameLength}, std::pair{&c.Extra, c.ExtraLength},
+                                        std::pair{&c.Comment, c.CommentLength}}) {
+                text->resize(length);
+                Stream_->ReadBuffer(text->data(), length);
+            }
+            Files_.push_back(std::move(entry));
+        }
+    } catch (const base::Exception&) {
+        throw EZipError(InvalidZipText);
+    }
+    if (static_cast<int64_t>(Files_.size()) != count) throw EZipError(InvalidZipText);
+}
+
+void TXLSZipArchive::ReadNameAndExtra(TLocalFile& local) {
+    local.Name.resize(local.NameLength);
+    Stream_->ReadBuffer(local.Name.data(), local.NameLength);
+    local.Extra.resize(local.ExtraLength);
+    Stream_->ReadBuffer(local.Extra.data(), local.ExtraLength);
+    local.DataStart = Stream_->Position();
+}
+
+void TXLSZipArchive::ReadLocalHeaders(int64_t size) {
+    uint8_t fixed[TLocalFile::FixedSize];
+    for (auto& entry : Files_) {
+        const int64_t offset = entry->Central_.LocalHeaderOffset;
+        if (offset + TLocalFile::FixedSize > size) throw EZipError("Unknown zip file");
+        Stream_->SetPosition(offset);
+        Stream_->ReadBuffer(fixed, sizeof fixed);
+        if (GetLE32(fixed) != LocalFileSignature) throw EZipError("Unknown zip file");
+        entry->Local_ = TLocalFile::Decode(fixed);
+        try {
+            ReadNameAndExtra(entry->Local_);
+        } catch (const base::EReadError&) {
+            throw EZipError(InvalidZipText);
+        }
+    }
+}
+
+void TXLSZipArchive::ScanLocalHeaders(int64_t size) {
+    uint8_t fixed[TLocalFile::FixedSize];
+    int64_t offset = 0;
+    while (offset + TLocalFile::FixedSize <= std::min(size, MaxOffset)) {
+        Stream_->SetPosition(offset);
+        Stream_->ReadBuffer(fixed, sizeof fixed);
+        if (GetLE32(fixed) != LocalFileSignature) break;
+        auto entry = std::make_unique<TXLSZipFile>(*this);
+        TLocalFile& local = entry->Local_;
+        local = TLocalFile::Decode(fixed);
+        try {
+            ReadNameAndExtra(local);
+        } catch (const base::EReadError&) {
+            break;
+        }
+        // Without a directory the sizes of such an entry are nowhere to be found.
+        if (local.Flags & FlagDataDescriptor) throw EZipError(InvalidZipText);
+        TCentralDirectoryFile& c = entry->Central_;
+        c = CentralFromLocal(local);
+        c.ExternalAttributes = (!c.Name.empty() && c.Name.back() == '/') ? AttrDirectory : AttrArchive;
+        c.LocalHeaderOffset = static_cast<uint32_t>(offset);
+        offset = local.DataStart + local.CompressedSize;
+        Files_.push_back(std::move(entry));
+    }
+}
+
+// --- writing ---
+
+void TXLSZipArchive::OpenForWrite(base::TStream& stream) {
+    Close();
+    Mode_ = zmWrite;
+    Stream_ = &stream;
+    EndRecord_ = TEndRecord{};
+    EndRecordOffset_ = 0;
+}
+
+std::unique_ptr<TXLSZipFile> TXLSZipArchive::NewEntry(const std::string& name, uint16_t method,
+                                                      uint32_t uncompressedSize) {
+    if (Mode_ != zmWrite) throw EZipError("Zip file is not open for writing");
+    if (Active_) throw EZipError(ActiveZipText);
+    std::string normalized = NormalizeZipName(name);
+    if (IndexOf(normalized) >= 0) throw EZipError(base::Format("Duplicate file \"%s\" in Zip", {normalized}));
+    if (Files_.size() >= MaxEntries) throw EZipError(TooLargeText);
+    auto entry = std::make_unique<TXLSZipFile>(*this);
+    const bool utf8 = std::any_of(normalized.begin(), normalized.end(), [](char c) { return c & 0x80; });
+    TLocalFile& l = entry->Local_;
+    l.Flags = utf8 ? FlagUtf8Name : 0;
+    l.Method = method;
+    l.DateTime = DosDateTimeNow();
+    l.UncompressedSize = uncompressedSize;
+    l.NameLength = static_cast<uint16_t>(normalized.size());
+    l.Name = std::move(normalized);
+    TCentralDirectoryFile& c = entry->Central_;
+    c = CentralFromLocal(l);
+    c.LocalHeaderOffset = EndRecord_.CentralDirOffset;
+    Stream_->SetPosition(c.LocalHeaderOffset);
+    WriteLocalHeader(*entry);
+    Stream_->WriteBuffer(l.Name.data(), l.NameLength);
+    l.DataStart = Stream_->Position();
+    return entry;
+}
+
+void TXLSZipArchive::WriteLocalHeader(const TXLSZipFile& entry) {
+    const auto bytes = entry.Local_.Encode();
+    Stream_->WriteBuffer(bytes.data(), bytes.size());
+}
+
+void TXLSZipArchive::FinishEntry(std::unique_ptr<TXLSZipFile> entry, uint32_t crc, int64_t uncompressedSize,
+                                 int64_t dataEnd) {
+    TLocalFile& l = entry->Local_;
+    const int64_t compressed = dataEnd - l.DataStart;
+    if (dataEnd > MaxOffset || uncompressedSize > MaxOffset) throw EZipError(TooLargeText);
+    l.Crc32 = entry->Central_.Crc32 = crc;
+    l.CompressedSize = entry->Central_.CompressedSize = static_cast<uint32_t>(compressed);
+    l.UncompressedSize = entry->Central_.UncompressedSize = static_cast<uint32_t>(uncompressedSize);
+    Stream_->SetPosition(entry->Central_.LocalHeaderOffset);
+    WriteLocalHeader(*entry);
+    Stream_->SetPosition(dataEnd);
+    EndRecord_.CentralDirOffset = static_cast<uint32_t>(dataEnd);
+    EndRecordOffset_ = dataEnd;
+    EndRecord_.CentralDirSize = 0;
+    ++EndRecord_.EntriesOnDisk;
+    ++EndRecord_.EntriesTotal;
+    Files_.push_back(std::move(entry));
+}
+
+void TXLSZipArchive::AddStream(const std::string& name, base::TStream& stream) {
+    const int64_t size = std::max<int64_t>(stream.Size() - stream.Position(), 0);
+    if (size > MaxOffset) throw EZipError(TooLargeText);
+    auto entry = NewEntry(name, size > 0 ? 8 : 0, static_cast<uint32_t>(size));
+    uint32_t crc = 0;
+    if (size > 0) {
+        TCompressionStream deflater(TCompressionLevel::clFastest, true, *Stream_);
+        deflater.CompressFrom(stream, size);
+        deflater.Finish();
+        crc = deflater.CRC32();
+    }
+    FinishEntry(std::move(entry), crc, size, Stream_->Position());
+}
+
+std::unique_ptr<TCompressionStream> TXLSZipArchive::BeginEntry(const std::string& name) {
+    Active_ = NewEntry(name, 8, 0);
+    auto stream = std::make_unique<TCompressionStream>(TCompressionLevel::clFastest, true, *Stream_);
+    ActiveStream_ = stream.get();
+    return stream;
+}
+
+void TXLSZipArchive::EndEntry(std::unique_ptr<TCompressionStream> stream) {
+    if (!Active_ || stream.get() != ActiveStream_) throw EZipError("There is no active zip for this stream");
+    stream->Finish();
+    const uint32_t crc = stream->CRC32();
+    const int64_t uncompressed = stream->TotalIn();
+    stream.reset();
+    ActiveStream_ = nullptr;
+    FinishEntry(std::move(Active_), crc, uncompressed, Stream_->Position());
+}
+
+void TXLSZipArchive::WriteCentralDirectory() {
+    Stream_->SetPosition(EndRecord_.CentralDirOffset);
+    for (const auto& entry : Files_) {
+        const TCentralDirectoryFile& c = entry->Central_;
+        const auto bytes = c.Encode();
+        Stream_->WriteBuffer(bytes.data(), bytes.size());
+        Stream_->WriteBuffer(c.Name.data(), c.NameLength);
+        Stream_->WriteBuffer(c.Extra.data(), c.ExtraLength);
+        Stream_->WriteBuffer(c.Comment.data(), c.CommentLength);
+    }
+    const int64_t end = Stream_->Position();
+    if (end > MaxOffset) throw EZipError(TooLargeText);
+    EndRecord_.CentralDirSize = static_cast<uint32_t>(end - EndRecord_.CentralDirOffset);
+    EndRecordOffset_ = end;
+    const auto bytes = EndRecord_.Encode();
+    Stream_->WriteBuffer(bytes.data(), bytes.size());
+}
+
+}  // namespace xls
