@@ -1,0 +1,231 @@
+#include "pdf/pdf_document.h"
+
+#include <cstdio>
+
+#include "base/file_stream.h"
+#include "pdf/pdf_date_time.h"
+#include "pdf/pdf_encoding.h"
+#include "pdf/pdf_exception.h"
+#include "pdf/pdf_md5.h"
+#include "pdf/pdf_number_format.h"
+#include "pdf/shell_open.h"
+
+namespace pdf {
+namespace {
+
+const char* const InProgress = "Generation PDF file in progress";
+const char* const NotActivated = "Generation PDF file not activated";
+
+std::string Reference(std::string_view key, int number) {
+    std::string line(key);
+    AppendPDFInt(line, number);
+    line += " 0 R";
+    return line;
+}
+
+}  // namespace
+
+TPDFDocument::TPDFDocument() : Pages_(std::make_unique<TPDFPages>(*this)) {}
+
+TPDFDocument::~TPDFDocument() {
+    if (!Generating_) return;
+    try {
+        Abort();
+    } catch (...) {
+        // Nothing can be reported from a destructor; the file is gone or never existed.
+    }
+}
+
+void TPDFDocument::CheckIdle() const {
+    if (Generating_) throw TPDFException(InProgress);
+}
+
+void TPDFDocument::CheckGenerating() const {
+    if (!Generating_) throw TPDFException(NotActivated);
+}
+
+TPDFObjectWriter& TPDFDocument::Writer() {
+    CheckGenerating();
+    return *Writer_;
+}
+
+void TPDFDocument::SetFileName(const std::string& value) {
+    CheckIdle();
+    FileName_ = value;
+}
+
+void TPDFDocument::SetProtectionEnabled(bool value) {
+    CheckIdle();
+    ProtectionEnabled_ = value;
+}
+
+void TPDFDocument::SetProtectionOptions(const TPDFCtiptoOptions& value) {
+    CheckIdle();
+    ProtectionOptions_ = value;
+}
+
+void TPDFDocument::SetOwnerPassword(const std::string& value) {
+    CheckIdle();
+    OwnerPassword_ = value;
+}
+
+void TPDFDocument::SetUserPassword(const std::string& value) {
+    CheckIdle();
+    UserPassword_ = value;
+}
+
+void TPDFDocument::SetOnePass(bool value) {
+    CheckIdle();
+    OnePass_ = value;
+}
+
+void TPDFDocument::SetVersion(TPDFVersion value) {
+    Version_ = value;
+    if (value == TPDFVersion::v13) ProtectionKeyLength_ = TPDFKeyLength::kl40;
+}
+
+void TPDFDocument::SetProtectionKeyLength(TPDFKeyLength value) {
+    if (value == ProtectionKeyLength_) return;
+    if (Generating_) throw TPDFException("Cannot change this value");
+    ProtectionKeyLength_ = value;
+    // 128-bit keys need PDF 1.4.
+    if (value == TPDFKeyLength::kl128 && Version_ == TPDFVersion::v13) Version_ = TPDFVersion::v14;
+}
+
+void TPDFDocument::SetEmulateStandardFont(bool value) {
+    if (value == EmulateStandardFont_) return;
+    if (Generating_) throw TPDFException("Cannot change this value");
+    EmulateStandardFont_ = value;
+}
+
+void TPDFDocument::ResetModel() {
+    PagesObjNumber_ = 0;
+    CatalogObjNumber_ = 0;
+    DocumentInfo_.SetObjNumber(0);
+    CurrentPage_ = nullptr;
+    Pages_->Clear();
+    Writer_.reset();
+}
+
+void TPDFDocument::BeginDoc() {
+    CheckIdle();
+    ResetModel();
+    FileID_ = MD5String(FileName_ + FormatFileIdTime(NowDateTime()));
+    Writer_ = std::make_unique<TPDFObjectWriter>(std::make_unique<base::TFileStream>(FileName_, base::fmCreate));
+    static constexpr const char* Headers[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6"};
+    Writer_->WriteLine(Headers[int(Version_)]);
+    // Bytes above 127 mark the file as binary for transfer programs.
+    Writer_->WriteLine("%\xD2\xE5\xD1\xF2");
+    Generating_ = true;
+    Aborted_ = false;
+    PagesObjNumber_ = Writer_->NextObjectNumber();
+    CurrentPage_ = &Pages_->Add();
+}
+
+void TPDFDocument::NewPage() {
+    CheckGenerating();
+    if (OnePass_) CurrentPage_->Save();
+    CurrentPage_ = &Pages_->Add();
+}
+
+void TPDFDocument::EndDoc() {
+    try {
+        WriteDocument();
+    } catch (...) {
+        if (Generating_) Abort();
+        throw;
+    }
+    ResetModel();
+    Generating_ = false;
+    Aborted_ = false;
+    if (AutoLaunch_) ShellOpen(FileName_);
+}
+
+void TPDFDocument::Abort() {
+    CheckGenerating();
+    ResetModel();
+    std::remove(FileName_.c_str());
+    Aborted_ = true;
+    Generating_ = false;
+}
+
+void TPDFDocument::WriteDocument() {
+    CheckGenerating();
+    if (OnePass_) CurrentPage_->Save();
+    WriteInfo();
+    WritePageTree();
+    if (!OnePass_)
+        for (int i = 0; i < Pages_->Count(); ++i) Pages_->GetPage(i).Save();
+    WriteCatalog();
+    const uint32_t xrefOffset = Writer_->WriteXref();
+    WriteTrailer(xrefOffset);
+    Writer_->Flush();
+}
+
+void TPDFDocument::WriteInfo() {
+    int number = DocumentInfo_.ObjNumber();
+    Writer_->BeginObject(number);
+    DocumentInfo_.SetObjNumber(number);
+    auto entry = [this](std::string_view key, const std::string& value) {
+        std::string line(key);
+        line += EscapeString(value);
+        line += ')';
+        Writer_->WriteLine(line);
+    };
+    entry("/Creator (", DocumentInfo_.Creator());
+    entry("/CreationDate (", "D:" + FormatPDFDate(DocumentInfo_.CreationDate()));
+    entry("/Producer (", DocumentInfo_.Producer());
+    entry("/Author (", DocumentInfo_.Author());
+    entry("/Title (", DocumentInfo_.Title());
+    entry("/Subject (", DocumentInfo_.Subject());
+    entry("/Keywords (", DocumentInfo_.Keywords());
+    Writer_->EndDictionary();
+    Writer_->EndObject();
+}
+
+void TPDFDocument::WritePageTree() {
+    Writer_->BeginObject(PagesObjNumber_);
+    Writer_->WriteLine("/Type /Pages");
+    Writer_->WriteLine("/Kids [");
+    for (int i = 0; i < Pages_->Count(); ++i) Writer_->WriteLine(Reference("", Pages_->GetPage(i).PageObjNumber()));
+    Writer_->WriteLine("]");
+    Writer_->WriteLine("/Count " + FormatPDFInt(Pages_->Count()));
+    Writer_->EndDictionary();
+    Writer_->EndObject();
+}
+
+void TPDFDocument::WriteCatalog() {
+    static constexpr const char* Layouts[] = {"/PageLayout /SinglePage", "/PageLayout /OneColumn",
+                                              "/PageLayout /TwoColumnLeft", "/PageLayout /TwoColumnRight"};
+    static constexpr const char* Modes[] = {"/PageMode /UseNone", "/PageMode /UseOutlines", "/PageMode /UseThumbs",
+                                            "/PageMode /FullScreen"};
+    static constexpr const char* Preferences[] = {"/HideToolbar true", "/HideMenubar true", "/HideWindowUI true",
+                                                  "/FitWindow true", "/CenterWindow true"};
+    Writer_->BeginObject(CatalogObjNumber_);
+    Writer_->WriteLine("/Type /Catalog");
+    Writer_->WriteLine(Reference(" /Pages ", PagesObjNumber_));
+    Writer_->WriteLine(Layouts[int(PageLayout_)]);
+    if (!ViewerPreferences_.empty()) {
+        Writer_->WriteLine("/ViewerPreferences <<");
+        for (TViewerPreference preference : ViewerPreferences_) Writer_->WriteLine(Preferences[int(preference)]);
+        Writer_->WriteLine(">>");
+    }
+    Writer_->WriteLine(Modes[int(PageMode_)]);
+    Writer_->EndDictionary();
+    Writer_->EndObject();
+}
+
+void TPDFDocument::WriteTrailer(uint32_t xrefOffset) {
+    Writer_->WriteLine("trailer");
+    Writer_->WriteLine("<<");
+    Writer_->WriteLine("/Size " + FormatPDFInt(Writer_->ObjectCount() + 1));
+    Writer_->WriteLine(Reference("/Root ", CatalogObjNumber_));
+    Writer_->WriteLine(Reference("/Info ", DocumentInfo_.ObjNumber()));
+    Writer_->WriteLine("/ID [<" + FileID_ + "><" + FileID_ + ">]");
+    Writer_->WriteLine(">>");
+    Writer_->WriteLine("startxref");
+    Writer_->WriteLine(FormatPDFInt(xrefOffset));
+    Writer_->WriteLine("%%EOF");
+}
+
+}  // namespace pdf

@@ -1,0 +1,186 @@
+#include "pdf/pdf_page.h"
+
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+#include "pdf/pdf_deflate.h"
+#include "pdf/pdf_document.h"
+#include "pdf/pdf_number_format.h"
+
+namespace pdf {
+
+TPDFPage::TPDFPage(TPDFDocument& owner)
+    : Owner_(owner),
+      PageObjNumber_(owner.Writer().NextObjectNumber()),
+      Resolution_(owner.Resolution()),
+      Scale_(owner.Resolution() / 72.0) {
+    GStateSave();
+}
+
+void TPDFPage::AddLine(std::initializer_list<double> values, std::string_view op) {
+    for (double value : values) {
+        AppendPDFFloat(Content_, value);
+        Content_ += ' ';
+    }
+    Content_ += op;
+    Content_ += "\r\n";
+}
+
+void TPDFPage::AppendOperator(std::string_view text) {
+    Content_ += text;
+    Content_ += "\r\n";
+}
+
+void TPDFPage::GStateSave() {
+    AppendOperator("q");
+    ++GStateDepth_;
+}
+
+void TPDFPage::GStateRestore() {
+    // The page's own first "q" is closed only when the page is written.
+    if (GStateDepth_ <= 1) return;
+    AppendOperator("Q");
+    --GStateDepth_;
+}
+
+void TPDFPage::MoveTo(double x, double y) {
+    MoveToPt(ToPointX(x), ToPointY(y));
+    PathPending_ = true;
+}
+
+void TPDFPage::LineTo(double x, double y) {
+    LineToPt(ToPointX(x), ToPointY(y));
+    PathPending_ = true;
+}
+
+void TPDFPage::CurveTo(double x1, double y1, double x2, double y2, double x3, double y3) {
+    CurveToPt(ToPointX(x1), ToPointY(y1), ToPointX(x2), ToPointY(y2), ToPointX(x3), ToPointY(y3));
+    PathPending_ = true;
+}
+
+void TPDFPage::Rectangle(double x1, double y1, double x2, double y2) {
+    if (x2 < x1) std::swap(x1, x2);
+    if (y2 < y1) std::swap(y1, y2);
+    RectanglePt(ToPointX(x1), ToPointY(y2), (x2 - x1) / Scale_, (y2 - y1) / Scale_);
+    PathPending_ = true;
+}
+
+void TPDFPage::MoveToPt(double x, double y) { AddLine({x, y}, "m"); }
+
+void TPDFPage::LineToPt(double x, double y) { AddLine({x, y}, "l"); }
+
+void TPDFPage::CurveToPt(double x1, double y1, double x2, double y2, double x3, double y3) {
+    AddLine({x1, y1, x2, y2, x3, y3}, "c");
+}
+
+void TPDFPage::RectanglePt(double x, double y, double width, double height) {
+    AddLine({x, y, width, height}, "re");
+}
+
+void TPDFPage::ClosePath() { AppendOperator("h"); }
+
+void TPDFPage::NewPath() { AppendOperator("n"); }
+
+void TPDFPage::Paint(std::string_view op) {
+    AppendOperator(op);
+    PathPending_ = false;
+}
+
+void TPDFPage::Stroke() { Paint("S"); }
+
+void TPDFPage::Fill() { Paint("f"); }
+
+void TPDFPage::EoFill() { Paint("f*"); }
+
+void TPDFPage::FillAndStroke() { Paint("B"); }
+
+void TPDFPage::EoFillAndStroke() { Paint("B*"); }
+
+void TPDFPage::Clip() {
+    if (PathPending_) AppendOperator("W");
+}
+
+void TPDFPage::SetLineWidth(double width) { AddLine({width / Scale_}, "w"); }
+
+void TPDFPage::SetLineCap(int cap) {
+    AppendPDFInt(Content_, cap);
+    Content_ += " J\r\n";
+}
+
+void TPDFPage::SetLineJoin(int join) {
+    AppendPDFInt(Content_, join);
+    Content_ += " j\r\n";
+}
+
+void TPDFPage::SetDash(const std::string& dash) {
+    if (dash == Dash_) return;
+    Dash_ = dash;
+    Content_ += dash;
+    Content_ += " d\r\n";
+}
+
+void TPDFPage::NoDash() { SetDash("[] 0"); }
+
+void TPDFPage::SetRGBFillColor(double r, double g, double b) { AddLine({r, g, b}, "rg"); }
+
+void TPDFPage::SetRGBStrokeColor(double r, double g, double b) { AddLine({r, g, b}, "RG"); }
+
+void TPDFPage::Concat(double a, double b, double c, double d, double e, double f) {
+    AddLine({a, b, c, d, e, f}, "cm");
+}
+
+void TPDFPage::Translate(double x, double y) { Concat(1, 0, 0, 1, x, y); }
+
+void TPDFPage::Rotate(double angle) {
+    const double radians = angle * std::numbers::pi / 180.0;
+    const double c = std::cos(radians), s = std::sin(radians);
+    Concat(c, s, -s, c, 0, 0);
+}
+
+void TPDFPage::Save() {
+    while (GStateDepth_ > 1) GStateRestore();
+    TPDFObjectWriter& writer = Owner_.Writer();
+    ResourcesObjNumber_ = writer.NextObjectNumber();
+    ContentsObjNumber_ = writer.NextObjectNumber();
+    GStateDepth_ = 2;
+    GStateRestore();
+
+    writer.BeginObject(ResourcesObjNumber_);
+    writer.WriteLine(" /ProcSet [/PDF ", false);
+    writer.WriteLine("]");
+    writer.EndDictionary();
+    writer.EndObject();
+
+    if (Owner_.Compression() == TCompressionType::ctFlate)
+        writer.WriteStreamObject(ContentsObjNumber_, Deflate(Content_), "/Filter /FlateDecode");
+    else
+        writer.WriteStreamObject(ContentsObjNumber_, Content_, {});
+    std::string().swap(Content_);
+
+    std::string line;
+    writer.BeginObject(PageObjNumber_);
+    writer.WriteLine("/Type /Page");
+    line = "/Parent ";
+    AppendPDFInt(line, Owner_.PagesObjNumber());
+    line += " 0 R";
+    writer.WriteLine(line);
+    line = "/Resources ";
+    AppendPDFInt(line, ResourcesObjNumber_);
+    line += " 0 R";
+    writer.WriteLine(line);
+    line = "/Contents [";
+    AppendPDFInt(line, ContentsObjNumber_);
+    line += " 0 R]";
+    writer.WriteLine(line);
+    line = "/MediaBox [0 0 ";
+    AppendPDFInt(line, Width);
+    line += ' ';
+    AppendPDFInt(line, Height);
+    line += ']';
+    writer.WriteLine(line);
+    writer.EndDictionary();
+    writer.EndObject();
+}
+
+}  // namespace pdf
