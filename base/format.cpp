@@ -101,7 +101,8 @@ std::string Format(std::string_view format, std::initializer_list<TFormatArg> ar
                 if (arg.Kind() == TFormatArg::TKind::Integer) {
                     const int64_t v = arg.Integer();
                     const uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-                    field = (v < 0 ? "-" : "") + Digits(magnitude, precision, 10);
+                    if (v < 0) field = "-";
+                    field += Digits(magnitude, precision, 10);
                 } else if (arg.Kind() == TFormatArg::TKind::Unsigned) {
                     field = Digits(arg.Unsigned(), precision, 10);
                 } else {
