@@ -1,0 +1,146 @@
+// Extracting and writing a 100 MB archive of 1,000 entries, against Info-ZIP's unzip -p and
+// zip -1 on the same data in the same run. The data is generated into a temporary folder.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/file_stream.h"
+#include "workbook/ooxml/zip/zip_archive.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int EntryCount = 1000;
+constexpr size_t EntrySize = 100 * 1000;
+
+// Discards what is written, like unzip -p into /dev/null.
+class TNullStream : public base::TStream {
+public:
+    int64_t Read(void*, int64_t) override { return 0; }
+    int64_t Write(const void*, int64_t count) override {
+        Written_ += count;
+        return count;
+    }
+    int64_t Seek(int64_t, base::TSeekOrigin) override { return Written_; }
+
+private:
+    int64_t Written_ = 0;
+};
+
+// Worksheet-like text with varying numbers: it deflates about as well as real parts do.
+std::string SheetText(std::mt19937& random) {
+    std::string text;
+    text.reserve(EntrySize);
+    for (int row = 1; text.size() < EntrySize; ++row) {
+        text += "<row r=\"" + std::to_string(row) + "\">";
+        for (char col = 'A'; col <= 'F'; ++col)
+            text += std::string("<c r=\"") + col + std::to_string(row) + "\"><v>" +
+                    std::to_string(random() % 100000) + "." + std::to_string(random() % 100) + "</v></c>";
+        text += "</row>\r";
+    }
+    text.resize(EntrySize);
+    return text;
+}
+
+struct TData {
+    fs::path Root;
+    fs::path Source;
+    fs::path InfoZipArchive;
+    std::vector<std::string> Names;
+    int64_t TotalBytes = 0;
+
+    TData() {
+        std::string pattern = (fs::temp_directory_path() / "xls-zip-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        Root = pattern;
+        Source = Root / "src";
+        std::mt19937 random(42);
+        for (int i = 0; i < EntryCount; ++i) {
+            const std::string name = "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml";
+            fs::create_directories((Source / name).parent_path());
+            base::TFileStream file((Source / name).string(), base::fmCreate);
+            const std::string text = SheetText(random);
+            file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+            Names.push_back(name);
+            TotalBytes += static_cast<int64_t>(text.size());
+        }
+        InfoZipArchive = Root / "infozip.zip";
+        Run("cd '" + Source.string() + "' && zip -q -1 -r '" + InfoZipArchive.string() + "' xl");
+    }
+    ~TData() {
+        std::error_code ignored;
+        fs::remove_all(Root, ignored);
+    }
+
+    static void Run(const std::string& commandLine) {
+        if (std::system(commandLine.c_str()) != 0) std::abort();
+    }
+};
+
+TData& Data() {
+    static TData data;
+    return data;
+}
+
+// Times an outside command by the wall clock.
+void TimeCommand(benchmark::State& state, const std::string& commandLine) {
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        TData::Run(commandLine);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    state.SetBytesProcessed(state.iterations() * Data().TotalBytes);
+}
+
+void BM_ExtractOurs(benchmark::State& state) {
+    TData& data = Data();
+    for (auto _ : state) {
+        base::TFileStream file(data.InfoZipArchive.string(), base::fmOpenRead);
+        xls::TXLSZipArchive zip;
+        zip.OpenFromStream(file);
+        TNullStream sink;
+        for (int i = 0; i < zip.Count(); ++i) zip.GetFiles(i).ExtractToStream(sink);
+    }
+    state.SetBytesProcessed(state.iterations() * data.TotalBytes);
+}
+
+void BM_ExtractInfoZip(benchmark::State& state) {
+    TimeCommand(state, "unzip -p '" + Data().InfoZipArchive.string() + "' > /dev/null");
+}
+
+void BM_WriteOurs(benchmark::State& state) {
+    TData& data = Data();
+    const std::string target = (data.Root / "ours.zip").string();
+    for (auto _ : state) {
+        base::TFileStream file(target, base::fmCreate);
+        xls::TXLSZipArchive zip;
+        zip.OpenForWrite(file);
+        for (const std::string& name : data.Names) {
+            base::TFileStream source((data.Source / name).string(), base::fmOpenRead);
+            zip.AddStream(name, source);
+        }
+        zip.Close();
+    }
+    state.SetBytesProcessed(state.iterations() * data.TotalBytes);
+}
+
+void BM_WriteInfoZip(benchmark::State& state) {
+    const std::string target = (Data().Root / "infozip-out.zip").string();
+    TimeCommand(state, "rm -f '" + target + "' && cd '" + Data().Source.string() + "' && zip -q -1 -r '" + target + "' xl");
+}
+
+BENCHMARK(BM_ExtractOurs)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_ExtractInfoZip)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3);
+BENCHMARK(BM_WriteOurs)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_WriteInfoZip)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
