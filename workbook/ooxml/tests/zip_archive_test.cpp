@@ -254,6 +254,7 @@ TEST(ZipArchive, DamagedEntriesFailWithAClearError) {
         TXLSZipArchive zip;
         zip.OpenFromStream(view);
         expectError([&] { Extract(zip.GetFiles(2)); });
+        if (std::strstr(damage.Message, "implausible") != nullptr) expectError([&] { zip.GetFiles(2).Size(); });
         EXPECT_EQ(Extract(zip.GetFiles(0)), sample.First);
     }
 }

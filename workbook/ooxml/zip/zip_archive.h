@@ -54,10 +54,13 @@ public:
     int64_t Write(const void* buffer, int64_t count) override;
     // Forward seeks skip by reading; backward seeks start the entry over.
     int64_t Seek(int64_t offset, base::TSeekOrigin origin) override;
-    int64_t Size() override { return UncompressedSize(); }
+    // The declared size, refused when no real entry can have it.
+    int64_t Size() override;
 
 private:
     friend class TXLSZipArchive;
+
+    void CheckDeclaredSize() const;
 
     TXLSZipArchive& Owner_;
     TCentralDirectoryFile Central_;

@@ -22,7 +22,7 @@ public:
     int64_t Read(void* buffer, int64_t count) override { return Entry_.Read(buffer, count); }
     int64_t Write(const void* buffer, int64_t count) override { return Entry_.Write(buffer, count); }
     int64_t Seek(int64_t offset, base::TSeekOrigin origin) override { return Entry_.Seek(offset, origin); }
-    int64_t Size() override { return Entry_.UncompressedSize(); }
+    int64_t Size() override { return Entry_.Size(); }
 
 private:
     TXLSZipFile& Entry_;

@@ -25,6 +25,24 @@ void TXLSZipFile::OpenEntry() {
     base::TStream* archive = Owner_.Stream();
     if (archive == nullptr || (Central_.Method != 0 && Central_.Method != 8)) return;
     if (Central_.Flags & FlagEncrypted) throw EZipError(base::Format("Zip entry \"%s\" is encrypted", {Name()}));
+    CheckDeclaredSize();
+    if (Local_.DataStart + Central_.CompressedSize > archive->Size())
+        throw EZipError(base::Format("Unexpected end of zip entry \"%s\"", {Name()}));
+    if (Central_.Method == 8) {
+        archive->SetPosition(Local_.DataStart);
+        Inflater_ = std::make_unique<TDecompressionStream>(*archive, int64_t{Central_.CompressedSize});
+    }
+    Position_ = 0;
+    ReadCrc_ = 0;
+    Open_ = true;
+}
+
+int64_t TXLSZipFile::Size() {
+    CheckDeclaredSize();
+    return UncompressedSize();
+}
+
+void TXLSZipFile::CheckDeclaredSize() const {
     const int64_t compressed = Central_.CompressedSize;
     const int64_t uncompressed = Central_.UncompressedSize;
     const bool implausible = uncompressed > TXLSZipArchive::MaxEntrySize ||
@@ -33,15 +51,6 @@ void TXLSZipFile::OpenEntry() {
     if (implausible)
         throw EZipError(base::Format("Zip entry \"%s\" declares an implausible size (%d bytes from %d)",
                                      {Name(), uncompressed, compressed}));
-    if (Local_.DataStart + compressed > archive->Size())
-        throw EZipError(base::Format("Unexpected end of zip entry \"%s\"", {Name()}));
-    if (Central_.Method == 8) {
-        archive->SetPosition(Local_.DataStart);
-        Inflater_ = std::make_unique<TDecompressionStream>(*archive, compressed);
-    }
-    Position_ = 0;
-    ReadCrc_ = 0;
-    Open_ = true;
 }
 
 void TXLSZipFile::CloseEntry() {
