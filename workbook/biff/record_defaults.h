@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace xls {
+
+// Builds the data of a default record from little-endian fields.
+class TRecordBytes {
+public:
+    TRecordBytes& Word(uint16_t v) { return Put(v, 2); }
+    TRecordBytes& Long(uint32_t v) { return Put(v, 4); }
+    TRecordBytes& Double(double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        return Put(bits, 8);
+    }
+    TRecordBytes& Zeros(size_t n) {
+        Bytes.insert(Bytes.end(), n, 0);
+        return *this;
+    }
+    std::vector<uint8_t> Bytes;
+
+private:
+    TRecordBytes& Put(uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) Bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
+        return *this;
+    }
+};
+
+// The BOF data of BIFF8 written by this library, for a substream of the given type.
+inline std::vector<uint8_t> DefaultBOF(uint16_t type) {
+    return TRecordBytes().Word(0x0600).Word(type).Word(0x18AF).Word(0x07CD).Long(0x80C9).Long(0x0106).Bytes;
+}
+
+}  // namespace xls

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "workbook/biff/biff_error.h"
+#include "workbook/biff/xls_stream.h"
+
+namespace xls {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Pattern(size_t size) {
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    return bytes;
+}
+
+// Headers of every record in a stream written to memory, from its start.
+std::vector<TBIFFHeader> Headers(TXLSStream& stream) {
+    std::vector<TBIFFHeader> headers;
+    stream.Seek(0, 0);
+    TBIFFHeader header;
+    while (stream.ReadHeader(header) == 4) {
+        headers.push_back(header);
+        stream.Seek(header.Length, 1);
+    }
+    return headers;
+}
+
+// Reads the record at the start of the stream whole, following its continuations.
+Bytes ReadWhole(TXLSStream& stream, size_t size) {
+    stream.Seek(0, 0);
+    TBIFFHeader header;
+    EXPECT_EQ(stream.ReadHeader(header), 4);
+    stream.BeginContinueRead();
+    Bytes data(size);
+    EXPECT_EQ(stream.Read(data.data(), static_cast<int64_t>(size)), static_cast<int64_t>(size));
+    stream.EndContinueRead();
+    return data;
+}
+
+TEST(XLSStreamTest, WriteRecordSplitsAt8224AndReadsBackWhole) {
+    const struct {
+        size_t Size;
+        std::vector<uint16_t> Lengths;
+    } cases[] = {{0, {0}}, {100, {100}}, {8224, {8224}}, {8225, {8224, 1}}, {20000, {8224, 8224, 3552}}};
+    for (const auto& c : cases) {
+        TXLSStream stream;
+        stream.CreateMemory();
+        const Bytes data = Pattern(c.Size);
+        stream.WriteRecord(0x1001, data.data(), static_cast<int64_t>(data.size()));
+        stream.WriteRecord(0x000A, nullptr, 0);
+        const auto headers = Headers(stream);
+        ASSERT_EQ(headers.size(), c.Lengths.size() + 1) << c.Size;
+        for (size_t i = 0; i < c.Lengths.size(); ++i) {
+            EXPECT_EQ(headers[i].RecID, i == 0 ? 0x1001 : 0x003C) << c.Size;
+            EXPECT_EQ(headers[i].Length, c.Lengths[i]) << c.Size;
+        }
+        EXPECT_EQ(ReadWhole(stream, c.Size), data) << c.Size;
+        TBIFFHeader next;
+        ASSERT_EQ(stream.ReadHeader(next), 4);
+        EXPECT_EQ(next.RecID, 0x000A);
+    }
+}
+
+TEST(XLSStreamTest, ContinuedRecordWriterPatchesLengths) {
+    TXLSStream stream;
+    stream.CreateMemory();
+    const Bytes data = Pattern(20000);
+    stream.BeginContinuedRecord(8224);
+    stream.WriteHeader(0x00EB, 0);
+    // Pieces of any size, one of them larger than a record.
+    size_t done = 0;
+    for (size_t piece : {1000u, 7000u, 12000u}) {
+        EXPECT_EQ(stream.Write(data.data() + done, static_cast<int64_t>(piece)), 0);  // 0 while the writer is open
+        done += piece;
+    }
+    stream.EndContinuedRecord();
+    // An empty continued record keeps the header its caller wrote.
+    stream.BeginContinuedRecord(8224);
+    stream.WriteHeader(0x00EB, 0);
+    stream.EndContinuedRecord();
+
+    const auto headers = Headers(stream);
+    ASSERT_EQ(headers.size(), 4u);
+    const uint16_t ids[] = {0x00EB, 0x003C, 0x003C, 0x00EB};
+    const uint16_t lengths[] = {8224, 8224, 3552, 0};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(headers[i].RecID, ids[i]);
+        EXPECT_EQ(headers[i].Length, lengths[i]);
+    }
+    EXPECT_EQ(ReadWhole(stream, 20000), data);
+}
+
+TEST(XLSStreamTest, ContinueReadTakesEachContinuationsOwnLength) {
+    // Continuations shorter than 8224 bytes, as other writers make them.
+    TXLSStream stream;
+    stream.CreateMemory();
+    const Bytes data = Pattern(180);
+    stream.WriteHeader(0x00FC, 100);
+    stream.WriteRaw(data.data(), 100);
+    stream.WriteHeader(0x003C, 50);
+    stream.WriteRaw(data.data() + 100, 50);
+    stream.WriteHeader(0x003C, 0);
+    stream.WriteHeader(0x003C, 30);
+    stream.WriteRaw(data.data() + 150, 30);
+    stream.WriteWordRecord(0x000A, 0);
+    EXPECT_EQ(ReadWhole(stream, 180), data);
+
+    // Reading past the last continuation meets a record that is none.
+    stream.Seek(0, 0);
+    TBIFFHeader header;
+    stream.ReadHeader(header);
+    stream.BeginContinueRead();
+    EXPECT_THROW(stream.BeginContinueRead(), EBIFFError);
+    Bytes more(200);
+    try {
+        stream.Read(more.data(), 200);
+        FAIL() << "no error";
+    } catch (const EBIFFError& e) {
+        EXPECT_STREQ(e.what(), "CONTINUE record is missing");
+    }
+}
+
+TEST(XLSStreamTest, ContinueReadSkipsTheHFPicturePrefix) {
+    TXLSStream stream;
+    stream.CreateMemory();
+    const Bytes data = Pattern(60);
+    const Bytes prefix(14, 0xEE);
+    stream.WriteHeader(0x0866, 40);
+    stream.WriteRaw(data.data(), 40);
+    stream.WriteHeader(0x0866, 14 + 20);
+    stream.WriteRaw(prefix.data(), 14);
+    stream.WriteRaw(data.data() + 40, 20);
+    EXPECT_EQ(ReadWhole(stream, 60), data);
+}
+
+TEST(XLSStreamTest, EncodesStringsAndHeaders) {
+    TXLSStream stream;
+    stream.CreateMemory();
+    stream.WriteWideString(u"", true);
+    stream.WriteWideString(u"A\u4E2D", true);
+    stream.WriteWideString(u"B", false);
+    stream.WriteByteString16({0, 'x', 'y'});
+    stream.WriteByteString8({1, 'z', 0});
+    stream.WriteByteString16({});
+    stream.WriteEscherHeader(0xF, 0x123, 0x01020304, 0xF000);
+    stream.WriteArea({1, 2, 3, 0x10004});
+    const Bytes expected = {0, 0,                                // empty text: the count only
+                            2, 0, 1, 'A', 0, 0x2D, 0x4E,         // count, flag, UTF-16LE
+                            1, 'B', 0,                           // no count
+                            2, 0, 0, 'x', 'y',                   // 16-bit count of a byte string
+                            1, 1, 'z', 0,                        // 8-bit count, UTF-16 flag
+                            0, 0,                                // empty byte string
+                            0x3F, 0x12, 0x00, 0xF0, 4, 3, 2, 1,  // OfficeArt header
+                            1, 0, 2, 0, 3, 0, 4, 0};
+    Bytes written(expected.size() + 1);
+    stream.Seek(0, 0);
+    ASSERT_EQ(stream.ReadPlain(written.data(), static_cast<int64_t>(written.size())), static_cast<int64_t>(expected.size()));
+    written.pop_back();
+    EXPECT_EQ(written, expected);
+
+    stream.Seek(4, 0);
+    std::u16string text;
+    EXPECT_EQ(stream.ReadString(2, text), 5);
+    EXPECT_EQ(text, u"A\u4E2D");
+    stream.Seek(14, 0);
+    EXPECT_EQ(stream.ReadString(2, text), 3);  // compressed: one byte per character
+    EXPECT_EQ(text, u"xy");
+    stream.Seek(-2, 2);
+    EXPECT_THROW(stream.ReadString(5, text), EBIFFError);
+}
+
+}  // namespace
+}  // namespace xls

@@ -1,0 +1,379 @@
+#include "workbook/biff/xls_stream.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "base/file_stream.h"
+#include "base/memory_stream.h"
+#include "workbook/biff/biff_error.h"
+#include "workbook/biff/extra_objects.h"
+
+namespace xls {
+
+namespace {
+
+bool IsContinuation(uint16_t id) {
+    return id == BIFFRECID_CONTINUE || id == BIFFRECID_MSODRAWINGGROUP || id == BIFFRECID_HFPICTURE ||
+           id == BIFFRECID_GELFRAME;
+}
+
+// Each continuing HFPicture record starts with its own future-record header and flags.
+constexpr int32_t HFPicturePrefix = 14;
+
+}  // namespace
+
+TXLSStream::TXLSStream() = default;
+
+TXLSStream::~TXLSStream() { Release(); }
+
+base::TStream& TXLSStream::Current() {
+    if (Plain_) return *Plain_;
+    if (Ole_) return *Ole_;
+    throw EBIFFError("No stream is open");
+}
+
+void TXLSStream::Release() {
+    PlainOwned_.reset();
+    Plain_ = nullptr;
+    if (!TemporaryName_.empty()) std::remove(TemporaryName_.c_str());
+    TemporaryName_.clear();
+    Ole_ = nullptr;
+    OleRead_.reset();
+    Storage_.reset();
+    Writing_ = false;
+    FileName_.clear();
+}
+
+void TXLSStream::Close() {
+    try {
+        if (Writing_ && Plain_ && !TemporaryName_.empty()) {
+            PlainOwned_.reset();
+            Plain_ = nullptr;
+            if (std::rename(TemporaryName_.c_str(), FileName_.c_str()) != 0)
+                throw EBIFFError("Cannot create file \"" + FileName_ + "\": " + std::strerror(errno));
+            TemporaryName_.clear();
+        }
+        if (Writing_ && Storage_) {
+            if (TargetStream_)
+                Storage_->SaveToStream(*TargetStream_);
+            else
+                Storage_->SaveToFile(FileName_);
+        }
+    } catch (...) {
+        Release();
+        throw;
+    }
+    Release();
+}
+
+TExcelVersion TXLSStream::Open(const std::string& fileName) {
+    if (SourceStream_ || platform::CompoundFile::IsCompoundFile(fileName))
+        FileVersion_ = OpenStorage(fileName);
+    else
+        FileVersion_ = OpenPlainFile(fileName);
+    return FileVersion_;
+}
+
+TExcelVersion TXLSStream::OpenStorage(const std::string& fileName) {
+    Close();
+    Storage_ = SourceStream_ ? platform::CompoundFile::OpenStream(*SourceStream_)
+                             : platform::CompoundFile::OpenFile(fileName);
+    if (ExtraObjects_) ExtraObjects_->Keep(Storage_->Root());
+    TExcelVersion version;
+    if (Storage_->Root().HasStream(u"Workbook")) {
+        OleRead_ = Storage_->Root().OpenStream(u"Workbook");
+        version = xvExcel97;
+    } else if (Storage_->Root().HasStream(u"Book")) {
+        OleRead_ = Storage_->Root().OpenStream(u"Book");
+        version = xvExcel50;
+    } else {
+        Release();
+        throw EBIFFError("The file is not an Excel workbook");
+    }
+    Ole_ = OleRead_.get();
+    TBIFFHeader header;
+    ReadHeader(header);
+    StreamSize_ = Ole_->Size();
+    return version;
+}
+
+TExcelVersion TXLSStream::OpenPlainFile(const std::string& fileName) {
+    Close();
+    PlainOwned_ = std::make_unique<base::TFileStream>(fileName, base::fmOpenRead);
+    Plain_ = PlainOwned_.get();
+    StreamSize_ = Plain_->Size();
+    uint8_t head[4] = {};
+    TExcelVersion version = xvNone;
+    if (Plain_->Read(head, 4) == 4 && head[0] == 0x09) {
+        const uint16_t id = static_cast<uint16_t>(head[0] | head[1] << 8);
+        if (id < 0x0100)
+            version = xvExcel21;
+        else if ((id & 0xFF00) == 0x0200)
+            version = xvExcel30;
+        else if ((id & 0xFF00) == 0x0400)
+            version = xvExcel40;
+    }
+    Plain_->SetPosition(0);
+    return version;
+}
+
+void TXLSStream::CreateFile(const std::string& fileName, TExcelVersion version) {
+    Close();
+    FileVersion_ = version;
+    if (!TargetStream_ && fileName.empty()) throw EBIFFError("Filename is missing");
+    FileName_ = fileName;
+    Writing_ = true;
+    if (version < xvExcel50) {
+        if (TargetStream_) {
+            Plain_ = TargetStream_;
+        } else {
+            // Written beside the target and renamed over it on Close.
+            TemporaryName_ = fileName + ".tmp" + std::to_string(::getpid());
+            PlainOwned_ = std::make_unique<base::TFileStream>(TemporaryName_, base::fmCreate);
+            Plain_ = PlainOwned_.get();
+        }
+        return;
+    }
+    Storage_ = std::make_unique<platform::CompoundFile>();
+    if (ExtraObjects_) ExtraObjects_->CopyInto(Storage_->Root());
+    Ole_ = &Storage_->Root().CreateStream(version == xvExcel50 ? u"Book" : u"Workbook");
+}
+
+void TXLSStream::CreateMemory() {
+    Close();
+    PlainOwned_ = std::make_unique<base::TMemoryStream>();
+    Plain_ = PlainOwned_.get();
+    StreamSize_ = 0;
+    FileVersion_ = xvExcel97;
+}
+
+int TXLSStream::ReadHeaderInContinue(TBIFFHeader& header) {
+    uint8_t bytes[4] = {};
+    const int n = static_cast<int>(Current().Read(bytes, 4));
+    header.RecID = static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
+    header.Length = static_cast<uint16_t>(bytes[2] | bytes[3] << 8);
+    if (n == 4) RecordLength_ = header.Length;
+    return n;
+}
+
+int TXLSStream::ReadHeader(TBIFFHeader& header) { return ReadHeaderInContinue(header); }
+
+int64_t TXLSStream::ReadPlain(void* buffer, int64_t count) { return Current().Read(buffer, count); }
+
+int64_t TXLSStream::Read(void* buffer, int64_t count) {
+    if (!ContinueRead_) return Current().Read(buffer, count);
+    return ReadContinued(static_cast<uint8_t*>(buffer), count);
+}
+
+int64_t TXLSStream::ReadContinued(uint8_t* buffer, int64_t count) {
+    // Each piece is bounded by the length in its own record's header.
+    int64_t done = 0;
+    while (done < count) {
+        const int64_t left = std::max<int64_t>(0, RecordLength_ - ContinuePos_);
+        const int64_t piece = std::min(left, count - done);
+        if (piece > 0) {
+            const int64_t got = Current().Read(buffer + done, piece);
+            done += got;
+            ContinuePos_ += static_cast<int32_t>(got);
+            if (got < piece) break;
+        }
+        if (done == count) break;
+        TBIFFHeader header;
+        if (ReadHeaderInContinue(header) < 4) break;
+        if (!IsContinuation(header.RecID)) throw EBIFFError("CONTINUE record is missing");
+        ContinuePos_ = 0;
+        if (header.RecID == BIFFRECID_HFPICTURE) {
+            uint8_t prefix[HFPicturePrefix];
+            if (header.Length < HFPicturePrefix || Current().Read(prefix, HFPicturePrefix) != HFPicturePrefix)
+                throw EBIFFError("CONTINUE record is missing");
+            ContinuePos_ = HFPicturePrefix;
+        }
+    }
+    return done;
+}
+
+uint16_t TXLSStream::PeekRecordId() {
+    uint8_t bytes[4];
+    const int64_t n = Current().Read(bytes, 4);
+    Current().Seek(-n, base::TSeekOrigin::soCurrent);
+    return n == 4 ? static_cast<uint16_t>(bytes[0] | bytes[1] << 8) : 0;
+}
+
+uint16_t TXLSStream::PeekRecordLength() {
+    uint8_t bytes[4];
+    const int64_t n = Current().Read(bytes, 4);
+    Current().Seek(-n, base::TSeekOrigin::soCurrent);
+    return n == 4 ? static_cast<uint16_t>(bytes[2] | bytes[3] << 8) : 0;
+}
+
+void TXLSStream::WriteHeader(uint16_t id, uint16_t length) {
+    const uint8_t bytes[4] = {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(length),
+                              static_cast<uint8_t>(length >> 8)};
+    Current().WriteBuffer(bytes, 4);
+}
+
+void TXLSStream::WriteWordRecord(uint16_t id, uint16_t value) {
+    WriteHeader(id, 2);
+    WriteWord(value);
+}
+
+int64_t TXLSStream::WriteRaw(const void* buffer, int64_t count) {
+    Current().WriteBuffer(buffer, count);
+    return count;
+}
+
+int64_t TXLSStream::Write(const void* buffer, int64_t count) {
+    if (MaxRecordData_ > 0) {
+        WriteContinued(buffer, count);
+        return 0;
+    }
+    WriteRaw(buffer, count);
+    WrittenBytes_ += static_cast<int32_t>(count);
+    return count;
+}
+
+int64_t TXLSStream::WriteWord(uint16_t value) {
+    const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+    return WriteRaw(bytes, 2);
+}
+
+int64_t TXLSStream::WriteLongWord(uint32_t value) {
+    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    return WriteRaw(bytes, 4);
+}
+
+int64_t TXLSStream::WriteByte(uint8_t value) { return WriteRaw(&value, 1); }
+
+void TXLSStream::WriteRecord(uint16_t id, const void* data, int64_t count) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    int64_t piece = std::min<int64_t>(count, MAXRECSZ_97);
+    WriteHeader(id, static_cast<uint16_t>(piece));
+    WriteRaw(bytes, piece);
+    for (int64_t done = piece; done < count; done += piece) {
+        piece = std::min<int64_t>(count - done, MAXRECSZ_97);
+        WriteHeader(BIFFRECID_CONTINUE, static_cast<uint16_t>(piece));
+        WriteRaw(bytes + done, piece);
+    }
+}
+
+void TXLSStream::BeginContinuedRecord(int32_t maxData) {
+    if (maxData <= 0 || maxData > 0xFFFF) throw EBIFFError("Invalid maximum record size");
+    MaxRecordData_ = maxData;
+    WrittenBytes_ = 0;
+    RecordStart_ = Position();
+}
+
+void TXLSStream::WriteContinued(const void* data, int64_t count) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (WrittenBytes_ + count > MaxRecordData_) {
+        // Fill the current record, patch its length and open a CONTINUE record behind it.
+        const int64_t head = MaxRecordData_ - WrittenBytes_;
+        Current().Seek(RecordStart_ + 2, base::TSeekOrigin::soBeginning);
+        WriteWord(static_cast<uint16_t>(MaxRecordData_));
+        Current().Seek(0, base::TSeekOrigin::soEnd);
+        WriteRaw(bytes, head);
+        bytes += head;
+        count -= head;
+        RecordStart_ = Position();
+        WriteHeader(BIFFRECID_CONTINUE, 0);
+        WrittenBytes_ = 0;
+    }
+    WriteRaw(bytes, count);
+    WrittenBytes_ += static_cast<int32_t>(count);
+}
+
+void TXLSStream::EndContinuedRecord() {
+    if (WrittenBytes_ > 0) {
+        Current().Seek(RecordStart_ + 2, base::TSeekOrigin::soBeginning);
+        WriteWord(static_cast<uint16_t>(WrittenBytes_));
+        Current().Seek(0, base::TSeekOrigin::soEnd);
+    }
+    MaxRecordData_ = -1;
+}
+
+int64_t TXLSStream::Seek(int64_t offset, int origin) {
+    const base::TSeekOrigin from = origin == 0   ? base::TSeekOrigin::soBeginning
+                                   : origin == 1 ? base::TSeekOrigin::soCurrent
+                                                 : base::TSeekOrigin::soEnd;
+    return Current().Seek(offset, from);
+}
+
+void TXLSStream::WriteArea(const std::array<int32_t, 4>& area) {
+    if (FileVersion_ > xvExcel97) throw EBIFFError("Unhandled Excel version");
+    for (int32_t value : area) WriteWord(static_cast<uint16_t>(value));
+}
+
+void TXLSStream::WriteEscherHeader(uint16_t version, uint16_t instance, uint32_t length, uint16_t recType) {
+    uint8_t bytes[8];
+    const uint16_t verInst = static_cast<uint16_t>((version & 0x0F) | instance << 4);
+    bytes[0] = static_cast<uint8_t>(verInst);
+    bytes[1] = static_cast<uint8_t>(verInst >> 8);
+    bytes[2] = static_cast<uint8_t>(recType);
+    bytes[3] = static_cast<uint8_t>(recType >> 8);
+    for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<uint8_t>(length >> (8 * i));
+    Write(bytes, 8);
+}
+
+void TXLSStream::WriteWideString(const std::u16string& text, bool withLength) {
+    std::vector<uint8_t> bytes;
+    if (withLength) {
+        bytes.push_back(static_cast<uint8_t>(text.size()));
+        bytes.push_back(static_cast<uint8_t>(text.size() >> 8));
+    }
+    if (!text.empty()) {
+        bytes.push_back(1);
+        for (char16_t c : text) {
+            bytes.push_back(static_cast<uint8_t>(c));
+            bytes.push_back(static_cast<uint8_t>(c >> 8));
+        }
+    }
+    Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+int64_t TXLSStream::ReadString(int count, std::u16string& result) {
+    if (count < 0 || count > 0xFFFF) throw EBIFFError("Invalid string length");
+    uint8_t flag = 0;
+    if (Read(&flag, 1) != 1) throw EBIFFError("String beyond the end of the stream");
+    const int64_t size = flag == 1 ? int64_t{count} * 2 : count;
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    if (Read(bytes.data(), size) != size) throw EBIFFError("String beyond the end of the stream");
+    result.clear();
+    if (flag == 1) {
+        for (int i = 0; i < count; ++i) result.push_back(static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8));
+    } else {
+        // Compressed characters: the high byte of each UTF-16 code unit is zero.
+        for (uint8_t b : bytes) result.push_back(b);
+    }
+    return size + 1;
+}
+
+void TXLSStream::WriteByteString16(const std::vector<uint8_t>& text) {
+    const size_t chars = text.empty() ? 0 : text[0] == 1 ? (text.size() - 1) / 2 : text.size() - 1;
+    const uint8_t count[2] = {static_cast<uint8_t>(chars), static_cast<uint8_t>(chars >> 8)};
+    Write(count, 2);
+    if (!text.empty()) Write(text.data(), static_cast<int64_t>(text.size()));
+}
+
+void TXLSStream::WriteByteString8(const std::vector<uint8_t>& text) {
+    const size_t chars = text.empty() ? 0 : text[0] == 1 ? (text.size() - 1) / 2 : text.size() - 1;
+    const uint8_t count = static_cast<uint8_t>(chars);
+    Write(&count, 1);
+    if (!text.empty()) Write(text.data(), static_cast<int64_t>(text.size()));
+}
+
+void TXLSStream::BeginContinueRead() {
+    if (ContinueRead_) throw EBIFFError("CONTINUE read active");
+    ContinueRead_ = true;
+    ContinuePos_ = 0;
+}
+
+void TXLSStream::EndContinueRead() {
+    ContinueRead_ = false;
+    ContinuePos_ = 0;
+}
+
+}  // namespace xls

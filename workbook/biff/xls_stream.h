@@ -1,0 +1,120 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/stream.h"
+#include "platform/compound_file.h"
+#include "workbook/biff/excel_version.h"
+
+namespace xls {
+
+class TExtraObjects;
+
+struct TBIFFHeader {
+    uint16_t RecID = 0;
+    uint16_t Length = 0;
+};
+
+// The one record interface over the three containers of BIFF data: the "Workbook" (BIFF8) or
+// "Book" (BIFF5) stream of a compound file, a plain BIFF2-4 file, or memory.
+class TXLSStream {
+public:
+    TXLSStream();
+    // Abandons a container that was created and not closed: a write that failed half-way
+    // leaves no file behind. Call Close to finish a written file.
+    ~TXLSStream();
+    TXLSStream(const TXLSStream&) = delete;
+    TXLSStream& operator=(const TXLSStream&) = delete;
+
+    // Set before Open: read the compound file from this stream instead of the named file.
+    void SetSourceStream(base::TStream* source) { SourceStream_ = source; }
+    // Set before CreateFile: build the file in memory and copy it into this stream on Close.
+    void SetTargetStream(base::TStream* target) { TargetStream_ = target; }
+    // Set before Open (filled) and before CreateFile (copied into the new file); may be nil.
+    void SetExtraObjects(TExtraObjects* extraObjects) { ExtraObjects_ = extraObjects; }
+
+    TExcelVersion Open(const std::string& fileName);
+    TExcelVersion OpenStorage(const std::string& fileName);
+    TExcelVersion OpenPlainFile(const std::string& fileName);
+    void CreateFile(const std::string& fileName, TExcelVersion version);
+    void CreateMemory();
+    // Finishes a written container (the named file appears only now) and releases everything.
+    void Close();
+
+    TExcelVersion FileVersion() const { return FileVersion_; }
+    int64_t StreamSize() const { return StreamSize_; }
+
+    int ReadHeader(TBIFFHeader& header);
+    int ReadHeaderInContinue(TBIFFHeader& header);
+    int64_t Read(void* buffer, int64_t count);
+    // Reads without following CONTINUE records (BOF records).
+    int64_t ReadPlain(void* buffer, int64_t count);
+    uint16_t PeekRecordId();
+    uint16_t PeekRecordLength();
+
+    void WriteHeader(uint16_t id, uint16_t length);
+    void WriteWordRecord(uint16_t id, uint16_t value);
+    int64_t WriteRaw(const void* buffer, int64_t count);
+    int64_t Write(const void* buffer, int64_t count);
+    int64_t WriteWord(uint16_t value);
+    int64_t WriteLongWord(uint32_t value);
+    int64_t WriteByte(uint8_t value);
+    // Writes a record, continuing data beyond 8224 bytes in CONTINUE records.
+    void WriteRecord(uint16_t id, const void* data, int64_t count);
+
+    void BeginContinuedRecord(int32_t maxData);
+    void WriteContinued(const void* data, int64_t count);
+    void EndContinuedRecord();
+
+    int64_t Seek(int64_t offset, int origin);
+    int64_t Position() { return Seek(0, 1); }
+
+    // Writes column/row bounds as four 16-bit words in the order given.
+    void WriteArea(const std::array<int32_t, 4>& area);
+    void WriteEscherHeader(uint16_t version, uint16_t instance, uint32_t length, uint16_t recType);
+
+    void WriteWideString(const std::u16string& text, bool withLength);
+    // Reads a flag byte and count characters; returns the bytes consumed.
+    int64_t ReadString(int count, std::u16string& result);
+    // A byte string of the format: flag byte (1: UTF-16LE follows), then the characters.
+    void WriteByteString16(const std::vector<uint8_t>& text);
+    void WriteByteString8(const std::vector<uint8_t>& text);
+
+    // CONTINUE-read mode: reads follow the current record into its continuation records.
+    void BeginContinueRead();
+    void EndContinueRead();
+    void ResetContinuePos() { ContinuePos_ = 0; }
+
+private:
+    base::TStream& Current();
+    int64_t ReadContinued(uint8_t* buffer, int64_t count);
+    void Release();
+
+    base::TStream* SourceStream_ = nullptr;
+    base::TStream* TargetStream_ = nullptr;
+    TExtraObjects* ExtraObjects_ = nullptr;
+
+    std::unique_ptr<platform::CompoundFile> Storage_;
+    std::unique_ptr<base::TStream> OleRead_;  // the workbook stream of a file read
+    base::TStream* Ole_ = nullptr;            // the workbook stream, read or written
+    std::unique_ptr<base::TStream> PlainOwned_;
+    base::TStream* Plain_ = nullptr;
+    std::string FileName_;       // the file a written container becomes on Close
+    std::string TemporaryName_;  // where a plain file is written until Close
+    bool Writing_ = false;
+
+    TExcelVersion FileVersion_ = xvNone;
+    int64_t StreamSize_ = 0;
+    int32_t WrittenBytes_ = 0;
+    int64_t RecordStart_ = -1;
+    int32_t MaxRecordData_ = 0;
+    bool ContinueRead_ = false;
+    int32_t ContinuePos_ = 0;     // data bytes consumed of the current record or continuation
+    int32_t RecordLength_ = 0;    // data length of the record whose header was read last
+};
+
+}  // namespace xls
