@@ -1,7 +1,6 @@
 #include "workbook/ooxml/zip/zip_archive.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "base/format.h"
 
@@ -146,7 +145,6 @@ bool TXLSZipArchive::FindEndRecord(int64_t size) {
         const TEndRecord record = TEndRecord::Decode(p);
         if (int64_t{record.CentralDirOffset} + record.CentralDirSize > base + at) continue;
         EndRecord_ = record;
-        EndRecordOffset_ = base + at;
         return true;
     }
     return false;
@@ -235,7 +233,6 @@ void TXLSZipArchive::OpenForWrite(base::TStream& stream) {
     Mode_ = zmWrite;
     Stream_ = &stream;
     EndRecord_ = TEndRecord{};
-    EndRecordOffset_ = 0;
 }
 
 std::unique_ptr<TXLSZipFile> TXLSZipArchive::NewEntry(const std::string& name, uint16_t method,
@@ -281,7 +278,6 @@ void TXLSZipArchive::FinishEntry(std::unique_ptr<TXLSZipFile> entry, uint32_t cr
     WriteLocalHeader(*entry);
     Stream_->SetPosition(dataEnd);
     EndRecord_.CentralDirOffset = static_cast<uint32_t>(dataEnd);
-    EndRecordOffset_ = dataEnd;
     EndRecord_.CentralDirSize = 0;
     ++EndRecord_.EntriesOnDisk;
     ++EndRecord_.EntriesTotal;
@@ -332,7 +328,6 @@ void TXLSZipArchive::WriteCentralDirectory() {
     const int64_t end = Stream_->Position();
     if (end > MaxOffset) throw EZipError(TooLargeText);
     EndRecord_.CentralDirSize = static_cast<uint32_t>(end - EndRecord_.CentralDirOffset);
-    EndRecordOffset_ = end;
     const auto bytes = EndRecord_.Encode();
     Stream_->WriteBuffer(bytes.data(), bytes.size());
 }

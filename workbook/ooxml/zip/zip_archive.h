@@ -121,7 +121,6 @@ private:
 
     TMode Mode_ = zmClosed;
     base::TStream* Stream_ = nullptr;
-    int64_t EndRecordOffset_ = 0;
     TEndRecord EndRecord_;
     std::vector<std::unique_ptr<TXLSZipFile>> Files_;
     std::unique_ptr<TXLSZipFile> Active_;
