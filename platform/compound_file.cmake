@@ -9,3 +9,7 @@ target_sources(platform PRIVATE
 list(APPEND PLATFORM_TEST_SOURCES tests/compound_file_test.cpp tests/compound_file_hostile_test.cpp)
 
 ombrix_add_fuzzer(compound_file_fuzz SOURCES fuzz/compound_file_fuzz.cpp LIBS platform SECONDS 60)
+if(OMBRIX_FUZZ)
+  # A valid file to start from: the fuzzer mutates its tables instead of searching for the signature.
+  file(COPY ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/compound_file_corpus/ DESTINATION ${CMAKE_CURRENT_BINARY_DIR}/compound_file_fuzz-corpus)
+endif()
