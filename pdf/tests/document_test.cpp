@@ -257,6 +257,20 @@ TEST_F(DocumentTest, CompressedContentInflatesToTheUncompressedText) {
     EXPECT_EQ(streams[0].substr(streams[0].size() - 6), "Q\r\nQ\r\n");
 }
 
+TEST_F(DocumentTest, OpenStatesAreClosedWhenThePageIsWritten) {
+    TPDFDocument document;
+    document.SetFileName(Path("states.pdf"));
+    document.BeginDoc();
+    document.CurrentPage()->GStateSave();
+    document.CurrentPage()->GStateSave();
+    document.CurrentPage()->Rectangle(10, 10, 20, 20);
+    document.EndDoc();
+    ExpectValidPDF(Path("states.pdf"));
+    const std::string bytes = test::ReadFileBytes(Path("states.pdf"));
+    EXPECT_NE(bytes.find("<</Length 35\r\n>>\r\nstream\r\nq\r\nq\r\nq\r\n10 822 10 10 re\r\nQ\r\nQ\r\nQ\r\n\r\nendstream"),
+              std::string::npos);
+}
+
 TEST_F(DocumentTest, OperationsNeedTheRightState) {
     TPDFDocument document;
     ExpectPDFError([&] { document.NewPage(); }, "Generation PDF file not activated");
