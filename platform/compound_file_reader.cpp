@@ -209,10 +209,14 @@ void CompoundFileReader::BuildTree() {
     std::vector<bool> visited(count, false);
     visited[0] = true;
     Children_.assign(count, {});
-    std::vector<uint32_t> storages{0};
+    // Storages nested deeper than any real file would be are refused, so that code walking the
+    // storages recursively stays within its stack.
+    constexpr int MaxDepth = 256;
+    std::vector<std::pair<uint32_t, int>> storages{{0, 0}};
     while (!storages.empty()) {
-        const uint32_t storage = storages.back();
+        const auto [storage, depth] = storages.back();
         storages.pop_back();
+        if (depth > MaxDepth) Fail("storages nested too deeply");
         // In-order walk of the storage's tree with an explicit stack: a degenerate tree may be deep.
         std::vector<uint32_t> stack;
         uint32_t node = Entries_[storage].Child;
@@ -228,7 +232,7 @@ void CompoundFileReader::BuildTree() {
             node = stack.back();
             stack.pop_back();
             Children_[storage].push_back(node);
-            if (Entries_[node].Type == cfb::etStorage) storages.push_back(node);
+            if (Entries_[node].Type == cfb::etStorage) storages.emplace_back(node, depth + 1);
             node = Entries_[node].Right;
         }
     }

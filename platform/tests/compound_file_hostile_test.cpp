@@ -90,6 +90,18 @@ TEST(CompoundFileHostileTest, BrokenStructuresAreClearErrors) {
     }
 }
 
+TEST(CompoundFileHostileTest, DeeplyNestedStoragesAreRefused) {
+    const auto nested = [](int depth) {
+        CompoundFile file;
+        CompoundStorage* storage = &file.Root();
+        for (int i = 0; i < depth; ++i) storage = &storage->CreateStorage(u"S");
+        storage->CreateStream(u"Leaf").WriteBuffer("x", 1);
+        return file.SaveToBytes();
+    };
+    EXPECT_EQ(CompoundFile::OpenMemory(nested(256))->Root().Elements().size(), 1u);
+    EXPECT_THROW(CompoundFile::OpenMemory(nested(5000)), ECompoundFileError);
+}
+
 TEST(CompoundFileHostileTest, GarbageInTheHighHalfOfAVersion3SizeIsIgnored) {
     Bytes bytes = ValidFile();
     Set32(bytes, DirEntry(bytes, 2) + 124, 0xDEADBEEF);

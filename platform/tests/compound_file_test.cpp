@@ -120,7 +120,7 @@ protected:
         static const TInstall install;
         static const std::string module = [] {
             int status = 0;
-            RunCommand("npm install --silent --no-audit --no-fund --prefix " + install.Prefix.string() +
+            RunCommand("timeout 180 npm install --silent --no-audit --no-fund --prefix " + install.Prefix.string() +
                            " cfb >/dev/null 2>&1",
                        status);
             const auto entry = install.Prefix / "node_modules" / "cfb";
