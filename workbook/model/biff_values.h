@@ -9,7 +9,7 @@
 
 namespace xls {
 
-// Conversions between the model's values and the value encodings of BIFF8 records (Part 3.104).
+// Conversions between the model's values and the value encodings of BIFF8 records.
 // Routines that read a record body take it as a span and check every count against it: a body
 // shorter than its count raises EXLSError, nothing is read past it.
 

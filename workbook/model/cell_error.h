@@ -6,8 +6,7 @@
 
 namespace xls {
 
-// The library's cell error values (Part 3.103). 0 is "no error"; its text is "_ERROR_ERROR_"
-// (piece-01's Part 3.103; another Part calls it "_ERROR_", which does not hold for cells).
+// The library's cell error values. 0 is "no error"; its text is "_ERROR_ERROR_".
 enum TXc12CellError : uint8_t {
     errUnknown = 0,
     errNull = 1,

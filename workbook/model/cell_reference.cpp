@@ -87,7 +87,7 @@ bool ParseRowDigits(std::u16string_view digits, int maxRow, int& row) {
     return true;
 }
 
-// One A1 cell, read from the end of the text (Part 3.103, Algorithms).
+// One A1 cell, read from the end of the text.
 bool ParseCell(std::u16string_view text, int maxCol, int maxRow, int& col, int& row, bool& colAbs, bool& rowAbs) {
     size_t i = text.size();
     while (i > 0 && IsDigit(text[i - 1])) --i;

@@ -6,7 +6,7 @@
 
 namespace xls {
 
-// Cell references in A1 and R1C1 text (Part 3.103). Columns and rows are 0-based.
+// Cell references in A1 and R1C1 text. Columns and rows are 0-based.
 //
 // The parsers answer true or false: any text that is not a reference, is too long, or lies
 // outside the grid answers false (they never raise and never read past the text). Their

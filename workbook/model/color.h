@@ -6,7 +6,7 @@
 
 namespace xls {
 
-// The colour model of Part 3.102. RGB values are Windows order 0x00BBGGRR unless named ARGB.
+// The colour model. RGB values are Windows order 0x00BBGGRR unless named ARGB.
 
 enum TXc12ColorKind : uint8_t {
     xc12ckAutomatic = 0,

@@ -123,7 +123,7 @@ private:
 };
 
 // Switches a manager's reporting off for a scope and back on when it ends, also when the scope
-// ends by an exception (the trial compile of Part 3.145 clears the flag on every path).
+// ends by an exception (the trial compile clears the flag on every path).
 class TXLSReportingOffScope {
 public:
     explicit TXLSReportingOffScope(TXLSErrorManager& manager) : Manager_(manager), Was_(manager.ReportingOff()) {

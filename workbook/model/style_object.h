@@ -8,7 +8,7 @@
 
 namespace xls {
 
-// Shared, use-counted style objects and the lists that keep their positions (Part 3.106).
+// Shared, use-counted style objects and the lists that keep their positions.
 
 // An object that knows its position in the list that holds it.
 class TIndexObject {
@@ -97,7 +97,7 @@ class TXLSStyleObjectList;
 // A shared style object: counted by use, with a cached hash, a built-in flag and its list.
 // Concrete classes supply CalcHash and Equal; a setter that changes a hashed field calls
 // InvalidateHash. Release never frees: the style sheet removes objects out of use when it
-// compacts (Part 3.121).
+// compacts.
 class TXLSStyleObject : public TIndexObject {
 public:
     explicit TXLSStyleObject(TXLSStyleObjectList* owner = nullptr) : Owner_(owner) {}

@@ -12,7 +12,7 @@
 
 namespace xls {
 
-// The small shared routines of the library's utility unit (Part 3.101). Positions in wide
+// The small shared routines of the library's utility unit. Positions in wide
 // texts are 1-based; -1 (not 0) means "not there".
 
 // A set of the characters 0..255.

@@ -106,7 +106,7 @@ TEST(Oracle, CellNamesAreXlrds) {
     }
 }
 
-// The library's references are openpyxl's with these differences, each deliberate (Part 3.103):
+// The library's references are openpyxl's with these differences, each deliberate:
 // letters in upper case only, ASCII digits only, the grid's limits, no row 0, a single column or
 // row ("A", "1") is no area, and whole columns or rows must be in order ("B:A" is no area).
 bool OnlyReferenceChars(std::u16string_view text) {
