@@ -25,7 +25,8 @@ std::string Reference(std::string_view key, int number) {
 
 }  // namespace
 
-TPDFDocument::TPDFDocument() : Pages_(std::make_unique<TPDFPages>(*this)) {}
+TPDFDocument::TPDFDocument()
+    : Pages_(std::make_unique<TPDFPages>(*this)), Fonts_(std::make_unique<TPDFFonts>(*this)) {}
 
 TPDFDocument::~TPDFDocument() {
     if (!Generating_) return;
@@ -104,6 +105,7 @@ void TPDFDocument::ResetModel() {
     DocumentInfo_.SetObjNumber(0);
     CurrentPage_ = nullptr;
     Pages_->Clear();
+    Fonts_->Clear();
     Writer_.reset();
 }
 
@@ -156,6 +158,7 @@ void TPDFDocument::WriteDocument() {
     WritePageTree();
     if (!OnePass_)
         for (int i = 0; i < Pages_->Count(); ++i) Pages_->GetPage(i).Save();
+    for (int i = 0; i < Fonts_->Count(); ++i) Fonts_->GetFont(i).Save(*Writer_);
     WriteCatalog();
     const uint32_t xrefOffset = Writer_->WriteXref();
     WriteTrailer(xrefOffset);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pdf/pdf_doc_info.h"
+#include "pdf/pdf_fonts.h"
 #include "pdf/pdf_object_writer.h"
 #include "pdf/pdf_pages.h"
 
@@ -45,6 +46,7 @@ public:
     // The page being drawn; null while no document is open.
     TPDFPage* CurrentPage() const { return CurrentPage_; }
     const TPDFPages& Pages() const { return *Pages_; }
+    TPDFFonts& Fonts() { return *Fonts_; }
     const std::string& FileID() const { return FileID_; }
 
     // The object writer of the open document (raises when none is open).
@@ -133,6 +135,7 @@ private:
     std::string FileID_;
     std::unique_ptr<TPDFObjectWriter> Writer_;
     std::unique_ptr<TPDFPages> Pages_;
+    std::unique_ptr<TPDFFonts> Fonts_;
     TPDFPage* CurrentPage_ = nullptr;
 };
 

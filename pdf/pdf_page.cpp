@@ -6,6 +6,7 @@
 
 #include "pdf/pdf_deflate.h"
 #include "pdf/pdf_document.h"
+#include "pdf/pdf_font.h"
 #include "pdf/pdf_number_format.h"
 
 namespace pdf {
@@ -19,6 +20,7 @@ TPDFPage::TPDFPage(TPDFDocument& owner)
 }
 
 void TPDFPage::AddLine(std::initializer_list<double> values, std::string_view op) {
+    EndText();
     for (double value : values) {
         AppendPDFFloat(Content_, value);
         Content_ += ' ';
@@ -28,6 +30,7 @@ void TPDFPage::AddLine(std::initializer_list<double> values, std::string_view op
 }
 
 void TPDFPage::AppendOperator(std::string_view text) {
+    EndText();
     Content_ += text;
     Content_ += "\r\n";
 }
@@ -42,6 +45,7 @@ void TPDFPage::GStateRestore() {
     if (GStateDepth_ <= 1) return;
     AppendOperator("Q");
     --GStateDepth_;
+    if (GStateDepth_ < FontDepth_) FontChanged_ = true;
 }
 
 void TPDFPage::MoveTo(double x, double y) {
@@ -104,11 +108,13 @@ void TPDFPage::Clip() {
 void TPDFPage::SetLineWidth(double width) { AddLine({width / Scale_}, "w"); }
 
 void TPDFPage::SetLineCap(int cap) {
+    EndText();
     AppendPDFInt(Content_, cap);
     Content_ += " J\r\n";
 }
 
 void TPDFPage::SetLineJoin(int join) {
+    EndText();
     AppendPDFInt(Content_, join);
     Content_ += " j\r\n";
 }
@@ -116,6 +122,7 @@ void TPDFPage::SetLineJoin(int join) {
 void TPDFPage::SetDash(const std::string& dash) {
     if (dash == Dash_) return;
     Dash_ = dash;
+    EndText();
     Content_ += dash;
     Content_ += " d\r\n";
 }
@@ -139,6 +146,7 @@ void TPDFPage::Rotate(double angle) {
 }
 
 void TPDFPage::Save() {
+    EndText();
     while (GStateDepth_ > 1) GStateRestore();
     TPDFObjectWriter& writer = Owner_.Writer();
     ResourcesObjNumber_ = writer.NextObjectNumber();
@@ -146,9 +154,22 @@ void TPDFPage::Save() {
     GStateDepth_ = 2;
     GStateRestore();
 
+    // Fonts get their numbers now, so that pages can refer to them before they are written.
+    for (TPDFFont* font : Fonts_)
+        if (font->ObjNumber < 1) font->ObjNumber = writer.NextObjectNumber();
     writer.BeginObject(ResourcesObjNumber_);
     writer.WriteLine(" /ProcSet [/PDF ", false);
-    writer.WriteLine("]");
+    writer.WriteLine(Fonts_.empty() ? "]" : "/Text ]");
+    if (!Fonts_.empty()) {
+        writer.WriteLine("/Font <<");
+        for (TPDFFont* font : Fonts_) {
+            std::string entry = "/" + font->ResourceName + " ";
+            AppendPDFInt(entry, font->ObjNumber);
+            entry += " 0 R";
+            writer.WriteLine(entry);
+        }
+        writer.WriteLine(">>");
+    }
     writer.EndDictionary();
     writer.EndObject();
 

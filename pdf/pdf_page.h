@@ -1,14 +1,18 @@
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "pdf/font_style.h"
 #include "pdf/pdf_float_point.h"
 
 namespace pdf {
 
 class TPDFDocument;
+class TPDFFont;
 
 // One A4 page of a document: its content stream, kept as CR LF terminated operator lines,
 // and the direct drawing operations. Coordinates of the device-unit operations are in
@@ -79,6 +83,38 @@ public:
     void Ellipse(double x1, double y1, double x2, double y2);
     void RoundRect(int x1, int y1, int x2, int y2, int width, int height);
 
+    // Text (pdf_page_text.cpp). Positions are in device units, angles in degrees
+    // counter-clockwise, advances in device units (one per character, or none).
+    void SetActiveFont(const std::string& name, TFontStyles style, double size, uint8_t charset = 0);
+    void SetTextBaseline(bool baseline) { Baseline_ = baseline; }
+    void SetHorizontalScaling(double percent);
+    void SetCharacterSpacing(double spacing);
+    void SetWordSpacing(double spacing);
+    void SetRawCharacterSpacing(double spacing);
+    void SetTextMatrix(double x, double y, double angle);
+    void BeginText();
+    void EndText();
+    void TextOut(std::string_view text, double x, double y, double angle = 0);
+    void WideTextOut(std::u16string_view text, double x, double y, double angle = 0);
+    void ExtTextOut(std::string_view text, const double* advances, double x, double y, double angle = 0);
+    void ExtWideTextOut(std::u16string_view text, const double* advances, double x, double y, double angle = 0);
+    void GlyphTextOut(const uint16_t* glyphs, size_t count, const double* advances, double x, double y,
+                      double angle = 0);
+    void ShowText(std::string_view text);
+    void ShowWideText(std::u16string_view text);
+    // Advances here are in units of the font size.
+    void ShowTextWithAdvances(std::string_view text, const double* advances);
+    void ShowWideTextWithAdvances(std::u16string_view text, const double* advances);
+    void ShowGlyphs(const uint16_t* glyphs, size_t count, const double* advances);
+    double TextWidth(std::string_view text);
+    double WideTextWidth(std::u16string_view text);
+    double TextWidthDevice(std::string_view text) { return TextWidth(text) * Scale_; }
+    double WideTextWidthDevice(std::u16string_view text) { return WideTextWidth(text) * Scale_; }
+    double TextRise();
+    bool InText() const { return InText_; }
+    // The fonts the page's text selected, for the resources.
+    const std::vector<TPDFFont*>& Fonts() const { return Fonts_; }
+
     // Writes the resources, the content stream and the page object, then drops the content.
     void Save();
 
@@ -87,6 +123,16 @@ private:
     void AddLine(std::initializer_list<double> values, std::string_view op);
     // A painting operator ends the pending path.
     void Paint(std::string_view op);
+    void AppendText(std::string_view text);
+    void SelectFont(bool unicode);
+    TPDFFont& WinAnsiFont();
+    TPDFFont& UnicodeFont();
+    std::u16string ToWide(std::string_view text) const;
+    double MeasuredWidth(double units, int blanks, int characters) const;
+    void PlaceText(double x, double y, double angle);
+    void DrawTextDecoration(double width);
+    void SlantedBar(double x, double y, double length, double thickness, double angle);
+    void WriteRun(const std::string& run, bool unicode);
     void ArcPt(double cx, double cy, double rx, double ry, double start, double sweep);
     void ArcSegment(double cx, double cy, double rx, double ry, double start, double sweep, bool first);
     TFloatPoint ArcPointsInPt(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
@@ -102,6 +148,21 @@ private:
     bool PathPending_ = false;
     std::string Dash_ = "[] 0";
     std::string Content_;
+
+    std::string FontName_ = "Helvetica";
+    TFontStyles FontStyle_ = 0;
+    double FontSize_ = 8;
+    uint8_t Charset_ = 0;
+    bool FontChanged_ = true;
+    TPDFFont* CurrentFont_ = nullptr;
+    bool CurrentUnicode_ = false;
+    int FontDepth_ = 0;
+    double Tc_ = 0, Tw_ = 0, Tz_ = 100;
+    bool Baseline_ = false;
+    double TextX_ = 0, TextY_ = 0, TextAngle_ = 0;
+    bool InText_ = false;
+    bool TextShown_ = false;
+    std::vector<TPDFFont*> Fonts_;
 };
 
 }  // namespace pdf
