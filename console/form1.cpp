@@ -1,0 +1,214 @@
+#include "console/form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <chrono>
+#include <thread>
+
+#include "base/exception.h"
+#include "platform/dialogs.h"
+#include "platform/serial_ports.h"
+
+namespace console {
+
+Tform1::Tform1() {
+    CreateComponents();
+    // The form's serial component keeps these stored settings; the rest are the defaults.
+    Comm1.SetCommName("COM5");
+    Comm1.SetOutx_CtsFlow(false);
+    Comm1.SetOutx_DsrFlow(false);
+    Comm1.SetTxContinueOnXoff(false);
+    Comm1.SetRtsControl(serial::TRtsControl::RtsDisable);
+    Comm1.SetXoffLimit(100);
+    Comm1.SetReadIntervalTimeout(100);
+    // Any device path can be typed into the port box, not only the ports found.
+    ComboBox6->setEditable(true);
+    ConnectHandlers();
+    FormCreate();
+}
+
+// The port is closed before the window goes, so the serial threads never outlive it.
+Tform1::~Tform1() { Comm1.ClosePort(); }
+
+void Tform1::closeEvent(QCloseEvent* event) {
+    Comm1.ClosePort();
+    QWidget::closeEvent(event);
+    QApplication::quit();
+}
+
+template <typename Handler>
+void Tform1::Guarded(Handler handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        platform::Dialogs().ShowError(error.what());
+    }
+}
+
+void Tform1::OnClick(QPushButton* button, void (Tform1::*handler)()) {
+    QObject::connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+}
+
+void Tform1::Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void Tform1::ConnectHandlers() {
+    Comm1.OnReceiveData = [this](serial::TComm&, const uint8_t* buffer, uint16_t length) {
+        Guarded([&] { Comm1ReceiveData(buffer, length); });
+    };
+    Timer1.OnTimer = [this] { Guarded([&] { Timer1Timer(); }); };
+    Timer3.OnTimer = [this] { Guarded([&] { Timer3Timer(); }); };
+    Timer6.OnTimer = [this] { Guarded([&] { Timer6Timer(); }); };
+
+    OnClick(BitBtn1, &Tform1::BitBtn1Click);
+    OnClick(BitBtn2, &Tform1::BitBtn2Click);
+    OnClick(BitBtn3, &Tform1::BitBtn3Click);
+    OnClick(BitBtn4, &Tform1::BitBtn4Click);
+    OnClick(BitBtn5, &Tform1::BitBtn5Click);
+    OnClick(BitBtn6, &Tform1::BitBtn6Click);
+    OnClick(BitBtn7, &Tform1::BitBtn7Click);
+    OnClick(BitBtn8, &Tform1::BitBtn8Click);
+    OnClick(BitBtn9, &Tform1::BitBtn9Click);
+    OnClick(BitBtn10, &Tform1::BitBtn10Click);
+    OnClick(BitBtn11, &Tform1::BitBtn11Click);
+    OnClick(BitBtn12, &Tform1::BitBtn12Click);
+    OnClick(BitBtn13, &Tform1::BitBtn13Click);
+    OnClick(BitBtn14, &Tform1::BitBtn14Click);
+    OnClick(BitBtn16, &Tform1::BitBtn16Click);
+    OnClick(BitBtn17, &Tform1::BitBtn17Click);
+    OnClick(BitBtn18, &Tform1::BitBtn18Click);
+    OnClick(BitBtn20, &Tform1::BitBtn20Click);
+    OnClick(BitBtn21, &Tform1::BitBtn21Click);
+    OnClick(BitBtn23, &Tform1::BitBtn23Click);
+    OnClick(BitBtn29, &Tform1::BitBtn29Click);
+    OnClick(BitBtn33, &Tform1::BitBtn33Click);
+    OnClick(BitBtn34, &Tform1::BitBtn34Click);
+    OnClick(BitBtn35, &Tform1::BitBtn35Click);
+    OnClick(BitBtn36, &Tform1::BitBtn36Click);
+    OnClick(BitBtn37, &Tform1::BitBtn37Click);
+    OnClick(BitBtn39, &Tform1::BitBtn39Click);
+    OnClick(BitBtn40, &Tform1::BitBtn40Click);
+    OnClick(BitBtn45, &Tform1::BitBtn45Click);
+    OnClick(BitBtn46, &Tform1::BitBtn46Click);
+    OnClick(BitBtn47, &Tform1::BitBtn47Click);
+    OnClick(BitBtn49, &Tform1::BitBtn49Click);
+    OnClick(BitBtn50, &Tform1::BitBtn50Click);
+    OnClick(BitBtn52, &Tform1::BitBtn52Click);
+    OnClick(BitBtn53, &Tform1::BitBtn53Click);
+    QObject::connect(BitBtn24, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(3, true); }); });
+    QObject::connect(BitBtn25, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(3, false); }); });
+    QObject::connect(BitBtn26, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(4, true); }); });
+    QObject::connect(BitBtn27, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(4, false); }); });
+    QObject::connect(BitBtn41, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(222, 1); }); });
+    QObject::connect(BitBtn42, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(222, 0); }); });
+    QObject::connect(BitBtn32, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(122, 1); }); });
+    QObject::connect(BitBtn38, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(122, 0); }); });
+    QObject::connect(BitBtn43, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(233, 3); }); });
+    QObject::connect(BitBtn44, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(233, 0); }); });
+    QObject::connect(ToolButton1, &QToolButton::clicked, this, [this] { Guarded([&] { ToolButton1Click(); }); });
+    QObject::connect(N1, &QAction::triggered, this, [this] { GroupBox3->show(); });
+
+    // Option rules run whenever a box changes, by a click or by the program.
+    QObject::connect(CheckBox3, &QCheckBox::toggled, this, [this](bool checked) {
+        if (!checked) {
+            CheckBox6->setChecked(false);
+            CheckBox2->setChecked(false);
+        }
+        SetEnabled({CheckBox6, CheckBox2}, checked);
+    });
+    QObject::connect(CheckBox6, &QCheckBox::toggled, this, [this](bool checked) {
+        if (checked) CheckBox2->setChecked(false);
+    });
+    QObject::connect(CheckBox2, &QCheckBox::toggled, this, [this](bool checked) {
+        if (checked) CheckBox6->setChecked(false);
+    });
+    QObject::connect(CheckBox5, &QCheckBox::toggled, this, [this](bool checked) {
+        if (!checked) CheckBox11->setChecked(false);
+        CheckBox11->setEnabled(checked);
+    });
+    QObject::connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        CheckBox10->setChecked(index != 2);
+        CheckBox10->setEnabled(index != 2);
+    });
+
+    LabeledEdit27->OnDblClick = LabeledEdit28->OnDblClick = [this] {
+        LabeledEdit27->Edit()->setEchoMode(QLineEdit::Normal);
+        LabeledEdit28->Edit()->setEchoMode(QLineEdit::Normal);
+    };
+    Image1->OnClick = [] { platform::OpenWithDesktop("仪表软件使用说明-V138.chm"); };
+    lbl1->OnClick = [] { platform::OpenWithDesktop("仪表软件使用说明-V137.chm"); };
+    Label8->OnClick = Image2->OnClick = [] {
+        platform::OpenWithDesktop((QCoreApplication::applicationDirPath() + "/data").toStdString());
+    };
+    DeviceWatcher_ = std::make_unique<platform::TDeviceWatcher>([this](bool arrived) { DeviceChanged(arrived); });
+}
+
+QStringList Tform1::ReadPortList() {
+    QStringList ports;
+    for (const std::string& port : platform::ReadSerialPorts()) ports << QString::fromStdString(port);
+    return ports;
+}
+
+void Tform1::FormCreate() {
+    State.KnownPorts = ReadPortList();
+    ComboBox6->clear();
+    ComboBox6->addItems(State.KnownPorts);
+    if (!State.KnownPorts.isEmpty()) ComboBox6->setCurrentIndex(static_cast<int>(State.KnownPorts.size()) - 1);
+
+    for (QWidget* hidden : {static_cast<QWidget*>(GroupBox3), Panel2, Panel4, Panel7, Panel8, Panel9}) hidden->hide();
+    Panel5->show();
+
+    BitBtn2->setEnabled(true);
+    SetEnabled({BitBtn1,  BitBtn3,  BitBtn4,  BitBtn5,  BitBtn6,  BitBtn7,  BitBtn8,  BitBtn12, BitBtn13,
+                BitBtn14, BitBtn15, BitBtn17, BitBtn18, BitBtn19, BitBtn20, BitBtn21, BitBtn23, BitBtn29,
+                BitBtn32, BitBtn33, BitBtn35, BitBtn36, BitBtn37, BitBtn38, BitBtn39, BitBtn40, BitBtn41,
+                BitBtn42, BitBtn43, BitBtn44, BitBtn45, BitBtn49, BitBtn50, BitBtn52, BitBtn53},
+               false);
+    // Until a link is up there is nothing to read: the run options wait for it.
+    SetEnabled({CheckBox3, CheckBox5, CheckBox6, CheckBox2, CheckBox11}, false);
+
+    PageControl1->setCurrentIndex(0);
+    CheckBox10->setChecked(false);
+    SetEnabled({CheckBox10, CheckBox11}, false);
+
+    const QDateTime now = QDateTime::currentDateTime();
+    for (QDateTimeEdit* picker : {DateTimePicker1, DateTimePicker2, DateTimePicker3}) picker->setDateTime(now);
+    WriteTimeFields(now);
+
+    if (!QDir("data").exists() && !QDir().mkdir("data")) throw base::Exception("Unable to create directory \"data\"");
+
+    Timer3.SetInterval(1000);
+    Timer3.SetEnabled(true);
+}
+
+void Tform1::DeviceChanged(bool arrived) { SetPortState(arrived ? "设备接入" : "设备移出"); }
+
+void Tform1::ShowPage(QWidget* page, const QString& mode) {
+    for (QWidget* other : {Panel2, Panel4, Panel5, Panel7, Panel8, Panel9}) other->setVisible(other == page);
+    if (!mode.isEmpty()) SetMode(mode);
+}
+
+void Tform1::BitBtn9Click() {
+    ShowPage(Panel2, "参数设置");
+    ToolButton1->setEnabled(true);
+    if (State.LinkUp) SendRequest({.State = rsParameters, .Register = 200, .Quantity = 24, .PauseMs = 10});
+}
+
+void Tform1::BitBtn10Click() {
+    ShowPage(Panel4, "告警记录");
+    ToolButton1->setEnabled(true);
+}
+
+void Tform1::BitBtn11Click() {
+    ShowPage(Panel5, "历史纪录");
+    ToolButton1->setEnabled(true);
+}
+
+void Tform1::BitBtn46Click() { ShowPage(Panel8, ""); }
+
+void Tform1::BitBtn34Click() { ShowPage(Panel9, ""); }
+
+void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
+    for (QWidget* control : controls) control->setEnabled(enabled);
+}
+
+}  // namespace console

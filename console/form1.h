@@ -1,0 +1,237 @@
+#pragma once
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <vector>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QWidget>
+#include <initializer_list>
+#include <memory>
+
+#include "console/console_state.h"
+#include "platform/device_watcher.h"
+#include "console/timer.h"
+#include "console/widgets.h"
+#include "serial/comm.h"
+
+namespace console {
+
+// The console's main window. Its components carry their component names as object names;
+// the console's state lives in State. Event handlers keep the component-event names.
+class Tform1 : public QWidget {
+public:
+    Tform1();
+    ~Tform1() override;
+
+    TConsoleState State;
+    serial::TComm Comm1;
+    TTimer Timer1{"Timer1"};
+    TTimer Timer2{"Timer2"};
+    TTimer Timer3{"Timer3"};
+    TTimer Timer4{"Timer4"};
+    TTimer Timer5{"Timer5"};
+    TTimer Timer6{"Timer6"};
+
+    // Components (created by CreateComponents, owned by Qt's parent chain).
+    QWidget* Client = nullptr;  // everything lies inside this one widget
+    TStatusBar* StatusBar1 = nullptr;
+    QWidget *Panel1 = nullptr, *Panel2 = nullptr, *Panel3 = nullptr, *Panel4 = nullptr, *Panel5 = nullptr,
+            *Panel7 = nullptr, *Panel8 = nullptr, *Panel9 = nullptr;
+    QGroupBox *GroupBox1 = nullptr, *GroupBox2 = nullptr, *GroupBox3 = nullptr, *GroupBox4 = nullptr,
+              *GroupBox7 = nullptr, *GroupBox13 = nullptr, *GroupBox14 = nullptr;
+    TClickLabel *Image1 = nullptr, *Image2 = nullptr, *Label8 = nullptr, *lbl1 = nullptr;
+    QLabel *Label7 = nullptr, *Label30 = nullptr, *Label31 = nullptr;
+    QToolButton* ToolButton1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* N1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget *ts1 = nullptr, *ts2 = nullptr, *ts3 = nullptr;
+    QPushButton *BitBtn1 = nullptr, *BitBtn2 = nullptr, *BitBtn3 = nullptr, *BitBtn4 = nullptr, *BitBtn5 = nullptr,
+                *BitBtn6 = nullptr, *BitBtn7 = nullptr, *BitBtn8 = nullptr, *BitBtn9 = nullptr, *BitBtn10 = nullptr,
+                *BitBtn11 = nullptr, *BitBtn12 = nullptr, *BitBtn13 = nullptr, *BitBtn14 = nullptr,
+                *BitBtn15 = nullptr, *BitBtn16 = nullptr, *BitBtn17 = nullptr, *BitBtn18 = nullptr,
+                *BitBtn19 = nullptr, *BitBtn20 = nullptr, *BitBtn21 = nullptr, *BitBtn22 = nullptr,
+                *BitBtn23 = nullptr, *BitBtn24 = nullptr, *BitBtn25 = nullptr, *BitBtn26 = nullptr,
+                *BitBtn27 = nullptr, *BitBtn28 = nullptr, *BitBtn29 = nullptr, *BitBtn30 = nullptr,
+                *BitBtn31 = nullptr, *BitBtn32 = nullptr, *BitBtn33 = nullptr, *BitBtn34 = nullptr,
+                *BitBtn35 = nullptr, *BitBtn36 = nullptr, *BitBtn37 = nullptr, *BitBtn38 = nullptr,
+                *BitBtn39 = nullptr, *BitBtn40 = nullptr, *BitBtn41 = nullptr, *BitBtn42 = nullptr,
+                *BitBtn43 = nullptr, *BitBtn44 = nullptr, *BitBtn45 = nullptr, *BitBtn46 = nullptr,
+                *BitBtn47 = nullptr, *BitBtn48 = nullptr, *BitBtn49 = nullptr, *BitBtn50 = nullptr,
+                *BitBtn52 = nullptr, *BitBtn53 = nullptr;
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox3 = nullptr, *CheckBox4 = nullptr,
+              *CheckBox5 = nullptr, *CheckBox6 = nullptr, *CheckBox7 = nullptr, *CheckBox10 = nullptr,
+              *CheckBox11 = nullptr;
+    QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr, *ComboBox3 = nullptr, *ComboBox4 = nullptr,
+              *ComboBox5 = nullptr, *ComboBox6 = nullptr, *ComboBox7 = nullptr, *ComboBox8 = nullptr,
+              *ComboBox9 = nullptr, *ComboBox10 = nullptr, *ComboBox11 = nullptr, *ComboBox12 = nullptr,
+              *ComboBox13 = nullptr, *ComboBox14 = nullptr, *ComboBox15 = nullptr, *ComboBox16 = nullptr,
+              *ComboBox17 = nullptr, *ComboBox18 = nullptr, *ComboBox19 = nullptr, *ComboBox22 = nullptr;
+    QDateTimeEdit *DateTimePicker1 = nullptr, *DateTimePicker2 = nullptr, *DateTimePicker3 = nullptr,
+                  *DateTimePicker4 = nullptr, *DateTimePicker5 = nullptr;
+    QLineEdit *Edit1 = nullptr, *Edit2 = nullptr, *Edit3 = nullptr, *Edit4 = nullptr, *Edit5 = nullptr,
+              *Edit6 = nullptr, *Edit7 = nullptr;
+    TLabeledEdit *LabeledEdit1 = nullptr, *LabeledEdit2 = nullptr, *LabeledEdit3 = nullptr, *LabeledEdit4 = nullptr,
+                 *LabeledEdit5 = nullptr, *LabeledEdit6 = nullptr, *LabeledEdit7 = nullptr, *LabeledEdit8 = nullptr,
+                 *LabeledEdit9 = nullptr, *LabeledEdit10 = nullptr, *LabeledEdit11 = nullptr,
+                 *LabeledEdit12 = nullptr, *LabeledEdit13 = nullptr, *LabeledEdit14 = nullptr,
+                 *LabeledEdit15 = nullptr, *LabeledEdit16 = nullptr, *LabeledEdit17 = nullptr,
+                 *LabeledEdit18 = nullptr, *LabeledEdit19 = nullptr, *LabeledEdit20 = nullptr,
+                 *LabeledEdit21 = nullptr, *LabeledEdit22 = nullptr, *LabeledEdit23 = nullptr,
+                 *LabeledEdit24 = nullptr, *LabeledEdit25 = nullptr, *LabeledEdit26 = nullptr,
+                 *LabeledEdit27 = nullptr, *LabeledEdit28 = nullptr, *LabeledEdit29 = nullptr,
+                 *LabeledEdit30 = nullptr;
+    QListWidget *ListBox1 = nullptr, *ListBox2 = nullptr, *ListBox3 = nullptr, *ListBox5 = nullptr,
+                *ListBox6 = nullptr;
+
+    // Start-up, pages and small handlers.
+    void FormCreate();
+    void DeviceChanged(bool arrived);
+    static QStringList ReadPortList();
+    void ShowPage(QWidget* page, const QString& mode);
+
+    // The request cycle.
+    bool SendFrame(const uint8_t* buffer, uint32_t length);
+    void Timer1Timer();
+
+    // Connection and detection.
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void ToolButton1Click();
+    void Timer6Timer();
+    void Timer3Timer();
+
+    // Replies.
+    void Comm1ReceiveData(const uint8_t* buffer, uint16_t length);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Builds every component with its caption, items and initial state, and lays them out.
+    void CreateComponents();
+    void ConnectHandlers();
+    // Runs a handler; an exception it raises ends it and is shown in an error box.
+    template <typename Handler>
+    void Guarded(Handler handler);
+    void OnClick(QPushButton* button, void (Tform1::*handler)());
+
+    // Status bar panels the console writes.
+    void SetPortState(const QString& text) { StatusBar1->SetPanelText(1, text); }
+    void SetMode(const QString& text) { StatusBar1->SetPanelText(3, text); }
+    void SetStatus(const QString& text) { StatusBar1->SetPanelText(5, text); }
+    void SetStatistics(const QString& text) { StatusBar1->SetPanelText(7, text); }
+    void ShowReadStatistics();
+    static void Pause(int milliseconds);
+
+    // Request building and sending.
+    uint8_t AddressField() const;
+    uint32_t FrameRead(uint8_t address, uint8_t function, uint16_t reg, uint16_t quantity);
+    uint32_t FrameWriteSingle(uint8_t address, uint8_t function, uint16_t reg, uint16_t value);
+    uint32_t FrameWriteMultiple(uint8_t address, uint8_t function, uint16_t reg, const std::vector<uint16_t>& values);
+    uint32_t AppendCrc(uint32_t length);
+    // The sender protocol: status text, request state (reads), address, frame, send, pause, reply timer.
+    struct TRequest {
+        QString Status{};         // empty: no status text
+        int32_t State = -1;       // -1: a write, the state is left as it was
+        uint8_t Function = 3;
+        uint16_t Register = 0;
+        uint16_t Quantity = 0;                // reads
+        std::vector<uint16_t> Values{};       // writes: one value for 5/6, all for 16/47
+        bool Broadcast = false;
+        int PauseMs = 30;
+        int TimeoutMs = 0;                    // 0: the reply timer is not armed
+    };
+    void SendRequest(const TRequest& request);
+    void ResendLastFrame();
+    void ArmReplyTimer(int interval);
+    void ReplyArrived();
+    void ReopenFailure();
+    void ApplyLineSettings(const QString& port, const QString& baud);
+    void LinkDownControls();
+
+    // Command senders.
+    void BitBtn1Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn7Click();
+    void BitBtn8Click();
+    void BitBtn9Click();
+    void BitBtn10Click();
+    void BitBtn11Click();
+    void BitBtn12Click();
+    void BitBtn13Click();
+    void BitBtn14Click();
+    void BitBtn16Click();
+    void BitBtn17Click();
+    void BitBtn18Click();
+    void BitBtn20Click();
+    void BitBtn21Click();
+    void BitBtn23Click();
+    void BitBtn29Click();
+    void BitBtn33Click();
+    void BitBtn34Click();
+    void BitBtn35Click();
+    void BitBtn36Click();
+    void BitBtn37Click();
+    void BitBtn39Click();
+    void BitBtn40Click();
+    void BitBtn45Click();
+    void BitBtn46Click();
+    void BitBtn47Click();
+    void BitBtn49Click();
+    void BitBtn50Click();
+    void BitBtn52Click();
+    void BitBtn53Click();
+    void SendCoil(uint16_t coil, bool on);
+    void SendOneRegister(uint16_t reg, uint16_t value);
+    void SendConfirmed(uint16_t reg, const QString& status);
+    void SendClockWrite(uint16_t reg, const QDateTime& time);
+    void WriteTimeFields(const QDateTime& time);
+    void SetLiveReadingControls(bool enabled);
+
+    // Reply handling.
+    bool CrcOk(int32_t length) const;
+    void Dispatch();
+    void ExceptionReply();
+    void WriteAcknowledgement();
+    void ReadReply();
+    bool ReplyAtLeast(int32_t minimum);
+    uint16_t DataWord(int index) const;
+    uint32_t DataLong(int index) const;
+    void LiveValuesReply();
+    void ParametersReply();
+    void TimeReply();
+    void AlarmCountersReply();
+    void HistoryCountersReply();
+    void DayCountReply();
+    void RangeCountReply();
+    void AdvancedSettingsReply();
+    void IdentifyReply();
+    void DetectReply();
+    void ClockCheckReply();
+    void ModelReply(bool afterDetect);
+    void SerialVersionReply();
+
+    std::unique_ptr<platform::TDeviceWatcher> DeviceWatcher_;
+    // Requests sent and not yet answered or given up: a reply that comes when none is
+    // waiting is stale (late or repeated) and must not act on the current request state.
+    int PendingReplies_ = 0;
+};
+
+// Enables or disables a group of controls at once.
+void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled);
+
+}  // namespace console

@@ -1,0 +1,12 @@
+// The console program: one window, "Ombrix-Z200".
+#include <QApplication>
+
+#include "console/form1.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("");
+    console::Tform1 form1;
+    form1.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,212 @@
+// Joining received chunks into replies and handing each reply to its handler.
+#include <algorithm>
+
+#include "console/conversions.h"
+#include "console/crc16.h"
+#include "console/form1.h"
+
+namespace console {
+
+bool Tform1::CrcOk(int32_t length) const {
+    if (length < 3) return false;
+    const uint16_t crc = Crc16Modbus(State.RxFrame.data(), static_cast<size_t>(length - 2));
+    return State.RxFrame[static_cast<size_t>(length - 2)] == (crc >> 8) &&
+           State.RxFrame[static_cast<size_t>(length - 1)] == (crc & 0xFF);
+}
+
+void Tform1::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
+    auto& s = State;
+    const int32_t n = std::min<int32_t>(length, static_cast<int32_t>(s.RxFrame.size()));
+    s.RxFrame.fill(0);
+    std::copy_n(buffer, n, s.RxFrame.begin());
+    s.RxLength = n;
+    if (length > s.RxFrame.size()) s.ReplyOffset = 0;
+    if (CrcOk(n)) {
+        s.ReplyOffset = 0;
+        Dispatch();
+        return;
+    }
+    // A chunk joins a pending reply only when it starts one or continues the expected
+    // instrument's; a join never holds more than 1023 bytes.
+    const bool joins = s.ReplyOffset == 0 || (s.ReplyOffset > 0 && s.ReplyBuffer[0] == s.ExpectedAddress);
+    if (!joins || s.ReplyOffset + n > 1023) {
+        s.ReplyBuffer.fill(0);
+        s.ReplyOffset = 0;
+        return;
+    }
+    std::copy_n(buffer, n, s.ReplyBuffer.begin() + s.ReplyOffset);
+    s.RxLength = s.ReplyOffset + n;
+    std::copy_n(s.ReplyBuffer.begin(), s.RxLength, s.RxFrame.begin());
+    s.ReplyOffset += n;
+    if (CrcOk(s.RxLength)) {
+        s.ReplyOffset = 0;
+        Dispatch();
+    }
+}
+
+void Tform1::Dispatch() {
+    const uint8_t function = State.RxFrame[1];
+    const bool addressed = State.RxFrame[0] == State.ExpectedAddress;
+    const bool anyAddress = State.RequestState == rsIdentify || State.RequestState == rsDetect;
+    if (addressed && function > 128) {
+        ExceptionReply();
+    } else if (addressed && (function == 5 || function == 15 || function == 47)) {
+        // A write echo with no request waiting is stale: it must not end anything.
+        if (PendingReplies_ == 0) return;
+        ReplyArrived();
+        SetStatus("操作成功");
+    } else if (addressed && (function == 16 || function == 6) && State.RxLength < 9) {
+        if (PendingReplies_ == 0) return;
+        WriteAcknowledgement();
+    } else if (addressed && (function == 16 || function == 6)) {
+        // A report the instrument sends on its own: listed and acknowledged with record
+        // reading, not yet here.
+    } else if ((function == 3 || function == 46) && (addressed || anyAddress)) {
+        ReadReply();
+    }
+}
+
+void Tform1::ReadReply() {
+    // A reply that comes when no request waits for one (a late or repeated reply) would be
+    // read under a state that no longer belongs to it: it only stops the reply timer.
+    const bool awaited = PendingReplies_ > 0;
+    ReplyArrived();
+    if (!awaited) return;
+    if (CheckBox1->isChecked()) ++State.ReadSuccessCount;
+    switch (State.RequestState) {
+        case rsLiveValues: LiveValuesReply(); break;
+        case rsParameters: ParametersReply(); break;
+        case rsTime: TimeReply(); break;
+        case rsAlarmCounters: AlarmCountersReply(); break;
+        case rsHistoryCounters: HistoryCountersReply(); break;
+        case rsDayCount: DayCountReply(); break;
+        case rsRangeCount: RangeCountReply(); break;
+        case rsAdvancedSettings: AdvancedSettingsReply(); break;
+        case rsIdentify: IdentifyReply(); break;
+        case rsDetect: DetectReply(); break;
+        case rsClockCheck: ClockCheckReply(); break;
+        case rsModelAfterIdentify: ModelReply(false); break;
+        case rsModelAfterDetect: ModelReply(true); break;
+        case rsSerialVersion: SerialVersionReply(); break;
+        default: break;  // the record states are read by the record-reading handlers
+    }
+}
+
+void Tform1::ExceptionReply() {
+    State.ReplyOffset = 0;
+    Timer1.SetEnabled(false);
+    Timer2.SetEnabled(false);
+    State.RetryCount = 0;
+    if (PendingReplies_ > 0) --PendingReplies_;
+    const uint32_t state = State.RequestState;
+    if (State.ContinuousRead) {
+        State.ContinuousRead = false;
+        if (state == rsHistoryUnread || state == rsDayRecords) {
+            BitBtn19->setText("读取");
+            BitBtn19->setEnabled(true);
+        } else if (state == rsAlarmRecords) {
+            BitBtn15->setText("读取");
+            BitBtn15->setEnabled(false);
+        } else if (state == rsRangeRecords) {
+            BitBtn19->setText("读取");
+            BitBtn19->setEnabled(false);
+        }
+    }
+    const std::initializer_list<QWidget*> commandGroup = {BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn9,
+                                                          BitBtn11, BitBtn22, BitBtn10, BitBtn33, BitBtn52,
+                                                          BitBtn53, BitBtn34, BitBtn37, BitBtn3};
+    switch (State.RxFrame[2]) {
+        case 1: SetStatus("功能码错误"); break;
+        case 2:
+            SetStatus("该版本不支持");
+            BitBtn3->setEnabled(true);
+            break;
+        case 4: SetStatus("控制错误"); break;
+        case 3:
+            if (state == rsAlarmRecords) {
+                SetStatus("无未读记录");
+                SetEnabled(commandGroup, true);
+                SetEnabled({BitBtn13, BitBtn14}, true);
+                LabeledEdit13->SetText("0");
+                BitBtn15->setText("读取");
+                BitBtn15->setEnabled(false);
+                CheckBox5->setEnabled(false);
+            } else if (state == rsHistoryUnread) {
+                SetStatus("无未读记录");
+                LabeledEdit16->SetText("0");
+                BitBtn19->setEnabled(false);
+                PageControl1->setEnabled(true);
+                SetEnabled({CheckBox3, CheckBox6, CheckBox2}, false);
+                SetEnabled(commandGroup, true);
+                SetEnabled({BitBtn17, BitBtn18}, true);
+                CheckBox3->setChecked(false);
+                CheckBox6->setChecked(false);
+            } else if (state == rsDayRecords) {
+                SetStatus("无未读记录");
+                SetEnabled(commandGroup, true);
+                LabeledEdit16->SetText("0");
+                BitBtn19->setEnabled(false);
+                SetEnabled({CheckBox3, CheckBox6, CheckBox2}, false);
+            } else if (state == rsRangeRecords) {
+                SetStatus("无未读记录");
+                SetEnabled(commandGroup, true);
+                BitBtn29->setEnabled(true);
+                LabeledEdit26->SetText("0");
+                BitBtn19->setEnabled(false);
+                SetEnabled({CheckBox6, CheckBox2, CheckBox3}, false);
+            } else if (State.PendingQuery != 0) {
+                SetStatus("无记录数据");
+                State.PendingQuery = 0;
+                LabeledEdit17->SetText("0");
+                LabeledEdit18->SetText("0");
+                BitBtn19->setEnabled(false);
+                SetEnabled({CheckBox3, CheckBox6, CheckBox2}, false);
+            } else {
+                SetStatus("数据错误");
+            }
+            SetEnabled({ToolButton1, PageControl1, BitBtn12, BitBtn23, BitBtn49}, true);
+            break;
+        default: break;
+    }
+}
+
+void Tform1::WriteAcknowledgement() {
+    if (State.PendingQuery == 1 || State.PendingQuery == 2) {
+        const bool day = State.PendingQuery == 1;
+        State.PendingQuery = 0;
+        SetStatus("查询成功");
+        State.RequestState = day ? rsDayCount : rsRangeCount;
+        State.ExpectedAddress = AddressField();
+        State.LastFrameLength = day ? FrameRead(State.ExpectedAddress, 3, 3000, State.SecondsModel == 1 ? 4 : 2)
+                                    : FrameRead(State.ExpectedAddress, 3, 4000, 4);
+        SendFrame(State.TxFrame.data(), State.LastFrameLength);
+        Pause(30);
+        Timer1.SetEnabled(true);
+        Timer1.SetInterval(1000);
+        return;
+    }
+    SetStatus("设置成功");
+    switch (State.PostWriteAction) {
+        case 1:
+            SetEnabled({CheckBox3, CheckBox10, CheckBox2, CheckBox6, BitBtn19}, true);
+            State.RecordsRead = 0;
+            LabeledEdit14->SetText(LabeledEdit7->Text());
+            ComboBox7->setCurrentText(ComboBox1->currentText());
+            Comm1.SetBaudRate(static_cast<uint32_t>(StrToInt(ComboBox7->currentText())));
+            break;
+        case 2:
+            BitBtn15->setEnabled(true);
+            CheckBox5->setChecked(true);
+            CheckBox5->setEnabled(true);
+            break;
+        case 3:
+            State.RecordsRead = 0;
+            SetEnabled({CheckBox3, CheckBox10, CheckBox2, CheckBox6, BitBtn19}, true);
+            break;
+        default: break;
+    }
+    State.PostWriteAction = 0;
+    ReplyArrived();
+}
+
+}  // namespace console
