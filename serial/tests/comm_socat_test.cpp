@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <thread>
 
+#include "platform/testing/socat_pair.h"
 #include "serial/comm.h"
 #include "serial/tests/comm_fixture.h"
 
@@ -15,39 +13,6 @@ namespace serial {
 namespace {
 
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
-
-// A pty pair made by socat: something we did not write sits on the far end of the line.
-class SocatPair {
-public:
-    SocatPair() {
-        Folder_ = fs::path(::testing::TempDir()) / ("socat-" + std::to_string(getpid()));
-        fs::create_directories(Folder_);
-        Pid_ = fork();
-        if (Pid_ == 0) {
-            const std::string a = "pty,raw,echo=0,link=" + (Folder_ / "a").string();
-            const std::string b = "pty,raw,echo=0,link=" + (Folder_ / "b").string();
-            execlp("socat", "socat", a.c_str(), b.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 300 && !(fs::exists(Folder_ / "a") && fs::exists(Folder_ / "b")); ++i)
-            std::this_thread::sleep_for(10ms);
-    }
-    ~SocatPair() {
-        if (Pid_ > 0) {
-            kill(Pid_, SIGTERM);
-            waitpid(Pid_, nullptr, 0);
-        }
-        fs::remove_all(Folder_);
-    }
-    bool Ready() const { return fs::exists(Folder_ / "a") && fs::exists(Folder_ / "b"); }
-    std::string A() const { return (Folder_ / "a").string(); }
-    std::string B() const { return (Folder_ / "b").string(); }
-
-private:
-    fs::path Folder_;
-    pid_t Pid_ = -1;
-};
 
 std::vector<uint8_t> ReadFd(int fd, size_t count) {
     std::vector<uint8_t> bytes;
@@ -63,7 +28,7 @@ std::vector<uint8_t> ReadFd(int fd, size_t count) {
 }
 
 TEST(CommThroughSocat, FramesCrossALineMadeBySocat) {
-    SocatPair line;
+    platform::testing::TSocatPair line;
     ASSERT_TRUE(line.Ready()) << "socat did not start";
     TComm comm;
     testing::TEventLog log;
