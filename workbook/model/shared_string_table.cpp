@@ -1,0 +1,328 @@
+#include "workbook/model/shared_string_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <new>
+
+#include "workbook/model/exceptions.h"
+#include "workbook/model/utils.h"
+
+namespace xls {
+
+namespace {
+
+constexpr int32_t NotHashed = -2;
+constexpr int32_t EndOfChain = -1;
+constexpr size_t FirstCapacity = 255;
+constexpr size_t FirstBucketCount = 1024;
+
+uint32_t HashUnit(uint32_t hash, char16_t c) { return (hash ^ c) * 16777619u; }
+
+uint32_t HashText(std::u16string_view text) {
+    uint32_t hash = 2166136261u;
+    for (char16_t c : text) hash = HashUnit(hash, c);
+    return hash;
+}
+
+uint32_t HashRecord(const TXc12SSTString& record) {
+    uint32_t hash = 2166136261u;
+    const uint8_t* chars = record.Chars();
+    if (record.IsWide()) {
+        for (size_t i = 0; i < record.Length(); ++i) {
+            char16_t c;
+            std::memcpy(&c, chars + 2 * i, 2);
+            hash = HashUnit(hash, c);
+        }
+    } else {
+        for (size_t i = 0; i < record.Length(); ++i) hash = HashUnit(hash, chars[i]);
+    }
+    return hash;
+}
+
+void CheckLength(size_t length) {
+    if (length > static_cast<size_t>(Xc12MaxSSTLength))
+        throw EXLSError("SST: string longer than 65535 characters");
+}
+
+}  // namespace
+
+// --- TXc12SSTString ---
+
+void* TXc12SSTString::operator new(size_t size, size_t extra) { return ::operator new(size + extra); }
+
+void TXc12SSTString::operator delete(void* pointer) { ::operator delete(pointer); }
+
+std::unique_ptr<TXc12SSTString> TXc12SSTString::Make(size_t length, bool wide, std::span<const TXc12FontRun> runs,
+                                                     bool withRuns) {
+    CheckLength(length);
+    if (runs.size() > 0xFFFF) throw EXLSError("SST: too many font runs");
+    const size_t extra = runs.size() * sizeof(TXc12FontRun) + length * (wide ? 2 : 1);
+    std::unique_ptr<TXc12SSTString> record(new (extra) TXc12SSTString());
+    record->Length_ = static_cast<uint16_t>(length);
+    record->Flags_ = static_cast<uint8_t>((wide ? sstWide : 0) | (withRuns ? sstRuns : 0));
+    record->RunCount_ = static_cast<uint16_t>(runs.size());
+    if (!runs.empty()) std::memcpy(record->Data(), runs.data(), runs.size() * sizeof(TXc12FontRun));
+    return record;
+}
+
+const uint8_t* TXc12SSTString::Chars() const { return Data() + RunCount_ * sizeof(TXc12FontRun); }
+
+const TXc12FontRun* TXc12SSTString::Runs() const {
+    return HasRuns() ? reinterpret_cast<const TXc12FontRun*>(Data()) : nullptr;
+}
+
+std::u16string TXc12SSTString::Text() const {
+    std::u16string text(Length_, u'\0');
+    const uint8_t* chars = Chars();
+    if (IsWide())
+        std::memcpy(text.data(), chars, 2 * size_t{Length_});
+    else
+        for (size_t i = 0; i < Length_; ++i) text[i] = chars[i];
+    return text;
+}
+
+bool TXc12SSTString::TextEquals(std::u16string_view text) const {
+    if (text.size() != Length_) return false;
+    const uint8_t* chars = Chars();
+    if (IsWide()) return std::memcmp(chars, text.data(), 2 * text.size()) == 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] != chars[i]) return false;
+    return true;
+}
+
+// --- TXc12DataSST ---
+
+TXc12DataSST::TXc12DataSST(TXc12DataStyleSheet& styleSheet) : StyleSheet_(styleSheet) {}
+
+TXc12DataSST::~TXc12DataSST() { Clear(); }
+
+std::u16string TXc12DataSST::Escape(std::u16string_view text) {
+    std::u16string result;
+    result.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
+            result += u"_x005F";
+            result += text.substr(i, 7);
+            i += 7;
+        } else {
+            result += text[i++];
+        }
+    }
+    return result;
+}
+
+void TXc12DataSST::CheckIndex(int index) const {
+    if (index < 0 || index >= Count_) throw EXLSError("Index out of range");
+}
+
+int TXc12DataSST::Place(std::unique_ptr<TXc12SSTString> record, bool appendOnly) {
+    if (!appendOnly && !FreeHeap_.empty()) {
+        std::pop_heap(FreeHeap_.begin(), FreeHeap_.end(), std::greater<>());
+        const int slot = FreeHeap_.back();
+        FreeHeap_.pop_back();
+        Items_[static_cast<size_t>(slot)] = std::move(record);
+        Next_[static_cast<size_t>(slot)] = NotHashed;
+        return slot;
+    }
+    if (Count_ == INT32_MAX) throw EXLSError("SST: too many strings");
+    if (Items_.size() == Items_.capacity()) {
+        const size_t capacity = std::max(FirstCapacity, Items_.capacity() * 2);
+        Items_.reserve(capacity);
+        Next_.reserve(capacity);
+        Hashes_.reserve(capacity);
+    }
+    Items_.push_back(std::move(record));
+    Next_.push_back(NotHashed);
+    Hashes_.push_back(0);
+    return Count_++;
+}
+
+void TXc12DataSST::GrowBuckets() {
+    const size_t count = std::max(FirstBucketCount, Buckets_.size() * 2);
+    Buckets_.assign(count, EndOfChain);
+    const uint32_t mask = static_cast<uint32_t>(count - 1);
+    // Re-chain in slot order; every chain keeps newer slots in front.
+    for (size_t i = 0; i < Next_.size(); ++i) {
+        if (Next_[i] == NotHashed) continue;
+        int32_t& head = Buckets_[Hashes_[i] & mask];
+        Next_[i] = head;
+        head = static_cast<int32_t>(i);
+    }
+}
+
+void TXc12DataSST::HashInsert(int index, uint32_t hash) {
+    if (Buckets_.empty() || static_cast<size_t>(Hashed_) >= Buckets_.size()) GrowBuckets();
+    const size_t slot = static_cast<size_t>(index);
+    Hashes_[slot] = hash;
+    int32_t& head = Buckets_[hash & (Buckets_.size() - 1)];
+    Next_[slot] = head;
+    head = index;
+    ++Hashed_;
+}
+
+void TXc12DataSST::HashRemove(int index) {
+    const size_t slot = static_cast<size_t>(index);
+    if (Next_[slot] == NotHashed || Buckets_.empty()) return;
+    int32_t* link = &Buckets_[Hashes_[slot] & (Buckets_.size() - 1)];
+    while (*link != EndOfChain && *link != index) link = &Next_[static_cast<size_t>(*link)];
+    if (*link == index) {
+        *link = Next_[slot];
+        --Hashed_;
+    }
+    Next_[slot] = NotHashed;
+}
+
+int TXc12DataSST::HashFind(std::u16string_view text, uint32_t hash) const {
+    if (Buckets_.empty()) return -1;
+    for (int32_t i = Buckets_[hash & (Buckets_.size() - 1)]; i != EndOfChain; i = Next_[static_cast<size_t>(i)]) {
+        const size_t slot = static_cast<size_t>(i);
+        if (Hashes_[slot] == hash && Items_[slot]->TextEquals(text)) return i;
+    }
+    return -1;
+}
+
+void TXc12DataSST::RebuildHash() {
+    Buckets_.clear();
+    Hashed_ = 0;
+    std::fill(Next_.begin(), Next_.end(), NotHashed);
+    size_t buckets = FirstBucketCount;
+    while (buckets < Items_.size()) buckets *= 2;
+    Buckets_.assign(buckets, EndOfChain);
+    for (int i = 0; i < Count_; ++i) {
+        const TXc12SSTString* record = Items_[static_cast<size_t>(i)].get();
+        if (record && !record->HasRuns()) HashInsert(i, HashRecord(*record));
+    }
+    HashValid_ = true;
+}
+
+int TXc12DataSST::AddString(std::u16string_view text) {
+    if (!HashValid_) RebuildHash();
+    std::u16string escaped;
+    if (!NoEscape_ && text.find(u'_') != std::u16string_view::npos) {
+        escaped = Escape(text);
+        text = escaped;
+    }
+    CheckLength(text.size());
+    const uint32_t hash = HashText(text);
+    if (const int found = HashFind(text, hash); found >= 0) return found;
+    const bool wide = !AllCharsBelow256(text);
+    auto record = TXc12SSTString::Make(text.size(), wide, {}, false);
+    uint8_t* chars = record->Data();
+    if (wide)
+        std::memcpy(chars, text.data(), 2 * text.size());
+    else
+        for (size_t i = 0; i < text.size(); ++i) chars[i] = static_cast<uint8_t>(text[i]);
+    const int index = Place(std::move(record), false);
+    HashInsert(index, hash);
+    return index;
+}
+
+void TXc12DataSST::AddRef(int index) {
+    CheckIndex(index);
+    TXc12SSTString* record = Items_[static_cast<size_t>(index)].get();
+    if (!record) throw EXLSError("SST String is Nil");
+    if (record->RefCount_ == INT32_MAX) throw EXLSError("Integer overflow");
+    ++record->RefCount_;
+}
+
+void TXc12DataSST::Release(int index) {
+    CheckIndex(index);
+    const size_t slot = static_cast<size_t>(index);
+    TXc12SSTString* record = Items_[slot].get();
+    if (!record) return;
+    if (--record->RefCount_ >= 1) return;
+    if (record->HasRuns())
+        StyleSheet_.XFEditor().ReleaseFontRuns(record->Runs(), record->RunCount());
+    else
+        HashRemove(index);
+    Items_[slot].reset();
+    if (index == Count_ - 1) {
+        Items_.pop_back();
+        Next_.pop_back();
+        Hashes_.pop_back();
+        --Count_;
+    } else {
+        FreeHeap_.push_back(index);
+        std::push_heap(FreeHeap_.begin(), FreeHeap_.end(), std::greater<>());
+    }
+}
+
+const TXc12SSTString* TXc12DataSST::GetStringRec(int index) const {
+    CheckIndex(index);
+    return Items_[static_cast<size_t>(index)].get();
+}
+
+void TXc12DataSST::GetText(int index, std::u16string& text) const {
+    const TXc12SSTString* record = GetStringRec(index);
+    if (record)
+        text = record->Text();
+    else
+        text.clear();
+}
+
+std::u16string TXc12DataSST::GetText(int index) const {
+    std::u16string text;
+    GetText(index, text);
+    return text;
+}
+
+int TXc12DataSST::AppendString(std::u16string_view text) {
+    CheckLength(text.size());
+    const bool wide = !AllCharsBelow256(text);
+    auto record = TXc12SSTString::Make(text.size(), wide, {}, false);
+    uint8_t* chars = record->Data();
+    if (wide)
+        std::memcpy(chars, text.data(), 2 * text.size());
+    else
+        for (size_t i = 0; i < text.size(); ++i) chars[i] = static_cast<uint8_t>(text[i]);
+    return Place(std::move(record), true);
+}
+
+int TXc12DataSST::AppendAnsiChars(int count, const uint8_t* buffer) {
+    if (count < 0 || (count > 0 && !buffer)) throw EXLSError("SST: invalid string");
+    auto record = TXc12SSTString::Make(static_cast<size_t>(count), false, {}, false);
+    if (count > 0) std::memcpy(record->Data(), buffer, static_cast<size_t>(count));
+    return Place(std::move(record), true);
+}
+
+int TXc12DataSST::AppendWideChars(int count, const uint8_t* buffer) {
+    if (count < 0 || (count > 0 && !buffer)) throw EXLSError("SST: invalid string");
+    auto record = TXc12SSTString::Make(static_cast<size_t>(count), true, {}, false);
+    uint8_t* chars = record->Data();
+    for (size_t i = 0; i < static_cast<size_t>(count); ++i) {
+        const char16_t c = static_cast<char16_t>(buffer[2 * i] | (buffer[2 * i + 1] << 8));
+        std::memcpy(chars + 2 * i, &c, 2);
+    }
+    return Place(std::move(record), true);
+}
+
+int TXc12DataSST::AppendRichString(std::u16string_view text, std::span<const TXc12FontRun> runs) {
+    const bool wide = !AllCharsBelow256(text);
+    auto record = TXc12SSTString::Make(text.size(), wide, runs, true);
+    uint8_t* chars = record->Data() + runs.size() * sizeof(TXc12FontRun);
+    if (wide)
+        std::memcpy(chars, text.data(), 2 * text.size());
+    else
+        for (size_t i = 0; i < text.size(); ++i) chars[i] = static_cast<uint8_t>(text[i]);
+    const int index = Place(std::move(record), true);
+    StyleSheet_.XFEditor().AddRefFontRuns(runs.data(), static_cast<int>(runs.size()));
+    return index;
+}
+
+void TXc12DataSST::Clear() {
+    for (const auto& record : Items_)
+        if (record && record->HasRuns())
+            StyleSheet_.XFEditor().ReleaseFontRuns(record->Runs(), record->RunCount());
+    std::vector<std::unique_ptr<TXc12SSTString>>().swap(Items_);
+    std::vector<int32_t>().swap(Next_);
+    std::vector<uint32_t>().swap(Hashes_);
+    std::vector<int32_t>().swap(Buckets_);
+    FreeHeap_.clear();
+    Count_ = 0;
+    Hashed_ = 0;
+    HashValid_ = false;
+}
+
+}  // namespace xls
