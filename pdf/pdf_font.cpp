@@ -34,7 +34,7 @@ std::string EscapePDFName(std::string_view name) {
     for (char c : name) {
         const uint8_t byte = uint8_t(c);
         if (byte < 0x21 || byte > 0x7E || std::string_view("()<>[]{}/%#").find(c) != std::string_view::npos)
-            result += "#" + ByteToHex(byte);
+            result.append(1, '#').append(ByteToHex(byte));
         else
             result += c;
     }
@@ -43,7 +43,7 @@ std::string EscapePDFName(std::string_view name) {
 
 TPDFFont::TPDFFont(int standardIndex) : Standard_(true), StandardIndex_(standardIndex) {
     FaceName_ = StandardFonts[standardIndex].BaseFont;
-    ResourceName = "F" + FormatPDFInt(standardIndex);
+    AppendPDFInt(ResourceName.assign(1, 'F'), standardIndex);
     // Courier is the only standard family whose advances are known without its metrics files.
     if (standardIndex >= 8 && standardIndex <= 11) Widths_.fill(600);
 }
@@ -83,7 +83,9 @@ std::string TPDFFont::FontName(bool subset) const {
     std::string tag(6, 'A');
     unsigned number = unsigned(ObjNumber > 0 ? ObjNumber : 0);
     for (int i = 5; i >= 0 && number; --i, number /= 26) tag[size_t(i)] = char('A' + number % 26);
-    return tag + "+" + name;
+    tag += '+';
+    tag += name;
+    return tag;
 }
 
 void TPDFFont::Save(TPDFObjectWriter& writer) {
@@ -157,7 +159,11 @@ void TPDFFont::SaveTrueType(TPDFObjectWriter& writer) {
     const int descriptor = WriteDescriptor(writer, name, fontFile);
     std::string widths;
     for (int c = FirstUsed_; c <= LastUsed_; ++c) {
-        widths += UsedCodes_[size_t(c)] ? FormatPDFInt(Widths_[size_t(c)]) + " " : "0 ";
+        if (UsedCodes_[size_t(c)])
+            AppendPDFInt(widths, Widths_[size_t(c)]);
+        else
+            widths += '0';
+        widths += ' ';
         if (c % 16 == 0) widths += "\r\n";
     }
     writer.BeginObject(ObjNumber);

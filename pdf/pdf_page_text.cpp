@@ -18,6 +18,14 @@
 namespace pdf {
 namespace {
 
+// prefix + body + suffix, appended piecewise (GCC 12 misreads the operator+ chains at -O2).
+std::string Wrap(std::string_view prefix, std::string_view body, std::string_view suffix) {
+    std::string text;
+    text.reserve(prefix.size() + body.size() + suffix.size());
+    text.append(prefix).append(body).append(suffix);
+    return text;
+}
+
 double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
 
 void AppendNumber(std::string& out, double value, std::string_view op) {
@@ -112,7 +120,7 @@ void TPDFPage::SelectFont(bool unicode) {
     TextShown_ = true;
     TPDFFont& font = Owner_.Fonts().Lookup(FontName_, FontStyle_, unicode, Charset_);
     if (std::find(Fonts_.begin(), Fonts_.end(), &font) == Fonts_.end()) Fonts_.push_back(&font);
-    AppendText("/" + font.ResourceName + " 1 Tf");
+    AppendText(Wrap("/", font.ResourceName, " 1 Tf"));
     font.Used = true;
     CurrentFont_ = &font;
     FontChanged_ = false;
@@ -194,10 +202,10 @@ void TPDFPage::GlyphTextOut(const uint16_t* glyphs, size_t count, const double* 
 
 void TPDFPage::WriteRun(const std::string& run, bool unicode) {
     if (unicode) {
-        AppendText("<" + run + "> Tj");
+        AppendText(Wrap("<", run, "> Tj"));
     } else {
         CurrentFont_->UseText(run);
-        AppendText("(" + EscapeString(run) + ") Tj");
+        AppendText(Wrap("(", EscapeString(run), ") Tj"));
     }
 }
 
@@ -312,7 +320,7 @@ void TPDFPage::ShowTextWithAdvances(std::string_view text, const double* advance
     for (size_t i = 0; i < text.size(); ++i) {
         char c = uint8_t(text[i]) < 32 || (uint8_t(text[i]) == 0xA0 && !CurrentFont_->Standard()) ? ' ' : text[i];
         CurrentFont_->UseCode(uint8_t(c));
-        std::string line = "(" + EscapeString(std::string(1, c)) + ") Tj ";
+        std::string line = Wrap("(", EscapeString(std::string_view(&c, 1)), ") Tj ");
         AppendNumber(line, advances[i], " 0 Td");
         AppendText(line);
         total += advances[i];
@@ -366,9 +374,9 @@ void TPDFPage::ShowWideTextWithAdvances(std::u16string_view text, const double* 
         }
         if (fitted && count > 0) SetRawCharacterSpacing((sum - natural) / count);
         if (unicode)
-            AppendText("<" + run + "> Tj");
+            AppendText(Wrap("<", run, "> Tj"));
         else
-            AppendText("(" + EscapeString(run) + ") Tj");
+            AppendText(Wrap("(", EscapeString(run), ") Tj"));
         if (i < chars.size()) {
             std::string line;
             AppendNumber(line, sum, " 0 Td");
@@ -397,14 +405,14 @@ void TPDFPage::ShowGlyphs(const uint16_t* glyphs, size_t count, const double* ad
     if (advances) {
         SetWordSpacing(0);
         for (size_t i = 0; i < count; ++i) {
-            std::string line = "<" + WordToHex(glyphs[i]) + "> Tj ";
+            std::string line = Wrap("<", WordToHex(glyphs[i]), "> Tj ");
             AppendNumber(line, advances[i], " 0 Td");
             AppendText(line);
         }
         DrawTextDecoration(total * FontSize_);
         return;
     }
-    AppendText("<" + run + "> Tj");
+    AppendText(Wrap("<", run, "> Tj"));
     DrawTextDecoration(MeasuredWidth(units, blanks, int(count)));
 }
 

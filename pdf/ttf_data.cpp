@@ -154,8 +154,8 @@ std::string TTTFData::WriteToUnicode(const std::string& name) const {
     for (const TTTFCharEntry& entry : Chars_)
         if (entry.Used) used.push_back(&entry);
     std::string text = "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CIDSystemInfo << \r";
-    text += "/Registry (" + name + "+0) /Ordering (T42UV) /Supplement 0 >> def\r";
-    text += "/CMapName /" + name + "+0 def\r";
+    text.append("/Registry (").append(name).append("+0) /Ordering (T42UV) /Supplement 0 >> def\r");
+    text.append("/CMapName /").append(name).append("+0 def\r");
     text += "/CMapType 2 def\r";
     text += "1 begincodespacerange <0000> <FFFF> endcodespacerange\r";
     size_t done = 0;
@@ -163,8 +163,13 @@ std::string TTTFData::WriteToUnicode(const std::string& name) const {
         const size_t block = std::min<size_t>(100, used.size() - done);
         AppendPDFInt(text, int64_t(block));
         text += " beginbfchar\r";
-        for (size_t i = done; i < done + block; ++i)
-            text += "<" + WordToHex(used[i]->Glyph) + "> <" + WordToHex(used[i]->Code) + ">\r";
+        for (size_t i = done; i < done + block; ++i) {
+            text += '<';
+            text += WordToHex(used[i]->Glyph);
+            text += "> <";
+            text += WordToHex(used[i]->Code);
+            text += ">\r";
+        }
         text += "endbfchar\r";
         done += block;
     } while (done < used.size());
