@@ -112,8 +112,7 @@ void Tform1::ToolButton1Click() {
     Comm1.ClosePort();
     SetEnabled({ToolButton1, BitBtn2}, false);
     State.LatestPorts = ReadPortList();
-    ComboBox6->clear();
-    ComboBox6->addItems(State.LatestPorts);
+    FillPortBox(State.LatestPorts);
     if (State.LatestPorts.size() != State.KnownPorts.size() && !State.KnownPorts.isEmpty()) {
         State.KnownPorts = State.LatestPorts;
         ComboBox6->setCurrentIndex(static_cast<int>(ComboBox6->count()) - 1);
@@ -210,11 +209,7 @@ void Tform1::Timer6Timer() {
 
 void Tform1::Timer3Timer() {
     State.LatestPorts = ReadPortList();
-    // The operator's choice stays selected while the port is still there.
-    const QString selected = ComboBox6->currentText();
-    ComboBox6->clear();
-    ComboBox6->addItems(State.LatestPorts);
-    if (State.LatestPorts.contains(selected)) ComboBox6->setCurrentText(selected);
+    FillPortBox(State.LatestPorts);
     if (State.LatestPorts.size() != State.KnownPorts.size()) {
         State.KnownPorts = State.LatestPorts;
         ComboBox6->setCurrentIndex(static_cast<int>(ComboBox6->count()) - 1);

@@ -144,7 +144,7 @@ void Tform1::ConnectHandlers() {
 
 QStringList Tform1::ReadPortList() {
     QStringList ports;
-    for (const std::string& port : platform::ReadSerialPorts()) ports << QString::fromStdString(port);
+    for (const std::string& port : platform::ReadSerialPorts(PortRoots)) ports << QString::fromStdString(port);
     return ports;
 }
 
@@ -178,6 +178,14 @@ void Tform1::FormCreate() {
 
     Timer3.SetInterval(1000);
     Timer3.SetEnabled(true);
+}
+
+// Refills the port box; the port shown stays shown, as the editable box keeps its text.
+void Tform1::FillPortBox(const QStringList& ports) {
+    const QString shown = ComboBox6->currentText();
+    ComboBox6->clear();
+    ComboBox6->addItems(ports);
+    ComboBox6->setCurrentText(shown);
 }
 
 void Tform1::DeviceChanged(bool arrived) { SetPortState(arrived ? "设备接入" : "设备移出"); }

@@ -21,6 +21,7 @@
 
 #include "console/console_state.h"
 #include "platform/device_watcher.h"
+#include "platform/serial_ports.h"
 #include "console/timer.h"
 #include "console/widgets.h"
 #include "serial/comm.h"
@@ -99,7 +100,10 @@ public:
     void FormCreate();
     void DeviceChanged(bool arrived);
     static QStringList ReadPortList();
+    // Where the port list is read from; tests point it at folders of their own.
+    static inline platform::TSerialPortRoots PortRoots{};
     void ShowPage(QWidget* page, const QString& mode);
+    void FillPortBox(const QStringList& ports);
 
     // The request cycle.
     bool SendFrame(const uint8_t* buffer, uint32_t length);
