@@ -1,0 +1,384 @@
+#include "workbook/model/cell_store_memory.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "workbook/model/exceptions.h"
+
+namespace xls {
+
+namespace {
+
+constexpr std::array<int8_t, 32> KindSizes = {
+    0, 0, 1, 2, 4, 4, 4, 4, 8, 2, 4, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+size_t SkipBytes(int gap) { return static_cast<size_t>(gap / MMUMaxRunCells + (gap % MMUMaxRunCells ? 1 : 0)); }
+
+uint8_t* WriteSkips(uint8_t* p, int gap) {
+    while (gap >= MMUMaxRunCells) {
+        *p++ = 0xFF;
+        gap -= MMUMaxRunCells;
+    }
+    if (gap > 0) *p++ = static_cast<uint8_t>(0x80 + gap);
+    return p;
+}
+
+// Grows an area by half again at a time: the store's memory figure counts reserved bytes.
+void Reserve(std::vector<uint8_t>& area, size_t size) {
+    if (size <= area.capacity()) return;
+    area.reserve(std::max(size, area.capacity() + area.capacity() / 2));
+}
+
+}  // namespace
+
+int MMUTypeSize(uint8_t type) {
+    if (type & 0x80) return 0;
+    if (type == 0x41) return 2;  // a blank always carries its XF
+    const int size = KindSizes[type & 0x1F];
+    if (size == 0 || (type & 0x20)) return 0;
+    return size + ((type & 0x40) ? 2 : 0);
+}
+
+int32_t MMUReadI32(const uint8_t* p) {
+    uint32_t v = uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+    return static_cast<int32_t>(v);
+}
+
+void MMUWriteI32(uint8_t* p, int32_t v) {
+    const uint32_t u = static_cast<uint32_t>(v);
+    p[0] = static_cast<uint8_t>(u);
+    p[1] = static_cast<uint8_t>(u >> 8);
+    p[2] = static_cast<uint8_t>(u >> 16);
+    p[3] = static_cast<uint8_t>(u >> 24);
+}
+
+// --- TXLSMMURebuildVector ---
+
+void TXLSMMURebuildVector::Decode(const uint8_t* record) {
+    Cells_.clear();
+    Data_.clear();
+    if (!record) return;
+    const int colCount = MMUReadU16(record);
+    const uint8_t* p = record + MMURowPrefixSize;
+    int col = 0;
+    while (col < colCount) {
+        const uint8_t first = *p;
+        if (first & 0x80) {
+            col += first & 0x7F;
+            ++p;
+            continue;
+        }
+        const uint8_t type = p[1];
+        if (type & 0x80) {
+            const size_t size = 2 + size_t{MMUReadU16(p + 2)};
+            const size_t offset = Data_.size();
+            Data_.insert(Data_.end(), p + 2, p + 2 + size);
+            Cells_.push_back({col++, type, static_cast<uint32_t>(offset), static_cast<uint32_t>(size)});
+            p += 2 + size;
+            continue;
+        }
+        const size_t size = static_cast<size_t>(MMUTypeSize(type));
+        for (int i = 0; i < first; ++i) {
+            const size_t offset = Data_.size();
+            Data_.insert(Data_.end(), p + 2 + i * size, p + 2 + (i + 1) * size);
+            Cells_.push_back({col++, type, static_cast<uint32_t>(offset), static_cast<uint32_t>(size)});
+        }
+        p += 2 + first * size;
+    }
+}
+
+size_t TXLSMMURebuildVector::Insert(int32_t col, uint8_t type, size_t size) {
+    auto it = std::lower_bound(Cells_.begin(), Cells_.end(), col, [](const TCell& c, int32_t v) { return c.Col < v; });
+    const TCell cell{col, type, static_cast<uint32_t>(Data_.size()), static_cast<uint32_t>(size)};
+    Data_.resize(Data_.size() + size);
+    if (it != Cells_.end() && it->Col == col) {
+        *it = cell;
+    } else {
+        it = Cells_.insert(it, cell);
+    }
+    return static_cast<size_t>(it - Cells_.begin());
+}
+
+size_t TXLSMMURebuildVector::SetFixed(int32_t col, uint8_t type) {
+    return Insert(col, type, static_cast<size_t>(MMUTypeSize(type)));
+}
+
+size_t TXLSMMURebuildVector::SetVar(int32_t col, uint8_t type, uint16_t length) {
+    const size_t index = Insert(col, static_cast<uint8_t>(type | 0x80), 2 + size_t{length});
+    MMUWriteU16(Data_.data() + Cells_[index].Offset, length);
+    return index;
+}
+
+bool TXLSMMURebuildVector::Clear(int32_t col1, int32_t col2) {
+    const size_t before = Cells_.size();
+    std::erase_if(Cells_, [&](const TCell& c) { return c.Col >= col1 && c.Col <= col2; });
+    return Cells_.size() != before;
+}
+
+size_t TXLSMMURebuildVector::Encode(uint8_t* record, size_t* cellOffset, size_t cellIndex) const {
+    // One routine measures and writes, so the size reserved is always the size written.
+    size_t pos = MMURowPrefixSize;
+    size_t lastRun = MMURowPrefixSize;
+    int32_t nextCol = 0;
+    size_t i = 0;
+    while (i < Cells_.size()) {
+        const TCell& cell = Cells_[i];
+        const int gap = cell.Col - nextCol;
+        if (gap > 0) {
+            if (record) WriteSkips(record + pos, gap);
+            pos += SkipBytes(gap);
+        }
+        lastRun = pos;
+        if (cell.Type & 0x80) {
+            if (record) {
+                record[pos] = 1;
+                record[pos + 1] = cell.Type;
+                std::memcpy(record + pos + 2, Data_.data() + cell.Offset, cell.Size);
+            }
+            if (cellOffset && i == cellIndex) *cellOffset = pos + 2;
+            pos += 2 + cell.Size;
+            nextCol = cell.Col + 1;
+            ++i;
+            continue;
+        }
+        // A run of consecutive columns of the same fixed type, at most 127 cells.
+        size_t n = 1;
+        while (i + n < Cells_.size() && n < MMUMaxRunCells && Cells_[i + n].Type == cell.Type &&
+               Cells_[i + n].Col == cell.Col + static_cast<int32_t>(n))
+            ++n;
+        if (record) {
+            record[pos] = static_cast<uint8_t>(n);
+            record[pos + 1] = cell.Type;
+        }
+        size_t at = pos + 2;
+        for (size_t k = 0; k < n; ++k) {
+            const TCell& member = Cells_[i + k];
+            if (record) std::memcpy(record + at, Data_.data() + member.Offset, member.Size);
+            if (cellOffset && i + k == cellIndex) *cellOffset = at;
+            at += member.Size;
+        }
+        pos = at;
+        nextCol = cell.Col + static_cast<int32_t>(n);
+        i += n;
+    }
+    if (record) {
+        MMUWriteU16(record, static_cast<uint16_t>(ColCount()));
+        MMUWriteI32(record + 2, static_cast<int32_t>(lastRun));
+    }
+    return pos;
+}
+
+// --- TXLSMMUBlockManager ---
+
+size_t TXLSMMUBlockManager::RowSize(const uint8_t* record) {
+    if (MMUReadU16(record) == 0) return MMURowPrefixSize;
+    const size_t lastRun = static_cast<size_t>(MMUReadI32(record + 2));
+    const uint8_t* run = record + lastRun;
+    if (run[1] & 0x80) return lastRun + 4 + MMUReadU16(run + 2);
+    return lastRun + 2 + size_t{run[0]} * static_cast<size_t>(MMUTypeSize(run[1]));
+}
+
+uint8_t* TXLSMMUBlockManager::FindCell(TXLSMMUBlock& block, int row, int col, uint8_t& type) {
+    uint8_t* record = RowRecord(block, row);
+    if (!record || col < 0 || col >= ColCount(record)) return nullptr;
+    uint8_t* p = record + MMURowPrefixSize;
+    int first = 0;
+    for (;;) {
+        const uint8_t count = *p;
+        if (count & 0x80) {
+            first += count & 0x7F;
+            if (col < first) return nullptr;
+            ++p;
+            continue;
+        }
+        const uint8_t runType = p[1];
+        if (runType & 0x80) {
+            if (col == first) {
+                type = runType;
+                return p + 2;
+            }
+            ++first;
+            p += 4 + MMUReadU16(p + 2);
+            continue;
+        }
+        const int size = MMUTypeSize(runType);
+        if (col < first + count) {
+            type = runType;
+            return p + 2 + (col - first) * size;
+        }
+        first += count;
+        p += 2 + count * size;
+    }
+}
+
+uint8_t* TXLSMMUBlockManager::FindNextCell(TXLSMMUBlock& block, int row, int& col, uint8_t& type) {
+    uint8_t* record = RowRecord(block, row);
+    if (!record) return nullptr;
+    const int colCount = ColCount(record);
+    if (col < 0) col = 0;
+    uint8_t* p = record + MMURowPrefixSize;
+    int first = 0;
+    while (first < colCount) {
+        const uint8_t count = *p;
+        if (count & 0x80) {
+            first += count & 0x7F;
+            ++p;
+            continue;
+        }
+        const uint8_t runType = p[1];
+        const bool variable = runType & 0x80;
+        const int cells = variable ? 1 : count;
+        if (col < first + cells) {
+            const int at = std::max(col, first);
+            col = at;
+            type = runType;
+            return variable ? p + 2 : p + 2 + (at - first) * MMUTypeSize(runType);
+        }
+        first += cells;
+        p += variable ? 4 + MMUReadU16(p + 2) : 2 + count * MMUTypeSize(runType);
+    }
+    return nullptr;
+}
+
+int TXLSMMUBlockManager::FirstUsedColumn(const uint8_t* record) {
+    if (ColCount(record) == 0) return -1;
+    const uint8_t* p = record + MMURowPrefixSize;
+    int col = 0;
+    while (*p & 0x80) col += *p++ & 0x7F;
+    return col;
+}
+
+uint8_t* TXLSMMUBlockManager::ResizeRow(TXLSMMUBlock& block, int row, size_t oldSize, size_t newSize) {
+    const int32_t offset = block.RowOffsets[static_cast<size_t>(row)];
+    const size_t end = static_cast<size_t>(offset) + oldSize;
+    const size_t total = block.Area.size();
+    if (newSize > oldSize) {
+        const size_t grow = newSize - oldSize;
+        Reserve(block.Area, total + grow);
+        block.Area.resize(total + grow);
+        std::memmove(block.Area.data() + end + grow, block.Area.data() + end, total - end);
+    } else if (newSize < oldSize) {
+        const size_t shrink = oldSize - newSize;
+        std::memmove(block.Area.data() + end - shrink, block.Area.data() + end, total - end);
+        block.Area.resize(total - shrink);
+    }
+    const int32_t delta = static_cast<int32_t>(newSize) - static_cast<int32_t>(oldSize);
+    if (delta != 0)
+        for (int32_t& other : block.RowOffsets)
+            if (other > offset) other += delta;
+    return block.Area.data() + offset;
+}
+
+uint8_t* TXLSMMUBlockManager::NewRecord(TXLSMMUBlock& block, int row, size_t size) {
+    const size_t offset = block.Area.size();
+    Reserve(block.Area, offset + size);
+    block.Area.resize(offset + size);
+    block.RowOffsets[static_cast<size_t>(row)] = static_cast<int32_t>(offset);
+    uint8_t* record = block.Area.data() + offset;
+    MMUWriteU16(record, 0);
+    MMUWriteI32(record + 2, MMURowPrefixSize);
+    std::memcpy(record + MMURowHeaderOffset, DefaultHeader_, MMURowHeaderSize);
+    return record;
+}
+
+uint8_t* TXLSMMUBlockManager::GetOrCreateRowHeader(TXLSMMUBlock& block, int row) {
+    uint8_t* record = RowRecord(block, row);
+    if (!record) record = NewRecord(block, row, MMURowPrefixSize);
+    return record + MMURowHeaderOffset;
+}
+
+uint8_t* TXLSMMUBlockManager::AddFixedCell(TXLSMMUBlock& block, int row, int col, uint8_t type) {
+    const int size = MMUTypeSize(type);
+    if (size <= 0) throw EXLSError("Invalid XLate code");
+    return AddCell(block, row, col, type, static_cast<size_t>(size), false, 0);
+}
+
+uint8_t* TXLSMMUBlockManager::AddVarCell(TXLSMMUBlock& block, int row, int col, uint8_t type, size_t length) {
+    if (length > static_cast<size_t>(MMUMaxVarLength)) throw EXLSError("Cell data longer than 65535 bytes");
+    const uint16_t length16 = static_cast<uint16_t>(length);
+    return AddCell(block, row, col, static_cast<uint8_t>(type | 0x80), 2 + length, true, length16);
+}
+
+uint8_t* TXLSMMUBlockManager::AddCell(TXLSMMUBlock& block, int row, int col, uint8_t type, size_t cellSize,
+                                      bool variable, uint16_t length) {
+    if (col < 0 || col >= MMUMaxColumns || row < 0 || row >= MMURowsPerBlock) throw EXLSError("Index out of range");
+    uint8_t* record = RowRecord(block, row);
+    const int colCount = record ? ColCount(record) : 0;
+    if (col < colCount) return Rebuild(block, row, col, type, variable, length);
+    if (!record) record = NewRecord(block, row, MMURowPrefixSize);
+    const size_t rowSize = RowSize(record);
+    if (!variable && colCount > 0 && col == colCount) {
+        const size_t lastRun = static_cast<size_t>(MMUReadI32(record + 2));
+        if (record[lastRun + 1] == type && record[lastRun] < MMUMaxRunCells) {
+            record = ResizeRow(block, row, rowSize, rowSize + cellSize);
+            ++record[lastRun];
+            MMUWriteU16(record, static_cast<uint16_t>(col + 1));
+            return record + rowSize;
+        }
+    }
+    const int gap = col - colCount;
+    const size_t skips = SkipBytes(gap);
+    record = ResizeRow(block, row, rowSize, rowSize + skips + 2 + cellSize);
+    uint8_t* p = WriteSkips(record + rowSize, gap);
+    MMUWriteI32(record + 2, static_cast<int32_t>(p - record));
+    p[0] = 1;
+    p[1] = type;
+    uint8_t* cell = p + 2;
+    if (variable) MMUWriteU16(cell, length);
+    MMUWriteU16(record, static_cast<uint16_t>(col + 1));
+    return cell;
+}
+
+uint8_t* TXLSMMUBlockManager::Rebuild(TXLSMMUBlock& block, int row, int col, uint8_t type, bool variable,
+                                      uint16_t length) {
+    uint8_t* record = RowRecord(block, row);
+    Rebuild_.Decode(record);
+    const size_t index = variable ? Rebuild_.SetVar(col, static_cast<uint8_t>(type & 0x7F), length)
+                                  : Rebuild_.SetFixed(col, type);
+    const size_t newSize = Rebuild_.EncodedSize();
+    record = ResizeRow(block, row, RowSize(record), newSize);
+    size_t cellOffset = 0;
+    Rebuild_.Encode(record, &cellOffset, index);
+    return record + cellOffset;
+}
+
+bool TXLSMMUBlockManager::DeleteColumns(TXLSMMUBlock& block, int row, int col1, int col2, bool keepHeader) {
+    uint8_t* record = RowRecord(block, row);
+    if (!record || col1 > col2 || col1 >= ColCount(record) || col2 < 0) return false;
+    Rebuild_.Decode(record);
+    if (!Rebuild_.Clear(col1, col2)) return false;
+    if (Rebuild_.Empty() && !keepHeader) {
+        RemoveRow(block, row);
+        return true;
+    }
+    const size_t newSize = Rebuild_.EncodedSize();
+    record = ResizeRow(block, row, RowSize(record), newSize);
+    Rebuild_.Encode(record, nullptr);
+    return true;
+}
+
+void TXLSMMUBlockManager::RemoveRow(TXLSMMUBlock& block, int row) {
+    uint8_t* record = RowRecord(block, row);
+    if (!record) return;
+    ResizeRow(block, row, RowSize(record), 0);
+    block.RowOffsets[static_cast<size_t>(row)] = -1;
+    if (block.Area.empty()) std::vector<uint8_t>().swap(block.Area);
+}
+
+bool TXLSMMUBlockManager::GetBounds(TXLSMMUBlock& block, int& firstRow, int& lastRow, int& firstCol, int& lastCol) {
+    bool any = false;
+    for (int row = 0; row < MMURowsPerBlock; ++row) {
+        const uint8_t* record = RowRecord(block, row);
+        if (!record) continue;
+        if (!any) firstRow = row;
+        lastRow = row;
+        any = true;
+        const int colCount = ColCount(record);
+        if (colCount == 0) continue;
+        firstCol = std::min(firstCol, FirstUsedColumn(record));
+        lastCol = std::max(lastCol, colCount - 1);
+    }
+    return any;
+}
+
+}  // namespace xls

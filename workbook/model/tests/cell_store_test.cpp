@@ -1,0 +1,365 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "workbook/model/cell_store.h"
+#include "workbook/model/exceptions.h"
+#include "workbook/model/tests/test_util.h"
+
+namespace xls {
+namespace {
+
+class CellStoreTest : public ::testing::Test {
+protected:
+    TXc12DataStyleSheet StyleSheet;
+    TXc12DataSST SST{StyleSheet};
+    TXLSCellMMU Store{0, StyleSheet, SST};
+
+    // Extra cell formats, added without uses.
+    int AddXF() {
+        auto xf = std::make_unique<TXc12XF>();
+        StyleSheet.SetXFDefaults(*xf);
+        return StyleSheet.XFs().AddXF(std::move(xf));
+    }
+    uint8_t StoredType(int col, int row) {
+        TXLSMMUCell cell;
+        Store.FindCell(col, row, cell);
+        return static_cast<uint8_t>(cell.Type);
+    }
+    const uint8_t* RowRecord(int row) {
+        TXLSMMURowHeader* header = Store.GetRowHeader(row);
+        return header ? reinterpret_cast<const uint8_t*>(header) - MMURowHeaderOffset : nullptr;
+    }
+};
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(NumberPacking, KeepsEveryValueBitForBit) {
+    struct Case {
+        double Value;
+        uint8_t Kind;
+    } cases[] = {
+        {0.0, xckDouble},         {-0.5, xckDouble},       {0.5, xckHundredths},  {127, xckInt8},
+        {128, xckInt16},          {40000, xckInt32},       {3e9, xckDouble},      {1.23456, xckDouble},
+        {1000000.25, xckHundredths}, {21474836.5, xckDouble}, {2.0001, xckTenThousandths},
+        {23.4, xckHundredths},    {-23.4, xckHundredths},  {3 + 1e-13, xckDouble}, {-2147483647.0, xckDouble},
+        {-2147483646.0, xckInt32}, {1e-9, xckDouble},      {-0.0, xckDouble},     {0.1, xckHundredths},
+        {std::numeric_limits<double>::quiet_NaN(), xckDouble}, {std::numeric_limits<double>::infinity(), xckDouble},
+    };
+    for (const Case& c : cases) EXPECT_EQ(XLSPackFloat(c.Value).Kind, c.Kind) << c.Value;
+    // Whatever the kind, the store gives back the identical double.
+    std::mt19937_64 rng(3);
+    TXc12DataStyleSheet styleSheet;
+    TXc12DataSST sst(styleSheet);
+    TXLSCellMMU store(0, styleSheet, sst);
+    std::vector<double> values;
+    for (const Case& c : cases) values.push_back(c.Value);
+    for (int i = 0; i < 2000; ++i) {
+        const int kind = static_cast<int>(rng() % 4);
+        const double tenths = static_cast<double>(static_cast<int64_t>(rng() % 2000000) - 1000000);
+        values.push_back(kind == 0 ? tenths / 10 : kind == 1 ? tenths / 100 + 1e-13 : kind == 2 ? tenths / 10000 : tenths * 1e-7);
+    }
+    for (size_t i = 0; i < values.size(); ++i) store.StoreFloat(static_cast<int>(i % 100), static_cast<int>(i / 100), 0, values[i]);
+    for (size_t i = 0; i < values.size(); ++i) {
+        TXLSMMUCell cell;
+        ASSERT_TRUE(store.FindCell(static_cast<int>(i % 100), static_cast<int>(i / 100), cell));
+        EXPECT_TRUE(SameBits(TXLSCellMMU::GetFloat(cell), values[i])) << values[i];
+    }
+}
+
+TEST_F(CellStoreTest, SkipRunsAndRunSplitting) {
+    Store.StoreFloat(0, 0, 0, 1);
+    Store.StoreFloat(128, 0, 0, 2);  // a gap of 127 columns: one skip byte
+    const uint8_t* record = RowRecord(0);
+    EXPECT_EQ(record[MMURowPrefixSize + 3], 0xFF);
+    EXPECT_EQ(record[MMURowPrefixSize + 4], 1);
+    Store.StoreFloat(0, 1, 0, 1);
+    Store.StoreFloat(129, 1, 0, 2);  // a gap of 128: 0xFF 0x81
+    record = RowRecord(1);
+    EXPECT_EQ(record[MMURowPrefixSize + 3], 0xFF);
+    EXPECT_EQ(record[MMURowPrefixSize + 4], 0x81);
+    // 128 small integers: a run of 127 and a run of 1, before and after a rebuild.
+    for (int col = 0; col < 128; ++col) Store.StoreFloat(col, 2, 0, col % 100 + 1);
+    record = RowRecord(2);
+    EXPECT_EQ(record[MMURowPrefixSize], 127);
+    EXPECT_EQ(record[MMURowPrefixSize + 2 + 127], 1);
+    Store.SetFloat(5, 2, 7, 0);  // same type, rebuilt in place
+    record = RowRecord(2);
+    EXPECT_EQ(record[MMURowPrefixSize], 127);
+    EXPECT_EQ(TXLSMMUBlockManager::RowSize(record), size_t{MMURowPrefixSize + 2 + 127 + 2 + 1});
+    // A variable cell in the middle splits the run; its neighbours keep their values.
+    Store.StoreFormulaData(60, 2, 0, 2, reinterpret_cast<const uint8_t*>("\x1E\x01"));
+    for (int col : {0, 59, 61, 127}) {
+        TXLSMMUCell cell;
+        ASSERT_TRUE(Store.FindCell(col, 2, cell));
+        EXPECT_EQ(TXLSCellMMU::GetFloat(cell), col == 5 ? 7 : col % 100 + 1);
+    }
+}
+
+TEST_F(CellStoreTest, SharedStringKindsAndBlankFormat) {
+    for (int i = 0; i < 65537; ++i) SST.AppendAnsiChars(0, nullptr);
+    Store.StoreSSTString(0, 0, 0, 65535);
+    Store.StoreSSTString(1, 0, 0, 65536);
+    EXPECT_EQ(StoredType(0, 0), xckString16);
+    EXPECT_EQ(StoredType(1, 0), xckString32);
+    EXPECT_EQ(SST.GetStringRec(65536)->RefCount(), 1);
+    Store.StoreBlank(2, 0, 0);
+    EXPECT_EQ(StoredType(2, 0), 0x41);
+    EXPECT_EQ(Store.IterateNext(), false);  // not begun: nothing
+}
+
+TEST_F(CellStoreTest, DeletingTheLastCellKeepsAFormattedRowHeader) {
+    const int xf = AddXF();
+    Store.StoreFloat(3, 10, 0, 1);
+    Store.GetRowHeader(10)->SetHeight(600);
+    Store.DeleteCell(3, 10);
+    ASSERT_NE(Store.GetRowHeader(10), nullptr);
+    EXPECT_EQ(Store.GetRowHeader(10)->Height(), 600);
+    Store.DeleteCell(0, 10);  // a header-only row with a height keeps it too
+    EXPECT_NE(Store.GetRowHeader(10), nullptr);
+    Store.AddRowHeader(11, xf);
+    Store.StoreFloat(0, 11, 0, 1);
+    Store.DeleteCell(0, 11);
+    EXPECT_NE(Store.GetRowHeader(11), nullptr);
+    EXPECT_EQ(StyleSheet.XFs().GetItems(xf)->UseCount(), 1);
+    // A row whose header holds only the defaults goes with its last cell.
+    Store.StoreFloat(0, 12, 0, 1);
+    Store.DeleteCell(0, 12);
+    EXPECT_EQ(Store.GetRowHeader(12), nullptr);
+}
+
+TEST_F(CellStoreTest, ClearValueClearsUnformattedCellsToo) {
+    const int xf = AddXF();
+    Store.SetString(0, 0, u"gone", 0);
+    Store.SetString(1, 0, u"kept format", xf);
+    Store.ClearValue(0, 0);
+    Store.ClearValue(1, 0);
+    EXPECT_TRUE(Store.IsEmpty(0, 0));
+    EXPECT_EQ(StoredType(1, 0), 0x41);
+    TXLSMMUCell cell;
+    Store.FindCell(1, 0, cell);
+    EXPECT_EQ(TXLSCellMMU::GetXF(cell), xf);
+    // Both strings went back to the table.
+    for (int i = 0; i < SST.Count(); ++i) EXPECT_EQ(SST.GetStringRec(i), nullptr);
+}
+
+TEST_F(CellStoreTest, GetAsStringAndDimension) {
+    Store.StoreBoolean(0, 300, 0, true);
+    Store.StoreError(1, 300, 0, 2);
+    Store.StoreFloat(2, 300, 0, 1.5);
+    Store.StoreFloat(3, 300, 0, 1e20);
+    std::u16string text;
+    struct Case {
+        int Col;
+        const char* Text;
+    } cases[] = {{0, "TRUE"}, {1, "#DIV/0!"}, {2, "1.5"}, {3, "1E20"}};
+    for (const Case& c : cases) {
+        EXPECT_TRUE(Store.GetAsString(c.Col, 300, text));
+        EXPECT_EQ(test::U8(text), c.Text);
+    }
+    EXPECT_FALSE(Store.GetAsString(9, 300, text));
+    Store.CalcDimension();
+    EXPECT_EQ(Store.Dimension(), MakeCellArea(0, 300, 3, 300));
+    Store.ClearRows(1000, 2000);  // beyond the last row: nothing
+    EXPECT_FALSE(Store.IsEmpty(0, 300));
+    Store.ClearRows(200, 5000);
+    EXPECT_TRUE(Store.IsEmpty(0, 300));
+    EXPECT_EQ(Store.BlockCount(), 0);
+}
+
+TEST_F(CellStoreTest, WritesOutsideTheGridRaise) {
+    EXPECT_THROW(Store.StoreFloat(16384, 0, 0, 1), EXLSError);
+    EXPECT_THROW(Store.StoreFloat(0, 1048576, 0, 1), EXLSError);
+    EXPECT_THROW(Store.StoreFloat(0, 0, 99, 1), EXLSError);  // no such XF
+    EXPECT_EQ(Store.BlockCount(), 0);
+    EXPECT_TRUE(Store.IsEmpty(-1, -1));
+}
+
+// The store against a plain map: random stores, overwrites, deletes, format changes, row
+// headers and cleared rows; after each batch the cells, their iteration order, the used area
+// and the use counts of formats and strings must match.
+TEST_F(CellStoreTest, RandomisedAgainstAMapModel) {
+    struct ModelCell {
+        TCellValueType Type;
+        double Number = 0;
+        std::u16string Text;
+        bool Boolean = false;
+        int XF = 0;
+    };
+    struct ModelRow {
+        int XF = 0;
+        uint16_t Height = 300;
+        bool Default() const { return XF == 0 && Height == 300; }
+    };
+    std::map<std::pair<int, int>, ModelCell> cells;  // (row, col)
+    std::map<int, ModelRow> rows;
+    const int xfs[] = {0, AddXF(), AddXF(), AddXF()};
+    std::vector<int> baseline;
+    for (int xf : xfs) baseline.push_back(StyleSheet.XFs().GetItems(xf)->UseCount());
+    const double numbers[] = {0, 1, -1, 0.5, 23.4, 3 + 1e-13, 1e300, -0.0, 40000, 2.0001, 123456.78};
+    std::mt19937 rng(11);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    auto touchRow = [&](int row) { rows.try_emplace(row); };
+    auto dropRowIfBare = [&](int row) {
+        auto it = rows.find(row);
+        if (it == rows.end() || !it->second.Default()) return;
+        for (const auto& [key, cell] : cells)
+            if (key.first == row) return;
+        rows.erase(it);
+    };
+
+    for (int step = 0; step < 12000; ++step) {
+        const int row = pick(900);
+        const int col = pick(10) < 7 ? pick(12) : pick(300);
+        const int xf = xfs[pick(4)];
+        const auto key = std::make_pair(row, col);
+        auto existing = cells.find(key);
+        const bool has = existing != cells.end();
+        const int op = pick(9);
+        SCOPED_TRACE(op);
+        switch (op) {
+            case 0:
+            case 1: {
+                const double v = numbers[pick(11)];
+                Store.SetFloat(col, row, v, xf);
+                const int keep = has && existing->second.XF != 0 ? existing->second.XF : xf;
+                touchRow(row);
+                cells[key] = {xctFloat, v, u"", false, keep};
+                break;
+            }
+            case 2: {
+                const std::u16string text = u"s" + std::u16string(1, char16_t(u'a' + pick(20)));
+                Store.SetString(col, row, text, xf);
+                const int keep = has && (existing->second.XF != 0 || existing->second.Type == xctString)
+                                     ? existing->second.XF
+                                     : xf;
+                touchRow(row);
+                cells[key] = {xctString, 0, text, false, keep};
+                break;
+            }
+            case 3: {
+                const bool v = pick(2) == 0;
+                Store.SetBoolean(col, row, v, xf);
+                // A boolean is overwritten in place, format and all.
+                const int keep = has && (existing->second.XF != 0 || existing->second.Type == xctBoolean)
+                                     ? existing->second.XF
+                                     : xf;
+                touchRow(row);
+                cells[key] = {xctBoolean, 0, u"", v, keep};
+                break;
+            }
+            case 4:
+                Store.DeleteCell(col, row);
+                if (has) cells.erase(existing);
+                dropRowIfBare(row);
+                break;
+            case 5:
+                Store.SetXF(col, row, xf);
+                if (has) existing->second.XF = xf;
+                break;
+            case 6:
+                Store.ClearValue(col, row);
+                if (has && existing->second.Type != xctBlank) {
+                    if (existing->second.XF != 0) {
+                        existing->second = {xctBlank, 0, u"", false, existing->second.XF};
+                    } else {
+                        cells.erase(existing);
+                        dropRowIfBare(row);
+                    }
+                }
+                break;
+            case 7: {
+                const uint16_t height = pick(2) ? 300 : static_cast<uint16_t>(200 + pick(400));
+                Store.AddRowHeader(row, xf)->SetHeight(height);
+                rows[row] = {xf, height};
+                break;
+            }
+            default:
+                if (pick(40) == 0) {
+                    const int last = row + pick(300);
+                    Store.ClearRows(row, last);
+                    std::erase_if(cells, [&](const auto& entry) { return entry.first.first >= row && entry.first.first <= last; });
+                    std::erase_if(rows, [&](const auto& entry) { return entry.first >= row && entry.first <= last; });
+                } else if (!has) {
+                    Store.StoreBlank(col, row, xf);
+                    touchRow(row);
+                    cells[key] = {xctBlank, 0, u"", false, xf};
+                }
+                break;
+        }
+        if (step % 100 != 99) continue;
+        SCOPED_TRACE(step);
+
+        // Cells in iteration order.
+        Store.BeginIterate(0);
+        auto it = cells.begin();
+        while (Store.IterateNext()) {
+            ASSERT_NE(it, cells.end());
+            ASSERT_EQ(Store.IterRow(), it->first.first);
+            ASSERT_EQ(Store.IterCol(), it->first.second);
+            const ModelCell& m = it->second;
+            ASSERT_EQ(Store.IterCellType(), m.Type);
+            ASSERT_EQ(Store.IterXF(), m.XF);
+            if (m.Type == xctFloat) {
+                ASSERT_TRUE(SameBits(Store.IterFloat(), m.Number));
+            } else if (m.Type == xctBoolean) {
+                ASSERT_EQ(Store.IterBoolean(), m.Boolean);
+            } else if (m.Type == xctString) {
+                ASSERT_EQ(SST.GetText(static_cast<int>(Store.IterSSTIndex())), m.Text);
+            }
+            ++it;
+        }
+        ASSERT_EQ(it, cells.end());
+        // Rows with records, with their headers.
+        Store.BeginIterateRows(-1);
+        auto rowIt = rows.begin();
+        while (Store.IterateNextRow()) {
+            ASSERT_NE(rowIt, rows.end());
+            ASSERT_EQ(Store.IterRow(), rowIt->first);
+            ASSERT_EQ(Store.IterRowHeader()->XF(), rowIt->second.XF);
+            ASSERT_EQ(Store.IterRowHeader()->Height(), rowIt->second.Height);
+            ++rowIt;
+        }
+        ASSERT_EQ(rowIt, rows.end());
+        // Used area.
+        Store.CalcDimension();
+        if (!rows.empty()) {
+            TXLSCellArea expected = MakeCellArea(0, 0, 0, 0);
+            if (!cells.empty()) {
+                int col1 = INT32_MAX, col2 = -1;
+                for (const auto& [k, c] : cells) {
+                    col1 = std::min(col1, k.second);
+                    col2 = std::max(col2, k.second);
+                }
+                expected = MakeCellArea(col1, rows.begin()->first, col2, rows.rbegin()->first);
+            }
+            ASSERT_EQ(Store.Dimension(), expected);
+        }
+        // Use counts: every cell and every row record holds one use of its XF.
+        for (size_t i = 0; i < std::size(xfs); ++i) {
+            int uses = baseline[i];
+            for (const auto& [k, c] : cells) uses += c.XF == xfs[i];
+            for (const auto& [r, h] : rows) uses += h.XF == xfs[i];
+            ASSERT_EQ(StyleSheet.XFs().GetItems(xfs[i])->UseCount(), uses) << "XF " << xfs[i];
+        }
+        std::map<std::u16string, int> refs;
+        for (const auto& [k, c] : cells)
+            if (c.Type == xctString) ++refs[c.Text];
+        int live = 0;
+        for (int i = 0; i < SST.Count(); ++i)
+            if (const TXc12SSTString* rec = SST.GetStringRec(i)) {
+                ++live;
+                ASSERT_EQ(rec->RefCount(), refs[rec->Text()]) << test::U8(rec->Text());
+            }
+        ASSERT_EQ(live, static_cast<int>(refs.size()));
+    }
+}
+
+}  // namespace
+}  // namespace xls
