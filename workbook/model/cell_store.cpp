@@ -289,6 +289,8 @@ void TXLSCellMMU::SetXF(int col, int row, int xf) {
     CheckXF(xf);
     if (cell.Type & XLSCellVariable) {
         LoadFormula(cell);
+        FormulaHelper_->Col = col;
+        FormulaHelper_->Row = row;
         FormulaHelper_->XF = xf;
         WriteFormulaRecord();
     } else if ((cell.Type & XLSCellHasXF) && (xf != 0 || (cell.Type & 0x1F) == xckBlank)) {

@@ -40,6 +40,8 @@ protected:
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+bool IsFormula(TCellValueType type) { return type >= xctFloatFormula; }
+
 TEST(NumberPacking, KeepsEveryValueBitForBit) {
     struct Case {
         double Value;
@@ -182,7 +184,7 @@ TEST_F(CellStoreTest, WritesOutsideTheGridRaise) {
 }
 
 // The store against a plain map: random stores, overwrites, deletes, format changes, row
-// headers and cleared rows; after each batch the cells, their iteration order, the used area
+// headers, formulas and cleared rows; after each batch the cells, their iteration order, the used area
 // and the use counts of formats and strings must match.
 TEST_F(CellStoreTest, RandomisedAgainstAMapModel) {
     struct ModelCell {
@@ -228,6 +230,10 @@ TEST_F(CellStoreTest, RandomisedAgainstAMapModel) {
             case 1: {
                 const double v = numbers[pick(11)];
                 Store.SetFloat(col, row, v, xf);
+                if (has && IsFormula(existing->second.Type)) {  // only the cached result changes
+                    existing->second = {xctFloatFormula, v, u"", false, existing->second.XF};
+                    break;
+                }
                 const int keep = has && existing->second.XF != 0 ? existing->second.XF : xf;
                 touchRow(row);
                 cells[key] = {xctFloat, v, u"", false, keep};
@@ -236,6 +242,10 @@ TEST_F(CellStoreTest, RandomisedAgainstAMapModel) {
             case 2: {
                 const std::u16string text = u"s" + std::u16string(1, char16_t(u'a' + pick(20)));
                 Store.SetString(col, row, text, xf);
+                if (has && IsFormula(existing->second.Type)) {
+                    existing->second = {xctStringFormula, 0, text, false, existing->second.XF};
+                    break;
+                }
                 const int keep = has && (existing->second.XF != 0 || existing->second.Type == xctString)
                                      ? existing->second.XF
                                      : xf;
@@ -246,6 +256,10 @@ TEST_F(CellStoreTest, RandomisedAgainstAMapModel) {
             case 3: {
                 const bool v = pick(2) == 0;
                 Store.SetBoolean(col, row, v, xf);
+                if (has && IsFormula(existing->second.Type)) {
+                    existing->second = {xctBooleanFormula, 0, u"", v, existing->second.XF};
+                    break;
+                }
                 // A boolean is overwritten in place, format and all.
                 const int keep = has && (existing->second.XF != 0 || existing->second.Type == xctBoolean)
                                      ? existing->second.XF
@@ -286,6 +300,12 @@ TEST_F(CellStoreTest, RandomisedAgainstAMapModel) {
                     Store.ClearRows(row, last);
                     std::erase_if(cells, [&](const auto& entry) { return entry.first.first >= row && entry.first.first <= last; });
                     std::erase_if(rows, [&](const auto& entry) { return entry.first >= row && entry.first <= last; });
+                } else if (pick(2) == 0) {
+                    const double v = numbers[pick(11)];
+                    const uint8_t tokens[] = {0x1E, static_cast<uint8_t>(pick(256)), 0};
+                    Store.StoreFormulaTokens(col, row, v, 3, tokens, xf);
+                    touchRow(row);
+                    cells[key] = {xctFloatFormula, v, u"", false, has ? existing->second.XF : xf};
                 } else if (!has) {
                     Store.StoreBlank(col, row, xf);
                     touchRow(row);
@@ -308,6 +328,12 @@ TEST_F(CellStoreTest, RandomisedAgainstAMapModel) {
             ASSERT_EQ(Store.IterXF(), m.XF);
             if (m.Type == xctFloat) {
                 ASSERT_TRUE(SameBits(Store.IterFloat(), m.Number));
+            } else if (m.Type == xctFloatFormula) {
+                ASSERT_TRUE(SameBits(TXLSCellMMU::GetFormulaResultFloat(Store.IterCell()), m.Number));
+            } else if (m.Type == xctStringFormula) {
+                ASSERT_EQ(TXLSCellMMU::GetFormulaResultString(Store.IterCell()), m.Text);
+            } else if (m.Type == xctBooleanFormula) {
+                ASSERT_EQ(TXLSCellMMU::GetFormulaResultBoolean(Store.IterCell()), m.Boolean);
             } else if (m.Type == xctBoolean) {
                 ASSERT_EQ(Store.IterBoolean(), m.Boolean);
             } else if (m.Type == xctString) {
