@@ -21,8 +21,6 @@ Tform1::Tform1() {
     Comm1.SetRtsControl(serial::TRtsControl::RtsDisable);
     Comm1.SetXoffLimit(100);
     Comm1.SetReadIntervalTimeout(100);
-    // Any device path can be typed into the port box, not only the ports found.
-    ComboBox6->setEditable(true);
     ConnectHandlers();
     FormCreate();
 }
@@ -158,10 +156,12 @@ void Tform1::FormCreate() {
     Panel5->show();
 
     BitBtn2->setEnabled(true);
+    // The DO buttons too: like every command they wait for a link.
     SetEnabled({BitBtn1,  BitBtn3,  BitBtn4,  BitBtn5,  BitBtn6,  BitBtn7,  BitBtn8,  BitBtn12, BitBtn13,
-                BitBtn14, BitBtn15, BitBtn17, BitBtn18, BitBtn19, BitBtn20, BitBtn21, BitBtn23, BitBtn29,
-                BitBtn32, BitBtn33, BitBtn35, BitBtn36, BitBtn37, BitBtn38, BitBtn39, BitBtn40, BitBtn41,
-                BitBtn42, BitBtn43, BitBtn44, BitBtn45, BitBtn49, BitBtn50, BitBtn52, BitBtn53},
+                BitBtn14, BitBtn15, BitBtn17, BitBtn18, BitBtn19, BitBtn20, BitBtn21, BitBtn23, BitBtn24,
+                BitBtn25, BitBtn26, BitBtn27, BitBtn29, BitBtn32, BitBtn33, BitBtn35, BitBtn36, BitBtn37,
+                BitBtn38, BitBtn39, BitBtn40, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn45, BitBtn49,
+                BitBtn50, BitBtn52, BitBtn53},
                false);
     // Until a link is up there is nothing to read: the run options wait for it.
     SetEnabled({CheckBox3, CheckBox5, CheckBox6, CheckBox2, CheckBox11}, false);

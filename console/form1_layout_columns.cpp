@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QHBoxLayout>
 #include <QStyle>
 #include <QToolButton>
@@ -32,6 +33,10 @@ QGroupBox* BuildSerialGroup(Tform1& form, QWidget* panel) {
     QVBoxLayout* box = VBox(group, Spacing);
     form.ComboBox6 = MakeComboBox("ComboBox6", {}, group);
     form.ComboBox6->setEditable(true);
+    // Device paths are longer than the narrow column: the list and the tip show them whole.
+    form.ComboBox6->view()->setMinimumWidth(320);
+    QObject::connect(form.ComboBox6, &QComboBox::currentTextChanged, form.ComboBox6,
+                     [box = form.ComboBox6](const QString& text) { box->setToolTip(text); });
     form.ComboBox7 = MakeComboBox("ComboBox7", {"9600", "19200", "115200", "1000000"}, group);
     form.ComboBox7->setCurrentIndex(2);  // "115200"
     form.ComboBox8 = MakeComboBox("ComboBox8", {"N 8 1", "E 8 1", "O 8 1"}, group);
