@@ -64,20 +64,12 @@ void Tform1::BitBtn2Click() {
         return;
     }
     SetPortState("打开");
-    SetEnabled({BitBtn2, BitBtn14, BitBtn18, ToolButton1, ComboBox6, ComboBox7, ComboBox8}, false);
-    SetEnabled({BitBtn1,  BitBtn3,  BitBtn4,  BitBtn5,  BitBtn6,  BitBtn7,  BitBtn8,  BitBtn12, BitBtn13,
-                BitBtn17, BitBtn20, BitBtn21, BitBtn23, BitBtn24, BitBtn25, BitBtn26, BitBtn27, BitBtn29,
-                BitBtn32, BitBtn33, BitBtn35, BitBtn36, BitBtn37, BitBtn38, BitBtn39, BitBtn40, BitBtn41,
-                BitBtn42, BitBtn43, BitBtn44, BitBtn45, BitBtn49, BitBtn50, BitBtn52, BitBtn53},
-               true);
+    // Every command but the record reads, which wait for their counters.
+    SetEnabled(LinkButtons(), true);
+    SetEnabled({BitBtn2, BitBtn14, BitBtn15, BitBtn18, BitBtn19, ToolButton1, ComboBox6, ComboBox7, ComboBox8}, false);
     CheckBox1->setChecked(false);
     CheckBox1->setEnabled(true);
-    CheckBox3->setChecked(true);
-    CheckBox3->setEnabled(true);
-    if (PageControl1->currentIndex() != 2) {
-        CheckBox10->setChecked(true);
-        CheckBox10->setEnabled(true);
-    }
+    CheckRunOptions();
     State.LinkUp = true;
     Timer3.SetEnabled(false);
 

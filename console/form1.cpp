@@ -156,13 +156,7 @@ void Tform1::FormCreate() {
     Panel5->show();
 
     BitBtn2->setEnabled(true);
-    // The DO buttons too: like every command they wait for a link.
-    SetEnabled({BitBtn1,  BitBtn3,  BitBtn4,  BitBtn5,  BitBtn6,  BitBtn7,  BitBtn8,  BitBtn12, BitBtn13,
-                BitBtn14, BitBtn15, BitBtn17, BitBtn18, BitBtn19, BitBtn20, BitBtn21, BitBtn23, BitBtn24,
-                BitBtn25, BitBtn26, BitBtn27, BitBtn29, BitBtn32, BitBtn33, BitBtn35, BitBtn36, BitBtn37,
-                BitBtn38, BitBtn39, BitBtn40, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn45, BitBtn49,
-                BitBtn50, BitBtn52, BitBtn53},
-               false);
+    SetEnabled(LinkButtons(), false);
     // Until a link is up there is nothing to read: the run options wait for it.
     SetEnabled({CheckBox3, CheckBox5, CheckBox6, CheckBox2, CheckBox11}, false);
 
@@ -216,6 +210,10 @@ void Tform1::BitBtn46Click() { ShowPage(Panel8, ""); }
 void Tform1::BitBtn34Click() { ShowPage(Panel9, ""); }
 
 void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
+    for (QWidget* control : controls) control->setEnabled(enabled);
+}
+
+void SetEnabled(const std::vector<QWidget*>& controls, bool enabled) {
     for (QWidget* control : controls) control->setEnabled(enabled);
 }
 

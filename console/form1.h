@@ -164,6 +164,10 @@ private:
     void ReopenFailure();
     void ApplyLineSettings(const QString& port, const QString& baud);
     void LinkDownControls();
+    // The command buttons that need a link: disabled at start and whenever a link goes down.
+    std::vector<QWidget*> LinkButtons() const;
+    // A new link checks "连续读取" and, unless reading by date, "快速读取".
+    void CheckRunOptions();
 
     // Command senders.
     void BitBtn1Click();
@@ -237,5 +241,6 @@ private:
 
 // Enables or disables a group of controls at once.
 void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled);
+void SetEnabled(const std::vector<QWidget*>& controls, bool enabled);
 
 }  // namespace console

@@ -113,12 +113,7 @@ void Tform1::ModelReply(bool afterDetect) {
                 BitBtn43, BitBtn44, BitBtn37, BitBtn49, BitBtn12, BitBtn23, ToolButton1},
                true);
     SetEnabled({ComboBox6, ComboBox7, ComboBox8}, false);
-    CheckBox3->setChecked(true);
-    CheckBox3->setEnabled(true);
-    if (PageControl1->currentIndex() != 2) {
-        CheckBox10->setChecked(true);
-        CheckBox10->setEnabled(true);
-    }
+    CheckRunOptions();
     State.LinkUp = true;
 }
 

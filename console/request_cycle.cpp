@@ -151,14 +151,25 @@ void Tform1::ReopenFailure() {
     LinkDownControls();
 }
 
+std::vector<QWidget*> Tform1::LinkButtons() const {
+    return {BitBtn1,  BitBtn3,  BitBtn4,  BitBtn5,  BitBtn6,  BitBtn7,  BitBtn8,  BitBtn12, BitBtn13, BitBtn14,
+            BitBtn15, BitBtn17, BitBtn18, BitBtn19, BitBtn20, BitBtn21, BitBtn23, BitBtn24, BitBtn25, BitBtn26,
+            BitBtn27, BitBtn29, BitBtn32, BitBtn33, BitBtn35, BitBtn36, BitBtn37, BitBtn38, BitBtn39, BitBtn40,
+            BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn45, BitBtn49, BitBtn50, BitBtn52, BitBtn53};
+}
+
+void Tform1::CheckRunOptions() {
+    CheckBox3->setChecked(true);
+    CheckBox3->setEnabled(true);
+    if (PageControl1->currentIndex() != 2) {
+        CheckBox10->setChecked(true);
+        CheckBox10->setEnabled(true);
+    }
+}
+
 // The controls of a link that went down, shared by disconnecting and a failed reopen.
 void Tform1::LinkDownControls() {
-    SetEnabled({BitBtn1,  BitBtn3,  BitBtn4,  BitBtn5,  BitBtn6,  BitBtn7,  BitBtn8,  BitBtn12, BitBtn13,
-                BitBtn14, BitBtn15, BitBtn17, BitBtn18, BitBtn19, BitBtn20, BitBtn21, BitBtn23, BitBtn24,
-                BitBtn25, BitBtn26, BitBtn27, BitBtn29, BitBtn32, BitBtn33, BitBtn35, BitBtn36, BitBtn37,
-                BitBtn38, BitBtn39, BitBtn40, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn45, BitBtn49,
-                BitBtn50, BitBtn52, BitBtn53},
-               false);
+    SetEnabled(LinkButtons(), false);
     for (QPushButton* button : {BitBtn1, BitBtn19, BitBtn17}) button->setText("读取");
     SetEnabled({PageControl1, ComboBox6, ComboBox7, ComboBox8}, true);
     State.ContinuousRead = false;
