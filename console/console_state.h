@@ -62,6 +62,7 @@ struct TConsoleState {
     uint8_t SecondsModel = 0;
     uint32_t RecordsRead = 0;
     uint32_t UnreadLeft = 0;
+    uint32_t BlockRecords = 0;
     uint32_t ReportedRecords = 0;
     int32_t ReportSheet = 0;
     int32_t ReportRow = 0;

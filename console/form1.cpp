@@ -71,9 +71,11 @@ void Tform1::ConnectHandlers() {
     OnClick(BitBtn12, &Tform1::BitBtn12Click);
     OnClick(BitBtn13, &Tform1::BitBtn13Click);
     OnClick(BitBtn14, &Tform1::BitBtn14Click);
+    OnClick(BitBtn15, &Tform1::BitBtn15Click);
     OnClick(BitBtn16, &Tform1::BitBtn16Click);
     OnClick(BitBtn17, &Tform1::BitBtn17Click);
     OnClick(BitBtn18, &Tform1::BitBtn18Click);
+    OnClick(BitBtn19, &Tform1::BitBtn19Click);
     OnClick(BitBtn20, &Tform1::BitBtn20Click);
     OnClick(BitBtn21, &Tform1::BitBtn21Click);
     OnClick(BitBtn23, &Tform1::BitBtn23Click);

@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "console/console_state.h"
+#include "console/history_record.h"
 #include "platform/device_watcher.h"
 #include "platform/serial_ports.h"
 #include "console/timer.h"
@@ -233,7 +234,26 @@ private:
     void ModelReply(bool afterDetect);
     void SerialVersionReply();
 
+    // Record reading.
+    void BitBtn15Click();
+    void BitBtn19Click();
+    void LockHistoryRun(int tab, bool locked);
+    bool RepeatsLastRecordReply() const;
+    void AddHistoryRecord(const THistoryRecord& record, bool dayLine);
+    void HistoryBlockReply(bool range);
+    void DayRecordsReply();
+    void EndBlockRead(bool range);
+    void EndDayRead();
+    void AskNextBlock(bool range);
+    void AlarmRecordsReply();
+    void UnsolicitedReport();
+    void SendAcknowledgement(const uint8_t* frame);
+    // The commands an exception reply or the end of a record read gives back.
+    std::vector<QWidget*> CommandGroup() const;
+
     std::unique_ptr<platform::TDeviceWatcher> DeviceWatcher_;
+    // The last record reply taken: the same bytes again are a repeated reply, not new records.
+    std::vector<uint8_t> LastRecordReply_;
     // Requests sent and not yet answered or given up: a reply that comes when none is
     // waiting is stale (late or repeated) and must not act on the current request state.
     int PendingReplies_ = 0;

@@ -59,14 +59,20 @@ void Tform1::Dispatch() {
         if (PendingReplies_ == 0) return;
         WriteAcknowledgement();
     } else if (addressed && (function == 16 || function == 6)) {
-        // A report the instrument sends on its own: listed and acknowledged with record
-        // reading, not yet here.
+        UnsolicitedReport();
     } else if ((function == 3 || function == 46) && (addressed || anyAddress)) {
         ReadReply();
     }
 }
 
 void Tform1::ReadReply() {
+    // A record reply that repeats the last one taken (a duplicated frame, or the answer to
+    // a resend that the instrument did not move on for) would list its records twice; the
+    // block asked for is still awaited.
+    const uint32_t state = State.RequestState;
+    const bool recordRead =
+        state == rsHistoryUnread || state == rsRangeRecords || state == rsDayRecords || state == rsAlarmRecords;
+    if (recordRead && RepeatsLastRecordReply()) return;
     // A reply that comes when no request waits for one (a late or repeated reply) would be
     // read under a state that no longer belongs to it: it only stops the reply timer.
     const bool awaited = PendingReplies_ > 0;
@@ -88,8 +94,18 @@ void Tform1::ReadReply() {
         case rsModelAfterIdentify: ModelReply(false); break;
         case rsModelAfterDetect: ModelReply(true); break;
         case rsSerialVersion: SerialVersionReply(); break;
-        default: break;  // the record states are read by the record-reading handlers
+        case rsHistoryUnread: HistoryBlockReply(false); break;
+        case rsRangeRecords: HistoryBlockReply(true); break;
+        case rsDayRecords: DayRecordsReply(); break;
+        case rsAlarmRecords: AlarmRecordsReply(); break;
+        default: break;
     }
+    if (recordRead) LastRecordReply_.assign(State.RxFrame.begin(), State.RxFrame.begin() + State.RxLength);
+}
+
+std::vector<QWidget*> Tform1::CommandGroup() const {
+    return {BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn9,  BitBtn11, BitBtn22,
+            BitBtn10, BitBtn33, BitBtn52, BitBtn53, BitBtn34, BitBtn37, BitBtn3};
 }
 
 void Tform1::ExceptionReply() {
@@ -112,9 +128,7 @@ void Tform1::ExceptionReply() {
             BitBtn19->setEnabled(false);
         }
     }
-    const std::initializer_list<QWidget*> commandGroup = {BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn9,
-                                                          BitBtn11, BitBtn22, BitBtn10, BitBtn33, BitBtn52,
-                                                          BitBtn53, BitBtn34, BitBtn37, BitBtn3};
+    const std::vector<QWidget*> commandGroup = CommandGroup();
     switch (State.RxFrame[2]) {
         case 1: SetStatus("功能码错误"); break;
         case 2:

@@ -1,0 +1,108 @@
+// The read buttons of the history and alarm pages: one request, or a continuous run.
+#include <algorithm>
+
+#include "console/form1.h"
+
+namespace console {
+
+// Locks or unlocks what a continuous history read must not be disturbed by; the tabs
+// differ in their own query buttons.
+void Tform1::LockHistoryRun(int tab, bool locked) {
+    SetEnabled({PageControl1, ToolButton1, BitBtn3,  BitBtn9,  BitBtn10, BitBtn11, BitBtn22, BitBtn12, BitBtn23,
+                BitBtn49,     BitBtn33,    BitBtn34, BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, CheckBox3},
+               !locked);
+    switch (tab) {
+        case 0: SetEnabled({BitBtn52, BitBtn53, BitBtn17, BitBtn18, CheckBox10}, !locked); break;
+        case 1:
+            SetEnabled({BitBtn29, CheckBox10}, !locked);
+            if (!locked) SetEnabled({BitBtn52, BitBtn53}, true);
+            break;
+        default: SetEnabled({BitBtn52, BitBtn53, BitBtn21}, !locked); break;
+    }
+}
+
+void Tform1::BitBtn19Click() {
+    SetStatistics("");
+    const int tab = PageControl1->currentIndex();
+    if (!State.ContinuousRead) {
+        SetStatus("读取中...");
+        const bool fast = CheckBox10->isChecked() && tab != 2;
+        State.BlockRecords = fast ? std::min<uint32_t>(State.UnreadLeft, 100) : 0;
+        uint16_t reg = 7;
+        uint16_t quantity = fast ? static_cast<uint16_t>(5 * State.BlockRecords + 4) : 9;
+        State.RequestState = rsHistoryUnread;
+        if (tab == 1) {
+            State.RequestState = rsRangeRecords;
+            reg = 5000;
+        } else if (tab == 2) {
+            State.RequestState = rsDayRecords;
+            reg = 3000;
+            quantity = State.SecondsModel == 1 ? 9 : 7;
+        }
+        State.ExpectedAddress = AddressField();
+        State.LastFrameLength = FrameRead(State.ExpectedAddress, 3, reg, quantity);
+        SetStatistics("");
+        LastRecordReply_.clear();
+        if (CheckBox3->isChecked()) {
+            LockHistoryRun(tab, true);
+            BitBtn19->setText("停止");
+            State.ContinuousRead = true;
+            State.ReadSuccessCount = State.ReadFailureCount = State.RecordsRead = 0;
+            SetEnabled({CheckBox6, CheckBox2}, false);
+            Timer2.SetInterval(500);
+            Timer2.SetEnabled(true);
+        }
+        SendFrame(State.TxFrame.data(), State.LastFrameLength);
+        Pause(30);
+        Timer1.SetEnabled(true);
+        Timer1.SetInterval(2000);
+    } else {
+        State.RequestState = rsIdle;
+        LockHistoryRun(tab, false);
+        BitBtn19->setText("读取");
+        State.ContinuousRead = false;
+        Timer2.SetEnabled(false);
+        if (tab != 2) {
+            Timer1.SetEnabled(false);
+            PendingReplies_ = 0;
+        }
+        for (QCheckBox* box : {CheckBox6, CheckBox2}) {
+            box->setChecked(false);
+            box->setEnabled(true);
+        }
+    }
+    ShowReadStatistics();
+}
+
+void Tform1::BitBtn15Click() {
+    if (State.ContinuousRead) {
+        State.RequestState = rsIdle;
+        SetEnabled({ToolButton1, BitBtn3, BitBtn9, BitBtn10, BitBtn11, BitBtn13, BitBtn14, BitBtn22, BitBtn33,
+                    BitBtn34, BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn52, BitBtn53, CheckBox5,
+                    CheckBox11},
+                   true);
+        BitBtn15->setText("读取");
+        State.ContinuousRead = false;
+        Timer2.SetEnabled(false);
+        Timer1.SetEnabled(false);
+        PendingReplies_ = 0;
+        if (CheckBox11->isChecked()) CheckBox11->setEnabled(false);
+        return;
+    }
+    LastRecordReply_.clear();
+    if (CheckBox5->isChecked()) {
+        SetEnabled({ToolButton1, BitBtn3, BitBtn9, BitBtn10, BitBtn11, BitBtn12, BitBtn13, BitBtn14, BitBtn22,
+                    BitBtn23, BitBtn33, BitBtn34, BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn49,
+                    BitBtn52, BitBtn53, CheckBox5, CheckBox11},
+                   false);
+        Timer2.SetInterval(500);
+        Timer2.SetEnabled(true);
+        BitBtn15->setText("停止");
+        State.ContinuousRead = true;
+        State.ReadSuccessCount = State.ReadFailureCount = State.RecordsRead = 0;
+    }
+    SendRequest({.Status = "读取中...", .State = rsAlarmRecords, .Register = 1000, .Quantity = 7, .TimeoutMs = 500});
+    SetStatistics("");
+}
+
+}  // namespace console

@@ -1,0 +1,179 @@
+// Replies of the history reads (unread, range, day) and of the alarm and event read.
+#include <algorithm>
+
+#include "console/alarm_event.h"
+#include "console/conversions.h"
+#include "console/form1.h"
+
+namespace console {
+namespace {
+
+// How long the next block is awaited, by the line's speed.
+constexpr int NextBlockIntervals[] = {2000, 1500, 1000, 1500, 1000, 800, 600};
+
+}  // namespace
+
+bool Tform1::RepeatsLastRecordReply() const {
+    return State.RxLength == static_cast<int32_t>(LastRecordReply_.size()) &&
+           std::equal(LastRecordReply_.begin(), LastRecordReply_.end(), State.RxFrame.begin());
+}
+
+// Every history record of a read passes here: it is counted and listed.
+void Tform1::AddHistoryRecord(const THistoryRecord& record, bool dayLine) {
+    ++State.RecordsRead;
+    ListBox2->addItem(dayLine ? DayLine(State.RecordsRead, record) : HistoryLine(State.RecordsRead, record));
+}
+
+void Tform1::AskNextBlock(bool range) {
+    SetStatus("读取中...");
+    State.ExpectedAddress = AddressField();
+    uint16_t quantity = 9;
+    if (CheckBox10->isChecked()) {
+        State.BlockRecords = std::min<uint32_t>(State.UnreadLeft, 100);
+        quantity = static_cast<uint16_t>(5 * State.BlockRecords + 4);
+    }
+    State.LastFrameLength = FrameRead(State.ExpectedAddress, 3, range ? 5000 : 7, quantity);
+    SendFrame(State.TxFrame.data(), State.LastFrameLength);
+    Timer1.SetEnabled(true);
+    if (State.BaudIndex < std::size(NextBlockIntervals)) Timer1.SetInterval(NextBlockIntervals[State.BaudIndex]);
+}
+
+void Tform1::HistoryBlockReply(bool range) {
+    TLabeledEdit* remainingField = range ? LabeledEdit26 : LabeledEdit16;
+    if (State.RxLength > 11) {
+        SetStatus("正常");
+        LabeledEdit15->SetText(QString::number(DataLong(0)));
+        remainingField->SetText(QString::number(DataLong(2)));
+        State.UnreadLeft = static_cast<uint32_t>(StrToInt(remainingField->Text()));
+        if (State.RxLength > 20) {
+            // A fast block holds at most what was asked for, and never more than its byte
+            // count and the frame itself carry.
+            const int32_t carried = std::min<int32_t>(State.RxFrame[2] - 8, State.RxLength - 5 - 8) / 10;
+            const uint32_t records =
+                CheckBox10->isChecked() ? std::min<uint32_t>(State.BlockRecords, static_cast<uint32_t>(std::max(carried, 0)))
+                                        : 1;
+            for (uint32_t i = 0; i < records; ++i) {
+                AddHistoryRecord(THistoryRecord::Decode(&State.RxFrame[3 + 8 + 10 * i]), false);
+                ++State.ReadSuccessCount;
+            }
+            ListBox2->scrollToBottom();
+            ShowReadStatistics();
+            if (State.UnreadLeft < 1 && State.ContinuousRead) EndBlockRead(range);
+        }
+        if (State.ContinuousRead) AskNextBlock(range);
+    }
+    if (CheckBox3->isChecked()) ShowReadStatistics();
+    if (StrToInt(remainingField->Text().isEmpty() ? "0" : remainingField->Text()) > 0) {
+        SetStatus("正常");
+    } else if (CheckBox3->isChecked()) {
+        // Nothing (more) to read: the run closes without a report.
+        SetEnabled(CommandGroup(), true);
+        if (range)
+            SetEnabled({BitBtn29, BitBtn20}, true);
+        else
+            SetEnabled({BitBtn17, BitBtn18}, true);
+        SetEnabled({CheckBox6, CheckBox2, CheckBox3, CheckBox10, BitBtn19}, false);
+        BitBtn19->setText("读取");
+        State.ContinuousRead = false;
+        Timer2.SetEnabled(false);
+    }
+}
+
+void Tform1::EndBlockRead(bool range) {
+    SetEnabled(CommandGroup(), true);
+    if (range)
+        SetEnabled({BitBtn29, BitBtn19, BitBtn20}, true);
+    else
+        SetEnabled({BitBtn17, BitBtn18}, true);
+    SetEnabled({PageControl1, ToolButton1, BitBtn12, BitBtn23, BitBtn49}, true);
+    SetEnabled({CheckBox6, CheckBox2, CheckBox3, CheckBox10}, false);
+    if (!range) BitBtn19->setEnabled(false);
+    BitBtn19->setText("读取");
+    State.ContinuousRead = false;
+    Timer2.SetEnabled(false);
+    CheckBox6->setChecked(false);
+    CheckBox2->setChecked(false);
+    SetEnabled({CheckBox6, CheckBox2}, false);
+}
+
+void Tform1::DayRecordsReply() {
+    const bool seconds = State.SecondsModel == 1;
+    if (State.RxLength < (seconds ? 9 : 7)) {
+        SetStatus("错误");
+        return;
+    }
+    SetStatus("正常");
+    const uint32_t count = seconds ? DataLong(0) : DataWord(0);
+    const uint32_t index = seconds ? DataLong(2) : DataWord(1);
+    LabeledEdit17->SetText(QString::number(count));
+    LabeledEdit18->SetText(QString::number(index));
+    if (State.RxLength > 16) {
+        AddHistoryRecord(THistoryRecord::Decode(&State.RxFrame[3 + (seconds ? 8 : 4)]), true);
+        if (CheckBox3->isChecked()) {
+            ++State.ReadSuccessCount;
+            if (State.ContinuousRead) {
+                ShowReadStatistics();
+                SetStatus("读取中...");
+                // The same request again: the instrument moves on to the day's next record.
+                SendFrame(State.TxFrame.data(), State.LastFrameLength);
+                ListBox2->scrollToBottom();
+                Timer1.SetEnabled(true);
+                if (State.BaudIndex < std::size(NextBlockIntervals))
+                    Timer1.SetInterval(NextBlockIntervals[State.BaudIndex]);
+            }
+        }
+    }
+    if (index == 0 || count == 0) EndDayRead();
+}
+
+void Tform1::EndDayRead() {
+    SetEnabled({ToolButton1, PageControl1}, true);
+    SetEnabled(CommandGroup(), true);
+    SetEnabled({BitBtn12, BitBtn23, BitBtn49, BitBtn21}, true);
+    SetEnabled({CheckBox6, CheckBox2, CheckBox3}, false);
+    CheckBox2->setChecked(false);
+    BitBtn19->setEnabled(false);
+    BitBtn19->setText("读取");
+    State.ContinuousRead = false;
+    Timer2.SetEnabled(false);
+}
+
+void Tform1::AlarmRecordsReply() {
+    if (State.RxLength < 6) {
+        SetStatus("错误");
+    } else {
+        SetStatus("正常");
+        LabeledEdit12->SetText(QString::number(DataWord(0)));
+        LabeledEdit13->SetText(QString::number(DataWord(1)));
+    }
+    if (State.RxLength >= 17) {
+        const TAlarmEvent event = TAlarmEvent::Decode(&State.RxFrame[3]);
+        if (State.ContinuousRead) {
+            ++State.ReadSuccessCount;
+            ShowReadStatistics();
+            SetStatus("读取中...");
+            // The same request again: the instrument moves on to the next event.
+            SendFrame(State.TxFrame.data(), State.LastFrameLength);
+            ListBox1->scrollToBottom();
+            Timer1.SetEnabled(true);
+            Timer1.SetInterval(300);
+        }
+        ListBox1->addItem(event.Line());
+    }
+    if (StrToInt(LabeledEdit13->Text().isEmpty() ? "0" : LabeledEdit13->Text()) < 1) {
+        BitBtn15->setEnabled(false);
+        if (State.ContinuousRead) {
+            SetEnabled(CommandGroup(), true);
+            SetEnabled({ToolButton1, BitBtn13, BitBtn14}, true);
+            BitBtn15->setText("读取");
+            State.ContinuousRead = false;
+            Timer2.SetEnabled(false);
+            for (QCheckBox* box : {CheckBox5, CheckBox11}) {
+                box->setChecked(false);
+                box->setEnabled(false);
+            }
+        }
+    }
+}
+
+}  // namespace console
