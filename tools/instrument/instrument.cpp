@@ -4,6 +4,7 @@
 
 #include "base/exception.h"
 #include "tools/instrument/modbus_crc.h"
+#include "tools/instrument/record_reads.h"
 #include "tools/instrument/register_map.h"
 
 namespace instrument {
@@ -19,6 +20,17 @@ uint16_t WordAt(std::span<const uint8_t> frame, size_t offset) {
 void AppendWord(std::vector<uint8_t>& frame, uint16_t value) {
     frame.push_back(static_cast<uint8_t>(value >> 8));
     frame.push_back(static_cast<uint8_t>(value & 0xFF));
+}
+
+std::vector<uint8_t> RecordReply(uint8_t address, const TRecordRead& read) {
+    if (read.Exception != exNone) return ExceptionReply(address, fnReadRegisters, read.Exception);
+    std::vector<uint8_t> reply;
+    reply.reserve(3 + read.Data.size() + 2);
+    // A block of many records overflows the byte count; it keeps the low byte.
+    reply.insert(reply.end(), {address, fnReadRegisters, static_cast<uint8_t>(read.Data.size() & 0xFF)});
+    reply.insert(reply.end(), read.Data.begin(), read.Data.end());
+    AppendModbusCrc(reply);
+    return reply;
 }
 
 }  // namespace
@@ -60,6 +72,10 @@ std::vector<uint8_t> TInstrument::Handle(uint8_t address, std::span<const uint8_
         case fnReadSettings: {
             if (request.size() != 6) return ExceptionReply(address, function, exIllegalValue);
             const uint16_t count = WordAt(request, 4);
+            if (function == fnReadRegisters) {
+                if (const auto records = ReadRecords(State_, WordAt(request, 2), count))
+                    return RecordReply(address, *records);
+            }
             if (count < 1 || count > MaxReadCount) return ExceptionReply(address, function, exIllegalValue);
             const TReadResult read = ReadRegisters(State_, now, function, WordAt(request, 2), count);
             if (read.Exception != exNone) return ExceptionReply(address, function, read.Exception);

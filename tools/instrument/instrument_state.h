@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "tools/instrument/civil_time.h"
 
@@ -50,6 +51,16 @@ struct TDate {
     bool operator==(const TDate&) const = default;
 };
 
+// An alarm or event as the instrument logs it: class 1 outputs, 2 alarms, 3 changes made on
+// the instrument, 4 changes made over the line.
+struct TAlarmEvent {
+    uint8_t Class = 2;
+    uint8_t Code = 1;
+    int16_t Value = 0;
+    TDateTime Time;
+    bool operator==(const TAlarmEvent&) const = default;
+};
+
 // Everything the instrument knows. Plain data, copied freely: a write is tried on a copy
 // and committed whole, so a refused write changes nothing.
 struct TInstrumentState {
@@ -68,16 +79,32 @@ struct TInstrumentState {
     uint16_t EnergyLevel = 0;
     uint16_t AlarmOutputSwitch = 0;  // 3 on, 0 off
 
+    // The history is generated rather than stored: record i (0 the oldest) was taken at
+    // HistoryStart + i * HistoryInterval seconds, with values that move on by a tenth per
+    // record from the first record's (see history_store.h). The unread records are the
+    // newest HistoryUnread of them.
     uint32_t HistoryTotal = 0;
     uint32_t HistoryUnread = 0;
+    TDateTime HistoryStart{2024, 1, 1, 0, 0, 0};
+    uint32_t HistoryInterval = 60;       // seconds; 0 counts as 1
+    int16_t HistoryTemperature = 200;    // tenths, of record 0
+    uint16_t HistoryHumidity = 500;      // tenths, of record 0
+
+    // Event i is Events[i] when the list holds it, otherwise one generated from i. The
+    // unread events are the newest AlarmUnread of AlarmTotal.
     uint16_t AlarmTotal = 0;
     uint16_t AlarmUnread = 0;
+    std::vector<TAlarmEvent> Events;
 
+    // The records a day or range query found: DayRecords of them from DayFirstRecord on;
+    // the read index counts down the records still to hand out.
     TDate DayQuery;
+    uint32_t DayFirstRecord = 0;
     uint32_t DayRecords = 0;
     uint32_t DayReadIndex = 0;
     TDate RangeStart;
     TDate RangeEnd;
+    uint32_t RangeFirstRecord = 0;
     uint32_t RangeRecords = 0;
     uint32_t RangeReadIndex = 0;
 

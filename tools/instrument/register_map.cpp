@@ -3,6 +3,8 @@
 #include <functional>
 #include <optional>
 
+#include "tools/instrument/record_reads.h"
+
 namespace instrument {
 namespace {
 
@@ -78,8 +80,8 @@ bool ValidParameter(size_t index, uint16_t value) {
 
 void ClearRecords(TInstrumentState& s) {
     s.HistoryTotal = s.HistoryUnread = 0;
-    s.DayRecords = s.DayReadIndex = 0;
-    s.RangeRecords = s.RangeReadIndex = 0;
+    s.DayFirstRecord = s.DayRecords = s.DayReadIndex = 0;
+    s.RangeFirstRecord = s.RangeRecords = s.RangeReadIndex = 0;
 }
 
 // A command register takes only the confirmation value.
@@ -220,7 +222,7 @@ std::vector<TField> BuildMap() {
                        const auto date = GetDate(in);
                        if (!date) return exIllegalValue;
                        s.DayQuery = *date;
-                       s.DayRecords = s.DayReadIndex = 0;
+                       FindDayRecords(s);
                        return exNone;
                    }});
     map.push_back(CounterPair(4000, &TInstrumentState::RangeRecords, &TInstrumentState::RangeReadIndex));
@@ -231,7 +233,7 @@ std::vector<TField> BuildMap() {
                        if (!first || !last || DateOrder(*first) > DateOrder(*last)) return exIllegalValue;
                        s.RangeStart = *first;
                        s.RangeEnd = *last;
-                       s.RangeRecords = s.RangeReadIndex = 0;
+                       FindRangeRecords(s);
                        return exNone;
                    }});
     map.push_back({0xEADB, 4, Bit(fnReadSettings) | Bit(fnWriteSettings),
