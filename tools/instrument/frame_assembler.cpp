@@ -26,6 +26,13 @@ TFrameAssembler::TScan TFrameAssembler::ScanAt(size_t offset, size_t& length) co
     const std::span<const uint8_t> pending = std::span(Pending_).subspan(offset);
     if (pending.size() < 2) return TScan::NeedMore;
     const uint8_t function = pending[1];
+    if (function == 16 && AcknowledgementAwaited_) {
+        if (pending.size() < AcknowledgementSize) return TScan::NeedMore;
+        if (HasValidModbusCrc(pending.first(AcknowledgementSize))) {
+            length = AcknowledgementSize;
+            return TScan::Frame;
+        }
+    }
     if (IsFixedLength(function) || HasByteCount(function)) {
         if (HasByteCount(function)) {
             if (pending.size() < 7) return TScan::NeedMore;

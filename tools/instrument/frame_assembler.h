@@ -13,6 +13,11 @@ class TFrameAssembler {
 public:
     // The longest frame of the RTU line.
     static constexpr size_t MaxFrame = 256;
+    // The master's answer to the instrument's own write: address, function 16, first
+    // register, register count, CRC. No byte count, so it is only looked for on request.
+    static constexpr size_t AcknowledgementSize = 8;
+
+    void AwaitAcknowledgement(bool awaited) { AcknowledgementAwaited_ = awaited; }
 
     // Takes received bytes and returns the complete frames (CRC checked) now available.
     std::vector<std::vector<uint8_t>> Push(std::span<const uint8_t> bytes);
@@ -28,6 +33,7 @@ private:
     void Extract(std::vector<std::vector<uint8_t>>& frames, bool final);
 
     std::vector<uint8_t> Pending_;
+    bool AcknowledgementAwaited_ = false;
 };
 
 }  // namespace instrument

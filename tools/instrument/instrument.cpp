@@ -33,6 +33,17 @@ std::vector<uint8_t> RecordReply(uint8_t address, const TRecordRead& read) {
     return reply;
 }
 
+std::vector<uint8_t> Report(uint8_t address, uint16_t start, std::span<const uint8_t> data) {
+    std::vector<uint8_t> frame{address, fnWriteRegisters};
+    frame.reserve(7 + data.size() + 2);
+    AppendWord(frame, start);
+    AppendWord(frame, static_cast<uint16_t>(data.size() / 2));
+    frame.push_back(static_cast<uint8_t>(data.size()));
+    frame.insert(frame.end(), data.begin(), data.end());
+    AppendModbusCrc(frame);
+    return frame;
+}
+
 }  // namespace
 
 std::vector<uint8_t> ExceptionReply(uint8_t address, uint8_t function, uint8_t code) {
@@ -114,6 +125,25 @@ std::vector<uint8_t> TInstrument::Handle(uint8_t address, std::span<const uint8_
         default:
             return ExceptionReply(address, function, exIllegalFunction);
     }
+}
+
+std::vector<uint8_t> TInstrument::LiveReport() const {
+    std::lock_guard lock(Mutex_);
+    const TReadResult read = ReadRegisters(State_, Now(), fnReadRegisters, 0, 11);
+    std::vector<uint8_t> data;
+    for (const uint16_t value : read.Values) AppendWord(data, value);
+    return Report(State_.Address(), 0, data);
+}
+
+std::vector<uint8_t> TInstrument::RecordReport(uint32_t records) const {
+    if (records > MaxReportRecords) throw base::Exception("a report holds at most 24 records");
+    std::lock_guard lock(Mutex_);
+    return Report(State_.Address(), 7, UnreadBlock(State_, records));
+}
+
+void TInstrument::MarkReported(uint32_t records) {
+    std::lock_guard lock(Mutex_);
+    State_.HistoryUnread -= std::min(records, State_.HistoryUnread);
 }
 
 TInstrumentState TInstrument::State() const {

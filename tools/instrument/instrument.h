@@ -14,6 +14,8 @@ namespace instrument {
 
 // Anyone on the line may ask this address who is there; the instrument answers as itself.
 constexpr uint8_t IdentifyAddress = 255;
+// A report's byte count is one byte: the counters and 24 records fill it.
+constexpr uint32_t MaxReportRecords = 24;
 
 struct TInstrumentSettings {
     uint8_t Address = 1;        // 1..247
@@ -33,6 +35,15 @@ public:
     // The reply to a request frame (CRC included), or nothing when the frame is not for
     // this instrument or fails its CRC.
     std::optional<std::vector<uint8_t>> Answer(std::span<const uint8_t> frame);
+
+    // The frames the instrument sends on its own, function-16 writes from its address: the
+    // live block (registers 0 to 10), or the history counters followed by the oldest
+    // `records` unread records (register 7; fewer when fewer are unread). The counters say
+    // what stays unread once the console has the block, which only its acknowledgement
+    // makes so (MarkReported).
+    std::vector<uint8_t> LiveReport() const;
+    std::vector<uint8_t> RecordReport(uint32_t records) const;
+    void MarkReported(uint32_t records);
 
     TInstrumentState State() const;
     void Update(const std::function<void(TInstrumentState&)>& change);

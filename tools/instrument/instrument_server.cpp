@@ -17,6 +17,8 @@
 #include "base/exception.h"
 #include "platform/serial_baud.h"
 #include "platform/serial_ports.h"
+#include "tools/instrument/modbus_crc.h"
+#include "tools/instrument/register_map.h"
 
 namespace instrument {
 namespace {
@@ -88,6 +90,67 @@ bool TInstrumentServer::WaitForRequests(size_t count, std::chrono::milliseconds 
     return LogChanged_.wait_for(lock, timeout, [&] { return Log_.size() >= count; });
 }
 
+bool TReport::Acknowledged() const {
+    if (Acknowledgement.size() != TFrameAssembler::AcknowledgementSize || Frame.size() < 6) return false;
+    std::vector<uint8_t> expected(Frame.begin(), Frame.begin() + 6);
+    AppendModbusCrc(expected);
+    return Acknowledgement == expected;
+}
+
+std::vector<uint8_t> TInstrumentServer::SendLiveReport() {
+    std::vector<uint8_t> frame = Instrument_.LiveReport();
+    SendReport(frame, 0);
+    return frame;
+}
+
+std::vector<uint8_t> TInstrumentServer::SendRecordReport(uint32_t records) {
+    std::vector<uint8_t> frame = Instrument_.RecordReport(records);
+    // The counters, then the records.
+    const uint32_t carried = static_cast<uint32_t>((frame[6] - 8) / 10);
+    SendReport(frame, carried);
+    return frame;
+}
+
+void TInstrumentServer::SendReport(std::vector<uint8_t> frame, uint32_t records) {
+    if (Pulled_) throw base::Exception("the instrument's port has been pulled");
+    {
+        std::lock_guard lock(ReportMutex_);
+        Reports_.push_back({frame, {}, records});
+    }
+    // Listening before the report goes out: a quick console answers at once.
+    AwaitingAcknowledgement_ = true;
+    const TFaults faults = Faults();
+    Send(ShapeReply(std::move(frame), faults), faults);
+}
+
+void TInstrumentServer::TakeAcknowledgement(const std::vector<uint8_t>& frame) {
+    uint32_t reported = 0;
+    {
+        std::lock_guard lock(ReportMutex_);
+        const auto open = std::find_if(Reports_.rbegin(), Reports_.rend(),
+                                       [](const TReport& report) { return report.Acknowledgement.empty(); });
+        if (open == Reports_.rend()) return;
+        open->Acknowledgement = frame;
+        if (open->Acknowledged()) reported = open->Records;
+        AwaitingAcknowledgement_ = std::any_of(Reports_.begin(), Reports_.end(),
+                                               [](const TReport& report) { return report.Acknowledgement.empty(); });
+    }
+    Instrument_.MarkReported(reported);
+    ReportChanged_.notify_all();
+}
+
+bool TInstrumentServer::WaitForReportAcknowledged(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(ReportMutex_);
+    const bool answered = ReportChanged_.wait_for(
+        lock, timeout, [&] { return !Reports_.empty() && !Reports_.back().Acknowledgement.empty(); });
+    return answered && Reports_.back().Acknowledged();
+}
+
+std::vector<TReport> TInstrumentServer::Reports() const {
+    std::lock_guard lock(ReportMutex_);
+    return Reports_;
+}
+
 void TInstrumentServer::PullPort() {
     if (Pulled_) return;
     Pulled_ = true;
@@ -116,6 +179,7 @@ void TInstrumentServer::Serve() {
         if (ready < 0 && errno != EINTR) return;
         if (fds[1].revents) return;
         std::vector<std::vector<uint8_t>> frames;
+        Assembler_.AwaitAcknowledgement(AwaitingAcknowledgement_);
         if (ready == 0) {
             frames = Assembler_.Flush();
         } else if (fds[0].revents & POLLIN) {
@@ -130,6 +194,11 @@ void TInstrumentServer::Serve() {
 }
 
 void TInstrumentServer::HandleFrame(const std::vector<uint8_t>& frame) {
+    // Only an awaited acknowledgement is cut out this short; no request is.
+    if (frame.size() == TFrameAssembler::AcknowledgementSize && frame[1] == fnWriteRegisters) {
+        TakeAcknowledgement(frame);
+        return;
+    }
     TLoggedRequest logged{frame, LineBaudRate(), false};
     const bool addressed = frame[0] == Instrument_.Address() || frame[0] == IdentifyAddress;
     TFaults faults;
@@ -155,6 +224,7 @@ void TInstrumentServer::HandleFrame(const std::vector<uint8_t>& frame) {
 }
 
 void TInstrumentServer::Send(const std::vector<std::vector<uint8_t>>& chunks, const TFaults& faults) {
+    std::lock_guard lock(WriteMutex_);
     if (Pause(faults.ReplyDelay)) return;
     for (size_t i = 0; i < chunks.size(); ++i) {
         if (i > 0 && Pause(faults.ChunkPause)) return;

@@ -38,20 +38,30 @@ std::optional<uint32_t> BlockRecords(uint16_t count) {
     return (count - 4u) / 5u;
 }
 
+// The total, the records left after this block and the block's `count` records from `from`.
+std::vector<uint8_t> BlockData(const TInstrumentState& state, uint32_t from, uint32_t count, uint32_t leftAfter) {
+    std::vector<uint8_t> data;
+    data.reserve(8 + size_t{count} * HistoryRecordSize);
+    AppendLong(data, state.HistoryTotal);
+    AppendLong(data, leftAfter);
+    AppendRecords(data, state, from, count);
+    return data;
+}
+
 // A block of up to `wanted` records from the `left` still to read of a run that began at
 // `first` and holds `records`; `left` counts down by the records handed out.
 TRecordRead Block(const TInstrumentState& state, uint32_t first, uint32_t records, uint32_t& left, uint32_t wanted) {
     if (wanted > MaxBlockRecords) return {exIllegalValue, {}};
     if (left == 0) return {exIllegalValue, {}};
     const uint32_t taken = std::min(wanted, left);
-    const uint32_t from = first + (records - std::min(left, records));
-    TRecordRead read;
-    read.Data.reserve(8 + size_t{taken} * HistoryRecordSize);
-    AppendLong(read.Data, state.HistoryTotal);
-    AppendLong(read.Data, left - taken);
-    AppendRecords(read.Data, state, from, taken);
+    TRecordRead read{exNone, BlockData(state, first + (records - std::min(left, records)), taken, left - taken)};
     left -= taken;
     return read;
+}
+
+// Unread records are the newest ones.
+uint32_t FirstUnread(const TInstrumentState& state) {
+    return state.HistoryTotal - std::min(state.HistoryUnread, state.HistoryTotal);
 }
 
 TRecordRead DayRecord(TInstrumentState& s, uint16_t count) {
@@ -94,11 +104,8 @@ int64_t DayStart(const TDate& date) { return CivilSeconds({date.Year, date.Month
 std::optional<TRecordRead> ReadRecords(TInstrumentState& state, uint16_t start, uint16_t count) {
     switch (start) {
         case UnreadRegister:
-            if (const auto wanted = BlockRecords(count)) {
-                // Unread records are the newest ones.
-                const uint32_t first = state.HistoryTotal - std::min(state.HistoryUnread, state.HistoryTotal);
-                return Block(state, first, state.HistoryUnread, state.HistoryUnread, *wanted);
-            }
+            if (const auto wanted = BlockRecords(count))
+                return Block(state, FirstUnread(state), state.HistoryUnread, state.HistoryUnread, *wanted);
             return std::nullopt;
         case RangeRegister:
             if (const auto wanted = BlockRecords(count))
@@ -113,6 +120,12 @@ std::optional<TRecordRead> ReadRecords(TInstrumentState& state, uint16_t start, 
         default:
             return std::nullopt;
     }
+}
+
+std::vector<uint8_t> UnreadBlock(const TInstrumentState& state, uint32_t records) {
+    const uint32_t unread = state.HistoryTotal - FirstUnread(state);
+    const uint32_t count = std::min(records, unread);
+    return BlockData(state, FirstUnread(state), count, unread - count);
 }
 
 void FindDayRecords(TInstrumentState& s) {

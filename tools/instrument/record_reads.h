@@ -29,6 +29,11 @@ struct TRecordRead {
 // these: the counters alone are the register map's.
 std::optional<TRecordRead> ReadRecords(TInstrumentState& state, uint16_t start, uint16_t count);
 
+// The counters and the oldest `records` unread records (fewer when fewer are unread) as a
+// block carries them, without moving past them; the unread counter says what remains after
+// the block.
+std::vector<uint8_t> UnreadBlock(const TInstrumentState& state, uint32_t records);
+
 // The records a day query (or a range query, from its first day to its last) finds.
 void FindDayRecords(TInstrumentState& state);
 void FindRangeRecords(TInstrumentState& state);

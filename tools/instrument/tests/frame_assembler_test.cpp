@@ -83,5 +83,25 @@ TEST(FrameAssembler, HostileStreamStaysBoundedAndRecovers) {
     EXPECT_EQ(assembler.Push(LiveRead), TFrames{LiveRead});
 }
 
+TEST(FrameAssembler, AcknowledgementOnlyWhenAwaited) {
+    const std::vector<uint8_t> acknowledgement = WithCrc({0x01, 0x10, 0x00, 0x07, 0x00, 0x0E});
+    const std::vector<uint8_t> write = WithCrc({0x01, 0x10, 0x00, 0xDE, 0x00, 0x01, 0x02, 0x00, 0x01});
+    TFrameAssembler assembler;
+    assembler.AwaitAcknowledgement(true);
+    // Byte by byte it completes at its eighth byte; a write request still has its own length.
+    TFrames found;
+    for (const uint8_t byte : Join({acknowledgement, write, LiveRead})) {
+        const TFrames got = assembler.Push(std::span(&byte, 1));
+        found.insert(found.end(), got.begin(), got.end());
+    }
+    EXPECT_EQ(found, (TFrames{acknowledgement, write, LiveRead}));
+
+    // Unawaited, the same bytes promise a write whose data never comes: dropped at the silence.
+    assembler.AwaitAcknowledgement(false);
+    EXPECT_TRUE(assembler.Push(acknowledgement).empty());
+    EXPECT_TRUE(assembler.Flush().empty());
+    EXPECT_FALSE(assembler.HasPartial());
+}
+
 }  // namespace
 }  // namespace instrument

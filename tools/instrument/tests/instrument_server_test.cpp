@@ -3,7 +3,9 @@
 
 #include <filesystem>
 
+#include "base/exception.h"
 #include "platform/serial_ports.h"
+#include "tools/instrument/history_store.h"
 #include "tools/instrument/instrument_server.h"
 #include "tools/instrument/modbus_crc.h"
 #include "tools/instrument/tests/frame_test_support.h"
@@ -160,6 +162,83 @@ TEST(InstrumentServer, LineSurvivesTheUserClosingAndReopening) {
         client.Write(Identify);
         EXPECT_EQ(client.Read(7, Patience).size(), 7u) << "round " << round;
     }
+}
+
+// The first six bytes of a report with their CRC: the console's answer.
+TBytes AcknowledgementOf(const TBytes& report) { return WithCrc(TBytes(report.begin(), report.begin() + 6)); }
+
+TEST(InstrumentServer, ReportsLiveValuesAndWaitsForTheAcknowledgement) {
+    TInstrumentServer server;
+    TLineClient client(server.SlavePath(), 9600);
+    server.Instrument().Update([](TInstrumentState& s) {
+        s.Temperature = -100;
+        s.Battery = 3;
+        GenerateHistory(s, 0x12345, {2024, 1, 1, 0, 0, 0}, 1);
+        s.HistoryUnread = 0x10;
+    });
+    const TBytes report = server.SendLiveReport();
+    TBytes expected = {0x01, 0x10, 0x00, 0x00, 0x00, 0x0B, 0x16};
+    for (uint16_t reg = 0; reg < 7; ++reg) {
+        const uint16_t value = server.Instrument().Register(reg).value();
+        expected.insert(expected.end(), {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
+    }
+    expected.insert(expected.end(), {0x00, 0x01, 0x23, 0x45, 0x00, 0x00, 0x00, 0x10});
+    EXPECT_EQ(report, WithCrc(expected));
+    EXPECT_EQ(TBytes(report.begin() + 7, report.begin() + 9), (TBytes{0xFF, 0x9C}));
+    EXPECT_EQ(client.Read(report.size(), Patience), report);
+
+    client.Write(AcknowledgementOf(report));
+    EXPECT_TRUE(server.WaitForReportAcknowledged(Patience));
+    // The acknowledgement is no request, and requests are heard as before.
+    client.Write(LiveRead);
+    EXPECT_EQ(client.Read(17, Patience).size(), 17u);
+    ASSERT_TRUE(server.WaitForRequests(1, Patience));
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].Frame, LiveRead);
+}
+
+TEST(InstrumentServer, ReportedRecordsCountAsReadOnceAcknowledged) {
+    TInstrumentServer server;
+    TLineClient client(server.SlavePath(), 9600);
+    server.Instrument().Update([](TInstrumentState& s) { GenerateHistory(s, 5, {2024, 5, 31, 23, 59, 0}, 30); });
+    const TInstrumentState state = server.Instrument().State();
+
+    // Two records: counters and 20 record bytes, 14 registers, split by the chunk fault.
+    server.SetFaults({.ChunkSize = 5});
+    const TBytes report = server.SendRecordReport(2);
+    TBytes expected = {0x01, 0x10, 0x00, 0x07, 0x00, 0x0E, 0x1C, 0, 0, 0, 5, 0, 0, 0, 3};
+    for (uint32_t i = 0; i < 2; ++i) {
+        TBytes record(HistoryRecordSize);
+        PutHistoryRecord(HistoryRecordAt(state, i), std::span(record).first<HistoryRecordSize>());
+        expected.insert(expected.end(), record.begin(), record.end());
+    }
+    EXPECT_EQ(report, WithCrc(expected));
+    EXPECT_EQ(client.Read(report.size(), Patience), report);
+    EXPECT_EQ(server.Instrument().State().HistoryUnread, 5u);
+    client.Write(AcknowledgementOf(report));
+    EXPECT_TRUE(server.WaitForReportAcknowledged(Patience));
+    EXPECT_EQ(server.Instrument().State().HistoryUnread, 3u);
+    server.SetFaults({});
+
+    // A wrong answer, or none, leaves the records unread.
+    const TBytes next = server.SendRecordReport(24);
+    EXPECT_EQ(next.size(), 7u + 8 + 30 + 2);
+    EXPECT_EQ(client.Read(next.size(), Patience), next);
+    client.Write(WithCrc({0x01, 0x10, 0x00, 0x07, 0x00, 0x18}));
+    EXPECT_FALSE(server.WaitForReportAcknowledged(Patience));
+    EXPECT_EQ(server.Instrument().State().HistoryUnread, 3u);
+    const TBytes unanswered = server.SendRecordReport(0);
+    EXPECT_EQ(client.Read(unanswered.size(), Patience), unanswered);
+    EXPECT_FALSE(server.WaitForReportAcknowledged(200ms));
+
+    const auto reports = server.Reports();
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_EQ(reports[0].Records, 2u);
+    EXPECT_TRUE(reports[0].Acknowledged());
+    EXPECT_EQ(reports[1].Records, 3u);
+    EXPECT_FALSE(reports[1].Acknowledged());
+    EXPECT_TRUE(reports[2].Acknowledgement.empty());
+    EXPECT_THROW(server.SendRecordReport(MaxReportRecords + 1), base::Exception);
 }
 
 TEST(ShapeReply, FaultsOnTheReplyBytes) {
