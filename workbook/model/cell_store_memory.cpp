@@ -263,7 +263,8 @@ uint8_t* TXLSMMUBlockManager::ResizeRow(TXLSMMUBlock& block, int row, size_t old
         block.Area.resize(total - shrink);
     }
     const int32_t delta = static_cast<int32_t>(newSize) - static_cast<int32_t>(oldSize);
-    if (delta != 0)
+    // The last record of the area (the row being filled, as readers fill) has none after it.
+    if (delta != 0 && end != total)
         for (int32_t& other : block.RowOffsets)
             if (other > offset) other += delta;
     return block.Area.data() + offset;

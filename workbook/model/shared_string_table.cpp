@@ -123,19 +123,17 @@ int TXc12DataSST::Place(std::unique_ptr<TXc12SSTString> record, bool appendOnly)
         const int slot = FreeHeap_.back();
         FreeHeap_.pop_back();
         Items_[static_cast<size_t>(slot)] = std::move(record);
-        Next_[static_cast<size_t>(slot)] = NotHashed;
+        Links_[static_cast<size_t>(slot)].Next = NotHashed;
         return slot;
     }
     if (Count_ == INT32_MAX) throw EXLSError("SST: too many strings");
     if (Items_.size() == Items_.capacity()) {
         const size_t capacity = std::max(FirstCapacity, Items_.capacity() * 2);
         Items_.reserve(capacity);
-        Next_.reserve(capacity);
-        Hashes_.reserve(capacity);
+        Links_.reserve(capacity);
     }
     Items_.push_back(std::move(record));
-    Next_.push_back(NotHashed);
-    Hashes_.push_back(0);
+    Links_.push_back({NotHashed, 0});
     return Count_++;
 }
 
@@ -144,10 +142,10 @@ void TXc12DataSST::GrowBuckets() {
     Buckets_.assign(count, EndOfChain);
     const uint32_t mask = static_cast<uint32_t>(count - 1);
     // Re-chain in slot order; every chain keeps newer slots in front.
-    for (size_t i = 0; i < Next_.size(); ++i) {
-        if (Next_[i] == NotHashed) continue;
-        int32_t& head = Buckets_[Hashes_[i] & mask];
-        Next_[i] = head;
+    for (size_t i = 0; i < Links_.size(); ++i) {
+        if (Links_[i].Next == NotHashed) continue;
+        int32_t& head = Buckets_[Links_[i].Hash & mask];
+        Links_[i].Next = head;
         head = static_cast<int32_t>(i);
     }
 }
@@ -155,30 +153,29 @@ void TXc12DataSST::GrowBuckets() {
 void TXc12DataSST::HashInsert(int index, uint32_t hash) {
     if (Buckets_.empty() || static_cast<size_t>(Hashed_) >= Buckets_.size()) GrowBuckets();
     const size_t slot = static_cast<size_t>(index);
-    Hashes_[slot] = hash;
     int32_t& head = Buckets_[hash & (Buckets_.size() - 1)];
-    Next_[slot] = head;
+    Links_[slot] = {head, hash};
     head = index;
     ++Hashed_;
 }
 
 void TXc12DataSST::HashRemove(int index) {
     const size_t slot = static_cast<size_t>(index);
-    if (Next_[slot] == NotHashed || Buckets_.empty()) return;
-    int32_t* link = &Buckets_[Hashes_[slot] & (Buckets_.size() - 1)];
-    while (*link != EndOfChain && *link != index) link = &Next_[static_cast<size_t>(*link)];
+    if (Links_[slot].Next == NotHashed || Buckets_.empty()) return;
+    int32_t* link = &Buckets_[Links_[slot].Hash & (Buckets_.size() - 1)];
+    while (*link != EndOfChain && *link != index) link = &Links_[static_cast<size_t>(*link)].Next;
     if (*link == index) {
-        *link = Next_[slot];
+        *link = Links_[slot].Next;
         --Hashed_;
     }
-    Next_[slot] = NotHashed;
+    Links_[slot].Next = NotHashed;
 }
 
 int TXc12DataSST::HashFind(std::u16string_view text, uint32_t hash) const {
     if (Buckets_.empty()) return -1;
-    for (int32_t i = Buckets_[hash & (Buckets_.size() - 1)]; i != EndOfChain; i = Next_[static_cast<size_t>(i)]) {
+    for (int32_t i = Buckets_[hash & (Buckets_.size() - 1)]; i != EndOfChain; i = Links_[static_cast<size_t>(i)].Next) {
         const size_t slot = static_cast<size_t>(i);
-        if (Hashes_[slot] == hash && Items_[slot]->TextEquals(text)) return i;
+        if (Links_[slot].Hash == hash && Items_[slot]->TextEquals(text)) return i;
     }
     return -1;
 }
@@ -186,7 +183,7 @@ int TXc12DataSST::HashFind(std::u16string_view text, uint32_t hash) const {
 void TXc12DataSST::RebuildHash() {
     Buckets_.clear();
     Hashed_ = 0;
-    std::fill(Next_.begin(), Next_.end(), NotHashed);
+    for (THashLink& link : Links_) link.Next = NotHashed;
     size_t buckets = FirstBucketCount;
     while (buckets < Items_.size()) buckets *= 2;
     Buckets_.assign(buckets, EndOfChain);
@@ -240,8 +237,7 @@ void TXc12DataSST::Release(int index) {
     Items_[slot].reset();
     if (index == Count_ - 1) {
         Items_.pop_back();
-        Next_.pop_back();
-        Hashes_.pop_back();
+        Links_.pop_back();
         --Count_;
     } else {
         FreeHeap_.push_back(index);
@@ -316,8 +312,7 @@ void TXc12DataSST::Clear() {
         if (record && record->HasRuns())
             StyleSheet_.XFEditor().ReleaseFontRuns(record->Runs(), record->RunCount());
     std::vector<std::unique_ptr<TXc12SSTString>>().swap(Items_);
-    std::vector<int32_t>().swap(Next_);
-    std::vector<uint32_t>().swap(Hashes_);
+    std::vector<THashLink>().swap(Links_);
     std::vector<int32_t>().swap(Buckets_);
     FreeHeap_.clear();
     Count_ = 0;

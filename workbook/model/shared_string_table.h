@@ -109,10 +109,14 @@ private:
     std::vector<std::unique_ptr<TXc12SSTString>> Items_;
     int Count_ = 0;
     std::vector<int> FreeHeap_;  // min-heap of free slots below Count
-    // Chained hash of the plain entries: bucket heads, and per slot the next slot and the hash.
+    // Chained hash of the plain entries: bucket heads, and per slot the next slot and the hash
+    // side by side (a lookup touches one cache line per link).
+    struct THashLink {
+        int32_t Next;
+        uint32_t Hash;
+    };
     std::vector<int32_t> Buckets_;
-    std::vector<int32_t> Next_;
-    std::vector<uint32_t> Hashes_;
+    std::vector<THashLink> Links_;
     int Hashed_ = 0;
     bool HashValid_ = false;
     bool NoEscape_ = false;
