@@ -124,10 +124,10 @@ TXc12XF* TXc12XFs::Find(const TXc12XF& xf) const {
     return nullptr;
 }
 
-TXc12XF* TXc12XFs::AllocXF() {
+TXc12XF* TXc12XFs::AllocXF(const TXc12XF* keep) {
     for (int i = 1; i < Count(); ++i) {
         const TXc12XF* xf = GetItems(i);
-        if (!xf || (!xf->BuiltIn() && xf->UseCount() <= 0)) {
+        if (!xf || (xf != keep && !xf->BuiltIn() && xf->UseCount() <= 0)) {
             SetItems(i, std::make_unique<TXc12XF>(this));
             TXc12XF* fresh = GetItems(i);
             StyleSheet_.SetXFDefaults(*fresh);

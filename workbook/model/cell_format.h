@@ -96,8 +96,8 @@ public:
     TXc12XF* Find(const TXc12XF& xf) const;
     // The slot for a new shared XF: the first empty or unused, non-built-in slot after 0 (given
     // a fresh XF, so nothing of its former occupant survives), else a new XF at the end. The XF
-    // has the default parts.
-    TXc12XF* AllocXF();
+    // has the default parts. keep (the XF being edited) is never taken, even when unused.
+    TXc12XF* AllocXF(const TXc12XF* keep = nullptr);
     void FreeSlot(const TXc12XF& xf) { TXLSIndexObjectList::FreeSlot(xf.Index()); }
     void AddDefaults() override;
     void Reset();

@@ -107,7 +107,7 @@ TXc12XF* TXc12XFEditor::EndEdit() {
     if (TXc12XF* found = xfs.Find(probe)) return found;
 
     const TXc12XF* source = Source_;
-    TXc12XF* xf = xfs.AllocXF();
+    TXc12XF* xf = xfs.AllocXF(source);
     xf->CopyOwnFields(ScratchXF_);
     uint8_t apply = 0;
     if (ProtectionChanged_) apply |= xfaProtection;
@@ -236,11 +236,20 @@ TXc12Font* TXc12XFEditor::UseFont(TXc12Font& font) {
     return stored;
 }
 
+bool TXc12XFEditor::FontInAnyXF(const TXc12Font* font) const {
+    for (const TXc12XFs* list : {&StyleSheet_.XFs(), &StyleSheet_.StyleXFs()})
+        for (int i = 0; i < list->Count(); ++i)
+            if (const TXc12XF* xf = list->GetItems(i); xf && xf->GetFont() == font) return true;
+    return false;
+}
+
 void TXc12XFEditor::ReleaseFont(TXc12Font* font) {
     if (!font) return;
     font->Release();
     TXc12Fonts& fonts = StyleSheet_.Fonts();
-    if (font->UseCount() <= 0 && !font->BuiltIn() && font->Owner() == &fonts) fonts.Delete(font->Index());
+    // An XF out of use may still point at the font until the next compaction frees it.
+    if (font->UseCount() <= 0 && !font->BuiltIn() && font->Owner() == &fonts && !FontInAnyXF(font))
+        fonts.Delete(font->Index());
 }
 
 void TXc12XFEditor::ReleaseFontRuns(const TXc12FontRun* runs, int count) {

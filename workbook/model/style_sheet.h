@@ -67,6 +67,7 @@ private:
     void SetBorderColor(TXc12BorderLine line, uint32_t rgb);
     void SetBorderStyle(TXc12BorderLine line, TXc12CellBorderStyle style);
     void StepCompaction();
+    bool FontInAnyXF(const TXc12Font* font) const;
 
     TXc12DataStyleSheet& StyleSheet_;
     TXc12XF ScratchXF_;

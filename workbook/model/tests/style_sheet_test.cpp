@@ -233,6 +233,36 @@ TEST(XFEditor, BIFFPlaceholderFontSurvivesCompaction) {
     EXPECT_EQ(later->Index(), 6);
 }
 
+TEST(XFEditor, EditingAnUnusedXFNeverFreesIt) {
+    TXc12DataStyleSheet sheet;
+    TXc12XFEditor& editor = sheet.XFEditor();
+    editor.AddRefXF(0);
+    const int a = Apply(sheet, 0, [](TXc12XFEditor& e) { e.SetFontName(u"Arial"); });
+    editor.ReleaseXF(a);
+    editor.AddRefXF(0);
+    // a is out of use; an edit that starts from it must not see its slot reused under it.
+    editor.BeginEdit(sheet.XFs().GetItems(a));
+    editor.SetFillColor(0xFF);
+    const TXc12XF* result = editor.EndEdit();
+    EXPECT_NE(result->Index(), a);
+    EXPECT_EQ(test::U8(result->GetFont()->GetName()), "Arial");
+}
+
+TEST(XFEditor, ARunFontStaysWhileAnXFStillPointsAtIt) {
+    TXc12DataStyleSheet sheet;
+    TXc12XFEditor& editor = sheet.XFEditor();
+    editor.AddRefXF(0);
+    const int a = Apply(sheet, 0, [](TXc12XFEditor& e) { e.SetFontName(u"Arial"); });
+    TXc12Font* arial = sheet.XFs().GetItems(a)->GetFont();
+    const TXc12FontRun runs[] = {{0, arial}};
+    editor.AddRefFontRuns(runs, 1);
+    editor.ReleaseXF(a);  // the cell went: the XF is unused but still in its slot
+    editor.ReleaseFontRuns(runs, 1);
+    ASSERT_EQ(sheet.Fonts().Count(), 2);
+    // The next edit still compares against the unused XF and its font.
+    EXPECT_EQ(Apply(sheet, a, [](TXc12XFEditor& e) { e.SetFontName(u"Arial"); }), a);
+}
+
 TEST(XFEditor, UseFontAndReleaseFont) {
     TXc12DataStyleSheet sheet;
     TXc12Font* arial = sheet.Fonts().Add();
