@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Writes oracle_fixtures.inc: what independent implementations answer for the workbook model's
-references, RK numbers, BIFF error codes, default palette and CRC-32.
+references, RK numbers, BIFF error codes, default palette, built-in number formats and CRC-32.
 
 Oracles: python3-openpyxl (openpyxl.utils.cell), python3-xlrd (cellname, colname, cellnameabs,
-unpack_RK, error_text_from_code, excel_default_palette_b8) and Python's zlib. The C++ tests
+unpack_RK, error_text_from_code, excel_default_palette_b8, std_format_strings) and Python's zlib. The C++ tests
 (oracle_test.cpp) compare the library with this table; CTest reruns this script with --check so
 that the committed table never drifts from the oracles.
 
@@ -31,6 +31,8 @@ def cxx_string(text):
         code = ord(ch)
         if ch == '"' or ch == '\\':
             out.append('\\' + ch)
+        elif ch == '?':
+            out.append('\\?')  # no "??x" trigraph sequences
         elif 0x20 <= code < 0x7F:
             out.append(ch)
         elif code < 0x20 or code == 0x7F:
@@ -241,6 +243,14 @@ def generate():
         c = openpyxl_cell(text)
         a = openpyxl_area(text)
         lines.append('    {%s, %d, %d, %d, %d, %d, %d, %d, %d},' % ((cxx_string(text),) + c + a))
+    lines.append('};')
+    lines.append('')
+
+    lines.append('// xlrd.formatting.std_format_strings: the standard strings of the built-in number formats.')
+    lines.append('struct TOracleNumFmt { int Id; std::u16string_view Text; };')
+    lines.append('constexpr TOracleNumFmt OracleNumFmts[] = {')
+    for fmt_id in sorted(xlrd.formatting.std_format_strings):
+        lines.append('    {%d, %s},' % (fmt_id, cxx_string(xlrd.formatting.std_format_strings[fmt_id])))
     lines.append('};')
     lines.append('')
 
