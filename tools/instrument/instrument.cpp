@@ -26,9 +26,12 @@ std::vector<uint8_t> RecordReply(uint8_t address, const TRecordRead& read) {
     if (read.Exception != exNone) return ExceptionReply(address, fnReadRegisters, read.Exception);
     std::vector<uint8_t> reply;
     reply.reserve(3 + read.Data.size() + 2);
+    reply.resize(3 + read.Data.size());
+    reply[0] = address;
+    reply[1] = fnReadRegisters;
     // A block of many records overflows the byte count; it keeps the low byte.
-    reply.insert(reply.end(), {address, fnReadRegisters, static_cast<uint8_t>(read.Data.size() & 0xFF)});
-    reply.insert(reply.end(), read.Data.begin(), read.Data.end());
+    reply[2] = static_cast<uint8_t>(read.Data.size() & 0xFF);
+    std::copy(read.Data.begin(), read.Data.end(), reply.begin() + 3);
     AppendModbusCrc(reply);
     return reply;
 }

@@ -2,6 +2,7 @@
 // trying the console by hand. Serves until SIGINT or SIGTERM.
 #include <signal.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "base/exception.h"
+#include "tools/instrument/history_store.h"
 #include "tools/instrument/instrument_server.h"
 
 namespace {
@@ -19,6 +21,9 @@ constexpr const char* Usage =
     "  --baud N           9600, 19200, 115200 or 1000000 (default 9600)\n"
     "  --model N          model byte, decimal or 0x hex (default 0x14)\n"
     "  --name NAME        name of the link in the virtual-port folder (default ombrix-z200)\n"
+    "  --history N        N unread history records, the last one taken now (default 0)\n"
+    "  --interval S       seconds between the history records (default 60)\n"
+    "  --events N         N unread alarm and event records (default 0)\n"
     "faults:\n"
     "  --silent           answer nothing\n"
     "  --silent-next N    answer none of the first N requests\n"
@@ -49,6 +54,9 @@ int main(int argc, char** argv) {
         instrument::TInstrumentSettings settings;
         instrument::TFaults faults;
         std::string name = "ombrix-z200";
+        uint32_t history = 0;
+        uint32_t interval = 60;
+        uint16_t events = 0;
         for (int i = 1; i < argc; ++i) {
             const std::string_view option = argv[i];
             if (option == "--help" || option == "-h") {
@@ -69,6 +77,9 @@ int main(int argc, char** argv) {
             else if (option == "--baud") settings.BaudRate = Number(option, value, 0xFFFFFFFF);
             else if (option == "--model") settings.Model = static_cast<uint8_t>(Number(option, value, 255));
             else if (option == "--name") name = value;
+            else if (option == "--history") history = Number(option, value, 10000000);
+            else if (option == "--interval") interval = Number(option, value, 86400);
+            else if (option == "--events") events = static_cast<uint16_t>(Number(option, value, 65535));
             else if (option == "--silent-next") faults.SilentRequests = Number(option, value, 0xFFFFFFFF);
             else if (option == "--chunk") faults.ChunkSize = Number(option, value, 256);
             else if (option == "--chunk-pause") faults.ChunkPause = std::chrono::milliseconds(Number(option, value, 3600000));
@@ -86,6 +97,12 @@ int main(int argc, char** argv) {
 
         instrument::TInstrumentServer server(settings);
         server.SetFaults(faults);
+        server.Instrument().Update([&](instrument::TInstrumentState& s) {
+            const int64_t now = instrument::HostLocalSeconds(std::chrono::system_clock::now());
+            const int64_t first = now - int64_t{std::max<uint32_t>(interval, 1)} * (history > 0 ? history - 1 : 0);
+            instrument::GenerateHistory(s, history, instrument::FromCivilSeconds(first), interval);
+            s.AlarmTotal = s.AlarmUnread = events;
+        });
         const std::string link = server.Publish(name);
         std::printf("%s\n%s\n", server.SlavePath().c_str(), link.c_str());
         std::fflush(stdout);

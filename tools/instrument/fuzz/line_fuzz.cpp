@@ -4,6 +4,7 @@
 #include <span>
 
 #include "tools/instrument/frame_assembler.h"
+#include "tools/instrument/history_store.h"
 #include "tools/instrument/instrument.h"
 
 // Whatever comes down the line, the stand-in cuts it into frames and answers without a
@@ -11,6 +12,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     instrument::TFrameAssembler assembler;
     instrument::TInstrument instrument;
+    // Records and events to hand out, and an acknowledgement awaited now and then.
+    instrument.Update([](instrument::TInstrumentState& s) {
+        instrument::GenerateHistory(s, 1000, {2024, 3, 1, 0, 0, 0}, 60);
+        s.AlarmTotal = s.AlarmUnread = 50;
+    });
+    assembler.AwaitAcknowledgement(size % 2 == 1);
     std::span<const uint8_t> line(data, size);
     while (!line.empty()) {
         const size_t piece = std::min<size_t>(line.size(), 1 + line[0] % 64);

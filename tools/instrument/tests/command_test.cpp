@@ -35,7 +35,7 @@ TEST(InstrumentCommand, ServesItsPublishedPortUntilTerminated) {
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     const char* argv[] = {OMBRIX_INSTRUMENT_COMMAND, "--address", "9", "--baud", "19200", "--name", "z200-test",
-                          "--reply-address", "0x0A", nullptr};
+                          "--reply-address", "0x0A", "--history", "3", "--interval", "5", "--events", "2", nullptr};
     pid_t child = 0;
     ASSERT_EQ(posix_spawn(&child, argv[0], &actions, nullptr, const_cast<char**>(argv), environment), 0);
     posix_spawn_file_actions_destroy(&actions);
@@ -53,6 +53,11 @@ TEST(InstrumentCommand, ServesItsPublishedPortUntilTerminated) {
         testing::TLineClient client(linkPath, 19200);
         client.Write({0xFF, 0x03, 0x00, 0xC8, 0x00, 0x01, 0x10, 0x2A});
         EXPECT_EQ(client.Read(7, 5s), testing::WithCrc({0x0A, 0x03, 0x02, 0x00, 0x09}));
+        // The history and the event log it was told to hold, all unread.
+        client.Write(testing::WithCrc({0x09, 0x03, 0x00, 0x07, 0x00, 0x04}));
+        EXPECT_EQ(client.Read(13, 5s), testing::WithCrc({0x0A, 0x03, 0x08, 0, 0, 0, 3, 0, 0, 0, 3}));
+        client.Write(testing::WithCrc({0x09, 0x03, 0x03, 0xE8, 0x00, 0x02}));
+        EXPECT_EQ(client.Read(9, 5s), testing::WithCrc({0x0A, 0x03, 0x04, 0, 2, 0, 2}));
     }
 
     ::kill(child, SIGTERM);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "tools/instrument/history_store.h"
 #include "tools/instrument/instrument_server.h"
 
 namespace instrument {
@@ -69,6 +70,33 @@ TEST_F(LibmodbusMaster, SeesExceptionReplies) {
     EXPECT_EQ(errno, EMBXSFAIL);
     // After the refusals the line is still in step.
     EXPECT_EQ(modbus_read_registers(Context.get(), 230, 1, &value), 1);
+}
+
+// Blocks of up to 24 records and events fit a standard read.
+TEST_F(LibmodbusMaster, ReadsRecordBlocksAndEvents) {
+    Server.Instrument().Update([](TInstrumentState& s) {
+        GenerateHistory(s, 30, {2024, 3, 1, 0, 0, 0}, 60);
+        s.AlarmTotal = s.AlarmUnread = 1;
+    });
+    const TInstrumentState state = Server.Instrument().State();
+    uint16_t block[124] = {};
+    ASSERT_EQ(modbus_read_registers(Context.get(), 7, 124, block), 124) << modbus_strerror(errno);
+    EXPECT_EQ(block[1], 30);
+    EXPECT_EQ(block[3], 6);
+    for (uint32_t i = 0; i < 24; ++i) {
+        const THistoryRecord record = HistoryRecordAt(state, i);
+        EXPECT_EQ(static_cast<int16_t>(block[4 + 5 * i]), record.Temperature);
+        EXPECT_EQ(block[5 + 5 * i], record.Humidity);
+        EXPECT_EQ(block[8 + 5 * i], (record.Time.Minute << 8) | record.Time.Second);
+    }
+    ASSERT_EQ(modbus_read_registers(Context.get(), 7, 9, block), 9);
+    EXPECT_EQ(block[3], 5);
+
+    uint16_t event[7] = {};
+    ASSERT_EQ(modbus_read_registers(Context.get(), 1000, 7, event), 7) << modbus_strerror(errno);
+    EXPECT_EQ(event[1], 0);
+    EXPECT_EQ(modbus_read_registers(Context.get(), 1000, 7, event), -1);
+    EXPECT_EQ(errno, EMBXILVAL);
 }
 
 }  // namespace
