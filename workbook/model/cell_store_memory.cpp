@@ -265,8 +265,7 @@ uint8_t* TXLSMMUBlockManager::ResizeRow(TXLSMMUBlock& block, int row, size_t old
     const int32_t delta = static_cast<int32_t>(newSize) - static_cast<int32_t>(oldSize);
     // The last record of the area (the row being filled, as readers fill) has none after it.
     if (delta != 0 && end != total)
-        for (int32_t& other : block.RowOffsets)
-            if (other > offset) other += delta;
+        for (int32_t& other : block.RowOffsets) other += other > offset ? delta : 0;  // branch-free: vectorises
     return block.Area.data() + offset;
 }
 

@@ -134,6 +134,7 @@ TXLSStyleObjectHash::TXLSStyleObjectHash(int bucketCount) {
 void TXLSStyleObjectHash::Add(TXLSStyleObject* object) {
     if (!object) throw EXLSError("Nil item in a style object hash");
     Buckets_[Bucket(object->GetHash())].push_back(object);
+    ++Count_;
 }
 
 TXLSStyleObject* TXLSStyleObjectHash::Find(TXLSStyleObject& probe) const {
@@ -143,11 +144,13 @@ TXLSStyleObject* TXLSStyleObjectHash::Find(TXLSStyleObject& probe) const {
 }
 
 void TXLSStyleObjectHash::Remove(const TXLSStyleObject* object) {
-    for (auto& bucket : Buckets_) std::erase(bucket, object);
+    if (Count_ == 0) return;
+    for (auto& bucket : Buckets_) Count_ -= std::erase(bucket, object);
 }
 
 void TXLSStyleObjectHash::Clear() {
     for (auto& bucket : Buckets_) bucket.clear();
+    Count_ = 0;
 }
 
 // --- TXLSStyleObjectList ---

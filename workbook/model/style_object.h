@@ -152,6 +152,8 @@ public:
 private:
     size_t Bucket(int32_t hash) const { return static_cast<uint32_t>(hash) % Buckets_.size(); }
     std::vector<std::vector<TXLSStyleObject*>> Buckets_;
+    // Entries held: an empty hash (the usual case) answers Remove without visiting its buckets.
+    size_t Count_ = 0;
 };
 
 // An owning list of style objects (nil slots allowed) with its hash and its built-in items.
