@@ -1,6 +1,7 @@
 #include "workbook/model/cell_store_memory.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "workbook/model/exceptions.h"
@@ -21,6 +22,11 @@ uint8_t* WriteSkips(uint8_t* p, int gap) {
     }
     if (gap > 0) *p++ = static_cast<uint8_t>(0x80 + gap);
     return p;
+}
+
+// Offsets inside a block are 32-bit: a block may not outgrow them.
+void CheckAreaSize(size_t size) {
+    if (size > static_cast<size_t>(INT32_MAX)) throw EXLSError("Cell block larger than 2 GB");
 }
 
 // Grows an area by half again at a time: the store's memory figure counts reserved bytes.
@@ -254,6 +260,7 @@ uint8_t* TXLSMMUBlockManager::ResizeRow(TXLSMMUBlock& block, int row, size_t old
     const size_t total = block.Area.size();
     if (newSize > oldSize) {
         const size_t grow = newSize - oldSize;
+        CheckAreaSize(total + grow);
         Reserve(block.Area, total + grow);
         block.Area.resize(total + grow);
         std::memmove(block.Area.data() + end + grow, block.Area.data() + end, total - end);
@@ -271,6 +278,7 @@ uint8_t* TXLSMMUBlockManager::ResizeRow(TXLSMMUBlock& block, int row, size_t old
 
 uint8_t* TXLSMMUBlockManager::NewRecord(TXLSMMUBlock& block, int row, size_t size) {
     const size_t offset = block.Area.size();
+    CheckAreaSize(offset + size);
     Reserve(block.Area, offset + size);
     block.Area.resize(offset + size);
     block.RowOffsets[static_cast<size_t>(row)] = static_cast<int32_t>(offset);
