@@ -263,6 +263,17 @@ TEST(XFEditor, ARunFontStaysWhileAnXFStillPointsAtIt) {
     EXPECT_EQ(Apply(sheet, a, [](TXc12XFEditor& e) { e.SetFontName(u"Arial"); }), a);
 }
 
+TEST(XFEditor, LookupsFollowPartsChangedInTheirLists) {
+    TXc12DataStyleSheet sheet;
+    sheet.XFEditor().AddRefXF(0);
+    const int a = Apply(sheet, 0, [](TXc12XFEditor& e) { e.SetFontName(u"Arial"); });
+    ASSERT_EQ(sheet.XFs().Find(*sheet.XFs().GetItems(a)), sheet.XFs().GetItems(a));
+    // A reader changes a font in place after the XF pointing at it was hashed.
+    sheet.XFs().GetItems(a)->GetFont()->SetSize(20);
+    EXPECT_EQ(Apply(sheet, a, [](TXc12XFEditor& e) { e.SetFontSize(20); }), a);
+    EXPECT_EQ(sheet.Fonts().Count(), 2);
+}
+
 TEST(XFEditor, UseFontAndReleaseFont) {
     TXc12DataStyleSheet sheet;
     TXc12Font* arial = sheet.Fonts().Add();
