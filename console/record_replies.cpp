@@ -46,9 +46,9 @@ void Tform1::HistoryBlockReply(bool range) {
         remainingField->SetText(QString::number(DataLong(2)));
         State.UnreadLeft = static_cast<uint32_t>(StrToInt(remainingField->Text()));
         if (State.RxLength > 20) {
-            // A fast block holds at most what was asked for, and never more than its byte
-            // count and the frame itself carry.
-            const int32_t carried = std::min<int32_t>(State.RxFrame[2] - 8, State.RxLength - 5 - 8) / 10;
+            // A fast block holds at most what was asked for, and never more than the frame
+            // carries. Its one-byte byte count cannot say 1008, so the frame's length counts.
+            const int32_t carried = (State.RxLength - 5 - 8) / 10;
             const uint32_t records =
                 CheckBox10->isChecked() ? std::min<uint32_t>(State.BlockRecords, static_cast<uint32_t>(std::max(carried, 0)))
                                         : 1;

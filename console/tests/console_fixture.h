@@ -82,8 +82,11 @@ protected:
     void TearDown() override {
         Form.reset();
         platform::SetDialogs(nullptr);
+        // Only a folder this fixture made is removed: never the current one.
+        if (Folder_.isEmpty()) return;
         QDir::setCurrent(Previous_);
-        QDir(Folder_).removeRecursively();
+        if (Folder_.startsWith(QDir::tempPath() + "/console-test-")) QDir(Folder_).removeRecursively();
+        Folder_.clear();
     }
 
     // Panel i of the status bar.

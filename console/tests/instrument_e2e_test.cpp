@@ -3,52 +3,13 @@
 
 #include <cstdlib>
 
-#include "console/tests/console_fixture.h"
-#include "tools/instrument/instrument_server.h"
+#include "console/tests/instrument_fixture.h"
 
 namespace console::testing {
 namespace {
 
 using namespace std::chrono_literals;
-using instrument::TFaults;
 using instrument::TInstrumentServer;
-
-// Ports are published in a virtual-port folder of the test's own; no real port is listed.
-class InstrumentTest : public ConsoleTest {
-protected:
-    void SetUp() override {
-        Ports_ = QDir::temp().filePath(QString("instrument-e2e-%1").arg(getpid()));
-        QDir(Ports_).removeRecursively();
-        setenv("XDG_RUNTIME_DIR", Ports_.toUtf8().constData(), 1);
-        Tform1::PortRoots = {"/nonexistent/sys", "/dev", "/nonexistent/by-id", (Ports_ + "/ombrix-ports").toStdString()};
-    }
-    void TearDown() override {
-        ConsoleTest::TearDown();
-        Servers.clear();
-        QDir(Ports_).removeRecursively();
-    }
-    // Starts the window once the stand-ins are published, so its port list holds them.
-    void StartWindow() { ConsoleTest::SetUp(); }
-
-    TInstrumentServer& AddServer(const std::string& name, uint32_t baud, bool silent = false) {
-        Servers.push_back(std::make_unique<TInstrumentServer>(instrument::TInstrumentSettings{.BaudRate = baud}));
-        Servers.back()->Publish(name);
-        if (silent) Servers.back()->SetFaults({.Silent = true});
-        return *Servers.back();
-    }
-
-    // Connects with "连接" on the preselected port (the last one listed).
-    void ConnectToLastPort(const char* baud) {
-        Form->ComboBox7->setCurrentText(baud);
-        Form->BitBtn2->click();
-        ASSERT_TRUE(PumpUntil([&] { return Panel(7) == "THKB1,30万组,PT,V101"; })) << Panel(5).toStdString();
-    }
-
-    std::vector<std::unique_ptr<TInstrumentServer>> Servers;
-
-private:
-    QString Ports_;
-};
 
 std::vector<uint32_t> Rates(const TInstrumentServer& server) {
     std::vector<uint32_t> rates;
@@ -57,7 +18,7 @@ std::vector<uint32_t> Rates(const TInstrumentServer& server) {
     return rates;
 }
 
-TEST_F(InstrumentTest, DetectionScansPortsAndRatesUntilTheInstrumentAnswers) {
+TEST_F(StandInTest, DetectionScansPortsAndRatesUntilTheInstrumentAnswers) {
     TInstrumentServer& first = AddServer("port-a", 19200);
     TInstrumentServer& second = AddServer("port-b", 19200, true);
     TInstrumentServer& third = AddServer("port-c", 19200, true);
@@ -77,7 +38,7 @@ TEST_F(InstrumentTest, DetectionScansPortsAndRatesUntilTheInstrumentAnswers) {
     EXPECT_FALSE(Form->ComboBox6->isEnabled());
 }
 
-TEST_F(InstrumentTest, DetectionOffersToSetADriftedClock) {
+TEST_F(StandInTest, DetectionOffersToSetADriftedClock) {
     TInstrumentServer& server = AddServer("port-a", 9600);
     server.Instrument().Update([](instrument::TInstrumentState& state) { state.ClockOffset = -600; });
     StartWindow();
@@ -88,7 +49,7 @@ TEST_F(InstrumentTest, DetectionOffersToSetADriftedClock) {
     ASSERT_TRUE(PumpUntil([&] { return std::llabs(server.Instrument().State().ClockOffset) < 5; }));
 }
 
-TEST_F(InstrumentTest, ParametersAndClockRoundTrip) {
+TEST_F(StandInTest, ParametersAndClockRoundTrip) {
     TInstrumentServer& server = AddServer("port-a", 115200);
     StartWindow();
     ConnectToLastPort("115200");
@@ -114,7 +75,7 @@ TEST_F(InstrumentTest, ParametersAndClockRoundTrip) {
     EXPECT_EQ(Form->LabeledEdit30->Text(), "101");
 }
 
-TEST_F(InstrumentTest, LiveValuesSurviveSplitRepliesAndForeignAnswersAreResent) {
+TEST_F(StandInTest, LiveValuesSurviveSplitRepliesAndForeignAnswersAreResent) {
     TInstrumentServer& server = AddServer("port-a", 115200);
     StartWindow();
     ConnectToLastPort("115200");
@@ -133,7 +94,7 @@ TEST_F(InstrumentTest, LiveValuesSurviveSplitRepliesAndForeignAnswersAreResent) 
     EXPECT_EQ(Form->LabeledEdit1->Text(), "");
 }
 
-TEST_F(InstrumentTest, RefusedCommandsShowTheInstrumentsAnswer) {
+TEST_F(StandInTest, RefusedCommandsShowTheInstrumentsAnswer) {
     TInstrumentServer& server = AddServer("port-a", 115200);
     StartWindow();
     ConnectToLastPort("115200");
@@ -142,7 +103,7 @@ TEST_F(InstrumentTest, RefusedCommandsShowTheInstrumentsAnswer) {
     ASSERT_TRUE(PumpUntil([&] { return Panel(5) == "控制错误"; }));
 }
 
-TEST_F(InstrumentTest, PullingThePortDuringAResendDisconnects) {
+TEST_F(StandInTest, PullingThePortDuringAResendDisconnects) {
     TInstrumentServer& server = AddServer("port-a", 115200);
     StartWindow();
     ConnectToLastPort("115200");

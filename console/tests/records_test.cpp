@@ -132,7 +132,7 @@ TEST_F(RecordReadTest, ABlockNeverReadsPastItsFrame) {
     Form->CheckBox10->setChecked(true);
     Form->BitBtn19->click();
     ASSERT_EQ(Request(8), WithCrc({0x01, 0x03, 0x00, 0x07, 0x01, 0xF8}));  // 504 registers
-    // A byte count promising 100 records in a frame that holds two.
+    // A block that promises 100 records in a frame that holds two.
     TBytes reply = {0x01, 0x03, 208, 0, 0, 0, 100, 0, 0, 0, 98};
     for (const TBytes& r : {NumberedRecord(1), NumberedRecord(2)}) reply.insert(reply.end(), r.begin(), r.end());
     Pty.Write(WithCrc(reply));

@@ -32,9 +32,10 @@ void AppendRecords(std::vector<uint8_t>& data, const TInstrumentState& state, ui
                          std::span(data).subspan(at + i * HistoryRecordSize).first<HistoryRecordSize>());
 }
 
-// n of a block read of 5n+4 registers; nothing for any other size.
+// n of a block read of 5n+4 registers (n = 0 reads the counters alone); nothing for any
+// other size.
 std::optional<uint32_t> BlockRecords(uint16_t count) {
-    if (count < 9 || (count - 4) % 5 != 0) return std::nullopt;
+    if (count < 4 || (count - 4) % 5 != 0) return std::nullopt;
     return (count - 4u) / 5u;
 }
 
@@ -52,7 +53,7 @@ std::vector<uint8_t> BlockData(const TInstrumentState& state, uint32_t from, uin
 // `first` and holds `records`; `left` counts down by the records handed out.
 TRecordRead Block(const TInstrumentState& state, uint32_t first, uint32_t records, uint32_t& left, uint32_t wanted) {
     if (wanted > MaxBlockRecords) return {exIllegalValue, {}};
-    if (left == 0) return {exIllegalValue, {}};
+    if (left == 0 && wanted > 0) return {exIllegalValue, {}};
     const uint32_t taken = std::min(wanted, left);
     TRecordRead read{exNone, BlockData(state, first + (records - std::min(left, records)), taken, left - taken)};
     left -= taken;
