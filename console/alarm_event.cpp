@@ -84,12 +84,7 @@ TAlarmEvent TAlarmEvent::Decode(const uint8_t* d) {
     event.Value = static_cast<int16_t>(d[4] << 8 | d[5]);
     event.Class = d[6];
     event.Code = d[7];
-    event.Year = 2000 + d[8];
-    event.Month = d[9];
-    event.Day = d[10];
-    event.Hour = d[11];
-    event.Minute = d[12];
-    event.Second = d[13];
+    event.Time = TRecordTime::Decode(d + 8);
     return event;
 }
 
@@ -105,15 +100,10 @@ QString TAlarmEvent::ValueText() const {
     return {};
 }
 
-QString TAlarmEvent::TimeText() const {
-    return QString::fromStdString(
-        base::Format("%.4d-%.2d-%.2d %.2d:%.2d:%.2d", {Year, Month, Day, Hour, Minute, Second}));
-}
-
 QString TAlarmEvent::Line() const {
     return QString::fromStdString(base::Format("(%d):%s:(%s),", {Unread + 1, EventText().toStdString(),
                                                                   ValueText().toStdString()})) +
-           TimeText();
+           Time.DateTimeText();
 }
 
 }  // namespace console

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "console/record_time.h"
+
 namespace console {
 
 // An alarm or event record: the counters, the value, class and code, and when it happened.
@@ -12,7 +14,7 @@ struct TAlarmEvent {
     int16_t Value = 0;
     uint8_t Class = 0;
     uint8_t Code = 0;
-    int Year = 2000, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
+    TRecordTime Time;
 
     // From the 14 data bytes of a reply.
     static TAlarmEvent Decode(const uint8_t* data);
@@ -21,7 +23,6 @@ struct TAlarmEvent {
     QString ValueText() const;
     // The list line, numbered with the unread count plus 1.
     QString Line() const;
-    QString TimeText() const;
 };
 
 }  // namespace console

@@ -23,7 +23,7 @@ constexpr int UnknownRateTick = 1500;
 
 }  // namespace
 
-// Sets the serial component from the port, rate and frame boxes; returns the detection tick
+// Sets the serial component from the port, rate and frame boxes, and the detection tick
 // for that rate.
 void Tform1::ApplyLineSettings(const QString& port, const QString& baud) {
     Comm1.SetCommName(port.toStdString());

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "console/record_time.h"
+
 namespace console {
 
 // The instrument's 10-byte history record, as replies, reports and memory-card day files
@@ -11,12 +13,7 @@ namespace console {
 struct THistoryRecord {
     double Temperature = 0;
     double Humidity = 0;
-    int Year = 2000;
-    int Month = 0;
-    int Day = 0;
-    int Hour = 0;
-    int Minute = 0;
-    int Second = 0;
+    TRecordTime Time;
 
     static THistoryRecord Decode(const uint8_t* bytes);
 };

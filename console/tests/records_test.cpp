@@ -61,7 +61,7 @@ TEST(RecordText, HistoryAndEventLines) {
     blank.Class = 3;
     blank.Code = 21;
     blank.Unread = 4;
-    blank.Year = 2024, blank.Month = 5, blank.Day = 7, blank.Hour = 9, blank.Minute = 3;
+    blank.Time = {2024, 5, 7, 9, 3, 0};
     EXPECT_EQ(blank.Line(), "(5)::(),2024-05-07 09:03:00");
 }
 
