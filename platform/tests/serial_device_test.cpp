@@ -129,11 +129,12 @@ TEST_F(SerialDeviceReadTest, LongReplyArrivesAsFullBufferThenRest) {
 }
 
 TEST_F(SerialDeviceReadTest, SilenceLongerThanTheIntervalSplitsAReply) {
+    Device->SetTimeouts({250, 0, 0, 0, 0});  // wide margins: a loaded machine may oversleep
     std::thread far([&] {
         Pty.Write({1, 2, 3});
         std::this_thread::sleep_for(10ms);  // shorter than the interval: same chunk
         Pty.Write({4});
-        std::this_thread::sleep_for(200ms);  // longer: a new chunk
+        std::this_thread::sleep_for(800ms);  // longer: a new chunk
         Pty.Write({5, 6});
     });
     TSerialIoResult r = ReadChunk();

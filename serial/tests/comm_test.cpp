@@ -154,7 +154,7 @@ TEST_F(CommTest, ReceivedBytesArriveInChunksOfAtMost1024FollowedByNul) {
 TEST_F(CommTest, APauseLongerThanTheIntervalSplitsAReply) {
     Comm.OpenPort();
     Pty.Write({0x01, 0x03, 0x02});
-    std::this_thread::sleep_for(150ms);
+    std::this_thread::sleep_for(400ms);
     Pty.Write({0x00, 0x05});
     ASSERT_TRUE(PumpUntil([&] { return Log.AllBytes().size() == 5; }));
     EXPECT_EQ(Log.Chunks, (std::vector<std::vector<uint8_t>>{{0x01, 0x03, 0x02}, {0x00, 0x05}}));
