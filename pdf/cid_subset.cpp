@@ -10,16 +10,6 @@ std::string TTTFData::BuildSubset() const {
     std::vector<uint16_t> used;
     for (const TTTFCharEntry& entry : Chars_)
         if (entry.Used) used.push_back(entry.Glyph);
-    return BuildSubsetOfGlyphs(used);
-}
-
-std::string TTTFData::BuildSubsetOf(const std::vector<uint16_t>& codes) const {
-    std::vector<uint16_t> used;
-    for (uint16_t code : codes) used.push_back(CodeToGlyph(code));
-    return BuildSubsetOfGlyphs(used);
-}
-
-std::string TTTFData::BuildSubsetOfGlyphs(const std::vector<uint16_t>& used) const {
     const TTTFGlyphs glyphs(Require("loca"), Require("glyf"), LongLoca_, NumGlyphs_);
     std::vector<bool> kept(NumGlyphs_, false);
     glyphs.Keep(0, kept);

@@ -1,6 +1,8 @@
 #include "pdf/pdf_font.h"
 
+#include "pdf/ansi_font_subset.h"
 #include "pdf/pdf_deflate.h"
+#include "pdf/pdf_fonts.h"
 #include "pdf/pdf_hex.h"
 #include "pdf/pdf_number_format.h"
 #include "pdf/pdf_object_writer.h"
@@ -153,7 +155,7 @@ void TPDFFont::SaveTrueType(TPDFObjectWriter& writer) {
         for (int c = FirstUsed_; c <= LastUsed_; ++c)
             if (UsedCodes_[size_t(c)]) codes.push_back(WinAnsiToUnicode(uint8_t(c)));
         SortWords(codes);
-        fontFile = WriteFontFile(writer, Data_->BuildSubsetOf(codes));
+        fontFile = WriteFontFile(writer, CreateAnsiFontSubset(*Data_, FaceName_, codes));
     }
     const std::string name = FontName(embedded);
     const int descriptor = WriteDescriptor(writer, name, fontFile);
@@ -180,7 +182,12 @@ void TPDFFont::SaveTrueType(TPDFObjectWriter& writer) {
 }
 
 void TPDFFont::SaveType0(TPDFObjectWriter& writer) {
-    const int fontFile = Embed_ ? WriteFontFile(writer, Data_->BuildSubset()) : 0;
+    int fontFile = 0;
+    // A face made for one document (a temporary font file) goes in whole.
+    if (Embed_)
+        fontFile = WriteFontFile(writer, UpperCase(FaceName_).find(".TMP") != std::string::npos
+                                             ? WholeFontProgram(Data_->File())
+                                             : Data_->BuildSubset());
     const std::string name = FontName(Embed_);
     const int descriptor = WriteDescriptor(writer, name, fontFile);
     int descendant = 0;

@@ -81,6 +81,11 @@ void TTTFData::LoadCmap() {
     GlyphIdArray_ = table.substr(glyphs);
 }
 
+bool TTTFData::HasSegment(uint16_t code) const {
+    const auto found = std::lower_bound(EndCode_.begin(), EndCode_.end(), code);
+    return found != EndCode_.end() && StartCode_[size_t(found - EndCode_.begin())] <= code;
+}
+
 uint16_t TTTFData::CodeToGlyph(uint32_t code) const {
     if (code > 0xFFFF) return 0;
     const auto found = std::lower_bound(EndCode_.begin(), EndCode_.end(), uint16_t(code));

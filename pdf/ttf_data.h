@@ -30,8 +30,14 @@ public:
     const platform::TFontFile& File() const { return *File_; }
     TFontStyles Style() const { return Style_; }
     uint16_t NumGlyphs() const { return NumGlyphs_; }
+    uint16_t NumberOfHMetrics() const { return NumberOfHMetrics_; }
+    bool LongLoca() const { return LongLoca_; }
     bool FixedPitch() const { return FixedPitch_; }
+    // A table of the face; raises "Cannot recieve data from font" when it is missing.
+    std::string_view Require(std::string_view tag) const;
 
+    // Whether a segment of the cmap subtable covers the code (the final 0xFFFF one included).
+    bool HasSegment(uint16_t code) const;
     // Glyph of a Unicode character by the format 4 rule; 0 when the font lacks it.
     uint16_t CodeToGlyph(uint32_t code) const;
     // Advance of a glyph in 1/1000 em.
@@ -53,16 +59,12 @@ public:
 
     // The subset font program of the used characters, glyph ids unchanged.
     std::string BuildSubset() const;
-    // The same for the glyphs of some Unicode characters (single-byte fonts).
-    std::string BuildSubsetOf(const std::vector<uint16_t>& codes) const;
     // The CIDFont's /W value.
     std::string GetWidthArray() const;
     // The ToUnicode CMap of the used characters.
     std::string WriteToUnicode(const std::string& name) const;
 
 private:
-    std::string_view Require(std::string_view tag) const;
-    std::string BuildSubsetOfGlyphs(const std::vector<uint16_t>& glyphs) const;
     void LoadCmap();
     void LoadMetrics();
     void BuildCharTable();

@@ -120,6 +120,16 @@ std::string AssembleFont(std::vector<std::pair<std::string, std::string>> tables
     return font;
 }
 
+std::string WholeFontProgram(const platform::TFontFile& file) {
+    if (!file.InCollection()) return std::string(file.Bytes());
+    std::vector<std::pair<std::string, std::string>> tables;
+    for (std::string& tag : file.TableTags()) {
+        std::string data(*file.Table(tag));
+        tables.emplace_back(std::move(tag), std::move(data));
+    }
+    return AssembleFont(std::move(tables));
+}
+
 std::string MakePostV3(std::string_view sourcePost) {
     std::string post;
     TTFPut32(post, 0x00030000);

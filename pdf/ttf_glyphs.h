@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/fonts.h"
+
 namespace pdf {
 
 // The glyph outlines of a face: views into its glyf table located through loca. Every
@@ -37,6 +39,10 @@ bool WriteLoca(const std::vector<uint32_t>& offsets, std::string& loca);
 // A complete font file from its tables: sorted by tag, each 4-byte aligned, the directory
 // fields computed from the count and head's checkSumAdjustment set.
 std::string AssembleFont(std::vector<std::pair<std::string, std::string>> tables);
+
+// The face's whole font file: the file as it is, or for a member of a collection a font
+// file of its own made from the member's tables.
+std::string WholeFontProgram(const platform::TFontFile& file);
 
 // A post table of version 3.0 (no glyph names) with the source's angle, underline and pitch.
 std::string MakePostV3(std::string_view sourcePost);

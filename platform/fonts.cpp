@@ -159,6 +159,7 @@ void TFontFile::ReadDirectory(int index) {
         const uint32_t count = Get32(data, 8);
         if (index < 0 || uint32_t(index) >= count) throw EFontError(BadFormat);
         start = Get32(data, 12 + 4 * size_t(index));
+        InCollection_ = true;
     } else if (index != 0) {
         throw EFontError(BadFormat);
     }
@@ -177,6 +178,15 @@ std::optional<std::string_view> TFontFile::Table(std::string_view tag) const {
     for (const TTableEntry& entry : Tables_)
         if (entry.Tag == value) return Bytes().substr(entry.Offset, entry.Length);
     return std::nullopt;
+}
+
+std::vector<std::string> TFontFile::TableTags() const {
+    std::vector<std::string> tags;
+    tags.reserve(Tables_.size());
+    for (const TTableEntry& entry : Tables_)
+        tags.push_back({char(entry.Tag >> 24), char(entry.Tag >> 16 & 0xFF), char(entry.Tag >> 8 & 0xFF),
+                        char(entry.Tag & 0xFF)});
+    return tags;
 }
 
 const std::vector<TFontFace>& Fonts::Faces() {

@@ -50,6 +50,10 @@ public:
     bool HasTable(std::string_view tag) const { return Table(tag).has_value(); }
     // The whole file (the collection for a .ttc).
     std::string_view Bytes() const { return {Data_, Size_}; }
+    // Whether the face is one member of a collection file.
+    bool InCollection() const { return InCollection_; }
+    // The tags of the face's tables in directory order.
+    std::vector<std::string> TableTags() const;
 
 private:
     void ReadDirectory(int index);
@@ -63,6 +67,7 @@ private:
     size_t Size_ = 0;
     void* Mapping_ = nullptr;
     std::string Owned_;
+    bool InCollection_ = false;
     std::vector<TTableEntry> Tables_;
 };
 
