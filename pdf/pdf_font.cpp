@@ -6,6 +6,7 @@
 #include "pdf/pdf_hex.h"
 #include "pdf/pdf_number_format.h"
 #include "pdf/pdf_object_writer.h"
+#include "pdf/standard_font_widths.h"
 #include "pdf/win_ansi.h"
 
 namespace pdf {
@@ -46,8 +47,7 @@ std::string EscapePDFName(std::string_view name) {
 TPDFFont::TPDFFont(int standardIndex) : Standard_(true), StandardIndex_(standardIndex) {
     FaceName_ = StandardFonts[standardIndex].BaseFont;
     AppendPDFInt(ResourceName.assign(1, 'F'), standardIndex);
-    // Courier is the only standard family whose advances are known without its metrics files.
-    if (standardIndex >= 8 && standardIndex <= 11) Widths_.fill(600);
+    for (int c = 0; c < 256; ++c) Widths_[size_t(c)] = StandardFontWidth(standardIndex, uint8_t(c));
 }
 
 TPDFFont::TPDFFont(std::string faceName, TFontStyles style, bool unicode, bool embed, bool macRoman,

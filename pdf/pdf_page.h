@@ -106,6 +106,14 @@ public:
     void ShowTextWithAdvances(std::string_view text, const double* advances);
     void ShowWideTextWithAdvances(std::u16string_view text, const double* advances);
     void ShowGlyphs(const uint16_t* glyphs, size_t count, const double* advances);
+    // The same at a text matrix set first (x, y in points).
+    void ShowTextAt(std::string_view text, double x, double y, double angle = 0);
+    void ShowWideTextAt(std::u16string_view text, double x, double y, double angle = 0);
+    void ShowTextWithAdvancesAt(std::string_view text, const double* advances, double x, double y, double angle = 0);
+    void ShowWideTextWithAdvancesAt(std::u16string_view text, const double* advances, double x, double y,
+                                    double angle = 0);
+    void ShowGlyphsAt(const uint16_t* glyphs, size_t count, const double* advances, double x, double y,
+                      double angle = 0);
     double TextWidth(std::string_view text);
     double WideTextWidth(std::u16string_view text);
     double TextWidthDevice(std::string_view text) { return TextWidth(text) * Scale_; }

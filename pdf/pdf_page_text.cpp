@@ -135,11 +135,9 @@ std::u16string TPDFPage::ToWide(std::string_view text) const {
 }
 
 double TPDFPage::MeasuredWidth(double units, int blanks, int characters) const {
-    double width = units * FontSize_ / 1000;
-    if (Tz_ != 100) width = width * Tz_ / 100;
-    if (Tw_ > 0) width += blanks * Tw_;
-    if (Tc_ > 0) width += characters * Tc_;
-    return width;
+    // Tc and Tw are in units of the font size (the font is selected at size 1) and are
+    // scaled horizontally like the glyphs; negative spacing narrows the text as drawn.
+    return (units / 1000 + blanks * Tw_ + characters * Tc_) * FontSize_ * Tz_ / 100;
 }
 
 double TPDFPage::TextRise() {
@@ -444,6 +442,34 @@ void TPDFPage::DrawTextDecoration(double width) {
             SlantedBar(TextX_ - std::sin(a) * s / 4, TextY_ + std::cos(a) * s / 4, width, 0.05 * s, TextAngle_);
     }
     AppendOperator("f");
+}
+
+void TPDFPage::ShowTextAt(std::string_view text, double x, double y, double angle) {
+    SetTextMatrix(x, y, angle);
+    ShowText(text);
+}
+
+void TPDFPage::ShowWideTextAt(std::u16string_view text, double x, double y, double angle) {
+    SetTextMatrix(x, y, angle);
+    ShowWideText(text);
+}
+
+void TPDFPage::ShowTextWithAdvancesAt(std::string_view text, const double* advances, double x, double y,
+                                      double angle) {
+    SetTextMatrix(x, y, angle);
+    ShowTextWithAdvances(text, advances);
+}
+
+void TPDFPage::ShowWideTextWithAdvancesAt(std::u16string_view text, const double* advances, double x, double y,
+                                          double angle) {
+    SetTextMatrix(x, y, angle);
+    ShowWideTextWithAdvances(text, advances);
+}
+
+void TPDFPage::ShowGlyphsAt(const uint16_t* glyphs, size_t count, const double* advances, double x, double y,
+                            double angle) {
+    SetTextMatrix(x, y, angle);
+    ShowGlyphs(glyphs, count, advances);
 }
 
 }  // namespace pdf
