@@ -99,5 +99,40 @@ TEST(Render, LinesAndShapesLandWhereDrawn) {
     }
 }
 
+// Bars of Helvetica 40 (ascent 29.12, bar 2 points thick) at 72 dpi, where device units are
+// points: the underline of "Hello" is as long as its measured width (91.12), the strike-out
+// crosses the blanks between two letters, and a turned underline follows its text.
+TEST(Render, UnderlineAndStrikeOutBarsLieWhereTheTextIs) {
+    test::TTempDir dir;
+    const std::string file = dir.File("decoration.pdf");
+    TPDFDocument document;
+    document.SetFileName(file);
+    document.SetResolution(72);
+    document.BeginDoc();
+    TPDFPage& page = *document.CurrentPage();
+    page.SetActiveFont("Helvetica", fsUnderline, 40);
+    EXPECT_NEAR(page.TextWidth("Hello"), 91.12, 1e-9);
+    page.TextOut("Hello", 100, 100);        // baseline 129.12, bar rows 131.12 to 133.12
+    page.SetActiveFont("Helvetica", fsStrikeOut, 40);
+    page.TextOut("H    H", 100, 200);       // baseline 229.12, bar rows 217.12 to 219.12
+    page.SetActiveFont("Helvetica", fsUnderline, 40);
+    page.TextOut("Hello", 300, 500, 90);    // upwards from (329.12, 500), bar x 332.12 to 334.12
+    document.EndDoc();
+
+    const TRendering r(dir, file, 1);
+    struct TPixel {
+        int X, Y;
+        bool Dark;
+    };
+    const TPixel pixels[] = {
+        {101, 132, true},  {150, 132, true},  {190, 132, true},  {193, 132, false}, {97, 132, false},
+        {150, 129, false}, {150, 135, false},                                       // under "Hello"
+        {150, 218, true},  {165, 218, true},  {150, 215, false}, {150, 221, false},  // through the blanks
+        {333, 495, true},  {333, 450, true},  {333, 412, true},  {333, 406, false},
+        {336, 450, false}, {330, 450, false},                                       // beside the turned text
+    };
+    for (const TPixel& p : pixels) EXPECT_EQ(r.Dark(p.X, p.Y), p.Dark) << p.X << "," << p.Y;
+}
+
 }  // namespace
 }  // namespace pdf
