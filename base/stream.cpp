@@ -27,6 +27,7 @@ void TStream::WriteBuffer(const void* buffer, int64_t count) {
 }
 
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+    if (count < 0) throw EReadError("Stream read error");
     if (count == 0) {
         source.SetPosition(0);
         count = source.Size();

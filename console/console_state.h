@@ -63,6 +63,7 @@ struct TConsoleState {
     uint32_t RecordsRead = 0;
     uint32_t UnreadLeft = 0;
     uint32_t BlockRecords = 0;
+    bool FastRead = false;  // the block in flight was asked for as a fast block
     uint32_t ReportedRecords = 0;
     int32_t ReportSheet = 0;
     int32_t ReportRow = 0;

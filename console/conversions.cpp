@@ -69,8 +69,10 @@ int32_t TenthsOf(const QString& input) {
         for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i) ++digits;
     }
     if (digits == 0 || i != text.size()) NotAFloat(input);
-    const int64_t tenths = whole * 10 + tenth;
-    return static_cast<int32_t>(negative ? -tenths : tenths);
+    const int64_t tenths = (whole * 10 + tenth) * (negative ? -1 : 1);
+    if (tenths > std::numeric_limits<int32_t>::max() || tenths < std::numeric_limits<int32_t>::min())
+        NotAFloat(input);
+    return static_cast<int32_t>(tenths);
 }
 
 }  // namespace console

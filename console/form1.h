@@ -162,6 +162,7 @@ private:
     void ResendLastFrame();
     void ArmReplyTimer(int interval);
     void ReplyArrived();
+    void RepeatRequest(int interval);
     void ReopenFailure();
     void ApplyLineSettings(const QString& port, const QString& baud);
     void LinkDownControls();
@@ -245,6 +246,7 @@ private:
     void EndBlockRead(bool range);
     void EndDayRead();
     void AskNextBlock(bool range);
+    int NextBlockInterval() const;
     void AlarmRecordsReply();
     void UnsolicitedReport();
     void SendAcknowledgement(const uint8_t* frame);

@@ -26,10 +26,10 @@ void Tform1::BitBtn19Click() {
     const int tab = PageControl1->currentIndex();
     if (!State.ContinuousRead) {
         SetStatus("读取中...");
-        const bool fast = CheckBox10->isChecked() && tab != 2;
-        State.BlockRecords = fast ? std::min<uint32_t>(State.UnreadLeft, 100) : 0;
+        State.FastRead = CheckBox10->isChecked() && tab != 2;
+        State.BlockRecords = State.FastRead ? std::min<uint32_t>(State.UnreadLeft, 100) : 0;
         uint16_t reg = 7;
-        uint16_t quantity = fast ? static_cast<uint16_t>(5 * State.BlockRecords + 4) : 9;
+        uint16_t quantity = State.FastRead ? static_cast<uint16_t>(5 * State.BlockRecords + 4) : 9;
         State.RequestState = rsHistoryUnread;
         if (tab == 1) {
             State.RequestState = rsRangeRecords;

@@ -62,9 +62,7 @@ void Tform1::LiveValuesReply() {
     if (State.ContinuousRead) {
         ShowReadStatistics();
         SetStatus("读取中...");
-        SendFrame(State.TxFrame.data(), State.LastFrameLength);
-        Timer1.SetEnabled(true);
-        Timer1.SetInterval(500);
+        RepeatRequest(500);
     }
 }
 

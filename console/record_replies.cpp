@@ -13,6 +13,11 @@ constexpr int NextBlockIntervals[] = {2000, 1500, 1000, 1500, 1000, 800, 600};
 
 }  // namespace
 
+// How long the next block is awaited; 0 (the interval stays) for a speed not in the table.
+int Tform1::NextBlockInterval() const {
+    return State.BaudIndex < std::size(NextBlockIntervals) ? NextBlockIntervals[State.BaudIndex] : 0;
+}
+
 bool Tform1::RepeatsLastRecordReply() const {
     return State.RxLength == static_cast<int32_t>(LastRecordReply_.size()) &&
            std::equal(LastRecordReply_.begin(), LastRecordReply_.end(), State.RxFrame.begin());
@@ -27,15 +32,11 @@ void Tform1::AddHistoryRecord(const THistoryRecord& record, bool dayLine) {
 void Tform1::AskNextBlock(bool range) {
     SetStatus("读取中...");
     State.ExpectedAddress = AddressField();
-    uint16_t quantity = 9;
-    if (CheckBox10->isChecked()) {
-        State.BlockRecords = std::min<uint32_t>(State.UnreadLeft, 100);
-        quantity = static_cast<uint16_t>(5 * State.BlockRecords + 4);
-    }
+    State.FastRead = CheckBox10->isChecked();
+    State.BlockRecords = State.FastRead ? std::min<uint32_t>(State.UnreadLeft, 100) : 0;
+    const auto quantity = static_cast<uint16_t>(State.FastRead ? 5 * State.BlockRecords + 4 : 9);
     State.LastFrameLength = FrameRead(State.ExpectedAddress, 3, range ? 5000 : 7, quantity);
-    SendFrame(State.TxFrame.data(), State.LastFrameLength);
-    Timer1.SetEnabled(true);
-    if (State.BaudIndex < std::size(NextBlockIntervals)) Timer1.SetInterval(NextBlockIntervals[State.BaudIndex]);
+    RepeatRequest(NextBlockInterval());
 }
 
 void Tform1::HistoryBlockReply(bool range) {
@@ -50,8 +51,7 @@ void Tform1::HistoryBlockReply(bool range) {
             // carries. Its one-byte byte count cannot say 1008, so the frame's length counts.
             const int32_t carried = (State.RxLength - 5 - 8) / 10;
             const uint32_t records =
-                CheckBox10->isChecked() ? std::min<uint32_t>(State.BlockRecords, static_cast<uint32_t>(std::max(carried, 0)))
-                                        : 1;
+                State.FastRead ? std::min<uint32_t>(State.BlockRecords, static_cast<uint32_t>(std::max(carried, 0))) : 1;
             for (uint32_t i = 0; i < records; ++i) {
                 AddHistoryRecord(THistoryRecord::Decode(&State.RxFrame[3 + 8 + 10 * i]), false);
                 ++State.ReadSuccessCount;
@@ -115,11 +115,8 @@ void Tform1::DayRecordsReply() {
                 ShowReadStatistics();
                 SetStatus("读取中...");
                 // The same request again: the instrument moves on to the day's next record.
-                SendFrame(State.TxFrame.data(), State.LastFrameLength);
+                RepeatRequest(NextBlockInterval());
                 ListBox2->scrollToBottom();
-                Timer1.SetEnabled(true);
-                if (State.BaudIndex < std::size(NextBlockIntervals))
-                    Timer1.SetInterval(NextBlockIntervals[State.BaudIndex]);
             }
         }
     }
@@ -153,10 +150,8 @@ void Tform1::AlarmRecordsReply() {
             ShowReadStatistics();
             SetStatus("读取中...");
             // The same request again: the instrument moves on to the next event.
-            SendFrame(State.TxFrame.data(), State.LastFrameLength);
+            RepeatRequest(300);
             ListBox1->scrollToBottom();
-            Timer1.SetEnabled(true);
-            Timer1.SetInterval(300);
         }
         ListBox1->addItem(event.Line());
     }

@@ -20,7 +20,6 @@ void Tform1::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
     s.RxFrame.fill(0);
     std::copy_n(buffer, n, s.RxFrame.begin());
     s.RxLength = n;
-    if (length > s.RxFrame.size()) s.ReplyOffset = 0;
     if (CrcOk(n)) {
         s.ReplyOffset = 0;
         Dispatch();
@@ -49,6 +48,7 @@ void Tform1::Dispatch() {
     const bool addressed = State.RxFrame[0] == State.ExpectedAddress;
     const bool anyAddress = State.RequestState == rsIdentify || State.RequestState == rsDetect;
     if (addressed && function > 128) {
+        if (PendingReplies_ == 0) return;  // an answer to nothing awaited
         ExceptionReply();
     } else if (addressed && (function == 5 || function == 15 || function == 47)) {
         // A write echo with no request waiting is stale: it must not end anything.
@@ -114,6 +114,8 @@ void Tform1::ExceptionReply() {
     Timer2.SetEnabled(false);
     State.RetryCount = 0;
     if (PendingReplies_ > 0) --PendingReplies_;
+    // A refused write must not have its follow-up applied by a later acknowledgement.
+    State.PostWriteAction = 0;
     const uint32_t state = State.RequestState;
     if (State.ContinuousRead) {
         State.ContinuousRead = false;
@@ -188,6 +190,8 @@ void Tform1::WriteAcknowledgement() {
     if (State.PendingQuery == 1 || State.PendingQuery == 2) {
         const bool day = State.PendingQuery == 1;
         State.PendingQuery = 0;
+        ReplyArrived();
+        Timer1.SetEnabled(false);
         SetStatus("查询成功");
         State.RequestState = day ? rsDayCount : rsRangeCount;
         State.ExpectedAddress = AddressField();
@@ -195,8 +199,7 @@ void Tform1::WriteAcknowledgement() {
                                     : FrameRead(State.ExpectedAddress, 3, 4000, 4);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
         Pause(30);
-        Timer1.SetEnabled(true);
-        Timer1.SetInterval(1000);
+        ArmReplyTimer(1000);
         return;
     }
     SetStatus("设置成功");

@@ -92,10 +92,19 @@ void Tform1::SendRequest(const TRequest& request) {
 }
 
 // A reply to the request in flight came: the reply timer and the resends end.
+// A reply to a request in flight came: its resends end. The reply timer stops unless
+// another request (a follow-up sent before this reply came) still waits for its answer.
 void Tform1::ReplyArrived() {
-    Timer1.SetEnabled(false);
     State.RetryCount = 0;
     if (PendingReplies_ > 0) --PendingReplies_;
+    if (PendingReplies_ == 0) Timer1.SetEnabled(false);
+}
+
+// The same request again, as a new request: a continuous read asks for its next record.
+void Tform1::RepeatRequest(int interval) {
+    SendFrame(State.TxFrame.data(), State.LastFrameLength);
+    Timer1.SetEnabled(true);
+    if (interval > 0) Timer1.SetInterval(interval);
 }
 
 void Tform1::ShowReadStatistics() {
@@ -109,7 +118,9 @@ void Tform1::Timer1Timer() {
         Timer1.SetEnabled(false);
         SetStatus("接收超时");
         if (!State.ContinuousRead) {
-            PendingReplies_ = 0;  // the request is abandoned
+            // The request is abandoned, and with it what its acknowledgement would have done.
+            PendingReplies_ = 0;
+            State.PostWriteAction = 0;
             return;
         }
         // A continuous read never gives up: it counts a failure and starts the next round.

@@ -51,6 +51,7 @@ void Tform1::BitBtn1Click() {
         BitBtn1->setText("读取");
         State.ContinuousRead = false;
         Timer1.SetEnabled(false);
+        PendingReplies_ = 0;
         SetLiveReadingControls(true);
         return;
     }
@@ -113,6 +114,7 @@ void Tform1::BitBtn6Click() {
         State.ContinuousRead = false;
         Timer1.SetEnabled(false);
         Timer2.SetEnabled(false);
+        PendingReplies_ = 0;
         return;
     }
     SendRequest({.Status = "读取中...", .State = rsTime, .Register = 224, .Quantity = 3, .TimeoutMs = 300});

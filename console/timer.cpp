@@ -13,7 +13,7 @@ TTimer::TTimer(const QString& name, int interval) : Interval_(interval) {
 void TTimer::SetEnabled(bool enabled) {
     if (enabled == Enabled_) return;
     Enabled_ = enabled;
-    if (enabled)
+    if (enabled && Interval_ > 0)
         Timer_.start(Interval_);
     else
         Timer_.stop();
@@ -22,7 +22,12 @@ void TTimer::SetEnabled(bool enabled) {
 void TTimer::SetInterval(int interval) {
     if (interval == Interval_) return;
     Interval_ = interval;
-    if (Enabled_) Timer_.start(Interval_);
+    if (!Enabled_) return;
+    // An interval of 0 stops the ticks, as with the class library's timer.
+    if (Interval_ > 0)
+        Timer_.start(Interval_);
+    else
+        Timer_.stop();
 }
 
 }  // namespace console

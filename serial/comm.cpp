@@ -62,14 +62,14 @@ void TComm::OpenPort() {
     }
     try {
         Reader_ = std::make_unique<TReadThread>(Port_, StopEvent_, NotifyWindow_->Target());
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
         StopEvent_.reset();
         ReleasePort();
         throw ECommsError("Unable to create read thread");
     }
     try {
         Writer_ = std::make_unique<TWriteThread>(Port_, StopEvent_, NotifyWindow_->Target(), QueueEmpty_);
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
         StopReader();
         StopEvent_.reset();
         ReleasePort();

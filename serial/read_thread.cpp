@@ -22,7 +22,6 @@ struct TReader {
 
     // Hands a chunk to the window in a block of its own, followed by a NUL byte.
     bool Deliver(size_t count) {
-        if (count == 0) return false;
         std::vector<uint8_t> block(count + 1, 0);
         std::copy_n(Buffer.begin(), count, block.begin());
         if (NotifyWindow.Post({WM_COMM_DATA, count, 0, std::move(block)})) return true;
@@ -55,7 +54,9 @@ struct TReader {
             for (bool running = true; running;) {
                 const platform::TSerialIoResult result = Port->Read(Buffer.data(), Buffer.size(), *StopEvent);
                 switch (result.Status) {
-                    case TSerialIoStatus::Completed: running = Deliver(result.Count); break;
+                    // A read that ended on a total time-out with nothing received is no
+                    // reason to stop listening.
+                    case TSerialIoStatus::Completed: running = result.Count == 0 || Deliver(result.Count); break;
                     case TSerialIoStatus::LineEvent: running = HandleLineEvents(result.Events); break;
                     case TSerialIoStatus::Failed: Hangup(); running = false; break;
                     case TSerialIoStatus::Stopped:

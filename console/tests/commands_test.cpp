@@ -72,6 +72,11 @@ TEST_F(ConsoleTest, RangeQueryWritesTheDatesThenReadsTheCount) {
     ASSERT_TRUE(PumpUntil([&] { return Form->LabeledEdit25->Text() == "300"; }));
     EXPECT_EQ(Form->LabeledEdit26->Text(), "1");
     EXPECT_TRUE(Form->BitBtn19->isEnabled());
+    EXPECT_FALSE(Form->Timer1.Enabled());
+    // A late copy of a count reply answers nothing awaited: it changes nothing.
+    Pty.Write(WithCrc({0x01, 0x03, 0x08, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x01}));
+    PumpFor(300ms);
+    EXPECT_EQ(Form->LabeledEdit25->Text(), "300");
 }
 
 TEST_F(ConsoleTest, ClearCommandsNeedThePassword) {

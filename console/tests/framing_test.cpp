@@ -33,7 +33,8 @@ TEST(Conversions, TenthsAreExactFromTheTypedDigits) {
     for (const Case& c : cases) EXPECT_EQ(TenthsOf(c.text), c.tenths) << c.text;
     EXPECT_EQ(Low16(TenthsOf("-5.5")), 0xFFC9);
     EXPECT_EQ(Low16(TenthsOf("35")), 0x015E);
-    for (const char* bad : {"", "abc", "1.2.3", "-", "1e3", "5,5"}) EXPECT_THROW(TenthsOf(bad), base::EConvertError) << bad;
+    for (const char* bad : {"", "abc", "1.2.3", "-", "1e3", "5,5", "999999999", "-300000000"})
+        EXPECT_THROW(TenthsOf(bad), base::EConvertError) << bad;
 }
 
 TEST(Conversions, IntegersAndBytes) {

@@ -178,6 +178,16 @@ TEST_F(CommTest, ClosingWithAReadPendingEndsQuietlyAndCanBeRepeated) {
     EXPECT_EQ(Log.Chunks[0], std::vector<uint8_t>{7});
 }
 
+TEST_F(CommTest, ATotalReadTimeoutWithNothingReceivedKeepsTheReaderListening) {
+    Comm.SetReadTotalTimeoutConstant(50);
+    Comm.OpenPort();
+    PumpFor(300ms);  // several reads end empty
+    Pty.Write({0x42});
+    ASSERT_TRUE(PumpUntil([&] { return Log.Chunks.size() == 1; }));
+    EXPECT_EQ(Log.Chunks[0], std::vector<uint8_t>{0x42});
+    EXPECT_EQ(Log.Hangups, 0);
+}
+
 TEST_F(CommTest, FarEndHangingUpRaisesRequestHangup) {
     Comm.OpenPort();
     Pty.HangUp();

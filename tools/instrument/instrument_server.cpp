@@ -127,9 +127,10 @@ void TInstrumentServer::TakeAcknowledgement(const std::vector<uint8_t>& frame) {
     uint32_t reported = 0;
     {
         std::lock_guard lock(ReportMutex_);
-        const auto open = std::find_if(Reports_.rbegin(), Reports_.rend(),
+        // Acknowledgements come in the order the reports went out: the oldest open one.
+        const auto open = std::find_if(Reports_.begin(), Reports_.end(),
                                        [](const TReport& report) { return report.Acknowledgement.empty(); });
-        if (open == Reports_.rend()) return;
+        if (open == Reports_.end()) return;
         open->Acknowledgement = frame;
         if (open->Acknowledged()) reported = open->Records;
         AwaitingAcknowledgement_ = std::any_of(Reports_.begin(), Reports_.end(),
@@ -152,12 +153,14 @@ std::vector<TReport> TInstrumentServer::Reports() const {
 }
 
 void TInstrumentServer::PullPort() {
-    if (Pulled_) return;
-    Pulled_ = true;
+    if (Pulled_.exchange(true)) return;
     Stop_.Set();
     if (Thread_.joinable()) Thread_.join();
+    // A report being written from another thread finishes before the line goes.
+    std::lock_guard lock(WriteMutex_);
     ::close(Master_);
     ::close(Slave_);
+    Master_ = Slave_ = -1;
     if (!LinkPath_.empty()) {
         // Only our own link: another stand-in may have taken the name since.
         std::error_code error;

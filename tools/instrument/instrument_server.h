@@ -95,7 +95,7 @@ private:
     int Slave_ = -1;  // held open so that the master never sees a hang-up between the user's opens
     std::string SlavePath_;
     std::string LinkPath_;
-    bool Pulled_ = false;
+    std::atomic<bool> Pulled_{false};
 
     mutable std::mutex FaultMutex_;
     TFaults Faults_;
