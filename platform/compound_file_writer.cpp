@@ -129,6 +129,14 @@ void PutDirEntry(const TDirEntry& e, TBufferedWriter& out) {
     out.Put(b, sizeof b);
 }
 
+void PutUnusedDirEntry(TBufferedWriter& out) {
+    uint8_t b[cfb::DirEntrySize] = {};
+    cfb::PutU32(b + 68, cfb::NoStream);
+    cfb::PutU32(b + 72, cfb::NoStream);
+    cfb::PutU32(b + 76, cfb::NoStream);
+    out.Put(b, sizeof b);
+}
+
 }  // namespace
 
 void WriteCompoundFile(const CompoundStorage& root, base::TStream& target) {
@@ -209,7 +217,9 @@ void WriteCompoundFile(const CompoundStorage& root, base::TStream& target) {
             out.Pad(e.Size, SectorSize);
         }
     for (const auto& e : entries) PutDirEntry(e, out);
-    out.Pad(entries.size() * cfb::DirEntrySize, SectorSize);
+    // The rest of the last directory sector holds unused entries: empty, with no links
+    // (zero links would point at the root entry).
+    for (uint64_t k = entries.size(); k % (SectorSize / cfb::DirEntrySize) != 0; ++k) PutUnusedDirEntry(out);
 
     for (const auto& e : entries)
         if (e.Element && !e.Storage && e.Size > 0 && e.Size < cfb::MiniStreamCutoff) {

@@ -153,6 +153,28 @@ TEST_F(CompoundFileTest, RoundTripsThroughFileAndMemory) {
     EXPECT_EQ(memory.Position(), 0);
 }
 
+TEST_F(CompoundFileTest, UnusedDirectoryEntriesLinkNowhere) {
+    const std::vector<uint8_t> bytes = SampleFile()->SaveToBytes();
+    const auto u32 = [&](size_t at) {
+        return static_cast<uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24);
+    };
+    // Walk the directory chain through the first FAT sector (the sample is small); every
+    // entry without a type must have no links.
+    const size_t fat = 512 + size_t{u32(76)} * 512;
+    int unused = 0;
+    for (uint32_t sector = u32(48); sector < 128; sector = u32(fat + 4 * sector)) {
+        const size_t at = 512 + size_t{sector} * 512;
+        for (size_t entry = at; entry < at + 512; entry += 128) {
+            if (bytes[entry + 66] != 0) continue;
+            ++unused;
+            EXPECT_EQ(u32(entry + 68), 0xFFFFFFFFu);
+            EXPECT_EQ(u32(entry + 72), 0xFFFFFFFFu);
+            EXPECT_EQ(u32(entry + 76), 0xFFFFFFFFu);
+        }
+    }
+    EXPECT_GT(unused, 0) << "the sample should leave room in its last directory sector";
+}
+
 TEST_F(CompoundFileTest, OlefileReadsWhatWeWrite) {
     const auto file = SampleFile();
     file->SaveToFile(PathOf("a.cfb"));

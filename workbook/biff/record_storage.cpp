@@ -139,6 +139,8 @@ uint8_t* TRecordStorageDefault::FieldData(uint16_t id, size_t minLength) const {
 
 void TRecordStorageDefault::FillFromDefaults() {
     TBaseRecordStorage::Clear();
+    // Records placed from a file went with the list: their references must not dangle.
+    Fields_.clear();
     // The typed references follow the copies, so that changes through them are written.
     for (int i = 0; i < Defaults_.Count(); ++i)
         if (const TRecordBlock* block = Defaults_.GetItems(i)) {

@@ -228,7 +228,7 @@ int64_t TXLSStream::WriteRaw(const void* buffer, int64_t count) {
 int64_t TXLSStream::Write(const void* buffer, int64_t count) {
     if (MaxRecordData_ > 0) {
         WriteContinued(buffer, count);
-        return 0;
+        return count;
     }
     WriteRaw(buffer, count);
     WrittenBytes_ += static_cast<int32_t>(count);
@@ -338,11 +338,13 @@ int64_t TXLSStream::ReadString(int count, std::u16string& result) {
     if (count < 0 || count > 0xFFFF) throw EBIFFError("Invalid string length");
     uint8_t flag = 0;
     if (Read(&flag, 1) != 1) throw EBIFFError("String beyond the end of the stream");
-    const int64_t size = flag == 1 ? int64_t{count} * 2 : count;
+    // Bit 0 alone says the width; the other bits announce rich-text and phonetic data.
+    const bool wide = (flag & 1) != 0;
+    const int64_t size = wide ? int64_t{count} * 2 : count;
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     if (Read(bytes.data(), size) != size) throw EBIFFError("String beyond the end of the stream");
     result.clear();
-    if (flag == 1) {
+    if (wide) {
         for (int i = 0; i < count; ++i) result.push_back(static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8));
     } else {
         // Compressed characters: the high byte of each UTF-16 code unit is zero.

@@ -134,6 +134,8 @@ int TXc12DataSST::Place(std::unique_ptr<TXc12SSTString> record, bool appendOnly)
     }
     Items_.push_back(std::move(record));
     Links_.push_back({NotHashed, 0});
+    // Appends are not hashed: the next lookup rebuilds the hash so that it finds them.
+    if (appendOnly) HashValid_ = false;
     return Count_++;
 }
 

@@ -89,6 +89,13 @@ TEST(RecordStorageTest, PlacingARecordBringsTheDefaultsBeforeIt) {
     EXPECT_EQ(Data(sheet, 0x0809), Bytes(6, 3));
 }
 
+TEST(RecordStorageTest, RefillingAfterPlacingLeavesNoDanglingReference) {
+    TRecordStorageGlobals globals;
+    globals.UpdateDefault(0x005C, Bytes(112, 0x20));  // places BOF and the records up to it
+    globals.FillFromDefaults();
+    EXPECT_THROW(globals.BOF(), EBIFFError);  // gone with the list, reported, not read freed
+}
+
 TEST(RecordStorageTest, SecondRecordOfAnIdReplacesTheFirstOfTheSameSize) {
     TRecordStorageSheet sheet;
     sheet.UpdateDefault(0x023E, Bytes(18, 1));

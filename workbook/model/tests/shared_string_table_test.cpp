@@ -88,6 +88,9 @@ TEST_F(SSTTest, ReaderAppendsAreNotLookedUp) {
     EXPECT_EQ(StyleSheet.Fonts().Count(), 1);  // the run's font went back and left the list
     SST.AppendString(u"x");
     EXPECT_EQ(SST.AddString(u"x"), 0);
+    // Appends after a lookup has built the hash are found too.
+    const int late = SST.AppendString(u"late");
+    EXPECT_EQ(SST.AddString(u"late"), late);
 }
 
 TEST_F(SSTTest, LengthsBeyondSixteenBitsRaise) {

@@ -105,6 +105,35 @@ TEST(ZipArchive, EmptyEntryBegunAsStreamIsDeflated) {
     EXPECT_TRUE(Extract(zip.GetFiles(0)).empty());
 }
 
+TEST(ZipArchive, StreamsOfAClosedArchiveRefuseInsteadOfReadingFreedEntries) {
+    TMemoryStream archive;
+    {
+        TXLSZipArchiveIntfXLS writer;
+        writer.OpenWrite(archive);
+        TMemoryStream data;
+        data.WriteBuffer("abcdef", 6);
+        writer.AddFile("x.bin", data);
+        writer.Close();
+    }
+    TXLSZipArchiveIntfXLS intf;
+    intf.OpenRead(archive);
+    auto stream = intf.OpenFile("x.bin");
+    char buffer[3];
+    EXPECT_EQ(stream->Read(buffer, 3), 3);
+    intf.Close();
+    EXPECT_THROW(stream->Read(buffer, 3), EZipError);
+    stream.reset();  // and going away touches nothing freed
+}
+
+TEST(ZipArchive, AnEntryLeftOpenIsNotCoveredByAFinishedLookingDirectory) {
+    TMemoryStream archive;
+    TXLSZipArchiveIntfXLS intf;
+    intf.OpenWrite(archive);
+    auto entry = intf.CreateFile("b.bin");
+    entry->WriteBuffer("data", 4);
+    EXPECT_THROW(intf.Close(), EZipError);
+}
+
 TEST(ZipArchive, NormalizesNames) {
     const std::pair<const char*, const char*> accepted[] = {
         {"xl\\worksheets\\sheet1.xml", "xl/worksheets/sheet1.xml"},
@@ -224,7 +253,8 @@ TEST(ZipArchive, DamagedEntriesFailWithAClearError) {
          [](std::vector<uint8_t>& b, size_t c) { Put32(b, c + 24, Get32(b, c + 24) + 10); },
          "Unexpected end of zip entry \"dir/second.bin\""},
         {"encrypted", [](std::vector<uint8_t>& b, size_t c) { b[c + 8] |= 1; }, "Zip entry \"dir/second.bin\" is encrypted"},
-        {"method", [](std::vector<uint8_t>& b, size_t c) { b[c + 10] = 12; }, "ZIP file is not open"},
+        {"method", [](std::vector<uint8_t>& b, size_t c) { b[c + 10] = 12; },
+         "Unsupported compression method 12 in \"dir/second.bin\""},
     };
     TSampleArchive sample;
     const auto clean = sample.Bytes();

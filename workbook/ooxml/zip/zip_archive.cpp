@@ -104,11 +104,17 @@ void TXLSZipArchive::Close() {
             Archive.Active_.reset();
             Archive.ActiveStream_ = nullptr;
             Archive.Files_.clear();
+            // Streams still reading the entries just freed learn of it through the token.
+            Archive.EntriesAlive_ = std::make_shared<const bool>(true);
             Archive.Stream_ = nullptr;
             Archive.Mode_ = zmClosed;
         }
     } reset{*this};
-    if (Mode_ == zmWrite) WriteCentralDirectory();
+    if (Mode_ != zmWrite) return;
+    // An entry begun and never ended would be followed by a directory that does not
+    // describe it: the archive is left unfinished rather than made to look whole.
+    if (Active_) throw EZipError("Zip entry was not finished before the archive was closed");
+    WriteCentralDirectory();
 }
 
 // --- reading ---

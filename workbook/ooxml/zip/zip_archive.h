@@ -35,6 +35,7 @@ public:
     TXLSZipFile& operator=(const TXLSZipFile&) = delete;
 
     const std::string& Name() const { return Central_.Name; }
+    TXLSZipArchive& Owner() const { return Owner_; }
     const TCentralDirectoryFile& CentralRecord() const { return Central_; }
     const TLocalFile& LocalRecord() const { return Local_; }
     int64_t UncompressedSize() const { return Central_.UncompressedSize; }
@@ -98,6 +99,9 @@ public:
     TXLSZipFile& GetFiles(int index);
     // First entry whose name equals name ignoring ASCII letter case; -1 when none.
     int IndexOf(std::string_view name) const;
+    // Expires when the entries go (Close, or the archive's end): a stream reading an entry
+    // checks it before touching the entry.
+    std::weak_ptr<const bool> EntriesToken() const { return EntriesAlive_; }
 
     // Adds the rest of stream (from its position) as a new entry.
     void AddStream(const std::string& name, base::TStream& stream);
@@ -124,6 +128,7 @@ private:
     TEndRecord EndRecord_;
     std::vector<std::unique_ptr<TXLSZipFile>> Files_;
     std::unique_ptr<TXLSZipFile> Active_;
+    std::shared_ptr<const bool> EntriesAlive_ = std::make_shared<const bool>(true);
     const TCompressionStream* ActiveStream_ = nullptr;
 };
 

@@ -23,11 +23,19 @@ std::string JoinPath(std::string folder, std::string name) {
 
 }  // namespace
 
-TXLSOwnerStream::TXLSOwnerStream(TXLSZipFile& entry, std::string name) : Entry_(entry), Name_(std::move(name)) {
+TXLSOwnerStream::TXLSOwnerStream(TXLSZipFile& entry, std::string name)
+    : Entry_(entry), Alive_(entry.Owner().EntriesToken()), Name_(std::move(name)) {
     Entry_.OpenEntry();
 }
 
-TXLSOwnerStream::~TXLSOwnerStream() { Entry_.CloseEntry(); }
+TXLSOwnerStream::~TXLSOwnerStream() {
+    if (!Alive_.expired()) Entry_.CloseEntry();
+}
+
+TXLSZipFile& TXLSOwnerStream::Entry() {
+    if (Alive_.expired()) throw EZipError(base::Format("The archive of zip entry \"%s\" was closed", {Name_}));
+    return Entry_;
+}
 
 TXLSZipArchiveIntfXLS::TXLSZipArchiveIntfXLS() : Zip_(std::make_unique<TXLSZipArchive>()) {}
 

@@ -19,13 +19,17 @@ public:
 
     const std::string& Name() const { return Name_; }
 
-    int64_t Read(void* buffer, int64_t count) override { return Entry_.Read(buffer, count); }
-    int64_t Write(const void* buffer, int64_t count) override { return Entry_.Write(buffer, count); }
-    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override { return Entry_.Seek(offset, origin); }
-    int64_t Size() override { return Entry_.Size(); }
+    int64_t Read(void* buffer, int64_t count) override { return Entry().Read(buffer, count); }
+    int64_t Write(const void* buffer, int64_t count) override { return Entry().Write(buffer, count); }
+    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override { return Entry().Seek(offset, origin); }
+    int64_t Size() override { return Entry().Size(); }
 
 private:
+    // The entry, while its archive still holds it; raises once the archive was closed.
+    TXLSZipFile& Entry();
+
     TXLSZipFile& Entry_;
+    std::weak_ptr<const bool> Alive_;
     std::string Name_;
 };
 

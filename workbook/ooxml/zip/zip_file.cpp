@@ -23,7 +23,9 @@ TXLSZipFile::~TXLSZipFile() { CloseEntry(); }
 void TXLSZipFile::OpenEntry() {
     CloseEntry();
     base::TStream* archive = Owner_.Stream();
-    if (archive == nullptr || (Central_.Method != 0 && Central_.Method != 8)) return;
+    if (archive == nullptr) return;
+    if (Central_.Method != 0 && Central_.Method != 8)
+        throw EZipError(base::Format("Unsupported compression method %d in \"%s\"", {int{Central_.Method}, Name()}));
     if (Central_.Flags & FlagEncrypted) throw EZipError(base::Format("Zip entry \"%s\" is encrypted", {Name()}));
     CheckDeclaredSize();
     if (Local_.DataStart + Central_.CompressedSize > archive->Size())
