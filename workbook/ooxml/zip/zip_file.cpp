@@ -4,15 +4,13 @@
 
 #include "base/format.h"
 #include "workbook/ooxml/zip/zip_archive.h"
+#include "workbook/ooxml/zip/zlib_buffers.h"
 
 namespace xls {
 
 namespace {
 
 constexpr int64_t CopyChunk = 65536;
-// Deflate cannot expand data by more than about 1032:1; the slack covers tiny entries.
-constexpr int64_t MaxDeflateRatio = 1032;
-constexpr int64_t RatioSlack = 4096;
 
 }  // namespace
 

@@ -13,10 +13,6 @@ namespace {
 
 constexpr const char* ZlibErrorText = "ZLib decompress error";
 
-// Deflate cannot expand data by more than about 1032:1; the slack covers headers and tiny inputs.
-constexpr int64_t MaxDeflateRatio = 1032;
-constexpr int64_t RatioSlack = 4096;
-
 int64_t RoundUp256(int64_t n) { return (n + 255) & ~int64_t{255}; }
 
 void CheckInput(const void* inBuf, int64_t inSize) {

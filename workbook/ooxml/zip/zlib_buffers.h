@@ -5,6 +5,11 @@
 
 namespace xls {
 
+// Deflate cannot expand data by more than about 1032:1; the slack covers headers and tiny
+// inputs. Sizes claimed beyond this are refused before any memory is spent on them.
+constexpr int64_t MaxDeflateRatio = 1032;
+constexpr int64_t RatioSlack = 4096;
+
 // Inflates zlib-format data into a new buffer. The buffer starts at estimate bytes (0: the
 // input size rounded up to 256) and doubles while more room is needed; a hostile estimate
 // is held to what the input could possibly inflate to. Raises EDecompressionError.
