@@ -112,4 +112,12 @@ QHBoxLayout* HBox(QWidget* owner, int margin) {
     return box;
 }
 
+QGridLayout* MakeGroupGrid(QWidget* box) {
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(Spacing + 2, Spacing + 2, Spacing + 2, Spacing + 2);
+    grid->setHorizontalSpacing(Spacing * 2);
+    grid->setVerticalSpacing(Spacing);
+    return grid;
+}
+
 }  // namespace console::layout

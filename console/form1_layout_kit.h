@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -39,6 +40,8 @@ TLabeledEdit* MakeLabeledEdit(const QString& name, const QString& caption, int l
 
 // A caption in a label column of the given width, for fields that have no caption of their own.
 QLabel* MakeCaption(const QString& caption, int labelWidth, QWidget* parent);
+// The grid inside a group box, with the window's margins and spacing.
+QGridLayout* MakeGroupGrid(QWidget* box);
 
 // A caption and its field side by side, as a layout so that hiding both leaves no gap.
 QHBoxLayout* CaptionedRow(QLabel* caption, QWidget* field);

@@ -101,10 +101,7 @@ QWidget* BuildAlarmPage(Tform1& form, QWidget* client) {
     form.BitBtn15 = MakeSideButton("BitBtn15", "读取", box);
     form.BitBtn16 = MakeSideButton("BitBtn16", "清除显示", page);
 
-    auto* grid = new QGridLayout(box);
-    grid->setContentsMargins(Spacing + 2, Spacing + 2, Spacing + 2, Spacing + 2);
-    grid->setHorizontalSpacing(Spacing * 2);
-    grid->setVerticalSpacing(Spacing);
+    QGridLayout* grid = MakeGroupGrid(box);
     grid->addWidget(form.LabeledEdit12, 0, 0, 1, 2);
     grid->addWidget(form.LabeledEdit13, 1, 0, 1, 2);
     grid->addWidget(form.BitBtn13, 0, 2);
@@ -181,10 +178,7 @@ QWidget* BuildCardPage(Tform1& form, QWidget* client) {
     form.BitBtn30 = MakeSideButton("BitBtn30", "导出记录", box);
     form.BitBtn31 = MakeSideButton("BitBtn31", "删除文件", box);
 
-    auto* grid = new QGridLayout(box);
-    grid->setContentsMargins(Spacing + 2, Spacing + 2, Spacing + 2, Spacing + 2);
-    grid->setHorizontalSpacing(Spacing * 2);
-    grid->setVerticalSpacing(Spacing);
+    QGridLayout* grid = MakeGroupGrid(box);
     grid->addLayout(CaptionedRow(MakeCaption("设备", width, box), form.ComboBox19), 0, 0);
     grid->addLayout(CaptionedRow(MakeCaption("起始", width, box), form.DateTimePicker4), 1, 0);
     grid->addLayout(CaptionedRow(MakeCaption("结束", width, box), form.DateTimePicker5), 2, 0);
