@@ -68,7 +68,6 @@ void TEncodeFormula::Report(int code, std::u16string_view format, std::u16string
 int TEncodeFormula::Encode(std::u16string_view formula, uint8_t ptgClass, int formulaVersion, int bufSize,
                            uint8_t* buf) {
     LastSheetIndex_ = -1;
-    FormulaVersion_ = formulaVersion;
     Tokenizer_.FormulaVersion = formulaVersion;
     const std::u16string_view text = TrimText(formula);
     if (text.empty()) {

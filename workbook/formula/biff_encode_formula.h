@@ -33,6 +33,8 @@ public:
     // formula's reference tokens (0 stands for 0x40, value). An empty text reports 18 and gives 0;
     // a text the tokenizer refused raises "Error in formula".
     int Encode(std::u16string_view formula, uint8_t ptgClass, int formulaVersion, int bufSize, uint8_t* buf);
+    // The sheet index of the last 3-D reference of the last formula; -1 when it had none.
+    int LastSheetIndex() const { return LastSheetIndex_; }
 
 private:
     using TToken = biff_formula::TXLSToken;
@@ -85,7 +87,6 @@ private:
     uint8_t ArgClass_ = 0x40;
     int Depth_ = 0;
     int LastSheetIndex_ = -1;
-    int FormulaVersion_ = 1;
 };
 
 }  // namespace xls

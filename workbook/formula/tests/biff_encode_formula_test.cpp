@@ -242,6 +242,10 @@ TEST_F(EncodeFormulaTest, StringLimits) {
 }
 
 TEST_F(EncodeFormulaTest, ExternalReferences) {
+    Encode(u"Sheet2!A1+Data!A1");
+    EXPECT_EQ(Encoder.LastSheetIndex(), 0);
+    Encode(u"A1");
+    EXPECT_EQ(Encoder.LastSheetIndex(), -1);
     EXPECT_EQ(Encode(u"'C:\\dir\\[Book.xls]Sheet2'!A1"), Bytes({0x5A, 6, 0, 0, 0, 0, 0xC0}));
     EXPECT_EQ(ExternCalls.back(), "C:\\dir\\|Book.xls|A1|Sheet2|sheet");
     EXPECT_EQ(Encode(u"'C:\\dir\\x.xls'!ExtName"), Bytes({0x59, 3, 0, 9, 0, 0, 0}));
