@@ -104,6 +104,25 @@ TEST(XlwtOracle, TokensMatchXlwtsCompiler) {
     }
 }
 
+// Runs a command line and gives what it printed (standard output and error); status is its exit status.
+std::string RunCommand(const std::string& command, int& status) {
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    std::string output;
+    char chunk[4096];
+    size_t n;
+    while (pipe && (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
+    status = pipe ? ::pclose(pipe) : -1;
+    return output;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
 std::string RunXlrd(const std::vector<std::vector<uint8_t>>& formulas, std::vector<std::string>& texts) {
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("xls_formula_xlrd_" + std::to_string(::getpid()) + ".txt");
@@ -111,19 +130,39 @@ std::string RunXlrd(const std::vector<std::vector<uint8_t>>& formulas, std::vect
         std::ofstream out(file);
         for (const auto& f : formulas) out << ToHex(f) << "\n";
     }
-    const std::string command = std::string("/usr/bin/python3 ") + OMBRIX_SOURCE_DIR +
-                                "/workbook/formula/tests/xlrd_decompile.py " + file.string() + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string output;
-    char chunk[4096];
-    size_t n;
-    while (pipe && (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
-    const int status = pipe ? ::pclose(pipe) : -1;
+    int status = 0;
+    const std::string output = RunCommand(std::string("/usr/bin/python3 ") + OMBRIX_SOURCE_DIR +
+                                              "/workbook/formula/tests/xlrd_decompile.py " + file.string(),
+                                          status);
     std::filesystem::remove(file);
-    size_t start = 0;
-    for (size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1)
-        texts.push_back(output.substr(start, end - start));
+    texts = Lines(output);
     return status == 0 ? "" : "xlrd_decompile.py failed (is python3-xlrd installed?): " + output;
+}
+
+TEST(XlrdOracle, TokenWidthsOfBiff8Streams) {
+    // xlrd's decoder table of BIFF8 token sizes (reference-class ids; -1 self-described, -2 refused).
+    int status = 0;
+    const std::string output =
+        RunCommand("/usr/bin/python3 -c 'import xlrd.formula as f; print(\"\\n\".join(map(str, f.sztab4)))'", status);
+    ASSERT_EQ(status, 0) << "python3-xlrd is needed: " << output;
+    const std::vector<std::string> sizes = Lines(output);
+    ASSERT_EQ(sizes.size(), 64u);
+    int compared = 0;
+    for (int id = 1; id < 64; ++id) {
+        const int xlrd = std::stoi(sizes[static_cast<size_t>(id)]);
+        // Left out: the shared and table formula markers (0x01, 0x02), which the token code never
+        // holds (their cells keep their own tokens); the array token, 8 bytes in [MS-XLS] (a
+        // reserved bit field and seven unused bytes), which xlrd sizes 9; and the memory tokens
+        // that a formula cell does not hold (0x28, 0x2E, 0x2F).
+        if (xlrd < 1 || id <= 0x02 || id == 0x20 || id == 0x28 || id == 0x2E || id == 0x2F) continue;
+        for (int cls = 0; cls < (id >= 0x20 ? 3 : 1); ++cls) {
+            std::vector<uint8_t> token(32, 0);
+            token[0] = static_cast<uint8_t>(id + 0x20 * cls);
+            EXPECT_EQ(PtgTokenWidth(token.data(), token.size(), true), static_cast<size_t>(xlrd)) << std::hex << id;
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 24 + 3 * 17);
 }
 
 TEST(XlrdOracle, DecompiledTextIsTheFormula) {
