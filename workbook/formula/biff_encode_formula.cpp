@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "base/byte_reader.h"
-#include "base/format.h"
 #include "workbook/formula/excel_functions.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/model/biff_values.h"
@@ -52,12 +51,16 @@ const TXLSToken EndToken{};
 }  // namespace
 
 TEncodeFormula::TEncodeFormula()
-    : Tokenizer_([this](int code, const std::u16string& message) { Report(code, message, u""); }),
+    : Tokenizer_([this](int code, const std::u16string& message) { ReportText(code, message); }),
       TrueText_(WideUpperCaseStr(Xc12BoolTrueText)),
       FalseText_(WideUpperCaseStr(Xc12BoolFalseText)) {}
 
 void TEncodeFormula::Report(int code, std::u16string_view format, std::u16string_view argument) {
-    const std::u16string text = u"Error in formula " + Tokenizer_.OrigText() + u"\r" + FormatReport(format, argument);
+    ReportText(code, FormatReport(format, argument));
+}
+
+void TEncodeFormula::ReportText(int code, const std::u16string& message) {
+    const std::u16string text = u"Error in formula " + Tokenizer_.OrigText() + u"\r" + message;
     if (OnEncodeError) {
         OnEncodeError(*this, code, text);
         return;

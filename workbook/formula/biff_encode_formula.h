@@ -27,6 +27,9 @@ public:
     std::function<void(TEncodeFormula& sender, int code, const std::u16string& message)> OnEncodeError;
 
     TEncodeFormula();
+    // The tokenizer reports through this object.
+    TEncodeFormula(const TEncodeFormula&) = delete;
+    TEncodeFormula& operator=(const TEncodeFormula&) = delete;
 
     // Writes the tokens of formula into buf (at most bufSize bytes; "Formula buffer overflow."
     // when they do not fit) and returns the count written. ptgClass is the operand class of the
@@ -45,6 +48,7 @@ private:
     };
 
     void Report(int code, std::u16string_view format, std::u16string_view argument);
+    void ReportText(int code, const std::u16string& message);
 
     // Token access; the end reads as a token of kind ttNone.
     const TToken& Peek(size_t offset = 0) const;

@@ -203,6 +203,7 @@ TEST_F(EncodeFormulaTest, Reports) {
         {u"GOTO(1)", 4, "Invalid function name GOTO"},
         {u"NOSUCH(1)", 4, "Invalid function name NOSUCH"},
         {u"\"abc", 5, "Missing quote characther in string \"abc"},
+        {u"\"%s", 5, "Missing quote characther in string \"%s"},
         {u"UNKNOWN+1", 7, "Unknown name UNKNOWN"},
         {u"IW1", 7, "Unknown name IW1"},
         {u"(1+2", 11, "Missmatching parantheses"},

@@ -42,18 +42,17 @@ std::string ToHex(const std::vector<uint8_t>& bytes) {
 
 // Sheet1 and Sheet2 are EXTERNSHEET entries 0 and 1 (as in xlrd_decompile.py; xlwt writes 0 for
 // every sheet and patches it later, so the comparison masks the index).
-TEncodeFormula MakeEncoder() {
-    TEncodeFormula encoder;
+void ResolveSheets(TEncodeFormula& encoder) {
     encoder.OnExternRef = [](const std::u16string&, const std::u16string&, int& sheetIndex, int& ixti, bool,
                              const std::u16string&, const std::u16string& sheet) {
         if (sheet == u"SHEET1") sheetIndex = ixti = 0;
         if (sheet == u"SHEET2") sheetIndex = ixti = 1;
     };
-    return encoder;
 }
 
 std::vector<uint8_t> Compile(std::u16string_view text) {
-    TEncodeFormula encoder = MakeEncoder();
+    TEncodeFormula encoder;
+    ResolveSheets(encoder);
     std::vector<uint8_t> buf(1024);
     buf.resize(static_cast<size_t>(encoder.Encode(text, 0, 1, static_cast<int>(buf.size()), buf.data())));
     return buf;
