@@ -58,6 +58,9 @@ TFontMetrics::TFontMetrics(const TFontFile& file) : Fixed_(false) {
         const base::TByteReader r(*os2, DamagedFont);
         Ascent_ = r.U16BEAt(74);
         Descent_ = r.U16BEAt(76);
+        AverageWidth_ = r.I16BEAt(2);
+    } else {
+        AverageWidth_ = UnitsPerEm_ / 2;
     }
     const uint16_t metrics = hhea.U16BEAt(34);
     base::TByteReader hmtx(Require(file, "hmtx"), DamagedFont);
@@ -89,10 +92,11 @@ TFontMetrics::TFontMetrics(const TFontFile& file) : Fixed_(false) {
         }
     } else if (format4) {
         const uint16_t segments = cmap.U16BEAt(format4 + 6) / 2;
-        const size_t ends = format4 + 14, starts = ends + 2 * size_t(segments) + 2, deltas = starts + 2 * size_t(segments),
-                     ranges = deltas + 2 * size_t(segments);
+        const size_t ends = format4 + 14, starts = ends + 2 * size_t(segments) + 2,
+                     deltas = starts + 2 * size_t(segments), ranges = deltas + 2 * size_t(segments);
         const uint16_t length = cmap.U16BEAt(format4 + 2);
-        const size_t tableEnd = std::min(cmap.Size(), format4 + std::max<size_t>(length, ranges + 2 * size_t(segments)));
+        const size_t tableEnd =
+            std::min(cmap.Size(), format4 + std::max<size_t>(length, ranges + 2 * size_t(segments)));
         if (ranges + 2 * size_t(segments) > tableEnd) DamagedFont();
         const size_t glyphStart = ranges + 2 * size_t(segments);
         for (size_t at = glyphStart; at + 2 <= tableEnd; at += 2) GlyphIds_.push_back(cmap.U16BEAt(at));
@@ -110,8 +114,8 @@ TFontMetrics::TFontMetrics(const TFontFile& file) : Fixed_(false) {
 }
 
 uint16_t TFontMetrics::Glyph(uint32_t code) const {
-    auto it = std::upper_bound(Ranges_.begin(), Ranges_.end(), code,
-                               [](uint32_t c, const TRange& r) { return c < r.First; });
+    auto it =
+        std::upper_bound(Ranges_.begin(), Ranges_.end(), code, [](uint32_t c, const TRange& r) { return c < r.First; });
     if (it == Ranges_.begin()) return 0;
     const TRange& range = *--it;
     if (code > range.Last) return 0;
@@ -147,6 +151,10 @@ int TFontMetrics::Advance(char16_t code, int logicalHeight) const {
     const double em = EmPixels(logicalHeight);
     if (Fixed_) return int(std::lround(em / 2));
     return int(std::lround(AdvanceUnits(Glyph(code)) * em / UnitsPerEm_));
+}
+
+double TFontMetrics::AverageWidth(int logicalHeight) const {
+    return AverageWidth_ * EmPixels(logicalHeight) / UnitsPerEm_;
 }
 
 int TFontMetrics::TextWidth(std::u16string_view text, int logicalHeight) const {
