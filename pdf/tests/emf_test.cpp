@@ -123,6 +123,15 @@ TEST_F(EmfTest, ShapesPathsAndStateBecomeOperators) {
         {"polydraw closes its figure back to the first point",
          {{EMR_POLYDRAW, {0, 0, 0, 0, 3, 0, 0, 40, 0, 40, 40, 0x00030206, 0}}},
          "n|0 842 m|0 842 m|30 842 l|30 812 l|0 842 l|S|"},
+        {"the window origin moves the drawing in the text mapping mode",
+         {{EMR_SETWINDOWORGEX, {40, 0}}, {EMR_MOVETOEX, {40, 0}}, {EMR_LINETO, {80, 0}}},
+         "0 842 m|30 842 l|S|"},
+        {"a stock pen after the null pen draws solid",
+         {{EMR_SELECTOBJECT, {stock | NULL_PEN}},
+          {EMR_SELECTOBJECT, {stock | BLACK_PEN}},
+          {EMR_MOVETOEX, {0, 0}},
+          {EMR_LINETO, {40, 0}}},
+         "0 0 0 RG|[] 0 d|0.75 w|0 842 m|30 842 l|S|"},
         {"a record that falls short of its count is skipped",
          {{EMR_POLYGON, {0, 0, 0, 0, 1000, 0, 0}}, {EMR_RECTANGLE, {0, 0, 40, 40}}},
          "0 812 30 30 re|f|"},
@@ -150,6 +159,22 @@ TEST_F(EmfTest, ReportTextSelectsItsFontOnceAndDrawsAtTheReferencePoint) {
     EXPECT_EQ(ops.find("Tf"), ops.rfind("Tf")) << ops;
     EXPECT_NE(ops.find("20 0 0 20 225 "), std::string::npos) << ops;
     EXPECT_EQ(Page().Fonts().size(), 1u);
+}
+
+TEST_F(EmfTest, CommentBetweenTextsLeavesTextMode) {
+    TEmfBuilder emf;
+    emf.AddRaw(EMR_EXTCREATEFONTINDIRECTW, test::FontRecord(1, -16, 0, u"宋体"))
+        .Add(EMR_SELECTOBJECT, {1})
+        .Add(EMR_SETTEXTCOLOR, {0x0000FF})
+        .AddRaw(EMR_EXTTEXTOUTW, test::TextRecord(0, 0, Wide("A"), true))
+        .Add(EMR_GDICOMMENT, {0})
+        .AddRaw(EMR_EXTTEXTOUTW, test::TextRecord(0, 20, Wide("B"), true));
+    const std::string ops = Play(emf.Finish());
+    // Text colour, the brush colour back at the comment, the text colour again.
+    EXPECT_EQ(ops.find("1 0 0 rg"), ops.find("rg") - 6) << ops;
+    const size_t brush = ops.find("0 0 0 rg");
+    ASSERT_NE(brush, std::string::npos) << ops;
+    EXPECT_NE(ops.find("1 0 0 rg", brush), std::string::npos) << ops;
 }
 
 TEST_F(EmfTest, TextInsideAPathBracketDrawsNothing) {
