@@ -62,7 +62,12 @@ public:
 
     TDCState State;
 
-    void SaveDC() { Saved_.push_back(State); }
+    // Saves beyond a deep bound are ignored: a metafile of nothing but saves must not grow
+    // memory far beyond its own size.
+    void SaveDC() {
+        if (Saved_.size() < MaxSaves) Saved_.push_back(State);
+    }
+    static constexpr size_t MaxSaves = 4096;
     // A negative number counts back from the latest save, a positive one names a save; any other
     // number, or one beyond the saves, changes nothing.
     void RestoreDC(int32_t n);
