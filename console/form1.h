@@ -21,6 +21,7 @@
 
 #include "console/console_state.h"
 #include "console/history_record.h"
+#include "console/pdf_report.h"
 #include "platform/device_watcher.h"
 #include "platform/serial_ports.h"
 #include "console/timer.h"
@@ -241,6 +242,9 @@ private:
     void LockHistoryRun(int tab, bool locked);
     bool RepeatsLastRecordReply() const;
     void AddHistoryRecord(const THistoryRecord& record, bool dayLine);
+    // The PDF report of a history read: started by the read button, finished at the end.
+    void StartPdfRun(int tab);
+    void FinishPdfRun(bool pauseFirst);
     void HistoryBlockReply(bool range);
     void DayRecordsReply();
     void EndBlockRead(bool range);
@@ -256,6 +260,7 @@ private:
     std::unique_ptr<platform::TDeviceWatcher> DeviceWatcher_;
     // The last record reply taken: the same bytes again are a repeated reply, not new records.
     std::vector<uint8_t> LastRecordReply_;
+    TPdfReport PdfReport;
     // Requests sent and not yet answered or given up: a reply that comes when none is
     // waiting is stale (late or repeated) and must not act on the current request state.
     int PendingReplies_ = 0;

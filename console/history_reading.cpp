@@ -49,6 +49,7 @@ void Tform1::BitBtn19Click() {
             State.ContinuousRead = true;
             State.ReadSuccessCount = State.ReadFailureCount = State.RecordsRead = 0;
             SetEnabled({CheckBox6, CheckBox2}, false);
+            if (CheckBox2->isChecked()) StartPdfRun(tab);
             Timer2.SetInterval(500);
             Timer2.SetEnabled(true);
         }
@@ -66,6 +67,7 @@ void Tform1::BitBtn19Click() {
             Timer1.SetEnabled(false);
             PendingReplies_ = 0;
         }
+        if (CheckBox2->isChecked()) FinishPdfRun(tab == 1);
         for (QCheckBox* box : {CheckBox6, CheckBox2}) {
             box->setChecked(false);
             box->setEnabled(true);

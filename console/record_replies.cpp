@@ -27,6 +27,7 @@ bool Tform1::RepeatsLastRecordReply() const {
 void Tform1::AddHistoryRecord(const THistoryRecord& record, bool dayLine) {
     ++State.RecordsRead;
     ListBox2->addItem(dayLine ? DayLine(State.RecordsRead, record) : HistoryLine(State.RecordsRead, record));
+    if (CheckBox2->isChecked() && PdfReport.Generating()) PdfReport.AddPdfRow(State.RecordsRead, record);
 }
 
 void Tform1::AskNextBlock(bool range) {
@@ -88,6 +89,7 @@ void Tform1::EndBlockRead(bool range) {
     SetEnabled({PageControl1, ToolButton1, BitBtn12, BitBtn23, BitBtn49}, true);
     SetEnabled({CheckBox6, CheckBox2, CheckBox3, CheckBox10}, false);
     if (!range) BitBtn19->setEnabled(false);
+    if (CheckBox2->isChecked()) FinishPdfRun(false);
     BitBtn19->setText("读取");
     State.ContinuousRead = false;
     Timer2.SetEnabled(false);
@@ -127,6 +129,7 @@ void Tform1::EndDayRead() {
     SetEnabled({ToolButton1, PageControl1}, true);
     SetEnabled(CommandGroup(), true);
     SetEnabled({BitBtn12, BitBtn23, BitBtn49, BitBtn21}, true);
+    if (CheckBox2->isChecked()) FinishPdfRun(false);
     SetEnabled({CheckBox6, CheckBox2, CheckBox3}, false);
     CheckBox2->setChecked(false);
     BitBtn19->setEnabled(false);

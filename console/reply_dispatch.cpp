@@ -122,6 +122,7 @@ void Tform1::ExceptionReply() {
         if (state == rsHistoryUnread || state == rsDayRecords) {
             BitBtn19->setText("读取");
             BitBtn19->setEnabled(true);
+            if (state == rsHistoryUnread && CheckBox2->isChecked() && State.RecordsRead > 0) FinishPdfRun(false);
         } else if (state == rsAlarmRecords) {
             BitBtn15->setText("读取");
             BitBtn15->setEnabled(false);

@@ -122,12 +122,15 @@ void TPDFDocument::BeginDoc() {
     Aborted_ = false;
     PagesObjNumber_ = Writer_->NextObjectNumber();
     CurrentPage_ = &Pages_->Add();
+    CurrentPage_->CreateCanvas();
 }
 
 void TPDFDocument::NewPage() {
     CheckGenerating();
+    CurrentPage_->CloseCanvas();
     if (OnePass_) CurrentPage_->Save();
     CurrentPage_ = &Pages_->Add();
+    CurrentPage_->CreateCanvas();
 }
 
 void TPDFDocument::EndDoc() {
@@ -153,6 +156,7 @@ void TPDFDocument::Abort() {
 
 void TPDFDocument::WriteDocument() {
     CheckGenerating();
+    CurrentPage_->CloseCanvas();
     if (OnePass_) CurrentPage_->Save();
     WriteInfo();
     WritePageTree();

@@ -45,6 +45,8 @@ public:
     bool Aborted() const { return Aborted_; }
     // The page being drawn; null while no document is open.
     TPDFPage* CurrentPage() const { return CurrentPage_; }
+    // The metafile canvas of the current page; null while no page is open.
+    platform::TMetafileCanvas* GetCanvas() const { return CurrentPage_ ? CurrentPage_->Canvas() : nullptr; }
     const TPDFPages& Pages() const { return *Pages_; }
     TPDFFonts& Fonts() { return *Fonts_; }
     const std::string& FileID() const { return FileID_; }

@@ -4,6 +4,7 @@
 #include <numbers>
 #include <utility>
 
+#include "pdf/emf_parser.h"
 #include "pdf/pdf_deflate.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_font.h"
@@ -17,6 +18,30 @@ TPDFPage::TPDFPage(TPDFDocument& owner)
       Resolution_(owner.Resolution()),
       Scale_(owner.Resolution() / 72.0) {
     GStateSave();
+}
+
+void TPDFPage::CreateCanvas() {
+    const int dpi = TEMWParser::ReferencePixelsPerInch;
+    Canvas_ = std::make_unique<platform::TMetafileCanvas>((Width * dpi + 36) / 72, (Height * dpi + 36) / 72);
+}
+
+void TPDFPage::CloseCanvas() {
+    if (!Canvas_) return;
+    const std::string metafile = Canvas_->Finish();
+    Canvas_.reset();
+    TEMWParser parser(*this);
+    parser.LoadMetafile(metafile);
+    int width = 0, height = 0;
+    parser.GetMetafileSize(width, height);
+    if (width < 1 || height < 1) return;
+    EndText();
+    std::string own = std::move(Content_);
+    Content_.clear();
+    FontChanged_ = true;
+    parser.Execute();
+    EndText();
+    Content_ += "\r\n";
+    Content_ += own;
 }
 
 void TPDFPage::AddLine(std::initializer_list<double> values, std::string_view op) {

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "pdf/font_style.h"
 #include "pdf/pdf_float_point.h"
+#include "platform/metafile_canvas.h"
 
 namespace pdf {
 
@@ -126,6 +128,13 @@ public:
     // Writes the resources, the content stream and the page object, then drops the content.
     void Save();
 
+    // The page's metafile canvas, in pixels of the 96-per-inch reference device; null once
+    // closed. Closing converts its drawing into operators that lie under everything drawn
+    // directly on the page.
+    platform::TMetafileCanvas* Canvas() const { return Canvas_.get(); }
+    void CreateCanvas();
+    void CloseCanvas();
+
 private:
     // One operator line: the values blank-separated, then the operator.
     void AddLine(std::initializer_list<double> values, std::string_view op);
@@ -171,6 +180,7 @@ private:
     bool InText_ = false;
     bool TextShown_ = false;
     std::vector<TPDFFont*> Fonts_;
+    std::unique_ptr<platform::TMetafileCanvas> Canvas_;
 };
 
 }  // namespace pdf
