@@ -69,8 +69,18 @@ TCompressionStream::~TCompressionStream() {
 
 int64_t TCompressionStream::Read(void*, int64_t) { throw ECompressionError(InvalidOperationText); }
 
+void TCompressionStream::SetOwnerToken(std::weak_ptr<const bool> token) {
+    Owner_ = std::move(token);
+    HasOwner_ = true;
+}
+
+void TCompressionStream::CheckOwner() const {
+    if (HasOwner_ && Owner_.expired()) throw ECompressionError("The archive of this stream was closed");
+}
+
 int64_t TCompressionStream::Write(const void* buffer, int64_t count) {
     if (Finished_) throw ECompressionError(InvalidOperationText);
+    CheckOwner();
     if (count <= 0) return 0;
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     if (count > GatherSize) {
@@ -116,6 +126,7 @@ void TCompressionStream::CompressFrom(base::TStream& source, int64_t count) {
 }
 
 void TCompressionStream::WriteOut(int64_t count) {
+    CheckOwner();
     RestorePosition();
     Strm_.WriteBuffer(Buffer_.data(), count);
     StrmPos_ = Strm_.Position();
@@ -162,7 +173,7 @@ TDecompressionStream::TDecompressionStream(base::TStream& source, int64_t limit)
 TDecompressionStream::~TDecompressionStream() {
     // Give back the input read ahead but not consumed, so the source continues after our data.
     try {
-        if (Z_->Stream.avail_in > 0) {
+        if (InitialLimit_ < 0 && Z_->Stream.avail_in > 0) {
             RestorePosition();
             Strm_.Seek(-static_cast<int64_t>(Z_->Stream.avail_in), base::TSeekOrigin::soCurrent);
         }

@@ -78,11 +78,18 @@ public:
     int64_t TotalIn() const;
     uint32_t CRC32() const { return Crc_; }
 
+    // Ties the stream to its owner's lifetime: once the token expires, writes are refused
+    // and nothing more reaches Dest, not even when the stream goes away.
+    void SetOwnerToken(std::weak_ptr<const bool> token);
+
 private:
     void DeflateBlock(const uint8_t* buffer, int64_t count);
     void WriteOut(int64_t count);
+    void CheckOwner() const;
 
     uint32_t Crc_ = 0;
+    std::weak_ptr<const bool> Owner_;
+    bool HasOwner_ = false;
     std::vector<uint8_t> Gather_;
     int64_t Gathered_ = 0;
     bool Finished_ = false;
@@ -92,7 +99,8 @@ private:
 // compressed bytes (a ZIP entry's compressed size).
 class TDecompressionStream : public TCustomZlibStream {
 public:
-    // limit < 0: no limit.
+    // limit < 0: no limit. An unlimited stream gives back, when it goes away, the input it
+    // read ahead; a limited one leaves the source alone (its owner knows where its data ends).
     TDecompressionStream(base::TStream& source, int64_t limit = -1);
     ~TDecompressionStream() override;
 
