@@ -29,8 +29,8 @@ double PeakMegabytes() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-std::unique_ptr<platform::CompoundFile> BuildFile(int64_t bigBytes, int64_t& total) {
-    auto file = std::make_unique<platform::CompoundFile>();
+std::unique_ptr<platform::TCompoundFile> BuildFile(int64_t bigBytes, int64_t& total) {
+    auto file = std::make_unique<platform::TCompoundFile>();
     std::vector<uint8_t> chunk(1 << 20);
     for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<uint8_t>(i * 131);
     auto& big = file->Root().CreateStream(u"Workbook");
@@ -64,7 +64,7 @@ int64_t WriteTestFile(const std::string& path) {
     return total + (int64_t{200} << 20);
 }
 
-int64_t ReadAll(const platform::CompoundStorage& storage, std::vector<uint8_t>& buffer) {
+int64_t ReadAll(const platform::TCompoundStorage& storage, std::vector<uint8_t>& buffer) {
     int64_t total = 0;
     for (const auto& element : storage.Elements()) {
         if (element.IsStorage) {
@@ -106,7 +106,7 @@ void BM_ReadBack(benchmark::State& state) {
     const int64_t total = WriteTestFile(path);
     std::vector<uint8_t> buffer(1 << 20);
     for (auto _ : state) {
-        const auto file = platform::CompoundFile::OpenFile(path);
+        const auto file = platform::TCompoundFile::OpenFile(path);
         benchmark::DoNotOptimize(ReadAll(file->Root(), buffer));
     }
     std::filesystem::remove(path);
