@@ -319,5 +319,18 @@ TEST_F(CompoundFileTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
     EXPECT_THROW(source.SaveToFile(""), ECompoundFileError);
 }
 
+// The committed fuzz seeds (made by tools/workbook_seeds/make_seeds.py with xlwt, LibreOffice
+// and npm cfb) read as olefile reads them.
+TEST_F(CompoundFileTest, OlefileAgreesOnTheSeedFilesOfOtherProducers) {
+    const std::filesystem::path corpus = std::filesystem::path(OMBRIX_SOURCE_DIR) / "platform/fuzz/compound_file_corpus";
+    int seeds = 0;
+    for (const auto& item : std::filesystem::directory_iterator(corpus)) {
+        SCOPED_TRACE(item.path().filename().string());
+        ++seeds;
+        EXPECT_EQ(Olefile(item.path().string()), Listing(Streams(*TCompoundFile::OpenFile(item.path().string()))));
+    }
+    EXPECT_GE(seeds, 4);
+}
+
 }  // namespace
 }  // namespace platform
