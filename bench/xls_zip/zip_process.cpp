@@ -65,7 +65,7 @@ void Create(const std::string& archiveName, const std::filesystem::path& folder)
     zip.OpenForWrite(file);
     for (const auto& path : files) {
         base::TFileStream source(path.string(), base::fmOpenRead);
-        zip.AddStream(std::filesystem::relative(path, folder).string(), source);
+        zip.AddStream(path.lexically_relative(folder).string(), source);
     }
     zip.Close();
 }

@@ -119,6 +119,30 @@ int TXLSZipArchive::IndexOf(std::string_view name) const {
     return found == NameIndex_.end() ? -1 : found->second;
 }
 
+std::unique_ptr<TDecompressionStream> TXLSZipArchive::TakeInflater(int64_t start, int64_t limit) {
+    if (SpareInflater_) {
+        SpareInflater_->Restart(start, limit);
+        return std::move(SpareInflater_);
+    }
+    Stream_->SetPosition(start);
+    return std::make_unique<TDecompressionStream>(*Stream_, limit);
+}
+
+void TXLSZipArchive::KeepInflater(std::unique_ptr<TDecompressionStream> inflater) {
+    if (!SpareInflater_) SpareInflater_ = std::move(inflater);
+}
+
+std::unique_ptr<TCompressionStream> TXLSZipArchive::TakeDeflater() {
+    if (!SpareDeflater_) return std::make_unique<TCompressionStream>(TCompressionLevel::clFastest, true, *Stream_);
+    SpareDeflater_->Restart();
+    return std::move(SpareDeflater_);
+}
+
+std::vector<uint8_t>& TXLSZipArchive::Scratch(size_t size) {
+    if (Scratch_.size() < size) Scratch_.resize(size);
+    return Scratch_;
+}
+
 void TXLSZipArchive::IndexName(size_t index) {
     NameIndex_.emplace(AsciiLower(Files_[index]->Name()), static_cast<int>(index));
 }
@@ -132,6 +156,8 @@ void TXLSZipArchive::Close() {
             Archive.ActiveStream_ = nullptr;
             Archive.Files_.clear();
             Archive.NameIndex_.clear();
+            Archive.SpareInflater_.reset();
+            Archive.SpareDeflater_.reset();
             // Streams still reading the entries just freed learn of it through the token.
             Archive.EntriesAlive_ = std::make_shared<const bool>(true);
             Archive.Stream_ = nullptr;
@@ -364,17 +390,18 @@ void TXLSZipArchive::AddStream(const std::string& name, base::TStream& stream) {
     auto entry = NewEntry(name, size > 0 ? 8 : 0, static_cast<uint32_t>(size));
     uint32_t crc = 0;
     if (size > 0) {
-        TCompressionStream deflater(TCompressionLevel::clFastest, true, *Stream_);
-        deflater.CompressFrom(stream, size);
-        deflater.Finish();
-        crc = deflater.CRC32();
+        auto deflater = TakeDeflater();
+        deflater->CompressFrom(stream, size);
+        deflater->Finish();
+        crc = deflater->CRC32();
+        SpareDeflater_ = std::move(deflater);
     }
     FinishEntry(std::move(entry), crc, size, Stream_->Position());
 }
 
 std::unique_ptr<TCompressionStream> TXLSZipArchive::BeginEntry(const std::string& name) {
     Active_ = NewEntry(name, 8, 0);
-    auto stream = std::make_unique<TCompressionStream>(TCompressionLevel::clFastest, true, *Stream_);
+    auto stream = TakeDeflater();
     // Once the archive is closed the stream must not write into what follows the directory.
     stream->SetOwnerToken(EntriesToken());
     ActiveStream_ = stream.get();
@@ -386,7 +413,7 @@ void TXLSZipArchive::EndEntry(std::unique_ptr<TCompressionStream> stream) {
     stream->Finish();
     const uint32_t crc = stream->CRC32();
     const int64_t uncompressed = stream->TotalIn();
-    stream.reset();
+    SpareDeflater_ = std::move(stream);
     ActiveStream_ = nullptr;
     FinishEntry(std::move(Active_), crc, uncompressed, Stream_->Position());
 }

@@ -141,6 +141,16 @@ public:
     void EndEntry(std::unique_ptr<TCompressionStream> stream);
 
 private:
+    friend class TXLSZipEntryReader;
+    friend class TXLSZipFile;
+
+    // zlib states and buffers are kept from one entry to the next, so that reading or
+    // writing many entries does not allocate (and give back) them for each.
+    std::unique_ptr<TDecompressionStream> TakeInflater(int64_t start, int64_t limit);
+    void KeepInflater(std::unique_ptr<TDecompressionStream> inflater);
+    std::unique_ptr<TCompressionStream> TakeDeflater();
+    std::vector<uint8_t>& Scratch(size_t size);
+
     void ReadDirectory();
     bool FindEndRecord(int64_t size);
     void ReadCentralDirectory(int64_t size);
@@ -162,6 +172,9 @@ private:
     // Entry index by ASCII-lower-cased name, the first entry of a name only.
     std::unordered_map<std::string, int> NameIndex_;
     int64_t MaxEntrySize_ = DefaultInflateLimit;
+    std::unique_ptr<TDecompressionStream> SpareInflater_;
+    std::unique_ptr<TCompressionStream> SpareDeflater_;
+    std::vector<uint8_t> Scratch_;
     std::unique_ptr<TXLSZipFile> Active_;
     std::shared_ptr<const bool> EntriesAlive_ = std::make_shared<const bool>(true);
     const TCompressionStream* ActiveStream_ = nullptr;

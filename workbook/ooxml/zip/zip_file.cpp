@@ -34,17 +34,14 @@ void TXLSZipEntryReader::Open() {
     const int64_t dataStart = Entry_.LocalRecord().DataStart;
     if (dataStart + central.CompressedSize > archive->Size())
         throw EZipError(base::Format("Unexpected end of zip entry \"%s\"", {name}));
-    if (central.Method == 8) {
-        archive->SetPosition(dataStart);
-        Inflater_ = std::make_unique<TDecompressionStream>(*archive, int64_t{central.CompressedSize});
-    }
+    if (central.Method == 8) Inflater_ = Entry_.Owner().TakeInflater(dataStart, int64_t{central.CompressedSize});
     Position_ = 0;
     ReadCrc_ = 0;
     Open_ = true;
 }
 
 void TXLSZipEntryReader::Close() {
-    Inflater_.reset();
+    if (Inflater_) Entry_.Owner().KeepInflater(std::move(Inflater_));
     Open_ = false;
     Position_ = 0;
     ReadCrc_ = 0;
@@ -135,7 +132,7 @@ void TXLSZipFile::ExtractToStream(base::TStream& dest) {
         if (memory->Size() < at + size) memory->SetSize(at + size);
         memory->SetPosition(at);
     }
-    std::vector<uint8_t> chunk(static_cast<size_t>(std::clamp<int64_t>(size, 1, CopyChunk)));
+    std::vector<uint8_t>& chunk = Owner_.Scratch(static_cast<size_t>(std::clamp<int64_t>(size, 1, CopyChunk)));
     while (Reader_.Position() < size) {
         const int64_t n = Read(chunk.data(), std::min<int64_t>(size - Reader_.Position(), CopyChunk));
         dest.WriteBuffer(chunk.data(), n);

@@ -78,6 +78,10 @@ public:
     int64_t TotalIn() const;
     uint32_t CRC32() const { return Crc_; }
 
+    // Starts new deflate data at Dest's position, keeping zlib's state and the buffers: an
+    // archive writing many entries allocates them once.
+    void Restart();
+
     // Ties the stream to its owner's lifetime: once the token expires, writes are refused
     // and nothing more reaches Dest, not even when the stream goes away.
     void SetOwnerToken(std::weak_ptr<const bool> token);
@@ -88,6 +92,7 @@ private:
     void CheckOwner() const;
 
     uint32_t Crc_ = 0;
+    std::vector<uint8_t> Piece_;  // CompressFrom's transfer buffer
     std::weak_ptr<const bool> Owner_;
     bool HasOwner_ = false;
     std::vector<uint8_t> Gather_;
@@ -112,6 +117,9 @@ public:
     int64_t Seek(int64_t offset, base::TSeekOrigin origin) override;
 
     int64_t TotalOut() const;
+
+    // Starts over on other data of the same source, keeping zlib's state and the buffers.
+    void Restart(int64_t start, int64_t limit);
 
 private:
     int64_t DoRead(void* buffer, int64_t count, bool limited);
