@@ -177,15 +177,12 @@ TEST(ZipBombs, InflateBufferStopsAtItsLimitAndReturnsExactlyWhatItInflated) {
     const auto size = static_cast<int64_t>(bomb.size());
     EXPECT_EQ(ErrorOf([&] { InflateBuffer(bomb.data(), size); }),
               "Inflated data exceeds the limit of 268435456 bytes");
-    EXPECT_EQ(ErrorOf([&] { InflateBuffer(bomb.data(), size, 0, 5 * MiB); }),
+    EXPECT_EQ(ErrorOf([&] { InflateBuffer(bomb.data(), size, 5 * MiB); }),
               "Inflated data exceeds the limit of 5242880 bytes");
     const auto small = TZeroBomb(3).Zlib();
-    for (int64_t estimate : {int64_t{0}, int64_t{1}, 3 * MiB, int64_t{1} << 40}) {
-        SCOPED_TRACE(estimate);
-        const auto out = InflateBuffer(small.data(), static_cast<int64_t>(small.size()), estimate, 3 * MiB);
-        EXPECT_EQ(out.size(), static_cast<size_t>(3 * MiB));
-        EXPECT_EQ(out.capacity(), out.size());
-    }
+    const auto out = InflateBuffer(small.data(), static_cast<int64_t>(small.size()), 3 * MiB);
+    EXPECT_EQ(out.size(), static_cast<size_t>(3 * MiB));
+    EXPECT_EQ(out.capacity(), out.size());
 }
 
 TEST(ZipArchive, CentralRecordsThatShareOrMisnameLocalEntriesAreRefused) {

@@ -17,6 +17,9 @@ constexpr const char* LimitText = "Inflated data exceeds the limit of %d bytes";
 
 int64_t RoundUp256(int64_t n) { return (n + 255) & ~int64_t{255}; }
 
+// The window through which the inflated size is measured.
+constexpr int64_t WindowSize = 65536;
+
 void CheckInput(const void* inBuf, int64_t inSize) {
     if (inSize < 0 || (inSize > 0 && inBuf == nullptr) || inSize > std::numeric_limits<uInt>::max())
         throw EZlibError(ZlibErrorText);
@@ -30,46 +33,44 @@ struct TZlibGuard {
     ~TZlibGuard() { End(&Stream); }
 };
 
-}  // namespace
-
-std::vector<uint8_t> InflateBuffer(const void* inBuf, int64_t inSize, int64_t estimate, int64_t limit) {
-    CheckInput(inBuf, inSize);
-    limit = std::max<int64_t>(limit, 0);
-    // One byte of room beyond the limit tells data that ends at the limit from data that goes on.
-    const int64_t ceiling = std::min(inSize * MaxDeflateRatio + RatioSlack, limit + 1);
-    int64_t pieceSize = std::clamp<int64_t>(estimate > 0 ? estimate : RoundUp256(inSize), 1, ceiling);
-
+// Inflates the whole input into out (size bytes; nullptr only measures) and returns the
+// inflated size: more than size as soon as the data goes on beyond it. Output that has no
+// place in out passes through a small window and is dropped.
+int64_t InflateInto(const void* inBuf, int64_t inSize, uint8_t* out, int64_t size) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK) throw EDecompressionError(ZlibErrorText);
     TZlibGuard<decltype(&inflateEnd)> guard{z, &inflateEnd};
     z.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(inBuf));
     z.avail_in = static_cast<uInt>(inSize);
-    // Pieces instead of one growing buffer: nothing is copied while inflating, and the result
-    // is allocated once at its exact size.
-    std::vector<std::vector<uint8_t>> pieces;
+    std::vector<uint8_t> window(WindowSize);
     int64_t total = 0;
     for (;;) {
-        // Only corrupt data outgrows what deflate can expand its input to.
-        if (total >= ceiling) throw EDecompressionError(ZlibErrorText);
-        pieceSize = std::min(pieceSize, ceiling - total);
-        std::vector<uint8_t>& piece = pieces.emplace_back(static_cast<size_t>(pieceSize));
-        z.next_out = piece.data();
-        z.avail_out = static_cast<uInt>(std::min<int64_t>(pieceSize, std::numeric_limits<uInt>::max()));
+        if (out != nullptr && total < size) {
+            z.next_out = out + total;
+            z.avail_out = static_cast<uInt>(std::min<int64_t>(size - total, std::numeric_limits<uInt>::max()));
+        } else {
+            z.next_out = window.data();
+            z.avail_out = static_cast<uInt>(WindowSize);
+        }
         const int code = inflate(&z, Z_NO_FLUSH);
-        const int64_t filled = static_cast<int64_t>(z.next_out - piece.data());
-        piece.resize(static_cast<size_t>(filled));
-        total += filled;
-        if (total > limit) throw EDecompressionError(base::Format(LimitText, {limit}));
-        if (code == Z_STREAM_END) break;
+        total = static_cast<int64_t>(z.total_out);
+        if (code == Z_STREAM_END) return total;
         if (code != Z_OK && code != Z_BUF_ERROR) throw EDecompressionError(ZlibErrorText);
+        if (total > size) return total;
         // Input used up before the end of the data: the input is truncated.
         if (z.avail_out > 0) throw EDecompressionError(ZlibErrorText);
-        pieceSize = std::max<int64_t>(total, 256);
     }
-    if (pieces.size() == 1 && pieces.front().capacity() == pieces.front().size()) return std::move(pieces.front());
-    std::vector<uint8_t> out;
-    out.reserve(static_cast<size_t>(total));
-    for (const auto& piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
+}
+
+}  // namespace
+
+std::vector<uint8_t> InflateBuffer(const void* inBuf, int64_t inSize, int64_t limit) {
+    CheckInput(inBuf, inSize);
+    limit = std::max<int64_t>(limit, 0);
+    const int64_t size = InflateInto(inBuf, inSize, nullptr, limit);
+    if (size > limit) throw EDecompressionError(base::Format(LimitText, {limit}));
+    std::vector<uint8_t> out(static_cast<size_t>(size));
+    if (InflateInto(inBuf, inSize, out.data(), size) != size) throw EDecompressionError(ZlibErrorText);
     return out;
 }
 
