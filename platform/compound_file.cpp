@@ -22,11 +22,11 @@ std::string Utf8Name(const std::u16string& name) {
     return out;
 }
 
-std::unique_ptr<CompoundStorage::Element> CopyElement(const CompoundStorage::Element& from) {
-    auto copy = std::make_unique<CompoundStorage::Element>();
+std::unique_ptr<TCompoundStorage::Element> CopyElement(const TCompoundStorage::Element& from) {
+    auto copy = std::make_unique<TCompoundStorage::Element>();
     copy->Name = from.Name;
     if (from.Storage) {
-        copy->Storage = std::make_unique<CompoundStorage>(from.Name);
+        copy->Storage = std::make_unique<TCompoundStorage>(from.Name);
         copy->Storage->SetClsid(from.Storage->Clsid());
         copy->Storage->SetStateBits(from.Storage->StateBits());
         from.Storage->CopyTo(*copy->Storage);
@@ -42,110 +42,111 @@ std::unique_ptr<CompoundStorage::Element> CopyElement(const CompoundStorage::Ele
 
 }  // namespace
 
-int64_t CompoundStreamData::Size() const {
+int64_t TCompoundStreamData::Size() const {
     if (Owned) return Owned->Size();
     if (Source) return static_cast<int64_t>(Source->Entries()[SourceEntry].Size);
     return 0;
 }
 
-std::unique_ptr<base::TStream> CompoundStreamData::Open() const {
+std::unique_ptr<base::TStream> TCompoundStreamData::Open() const {
     if (Source && !Owned) return Source->OpenEntry(SourceEntry);
     if (!Owned) return std::make_unique<base::TMemoryStream>();
     return std::make_unique<base::TMemoryStream>(base::TMemoryStream::View(Owned->Memory(), Owned->Size()));
 }
 
-CompoundStorage::CompoundStorage(std::u16string name) : Name_(std::move(name)) {}
-CompoundStorage::~CompoundStorage() = default;
+TCompoundStorage::TCompoundStorage(std::u16string name) : Name_(std::move(name)) {}
+TCompoundStorage::~TCompoundStorage() = default;
 
-CompoundStorage::Element* CompoundStorage::Find(const std::u16string& name) const {
-    for (const auto& child : Children_)
-        if (cfb::CompareNames(child->Name, name) == 0) return child.get();
-    return nullptr;
+TCompoundStorage::Element* TCompoundStorage::Find(const std::u16string& name) const {
+    const auto found = Index_.find(cfb::NameKey(name));
+    return found == Index_.end() ? nullptr : Children_[found->second].get();
 }
 
-std::vector<CompoundElementInfo> CompoundStorage::Elements() const {
-    std::vector<CompoundElementInfo> list;
+std::vector<TCompoundElementInfo> TCompoundStorage::Elements() const {
+    std::vector<TCompoundElementInfo> list;
     for (const auto& child : Children_)
         list.push_back({child->Name, child->Storage != nullptr, child->Storage ? 0 : child->Stream.Size()});
     return list;
 }
 
-bool CompoundStorage::HasStream(const std::u16string& name) const {
+bool TCompoundStorage::HasStream(const std::u16string& name) const {
     const Element* e = Find(name);
     return e && !e->Storage;
 }
 
-bool CompoundStorage::HasStorage(const std::u16string& name) const {
+bool TCompoundStorage::HasStorage(const std::u16string& name) const {
     const Element* e = Find(name);
     return e && e->Storage;
 }
 
-std::unique_ptr<base::TStream> CompoundStorage::OpenStream(const std::u16string& name) const {
+std::unique_ptr<base::TStream> TCompoundStorage::OpenStream(const std::u16string& name) const {
     const Element* e = Find(name);
     if (!e || e->Storage) throw ECompoundFileError("Stream not found: " + Utf8Name(name));
     return e->Stream.Open();
 }
 
-std::vector<uint8_t> CompoundStorage::ReadStream(const std::u16string& name) const {
+std::vector<uint8_t> TCompoundStorage::ReadStream(const std::u16string& name) const {
     auto stream = OpenStream(name);
     std::vector<uint8_t> bytes(static_cast<size_t>(stream->Size()));
     stream->ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     return bytes;
 }
 
-CompoundStorage::Element& CompoundStorage::AddElement(std::unique_ptr<Element> element) {
+TCompoundStorage::Element& TCompoundStorage::AddElement(std::unique_ptr<Element> element) {
     cfb::CheckName(element->Name);
-    for (auto& child : Children_)
-        if (cfb::CompareNames(child->Name, element->Name) == 0) {
-            child = std::move(element);
-            return *child;
-        }
+    const auto [at, added] = Index_.emplace(cfb::NameKey(element->Name), Children_.size());
+    if (!added) {
+        Children_[at->second] = std::move(element);
+        return *Children_[at->second];
+    }
     Children_.push_back(std::move(element));
     return *Children_.back();
 }
 
-base::TStream& CompoundStorage::CreateStream(const std::u16string& name) {
+base::TStream& TCompoundStorage::CreateStream(const std::u16string& name) {
     auto element = std::make_unique<Element>();
     element->Name = name;
     element->Stream.Owned = std::make_unique<base::TMemoryStream>();
     return *AddElement(std::move(element)).Stream.Owned;
 }
 
-CompoundStorage& CompoundStorage::OpenStorage(const std::u16string& name) {
+TCompoundStorage& TCompoundStorage::OpenStorage(const std::u16string& name) {
     Element* e = Find(name);
     if (!e || !e->Storage) throw ECompoundFileError("Storage not found: " + Utf8Name(name));
     return *e->Storage;
 }
 
-const CompoundStorage& CompoundStorage::OpenStorage(const std::u16string& name) const {
-    return const_cast<CompoundStorage*>(this)->OpenStorage(name);
+const TCompoundStorage& TCompoundStorage::OpenStorage(const std::u16string& name) const {
+    return const_cast<TCompoundStorage*>(this)->OpenStorage(name);
 }
 
-CompoundStorage& CompoundStorage::CreateStorage(const std::u16string& name) {
+TCompoundStorage& TCompoundStorage::CreateStorage(const std::u16string& name) {
     auto element = std::make_unique<Element>();
     element->Name = name;
-    element->Storage = std::make_unique<CompoundStorage>(name);
+    element->Storage = std::make_unique<TCompoundStorage>(name);
     return *AddElement(std::move(element)).Storage;
 }
 
-bool CompoundStorage::DestroyElement(const std::u16string& name) {
-    for (auto it = Children_.begin(); it != Children_.end(); ++it)
-        if (cfb::CompareNames((*it)->Name, name) == 0) {
-            Children_.erase(it);
-            return true;
-        }
-    return false;
+bool TCompoundStorage::DestroyElement(const std::u16string& name) {
+    const auto found = Index_.find(cfb::NameKey(name));
+    if (found == Index_.end()) return false;
+    const size_t at = found->second;
+    Index_.erase(found);
+    Children_.erase(Children_.begin() + static_cast<std::ptrdiff_t>(at));
+    for (auto& [key, position] : Index_)
+        if (position > at) --position;
+    return true;
 }
 
-void CompoundStorage::CopyTo(CompoundStorage& target) const {
+void TCompoundStorage::CopyTo(TCompoundStorage& target) const {
     if (&target == this) return;
     for (const auto& child : Children_) target.AddElement(CopyElement(*child));
 }
 
-CompoundFile::CompoundFile() : Root_(std::make_unique<CompoundStorage>(u"Root Entry")) {}
-CompoundFile::~CompoundFile() = default;
+TCompoundFile::TCompoundFile() : Root_(std::make_unique<TCompoundStorage>(u"Root Entry")) {}
+TCompoundFile::~TCompoundFile() = default;
 
-bool CompoundFile::IsCompoundFile(base::TStream& stream) {
+bool TCompoundFile::IsCompoundFile(base::TStream& stream) {
     const int64_t position = stream.Position();
     uint8_t head[8] = {};
     stream.SetPosition(0);
@@ -154,7 +155,7 @@ bool CompoundFile::IsCompoundFile(base::TStream& stream) {
     return match;
 }
 
-bool CompoundFile::IsCompoundFile(const std::string& fileName) {
+bool TCompoundFile::IsCompoundFile(const std::string& fileName) {
     try {
         base::TFileStream file(fileName, base::fmOpenRead);
         return IsCompoundFile(file);
@@ -163,22 +164,22 @@ bool CompoundFile::IsCompoundFile(const std::string& fileName) {
     }
 }
 
-std::unique_ptr<CompoundFile> CompoundFile::FromReader(std::shared_ptr<CompoundFileReader> reader) {
-    auto file = std::make_unique<CompoundFile>();
+std::unique_ptr<TCompoundFile> TCompoundFile::FromReader(std::shared_ptr<TCompoundFileReader> reader) {
+    auto file = std::make_unique<TCompoundFile>();
     const auto& entries = reader->Entries();
     file->Root_->SetClsid(entries[0].Clsid);
     file->Root_->SetStateBits(entries[0].StateBits);
     // Storages are filled breadth first; each storage's element order is its tree order.
-    std::vector<std::pair<uint32_t, CompoundStorage*>> pending{{0, file->Root_.get()}};
+    std::vector<std::pair<uint32_t, TCompoundStorage*>> pending{{0, file->Root_.get()}};
     while (!pending.empty()) {
         auto [index, storage] = pending.back();
         pending.pop_back();
         for (uint32_t child : reader->ChildrenOf(index)) {
             const auto& entry = entries[child];
-            auto element = std::make_unique<CompoundStorage::Element>();
+            auto element = std::make_unique<TCompoundStorage::Element>();
             element->Name = entry.Name;
             if (entry.Type == cfb::etStorage) {
-                element->Storage = std::make_unique<CompoundStorage>(entry.Name);
+                element->Storage = std::make_unique<TCompoundStorage>(entry.Name);
                 element->Storage->SetClsid(entry.Clsid);
                 element->Storage->SetStateBits(entry.StateBits);
                 pending.emplace_back(child, element->Storage.get());
@@ -194,34 +195,34 @@ std::unique_ptr<CompoundFile> CompoundFile::FromReader(std::shared_ptr<CompoundF
     return file;
 }
 
-std::unique_ptr<CompoundFile> CompoundFile::OpenFile(const std::string& fileName) {
+std::unique_ptr<TCompoundFile> TCompoundFile::OpenFile(const std::string& fileName) {
     return FromReader(
-        std::make_shared<CompoundFileReader>(std::make_unique<base::TFileStream>(fileName, base::fmOpenRead)));
+        std::make_shared<TCompoundFileReader>(std::make_unique<base::TFileStream>(fileName, base::fmOpenRead)));
 }
 
-std::unique_ptr<CompoundFile> CompoundFile::OpenMemory(std::vector<uint8_t> bytes) {
+std::unique_ptr<TCompoundFile> TCompoundFile::OpenMemory(std::vector<uint8_t> bytes) {
     auto memory = std::make_unique<base::TMemoryStream>();
     memory->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     bytes = {};
-    return FromReader(std::make_shared<CompoundFileReader>(std::move(memory)));
+    return FromReader(std::make_shared<TCompoundFileReader>(std::move(memory)));
 }
 
-std::unique_ptr<CompoundFile> CompoundFile::OpenStream(base::TStream& source) {
+std::unique_ptr<TCompoundFile> TCompoundFile::OpenStream(base::TStream& source) {
     auto memory = std::make_unique<base::TMemoryStream>();
     memory->CopyFrom(source, 0);
     source.SetPosition(0);
-    return FromReader(std::make_shared<CompoundFileReader>(std::move(memory)));
+    return FromReader(std::make_shared<TCompoundFileReader>(std::move(memory)));
 }
 
-void CompoundFile::SaveToStream(base::TStream& target) const { WriteCompoundFile(*Root_, target); }
+void TCompoundFile::SaveToStream(base::TStream& target) const { WriteCompoundFile(*Root_, target); }
 
-std::vector<uint8_t> CompoundFile::SaveToBytes() const {
+std::vector<uint8_t> TCompoundFile::SaveToBytes() const {
     base::TMemoryStream memory;
     SaveToStream(memory);
     return {memory.Memory(), memory.Memory() + memory.Size()};
 }
 
-void CompoundFile::SaveToFile(const std::string& fileName) const {
+void TCompoundFile::SaveToFile(const std::string& fileName) const {
     if (fileName.empty()) throw ECompoundFileError("Filename is missing");
     const std::string temporary = fileName + ".tmp" + std::to_string(::getpid());
     try {

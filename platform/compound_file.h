@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/memory_stream.h"
@@ -11,12 +12,12 @@
 
 namespace platform {
 
-class CompoundFileReader;
+class TCompoundFileReader;
 
-using CompoundClsid = std::array<uint8_t, 16>;
+using TCompoundClsid = std::array<uint8_t, 16>;
 
 // What enumeration reports about one element of a storage.
-struct CompoundElementInfo {
+struct TCompoundElementInfo {
     std::u16string Name;
     bool IsStorage = false;
     int64_t Size = 0;  // stream bytes; 0 for a storage
@@ -24,21 +25,21 @@ struct CompoundElementInfo {
 
 // A storage of a compound file: an ordered set of named streams and sub-storages. Streams of a
 // file that was opened are read from it only when asked for, so copying a storage is cheap.
-class CompoundStorage {
+class TCompoundStorage {
 public:
-    explicit CompoundStorage(std::u16string name);
-    ~CompoundStorage();
-    CompoundStorage(const CompoundStorage&) = delete;
-    CompoundStorage& operator=(const CompoundStorage&) = delete;
+    explicit TCompoundStorage(std::u16string name);
+    ~TCompoundStorage();
+    TCompoundStorage(const TCompoundStorage&) = delete;
+    TCompoundStorage& operator=(const TCompoundStorage&) = delete;
 
     const std::u16string& Name() const { return Name_; }
-    const CompoundClsid& Clsid() const { return Clsid_; }
-    void SetClsid(const CompoundClsid& clsid) { Clsid_ = clsid; }
+    const TCompoundClsid& Clsid() const { return Clsid_; }
+    void SetClsid(const TCompoundClsid& clsid) { Clsid_ = clsid; }
     uint32_t StateBits() const { return StateBits_; }
     void SetStateBits(uint32_t stateBits) { StateBits_ = stateBits; }
 
     // Elements in the order they were added (or found in the file).
-    std::vector<CompoundElementInfo> Elements() const;
+    std::vector<TCompoundElementInfo> Elements() const;
     bool HasStream(const std::u16string& name) const;
     bool HasStorage(const std::u16string& name) const;
 
@@ -50,16 +51,16 @@ public:
     base::TStream& CreateStream(const std::u16string& name);
 
     // The sub-storage of that name; raises ECompoundFileError when there is none.
-    CompoundStorage& OpenStorage(const std::u16string& name);
-    const CompoundStorage& OpenStorage(const std::u16string& name) const;
+    TCompoundStorage& OpenStorage(const std::u16string& name);
+    const TCompoundStorage& OpenStorage(const std::u16string& name) const;
     // Creates an empty sub-storage (replacing an element of the same name).
-    CompoundStorage& CreateStorage(const std::u16string& name);
+    TCompoundStorage& CreateStorage(const std::u16string& name);
 
     // Removes the element; false when there is none.
     bool DestroyElement(const std::u16string& name);
     // Copies every element, with everything below it, into target; elements of the same name
     // in target are replaced.
-    void CopyTo(CompoundStorage& target) const;
+    void CopyTo(TCompoundStorage& target) const;
 
     // The writer's and reader's view of the elements.
     struct Element;
@@ -70,36 +71,39 @@ private:
     Element* Find(const std::u16string& name) const;
 
     std::u16string Name_;
-    CompoundClsid Clsid_{};
+    TCompoundClsid Clsid_{};
     uint32_t StateBits_ = 0;
     std::vector<std::unique_ptr<Element>> Children_;
+    // Position in Children_ by folded name, so that adding and finding do not compare a name
+    // with every sibling.
+    std::unordered_map<std::u16string, size_t> Index_;
 };
 
 // Bytes of one stream: written here, or still in the file it was read from.
-struct CompoundStreamData {
+struct TCompoundStreamData {
     std::unique_ptr<base::TMemoryStream> Owned;
-    std::shared_ptr<CompoundFileReader> Source;
+    std::shared_ptr<TCompoundFileReader> Source;
     uint32_t SourceEntry = 0;
 
     int64_t Size() const;
     std::unique_ptr<base::TStream> Open() const;
 };
 
-struct CompoundStorage::Element {
+struct TCompoundStorage::Element {
     std::u16string Name;
-    std::unique_ptr<CompoundStorage> Storage;  // set for a storage
-    CompoundStreamData Stream;                 // used for a stream
+    std::unique_ptr<TCompoundStorage> Storage;  // set for a storage
+    TCompoundStreamData Stream;                 // used for a stream
 };
 
 // A compound file (structured storage) held in memory, opened from a file or from bytes and
 // written as version 3 with 512-byte sectors. Names are UTF-16, at most 31 code units, and are
 // matched without regard to case as the format orders them.
-class CompoundFile {
+class TCompoundFile {
 public:
-    CompoundFile();
-    ~CompoundFile();
-    CompoundFile(const CompoundFile&) = delete;
-    CompoundFile& operator=(const CompoundFile&) = delete;
+    TCompoundFile();
+    ~TCompoundFile();
+    TCompoundFile(const TCompoundFile&) = delete;
+    TCompoundFile& operator=(const TCompoundFile&) = delete;
 
     // True when the file (or the stream, from its start) begins with the compound file signature.
     static bool IsCompoundFile(const std::string& fileName);
@@ -107,13 +111,13 @@ public:
 
     // Opening validates the header, sector tables and directory; stream chains are validated when
     // a stream is read. Errors are ECompoundFileError (or the file stream's open error).
-    static std::unique_ptr<CompoundFile> OpenFile(const std::string& fileName);
-    static std::unique_ptr<CompoundFile> OpenMemory(std::vector<uint8_t> bytes);
+    static std::unique_ptr<TCompoundFile> OpenFile(const std::string& fileName);
+    static std::unique_ptr<TCompoundFile> OpenMemory(std::vector<uint8_t> bytes);
     // Copies the whole source (from its start) into memory and rewinds it.
-    static std::unique_ptr<CompoundFile> OpenStream(base::TStream& source);
+    static std::unique_ptr<TCompoundFile> OpenStream(base::TStream& source);
 
-    CompoundStorage& Root() { return *Root_; }
-    const CompoundStorage& Root() const { return *Root_; }
+    TCompoundStorage& Root() { return *Root_; }
+    const TCompoundStorage& Root() const { return *Root_; }
 
     // Writes a temporary file beside the target and renames it over the target, so that a
     // failed write leaves no half-written file.
@@ -122,9 +126,9 @@ public:
     std::vector<uint8_t> SaveToBytes() const;
 
 private:
-    static std::unique_ptr<CompoundFile> FromReader(std::shared_ptr<CompoundFileReader> reader);
+    static std::unique_ptr<TCompoundFile> FromReader(std::shared_ptr<TCompoundFileReader> reader);
 
-    std::unique_ptr<CompoundStorage> Root_;
+    std::unique_ptr<TCompoundStorage> Root_;
 };
 
 }  // namespace platform

@@ -18,7 +18,7 @@ char16_t Upper(char16_t c) {
 
 // Builds the subtree of items [lo, hi) at the given depth; the deepest level of a tree that is
 // not full is red so that every path holds the same number of black nodes.
-int32_t Build(int32_t lo, int32_t hi, int depth, int redDepth, std::vector<TreeNode>& nodes) {
+int32_t Build(int32_t lo, int32_t hi, int depth, int redDepth, std::vector<TTreeNode>& nodes) {
     if (lo >= hi) return -1;
     const int32_t mid = lo + (hi - lo) / 2;
     nodes[mid].Left = Build(lo, mid, depth + 1, redDepth, nodes);
@@ -39,14 +39,20 @@ int CompareNames(const std::u16string& a, const std::u16string& b) {
     return 0;
 }
 
+std::u16string NameKey(const std::u16string& name) {
+    std::u16string key(name);
+    for (char16_t& c : key) c = Upper(c);
+    return key;
+}
+
 void CheckName(const std::u16string& name) {
     if (name.empty() || name.size() > MaxNameLength) throw ECompoundFileError("Invalid element name length");
     if (name.find_first_of(u"/\\:!") != std::u16string::npos)
         throw ECompoundFileError("Invalid character in element name");
 }
 
-int32_t BuildRedBlackTree(int32_t n, std::vector<TreeNode>& nodes) {
-    nodes.assign(static_cast<size_t>(std::max(n, 0)), TreeNode{});
+int32_t BuildRedBlackTree(int32_t n, std::vector<TTreeNode>& nodes) {
+    nodes.assign(static_cast<size_t>(std::max(n, 0)), TTreeNode{});
     if (n <= 0) return -1;
     // Depth of the last level (root at 0); it is partly filled unless n + 1 is a power of two.
     int levels = 0;

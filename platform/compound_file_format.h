@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/byte_reader.h"
+
 // Fixed values and byte layout of the compound file binary format.
 namespace platform::cfb {
 
@@ -24,18 +26,5 @@ inline constexpr int MaxNameLength = 31;  // UTF-16 code units, without the term
 
 enum EntryType : uint8_t { etUnused = 0, etStorage = 1, etStream = 2, etRoot = 5 };
 enum EntryColor : uint8_t { ecRed = 0, ecBlack = 1 };
-
-inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-inline uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-inline void PutU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 }  // namespace platform::cfb

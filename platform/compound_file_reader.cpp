@@ -15,7 +15,7 @@ namespace {
 // A stream whose bytes lie in fixed-size units scattered over the file (sectors or mini sectors).
 class TChainStream : public base::TStream {
 public:
-    TChainStream(std::shared_ptr<CompoundFileReader> reader, std::vector<uint64_t> unitOffsets, uint32_t unitSize,
+    TChainStream(std::shared_ptr<TCompoundFileReader> reader, std::vector<uint64_t> unitOffsets, uint32_t unitSize,
                  int64_t size)
         : Reader_(std::move(reader)), Units_(std::move(unitOffsets)), UnitSize_(unitSize), Size_(size) {}
 
@@ -54,7 +54,7 @@ public:
     int64_t Size() override { return Size_; }
 
 private:
-    std::shared_ptr<CompoundFileReader> Reader_;
+    std::shared_ptr<TCompoundFileReader> Reader_;
     std::vector<uint64_t> Units_;
     uint32_t UnitSize_;
     int64_t Size_;
@@ -63,7 +63,7 @@ private:
 
 }  // namespace
 
-CompoundFileReader::CompoundFileReader(std::unique_ptr<base::TStream> source) : Source_(std::move(source)) {
+TCompoundFileReader::TCompoundFileReader(std::unique_ptr<base::TStream> source) : Source_(std::move(source)) {
     FileSize_ = static_cast<uint64_t>(Source_->Size());
     ReadHeader();
     ReadFat();
@@ -71,7 +71,7 @@ CompoundFileReader::CompoundFileReader(std::unique_ptr<base::TStream> source) : 
     BuildTree();
 }
 
-void CompoundFileReader::ReadAt(uint64_t offset, uint8_t* buffer, size_t count) {
+void TCompoundFileReader::ReadAt(uint64_t offset, uint8_t* buffer, size_t count) {
     size_t got = 0;
     if (offset < FileSize_) {
         Source_->Seek(static_cast<int64_t>(offset), base::TSeekOrigin::soBeginning);
@@ -81,24 +81,24 @@ void CompoundFileReader::ReadAt(uint64_t offset, uint8_t* buffer, size_t count) 
     std::memset(buffer + got, 0, count - got);
 }
 
-void CompoundFileReader::ReadHeader() {
+void TCompoundFileReader::ReadHeader() {
     if (FileSize_ < cfb::HeaderSize) Fail("the file is shorter than its header");
     uint8_t h[cfb::HeaderSize];
     ReadAt(0, h, sizeof h);
     if (std::memcmp(h, cfb::Signature, 8) != 0) Fail("signature missing");
-    const uint16_t major = cfb::GetU16(h + 26);
-    SectorShift_ = cfb::GetU16(h + 30);
-    if (cfb::GetU16(h + 28) != 0xFFFE) Fail("wrong byte order mark");
+    const uint16_t major = base::LoadLE16(h + 26);
+    SectorShift_ = base::LoadLE16(h + 30);
+    if (base::LoadLE16(h + 28) != 0xFFFE) Fail("wrong byte order mark");
     if (!((major == 3 && SectorShift_ == 9) || (major == 4 && SectorShift_ == 12))) Fail("unknown version or sector size");
-    if (cfb::GetU16(h + 32) != 6) Fail("wrong mini sector size");
-    if (cfb::GetU32(h + 56) != cfb::MiniStreamCutoff) Fail("wrong mini stream cutoff");
-    FatSectorCount_ = cfb::GetU32(h + 44);
-    FirstDirSector_ = cfb::GetU32(h + 48);
-    FirstMiniFatSector_ = cfb::GetU32(h + 60);
-    MiniFatSectorCount_ = cfb::GetU32(h + 64);
-    FirstDifatSector_ = cfb::GetU32(h + 68);
-    DifatSectorCount_ = cfb::GetU32(h + 72);
-    for (int i = 0; i < cfb::HeaderDifatCount; ++i) HeaderDifat_[i] = cfb::GetU32(h + 76 + 4 * i);
+    if (base::LoadLE16(h + 32) != 6) Fail("wrong mini sector size");
+    if (base::LoadLE32(h + 56) != cfb::MiniStreamCutoff) Fail("wrong mini stream cutoff");
+    FatSectorCount_ = base::LoadLE32(h + 44);
+    FirstDirSector_ = base::LoadLE32(h + 48);
+    FirstMiniFatSector_ = base::LoadLE32(h + 60);
+    MiniFatSectorCount_ = base::LoadLE32(h + 64);
+    FirstDifatSector_ = base::LoadLE32(h + 68);
+    DifatSectorCount_ = base::LoadLE32(h + 72);
+    for (int i = 0; i < cfb::HeaderDifatCount; ++i) HeaderDifat_[i] = base::LoadLE32(h + 76 + 4 * i);
 
     const uint64_t sectorSize = uint64_t{1} << SectorShift_;
     if (FileSize_ < sectorSize) Fail("the file is shorter than its header sector");
@@ -109,7 +109,7 @@ void CompoundFileReader::ReadHeader() {
         Fail("sector counts exceed the file");
 }
 
-void CompoundFileReader::ReadFat() {
+void TCompoundFileReader::ReadFat() {
     const uint32_t sectorSize = 1u << SectorShift_;
     const uint32_t perSector = sectorSize / 4;
     std::vector<uint32_t> fatSectors;
@@ -125,18 +125,18 @@ void CompoundFileReader::ReadFat() {
         seen[difat] = true;
         ReadAt(SectorOffset(difat), buffer.data(), sectorSize);
         for (uint32_t i = 0; i + 1 < perSector && fatSectors.size() < FatSectorCount_; ++i)
-            fatSectors.push_back(cfb::GetU32(buffer.data() + 4 * i));
-        difat = cfb::GetU32(buffer.data() + sectorSize - 4);
+            fatSectors.push_back(base::LoadLE32(buffer.data() + 4 * i));
+        difat = base::LoadLE32(buffer.data() + sectorSize - 4);
     }
     Fat_.resize(static_cast<size_t>(FatSectorCount_) * perSector);
     for (size_t i = 0; i < fatSectors.size(); ++i) {
         if (fatSectors[i] >= SectorCount_) Fail("FAT sector out of range");
         ReadAt(SectorOffset(fatSectors[i]), buffer.data(), sectorSize);
-        for (uint32_t j = 0; j < perSector; ++j) Fat_[i * perSector + j] = cfb::GetU32(buffer.data() + 4 * j);
+        for (uint32_t j = 0; j < perSector; ++j) Fat_[i * perSector + j] = base::LoadLE32(buffer.data() + 4 * j);
     }
 }
 
-std::vector<uint32_t> CompoundFileReader::Chain(uint32_t start, const std::vector<uint32_t>& table, uint64_t limit,
+std::vector<uint32_t> TCompoundFileReader::Chain(uint32_t start, const std::vector<uint32_t>& table, uint64_t limit,
                                                 uint64_t wanted, const char* what) const {
     // wanted == UINT64_MAX: follow the chain to its end; otherwise exactly that many links.
     // No chain can be longer than the number of valid sectors, so a longer one is a cycle.
@@ -150,10 +150,16 @@ std::vector<uint32_t> CompoundFileReader::Chain(uint32_t start, const std::vecto
         sectors.push_back(sector);
         sector = table[sector];
     }
+    // A shorter chain may still loop back on itself within its declared length: any sector met
+    // twice is a cycle. Sorting a copy costs the chain's length, not the file's sector count.
+    std::vector<uint32_t> sorted = sectors;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
+        Fail(std::string(what) + " chain has a cycle");
     return sectors;
 }
 
-void CompoundFileReader::ReadDirectory() {
+void TCompoundFileReader::ReadDirectory() {
     const uint32_t sectorSize = 1u << SectorShift_;
     const std::vector<uint32_t> dirSectors = Chain(FirstDirSector_, Fat_, SectorCount_, UINT64_MAX, "directory");
     if (dirSectors.empty()) Fail("directory missing");
@@ -167,19 +173,19 @@ void CompoundFileReader::ReadDirectory() {
             Entry e;
             e.Type = p[66];
             if (e.Type != cfb::etUnused) {
-                const uint16_t nameBytes = cfb::GetU16(p + 64);
+                const uint16_t nameBytes = base::LoadLE16(p + 64);
                 if (nameBytes > 64 || nameBytes % 2 != 0) Fail("directory entry name too long");
-                for (int c = 0; c + 2 < nameBytes; c += 2) e.Name.push_back(static_cast<char16_t>(cfb::GetU16(p + c)));
+                for (int c = 0; c + 2 < nameBytes; c += 2) e.Name.push_back(static_cast<char16_t>(base::LoadLE16(p + c)));
             }
-            e.Left = cfb::GetU32(p + 68);
-            e.Right = cfb::GetU32(p + 72);
-            e.Child = cfb::GetU32(p + 76);
+            e.Left = base::LoadLE32(p + 68);
+            e.Right = base::LoadLE32(p + 72);
+            e.Child = base::LoadLE32(p + 76);
             std::memcpy(e.Clsid.data(), p + 80, 16);
-            e.StateBits = cfb::GetU32(p + 96);
-            e.Start = cfb::GetU32(p + 116);
-            e.Size = cfb::GetU32(p + 120);
+            e.StateBits = base::LoadLE32(p + 96);
+            e.Start = base::LoadLE32(p + 116);
+            e.Size = base::LoadLE32(p + 120);
             // Version 3 files may hold garbage in the high half of the size.
-            if (SectorShift_ == 12) e.Size |= static_cast<uint64_t>(cfb::GetU32(p + 124)) << 32;
+            if (SectorShift_ == 12) e.Size |= static_cast<uint64_t>(base::LoadLE32(p + 124)) << 32;
             Entries_.push_back(std::move(e));
         }
     }
@@ -198,12 +204,12 @@ void CompoundFileReader::ReadDirectory() {
         size_t k = 0;
         for (uint32_t sector : miniFatSectors) {
             ReadAt(SectorOffset(sector), buffer.data(), sectorSize);
-            for (uint32_t j = 0; j < sectorSize / 4; ++j) MiniFat_[k++] = cfb::GetU32(buffer.data() + 4 * j);
+            for (uint32_t j = 0; j < sectorSize / 4; ++j) MiniFat_[k++] = base::LoadLE32(buffer.data() + 4 * j);
         }
     }
 }
 
-void CompoundFileReader::BuildTree() {
+void TCompoundFileReader::BuildTree() {
     // Every entry may be reached once; a second visit means a cycle or a shared subtree.
     const uint32_t count = static_cast<uint32_t>(Entries_.size());
     std::vector<bool> visited(count, false);
@@ -238,7 +244,7 @@ void CompoundFileReader::BuildTree() {
     }
 }
 
-std::unique_ptr<base::TStream> CompoundFileReader::OpenEntry(uint32_t entry) {
+std::unique_ptr<base::TStream> TCompoundFileReader::OpenEntry(uint32_t entry) {
     if (entry >= Entries_.size() || Entries_[entry].Type != cfb::etStream) Fail("not a stream");
     const Entry& e = Entries_[entry];
     const uint32_t sectorSize = 1u << SectorShift_;

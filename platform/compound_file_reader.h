@@ -12,7 +12,7 @@ namespace platform {
 
 // Parses a compound file without trusting any number in it: every sector number, chain, size
 // and directory link is checked against the file before it is used.
-class CompoundFileReader : public std::enable_shared_from_this<CompoundFileReader> {
+class TCompoundFileReader : public std::enable_shared_from_this<TCompoundFileReader> {
 public:
     struct Entry {
         std::u16string Name;
@@ -20,13 +20,13 @@ public:
         uint32_t Left = 0;
         uint32_t Right = 0;
         uint32_t Child = 0;
-        CompoundClsid Clsid{};
+        TCompoundClsid Clsid{};
         uint32_t StateBits = 0;
         uint32_t Start = 0;
         uint64_t Size = 0;
     };
 
-    explicit CompoundFileReader(std::unique_ptr<base::TStream> source);
+    explicit TCompoundFileReader(std::unique_ptr<base::TStream> source);
 
     const std::vector<Entry>& Entries() const { return Entries_; }
     // Directory indexes of the storage's elements, in the order of the directory tree.

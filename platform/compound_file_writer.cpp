@@ -18,8 +18,8 @@ constexpr uint32_t IdsPerSector = SectorSize / 4;
 uint64_t Sectors(uint64_t bytes, uint64_t unit) { return (bytes + unit - 1) / unit; }
 
 struct TDirEntry {
-    const CompoundStorage::Element* Element = nullptr;  // nil for the root
-    const CompoundStorage* Storage = nullptr;           // set for the root and storages
+    const TCompoundStorage::Element* Element = nullptr;  // nil for the root
+    const TCompoundStorage* Storage = nullptr;           // set for the root and storages
     uint32_t Left = cfb::NoStream;
     uint32_t Right = cfb::NoStream;
     uint32_t Child = cfb::NoStream;
@@ -29,14 +29,14 @@ struct TDirEntry {
 };
 
 // Collects the directory in breadth-first order and links each storage's elements as a tree.
-std::vector<TDirEntry> Flatten(const CompoundStorage& root) {
+std::vector<TDirEntry> Flatten(const TCompoundStorage& root) {
     std::vector<TDirEntry> entries(1);
     entries[0].Storage = &root;
-    std::vector<cfb::TreeNode> nodes;
+    std::vector<cfb::TTreeNode> nodes;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!entries[i].Storage) continue;
         const auto& children = entries[i].Storage->Children();
-        std::vector<const CompoundStorage::Element*> sorted;
+        std::vector<const TCompoundStorage::Element*> sorted;
         for (const auto& child : children) sorted.push_back(child.get());
         std::sort(sorted.begin(), sorted.end(),
                   [](const auto* a, const auto* b) { return cfb::CompareNames(a->Name, b->Name) < 0; });
@@ -77,7 +77,7 @@ public:
     }
     void PutU32(uint32_t v) {
         uint8_t b[4];
-        cfb::PutU32(b, v);
+        base::StoreLE32(b, v);
         Put(b, 4);
     }
     void Pad(uint64_t written, uint64_t unit) {
@@ -95,7 +95,7 @@ private:
     std::vector<uint8_t> Buffer_;
 };
 
-void CopyStream(const CompoundStorage::Element& element, uint64_t size, TBufferedWriter& out) {
+void CopyStream(const TCompoundStorage::Element& element, uint64_t size, TBufferedWriter& out) {
     if (element.Stream.Owned) {
         out.Put(element.Stream.Owned->Memory(), static_cast<size_t>(size));
         return;
@@ -113,33 +113,33 @@ void CopyStream(const CompoundStorage::Element& element, uint64_t size, TBuffere
 void PutDirEntry(const TDirEntry& e, TBufferedWriter& out) {
     uint8_t b[cfb::DirEntrySize] = {};
     const std::u16string& name = e.Element ? e.Element->Name : std::u16string(u"Root Entry");
-    for (size_t i = 0; i < name.size(); ++i) cfb::PutU16(b + 2 * i, name[i]);
-    cfb::PutU16(b + 64, static_cast<uint16_t>((name.size() + 1) * 2));
+    for (size_t i = 0; i < name.size(); ++i) base::StoreLE16(b + 2 * i, name[i]);
+    base::StoreLE16(b + 64, static_cast<uint16_t>((name.size() + 1) * 2));
     b[66] = !e.Element ? cfb::etRoot : e.Storage ? cfb::etStorage : cfb::etStream;
     b[67] = e.Red ? cfb::ecRed : cfb::ecBlack;
-    cfb::PutU32(b + 68, e.Left);
-    cfb::PutU32(b + 72, e.Right);
-    cfb::PutU32(b + 76, e.Child);
+    base::StoreLE32(b + 68, e.Left);
+    base::StoreLE32(b + 72, e.Right);
+    base::StoreLE32(b + 76, e.Child);
     if (e.Storage) {
         std::memcpy(b + 80, e.Storage->Clsid().data(), 16);
-        cfb::PutU32(b + 96, e.Storage->StateBits());
+        base::StoreLE32(b + 96, e.Storage->StateBits());
     }
-    cfb::PutU32(b + 116, e.Start);
-    cfb::PutU32(b + 120, static_cast<uint32_t>(e.Size));
+    base::StoreLE32(b + 116, e.Start);
+    base::StoreLE32(b + 120, static_cast<uint32_t>(e.Size));
     out.Put(b, sizeof b);
 }
 
 void PutUnusedDirEntry(TBufferedWriter& out) {
     uint8_t b[cfb::DirEntrySize] = {};
-    cfb::PutU32(b + 68, cfb::NoStream);
-    cfb::PutU32(b + 72, cfb::NoStream);
-    cfb::PutU32(b + 76, cfb::NoStream);
+    base::StoreLE32(b + 68, cfb::NoStream);
+    base::StoreLE32(b + 72, cfb::NoStream);
+    base::StoreLE32(b + 76, cfb::NoStream);
     out.Put(b, sizeof b);
 }
 
 }  // namespace
 
-void WriteCompoundFile(const CompoundStorage& root, base::TStream& target) {
+void WriteCompoundFile(const TCompoundStorage& root, base::TStream& target) {
     std::vector<TDirEntry> entries = Flatten(root);
 
     // Small streams go to the mini stream, each in consecutive mini sectors.
@@ -188,20 +188,20 @@ void WriteCompoundFile(const CompoundStorage& root, base::TStream& target) {
     uint8_t header[cfb::HeaderSize];
     std::memset(header, 0, sizeof header);
     std::memcpy(header, cfb::Signature, 8);
-    cfb::PutU16(header + 24, 0x003E);
-    cfb::PutU16(header + 26, 3);
-    cfb::PutU16(header + 28, 0xFFFE);
-    cfb::PutU16(header + 30, 9);
-    cfb::PutU16(header + 32, 6);
-    cfb::PutU32(header + 44, static_cast<uint32_t>(fatSectors));
-    cfb::PutU32(header + 48, static_cast<uint32_t>(firstDir));
-    cfb::PutU32(header + 56, cfb::MiniStreamCutoff);
-    cfb::PutU32(header + 60, static_cast<uint32_t>(firstMiniFat));
-    cfb::PutU32(header + 64, static_cast<uint32_t>(miniFatSectors));
-    cfb::PutU32(header + 68, difatSectors > 0 ? static_cast<uint32_t>(firstDifat) : cfb::EndOfChain);
-    cfb::PutU32(header + 72, static_cast<uint32_t>(difatSectors));
+    base::StoreLE16(header + 24, 0x003E);
+    base::StoreLE16(header + 26, 3);
+    base::StoreLE16(header + 28, 0xFFFE);
+    base::StoreLE16(header + 30, 9);
+    base::StoreLE16(header + 32, 6);
+    base::StoreLE32(header + 44, static_cast<uint32_t>(fatSectors));
+    base::StoreLE32(header + 48, static_cast<uint32_t>(firstDir));
+    base::StoreLE32(header + 56, cfb::MiniStreamCutoff);
+    base::StoreLE32(header + 60, static_cast<uint32_t>(firstMiniFat));
+    base::StoreLE32(header + 64, static_cast<uint32_t>(miniFatSectors));
+    base::StoreLE32(header + 68, difatSectors > 0 ? static_cast<uint32_t>(firstDifat) : cfb::EndOfChain);
+    base::StoreLE32(header + 72, static_cast<uint32_t>(difatSectors));
     for (uint64_t i = 0; i < cfb::HeaderDifatCount; ++i)
-        cfb::PutU32(header + 76 + 4 * i, i < fatSectors ? static_cast<uint32_t>(firstFat + i) : cfb::FreeSect);
+        base::StoreLE32(header + 76 + 4 * i, i < fatSectors ? static_cast<uint32_t>(firstFat + i) : cfb::FreeSect);
     out.Put(header, sizeof header);
 
     // Mini stream, then the large streams, in the order they were allocated.

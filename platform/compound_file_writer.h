@@ -7,6 +7,6 @@ namespace platform {
 
 // Writes the storage as a version 3 compound file (512-byte sectors): mini stream first, then
 // each large stream in consecutive sectors, the directory, the mini FAT, the FAT and the DIFAT.
-void WriteCompoundFile(const CompoundStorage& root, base::TStream& target);
+void WriteCompoundFile(const TCompoundStorage& root, base::TStream& target);
 
 }  // namespace platform

@@ -210,8 +210,10 @@ void BM_SharedStringChurn(benchmark::State& state) {
         sst.reset();
         state.ResumeTiming();
     }
+    state.SetComplexityN(Adds);
 }
-BENCHMARK(BM_SharedStringChurn)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(250'000)->Arg(1'000'000);
+BENCHMARK(BM_SharedStringChurn)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(250'000)->Arg(1'000'000)
+    ->Arg(4'000'000)->Arg(8'000'000)->Complexity(benchmark::oN);
 
 }  // namespace
 

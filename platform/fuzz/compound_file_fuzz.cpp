@@ -7,7 +7,7 @@
 
 namespace {
 
-void ReadAll(const platform::CompoundStorage& storage) {
+void ReadAll(const platform::TCompoundStorage& storage) {
     std::vector<uint8_t> chunk(4096);
     for (const auto& element : storage.Elements()) {
         if (element.IsStorage) {
@@ -26,7 +26,7 @@ void ReadAll(const platform::CompoundStorage& storage) {
 // an exception, never in a crash, a hang or a huge allocation.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
-        const auto file = platform::CompoundFile::OpenMemory(std::vector<uint8_t>(data, data + size));
+        const auto file = platform::TCompoundFile::OpenMemory(std::vector<uint8_t>(data, data + size));
         ReadAll(file->Root());
         file->SaveToBytes();
     } catch (const base::Exception&) {

@@ -15,22 +15,22 @@ using Bytes = std::vector<uint8_t>;
 // A small valid file: a mini stream "Small" and a 5000-byte stream "Workbook". Directory entry 1
 // is "Small", entry 2 "Workbook" (shorter names sort first).
 Bytes ValidFile() {
-    CompoundFile file;
+    TCompoundFile file;
     Bytes small(100, 7), large(5000, 9);
     file.Root().CreateStream(u"Small").WriteBuffer(small.data(), 100);
     file.Root().CreateStream(u"Workbook").WriteBuffer(large.data(), 5000);
     return file.SaveToBytes();
 }
 
-uint32_t HeaderField(const Bytes& b, size_t offset) { return cfb::GetU32(b.data() + offset); }
+uint32_t HeaderField(const Bytes& b, size_t offset) { return base::LoadLE32(b.data() + offset); }
 size_t SectorAt(uint32_t sector) { return (static_cast<size_t>(sector) + 1) * 512; }
 size_t DirEntry(const Bytes& b, uint32_t index) { return SectorAt(HeaderField(b, 48)) + index * 128; }
 size_t FatEntry(const Bytes& b, uint32_t sector) { return SectorAt(HeaderField(b, 76)) + sector * 4; }
-void Set32(Bytes& b, size_t offset, uint32_t value) { cfb::PutU32(b.data() + offset, value); }
+void Set32(Bytes& b, size_t offset, uint32_t value) { base::StoreLE32(b.data() + offset, value); }
 
 // Opens and reads every stream, as a reader of a workbook file would.
 void ReadEverything(const Bytes& bytes) {
-    const auto file = CompoundFile::OpenMemory(bytes);
+    const auto file = TCompoundFile::OpenMemory(bytes);
     testing::TStreamMap streams;
     testing::CollectStreams(file->Root(), "", streams);
 }
@@ -66,46 +66,58 @@ TEST(CompoundFileHostileTest, BrokenStructuresAreClearErrors) {
         {"tree link to an unused entry", [](Bytes& b) { Set32(b, DirEntry(b, 2) + 72, 3); }},
         {"stream larger than the file", [](Bytes& b) { Set32(b, DirEntry(b, 2) + 120, 0x7FFFFFF0); }},
         {"stream chain shorter than its size", [](Bytes& b) {
-             const uint32_t start = cfb::GetU32(b.data() + DirEntry(b, 2) + 116);
+             const uint32_t start = base::LoadLE32(b.data() + DirEntry(b, 2) + 116);
              Set32(b, FatEntry(b, start), cfb::EndOfChain);
          }},
+        // Each cycle lies within the length the size asks for, so only the cycle check sees it.
         {"stream chain in a cycle", [](Bytes& b) {
-             const uint32_t start = cfb::GetU32(b.data() + DirEntry(b, 2) + 116);
+             const uint32_t start = base::LoadLE32(b.data() + DirEntry(b, 2) + 116);
              Set32(b, FatEntry(b, start + 3), start);
-             Set32(b, DirEntry(b, 2) + 120, 0x7FFFF000);
+         }},
+        {"mini stream chain in a cycle", [](Bytes& b) {
+             const uint32_t start = base::LoadLE32(b.data() + DirEntry(b, 1) + 116);
+             Set32(b, SectorAt(HeaderField(b, 60)) + start * 4, start);
          }},
         {"stream sector beyond the file", [](Bytes& b) { Set32(b, DirEntry(b, 2) + 116, 0xFFFFFF00); }},
         {"mini stream larger than the file", [](Bytes& b) { Set32(b, DirEntry(b, 0) + 120, 0x7FFFFFFF); }},
         {"mini stream chain broken", [](Bytes& b) { Set32(b, DirEntry(b, 0) + 116, 0xFFFFFFF0); }},
         {"mini sector beyond the mini stream", [](Bytes& b) { Set32(b, DirEntry(b, 1) + 116, 1000); }},
         {"mini FAT chain in a cycle", [](Bytes& b) {
-             Set32(b, 64, 50);
+             Set32(b, 64, 2);
              Set32(b, FatEntry(b, HeaderField(b, 60)), HeaderField(b, 60));
          }},
     };
     for (const auto& c : cases) {
         Bytes bytes = ValidFile();
         c.Break(bytes);
-        EXPECT_THROW(ReadEverything(bytes), ECompoundFileError) << c.Name;
+        try {
+            ReadEverything(bytes);
+            ADD_FAILURE() << c.Name << ": no error";
+        } catch (const ECompoundFileError& e) {
+            // A cycle must be reported as one, not caught by some other check by chance.
+            if (std::string(c.Name).find("cycle") != std::string::npos) {
+                EXPECT_NE(std::string(e.what()).find("cycle"), std::string::npos) << c.Name << ": " << e.what();
+            }
+        }
     }
 }
 
 TEST(CompoundFileHostileTest, DeeplyNestedStoragesAreRefused) {
     const auto nested = [](int depth) {
-        CompoundFile file;
-        CompoundStorage* storage = &file.Root();
+        TCompoundFile file;
+        TCompoundStorage* storage = &file.Root();
         for (int i = 0; i < depth; ++i) storage = &storage->CreateStorage(u"S");
         storage->CreateStream(u"Leaf").WriteBuffer("x", 1);
         return file.SaveToBytes();
     };
-    EXPECT_EQ(CompoundFile::OpenMemory(nested(256))->Root().Elements().size(), 1u);
-    EXPECT_THROW(CompoundFile::OpenMemory(nested(5000)), ECompoundFileError);
+    EXPECT_EQ(TCompoundFile::OpenMemory(nested(256))->Root().Elements().size(), 1u);
+    EXPECT_THROW(TCompoundFile::OpenMemory(nested(5000)), ECompoundFileError);
 }
 
 TEST(CompoundFileHostileTest, GarbageInTheHighHalfOfAVersion3SizeIsIgnored) {
     Bytes bytes = ValidFile();
     Set32(bytes, DirEntry(bytes, 2) + 124, 0xDEADBEEF);
-    EXPECT_EQ(CompoundFile::OpenMemory(bytes)->Root().ReadStream(u"Workbook").size(), 5000u);
+    EXPECT_EQ(TCompoundFile::OpenMemory(bytes)->Root().ReadStream(u"Workbook").size(), 5000u);
 }
 
 }  // namespace

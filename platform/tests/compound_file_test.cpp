@@ -28,14 +28,14 @@ std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {
     return bytes;
 }
 
-void Put(CompoundStorage& storage, const std::u16string& name, const std::vector<uint8_t>& bytes) {
+void Put(TCompoundStorage& storage, const std::u16string& name, const std::vector<uint8_t>& bytes) {
     storage.CreateStream(name).WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
 // Streams on both sides of the mini stream cutoff, an empty one, nested storages and enough
 // siblings for a tree several levels deep.
-std::unique_ptr<CompoundFile> SampleFile() {
-    auto file = std::make_unique<CompoundFile>();
+std::unique_ptr<TCompoundFile> SampleFile() {
+    auto file = std::make_unique<TCompoundFile>();
     auto& root = file->Root();
     Put(root, u"Workbook", Pattern(10000, 1));
     Put(root, u"\x05SummaryInformation", Pattern(300, 2));
@@ -143,13 +143,13 @@ TEST_F(CompoundFileTest, RoundTripsThroughFileAndMemory) {
     const auto file = SampleFile();
     const TStreamMap expected = Streams(*file);
     file->SaveToFile(PathOf("a.cfb"));
-    EXPECT_TRUE(CompoundFile::IsCompoundFile(PathOf("a.cfb")));
-    EXPECT_EQ(Streams(*CompoundFile::OpenFile(PathOf("a.cfb"))), expected);
-    EXPECT_EQ(Streams(*CompoundFile::OpenMemory(file->SaveToBytes())), expected);
+    EXPECT_TRUE(TCompoundFile::IsCompoundFile(PathOf("a.cfb")));
+    EXPECT_EQ(Streams(*TCompoundFile::OpenFile(PathOf("a.cfb"))), expected);
+    EXPECT_EQ(Streams(*TCompoundFile::OpenMemory(file->SaveToBytes())), expected);
     base::TMemoryStream memory;
     file->SaveToStream(memory);
     memory.SetPosition(17);
-    EXPECT_EQ(Streams(*CompoundFile::OpenStream(memory)), expected);
+    EXPECT_EQ(Streams(*TCompoundFile::OpenStream(memory)), expected);
     EXPECT_EQ(memory.Position(), 0);
 }
 
@@ -183,13 +183,13 @@ TEST_F(CompoundFileTest, OlefileReadsWhatWeWrite) {
 
 TEST_F(CompoundFileTest, OlefileReadsFilesThatNeedTheDifat) {
     // More than 109 FAT sectors: the FAT sector list continues in DIFAT sectors.
-    CompoundFile file;
+    TCompoundFile file;
     Put(file.Root(), u"Workbook", Pattern(9 << 20, 9));
     Put(file.Root(), u"Small", Pattern(10, 10));
     file.SaveToFile(PathOf("big.cfb"));
     const TStreamMap expected = Streams(file);
     EXPECT_EQ(Olefile(PathOf("big.cfb")), Listing(expected));
-    EXPECT_EQ(Streams(*CompoundFile::OpenFile(PathOf("big.cfb"))), expected);
+    EXPECT_EQ(Streams(*TCompoundFile::OpenFile(PathOf("big.cfb"))), expected);
 }
 
 TEST_F(CompoundFileTest, NpmCfbReadsWhatWeWrite) {
@@ -206,10 +206,10 @@ TEST_F(CompoundFileTest, FilesWrittenByOthersAreReadAndCarriedThrough) {
     ASSERT_NE(theirs.find("_VBA_PROJECT_CUR/VBA/dir\t700"), std::string::npos) << theirs;
     EXPECT_EQ(Olefile(PathOf("theirs.cfb")), theirs);
 
-    const auto read = CompoundFile::OpenFile(PathOf("theirs.cfb"));
+    const auto read = TCompoundFile::OpenFile(PathOf("theirs.cfb"));
     EXPECT_EQ(Listing(Streams(*read)), theirs);
     // Everything but the workbook stream goes into a new file, as a workbook save does.
-    CompoundFile copy;
+    TCompoundFile copy;
     read->Root().CopyTo(copy.Root());
     ASSERT_TRUE(copy.Root().DestroyElement(u"WORKBOOK"));
     Put(copy.Root(), u"Workbook", read->Root().ReadStream(u"Workbook"));
@@ -226,7 +226,7 @@ TEST_F(CompoundFileTest, ReadsAChangeOlefileMadeInPlace) {
             "', write_mode=True); o.write_stream('_VBA_PROJECT_CUR/VBA/Module1', bytes(range(200)) * 25); o.close()\"",
         status);
     ASSERT_EQ(status, 0);
-    const auto read = CompoundFile::OpenFile(PathOf("a.cfb"));
+    const auto read = TCompoundFile::OpenFile(PathOf("a.cfb"));
     const auto module = read->Root().OpenStorage(u"_VBA_PROJECT_CUR").OpenStorage(u"vba").ReadStream(u"Module1");
     ASSERT_EQ(module.size(), 5000u);
     EXPECT_EQ(module[4999], 4999 % 200);
@@ -268,14 +268,14 @@ TEST_F(CompoundFileTest, ReadsVersion4FilesLikeOlefile) {
     std::ofstream(PathOf("v4.cfb"), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     const std::string theirs = Olefile(PathOf("v4.cfb"));
     ASSERT_NE(theirs.find("Workbook\t5000"), std::string::npos) << theirs;
-    const auto file = CompoundFile::OpenFile(PathOf("v4.cfb"));
+    const auto file = TCompoundFile::OpenFile(PathOf("v4.cfb"));
     EXPECT_EQ(Listing(Streams(*file)), theirs);
     // Carried into a version 3 file unchanged.
-    EXPECT_EQ(Listing(Streams(*CompoundFile::OpenMemory(file->SaveToBytes()))), theirs);
+    EXPECT_EQ(Listing(Streams(*TCompoundFile::OpenMemory(file->SaveToBytes()))), theirs);
 }
 
 TEST_F(CompoundFileTest, StorageOperations) {
-    CompoundFile file;
+    TCompoundFile file;
     auto& root = file.Root();
     Put(root, u"Book", Pattern(10, 1));
     Put(root, u"BOOK", Pattern(20, 2));  // names match without regard to case: replaced
@@ -289,14 +289,14 @@ TEST_F(CompoundFileTest, StorageOperations) {
     Put(sub, u"Inner", Pattern(5000, 3));
     sub.SetClsid({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
 
-    CompoundFile target;
+    TCompoundFile target;
     Put(target.Root(), u"Book", Pattern(1, 9));
     root.CopyTo(target.Root());
     EXPECT_EQ(Streams(target), Streams(file));
     // The copy is deep: changing the original leaves it alone.
     Put(sub, u"Inner", Pattern(1, 1));
     EXPECT_EQ(target.Root().OpenStorage(u"Sub").ReadStream(u"Inner").size(), 5000u);
-    const auto reread = CompoundFile::OpenMemory(target.SaveToBytes());
+    const auto reread = TCompoundFile::OpenMemory(target.SaveToBytes());
     EXPECT_EQ(reread->Root().OpenStorage(u"Sub").Clsid()[15], 16);
     EXPECT_TRUE(reread->Root().DestroyElement(u"sub"));
     EXPECT_FALSE(reread->Root().DestroyElement(u"sub"));
@@ -305,18 +305,31 @@ TEST_F(CompoundFileTest, StorageOperations) {
 TEST_F(CompoundFileTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
     std::ofstream(PathOf("target.xls")) << "old contents";
     // A stream whose chain in its source file is broken fails while the new file is written.
-    CompoundFile source;
+    TCompoundFile source;
     Put(source.Root(), u"Workbook", Pattern(8192, 1));
     auto bytes = source.SaveToBytes();
     bytes[512 + 8192 + 128 + 116] = 0x7F;  // start sector of the stream's directory entry
     bytes[512 + 8192 + 128 + 119] = 0x00;
-    const auto broken = CompoundFile::OpenMemory(bytes);
+    const auto broken = TCompoundFile::OpenMemory(bytes);
     EXPECT_THROW(broken->SaveToFile(PathOf("target.xls")), ECompoundFileError);
     std::ifstream in(PathOf("target.xls"));
     std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(contents, "old contents");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir_), std::filesystem::directory_iterator()), 1);
     EXPECT_THROW(source.SaveToFile(""), ECompoundFileError);
+}
+
+// The committed fuzz seeds (made by tools/workbook_seeds/make_seeds.py with xlwt, LibreOffice
+// and npm cfb) read as olefile reads them.
+TEST_F(CompoundFileTest, OlefileAgreesOnTheSeedFilesOfOtherProducers) {
+    const std::filesystem::path corpus = std::filesystem::path(OMBRIX_SOURCE_DIR) / "platform/fuzz/compound_file_corpus";
+    int seeds = 0;
+    for (const auto& item : std::filesystem::directory_iterator(corpus)) {
+        SCOPED_TRACE(item.path().filename().string());
+        ++seeds;
+        EXPECT_EQ(Olefile(item.path().string()), Listing(Streams(*TCompoundFile::OpenFile(item.path().string()))));
+    }
+    EXPECT_GE(seeds, 4);
 }
 
 }  // namespace

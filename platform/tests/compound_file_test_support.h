@@ -28,7 +28,7 @@ inline std::string PathName(const std::u16string& name) {
     return out;
 }
 
-inline void CollectStreams(const CompoundStorage& storage, const std::string& prefix, TStreamMap& out) {
+inline void CollectStreams(const TCompoundStorage& storage, const std::string& prefix, TStreamMap& out) {
     for (const auto& element : storage.Elements()) {
         const std::string path = prefix + PathName(element.Name);
         if (element.IsStorage)
@@ -38,7 +38,7 @@ inline void CollectStreams(const CompoundStorage& storage, const std::string& pr
     }
 }
 
-inline TStreamMap Streams(const CompoundFile& file) {
+inline TStreamMap Streams(const TCompoundFile& file) {
     TStreamMap out;
     CollectStreams(file.Root(), "", out);
     return out;

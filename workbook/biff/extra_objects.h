@@ -16,12 +16,12 @@ public:
     void Clear();
     bool HasStorage() const { return Storage_ != nullptr; }
     // Keeps a copy of everything in root except the streams "Workbook" and "Book".
-    void Keep(const platform::CompoundStorage& root);
+    void Keep(const platform::TCompoundStorage& root);
     // Copies what is kept into a new file's root storage.
-    void CopyInto(platform::CompoundStorage& root) const;
+    void CopyInto(platform::TCompoundStorage& root) const;
 
 private:
-    std::unique_ptr<platform::CompoundFile> Storage_;
+    std::unique_ptr<platform::TCompoundFile> Storage_;
 };
 
 }  // namespace xls

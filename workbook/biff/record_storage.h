@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "base/byte_reader.h"
+
 namespace xls {
 
 class TXLSStream;
@@ -13,8 +15,8 @@ class TXLSStream;
 // One raw record: 16-bit id, 16-bit data length, then the data.
 using TRecordBlock = std::vector<uint8_t>;
 
-inline uint16_t RecordId(const TRecordBlock& block) { return static_cast<uint16_t>(block[0] | block[1] << 8); }
-inline uint16_t RecordLength(const TRecordBlock& block) { return static_cast<uint16_t>(block[2] | block[3] << 8); }
+inline uint16_t RecordId(const TRecordBlock& block) { return base::LoadLE16(block.data()); }
+inline uint16_t RecordLength(const TRecordBlock& block) { return base::LoadLE16(block.data() + 2); }
 inline uint8_t* RecordData(TRecordBlock& block) { return block.data() + 4; }
 inline const uint8_t* RecordData(const TRecordBlock& block) { return block.data() + 4; }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/byte_reader.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/record_defaults.h"
 
@@ -13,11 +14,8 @@ constexpr uint16_t SheetDefaultIds[] = {0x0809, 0x000A, 0x000C, 0x000D, 0x000F, 
                                         0x0012, 0x002A, 0x002B, 0x0055, 0x005F, 0x0080, 0x0081,
                                         0x0082, 0x0083, 0x0084, 0x00A1, 0x0200, 0x0225, 0x023E};
 
-uint16_t GetWord(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-void PutWord(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
+using base::LoadLE16;
+using base::StoreLE16;
 
 }  // namespace
 
@@ -70,11 +68,11 @@ void TRecordStorageSheet::SetInsertPoint(uint16_t id) {
     if (id >= 0x8101 && id <= 0x8106) Place(id, 0, nullptr);
 }
 
-uint16_t TRecordStorageSheet::WSBOOL() const { return GetWord(FieldData(0x0081, 2)); }
-void TRecordStorageSheet::SetWSBOOL(uint16_t value) { PutWord(FieldData(0x0081, 2), value); }
-uint16_t TRecordStorageSheet::DEFCOLWIDTH() const { return GetWord(FieldData(0x0055, 2)); }
-void TRecordStorageSheet::SetDEFCOLWIDTH(uint16_t value) { PutWord(FieldData(0x0055, 2), value); }
-void TRecordStorageSheet::SetProtect(uint16_t value) { PutWord(FieldData(0x0012, 2), value); }
+uint16_t TRecordStorageSheet::WSBOOL() const { return LoadLE16(FieldData(0x0081, 2)); }
+void TRecordStorageSheet::SetWSBOOL(uint16_t value) { StoreLE16(FieldData(0x0081, 2), value); }
+uint16_t TRecordStorageSheet::DEFCOLWIDTH() const { return LoadLE16(FieldData(0x0055, 2)); }
+void TRecordStorageSheet::SetDEFCOLWIDTH(uint16_t value) { StoreLE16(FieldData(0x0055, 2), value); }
+void TRecordStorageSheet::SetProtect(uint16_t value) { StoreLE16(FieldData(0x0012, 2), value); }
 
 void TRecordStorageSheet::SetDelta(uint32_t low, uint32_t high) {
     uint8_t* data = FieldData(0x0010, 8);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/byte_reader.h"
 #include "base/file_stream.h"
 #include "base/memory_stream.h"
 #include "workbook/biff/biff_error.h"
@@ -70,7 +71,7 @@ void TXLSStream::Close() {
 }
 
 TExcelVersion TXLSStream::Open(const std::string& fileName) {
-    if (SourceStream_ || platform::CompoundFile::IsCompoundFile(fileName))
+    if (SourceStream_ || platform::TCompoundFile::IsCompoundFile(fileName))
         FileVersion_ = OpenStorage(fileName);
     else
         FileVersion_ = OpenPlainFile(fileName);
@@ -79,8 +80,8 @@ TExcelVersion TXLSStream::Open(const std::string& fileName) {
 
 TExcelVersion TXLSStream::OpenStorage(const std::string& fileName) {
     Close();
-    Storage_ = SourceStream_ ? platform::CompoundFile::OpenStream(*SourceStream_)
-                             : platform::CompoundFile::OpenFile(fileName);
+    Storage_ = SourceStream_ ? platform::TCompoundFile::OpenStream(*SourceStream_)
+                             : platform::TCompoundFile::OpenFile(fileName);
     if (ExtraObjects_) ExtraObjects_->Keep(Storage_->Root());
     TExcelVersion version;
     if (Storage_->Root().HasStream(u"Workbook")) {
@@ -108,7 +109,7 @@ TExcelVersion TXLSStream::OpenPlainFile(const std::string& fileName) {
     uint8_t head[4] = {};
     TExcelVersion version = xvNone;
     if (Plain_->Read(head, 4) == 4 && head[0] == 0x09) {
-        const uint16_t id = static_cast<uint16_t>(head[0] | head[1] << 8);
+        const uint16_t id = base::LoadLE16(head);
         if (id < 0x0100)
             version = xvExcel21;
         else if ((id & 0xFF00) == 0x0200)
@@ -137,7 +138,7 @@ void TXLSStream::CreateFile(const std::string& fileName, TExcelVersion version) 
         }
         return;
     }
-    Storage_ = std::make_unique<platform::CompoundFile>();
+    Storage_ = std::make_unique<platform::TCompoundFile>();
     if (ExtraObjects_) ExtraObjects_->CopyInto(Storage_->Root());
     Ole_ = &Storage_->Root().CreateStream(version == xvExcel50 ? u"Book" : u"Workbook");
 }
@@ -153,8 +154,8 @@ void TXLSStream::CreateMemory() {
 int TXLSStream::ReadHeaderInContinue(TBIFFHeader& header) {
     uint8_t bytes[4] = {};
     const int n = static_cast<int>(Current().Read(bytes, 4));
-    header.RecID = static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-    header.Length = static_cast<uint16_t>(bytes[2] | bytes[3] << 8);
+    header.RecID = base::LoadLE16(bytes);
+    header.Length = base::LoadLE16(bytes + 2);
     if (n == 4) RecordLength_ = header.Length;
     return n;
 }
@@ -180,33 +181,37 @@ int64_t TXLSStream::ReadContinued(uint8_t* buffer, int64_t count) {
             ContinuePos_ += static_cast<int32_t>(got);
             if (got < piece) break;
         }
-        if (done == count) break;
-        TBIFFHeader header;
-        if (ReadHeaderInContinue(header) < 4) break;
-        if (!IsContinuation(header.RecID)) throw EBIFFError("CONTINUE record is missing");
-        ContinuePos_ = 0;
-        if (header.RecID == BIFFRECID_HFPICTURE) {
-            uint8_t prefix[HFPicturePrefix];
-            if (header.Length < HFPicturePrefix || Current().Read(prefix, HFPicturePrefix) != HFPicturePrefix)
-                throw EBIFFError("CONTINUE record is missing");
-            ContinuePos_ = HFPicturePrefix;
-        }
+        if (done == count || !NextContinuation()) break;
     }
     return done;
+}
+
+bool TXLSStream::NextContinuation() {
+    TBIFFHeader header;
+    if (ReadHeaderInContinue(header) < 4) return false;
+    if (!IsContinuation(header.RecID)) throw EBIFFError("CONTINUE record is missing");
+    ContinuePos_ = 0;
+    if (header.RecID == BIFFRECID_HFPICTURE) {
+        uint8_t prefix[HFPicturePrefix];
+        if (header.Length < HFPicturePrefix || Current().Read(prefix, HFPicturePrefix) != HFPicturePrefix)
+            throw EBIFFError("CONTINUE record is missing");
+        ContinuePos_ = HFPicturePrefix;
+    }
+    return true;
 }
 
 uint16_t TXLSStream::PeekRecordId() {
     uint8_t bytes[4];
     const int64_t n = Current().Read(bytes, 4);
     Current().Seek(-n, base::TSeekOrigin::soCurrent);
-    return n == 4 ? static_cast<uint16_t>(bytes[0] | bytes[1] << 8) : 0;
+    return n == 4 ? base::LoadLE16(bytes) : 0;
 }
 
 uint16_t TXLSStream::PeekRecordLength() {
     uint8_t bytes[4];
     const int64_t n = Current().Read(bytes, 4);
     Current().Seek(-n, base::TSeekOrigin::soCurrent);
-    return n == 4 ? static_cast<uint16_t>(bytes[2] | bytes[3] << 8) : 0;
+    return n == 4 ? base::LoadLE16(bytes + 2) : 0;
 }
 
 void TXLSStream::WriteHeader(uint16_t id, uint16_t length) {
@@ -336,21 +341,41 @@ void TXLSStream::WriteWideString(const std::u16string& text, bool withLength) {
 
 int64_t TXLSStream::ReadString(int count, std::u16string& result) {
     if (count < 0 || count > 0xFFFF) throw EBIFFError("Invalid string length");
+    constexpr const char* BeyondEndText = "String beyond the end of the stream";
     uint8_t flag = 0;
-    if (Read(&flag, 1) != 1) throw EBIFFError("String beyond the end of the stream");
-    // Bit 0 alone says the width; the other bits announce rich-text and phonetic data.
-    const bool wide = (flag & 1) != 0;
-    const int64_t size = wide ? int64_t{count} * 2 : count;
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (Read(bytes.data(), size) != size) throw EBIFFError("String beyond the end of the stream");
+    if (Read(&flag, 1) != 1) throw EBIFFError(BeyondEndText);
+    int64_t consumed = 1;
     result.clear();
-    if (wide) {
-        for (int i = 0; i < count; ++i) result.push_back(static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8));
-    } else {
-        // Compressed characters: the high byte of each UTF-16 code unit is zero.
-        for (uint8_t b : bytes) result.push_back(b);
+    std::vector<uint8_t> bytes;
+    while (static_cast<int>(result.size()) < count) {
+        // Bit 0 alone says the width; the other bits announce rich-text and phonetic data.
+        const bool wide = (flag & 1) != 0;
+        int64_t chars = count - static_cast<int64_t>(result.size());
+        if (ContinueRead_) {
+            const int64_t left = RecordLength_ - ContinuePos_;
+            if (left <= 0) {
+                // Characters continued in the next record start with a flag byte of their own:
+                // the rest of the string may be stored at the other width.
+                if (!NextContinuation() || Read(&flag, 1) != 1) throw EBIFFError(BeyondEndText);
+                ++consumed;
+                continue;
+            }
+            chars = std::min(chars, wide ? left / 2 : left);
+            if (chars == 0) throw EBIFFError("Character split between records");
+        }
+        const int64_t size = wide ? chars * 2 : chars;
+        bytes.resize(static_cast<size_t>(size));
+        if (Read(bytes.data(), size) != size) throw EBIFFError(BeyondEndText);
+        if (wide) {
+            for (int64_t i = 0; i < chars; ++i)
+                result.push_back(static_cast<char16_t>(base::LoadLE16(bytes.data() + 2 * i)));
+        } else {
+            // Compressed characters: the high byte of each UTF-16 code unit is zero.
+            for (uint8_t b : bytes) result.push_back(b);
+        }
+        consumed += size;
     }
-    return size + 1;
+    return consumed;
 }
 
 void TXLSStream::WriteByteString16(const std::vector<uint8_t>& text) {

@@ -78,7 +78,8 @@ public:
     void WriteEscherHeader(uint16_t version, uint16_t instance, uint32_t length, uint16_t recType);
 
     void WriteWideString(const std::u16string& text, bool withLength);
-    // Reads a flag byte and count characters; returns the bytes consumed.
+    // Reads a flag byte and count characters; returns the bytes consumed. In CONTINUE-read
+    // mode characters that go on in the next record follow that record's own flag byte.
     int64_t ReadString(int count, std::u16string& result);
     // A byte string of the format: flag byte (1: UTF-16LE follows), then the characters.
     void WriteByteString16(const std::vector<uint8_t>& text);
@@ -92,13 +93,15 @@ public:
 private:
     base::TStream& Current();
     int64_t ReadContinued(uint8_t* buffer, int64_t count);
+    // Reads the next continuation's header; false at the end of the stream.
+    bool NextContinuation();
     void Release();
 
     base::TStream* SourceStream_ = nullptr;
     base::TStream* TargetStream_ = nullptr;
     TExtraObjects* ExtraObjects_ = nullptr;
 
-    std::unique_ptr<platform::CompoundFile> Storage_;
+    std::unique_ptr<platform::TCompoundFile> Storage_;
     std::unique_ptr<base::TStream> OleRead_;  // the workbook stream of a file read
     base::TStream* Ole_ = nullptr;            // the workbook stream, read or written
     std::unique_ptr<base::TStream> PlainOwned_;

@@ -119,7 +119,7 @@ uint8_t* TXLSCellMMU::WriteFixed(int col, int row, uint8_t kind, int xf, const v
     const uint8_t type = static_cast<uint8_t>(kind | (withXF ? XLSCellHasXF : 0));
     uint8_t* data = Manager_.AddFixedCell(block, r, col, type);
     if (withXF) {
-        MMUWriteU16(data, static_cast<uint16_t>(xf));
+        base::StoreLE16(data, static_cast<uint16_t>(xf));
         data += 2;
     }
     if (size > 0) std::memcpy(data, value, size);
@@ -136,7 +136,7 @@ void TXLSCellMMU::WriteFloat(int col, int row, int xf, double value) {
         }
         case xckInt16: {
             uint8_t v[2];
-            MMUWriteU16(v, static_cast<uint16_t>(packed.Value));
+            base::StoreLE16(v, static_cast<uint16_t>(packed.Value));
             WriteFixed(col, row, xckInt16, xf, v, 2);
             break;
         }
@@ -144,7 +144,7 @@ void TXLSCellMMU::WriteFloat(int col, int row, int xf, double value) {
         case xckHundredths:
         case xckTenThousandths: {
             uint8_t v[4];
-            MMUWriteI32(v, static_cast<int32_t>(packed.Value));
+            base::StoreLE32(v, static_cast<uint32_t>(static_cast<int32_t>(packed.Value)));
             WriteFixed(col, row, packed.Kind, xf, v, 4);
             break;
         }
@@ -156,10 +156,10 @@ void TXLSCellMMU::WriteFloat(int col, int row, int xf, double value) {
 void TXLSCellMMU::WriteSSTIndex(int col, int row, int xf, int64_t index) {
     uint8_t v[4];
     if (index <= 0xFFFF) {
-        MMUWriteU16(v, static_cast<uint16_t>(index));
+        base::StoreLE16(v, static_cast<uint16_t>(index));
         WriteFixed(col, row, xckString16, xf, v, 2);
     } else {
-        MMUWriteI32(v, static_cast<int32_t>(index));
+        base::StoreLE32(v, static_cast<uint32_t>(static_cast<int32_t>(index)));
         WriteFixed(col, row, xckString32, xf, v, 4);
     }
 }
@@ -260,9 +260,9 @@ void TXLSCellMMU::SetString(int col, int row, std::u16string_view text, int xf) 
             SST_.AddRef(index);
             uint8_t* value = cell.Data + ((cell.Type & XLSCellHasXF) ? 2 : 0);
             if (kind == xckString16)
-                MMUWriteU16(value, static_cast<uint16_t>(index));
+                base::StoreLE16(value, static_cast<uint16_t>(index));
             else
-                MMUWriteI32(value, index);
+                base::StoreLE32(value, static_cast<uint32_t>(index));
             return;
         }
         StyleSheet_.XFEditor().ReleaseXF(xf);
@@ -294,7 +294,7 @@ void TXLSCellMMU::SetXF(int col, int row, int xf) {
         FormulaHelper_->XF = xf;
         WriteFormulaRecord();
     } else if ((cell.Type & XLSCellHasXF) && (xf != 0 || (cell.Type & 0x1F) == xckBlank)) {
-        MMUWriteU16(cell.Data, static_cast<uint16_t>(xf));
+        base::StoreLE16(cell.Data, static_cast<uint16_t>(xf));
     } else {
         RewriteWithXF(col, row, cell, xf);
     }
@@ -328,7 +328,7 @@ void TXLSCellMMU::DeleteCell(int col, int row) {
     }
     uint8_t* record = TXLSMMUBlockManager::RowRecord(*block, r);
     if (record && TXLSMMUBlockManager::ColCount(record) == 0 && HeaderIsDefault(record + MMURowHeaderOffset)) {
-        StyleSheet_.XFEditor().ReleaseXF(MMUReadU16(record + MMURowHeaderOffset + 1));
+        StyleSheet_.XFEditor().ReleaseXF(base::LoadLE16(record + MMURowHeaderOffset + 1));
         TXLSMMUBlockManager::RemoveRow(*block, r);
     }
 }
@@ -352,7 +352,7 @@ void ForEachCell(uint8_t* record, Fn fn) {
         if (type & 0x80) {
             fn(type, p + 2);
             ++col;
-            p += 4 + MMUReadU16(p + 2);
+            p += 4 + base::LoadLE16(p + 2);
             continue;
         }
         const int size = MMUTypeSize(type);
@@ -381,7 +381,7 @@ void TXLSCellMMU::ClearRows(int row1, int row2) {
             ForEachCell(record, [&](uint8_t type, uint8_t* data) {
                 ReleaseCell(TXLSMMUCell{type, data});
             });
-            editor.ReleaseXF(MMUReadU16(record + MMURowHeaderOffset + 1));
+            editor.ReleaseXF(base::LoadLE16(record + MMURowHeaderOffset + 1));
         }
         if (from == 0 && to == MMURowsPerBlock - 1) {
             Blocks_[b].reset();
@@ -448,7 +448,7 @@ TCellValueType TXLSCellMMU::GetCellType(const TXLSMMUCell& cell) {
 
 int TXLSCellMMU::GetXF(const TXLSMMUCell& cell) {
     if (!cell.Data || !(cell.Type & XLSCellHasXF)) return 0;
-    return MMUReadU16(cell.Data + ((cell.Type & XLSCellVariable) ? 3 : 0));
+    return base::LoadLE16(cell.Data + ((cell.Type & XLSCellVariable) ? 3 : 0));
 }
 
 namespace {
@@ -470,10 +470,10 @@ double TXLSCellMMU::GetFloat(const TXLSMMUCell& cell) {
     const uint8_t* v = ValueOf(cell);
     switch (cell.Type & 0x9F) {
         case xckInt8: return static_cast<int8_t>(v[0]);
-        case xckInt16: return static_cast<int16_t>(MMUReadU16(v));
-        case xckInt32: return MMUReadI32(v);
-        case xckHundredths: return MMUReadI32(v) / 100.0;
-        case xckTenThousandths: return MMUReadI32(v) / 10000.0;
+        case xckInt16: return static_cast<int16_t>(base::LoadLE16(v));
+        case xckInt32: return static_cast<int32_t>(base::LoadLE32(v));
+        case xckHundredths: return static_cast<int32_t>(base::LoadLE32(v)) / 100.0;
+        case xckTenThousandths: return static_cast<int32_t>(base::LoadLE32(v)) / 10000.0;
         case xckSingle: {
             float f;
             std::memcpy(&f, v, 4);
@@ -492,8 +492,8 @@ double TXLSCellMMU::GetFloat(const TXLSMMUCell& cell) {
 int64_t TXLSCellMMU::GetSSTIndex(const TXLSMMUCell& cell) {
     if (!cell.Data) return -1;
     switch (cell.Type & 0x9F) {
-        case xckString16: return MMUReadU16(ValueOf(cell));
-        case xckString32: return static_cast<uint32_t>(MMUReadI32(ValueOf(cell)));
+        case xckString16: return base::LoadLE16(ValueOf(cell));
+        case xckString32: return base::LoadLE32(ValueOf(cell));
         default: return -1;
     }
 }
@@ -626,7 +626,7 @@ bool TXLSCellMMU::NextCellInRow() {
             IterCell_ = {run[1], run + 2 + IterRunIndex_ * MMUTypeSize(run[1])};
             return true;
         }
-        IterPos_ += variable ? 4 + MMUReadU16(run + 2) : 2 + cells * MMUTypeSize(run[1]);
+        IterPos_ += variable ? 4 + base::LoadLE16(run + 2) : 2 + cells * MMUTypeSize(run[1]);
         IterRunFirst_ += cells;
         IterInRun_ = false;
     }

@@ -64,12 +64,12 @@ struct TXLSMMURowHeader {
     uint8_t Bytes[MMURowHeaderSize];
     uint8_t Options() const { return Bytes[0]; }  // 1 hidden, 2 custom height, 4 collapsed, ...
     void SetOptions(uint8_t value) { Bytes[0] = value; }
-    uint16_t XF() const { return MMUReadU16(Bytes + 1); }
-    void SetXF(uint16_t value) { MMUWriteU16(Bytes + 1, value); }
+    uint16_t XF() const { return base::LoadLE16(Bytes + 1); }
+    void SetXF(uint16_t value) { base::StoreLE16(Bytes + 1, value); }
     uint8_t OutlineLevel() const { return Bytes[3]; }
     void SetOutlineLevel(uint8_t value) { Bytes[3] = value; }
-    uint16_t Height() const { return MMUReadU16(Bytes + 4); }  // twips; 0xFFFF = not given
-    void SetHeight(uint16_t value) { MMUWriteU16(Bytes + 4, value); }
+    uint16_t Height() const { return base::LoadLE16(Bytes + 4); }  // twips; 0xFFFF = not given
+    void SetHeight(uint16_t value) { base::StoreLE16(Bytes + 4, value); }
 };
 static_assert(sizeof(TXLSMMURowHeader) == MMURowHeaderSize);
 

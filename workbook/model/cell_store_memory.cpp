@@ -45,26 +45,13 @@ int MMUTypeSize(uint8_t type) {
     return size + ((type & 0x40) ? 2 : 0);
 }
 
-int32_t MMUReadI32(const uint8_t* p) {
-    uint32_t v = uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-    return static_cast<int32_t>(v);
-}
-
-void MMUWriteI32(uint8_t* p, int32_t v) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    p[0] = static_cast<uint8_t>(u);
-    p[1] = static_cast<uint8_t>(u >> 8);
-    p[2] = static_cast<uint8_t>(u >> 16);
-    p[3] = static_cast<uint8_t>(u >> 24);
-}
-
 // --- TXLSMMURebuildVector ---
 
 void TXLSMMURebuildVector::Decode(const uint8_t* record) {
     Cells_.clear();
     Data_.clear();
     if (!record) return;
-    const int colCount = MMUReadU16(record);
+    const int colCount = base::LoadLE16(record);
     const uint8_t* p = record + MMURowPrefixSize;
     int col = 0;
     while (col < colCount) {
@@ -76,7 +63,7 @@ void TXLSMMURebuildVector::Decode(const uint8_t* record) {
         }
         const uint8_t type = p[1];
         if (type & 0x80) {
-            const size_t size = 2 + size_t{MMUReadU16(p + 2)};
+            const size_t size = 2 + size_t{base::LoadLE16(p + 2)};
             const size_t offset = Data_.size();
             Data_.insert(Data_.end(), p + 2, p + 2 + size);
             Cells_.push_back({col++, type, static_cast<uint32_t>(offset), static_cast<uint32_t>(size)});
@@ -111,7 +98,7 @@ size_t TXLSMMURebuildVector::SetFixed(int32_t col, uint8_t type) {
 
 size_t TXLSMMURebuildVector::SetVar(int32_t col, uint8_t type, uint16_t length) {
     const size_t index = Insert(col, static_cast<uint8_t>(type | 0x80), 2 + size_t{length});
-    MMUWriteU16(Data_.data() + Cells_[index].Offset, length);
+    base::StoreLE16(Data_.data() + Cells_[index].Offset, length);
     return index;
 }
 
@@ -168,8 +155,8 @@ size_t TXLSMMURebuildVector::Encode(uint8_t* record, size_t* cellOffset, size_t 
         i += n;
     }
     if (record) {
-        MMUWriteU16(record, static_cast<uint16_t>(ColCount()));
-        MMUWriteI32(record + 2, static_cast<int32_t>(lastRun));
+        base::StoreLE16(record, static_cast<uint16_t>(ColCount()));
+        base::StoreLE32(record + 2, static_cast<uint32_t>(lastRun));
     }
     return pos;
 }
@@ -177,10 +164,10 @@ size_t TXLSMMURebuildVector::Encode(uint8_t* record, size_t* cellOffset, size_t 
 // --- TXLSMMUBlockManager ---
 
 size_t TXLSMMUBlockManager::RowSize(const uint8_t* record) {
-    if (MMUReadU16(record) == 0) return MMURowPrefixSize;
-    const size_t lastRun = static_cast<size_t>(MMUReadI32(record + 2));
+    if (base::LoadLE16(record) == 0) return MMURowPrefixSize;
+    const size_t lastRun = static_cast<size_t>(base::LoadLE32(record + 2));
     const uint8_t* run = record + lastRun;
-    if (run[1] & 0x80) return lastRun + 4 + MMUReadU16(run + 2);
+    if (run[1] & 0x80) return lastRun + 4 + base::LoadLE16(run + 2);
     return lastRun + 2 + size_t{run[0]} * static_cast<size_t>(MMUTypeSize(run[1]));
 }
 
@@ -204,7 +191,7 @@ uint8_t* TXLSMMUBlockManager::FindCell(TXLSMMUBlock& block, int row, int col, ui
                 return p + 2;
             }
             ++first;
-            p += 4 + MMUReadU16(p + 2);
+            p += 4 + base::LoadLE16(p + 2);
             continue;
         }
         const int size = MMUTypeSize(runType);
@@ -241,7 +228,7 @@ uint8_t* TXLSMMUBlockManager::FindNextCell(TXLSMMUBlock& block, int row, int& co
             return variable ? p + 2 : p + 2 + (at - first) * MMUTypeSize(runType);
         }
         first += cells;
-        p += variable ? 4 + MMUReadU16(p + 2) : 2 + count * MMUTypeSize(runType);
+        p += variable ? 4 + base::LoadLE16(p + 2) : 2 + count * MMUTypeSize(runType);
     }
     return nullptr;
 }
@@ -283,8 +270,8 @@ uint8_t* TXLSMMUBlockManager::NewRecord(TXLSMMUBlock& block, int row, size_t siz
     block.Area.resize(offset + size);
     block.RowOffsets[static_cast<size_t>(row)] = static_cast<int32_t>(offset);
     uint8_t* record = block.Area.data() + offset;
-    MMUWriteU16(record, 0);
-    MMUWriteI32(record + 2, MMURowPrefixSize);
+    base::StoreLE16(record, 0);
+    base::StoreLE32(record + 2, static_cast<uint32_t>(MMURowPrefixSize));
     std::memcpy(record + MMURowHeaderOffset, DefaultHeader_, MMURowHeaderSize);
     return record;
 }
@@ -316,11 +303,11 @@ uint8_t* TXLSMMUBlockManager::AddCell(TXLSMMUBlock& block, int row, int col, uin
     if (!record) record = NewRecord(block, row, MMURowPrefixSize);
     const size_t rowSize = RowSize(record);
     if (!variable && colCount > 0 && col == colCount) {
-        const size_t lastRun = static_cast<size_t>(MMUReadI32(record + 2));
+        const size_t lastRun = static_cast<size_t>(base::LoadLE32(record + 2));
         if (record[lastRun + 1] == type && record[lastRun] < MMUMaxRunCells) {
             record = ResizeRow(block, row, rowSize, rowSize + cellSize);
             ++record[lastRun];
-            MMUWriteU16(record, static_cast<uint16_t>(col + 1));
+            base::StoreLE16(record, static_cast<uint16_t>(col + 1));
             return record + rowSize;
         }
     }
@@ -328,12 +315,12 @@ uint8_t* TXLSMMUBlockManager::AddCell(TXLSMMUBlock& block, int row, int col, uin
     const size_t skips = SkipBytes(gap);
     record = ResizeRow(block, row, rowSize, rowSize + skips + 2 + cellSize);
     uint8_t* p = WriteSkips(record + rowSize, gap);
-    MMUWriteI32(record + 2, static_cast<int32_t>(p - record));
+    base::StoreLE32(record + 2, static_cast<uint32_t>(p - record));
     p[0] = 1;
     p[1] = type;
     uint8_t* cell = p + 2;
-    if (variable) MMUWriteU16(cell, length);
-    MMUWriteU16(record, static_cast<uint16_t>(col + 1));
+    if (variable) base::StoreLE16(cell, length);
+    base::StoreLE16(record, static_cast<uint16_t>(col + 1));
     return cell;
 }
 

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/byte_reader.h"
+
 namespace xls {
 
 // The memory beneath the cell store: rows grouped in blocks of 256, all row records of a block
@@ -29,13 +31,6 @@ constexpr int MMUMaxVarLength = 0xFFFF;
 // Bytes of a fixed cell of each stored type byte (0 = no fixed cell of that type).
 int MMUTypeSize(uint8_t type);
 
-inline uint16_t MMUReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline void MMUWriteU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-int32_t MMUReadI32(const uint8_t* p);
-void MMUWriteI32(uint8_t* p, int32_t v);
 
 struct TXLSMMUBlock {
     TXLSMMUBlock() { RowOffsets.fill(-1); }
@@ -84,7 +79,7 @@ public:
         return offset < 0 ? nullptr : block.Area.data() + offset;
     }
     static size_t RowSize(const uint8_t* record);
-    static uint16_t ColCount(const uint8_t* record) { return MMUReadU16(record); }
+    static uint16_t ColCount(const uint8_t* record) { return base::LoadLE16(record); }
 
     // Data pointer of the cell and its type byte, or nullptr.
     static uint8_t* FindCell(TXLSMMUBlock& block, int row, int col, uint8_t& type);

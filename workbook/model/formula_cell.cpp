@@ -38,7 +38,7 @@ size_t ResultOffset(const TXLSMMUCell& cell) { return 3 + ((cell.Type & XLSCellH
 size_t ResultSize(const TXLSMMUCell& cell) {
     switch (cell.Type & 0x1F) {
         case xckFormulaFloat: return 8;
-        case xckFormulaString: return 2 + 2 * size_t{MMUReadU16(cell.Data + ResultOffset(cell))};
+        case xckFormulaString: return 2 + 2 * size_t{base::LoadLE16(cell.Data + ResultOffset(cell))};
         case xckFormulaBoolean:
         case xckFormulaError: return 1;
         default: throw EXLSError("Invalid XLate code");
@@ -46,8 +46,8 @@ size_t ResultSize(const TXLSMMUCell& cell) {
 }
 
 uint8_t* WriteCell(uint8_t* p, uint16_t col, int32_t row) {
-    MMUWriteU16(p, col);
-    MMUWriteI32(p + 2, row);
+    base::StoreLE16(p, col);
+    base::StoreLE32(p + 2, static_cast<uint32_t>(row));
     return p + 6;
 }
 
@@ -74,7 +74,7 @@ void TXLSCellMMU::WriteFormulaRecord() {
     uint8_t* p = Manager_.AddVarCell(block, r, h.Col, type, size) + 2;
     *p++ = static_cast<uint8_t>((h.FormulaKind & 0x1F) | (h.HasRange ? FlagRange : 0) | (h.HasTable ? FlagTable : 0));
     if (h.XF != 0) {
-        MMUWriteU16(p, static_cast<uint16_t>(h.XF));
+        base::StoreLE16(p, static_cast<uint16_t>(h.XF));
         p += 2;
     }
     switch (h.ResultKind) {
@@ -83,31 +83,31 @@ void TXLSCellMMU::WriteFormulaRecord() {
             p += 8;
             break;
         case FormulaResultString:
-            MMUWriteU16(p, static_cast<uint16_t>(h.ResultString.size()));
+            base::StoreLE16(p, static_cast<uint16_t>(h.ResultString.size()));
             std::memcpy(p + 2, h.ResultString.data(), 2 * h.ResultString.size());
             p += 2 + 2 * h.ResultString.size();
             break;
         default: *p++ = h.ResultByte; break;
     }
     if (h.FormulaKind == xfkTableAnchor) {
-        MMUWriteU16(p, 14);
+        base::StoreLE16(p, 14);
         p[2] = TagTokens;
         p[3] = PtgTableAnchor;
         p[4] = h.TableOptions;
         p = WriteCell(WriteCell(p + 5, h.TableR1Col, h.TableR1Row), h.TableR2Col, h.TableR2Row);
     } else if (h.FormulaKind >= xfkArrayMember && h.FormulaKind <= xfkTableMember) {
         static constexpr uint8_t Tokens[] = {PtgArrayMember, PtgAnchorMember, PtgTableMember};
-        MMUWriteU16(p, 7);
+        base::StoreLE16(p, 7);
         p[2] = TagTokens;
         p[3] = Tokens[h.FormulaKind - xfkArrayMember];
         p = WriteCell(p + 4, static_cast<uint16_t>(h.AnchorCol), h.AnchorRow);
     } else if (h.IsCompiled()) {
-        MMUWriteU16(p, static_cast<uint16_t>(h.PtgsLen));
+        base::StoreLE16(p, static_cast<uint16_t>(h.PtgsLen));
         p[2] = TagTokens;
         std::memcpy(p + 3, h.Ptgs(), static_cast<size_t>(h.PtgsLen));
         p += 3 + h.PtgsLen;
     } else {
-        MMUWriteU16(p, static_cast<uint16_t>(h.Text.size()));
+        base::StoreLE16(p, static_cast<uint16_t>(h.Text.size()));
         p[2] = text8 ? TagText8 : TagText16;
         p += 3;
         if (text8) {
@@ -136,7 +136,7 @@ void TXLSCellMMU::LoadFormula(const TXLSMMUCell& cell) {
     TXLSFormulaHelper& h = *FormulaHelper_;
     uint8_t formulaKind = 0;
     const uint8_t* body = FormulaBody(cell, formulaKind);
-    const uint8_t* end = cell.Data + 2 + MMUReadU16(cell.Data);
+    const uint8_t* end = cell.Data + 2 + base::LoadLE16(cell.Data);
     h.Clear();
     const uint8_t flags = cell.Data[2];
     switch (cell.Type & 0x1F) {
@@ -151,22 +151,22 @@ void TXLSCellMMU::LoadFormula(const TXLSMMUCell& cell) {
     if (h.ResultKind == FormulaResultFloat) {
         std::memcpy(&h.ResultFloat, result, 8);
     } else if (h.ResultKind == FormulaResultString) {
-        h.ResultString.resize(MMUReadU16(result));
+        h.ResultString.resize(base::LoadLE16(result));
         std::memcpy(h.ResultString.data(), result + 2, 2 * h.ResultString.size());
     } else {
         h.ResultByte = *result;
     }
-    const size_t n = MMUReadU16(body);
+    const size_t n = base::LoadLE16(body);
     const uint8_t tag = body[2];
     const uint8_t* data = body + 3;
     size_t bodySize = 3 + n;
     if (formulaKind == xfkTableAnchor) {
         h.TableOptions = data[1];
-        h.SetTableR1Cell(MMUReadU16(data + 2), MMUReadI32(data + 4));
-        h.SetTableR2Cell(MMUReadU16(data + 8), MMUReadI32(data + 10));
+        h.SetTableR1Cell(base::LoadLE16(data + 2), static_cast<int32_t>(base::LoadLE32(data + 4)));
+        h.SetTableR2Cell(base::LoadLE16(data + 8), static_cast<int32_t>(base::LoadLE32(data + 10)));
     } else if (formulaKind >= xfkArrayMember && formulaKind <= xfkTableMember) {
-        h.AnchorCol = MMUReadU16(data + 1);
-        h.AnchorRow = MMUReadI32(data + 3);
+        h.AnchorCol = base::LoadLE16(data + 1);
+        h.AnchorRow = static_cast<int32_t>(base::LoadLE32(data + 3));
     } else if (tag == TagTokens) {
         h.SetPtgsCopy(data, static_cast<int>(n));
     } else if (tag == TagText8) {
@@ -181,15 +181,15 @@ void TXLSCellMMU::LoadFormula(const TXLSMMUCell& cell) {
     const uint8_t* p = body + bodySize;
     if (flags & FlagRange) {
         if (p + 12 > end) throw EXLSError("Invalid stored formula");
-        h.SetRange(MMUReadU16(p), MMUReadI32(p + 2), MMUReadU16(p + 6), MMUReadI32(p + 8));
+        h.SetRange(base::LoadLE16(p), static_cast<int32_t>(base::LoadLE32(p + 2)), base::LoadLE16(p + 6), static_cast<int32_t>(base::LoadLE32(p + 8)));
         h.HasRange = true;
         p += 12;
     }
     if (flags & FlagTable) {
         if (p + 13 > end) throw EXLSError("Invalid stored formula");
         h.TableOptions = p[0];
-        h.SetTableR1Cell(MMUReadU16(p + 1), MMUReadI32(p + 3));
-        h.SetTableR2Cell(MMUReadU16(p + 7), MMUReadI32(p + 9));
+        h.SetTableR1Cell(base::LoadLE16(p + 1), static_cast<int32_t>(base::LoadLE32(p + 3)));
+        h.SetTableR2Cell(base::LoadLE16(p + 7), static_cast<int32_t>(base::LoadLE32(p + 9)));
         h.HasTable = true;
     }
 }
@@ -305,7 +305,7 @@ uint8_t TXLSCellMMU::GetFormulaResultError(const TXLSMMUCell& cell) {
 std::u16string TXLSCellMMU::GetFormulaResultString(const TXLSMMUCell& cell) {
     if (!cell.Data || (cell.Type & 0x9F) != (XLSCellVariable | xckFormulaString)) return {};
     const uint8_t* result = cell.Data + ResultOffset(cell);
-    std::u16string text(MMUReadU16(result), u'\0');
+    std::u16string text(base::LoadLE16(result), u'\0');
     std::memcpy(text.data(), result + 2, 2 * text.size());
     return text;
 }
@@ -315,7 +315,7 @@ void TXLSCellMMU::GetFormulaText(const TXLSMMUCell& cell, std::u16string& text) 
     if (!cell.Data) return;
     uint8_t kind = 0;
     const uint8_t* body = FormulaBody(cell, kind);
-    const size_t n = MMUReadU16(body);
+    const size_t n = base::LoadLE16(body);
     switch (body[2]) {
         case TagTokens: throw EXLSError("Formula is compiled");
         case TagText8: text.assign(body + 3, body + 3 + n); break;
@@ -332,7 +332,7 @@ int TXLSCellMMU::GetFormulaPtgs(const TXLSMMUCell& cell, const uint8_t*& ptgs) {
     const uint8_t* body = FormulaBody(cell, kind);
     if (body[2] != TagTokens) throw EXLSError("Formula is not compiled");
     ptgs = body + 3;
-    return MMUReadU16(body);
+    return base::LoadLE16(body);
 }
 
 bool TXLSCellMMU::IsFormulaCompiled(const TXLSMMUCell& cell) {
@@ -344,7 +344,7 @@ const uint8_t* TXLSCellMMU::GetFormulaRange(const TXLSMMUCell& cell) {
     uint8_t kind = 0;
     const uint8_t* body = FormulaBody(cell, kind);
     if (!(cell.Data[2] & FlagRange)) return nullptr;
-    const size_t n = MMUReadU16(body);
+    const size_t n = base::LoadLE16(body);
     return body + 3 + (body[2] == TagText16 ? 2 * n : n);
 }
 

@@ -12,8 +12,6 @@ namespace xls {
 
 namespace {
 
-constexpr int32_t NotHashed = -2;
-constexpr int32_t EndOfChain = -1;
 constexpr size_t FirstCapacity = 255;
 constexpr size_t FirstBucketCount = 1024;
 
@@ -123,7 +121,7 @@ int TXc12DataSST::Place(std::unique_ptr<TXc12SSTString> record, bool appendOnly)
         const int slot = FreeHeap_.back();
         FreeHeap_.pop_back();
         Items_[static_cast<size_t>(slot)] = std::move(record);
-        Links_[static_cast<size_t>(slot)].Next = NotHashed;
+        Links_[static_cast<size_t>(slot)].Hashed = false;
         return slot;
     }
     if (Count_ == INT32_MAX) throw EXLSError("SST: too many strings");
@@ -133,62 +131,67 @@ int TXc12DataSST::Place(std::unique_ptr<TXc12SSTString> record, bool appendOnly)
         Links_.reserve(capacity);
     }
     Items_.push_back(std::move(record));
-    Links_.push_back({NotHashed, 0});
+    Links_.push_back({0, false});
     // Appends are not hashed: the next lookup rebuilds the hash so that it finds them.
     if (appendOnly) HashValid_ = false;
     return Count_++;
 }
 
-void TXc12DataSST::GrowBuckets() {
-    const size_t count = std::max(FirstBucketCount, Buckets_.size() * 2);
-    Buckets_.assign(count, EndOfChain);
-    const uint32_t mask = static_cast<uint32_t>(count - 1);
-    // Re-chain in slot order; every chain keeps newer slots in front.
-    for (size_t i = 0; i < Links_.size(); ++i) {
-        if (Links_[i].Next == NotHashed) continue;
-        int32_t& head = Buckets_[Links_[i].Hash & mask];
-        Links_[i].Next = head;
-        head = static_cast<int32_t>(i);
-    }
+void TXc12DataSST::ResizeBuckets(size_t count) {
+    Buckets_.assign(count, TBucket{});
+    Hashed_ = 0;
+    for (int i = 0; i < Count_; ++i)
+        if (Links_[static_cast<size_t>(i)].Hashed) {
+            Links_[static_cast<size_t>(i)].Hashed = false;
+            HashInsert(i, Links_[static_cast<size_t>(i)].Hash);
+        }
 }
 
 void TXc12DataSST::HashInsert(int index, uint32_t hash) {
-    if (Buckets_.empty() || static_cast<size_t>(Hashed_) >= Buckets_.size()) GrowBuckets();
-    const size_t slot = static_cast<size_t>(index);
-    int32_t& head = Buckets_[hash & (Buckets_.size() - 1)];
-    Links_[slot] = {head, hash};
-    head = index;
+    if (Buckets_.empty() || 2 * (Hashed_ + 1) > Buckets_.size())
+        ResizeBuckets(std::max(FirstBucketCount, Buckets_.size() * 2));
+    const size_t mask = Buckets_.size() - 1;
+    size_t at = hash & mask;
+    while (Buckets_[at].Slot >= 0) at = (at + 1) & mask;
+    Buckets_[at] = {hash, index, Items_[static_cast<size_t>(index)].get()};
+    Links_[static_cast<size_t>(index)] = {hash, true};
     ++Hashed_;
 }
 
 void TXc12DataSST::HashRemove(int index) {
-    const size_t slot = static_cast<size_t>(index);
-    if (Links_[slot].Next == NotHashed || Buckets_.empty()) return;
-    int32_t* link = &Buckets_[Links_[slot].Hash & (Buckets_.size() - 1)];
-    while (*link != EndOfChain && *link != index) link = &Links_[static_cast<size_t>(*link)].Next;
-    if (*link == index) {
-        *link = Links_[slot].Next;
-        --Hashed_;
+    TSlotHash& link = Links_[static_cast<size_t>(index)];
+    if (!link.Hashed) return;
+    link.Hashed = false;
+    const size_t mask = Buckets_.size() - 1;
+    size_t hole = link.Hash & mask;
+    while (Buckets_[hole].Slot != index) hole = (hole + 1) & mask;
+    // Later members of the probe run move back into the hole unless their home lies
+    // (cyclically) after it, so that every entry stays reachable from its home bucket.
+    for (size_t next = (hole + 1) & mask; Buckets_[next].Slot >= 0; next = (next + 1) & mask) {
+        const size_t home = Buckets_[next].Hash & mask;
+        const bool staysPut = hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+        if (staysPut) continue;
+        Buckets_[hole] = Buckets_[next];
+        hole = next;
     }
-    Links_[slot].Next = NotHashed;
+    Buckets_[hole] = TBucket{};
+    --Hashed_;
 }
 
 int TXc12DataSST::HashFind(std::u16string_view text, uint32_t hash) const {
     if (Buckets_.empty()) return -1;
-    for (int32_t i = Buckets_[hash & (Buckets_.size() - 1)]; i != EndOfChain; i = Links_[static_cast<size_t>(i)].Next) {
-        const size_t slot = static_cast<size_t>(i);
-        if (Links_[slot].Hash == hash && Items_[slot]->TextEquals(text)) return i;
-    }
+    const size_t mask = Buckets_.size() - 1;
+    for (size_t at = hash & mask; Buckets_[at].Slot >= 0; at = (at + 1) & mask)
+        if (Buckets_[at].Hash == hash && Buckets_[at].Record->TextEquals(text)) return Buckets_[at].Slot;
     return -1;
 }
 
 void TXc12DataSST::RebuildHash() {
-    Buckets_.clear();
-    Hashed_ = 0;
-    for (THashLink& link : Links_) link.Next = NotHashed;
+    for (TSlotHash& link : Links_) link.Hashed = false;
     size_t buckets = FirstBucketCount;
-    while (buckets < Items_.size()) buckets *= 2;
-    Buckets_.assign(buckets, EndOfChain);
+    while (buckets < 2 * Items_.size()) buckets *= 2;
+    Buckets_.assign(buckets, TBucket{});
+    Hashed_ = 0;
     for (int i = 0; i < Count_; ++i) {
         const TXc12SSTString* record = Items_[static_cast<size_t>(i)].get();
         if (record && !record->HasRuns()) HashInsert(i, HashRecord(*record));
@@ -314,8 +317,8 @@ void TXc12DataSST::Clear() {
         if (record && record->HasRuns())
             StyleSheet_.XFEditor().ReleaseFontRuns(record->Runs(), record->RunCount());
     std::vector<std::unique_ptr<TXc12SSTString>>().swap(Items_);
-    std::vector<THashLink>().swap(Links_);
-    std::vector<int32_t>().swap(Buckets_);
+    std::vector<TSlotHash>().swap(Links_);
+    std::vector<TBucket>().swap(Buckets_);
     FreeHeap_.clear();
     Count_ = 0;
     Hashed_ = 0;

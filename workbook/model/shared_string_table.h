@@ -103,21 +103,28 @@ private:
     void HashInsert(int index, uint32_t hash);
     void HashRemove(int index);
     int HashFind(std::u16string_view text, uint32_t hash) const;
-    void GrowBuckets();
+    void ResizeBuckets(size_t count);
 
     TXc12DataStyleSheet& StyleSheet_;
     std::vector<std::unique_ptr<TXc12SSTString>> Items_;
     int Count_ = 0;
     std::vector<int> FreeHeap_;  // min-heap of free slots below Count
-    // Chained hash of the plain entries: bucket heads, and per slot the next slot and the hash
-    // side by side (a lookup touches one cache line per link).
-    struct THashLink {
-        int32_t Next;
-        uint32_t Hash;
+    // Open-addressed hash of the plain entries (linear probing, at most half full). A bucket
+    // holds the hash and the entry itself, so that a lookup reads one bucket line and, on a
+    // hash match, the entry: tables far larger than the caches cost two memory reads per
+    // lookup, not one per link of a chain through side arrays.
+    struct TBucket {
+        uint32_t Hash = 0;
+        int32_t Slot = -1;  // -1: empty
+        const TXc12SSTString* Record = nullptr;
     };
-    std::vector<int32_t> Buckets_;
-    std::vector<THashLink> Links_;
-    int Hashed_ = 0;
+    struct TSlotHash {
+        uint32_t Hash;
+        bool Hashed;
+    };
+    std::vector<TBucket> Buckets_;
+    std::vector<TSlotHash> Links_;  // per slot: its hash and whether it is in Buckets_
+    size_t Hashed_ = 0;
     bool HashValid_ = false;
     bool NoEscape_ = false;
 };

@@ -67,7 +67,7 @@ TEST_F(XLSStreamContainerTest, CompoundFilesOpenByTheirWorkbookStream) {
     } cases[] = {{{u"Book"}, xvExcel50}, {{u"Book", u"Workbook"}, xvExcel97}, {{u"WORKBOOK"}, xvExcel97}};
     const Bytes workbook = WorkbookStream();
     for (const auto& c : cases) {
-        platform::CompoundFile file;
+        platform::TCompoundFile file;
         for (const auto& name : c.Streams)
             file.Root().CreateStream(name).WriteBuffer(workbook.data(), static_cast<int64_t>(workbook.size()));
         file.SaveToFile(PathOf("a.xls"));
@@ -76,7 +76,7 @@ TEST_F(XLSStreamContainerTest, CompoundFilesOpenByTheirWorkbookStream) {
         EXPECT_EQ(stream.Position(), 4);  // the first header is read
         EXPECT_EQ(stream.StreamSize(), static_cast<int64_t>(workbook.size()));
     }
-    platform::CompoundFile other;
+    platform::TCompoundFile other;
     other.Root().CreateStream(u"Data").WriteBuffer("x", 1);
     base::TMemoryStream memory;
     other.SaveToStream(memory);
@@ -106,7 +106,7 @@ void CopyRecords(TXLSStream& from, TXLSStream& to) {
 TEST_F(XLSStreamContainerTest, EveryOtherStreamIsCarriedIntoTheFileWritten) {
     // The file read comes from olefile's side where it can: we write it, olefile rewrites a
     // stream in place, and the result must survive a read and write byte for byte.
-    platform::CompoundFile source;
+    platform::TCompoundFile source;
     const Bytes workbook = WorkbookStream();
     source.Root().CreateStream(u"Workbook").WriteBuffer(workbook.data(), static_cast<int64_t>(workbook.size()));
     const Bytes props(600, 0x11);
@@ -132,8 +132,8 @@ TEST_F(XLSStreamContainerTest, EveryOtherStreamIsCarriedIntoTheFileWritten) {
     out.Close();
     in.Close();
 
-    const auto before = platform::testing::Streams(*platform::CompoundFile::OpenFile(PathOf("in.xls")));
-    const auto after = platform::testing::Streams(*platform::CompoundFile::OpenFile(PathOf("out.xls")));
+    const auto before = platform::testing::Streams(*platform::TCompoundFile::OpenFile(PathOf("in.xls")));
+    const auto after = platform::testing::Streams(*platform::TCompoundFile::OpenFile(PathOf("out.xls")));
     EXPECT_EQ(after, before);
     EXPECT_EQ(after.at("\\x05SummaryInformation")[599], 199);
     // And an outside reader sees the same.
@@ -152,7 +152,7 @@ TEST_F(XLSStreamContainerTest, WritesToATargetStream) {
     stream.CreateFile("", xvExcel50);
     stream.WriteWordRecord(0x000A, 0);
     stream.Close();
-    const auto file = platform::CompoundFile::OpenStream(target);
+    const auto file = platform::TCompoundFile::OpenStream(target);
     EXPECT_EQ(file->Root().ReadStream(u"Book"), (Bytes{0x0A, 0, 2, 0, 0, 0}));
 }
 

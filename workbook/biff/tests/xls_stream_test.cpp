@@ -173,5 +173,39 @@ TEST(XLSStreamTest, EncodesStringsAndHeaders) {
     EXPECT_THROW(stream.ReadString(5, text), EBIFFError);
 }
 
+TEST(XLSStreamTest, StringsSplitOverContinueRecordsTakeEachRecordsOwnWidth) {
+    const struct {
+        const char* Name;
+        Bytes First;   // the record's data: flag byte, characters
+        Bytes Second;  // the CONTINUE record's data
+        int Count;
+        std::u16string Text;  // empty: the read must fail
+    } cases[] = {
+        {"compressed then wide", {0, 'a', 'b', 'c'}, {1, 0xE4, 0, 0x2D, 0x4E}, 5, u"abc\u00E4\u4E2D"},
+        {"wide then compressed", {1, 0x2D, 0x4E}, {0, 'x', 'y'}, 3, u"\u4E2Dxy"},
+        {"same width", {0, 'a'}, {0, 'b'}, 2, u"ab"},
+        {"character cut in two", {1, 0x2D, 0x4E, 0x41}, {1, 0, 0x42, 0}, 3, u""},
+        {"continuation missing", {0, 'a'}, {}, 2, u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TXLSStream stream;
+        stream.CreateMemory();
+        stream.WriteRecord(0x00FC, c.First.data(), static_cast<int64_t>(c.First.size()));
+        if (!c.Second.empty()) stream.WriteRecord(0x003C, c.Second.data(), static_cast<int64_t>(c.Second.size()));
+        stream.Seek(0, 0);
+        TBIFFHeader header;
+        ASSERT_EQ(stream.ReadHeader(header), 4);
+        stream.BeginContinueRead();
+        std::u16string text;
+        if (c.Text.empty()) {
+            EXPECT_THROW(stream.ReadString(c.Count, text), EBIFFError);
+            continue;
+        }
+        EXPECT_EQ(stream.ReadString(c.Count, text), static_cast<int64_t>(c.First.size() + c.Second.size()));
+        EXPECT_EQ(text, c.Text);
+    }
+}
+
 }  // namespace
 }  // namespace xls

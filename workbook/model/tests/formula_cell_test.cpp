@@ -24,7 +24,7 @@ protected:
     }
     std::vector<uint8_t> Bytes(int col, int row) {
         const TXLSMMUCell cell = Cell(col, row);
-        return std::vector<uint8_t>(cell.Data, cell.Data + 2 + MMUReadU16(cell.Data));
+        return std::vector<uint8_t>(cell.Data, cell.Data + 2 + base::LoadLE16(cell.Data));
     }
     int AddXF() {
         auto xf = std::make_unique<TXc12XF>();
@@ -45,7 +45,7 @@ TEST_F(FormulaCellTest, CompiledFormulaLayoutAndRoundTrip) {
     Store.StoreFormula();
     TXLSMMUCell cell = Cell(1, 2);
     EXPECT_EQ(cell.Type, 0x80u | xckFormulaFloat);
-    EXPECT_EQ(MMUReadU16(cell.Data) + 2, 19);
+    EXPECT_EQ(base::LoadLE16(cell.Data) + 2, 19);
     EXPECT_EQ(TXLSCellMMU::GetCellType(cell), xctFloatFormula);
     EXPECT_EQ(TXLSCellMMU::GetFloat(cell), 42.5);
     const uint8_t* ptgs = nullptr;
@@ -91,9 +91,9 @@ TEST_F(FormulaCellTest, TextFormulasWithRangeAndTableBlocks) {
         EXPECT_FALSE(TXLSCellMMU::IsFormulaCompiled(cell));
         const uint8_t* range = TXLSCellMMU::GetFormulaRange(cell);
         ASSERT_NE(range, nullptr);
-        EXPECT_EQ(MMUReadU16(range), 1);
-        EXPECT_EQ(MMUReadI32(range + 2), 2);
-        EXPECT_EQ(MMUReadI32(range + 8), 8);
+        EXPECT_EQ(base::LoadLE16(range), 1);
+        EXPECT_EQ(static_cast<int32_t>(base::LoadLE32(range + 2)), 2);
+        EXPECT_EQ(static_cast<int32_t>(base::LoadLE32(range + 8)), 8);
         Store.LoadFormula(cell);
         EXPECT_EQ(test::U8(H.GetRangeRef()), "B3:D9");
         EXPECT_EQ(test::U8(H.GetTableR1()), "C4");

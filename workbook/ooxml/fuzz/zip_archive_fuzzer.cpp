@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const base::Exception&) {
     }
     try {
-        xls::InflateBuffer(data, static_cast<int64_t>(size), size > 4 ? data[0] << 16 : 0);
+        xls::InflateBuffer(data, static_cast<int64_t>(size), size > 4 ? int64_t{data[0]} << 16 : 0);
     } catch (const base::Exception&) {
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_reader.h"
 #include "base/memory_stream.h"
 #include "workbook/ooxml/tests/external_tools.h"
 #include "workbook/ooxml/zip/zip_archive.h"
@@ -46,7 +47,7 @@ struct TSampleArchive {
     std::vector<uint8_t> Bytes() { return {Archive.Memory(), Archive.Memory() + Archive.Size()}; }
 };
 
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at) { return GetLE32(b.data() + at); }
+uint32_t Get32(const std::vector<uint8_t>& b, size_t at) { return base::LoadLE32(b.data() + at); }
 
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/byte_reader.h"
 #include "base/format.h"
 
 namespace xls {
@@ -16,11 +17,34 @@ constexpr int64_t EndRecordSearchSpan = TEndRecord::FixedSize + 65535;
 constexpr int64_t MaxOffset = 0xFFFFFFFF;
 constexpr size_t MaxEntries = 65535;
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr const char* Zip64Text = "ZIP64 archives are not supported";
+constexpr uint32_t Zip64LocatorSignature = 0x07064B50;
+constexpr uint16_t Zip64ExtraId = 0x0001;
+constexpr int64_t Zip64LocatorSize = 20;
 
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+std::string AsciiLower(std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+// True when an extra field holds a ZIP64 block: the sizes and offsets that count are in there.
+bool HasZip64Extra(std::string_view extra) {
+    base::TByteReader reader(extra);
+    while (reader.Has(4)) {
+        const uint16_t id = reader.U16LE();
+        const uint16_t size = reader.U16LE();
+        if (id == Zip64ExtraId) return true;
+        if (!reader.Has(size)) return false;
+        reader.Skip(size);
+    }
+    return false;
+}
+
+bool IsZip64(const TCentralDirectoryFile& c) {
+    return c.CompressedSize == 0xFFFFFFFF || c.UncompressedSize == 0xFFFFFFFF || c.LocalHeaderOffset == 0xFFFFFFFF ||
+           c.DiskNumberStart == 0xFFFF || HasZip64Extra(c.Extra);
 }
 
 // Cuts text up to and including the first occurrence of what; false when it does not occur.
@@ -91,9 +115,36 @@ TXLSZipFile& TXLSZipArchive::GetFiles(int index) {
 }
 
 int TXLSZipArchive::IndexOf(std::string_view name) const {
-    for (size_t i = 0; i < Files_.size(); ++i)
-        if (SameNameIgnoringCase(Files_[i]->Name(), name)) return static_cast<int>(i);
-    return -1;
+    const auto found = NameIndex_.find(AsciiLower(name));
+    return found == NameIndex_.end() ? -1 : found->second;
+}
+
+std::unique_ptr<TDecompressionStream> TXLSZipArchive::TakeInflater(int64_t start, int64_t limit) {
+    if (SpareInflater_) {
+        SpareInflater_->Restart(start, limit);
+        return std::move(SpareInflater_);
+    }
+    Stream_->SetPosition(start);
+    return std::make_unique<TDecompressionStream>(*Stream_, limit);
+}
+
+void TXLSZipArchive::KeepInflater(std::unique_ptr<TDecompressionStream> inflater) {
+    if (!SpareInflater_) SpareInflater_ = std::move(inflater);
+}
+
+std::unique_ptr<TCompressionStream> TXLSZipArchive::TakeDeflater() {
+    if (!SpareDeflater_) return std::make_unique<TCompressionStream>(TCompressionLevel::clFastest, true, *Stream_);
+    SpareDeflater_->Restart();
+    return std::move(SpareDeflater_);
+}
+
+std::vector<uint8_t>& TXLSZipArchive::Scratch(size_t size) {
+    if (Scratch_.size() < size) Scratch_.resize(size);
+    return Scratch_;
+}
+
+void TXLSZipArchive::IndexName(size_t index) {
+    NameIndex_.emplace(AsciiLower(Files_[index]->Name()), static_cast<int>(index));
 }
 
 void TXLSZipArchive::Close() {
@@ -104,6 +155,9 @@ void TXLSZipArchive::Close() {
             Archive.Active_.reset();
             Archive.ActiveStream_ = nullptr;
             Archive.Files_.clear();
+            Archive.NameIndex_.clear();
+            Archive.SpareInflater_.reset();
+            Archive.SpareDeflater_.reset();
             // Streams still reading the entries just freed learn of it through the token.
             Archive.EntriesAlive_ = std::make_shared<const bool>(true);
             Archive.Stream_ = nullptr;
@@ -123,7 +177,13 @@ void TXLSZipArchive::OpenFromStream(base::TStream& stream) {
     Close();
     Mode_ = zmRead;
     Stream_ = &stream;
-    ReadDirectory();
+    try {
+        ReadDirectory();
+    } catch (...) {
+        // A refused archive lists nothing rather than the entries read before the fault.
+        Close();
+        throw;
+    }
 }
 
 void TXLSZipArchive::ReadDirectory() {
@@ -131,6 +191,7 @@ void TXLSZipArchive::ReadDirectory() {
     if (FindEndRecord(size)) {
         ReadCentralDirectory(size);
         ReadLocalHeaders(size);
+        CheckEntriesApart();
     } else {
         ScanLocalHeaders(size);
     }
@@ -147,8 +208,14 @@ bool TXLSZipArchive::FindEndRecord(int64_t size) {
     // (a comment may itself contain the signature).
     for (int64_t at = span - TEndRecord::FixedSize; at >= 0; --at) {
         const uint8_t* p = tail.data() + at;
-        if (p[0] != 'P' || GetLE32(p) != EndRecordSignature) continue;
+        if (p[0] != 'P' || base::LoadLE32(p) != EndRecordSignature) continue;
         const TEndRecord record = TEndRecord::Decode(p);
+        // ZIP64 archives keep their real directory position and counts elsewhere; read as a
+        // plain archive they would list some entries and lose the rest.
+        const bool zip64 = record.EntriesTotal == 0xFFFF || record.CentralDirOffset == 0xFFFFFFFF ||
+                           record.CentralDirSize == 0xFFFFFFFF ||
+                           (at >= Zip64LocatorSize && base::LoadLE32(p - Zip64LocatorSize) == Zip64LocatorSignature);
+        if (zip64) throw EZipError(Zip64Text);
         if (int64_t{record.CentralDirOffset} + record.CentralDirSize > base + at) continue;
         EndRecord_ = record;
         return true;
@@ -164,7 +231,7 @@ void TXLSZipArchive::ReadCentralDirectory(int64_t size) {
         uint8_t fixed[TCentralDirectoryFile::FixedSize];
         for (int64_t i = 0; i < count; ++i) {
             Stream_->ReadBuffer(fixed, sizeof fixed);
-            if (GetLE32(fixed) != CentralFileSignature) throw EZipError(InvalidZipText);
+            if (base::LoadLE32(fixed) != CentralFileSignature) throw EZipError(InvalidZipText);
             auto entry = std::make_unique<TXLSZipFile>(*this);
             TCentralDirectoryFile& c = entry->Central_;
             c = TCentralDirectoryFile::Decode(fixed);
@@ -173,8 +240,12 @@ void TXLSZipArchive::ReadCentralDirectory(int64_t size) {
                 text->resize(length);
                 Stream_->ReadBuffer(text->data(), length);
             }
+            if (IsZip64(c)) throw EZipError(Zip64Text);
             Files_.push_back(std::move(entry));
+            IndexName(Files_.size() - 1);
         }
+    } catch (const EZipError&) {
+        throw;
     } catch (const base::Exception&) {
         throw EZipError(InvalidZipText);
     }
@@ -196,7 +267,7 @@ void TXLSZipArchive::ReadLocalHeaders(int64_t size) {
         if (offset + TLocalFile::FixedSize > size) throw EZipError("Unknown zip file");
         Stream_->SetPosition(offset);
         Stream_->ReadBuffer(fixed, sizeof fixed);
-        if (GetLE32(fixed) != LocalFileSignature) throw EZipError("Unknown zip file");
+        if (base::LoadLE32(fixed) != LocalFileSignature) throw EZipError("Unknown zip file");
         entry->Local_ = TLocalFile::Decode(fixed);
         try {
             ReadNameAndExtra(entry->Local_);
@@ -212,7 +283,7 @@ void TXLSZipArchive::ScanLocalHeaders(int64_t size) {
     while (offset + TLocalFile::FixedSize <= std::min(size, MaxOffset)) {
         Stream_->SetPosition(offset);
         Stream_->ReadBuffer(fixed, sizeof fixed);
-        if (GetLE32(fixed) != LocalFileSignature) break;
+        if (base::LoadLE32(fixed) != LocalFileSignature) break;
         auto entry = std::make_unique<TXLSZipFile>(*this);
         TLocalFile& local = entry->Local_;
         local = TLocalFile::Decode(fixed);
@@ -223,12 +294,34 @@ void TXLSZipArchive::ScanLocalHeaders(int64_t size) {
         }
         // Without a directory the sizes of such an entry are nowhere to be found.
         if (local.Flags & FlagDataDescriptor) throw EZipError(InvalidZipText);
+        if (local.CompressedSize == 0xFFFFFFFF || local.UncompressedSize == 0xFFFFFFFF || HasZip64Extra(local.Extra))
+            throw EZipError(Zip64Text);
         TCentralDirectoryFile& c = entry->Central_;
         c = CentralFromLocal(local);
         c.ExternalAttributes = (!c.Name.empty() && c.Name.back() == '/') ? AttrDirectory : AttrArchive;
         c.LocalHeaderOffset = static_cast<uint32_t>(offset);
         offset = local.DataStart + local.CompressedSize;
         Files_.push_back(std::move(entry));
+        IndexName(Files_.size() - 1);
+    }
+}
+
+void TXLSZipArchive::CheckEntriesApart() const {
+    // Each central record must describe its own local entry: records that point at one
+    // entry's data (or into another's) would let a small file extract many times its size.
+    std::vector<std::pair<int64_t, const TXLSZipFile*>> starts;
+    starts.reserve(Files_.size());
+    for (const auto& entry : Files_) {
+        if (entry->Local_.Name != entry->Central_.Name)
+            throw EZipError(base::Format("Zip entry \"%s\" does not match its local header", {entry->Name()}));
+        starts.emplace_back(entry->Central_.LocalHeaderOffset, entry.get());
+    }
+    std::sort(starts.begin(), starts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 1; i < starts.size(); ++i) {
+        const TXLSZipFile& before = *starts[i - 1].second;
+        if (before.Local_.DataStart + int64_t{before.Central_.CompressedSize} > starts[i].first)
+            throw EZipError(base::Format("Zip entries \"%s\" and \"%s\" overlap",
+                                         {before.Name(), starts[i].second->Name()}));
     }
 }
 
@@ -288,6 +381,7 @@ void TXLSZipArchive::FinishEntry(std::unique_ptr<TXLSZipFile> entry, uint32_t cr
     ++EndRecord_.EntriesOnDisk;
     ++EndRecord_.EntriesTotal;
     Files_.push_back(std::move(entry));
+    IndexName(Files_.size() - 1);
 }
 
 void TXLSZipArchive::AddStream(const std::string& name, base::TStream& stream) {
@@ -296,17 +390,20 @@ void TXLSZipArchive::AddStream(const std::string& name, base::TStream& stream) {
     auto entry = NewEntry(name, size > 0 ? 8 : 0, static_cast<uint32_t>(size));
     uint32_t crc = 0;
     if (size > 0) {
-        TCompressionStream deflater(TCompressionLevel::clFastest, true, *Stream_);
-        deflater.CompressFrom(stream, size);
-        deflater.Finish();
-        crc = deflater.CRC32();
+        auto deflater = TakeDeflater();
+        deflater->CompressFrom(stream, size);
+        deflater->Finish();
+        crc = deflater->CRC32();
+        SpareDeflater_ = std::move(deflater);
     }
     FinishEntry(std::move(entry), crc, size, Stream_->Position());
 }
 
 std::unique_ptr<TCompressionStream> TXLSZipArchive::BeginEntry(const std::string& name) {
     Active_ = NewEntry(name, 8, 0);
-    auto stream = std::make_unique<TCompressionStream>(TCompressionLevel::clFastest, true, *Stream_);
+    auto stream = TakeDeflater();
+    // Once the archive is closed the stream must not write into what follows the directory.
+    stream->SetOwnerToken(EntriesToken());
     ActiveStream_ = stream.get();
     return stream;
 }
@@ -316,7 +413,7 @@ void TXLSZipArchive::EndEntry(std::unique_ptr<TCompressionStream> stream) {
     stream->Finish();
     const uint32_t crc = stream->CRC32();
     const int64_t uncompressed = stream->TotalIn();
-    stream.reset();
+    SpareDeflater_ = std::move(stream);
     ActiveStream_ = nullptr;
     FinishEntry(std::move(Active_), crc, uncompressed, Stream_->Position());
 }

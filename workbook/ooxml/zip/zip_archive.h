@@ -4,11 +4,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/exception.h"
 #include "base/stream.h"
 #include "workbook/ooxml/zip/zip_records.h"
+#include "workbook/ooxml/zip/zlib_buffers.h"
 #include "workbook/ooxml/zip/zlib_streams.h"
 
 namespace xls {
@@ -24,9 +26,41 @@ public:
 std::string NormalizeZipName(std::string_view name);
 
 class TXLSZipArchive;
+class TXLSZipFile;
 
-// One entry of an archive, and a read-only stream over its uncompressed content. Each entry
-// keeps its own read position, so entries can be read alternately over one archive stream.
+// A read position in one entry's uncompressed content. Each reader keeps its own, so one entry
+// can be read by several streams at once and entries can be read alternately over one
+// archive stream.
+class TXLSZipEntryReader {
+public:
+    explicit TXLSZipEntryReader(const TXLSZipFile& entry);
+    ~TXLSZipEntryReader();
+    TXLSZipEntryReader(const TXLSZipEntryReader&) = delete;
+    TXLSZipEntryReader& operator=(const TXLSZipEntryReader&) = delete;
+
+    // Refuses entries that are encrypted, lie beyond the end of the archive or declare a
+    // size no real entry of their compressed size can have, or one above the archive's limit
+    // (before any memory is spent).
+    void Open();
+    void Close();
+    bool IsOpen() const { return Open_; }
+    int64_t Position() const { return Position_; }
+
+    // Reads from the entry's content, never past its declared size; raises on truncated data
+    // and, at the end, on a CRC-32 mismatch.
+    int64_t Read(void* buffer, int64_t count);
+    // Forward seeks skip by reading; backward seeks start the entry over.
+    int64_t Seek(int64_t offset, base::TSeekOrigin origin);
+
+private:
+    const TXLSZipFile& Entry_;
+    std::unique_ptr<TDecompressionStream> Inflater_;
+    bool Open_ = false;
+    int64_t Position_ = 0;  // uncompressed bytes read so far
+    uint32_t ReadCrc_ = 0;
+};
+
+// One entry of an archive, and a read-only stream over its uncompressed content.
 class TXLSZipFile : public base::TStream {
 public:
     explicit TXLSZipFile(TXLSZipArchive& owner);
@@ -40,36 +74,30 @@ public:
     const TLocalFile& LocalRecord() const { return Local_; }
     int64_t UncompressedSize() const { return Central_.UncompressedSize; }
 
-    // Writes the whole uncompressed content into dest; the CRC-32 is checked.
+    // Writes the whole uncompressed content into dest; the CRC-32 is checked. A memory
+    // stream is grown once, to the declared size.
     void ExtractToStream(base::TStream& dest);
 
-    // Refuses entries that are encrypted, lie beyond the end of the archive or declare a
-    // size no real entry of their compressed size can have (before any memory is spent).
-    void OpenEntry();
-    void CloseEntry();
-    bool IsOpen() const { return Open_; }
+    void OpenEntry() { Reader_.Open(); }
+    void CloseEntry() { Reader_.Close(); }
+    bool IsOpen() const { return Reader_.IsOpen(); }
 
-    // Reads from the entry's content; raises on truncated data and, at the end, on a
-    // CRC-32 mismatch.
-    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Read(void* buffer, int64_t count) override { return Reader_.Read(buffer, count); }
     int64_t Write(const void* buffer, int64_t count) override;
-    // Forward seeks skip by reading; backward seeks start the entry over.
-    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override;
+    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override { return Reader_.Seek(offset, origin); }
     // The declared size, refused when no real entry can have it.
     int64_t Size() override;
+
+    // Raises EZipError when the declared sizes are implausible or above the archive's limit.
+    void CheckDeclaredSize() const;
 
 private:
     friend class TXLSZipArchive;
 
-    void CheckDeclaredSize() const;
-
     TXLSZipArchive& Owner_;
     TCentralDirectoryFile Central_;
     TLocalFile Local_;
-    std::unique_ptr<TDecompressionStream> Inflater_;
-    bool Open_ = false;
-    int64_t Position_ = 0;  // uncompressed bytes read so far
-    uint32_t ReadCrc_ = 0;
+    TXLSZipEntryReader Reader_{*this};
 };
 
 // A ZIP archive over a stream it does not own: read (entries from the central directory,
@@ -79,8 +107,10 @@ class TXLSZipArchive {
 public:
     enum TMode { zmClosed = 0, zmRead = 1, zmWrite = 2 };
 
-    // Largest uncompressed entry this archive extracts.
-    static constexpr int64_t MaxEntrySize = int64_t{1} << 30;
+    // Largest uncompressed entry this archive extracts; larger ones are refused before
+    // anything is inflated. The default is DefaultInflateLimit.
+    int64_t MaxEntrySize() const { return MaxEntrySize_; }
+    void SetMaxEntrySize(int64_t size) { MaxEntrySize_ = size; }
 
     TXLSZipArchive();
     // Closes; a failure to write the central directory is lost here, so writers call Close.
@@ -111,12 +141,24 @@ public:
     void EndEntry(std::unique_ptr<TCompressionStream> stream);
 
 private:
+    friend class TXLSZipEntryReader;
+    friend class TXLSZipFile;
+
+    // zlib states and buffers are kept from one entry to the next, so that reading or
+    // writing many entries does not allocate (and give back) them for each.
+    std::unique_ptr<TDecompressionStream> TakeInflater(int64_t start, int64_t limit);
+    void KeepInflater(std::unique_ptr<TDecompressionStream> inflater);
+    std::unique_ptr<TCompressionStream> TakeDeflater();
+    std::vector<uint8_t>& Scratch(size_t size);
+
     void ReadDirectory();
     bool FindEndRecord(int64_t size);
     void ReadCentralDirectory(int64_t size);
     void ReadLocalHeaders(int64_t size);
     void ScanLocalHeaders(int64_t size);
     void ReadNameAndExtra(TLocalFile& local);
+    void CheckEntriesApart() const;
+    void IndexName(size_t index);
 
     std::unique_ptr<TXLSZipFile> NewEntry(const std::string& name, uint16_t method, uint32_t uncompressedSize);
     void WriteLocalHeader(const TXLSZipFile& entry);
@@ -127,6 +169,12 @@ private:
     base::TStream* Stream_ = nullptr;
     TEndRecord EndRecord_;
     std::vector<std::unique_ptr<TXLSZipFile>> Files_;
+    // Entry index by ASCII-lower-cased name, the first entry of a name only.
+    std::unordered_map<std::string, int> NameIndex_;
+    int64_t MaxEntrySize_ = DefaultInflateLimit;
+    std::unique_ptr<TDecompressionStream> SpareInflater_;
+    std::unique_ptr<TCompressionStream> SpareDeflater_;
+    std::vector<uint8_t> Scratch_;
     std::unique_ptr<TXLSZipFile> Active_;
     std::shared_ptr<const bool> EntriesAlive_ = std::make_shared<const bool>(true);
     const TCompressionStream* ActiveStream_ = nullptr;

@@ -24,17 +24,20 @@ std::string JoinPath(std::string folder, std::string name) {
 }  // namespace
 
 TXLSOwnerStream::TXLSOwnerStream(TXLSZipFile& entry, std::string name)
-    : Entry_(entry), Alive_(entry.Owner().EntriesToken()), Name_(std::move(name)) {
-    Entry_.OpenEntry();
+    : Entry_(entry), Reader_(entry), Alive_(entry.Owner().EntriesToken()), Name_(std::move(name)) {
+    Reader_.Open();
 }
 
-TXLSOwnerStream::~TXLSOwnerStream() {
-    if (!Alive_.expired()) Entry_.CloseEntry();
-}
+TXLSOwnerStream::~TXLSOwnerStream() = default;
 
 TXLSZipFile& TXLSOwnerStream::Entry() {
     if (Alive_.expired()) throw EZipError(base::Format("The archive of zip entry \"%s\" was closed", {Name_}));
     return Entry_;
+}
+
+TXLSZipEntryReader& TXLSOwnerStream::Reader() {
+    Entry();
+    return Reader_;
 }
 
 TXLSZipArchiveIntfXLS::TXLSZipArchiveIntfXLS() : Zip_(std::make_unique<TXLSZipArchive>()) {}

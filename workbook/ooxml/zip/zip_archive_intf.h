@@ -8,8 +8,8 @@
 
 namespace xls {
 
-// The read stream handed out for one entry; it opens the entry and closes it again when
-// it goes away. It does not own the entry.
+// The read stream handed out for one entry, with a read position of its own (several may
+// read one entry at once). It does not own the entry.
 class TXLSOwnerStream : public base::TStream {
 public:
     TXLSOwnerStream(TXLSZipFile& entry, std::string name);
@@ -19,16 +19,18 @@ public:
 
     const std::string& Name() const { return Name_; }
 
-    int64_t Read(void* buffer, int64_t count) override { return Entry().Read(buffer, count); }
+    int64_t Read(void* buffer, int64_t count) override { return Reader().Read(buffer, count); }
     int64_t Write(const void* buffer, int64_t count) override { return Entry().Write(buffer, count); }
-    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override { return Entry().Seek(offset, origin); }
+    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override { return Reader().Seek(offset, origin); }
     int64_t Size() override { return Entry().Size(); }
 
 private:
     // The entry, while its archive still holds it; raises once the archive was closed.
     TXLSZipFile& Entry();
+    TXLSZipEntryReader& Reader();
 
     TXLSZipFile& Entry_;
+    TXLSZipEntryReader Reader_;
     std::weak_ptr<const bool> Alive_;
     std::string Name_;
 };

@@ -80,9 +80,6 @@ struct TEndRecord {
     static TEndRecord Decode(const uint8_t* bytes);
 };
 
-uint16_t GetLE16(const uint8_t* p);
-uint32_t GetLE32(const uint8_t* p);
-
 // MS-DOS date and time of a local time; 0 outside the years 1980..2107.
 uint32_t DosDateTime(const std::tm& local);
 // The current local time in MS-DOS form.

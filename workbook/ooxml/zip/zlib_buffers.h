@@ -10,10 +10,15 @@ namespace xls {
 constexpr int64_t MaxDeflateRatio = 1032;
 constexpr int64_t RatioSlack = 4096;
 
-// Inflates zlib-format data into a new buffer. The buffer starts at estimate bytes (0: the
-// input size rounded up to 256) and doubles while more room is needed; a hostile estimate
-// is held to what the input could possibly inflate to. Raises EDecompressionError.
-std::vector<uint8_t> InflateBuffer(const void* inBuf, int64_t inSize, int64_t estimate = 0);
+// Default ceiling of inflated data (ZIP entries, InflateBuffer): well above any part a
+// spreadsheet holds, low enough that a deflate bomb is refused before it costs gigabytes.
+constexpr int64_t DefaultInflateLimit = int64_t{256} << 20;
+
+// Inflates zlib-format data into a new buffer of exactly the inflated size. The size is
+// measured first through a small window, so that data inflating to more than limit bytes
+// is refused (EDecompressionError) without any of it being kept, and the result is
+// allocated once. Bad data raises EDecompressionError too.
+std::vector<uint8_t> InflateBuffer(const void* inBuf, int64_t inSize, int64_t limit = DefaultInflateLimit);
 
 // Deflates a buffer in zlib format at level 9. Raises ECompressionError.
 std::vector<uint8_t> DeflateBuffer(const void* inBuf, int64_t inSize);

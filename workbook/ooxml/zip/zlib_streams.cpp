@@ -69,8 +69,29 @@ TCompressionStream::~TCompressionStream() {
 
 int64_t TCompressionStream::Read(void*, int64_t) { throw ECompressionError(InvalidOperationText); }
 
+void TCompressionStream::Restart() {
+    z_stream& z = Z_->Stream;
+    CheckCompress(deflateReset(&z));
+    z.next_out = Buffer_.data();
+    z.avail_out = static_cast<uInt>(TransferSize);
+    StrmPos_ = Strm_.Position();
+    Crc_ = 0;
+    Gathered_ = 0;
+    Finished_ = false;
+}
+
+void TCompressionStream::SetOwnerToken(std::weak_ptr<const bool> token) {
+    Owner_ = std::move(token);
+    HasOwner_ = true;
+}
+
+void TCompressionStream::CheckOwner() const {
+    if (HasOwner_ && Owner_.expired()) throw ECompressionError("The archive of this stream was closed");
+}
+
 int64_t TCompressionStream::Write(const void* buffer, int64_t count) {
     if (Finished_) throw ECompressionError(InvalidOperationText);
+    CheckOwner();
     if (count <= 0) return 0;
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     if (count > GatherSize) {
@@ -106,16 +127,17 @@ void TCompressionStream::CompressStream(base::TStream& source) {
 void TCompressionStream::CompressFrom(base::TStream& source, int64_t count) {
     if (Finished_) throw ECompressionError(InvalidOperationText);
     FlushBuffer();
-    std::vector<uint8_t> piece(static_cast<size_t>(std::clamp<int64_t>(count, 1, TransferSize)));
+    if (count > 0 && Piece_.empty()) Piece_.resize(TransferSize);
     while (count > 0) {
         const int64_t n = std::min<int64_t>(count, TransferSize);
-        source.ReadBuffer(piece.data(), n);
-        DeflateBlock(piece.data(), n);
+        source.ReadBuffer(Piece_.data(), n);
+        DeflateBlock(Piece_.data(), n);
         count -= n;
     }
 }
 
 void TCompressionStream::WriteOut(int64_t count) {
+    CheckOwner();
     RestorePosition();
     Strm_.WriteBuffer(Buffer_.data(), count);
     StrmPos_ = Strm_.Position();
@@ -162,7 +184,7 @@ TDecompressionStream::TDecompressionStream(base::TStream& source, int64_t limit)
 TDecompressionStream::~TDecompressionStream() {
     // Give back the input read ahead but not consumed, so the source continues after our data.
     try {
-        if (Z_->Stream.avail_in > 0) {
+        if (InitialLimit_ < 0 && Z_->Stream.avail_in > 0) {
             RestorePosition();
             Strm_.Seek(-static_cast<int64_t>(Z_->Stream.avail_in), base::TSeekOrigin::soCurrent);
         }
@@ -210,6 +232,15 @@ int64_t TDecompressionStream::DoRead(void* buffer, int64_t count, bool limited) 
     return produced;
 }
 
+void TDecompressionStream::Restart(int64_t start, int64_t limit) {
+    CheckDecompress(inflateReset(&Z_->Stream));
+    Z_->Stream.avail_in = 0;
+    Z_->Stream.next_in = nullptr;
+    Ended_ = false;
+    StartPos_ = StrmPos_ = start;
+    InitialLimit_ = Limit_ = limit;
+}
+
 int64_t TDecompressionStream::Write(const void*, int64_t) { throw EDecompressionError(InvalidOperationText); }
 
 int64_t TDecompressionStream::TotalOut() const { return static_cast<int64_t>(Z_->Stream.total_out); }
@@ -225,12 +256,7 @@ void TDecompressionStream::Skip(int64_t count) {
 
 int64_t TDecompressionStream::Seek(int64_t offset, base::TSeekOrigin origin) {
     if (origin == base::TSeekOrigin::soBeginning && offset == 0) {
-        CheckDecompress(inflateReset(&Z_->Stream));
-        Z_->Stream.avail_in = 0;
-        Z_->Stream.next_in = nullptr;
-        Ended_ = false;
-        Limit_ = InitialLimit_;
-        StrmPos_ = StartPos_;
+        Restart(StartPos_, InitialLimit_);
     } else if (origin == base::TSeekOrigin::soCurrent && offset >= 0) {
         Skip(offset);
     } else if (origin == base::TSeekOrigin::soBeginning && offset > TotalOut()) {

@@ -78,11 +78,23 @@ public:
     int64_t TotalIn() const;
     uint32_t CRC32() const { return Crc_; }
 
+    // Starts new deflate data at Dest's position, keeping zlib's state and the buffers: an
+    // archive writing many entries allocates them once.
+    void Restart();
+
+    // Ties the stream to its owner's lifetime: once the token expires, writes are refused
+    // and nothing more reaches Dest, not even when the stream goes away.
+    void SetOwnerToken(std::weak_ptr<const bool> token);
+
 private:
     void DeflateBlock(const uint8_t* buffer, int64_t count);
     void WriteOut(int64_t count);
+    void CheckOwner() const;
 
     uint32_t Crc_ = 0;
+    std::vector<uint8_t> Piece_;  // CompressFrom's transfer buffer
+    std::weak_ptr<const bool> Owner_;
+    bool HasOwner_ = false;
     std::vector<uint8_t> Gather_;
     int64_t Gathered_ = 0;
     bool Finished_ = false;
@@ -92,7 +104,8 @@ private:
 // compressed bytes (a ZIP entry's compressed size).
 class TDecompressionStream : public TCustomZlibStream {
 public:
-    // limit < 0: no limit.
+    // limit < 0: no limit. An unlimited stream gives back, when it goes away, the input it
+    // read ahead; a limited one leaves the source alone (its owner knows where its data ends).
     TDecompressionStream(base::TStream& source, int64_t limit = -1);
     ~TDecompressionStream() override;
 
@@ -104,6 +117,9 @@ public:
     int64_t Seek(int64_t offset, base::TSeekOrigin origin) override;
 
     int64_t TotalOut() const;
+
+    // Starts over on other data of the same source, keeping zlib's state and the buffers.
+    void Restart(int64_t start, int64_t limit);
 
 private:
     int64_t DoRead(void* buffer, int64_t count, bool limited);
