@@ -197,6 +197,7 @@ TEST(XmlReader, TolerantParseAcceptsHandMadeMarkup) {
         {"document type skipped", "<!DOCTYPE html><p/>", "<p>\n</p>"},
         {"leading line breaks dropped", "<p>\r\n\r\nx</p>", "<p>x\n</p>"},
         {"stray end tag ignored", "<p></q></p>", "<p>\n</p>"},
+        {"end tag after the document element", "<p/></p>", "<p>\n</p>"},
         {"unclosed at the end", "<p><q>", "<p>\n<q>\n</q>\n</p>"},
     };
     for (const TEventCase& c : cases) {

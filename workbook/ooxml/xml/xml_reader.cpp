@@ -296,7 +296,7 @@ TXpgReadXML::TUnit TXpgReadXML::ParseEndTag(size_t pos) {
     Attributes_.Clear();
     size_t match = OpenCount_;
     while (match > 0 && OpenNames_[match - 1] != name) --match;
-    if (match != OpenCount_ || (match == 0 && !Tolerant_)) {
+    if (match == 0 || match != OpenCount_) {
         if (!Tolerant_) {
             if (OpenCount_ == 0) SyntaxError("end tag \"" + std::string(name) + "\" without a start tag");
             SyntaxError("end tag \"" + std::string(name) + "\" does not match \"" + OpenNames_[OpenCount_ - 1] + "\"");
