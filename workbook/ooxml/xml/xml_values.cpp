@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <ctime>
+#include <algorithm>
 #include <limits>
 
 #include "base/exception.h"
@@ -301,18 +302,19 @@ std::u16string XmlFloatToStr(double value) {
     std::from_chars(scientific.data() + e + 1 + (scientific[e + 1] == '+'), scientific.data() + scientific.size(),
                     exponent);
     const int pointPosition = exponent + 1;  // digits before the decimal point
-    std::string text = negative ? "-" : "";
+    std::string text;
+    if (negative) text += '-';
+    const auto point = static_cast<size_t>(std::max(pointPosition, 0));
     if (pointPosition > 15 || pointPosition < -3) {
         text += digits[0];
-        if (digits.size() > 1) text += "." + digits.substr(1);
-        text += "E" + std::to_string(exponent);
+        if (digits.size() > 1) text.append(".").append(digits, 1);
+        text.append("E").append(std::to_string(exponent));
     } else if (pointPosition <= 0) {
-        text += "0." + std::string(static_cast<size_t>(-pointPosition), '0') + digits;
-    } else if (static_cast<size_t>(pointPosition) >= digits.size()) {
-        text += digits + std::string(static_cast<size_t>(pointPosition) - digits.size(), '0');
+        text.append("0.").append(static_cast<size_t>(-pointPosition), '0').append(digits);
+    } else if (point >= digits.size()) {
+        text.append(digits).append(point - digits.size(), '0');
     } else {
-        text += digits.substr(0, static_cast<size_t>(pointPosition)) + "." +
-                digits.substr(static_cast<size_t>(pointPosition));
+        text.append(digits, 0, point).append(".").append(digits, point);
     }
     return Widen(text);
 }
