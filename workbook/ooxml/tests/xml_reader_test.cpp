@@ -123,6 +123,7 @@ class TNameProbe : public TXpgReadXML {
 public:
     struct TSeen {
         std::u16string QName, LocalName;
+        std::string Prefix8, Local8;
         int32_t Hash;
         uint32_t HashRS;
         bool C, V, Prefix;
@@ -131,7 +132,7 @@ public:
     std::vector<TSeen> Seen;
     std::vector<std::pair<int32_t, uint32_t>> AttributeHashes;
     void BeginTag() override {
-        Seen.push_back({QName(), LocalName(), QNameHash(), QNameHashRS(), NameStartsWithC(), NameStartsWithV(),
+        Seen.push_back({QName(), LocalName(), std::string(RawPrefix()), std::string(RawLocalName()), QNameHash(), QNameHashRS(), NameStartsWithC(), NameStartsWithV(),
                         HasPrefix(), Depth()});
         for (int i = 0; i < Attributes().Count(); ++i)
             AttributeHashes.emplace_back(Attributes().NameHash(i), Attributes().NameHashRS(i));
@@ -151,6 +152,9 @@ TEST(XmlReader, GivesNamesAndHashesOfTheCurrentTag) {
     EXPECT_EQ(probe.Seen[1].Hash, 1266);
     EXPECT_EQ(probe.Seen[2].Hash, 1093);  // "x:sheetData": 915 + 120 + 58
     EXPECT_EQ(probe.Seen[2].LocalName, u"sheetData");
+    EXPECT_EQ(probe.Seen[2].Prefix8, "x");
+    EXPECT_EQ(probe.Seen[2].Local8, "sheetData");
+    EXPECT_EQ(probe.Seen[1].Prefix8, "");
     EXPECT_TRUE(probe.Seen[2].Prefix);
     EXPECT_EQ(probe.Seen[3].QName, u"v");
     EXPECT_EQ(probe.Seen[3].Hash, 118);

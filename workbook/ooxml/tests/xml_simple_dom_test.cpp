@@ -102,5 +102,24 @@ TEST(XmlSimpleDom, TolerantLoadClosesHandMadeMarkup) {
     EXPECT_EQ(Save(dom).substr(Declaration.size()), "<xml><div>a<br>b</br></div></xml>");
 }
 
+// A tree of nodes of its own class, as kept parts with extra per-node data build it.
+class TTaggedNode : public TXpgDOMNode {
+public:
+    std::unique_ptr<TXpgDOMNode> CreateNode(TXpgDOMNode*) override { return std::make_unique<TTaggedNode>(); }
+};
+
+class TTaggedDom : public TXpgSimpleDOM {
+public:
+    std::unique_ptr<TXpgDOMNode> CreateNode() override { return std::make_unique<TTaggedNode>(); }
+};
+
+TEST(XmlSimpleDom, NodesComeFromTheFactories) {
+    TTaggedDom dom;
+    dom.LoadFromString(u"<a><b/></a>");
+    EXPECT_NE(dynamic_cast<TTaggedNode*>(&dom.Root()), nullptr);
+    EXPECT_NE(dynamic_cast<TTaggedNode*>(dom.Root().FindNode(u"a/b", true)), nullptr);
+    EXPECT_NE(dynamic_cast<TTaggedNode*>(dom.Root().Children(0).Clone().get()), nullptr);
+}
+
 }  // namespace
 }  // namespace xls

@@ -57,6 +57,17 @@ TEST_F(XmlWriter, WritesElementsAsTheBindingsCallThem) {
     EXPECT_TRUE(Writer.Text.empty());
 }
 
+TEST_F(XmlWriter, ANewDocumentForgetsWhatTheLastOneLeftOpen) {
+    Writer.BeginElement("left");
+    Writer.AddAttribute("stale", u"1");
+    base::TMemoryStream second;
+    Writer.BeginDocument(second);
+    Writer.SimpleElement("a");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(second.Memory()), static_cast<size_t>(second.Size())),
+              std::string(Declaration) + "<a/>\r");
+    EXPECT_THROW(Writer.EndElement(), base::Exception);
+}
+
 TEST_F(XmlWriter, EndElementWithoutOpenElementRaises) {
     try {
         Writer.EndElement();

@@ -104,24 +104,26 @@ std::unique_ptr<TXpgDOMNode> TXpgDOMNode::Clone() {
     return copy;
 }
 
-TXpgSimpleDOM::TXpgSimpleDOM() : Root_(std::make_unique<TXpgDOMNode>()) { Root_->SetName(u"__ROOT__"); }
+TXpgDOMNode& TXpgSimpleDOM::Root() {
+    if (!Root_) {
+        Root_ = CreateNode();
+        Root_->SetName(u"__ROOT__");
+    }
+    return *Root_;
+}
 
 std::unique_ptr<TXpgDOMNode> TXpgSimpleDOM::CreateNode() { return std::make_unique<TXpgDOMNode>(); }
 
 void TXpgSimpleDOM::Clear() {
     TXpgReadXML::Clear();
     Stack_.clear();
-    if (!Root_) {
-        Root_ = CreateNode();
-        Root_->SetName(u"__ROOT__");
-    }
-    Root_->ClearChildren();
-    Root_->SetText(u"");
+    Root().ClearChildren();
+    Root().SetText(u"");
 }
 
 void TXpgSimpleDOM::Load(base::TStream& stream, bool tolerant) {
     Clear();
-    Stack_.push_back(Root_.get());
+    Stack_.push_back(&Root());
     try {
         if (tolerant) TXpgReadXML::LoadFromStreamTolerant(stream);
         else TXpgReadXML::LoadFromStream(stream);
@@ -203,7 +205,7 @@ void TXpgSimpleDOM::SaveToStream(base::TStream& stream) {
     TXpgWriteXML writer;
     writer.BeginDocument(stream);
     writer.SetLineBreaks(false);
-    if (!IsEmpty()) WriteNode(writer, Root_->Children(0));
+    if (!IsEmpty()) WriteNode(writer, Root().Children(0));
     writer.Flush();
 }
 

@@ -86,17 +86,16 @@ private:
 // normalised form.
 class TXpgSimpleDOM : public TXpgReadXML {
 public:
-    TXpgSimpleDOM();
-
     // The factory of the root node.
     virtual std::unique_ptr<TXpgDOMNode> CreateNode();
 
-    TXpgDOMNode& Root() { return *Root_; }
+    // Made by CreateNode on first use.
+    TXpgDOMNode& Root();
     void Clear() override;
     void LoadFromStream(base::TStream& stream) override;
     void LoadFromStreamTolerant(base::TStream& stream) override;
     void LoadFromString(std::u16string_view text);
-    bool IsEmpty() const { return Root_->ChildCount() == 0; }
+    bool IsEmpty() const { return !Root_ || Root_->ChildCount() == 0; }
     // The XML declaration and the root's first child with everything below it.
     void SaveToStream(base::TStream& stream);
 

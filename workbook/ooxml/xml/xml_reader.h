@@ -56,7 +56,10 @@ public:
     // The current tag (valid inside the callbacks).
     std::u16string LocalName() const;
     std::u16string QName() const;
+    // The name's bytes as they stand in the file (valid inside the callback).
     std::string_view RawQName() const { return QName_; }
+    std::string_view RawPrefix() const { return QName_.substr(0, LocalStart_ > 0 ? LocalStart_ - 1 : 0); }
+    std::string_view RawLocalName() const { return QName_.substr(LocalStart_); }
     bool HasPrefix() const { return LocalStart_ > 0; }
     // Byte sum of the name, prefix and ":" included (1266 for "Relationship").
     int32_t QNameHash() const;

@@ -60,6 +60,7 @@ void TXpgWriteXML::BeginDocument(base::TStream& stream) {
     Stream_ = &stream;
     Out_.clear();
     Pending_.clear();
+    Stack_.Clear();
     Out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r";
     Flush();
 }

@@ -15,6 +15,7 @@ public:
     // Raises "Empty stack" when there is none.
     std::string Pop();
     int Count() const { return static_cast<int>(Items_.size()); }
+    void Clear() { Items_.clear(); }
 
 private:
     std::vector<std::string> Items_;
@@ -42,7 +43,8 @@ public:
     // The text of the next element written by SimpleElement or EndElement.
     std::u16string Text;
 
-    // Binds the stream (not owned) and writes the XML declaration.
+    // Binds the stream (not owned) and writes the XML declaration; what an earlier document
+    // left open or pending is forgotten.
     void BeginDocument(base::TStream& stream);
     // With false, element-writing operations write no CR after their tags (a tree that keeps its
     // own whitespace between elements).
