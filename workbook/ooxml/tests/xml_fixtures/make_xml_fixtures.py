@@ -7,7 +7,8 @@ lxml event dump they are compared with.
                                     part (apart from the dated document properties) reads the same
                                     under lxml as the committed ones
   make_xml_fixtures.py --dump X     prints the lxml event dump of every XML part of package X
-  make_xml_fixtures.py --same-c14n A B   succeeds when XML files A and B are equal under
+  make_xml_fixtures.py --same-c14n A B [A B ...]
+                                    succeeds when each pair of XML files is equal under
                                     canonical XML without comments
 
 The dump walks each part's tree: "S qname", one "A name=value" per attribute (namespace
@@ -158,13 +159,15 @@ def stable_dumps(package):
 
 
 def main():
-    if len(sys.argv) == 4 and sys.argv[1] == "--same-c14n":
-        forms = [etree.tostring(etree.parse(f), method="c14n", with_comments=False) for f in sys.argv[2:]]
-        if forms[0] != forms[1]:
-            print(forms[0].decode("utf-8", "replace")[:2000])
-            print(forms[1].decode("utf-8", "replace")[:2000])
-            return 1
-        return 0
+    if len(sys.argv) >= 4 and len(sys.argv) % 2 == 0 and sys.argv[1] == "--same-c14n":
+        failed = 0
+        for first, second in zip(sys.argv[2::2], sys.argv[3::2]):
+            forms = [etree.tostring(etree.parse(f), method="c14n", with_comments=False) for f in (first, second)]
+            if forms[0] != forms[1]:
+                print("%s and %s differ:\n%s\n%s" % (first, second, forms[0][:2000].decode("utf-8", "replace"),
+                                                     forms[1][:2000].decode("utf-8", "replace")))
+                failed = 1
+        return failed
     if len(sys.argv) == 3 and sys.argv[1] == "--dump":
         sys.stdout.write(dump_package(sys.argv[2]))
         return 0
