@@ -7,9 +7,10 @@ lxml event dump they are compared with.
                                     part (apart from the dated document properties) reads the same
                                     under lxml as the committed ones
   make_xml_fixtures.py --dump X     prints the lxml event dump of every XML part of package X
+  make_xml_fixtures.py --dump-xml F [F ...]   the same for XML files
   make_xml_fixtures.py --same-c14n A B [A B ...]
                                     succeeds when each pair of XML files is equal under
-                                    canonical XML without comments
+                                    canonical XML without comments and processing instructions
 
 The dump walks each part's tree: "S qname", one "A name=value" per attribute (namespace
 declarations included, in document order), "T text" when the element has text before its first
@@ -162,12 +163,22 @@ def main():
     if len(sys.argv) >= 4 and len(sys.argv) % 2 == 0 and sys.argv[1] == "--same-c14n":
         failed = 0
         for first, second in zip(sys.argv[2::2], sys.argv[3::2]):
-            forms = [etree.tostring(etree.parse(f), method="c14n", with_comments=False) for f in (first, second)]
+            forms = []
+            for name in (first, second):
+                tree = etree.parse(name)
+                # The simple tree keeps no processing instructions.
+                etree.strip_elements(tree, etree.ProcessingInstruction, with_tail=False)
+                forms.append(etree.tostring(tree, method="c14n", with_comments=False))
             if forms[0] != forms[1]:
                 print("%s and %s differ:\n%s\n%s" % (first, second, forms[0][:2000].decode("utf-8", "replace"),
                                                      forms[1][:2000].decode("utf-8", "replace")))
                 failed = 1
         return failed
+    if len(sys.argv) >= 3 and sys.argv[1] == "--dump-xml":
+        for name in sys.argv[2:]:
+            with open(name, "rb") as f:
+                sys.stdout.write("== " + name + "\n" + dump_part(f.read()) + "\n")
+        return 0
     if len(sys.argv) == 3 and sys.argv[1] == "--dump":
         sys.stdout.write(dump_package(sys.argv[2]))
         return 0
