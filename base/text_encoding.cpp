@@ -10,9 +10,6 @@
 #include "base/exception.h"
 
 namespace base {
-namespace {
-
-constexpr char32_t Replacement = 0xFFFD;
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -31,6 +28,10 @@ void AppendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
+
+namespace {
+
+constexpr char32_t Replacement = 0xFFFD;
 
 // Decodes one code point at text[i], advancing i; malformed sequences yield U+FFFD and
 // consume one byte, so decoding always makes progress.

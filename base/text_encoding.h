@@ -9,6 +9,8 @@ namespace base {
 // U+FFFD instead of failing: text from outside must never stop a conversion.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
+// Appends the UTF-8 bytes of one code point (up to U+10FFFF).
+void AppendUtf8(std::string& out, char32_t c);
 
 // Code page 936 (Simplified Chinese) <-> UTF-8, through iconv. Bytes that are not valid
 // CP936 decode to U+FFFD; characters CP936 cannot encode become '?', as the Windows
