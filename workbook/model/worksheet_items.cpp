@@ -83,4 +83,20 @@ void TXc12Hyperlinks::Delete(int col1, int row1, int col2, int row2) {
     Items_ = std::move(kept);
 }
 
+void TXc12SheetPr::Clear() {
+    syncHorizontal = 0;
+    syncVertical = 0;
+    ClearCellArea(syncRef);
+    transitionEvaluation = 0;
+    transitionEntry = 0;
+    published = 1;
+    codeName.clear();
+    filterMode = 0;
+    enableFormatConditionsCalculation = 1;
+    tabColor = TXc12Color();
+    tabColor.Kind = xc12ckUnassigned;
+    outlinePr.Clear();
+    pageSetUpPr.Clear();
+}
+
 }  // namespace xls

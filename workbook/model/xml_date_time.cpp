@@ -34,7 +34,8 @@ bool Expect(std::u16string_view text, size_t& pos, char16_t c) {
 
 std::u16string XmlDateTimeToStr(double value) {
     const double whole = std::floor(value);
-    int64_t seconds = std::llround((value - whole) * SecondsPerDay);
+    // Milliseconds are dropped, not rounded into the seconds.
+    int64_t seconds = std::llround((value - whole) * SecondsPerDay * 1000.0) / 1000;
     sys_days day = SerialEpoch + days(static_cast<int64_t>(whole));
     if (seconds >= 86400) {
         day += days(1);
