@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "workbook/model/cell_area.h"
+#include "workbook/model/color.h"
 #include "workbook/model/ooxml_services.h"
 #include "workbook/model/style_object.h"
 #include "workbook/model/style_sheet.h"
@@ -90,6 +92,10 @@ public:
     std::u16string guid;
     // The authorId the .xlsx writer assigns.
     int32_t AuthorIndex = 0;
+    // The note box as a file gave it: fill colour and the anchor (column, offset, row, offset
+    // of the top-left and the bottom-right corner).
+    TXc12Color FillColor;
+    std::array<int32_t, 8> Anchor{};
 
 private:
     TXc12Comments& Owner_;
