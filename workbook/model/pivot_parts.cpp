@@ -1,5 +1,8 @@
 #include "workbook/model/pivot_parts.h"
 
+#include <charconv>
+
+#include "base/text_encoding.h"
 #include "workbook/model/exceptions.h"
 
 namespace xls {
@@ -16,6 +19,33 @@ TXLSPivotCacheDefinition* TXLSPivotCacheDefinitions::FindByCacheId(int cacheId) 
         if (GetItems(i)->CacheId == cacheId) return GetItems(i);
     }
     return nullptr;
+}
+
+namespace {
+
+constexpr std::u16string_view CacheIdAttribute = u"cacheId";
+
+TXc12XmlNode* FirstElement(const std::unique_ptr<TXc12XmlDocument>& tree) {
+    return tree && tree->Root().ChildCount() > 0 ? tree->Root().GetChild(0) : nullptr;
+}
+
+}  // namespace
+
+void TXLSPivotTable::LinkCache(const TXLSPivotCacheDefinitions& caches) {
+    const TXc12XmlNode* element = FirstElement(Table);
+    if (element == nullptr) return;
+    const std::string id = base::Utf16ToUtf8(element->GetAttribute(CacheIdAttribute));
+    int cacheId = 0;
+    const auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), cacheId);
+    if (id.empty() || error != std::errc() || end != id.data() + id.size()) return;
+    Cache = caches.FindByCacheId(cacheId);
+    if (Cache != nullptr) Cache->AddRef();
+}
+
+void TXLSPivotTable::StoreCacheId() const {
+    TXc12XmlNode* element = FirstElement(Table);
+    if (element == nullptr || Cache == nullptr) return;
+    element->SetAttribute(CacheIdAttribute, base::Utf8ToUtf16(std::to_string(Cache->Index() + 1)));
 }
 
 TXLSPivotTable* TXLSPivotTables::Add() {

@@ -37,6 +37,13 @@ private:
 
 class TXLSPivotTable {
 public:
+    // After reading: the cache named by the cacheId of the tree's first element becomes the
+    // table's cache and gets one more use.
+    void LinkCache(const TXLSPivotCacheDefinitions& caches);
+    // Before writing: the cacheId of the tree's first element becomes the cache's position + 1,
+    // the number its definition is written under.
+    void StoreCacheId() const;
+
     // The cache it uses (not owned), nullptr when none was found.
     TXLSPivotCacheDefinition* Cache = nullptr;
     std::unique_ptr<TXc12XmlDocument> Table;

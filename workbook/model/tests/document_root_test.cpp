@@ -137,6 +137,23 @@ TEST_F(DocumentRoot, DirectWriteStopsAfterTheLastRow) {
     EXPECT_EQ(cell.Valid, 0);
 }
 
+TEST_F(DocumentRoot, DirectWriteRowStepOnlyPlacesTheRow) {
+    TXLSEventCell& cell = Root.EventCell();
+    cell.Reset();
+    cell.Row = -1;
+    int visited = 0;
+    Root.NextWriteCell(true);
+    EXPECT_EQ(cell.Row, -1);  // nothing without a write event
+    Root.OnWriteCell = [&](TXLSEventCell&) { ++visited; };
+    Root.NextWriteCell(true);
+    EXPECT_EQ(cell.Row, 0);
+    EXPECT_EQ(cell.Col, -1);
+    EXPECT_EQ(visited, 0);
+    Root.NextWriteCell(false);
+    EXPECT_EQ(cell.Col, 0);
+    EXPECT_EQ(visited, 1);
+}
+
 // The order is rows first, then columns: a cell of an earlier row never comes after.
 TEST_F(DocumentRoot, DirectWriteOrderComparesRowThenColumn) {
     TXLSEventCell& cell = Root.EventCell();

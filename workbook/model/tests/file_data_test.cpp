@@ -134,7 +134,7 @@ TEST(FileDataWithoutServices, KeepsPlainDataAndRefusesPackageWork) {
     EXPECT_THROW(data.BeginRead(stream), EXLSError);
 }
 
-TEST(PivotParts, CachesAreFoundAndCounted) {
+TEST(PivotParts, TablesFindTheirCachesAndAreRenumbered) {
     test::TFakeServices services;
     TXLSPivotCacheDefinitions caches(&services);
     caches.Add()->CacheId = 5;
@@ -142,16 +142,23 @@ TEST(PivotParts, CachesAreFoundAndCounted) {
     second->CacheId = 9;
     EXPECT_EQ(caches.FindByCacheId(9), second);
     EXPECT_EQ(caches.FindByCacheId(1), nullptr);
-    EXPECT_EQ(second->Index(), 1);
     ASSERT_NE(second->Definition, nullptr);
     TXLSPivotTables tables(&services);
-    for (int i = 0; i < 2; ++i) {
+    for (const char16_t* text : {u"<pivotTableDefinition name=\"A\" cacheId=\"9\"/>",
+                                 u"<pivotTableDefinition cacheId=\"9\" name=\"B\"/>",
+                                 u"<pivotTableDefinition cacheId=\"77\"/>", u"<pivotTableDefinition cacheId=\"x\"/>"}) {
         TXLSPivotTable* table = tables.Add();
-        table->Cache = caches.FindByCacheId(9);
-        table->Cache->AddRef();
+        table->Table->LoadFromString(text);
+        table->LinkCache(caches);
     }
     EXPECT_EQ(second->UseCount, 2);
-    EXPECT_EQ(tables.Count(), 2);
+    EXPECT_EQ(tables.GetItems(0)->Cache, second);
+    EXPECT_EQ(tables.GetItems(2)->Cache, nullptr);
+    EXPECT_EQ(tables.GetItems(3)->Cache, nullptr);
+    for (int i = 0; i < tables.Count(); ++i) tables.GetItems(i)->StoreCacheId();
+    EXPECT_EQ(tables.GetItems(0)->Table->Root().GetChild(0)->GetAttribute(u"cacheId"), u"2");
+    EXPECT_EQ(tables.GetItems(1)->Table->Root().GetChild(0)->GetAttribute(u"cacheId"), u"2");
+    EXPECT_EQ(tables.GetItems(2)->Table->Root().GetChild(0)->GetAttribute(u"cacheId"), u"77");
 }
 
 }  // namespace

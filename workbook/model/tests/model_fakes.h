@@ -30,6 +30,12 @@ public:
         return {};
     }
     void SetAttribute(std::u16string_view name, std::u16string_view value) override {
+        for (auto& [key, old] : Attributes) {
+            if (key == name) {
+                old = value;
+                return;
+            }
+        }
         Attributes.emplace_back(std::u16string(name), std::u16string(value));
     }
     std::unique_ptr<TXc12XmlNode> ExtractChild(int index) override {
