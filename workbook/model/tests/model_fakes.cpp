@@ -71,11 +71,13 @@ private:
 };
 
 void Write(const TFakeNode& node, std::string& out) {
-    out += "<" + base::Utf16ToUtf8(node.Name);
-    for (const auto& [name, value] : node.Attributes) out += " " + base::Utf16ToUtf8(name) + "=\"" + base::Utf16ToUtf8(value) + "\"";
-    out += ">" + base::Utf16ToUtf8(node.Text);
+    const std::string name = base::Utf16ToUtf8(node.Name);
+    out.append("<").append(name);
+    for (const auto& [key, value] : node.Attributes)
+        out.append(" ").append(base::Utf16ToUtf8(key)).append("=\"").append(base::Utf16ToUtf8(value)).append("\"");
+    out.append(">").append(base::Utf16ToUtf8(node.Text));
     for (const auto& child : node.Children) Write(static_cast<const TFakeNode&>(*child), out);
-    out += "</" + base::Utf16ToUtf8(node.Name) + ">";
+    out.append("</").append(name).append(">");
 }
 
 }  // namespace
