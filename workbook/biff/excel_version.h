@@ -2,16 +2,10 @@
 
 #include <cstdint>
 
-namespace xls {
+// BIFF2 to BIFF8 are the versions 2 to 6 of the document formats.
+#include "workbook/model/excel_version.h"
 
-// BIFF2 to BIFF8, held as the bytes 2 to 6; 0 for none.
-using TExcelVersion = uint8_t;
-inline constexpr TExcelVersion xvNone = 0;
-inline constexpr TExcelVersion xvExcel21 = 2;
-inline constexpr TExcelVersion xvExcel30 = 3;
-inline constexpr TExcelVersion xvExcel40 = 4;
-inline constexpr TExcelVersion xvExcel50 = 5;
-inline constexpr TExcelVersion xvExcel97 = 6;
+namespace xls {
 
 // Record ids the stream itself knows.
 inline constexpr uint16_t BIFFRECID_CONTINUE = 0x003C;

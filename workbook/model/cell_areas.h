@@ -136,9 +136,6 @@ private:
     bool CopyRefused_ = false;
 };
 
-// The merged cells of a worksheet.
-class TXc12MergedCells : public TSolidCellAreas {};
-
 struct TCellRef {
     uint32_t Col = 0;
     uint32_t Row = 0;

@@ -5,6 +5,7 @@
 #include "workbook/model/cell_areas.h"
 #include "workbook/model/exceptions.h"
 #include "workbook/model/tests/test_util.h"
+#include "workbook/model/worksheet_items.h"
 
 namespace xls {
 namespace {
@@ -75,7 +76,8 @@ TEST(CellAreas, TextFormAndFailedParses) {
 }
 
 TEST(MergedCells, SolidAreasMoveOrGoWhole) {
-    TXc12MergedCells merged;
+    TXc12ClassFactory factory;
+    TXc12MergedCells merged(factory);
     merged.AddArea(1, 1, 3, 3);  // B2:D4
     merged.Intersect(0, 0, 2, 2);  // merge A1:C3
     EXPECT_EQ(Text(merged), "A1:D4");
