@@ -137,12 +137,14 @@ public:
 
     static constexpr const char* SkinVersionText = "1.4.03.29";
 
-private:
-    void ApplyIni(const TQuickIni& ini, const TSkinReader& package);
-    void SetFrameCounts(const TQuickIni& ini);
+    // The elements composed from others after each load.
     void MakeComboFrames();
     void MakeComboArrow();
     void MakeToolbarBackground();
+
+private:
+    void ApplyIni(const TQuickIni& ini, const TSkinReader& package);
+    void SetFrameCounts(const TQuickIni& ini);
 
     QObject* Owner_;
     bool Reading_ = true;
