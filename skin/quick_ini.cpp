@@ -48,7 +48,9 @@ bool TQuickIni::IsSectionLine(std::string_view line) {
 }
 
 int TQuickIni::SectionIndex(std::string_view name) const {
-    const std::string header = "[" + std::string(name) + "]";
+    std::string header;
+    header.reserve(name.size() + 2);
+    header.append("[").append(name).append("]");
     for (const TSectionHeader& section : Sections_)
         if (SameTextNoCase(section.Line, header)) return section.LineIndex;
     return -1;

@@ -111,15 +111,17 @@ TEST(LzhOracleTest, WeReadAnArchiversStream) {
     const TTempDir dir;
     const auto samples = Samples();
     std::string files;
+    auto numbered = [&](const char* name, size_t i) { return dir / (std::string(name) += std::to_string(i)); };
     for (size_t i = 0; i < samples.size(); ++i) {
-        WriteFileBytes(dir / ("input" + std::to_string(i)), samples[i].Bytes);
-        files += " " + dir / ("input" + std::to_string(i)) + " " + dir / ("stream" + std::to_string(i));
+        WriteFileBytes(numbered("input", i), samples[i].Bytes);
+        (files += ' ') += numbered("input", i);
+        (files += ' ') += numbered("stream", i);
     }
     const auto made =
         RunCommand("java -cp /usr/share/java/jlha.jar " OMBRIX_SOURCE_DIR "/skin/tests/oracle/MakeLh1.java" + files);
     ASSERT_EQ(made.ExitCode, 0) << "java or libjlha-java is missing: " << made.Output;
     for (size_t i = 0; i < samples.size(); ++i) {
-        const auto stream = ReadFileBytes(dir / ("stream" + std::to_string(i)));
+        const auto stream = ReadFileBytes(numbered("stream", i));
         EXPECT_EQ(TLZH::Decode(stream, samples[i].Bytes.size()), samples[i].Bytes) << samples[i].Name;
     }
 }

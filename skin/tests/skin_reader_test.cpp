@@ -155,7 +155,7 @@ TEST(SkinReaderTest, DamagedPackagesAreRefused) {
 TEST(SkinReaderTest, ThousandAndOneEntriesFit) {
     TContainer c;
     c.Names.clear();
-    for (int i = 0; i < 1001; ++i) c.Names += "e" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 1001; ++i) ((c.Names += 'e') += std::to_string(i)) += "\r\n";
     c.Sizes.assign(1001, 0);
     c.Sizes.back() = 9;
     TSkinReader reader;

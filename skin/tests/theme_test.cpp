@@ -62,7 +62,7 @@ TEST(ThemeTest, BitmapSizesAgreeWithPil) {
         dumped[entry] = line.substr(bitmap + 8);
         const auto bytes = reader.GetEntry(entry);
         WriteFileBytes(dir / entry, std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        files += " " + dir / entry;
+        (files += ' ') += dir / entry;
     }
     ASSERT_GT(dumped.size(), 30u);
     const auto pil = RunCommand(std::string(Python) +
