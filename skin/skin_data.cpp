@@ -54,13 +54,18 @@ void TSkinData::ReadSkinStream(base::TStream& stream) {
     stream.ReadBuffer(count, 4);
     const auto size = static_cast<int32_t>(count[0] | count[1] << 8 | count[2] << 16 | static_cast<uint32_t>(count[3]) << 24);
     SkinStream_.clear();
-    if (size >= 1) {
-        // The count is checked against what the stream holds before anything is allocated.
-        if (size > stream.Size() - stream.Position()) throw base::EReadError("The stored skin package is truncated");
-        SkinStream_.resize(static_cast<size_t>(size));
-        stream.ReadBuffer(SkinStream_.data(), size);
+    if (size < 1) return;
+    // The count is checked against what the stream holds before anything is allocated; a
+    // truncated package leaves the program unskinned like any other damaged one.
+    if (size > stream.Size() - stream.Position()) {
+        FLoading = true;
+        LoadError_ = StoredPackageTruncatedText;
+        stream.Seek(0, base::TSeekOrigin::soEnd);
+        return;
     }
-    if (!SkinStream_.empty()) LoadSkin();
+    SkinStream_.resize(static_cast<size_t>(size));
+    stream.ReadBuffer(SkinStream_.data(), size);
+    LoadSkin();
 }
 
 void TSkinData::SetSkinFile(const std::string& path) {

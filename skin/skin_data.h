@@ -68,7 +68,7 @@ public:
     TOnSkinForm OnBeforeSkinForm;
     TOnSkinForm OnAfterSkinForm;
 
-    // The binary form property: a 32-bit byte count and the package.
+    // The binary form property: a 32-bit byte count and the package. Reading it loads the skin.
     void WriteSkinStream(base::TStream& stream) const;
     void ReadSkinStream(base::TStream& stream);
     const std::vector<uint8_t>& SkinStream() const { return SkinStream_; }
@@ -136,6 +136,7 @@ public:
     QBrush FaceBrush;
 
     static constexpr const char* SkinVersionText = "1.4.03.29";
+    static constexpr const char* StoredPackageTruncatedText = "The stored skin package is truncated";
 
     // The elements composed from others after each load.
     void MakeComboFrames();

@@ -179,8 +179,10 @@ TEST_F(SkinDataTest, SkinStreamSizes) {
     const uint8_t bytes[] = {0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3};
     truncated.WriteBuffer(bytes, sizeof bytes);
     truncated.SetPosition(0);
-    EXPECT_THROW(data.ReadSkinStream(truncated), base::EReadError);
+    EXPECT_NO_THROW(data.ReadSkinStream(truncated));
     EXPECT_TRUE(data.SkinStream().empty());
+    EXPECT_EQ(data.LoadError(), TSkinData::StoredPackageTruncatedText);
+    EXPECT_EQ(truncated.Position(), truncated.Size());
 
     base::TMemoryStream negative;
     const uint8_t minus[] = {0xFB, 0xFF, 0xFF, 0xFF};

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "base/exception.h"
 #include "skin/lzh.h"
 #include "skin/skin_reader.h"
 #include "skin/tests/skin_test_support.h"
@@ -161,6 +162,35 @@ TEST(SkinReaderTest, ThousandAndOneEntriesFit) {
     TSkinReader reader;
     ASSERT_TRUE(reader.LoadPackage(c.Package()));
     EXPECT_EQ(Text(reader.GetEntry("e1000")), "AAAini!CC");
+}
+
+}  // namespace
+}  // namespace skin
+
+namespace skin {
+namespace {
+
+using namespace skin::testing;
+
+TEST(SkinPackageWriterTest, RefusesWhatTheReaderCouldNotGiveBack) {
+    const std::vector<std::vector<skinpack::TPackageEntry>> refused = {
+        {},
+        {{"", TextBytes("x")}},
+        {{"two\r\nlines.bmp", TextBytes("x")}},
+        {{std::string("zero\0byte", 9), TextBytes("x")}},
+        std::vector<skinpack::TPackageEntry>(1002, {"e", {}}),
+    };
+    for (const auto& entries : refused) EXPECT_THROW(skinpack::BuildContainer(entries), base::Exception);
+    // What it accepts reads back entry for entry, Chinese names included.
+    const std::vector<skinpack::TPackageEntry> entries = {
+        {"皮肤.bmp", TextBytes("a")}, {"empty.bmp", {}}, {"skin.ini", TextBytes("[x]")}};
+    TSkinReader reader;
+    ASSERT_TRUE(reader.LoadPackage(Package(entries)));
+    ASSERT_EQ(reader.Names().size(), 3u);
+    for (const auto& e : entries) {
+        const auto bytes = reader.GetEntry(e.Name);
+        EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.end()), e.Data) << e.Name;
+    }
 }
 
 }  // namespace
