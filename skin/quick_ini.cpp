@@ -1,5 +1,6 @@
 #include "skin/quick_ini.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
