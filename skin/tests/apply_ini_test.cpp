@@ -204,6 +204,15 @@ TEST(ApplyIniTest, NarrowComboFrameIsClippedToItsOwnPixels) {
     EXPECT_EQ(arrow.pixel(17 + 8, 3), qRgb(255, 0, 255));
 }
 
+// A skin that leaves the button face to the system still gets that colour behind its arrow, not
+// the system colour's index bytes.
+TEST(ApplyIniTest, ComboArrowUsesTheResolvedSystemFace) {
+    const auto data = Load("[ComboButton]\r\nImage=btn.bmp\r\n", {{"btn.bmp", BmpBytes(68, 21)}});
+    EXPECT_EQ(data->Colours[scButtonFace], SystemColour(15));
+    const TColor face = SysColour(15);
+    EXPECT_EQ(data->ComboxArrow->Image.pixel(0, 0), qRgb(RedOf(face), GreenOf(face), BlueOf(face)));
+}
+
 TEST(ApplyIniTest, TrackFallsBackToTheBuiltInGroove) {
     const auto data = Load("[Track]\r\nImage=missing.bmp\r\nLeftWidth=9\r\n");
     EXPECT_EQ(data->Track->Image.size(), QSize(16, 4));
