@@ -53,6 +53,31 @@ TEST(FontLookupTest, ChineseFaceAndMissingFacesResolveWithoutRecursion) {
     document.Abort();
 }
 
+// The face a report's font lands on has the requested weight and width, and a later lookup by
+// the name found gives the same face (condensed faces are listed under the wider name too).
+TEST(FontLookupTest, RegularAndCondensedRequestsKeepTheirFace) {
+    const struct {
+        const char* Name;
+        TFontStyles Style;
+        const char* Found;
+        const char* File;
+    } cases[] = {
+        {"DejaVu Sans", 0, "DejaVu Sans", "/DejaVuSans.ttf"},
+        {"dejavu sans", fsBold | fsStrikeOut, "DejaVu Sans", "/DejaVuSans-Bold.ttf"},
+        {"DejaVu Sans Condensed", fsBold, "DejaVu Sans Condensed", "/DejaVuSansCondensed-Bold.ttf"},
+    };
+    for (const auto& c : cases) {
+        std::string face = c.Name;
+        TFontStyles style = c.Style;
+        ASSERT_TRUE(FindInstalledFont(face, style)) << c.Name;
+        EXPECT_EQ(face, c.Found);
+        EXPECT_EQ(style, c.Style);
+        const platform::TFontFace* installed = InstalledFace(face, style);
+        ASSERT_NE(installed, nullptr);
+        EXPECT_TRUE(installed->File.ends_with(c.File)) << c.Name << ": " << installed->File;
+    }
+}
+
 TEST(FontObjectTest, NamesEscapeDelimitersAndBytesOutsideThePrintableRange) {
     EXPECT_EQ(EscapePDFName("Courier New Bold"), "Courier#20New#20Bold");
     EXPECT_EQ(EscapePDFName("a(b)/c#d%e"), "a#28b#29#2Fc#23d#25e");
