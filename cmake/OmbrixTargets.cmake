@@ -13,7 +13,7 @@ function(ombrix_add_tests name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${ARG_MAIN} GTest::gtest GTest::gmock)
-  target_compile_definitions(${name} PRIVATE OMBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_compile_definitions(${name} PRIVATE OMBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}" OMBRIX_ORACLES="${OMBRIX_ORACLES}")
   include(GoogleTest)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
