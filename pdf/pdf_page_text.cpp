@@ -4,7 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "pdf/code_page.h"
+#include "base/exception.h"
+#include "base/text_encoding.h"
 #include "pdf/font_lookup.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_encoding.h"
@@ -129,8 +130,14 @@ void TPDFPage::SelectFont(bool unicode) {
 }
 
 std::u16string TPDFPage::ToWide(std::string_view text) const {
-    std::u16string wide = CodePageToUtf16(text, CharsetToCodePage(Charset_));
-    if (wide.empty() && !text.empty()) throw TPDFException("Cannot convert text to unicode");
+    const char* const cannotConvert = "Cannot convert text to unicode";
+    std::u16string wide;
+    try {
+        wide = base::CodePageToUtf16(text, CharsetToCodePage(Charset_));
+    } catch (const base::EConvertError&) {
+        throw TPDFException(cannotConvert);  // no converter for the charset's code page
+    }
+    if (wide.empty() && !text.empty()) throw TPDFException(cannotConvert);
     return wide;
 }
 

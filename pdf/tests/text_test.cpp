@@ -5,6 +5,7 @@
 
 #include "base/text_encoding.h"
 #include "pdf/pdf_document.h"
+#include "pdf/pdf_exception.h"
 #include "pdf/pdf_font.h"
 #include "pdf/tests/pdf_oracle.h"
 #include "pdf/tests/test_support.h"
@@ -57,6 +58,34 @@ TEST(PageTextTest, MixedChineseAndLatinTextReadsBackWithEmbeddedSubsets) {
     for (const char* expected : {"温湿度历史记录 No.12", "序号 温度 25.3 湿度", "日期 2024-05-01 ijij",
                                  "fiji € quote\""})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
+}
+
+// Text in a charset's code page measures as its UTF-16 form; text the code page cannot read,
+// or a code page the system cannot convert, is refused.
+TEST(PageTextTest, CodePageTextConvertsOrIsRefused) {
+    test::TTempDir dir;
+    TPDFDocument document;
+    document.SetFileName(dir.File("code_pages.pdf"));
+    document.BeginDoc();
+    TPDFPage& page = *document.CurrentPage();
+    page.SetActiveFont("宋体", 0, 10, 134);
+    EXPECT_DOUBLE_EQ(page.TextWidth(base::Utf8ToCp936("温湿度 25.3")), page.WideTextWidth(u"温湿度 25.3"));
+    page.SetActiveFont("DejaVu Sans", 0, 10, 204);
+    EXPECT_DOUBLE_EQ(page.TextWidth("\xC0\xFF"), page.WideTextWidth(u"Ая"));
+    const struct {
+        uint8_t Charset;
+        std::string Text;
+    } refused[] = {{134, "\xFF"}, {77, "abc"}};  // not a CP936 lead byte; no converter for the Mac code page
+    for (const auto& c : refused) {
+        page.SetActiveFont("宋体", 0, 10, c.Charset);
+        try {
+            page.TextOut(c.Text, 10, 10);
+            ADD_FAILURE() << int(c.Charset);
+        } catch (const TPDFException& e) {
+            EXPECT_STREQ(e.what(), "Cannot convert text to unicode");
+        }
+    }
+    document.Abort();
 }
 
 TEST(PageTextTest, WordsStandWhereTheyWereDrawnAndThePageRenders) {
