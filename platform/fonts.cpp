@@ -24,8 +24,8 @@ std::string Lower(std::string_view text) {
 
 // Windows faces that Chinese documents ask for, served by the CJK faces of the system.
 bool IsChineseWindowsFace(const std::string& lowered) {
-    static const char* const Names[] = {"宋体", "simsun", "新宋体", "nsimsun", "黑体", "simhei", "微软雅黑",
-                                        "microsoft yahei"};
+    static const char* const Names[] = {"宋体", "simsun", "新宋体",   "nsimsun",
+                                        "黑体", "simhei", "微软雅黑", "microsoft yahei"};
     return std::find(std::begin(Names), std::end(Names), lowered) != std::end(Names);
 }
 
@@ -43,8 +43,8 @@ std::vector<TFontFace> Enumerate() {
     FcConfig* config = FcInitLoadConfigAndFonts();
     if (!config) return faces;
     FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT,
-                                            FC_WIDTH, FC_FONTFORMAT, nullptr);
+    FcObjectSet* objects =
+        FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_WIDTH, FC_FONTFORMAT, nullptr);
     FcFontSet* set = FcFontList(config, pattern, objects);
     FcObjectSetDestroy(objects);
     FcPatternDestroy(pattern);
@@ -99,9 +99,9 @@ std::vector<TFontFace> Enumerate() {
 
 bool TFontFace::HasCharset(uint8_t charset) const {
     // OS/2 code page bits of each Windows charset.
-    static const std::pair<uint8_t, int> Bits[] = {
-        {0, 0},    {238, 1},  {204, 2},  {161, 3},  {162, 4},  {177, 5},  {178, 6},  {186, 7},
-        {163, 8},  {222, 16}, {128, 17}, {134, 18}, {129, 19}, {136, 20}, {130, 21}, {77, 29}, {2, 31}};
+    static const std::pair<uint8_t, int> Bits[] = {{0, 0},    {238, 1},  {204, 2},  {161, 3},  {162, 4},  {177, 5},
+                                                   {178, 6},  {186, 7},  {163, 8},  {222, 16}, {128, 17}, {134, 18},
+                                                   {129, 19}, {136, 20}, {130, 21}, {77, 29},  {2, 31}};
     for (const auto& [set, bit] : Bits)
         if (set == charset) return (CodePageRange1 >> bit) & 1;
     return false;
@@ -178,8 +178,8 @@ std::vector<std::string> TFontFile::TableTags() const {
     std::vector<std::string> tags;
     tags.reserve(Tables_.size());
     for (const TTableEntry& entry : Tables_)
-        tags.push_back({char(entry.Tag >> 24), char(entry.Tag >> 16 & 0xFF), char(entry.Tag >> 8 & 0xFF),
-                        char(entry.Tag & 0xFF)});
+        tags.push_back(
+            {char(entry.Tag >> 24), char(entry.Tag >> 16 & 0xFF), char(entry.Tag >> 8 & 0xFF), char(entry.Tag & 0xFF)});
     return tags;
 }
 

@@ -16,13 +16,13 @@ struct TFontFace {
     std::string Family;                 // the first family name fontconfig reports (UTF-8)
     std::vector<std::string> Families;  // every family name, localised ones included
     std::string Style;
-    bool Bold = false;                  // weight of demibold or more
-    bool Italic = false;                // italic or oblique
-    int Weight = 400;                   // OpenType weight class: 400 regular, 700 bold
-    int Width = 100;                    // percent of the normal width: 87 for condensed faces
+    bool Bold = false;    // weight of demibold or more
+    bool Italic = false;  // italic or oblique
+    int Weight = 400;     // OpenType weight class: 400 regular, 700 bold
+    int Width = 100;      // percent of the normal width: 87 for condensed faces
     std::string File;
-    int Index = 0;                      // face inside a .ttc collection
-    uint32_t CodePageRange1 = 0;        // OS/2 ulCodePageRange1 (0 when the face has no OS/2 v1)
+    int Index = 0;                // face inside a .ttc collection
+    uint32_t CodePageRange1 = 0;  // OS/2 ulCodePageRange1 (0 when the face has no OS/2 v1)
     uint32_t CodePageRange2 = 0;
 
     // Whether the face supports a Windows charset (0 ANSI, 134 GB2312, ...), by the OS/2 bits.

@@ -93,9 +93,9 @@ TEST(TTFDataTest, WidthsAndToUnicodeFollowTheUsedCharacters) {
     const std::string one = data.WriteToUnicode("TT1");
     EXPECT_NE(one.find("1 begincodespacerange <0000> <FFFF> endcodespacerange"), std::string::npos);
     // A single used character keeps its own mapping; padding never rewrites a code.
-    EXPECT_NE(one.find("1 beginbfchar\r<" + WordToHex(zhong) + "> <4E2D>\rendbfchar"), std::string::npos)
-        << one;
-    EXPECT_EQ(data.GetWidthArray(), "[" + std::to_string(zhong) + "[" + std::to_string(data.GetCharWidth(0x4E2D)) + "]]");
+    EXPECT_NE(one.find("1 beginbfchar\r<" + WordToHex(zhong) + "> <4E2D>\rendbfchar"), std::string::npos) << one;
+    EXPECT_EQ(data.GetWidthArray(),
+              "[" + std::to_string(zhong) + "[" + std::to_string(data.GetCharWidth(0x4E2D)) + "]]");
     for (uint16_t code = 0x4E30; code < 0x4E30 + 100; ++code) data.UseChar(code);
     const std::string many = data.WriteToUnicode("TT1");
     EXPECT_NE(many.find("100 beginbfchar"), std::string::npos);
@@ -106,9 +106,7 @@ TEST(TTFDataTest, WidthsAndToUnicodeFollowTheUsedCharacters) {
 TEST(TTFDataTest, DamagedFontsAreRefusedWithTheFontError) {
     const std::string source(UmingFile()->Bytes());
     const auto face = platform::TFontFile::FromBytes(source, 0);
-    auto tableOffset = [&](const char* tag) {
-        return size_t(face->Table(tag)->data() - face->Bytes().data());
-    };
+    auto tableOffset = [&](const char* tag) { return size_t(face->Table(tag)->data() - face->Bytes().data()); };
     struct TDamage {
         const char* Name;
         const char* Table;

@@ -55,8 +55,8 @@ TEST(PageTextTest, MixedChineseAndLatinTextReadsBackWithEmbeddedSubsets) {
     }
 
     const std::string text = RunCommand("pdftotext -layout '" + file + "' -").Output;
-    for (const char* expected : {"温湿度历史记录 No.12", "序号 温度 25.3 湿度", "日期 2024-05-01 ijij",
-                                 "fiji € quote\""})
+    for (const char* expected :
+         {"温湿度历史记录 No.12", "序号 温度 25.3 湿度", "日期 2024-05-01 ijij", "fiji € quote\""})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
 }
 
@@ -102,8 +102,8 @@ TEST(PageTextTest, WordsStandWhereTheyWereDrawnAndThePageRenders) {
         ASSERT_NE(at, std::string::npos) << word.Text << boxes;
         const size_t start = boxes.rfind("<word", at);
         double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-        ASSERT_EQ(std::sscanf(boxes.c_str() + start, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"",
-                              &xMin, &yMin, &xMax, &yMax),
+        ASSERT_EQ(std::sscanf(boxes.c_str() + start, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"", &xMin,
+                              &yMin, &xMax, &yMax),
                   4);
         EXPECT_NEAR(xMin, word.Left, 1.5) << word.Text;
         EXPECT_NEAR(yMin, word.Top, 2.5) << word.Text;

@@ -84,8 +84,8 @@ TEST(FontsTest, DamagedDirectoriesAreRefused) {
     const std::string cases[] = {
         "",
         "ttcf",
-        std::string("ttcf\0\1\0\0\0\0\0\x09", 12),      // collection member 0 of 9 has no offset
-        header,                                         // one table announced, no record
+        std::string("ttcf\0\1\0\0\0\0\0\x09", 12),  // collection member 0 of 9 has no offset
+        header,                                     // one table announced, no record
         header + record,
     };
     for (const std::string& bytes : cases) EXPECT_THROW(TFontFile::FromBytes(bytes, 0), EFontError);
