@@ -2,9 +2,10 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <algorithm>
+#include <map>
 #include <memory>
 
 #include "base/exception.h"
@@ -113,6 +114,15 @@ std::string Iconv(iconv_t handle, std::string_view input, std::string_view repla
     return out;
 }
 
+// The converter from a code page to UTF-16LE, opened once per thread and code page.
+iconv_t CodePageConverter(int codePage) {
+    thread_local std::map<int, IconvHandle> converters;
+    auto found = converters.find(codePage);
+    if (found == converters.end())
+        found = converters.emplace(codePage, OpenIconv("UTF-16LE", ("CP" + std::to_string(codePage)).c_str())).first;
+    return static_cast<iconv_t>(found->second.get());
+}
+
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
@@ -149,6 +159,14 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 std::string Cp936ToUtf8(std::string_view bytes) {
     thread_local IconvHandle handle = OpenIconv("UTF-8", "CP936");
     return Iconv(static_cast<iconv_t>(handle.get()), bytes, "\xEF\xBF\xBD", [](std::string_view) { return 1; });
+}
+
+std::u16string CodePageToUtf16(std::string_view bytes, int codePage) {
+    const std::string units = Iconv(CodePageConverter(codePage), bytes, "", [](std::string_view) { return 1; });
+    std::u16string out(units.size() / 2, u'\0');
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char16_t>(uint8_t(units[2 * i]) | uint8_t(units[2 * i + 1]) << 8);
+    return out;
 }
 
 std::string Utf8ToCp936(std::string_view text) {

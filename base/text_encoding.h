@@ -18,4 +18,9 @@ void AppendUtf8(std::string& out, char32_t c);
 std::string Cp936ToUtf8(std::string_view bytes);
 std::string Utf8ToCp936(std::string_view text);
 
+// Bytes of a Windows code page (936, 1252, ...) as UTF-16; bytes the code page does not
+// define are dropped. Raises EConvertError when the system has no converter for the code
+// page. Each thread opens a code page's converter once and keeps it.
+std::u16string CodePageToUtf16(std::string_view bytes, int codePage);
+
 }  // namespace base

@@ -13,7 +13,14 @@ function(ombrix_add_tests name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${ARG_MAIN} GTest::gtest GTest::gmock)
-  target_compile_definitions(${name} PRIVATE OMBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_compile_definitions(${name} PRIVATE OMBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}" OMBRIX_ORACLES="${OMBRIX_ORACLES}")
+  # At -O2 GCC 12 reports -Wrestrict inside its own inlined std::basic_string code where tests
+  # join literals and strings (a known false positive of that version); switched off by name,
+  # for tests only.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
+     AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(${name} PRIVATE -Wno-restrict)
+  endif()
   include(GoogleTest)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}

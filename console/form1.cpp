@@ -7,6 +7,7 @@
 
 #include "base/exception.h"
 #include "platform/dialogs.h"
+#include "platform/open_with_desktop.h"
 #include "platform/serial_ports.h"
 
 namespace console {

@@ -1,10 +1,25 @@
 #include "pdf/font_lookup.h"
 
+#include <string_view>
+
 namespace pdf {
 namespace {
 
-bool Matches(const platform::TFontFace& face, TFontStyles style) {
-    return face.Bold == bool(style & fsBold) && face.Italic == bool(style & fsItalic);
+std::string Lower(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return result;
+}
+
+// The face's own spelling of the name it was found by, so that a later lookup by that name
+// finds the same faces (a condensed face is also listed under its wider family's name);
+// a substitute face keeps its own first name.
+std::string NameFoundBy(const platform::TFontFace& face, const std::string& requested) {
+    const std::string lowered = Lower(requested);
+    for (const std::string& name : face.Families)
+        if (Lower(name) == lowered) return name;
+    return face.Family;
 }
 
 }  // namespace
@@ -12,25 +27,12 @@ bool Matches(const platform::TFontFace& face, TFontStyles style) {
 uint8_t ResolveCharset(uint8_t charset) { return charset == 1 ? 0 : charset; }
 
 bool FindInstalledFont(std::string& faceName, TFontStyles& style) {
-    const auto faces = platform::Fonts::FacesOf(faceName);
-    if (faces.empty()) return false;
-    const TFontStyles decoration = style & (fsUnderline | fsStrikeOut);
-    TFontStyles request = style & (fsBold | fsItalic);
-    const TFontStyles first = (faces.front()->Bold ? TFontStyles(fsBold) : 0u) |
-                             (faces.front()->Italic ? TFontStyles(fsItalic) : 0u);
-    std::vector<TFontStyles> rounds{request};
-    if (request & fsItalic) rounds.push_back(request &= ~TFontStyles(fsItalic));
-    if (request & fsBold) rounds.push_back(request &= ~TFontStyles(fsBold));
-    rounds.push_back(0);
-    rounds.push_back(first);
-    for (TFontStyles round : rounds)
-        for (const platform::TFontFace* face : faces)
-            if (Matches(*face, round)) {
-                faceName = face->Family;
-                style = round | decoration;
-                return true;
-            }
-    return false;
+    const platform::TFontFace* face = platform::Fonts::Match(faceName, style & fsBold, style & fsItalic);
+    if (!face) return false;
+    faceName = NameFoundBy(*face, faceName);
+    style = (style & (fsUnderline | fsStrikeOut)) | (face->Bold ? TFontStyles(fsBold) : 0u) |
+            (face->Italic ? TFontStyles(fsItalic) : 0u);
+    return true;
 }
 
 std::string FindTrueTypeFontForCharset(uint8_t charset) {
@@ -48,9 +50,7 @@ bool IsTrueTypeFontInstalled(const std::string& faceName, uint8_t charset) {
 }
 
 const platform::TFontFace* InstalledFace(const std::string& faceName, TFontStyles style) {
-    for (const platform::TFontFace* face : platform::Fonts::FacesOf(faceName))
-        if (Matches(*face, style)) return face;
-    return nullptr;
+    return platform::Fonts::Match(faceName, style & fsBold, style & fsItalic);
 }
 
 }  // namespace pdf

@@ -8,9 +8,9 @@
 
 namespace pdf {
 
-// Looks a face up among the installed TrueType faces: the requested style, then without
-// italic, then without bold, then plain, then the face's first style. On success the name
-// becomes the face's own and the style the one found (underline and strike-out kept).
+// Looks a face up among the installed TrueType faces, the one that best fits the style
+// (platform::Fonts::Match). On success the name becomes the face's own spelling and the
+// style the one found (underline and strike-out kept).
 bool FindInstalledFont(std::string& faceName, TFontStyles& style);
 // The first TrueType face, in sorted order, that supports the charset; empty when none.
 std::string FindTrueTypeFontForCharset(uint8_t charset);

@@ -8,7 +8,7 @@
 #include "pdf/pdf_exception.h"
 #include "pdf/pdf_md5.h"
 #include "pdf/pdf_number_format.h"
-#include "pdf/shell_open.h"
+#include "platform/open_with_desktop.h"
 
 namespace pdf {
 namespace {
@@ -143,7 +143,7 @@ void TPDFDocument::EndDoc() {
     ResetModel();
     Generating_ = false;
     Aborted_ = false;
-    if (AutoLaunch_) ShellOpen(FileName_);
+    if (AutoLaunch_) platform::OpenWithDesktop(FileName_);
 }
 
 void TPDFDocument::Abort() {

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "pdf/code_page.h"
+#include "base/exception.h"
+#include "base/text_encoding.h"
 #include "pdf/font_lookup.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_encoding.h"
@@ -129,8 +130,14 @@ void TPDFPage::SelectFont(bool unicode) {
 }
 
 std::u16string TPDFPage::ToWide(std::string_view text) const {
-    std::u16string wide = CodePageToUtf16(text, CharsetToCodePage(Charset_));
-    if (wide.empty() && !text.empty()) throw TPDFException("Cannot convert text to unicode");
+    const char* const cannotConvert = "Cannot convert text to unicode";
+    std::u16string wide;
+    try {
+        wide = base::CodePageToUtf16(text, CharsetToCodePage(Charset_));
+    } catch (const base::EConvertError&) {
+        throw TPDFException(cannotConvert);  // no converter for the charset's code page
+    }
+    if (wide.empty() && !text.empty()) throw TPDFException(cannotConvert);
     return wide;
 }
 
@@ -176,8 +183,7 @@ void TPDFPage::ExtTextOut(std::string_view text, const double* advances, double 
     ShowTextWithAdvances(text, scaled.data());
 }
 
-void TPDFPage::ExtWideTextOut(std::u16string_view text, const double* advances, double x, double y,
-                              double angle) {
+void TPDFPage::ExtWideTextOut(std::u16string_view text, const double* advances, double x, double y, double angle) {
     if (!advances) return WideTextOut(text, x, y, angle);
     if (text.empty()) return;
     PlaceText(x, y, angle);
@@ -282,8 +288,8 @@ double TPDFPage::WideTextWidth(std::u16string_view text) {
     int blanks = 0, characters = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i] == 0xA0 ? u' ' : text[i];
-        const int width = IsWinAnsiChar(c) ? WinAnsiFont().CodeWidth(UnicodeToWinAnsi(c))
-                                           : UnicodeFont().Data()->GetCharWidth(c);
+        const int width =
+            IsWinAnsiChar(c) ? WinAnsiFont().CodeWidth(UnicodeToWinAnsi(c)) : UnicodeFont().Data()->GetCharWidth(c);
         units += width;
         const bool last = i + 1 == text.size();
         if (c == ' ' && !last) ++blanks;
@@ -454,8 +460,7 @@ void TPDFPage::ShowWideTextAt(std::u16string_view text, double x, double y, doub
     ShowWideText(text);
 }
 
-void TPDFPage::ShowTextWithAdvancesAt(std::string_view text, const double* advances, double x, double y,
-                                      double angle) {
+void TPDFPage::ShowTextWithAdvancesAt(std::string_view text, const double* advances, double x, double y, double angle) {
     SetTextMatrix(x, y, angle);
     ShowTextWithAdvances(text, advances);
 }

@@ -3,9 +3,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include <QDesktopServices>
 #include <QSocketNotifier>
-#include <QUrl>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -75,10 +73,6 @@ TDeviceWatcher::TDeviceWatcher(std::function<void(bool)> onChange, std::vector<s
 TDeviceWatcher::~TDeviceWatcher() {
     Impl_->Notifier.reset();
     if (Impl_->Fd >= 0) ::close(Impl_->Fd);
-}
-
-void OpenWithDesktop(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 }  // namespace platform

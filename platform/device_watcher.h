@@ -22,8 +22,4 @@ private:
     std::unique_ptr<TImpl> Impl_;
 };
 
-// Opens a file or folder with the desktop's default application; the result is ignored,
-// as the shell's was.
-void OpenWithDesktop(const std::string& path);
-
 }  // namespace platform

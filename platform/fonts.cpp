@@ -7,29 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <tuple>
 
 namespace platform {
 namespace {
-
-const char* const BadFormat = "Incorrect or unknown font format";
-
-uint16_t Get16(std::string_view data, size_t offset) {
-    if (offset + 2 > data.size()) throw EFontError(BadFormat);
-    return uint16_t(uint8_t(data[offset]) << 8 | uint8_t(data[offset + 1]));
-}
-
-uint32_t Get32(std::string_view data, size_t offset) {
-    return uint32_t(Get16(data, offset)) << 16 | Get16(data, offset + 2);
-}
-
-uint32_t TagValue(std::string_view tag) {
-    uint32_t value = 0;
-    for (size_t i = 0; i < 4; ++i) value = value << 8 | uint8_t(i < tag.size() ? tag[i] : ' ');
-    return value;
-}
 
 std::string Lower(std::string_view text) {
     std::string result(text);
@@ -40,8 +24,8 @@ std::string Lower(std::string_view text) {
 
 // Windows faces that Chinese documents ask for, served by the CJK faces of the system.
 bool IsChineseWindowsFace(const std::string& lowered) {
-    static const char* const Names[] = {"宋体", "simsun", "新宋体", "nsimsun", "黑体", "simhei", "微软雅黑",
-                                        "microsoft yahei"};
+    static const char* const Names[] = {"宋体", "simsun", "新宋体",   "nsimsun",
+                                        "黑体", "simhei", "微软雅黑", "microsoft yahei"};
     return std::find(std::begin(Names), std::end(Names), lowered) != std::end(Names);
 }
 
@@ -59,8 +43,8 @@ std::vector<TFontFace> Enumerate() {
     FcConfig* config = FcInitLoadConfigAndFonts();
     if (!config) return faces;
     FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT,
-                                            FC_FONTFORMAT, nullptr);
+    FcObjectSet* objects =
+        FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_WIDTH, FC_FONTFORMAT, nullptr);
     FcFontSet* set = FcFontList(config, pattern, objects);
     FcObjectSetDestroy(objects);
     FcPatternDestroy(pattern);
@@ -69,18 +53,21 @@ std::vector<TFontFace> Enumerate() {
     for (int i = 0; i < set->nfont; ++i) {
         FcPattern* font = set->fonts[i];
         if (PatternString(font, FC_FONTFORMAT) != "TrueType") continue;
-        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN, width = FC_WIDTH_NORMAL;
         FcPatternGetInteger(font, FC_INDEX, 0, &index);
         // Named instances of variable fonts share their file's outlines; the face itself is listed too.
         if (index >> 16) continue;
         FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
         FcPatternGetInteger(font, FC_SLANT, 0, &slant);
+        FcPatternGetInteger(font, FC_WIDTH, 0, &width);
         TFontFace face;
         face.File = PatternString(font, FC_FILE);
         face.Index = index;
         face.Style = PatternString(font, FC_STYLE);
         face.Bold = weight >= FC_WEIGHT_DEMIBOLD;
         face.Italic = slant != FC_SLANT_ROMAN;
+        face.Weight = FcWeightToOpenType(weight);
+        face.Width = width;
         for (int n = 0;; ++n) {
             std::string family = PatternString(font, FC_FAMILY, n);
             if (family.empty()) break;
@@ -92,9 +79,9 @@ std::vector<TFontFace> Enumerate() {
             const auto file = TFontFile::Open(face.File, face.Index);
             // fontconfig calls OpenType fonts with glyf outlines and some without alike.
             if (!file->HasTable("glyf") || !file->HasTable("loca")) continue;
-            if (auto os2 = file->Table("OS/2"); os2 && Get16(*os2, 0) >= 1 && os2->size() >= 86) {
-                face.CodePageRange1 = Get32(*os2, 78);
-                face.CodePageRange2 = Get32(*os2, 82);
+            if (auto os2 = file->Table("OS/2"); os2 && TTFGet16(*os2, 0) >= 1 && os2->size() >= 86) {
+                face.CodePageRange1 = TTFGet32(*os2, 78);
+                face.CodePageRange2 = TTFGet32(*os2, 82);
             }
         } catch (const base::Exception&) {
             continue;
@@ -112,9 +99,9 @@ std::vector<TFontFace> Enumerate() {
 
 bool TFontFace::HasCharset(uint8_t charset) const {
     // OS/2 code page bits of each Windows charset.
-    static const std::pair<uint8_t, int> Bits[] = {
-        {0, 0},    {238, 1},  {204, 2},  {161, 3},  {162, 4},  {177, 5},  {178, 6},  {186, 7},
-        {163, 8},  {222, 16}, {128, 17}, {134, 18}, {129, 19}, {136, 20}, {130, 21}, {77, 29}, {2, 31}};
+    static const std::pair<uint8_t, int> Bits[] = {{0, 0},    {238, 1},  {204, 2},  {161, 3},  {162, 4},  {177, 5},
+                                                   {178, 6},  {186, 7},  {163, 8},  {222, 16}, {128, 17}, {134, 18},
+                                                   {129, 19}, {136, 20}, {130, 21}, {77, 29},  {2, 31}};
     for (const auto& [set, bit] : Bits)
         if (set == charset) return (CodePageRange1 >> bit) & 1;
     return false;
@@ -126,7 +113,7 @@ std::shared_ptr<const TFontFile> TFontFile::Open(const std::string& fileName, in
     struct stat info {};
     if (fstat(fd, &info) != 0 || info.st_size <= 0) {
         ::close(fd);
-        throw EFontError(BadFormat);
+        ThrowBadFontFormat();
     }
     void* mapping = mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     ::close(fd);
@@ -153,28 +140,35 @@ TFontFile::~TFontFile() {
 }
 
 void TFontFile::ReadDirectory(int index) {
-    const std::string_view data = Bytes();
+    base::TByteReader file = TrueTypeReader(Bytes());
     size_t start = 0;
-    if (Get32(data, 0) == TagValue("ttcf")) {
-        const uint32_t count = Get32(data, 8);
-        if (index < 0 || uint32_t(index) >= count) throw EFontError(BadFormat);
-        start = Get32(data, 12 + 4 * size_t(index));
+    if (file.U32BEAt(0) == TTFTag("ttcf")) {
+        const uint32_t count = file.U32BEAt(8);
+        if (index < 0 || uint32_t(index) >= count) ThrowBadFontFormat();
+        start = file.U32BEAt(12 + 4 * size_t(index));
         InCollection_ = true;
     } else if (index != 0) {
-        throw EFontError(BadFormat);
+        ThrowBadFontFormat();
     }
-    const uint16_t count = Get16(data, start + 4);
+    file.Seek(start);
+    file.Skip(4);
+    const uint16_t count = file.U16BE();
+    file.Skip(6);
+    // Each record is 16 bytes: refuse a count the file cannot hold before reserving for it.
+    if (!file.Has(16 * size_t(count))) ThrowBadFontFormat();
     Tables_.reserve(count);
     for (size_t i = 0; i < count; ++i) {
-        const size_t record = start + 12 + 16 * i;
-        const TTableEntry entry{Get32(data, record), Get32(data, record + 8), Get32(data, record + 12)};
-        if (uint64_t(entry.Offset) + entry.Length > data.size()) throw EFontError(BadFormat);
-        Tables_.push_back(entry);
+        const uint32_t tag = file.U32BE();
+        file.Skip(4);
+        const uint32_t offset = file.U32BE();
+        const uint32_t length = file.U32BE();
+        if (!file.HasAt(offset, length)) ThrowBadFontFormat();
+        Tables_.push_back({tag, offset, length});
     }
 }
 
 std::optional<std::string_view> TFontFile::Table(std::string_view tag) const {
-    const uint32_t value = TagValue(tag);
+    const uint32_t value = TTFTag(tag);
     for (const TTableEntry& entry : Tables_)
         if (entry.Tag == value) return Bytes().substr(entry.Offset, entry.Length);
     return std::nullopt;
@@ -184,8 +178,8 @@ std::vector<std::string> TFontFile::TableTags() const {
     std::vector<std::string> tags;
     tags.reserve(Tables_.size());
     for (const TTableEntry& entry : Tables_)
-        tags.push_back({char(entry.Tag >> 24), char(entry.Tag >> 16 & 0xFF), char(entry.Tag >> 8 & 0xFF),
-                        char(entry.Tag & 0xFF)});
+        tags.push_back(
+            {char(entry.Tag >> 24), char(entry.Tag >> 16 & 0xFF), char(entry.Tag >> 8 & 0xFF), char(entry.Tag & 0xFF)});
     return tags;
 }
 
@@ -218,6 +212,20 @@ std::vector<const TFontFace*> Fonts::FacesOf(const std::string& family) {
         }
     cache.emplace(key, result);
     return result;
+}
+
+const TFontFace* Fonts::Match(const std::string& family, bool bold, bool italic) {
+    const int wanted = bold ? 700 : 400;
+    // Smaller is better; on an equal distance the heavier weight wins, as a reader's eye
+    // misses a thin stroke sooner than a thick one.
+    auto rank = [&](const TFontFace* face) {
+        return std::make_tuple(std::abs(face->Width - FC_WIDTH_NORMAL), face->Bold != bold, face->Italic != italic,
+                               std::abs(face->Weight - wanted), -face->Weight);
+    };
+    const TFontFace* best = nullptr;
+    for (const TFontFace* face : FacesOf(family))
+        if (!best || rank(face) < rank(best)) best = face;
+    return best;
 }
 
 std::shared_ptr<const TFontFile> Fonts::Open(const TFontFace& face) {

@@ -7,26 +7,22 @@
 #include <string_view>
 #include <vector>
 
-#include "base/exception.h"
+#include "platform/truetype_tables.h"
 
 namespace platform {
-
-// Raised when a font file cannot be opened or its table directory is unreadable.
-class EFontError : public base::Exception {
-public:
-    using base::Exception::Exception;
-};
 
 // One installed TrueType face (glyf outlines; CFF faces are left out).
 struct TFontFace {
     std::string Family;                 // the first family name fontconfig reports (UTF-8)
     std::vector<std::string> Families;  // every family name, localised ones included
     std::string Style;
-    bool Bold = false;                  // weight of demibold or more
-    bool Italic = false;
+    bool Bold = false;    // weight of demibold or more
+    bool Italic = false;  // italic or oblique
+    int Weight = 400;     // OpenType weight class: 400 regular, 700 bold
+    int Width = 100;      // percent of the normal width: 87 for condensed faces
     std::string File;
-    int Index = 0;                      // face inside a .ttc collection
-    uint32_t CodePageRange1 = 0;        // OS/2 ulCodePageRange1 (0 when the face has no OS/2 v1)
+    int Index = 0;                // face inside a .ttc collection
+    uint32_t CodePageRange1 = 0;  // OS/2 ulCodePageRange1 (0 when the face has no OS/2 v1)
     uint32_t CodePageRange2 = 0;
 
     // Whether the face supports a Windows charset (0 ANSI, 134 GB2312, ...), by the OS/2 bits.
@@ -81,6 +77,11 @@ public:
     // order. A name nobody installed may be served by a substitute (the Windows Chinese
     // faces by the CJK faces of the system); answers are cached.
     static std::vector<const TFontFace*> FacesOf(const std::string& family);
+    // The face of a family that best fits a request: the normal width first, then boldness,
+    // then slant, then the nearest weight (400 regular, 700 bold), so that a regular request
+    // never lands on an extra-light or condensed face of the same name. Null when the family
+    // has no face.
+    static const TFontFace* Match(const std::string& family, bool bold, bool italic);
     // The bytes of a face; maps each file once while the returned object lives.
     static std::shared_ptr<const TFontFile> Open(const TFontFace& face);
 };

@@ -1,4 +1,7 @@
 # The locale's paper size (glibc's LC_PAPER); included by platform/CMakeLists.txt.
-target_sources(platform PRIVATE locale_paper.h locale_paper.cpp)
+ombrix_add_library(platform_locale
+  SOURCES locale_paper.h locale_paper.cpp
+  PUBLIC_LIBS base)
 
 list(APPEND PLATFORM_TEST_SOURCES tests/locale_paper_test.cpp)
+list(APPEND PLATFORM_TEST_LIBS platform_locale)

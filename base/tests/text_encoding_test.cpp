@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
+#include "base/exception.h"
 #include "base/text_encoding.h"
 
 namespace base {
@@ -46,6 +48,28 @@ TEST(TextEncoding, Cp936ReplacesWhatItCannotConvert) {
     std::string large(100000, '\xCE');
     for (size_t i = 1; i < large.size(); i += 2) large[i] = '\xC2';
     EXPECT_EQ(Utf8ToCp936(Cp936ToUtf8(large)), large);
+}
+
+// Expected text from Python's codecs of the same code pages.
+TEST(TextEncoding, CodePagesToUtf16DropWhatTheyDoNotDefine) {
+    const struct {
+        int CodePage;
+        std::string_view Bytes;
+        std::u16string_view Expected;
+    } cases[] = {
+        {936, "\xCE\xC2\xCA\xAA\xB6\xC8", u"温湿度"},
+        {936, "a\xFFz", u"az"},  // not a lead byte
+        {936, "a\xCE", u"a"},    // lead byte without its trail
+        {1252, "\x80\x9F\xE9", u"€Ÿé"},
+        {1251, "\xC0\xFF", u"Ая"},
+        {950, "\xA7\x41", u"你"},
+        {936, "", u""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CodePageToUtf16(c.Bytes, c.CodePage), c.Expected) << c.CodePage;
+    EXPECT_THROW(CodePageToUtf16("a", 99999), EConvertError);
+    // A converter left in mid-sequence by one call does not leak into the next.
+    EXPECT_EQ(CodePageToUtf16("\xCE", 936), u"");
+    EXPECT_EQ(CodePageToUtf16("\xCA\xAA", 936), u"湿");
 }
 
 }  // namespace

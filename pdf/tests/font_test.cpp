@@ -53,6 +53,31 @@ TEST(FontLookupTest, ChineseFaceAndMissingFacesResolveWithoutRecursion) {
     document.Abort();
 }
 
+// The face a report's font lands on has the requested weight and width, and a later lookup by
+// the name found gives the same face (condensed faces are listed under the wider name too).
+TEST(FontLookupTest, RegularAndCondensedRequestsKeepTheirFace) {
+    const struct {
+        const char* Name;
+        TFontStyles Style;
+        const char* Found;
+        const char* File;
+    } cases[] = {
+        {"DejaVu Sans", 0, "DejaVu Sans", "/DejaVuSans.ttf"},
+        {"dejavu sans", fsBold | fsStrikeOut, "DejaVu Sans", "/DejaVuSans-Bold.ttf"},
+        {"DejaVu Sans Condensed", fsBold, "DejaVu Sans Condensed", "/DejaVuSansCondensed-Bold.ttf"},
+    };
+    for (const auto& c : cases) {
+        std::string face = c.Name;
+        TFontStyles style = c.Style;
+        ASSERT_TRUE(FindInstalledFont(face, style)) << c.Name;
+        EXPECT_EQ(face, c.Found);
+        EXPECT_EQ(style, c.Style);
+        const platform::TFontFace* installed = InstalledFace(face, style);
+        ASSERT_NE(installed, nullptr);
+        EXPECT_TRUE(installed->File.ends_with(c.File)) << c.Name << ": " << installed->File;
+    }
+}
+
 TEST(FontObjectTest, NamesEscapeDelimitersAndBytesOutsideThePrintableRange) {
     EXPECT_EQ(EscapePDFName("Courier New Bold"), "Courier#20New#20Bold");
     EXPECT_EQ(EscapePDFName("a(b)/c#d%e"), "a#28b#29#2Fc#23d#25e");
@@ -68,9 +93,9 @@ TEST(TTFDataTest, WidthsAndToUnicodeFollowTheUsedCharacters) {
     const std::string one = data.WriteToUnicode("TT1");
     EXPECT_NE(one.find("1 begincodespacerange <0000> <FFFF> endcodespacerange"), std::string::npos);
     // A single used character keeps its own mapping; padding never rewrites a code.
-    EXPECT_NE(one.find("1 beginbfchar\r<" + WordToHex(zhong) + "> <4E2D>\rendbfchar"), std::string::npos)
-        << one;
-    EXPECT_EQ(data.GetWidthArray(), "[" + std::to_string(zhong) + "[" + std::to_string(data.GetCharWidth(0x4E2D)) + "]]");
+    EXPECT_NE(one.find("1 beginbfchar\r<" + WordToHex(zhong) + "> <4E2D>\rendbfchar"), std::string::npos) << one;
+    EXPECT_EQ(data.GetWidthArray(),
+              "[" + std::to_string(zhong) + "[" + std::to_string(data.GetCharWidth(0x4E2D)) + "]]");
     for (uint16_t code = 0x4E30; code < 0x4E30 + 100; ++code) data.UseChar(code);
     const std::string many = data.WriteToUnicode("TT1");
     EXPECT_NE(many.find("100 beginbfchar"), std::string::npos);
@@ -81,9 +106,7 @@ TEST(TTFDataTest, WidthsAndToUnicodeFollowTheUsedCharacters) {
 TEST(TTFDataTest, DamagedFontsAreRefusedWithTheFontError) {
     const std::string source(UmingFile()->Bytes());
     const auto face = platform::TFontFile::FromBytes(source, 0);
-    auto tableOffset = [&](const char* tag) {
-        return size_t(face->Table(tag)->data() - face->Bytes().data());
-    };
+    auto tableOffset = [&](const char* tag) { return size_t(face->Table(tag)->data() - face->Bytes().data()); };
     struct TDamage {
         const char* Name;
         const char* Table;

@@ -5,6 +5,7 @@
 
 #include "base/text_encoding.h"
 #include "pdf/pdf_document.h"
+#include "pdf/pdf_exception.h"
 #include "pdf/pdf_font.h"
 #include "pdf/tests/pdf_oracle.h"
 #include "pdf/tests/test_support.h"
@@ -54,9 +55,37 @@ TEST(PageTextTest, MixedChineseAndLatinTextReadsBackWithEmbeddedSubsets) {
     }
 
     const std::string text = RunCommand("pdftotext -layout '" + file + "' -").Output;
-    for (const char* expected : {"温湿度历史记录 No.12", "序号 温度 25.3 湿度", "日期 2024-05-01 ijij",
-                                 "fiji € quote\""})
+    for (const char* expected :
+         {"温湿度历史记录 No.12", "序号 温度 25.3 湿度", "日期 2024-05-01 ijij", "fiji € quote\""})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
+}
+
+// Text in a charset's code page measures as its UTF-16 form; text the code page cannot read,
+// or a code page the system cannot convert, is refused.
+TEST(PageTextTest, CodePageTextConvertsOrIsRefused) {
+    test::TTempDir dir;
+    TPDFDocument document;
+    document.SetFileName(dir.File("code_pages.pdf"));
+    document.BeginDoc();
+    TPDFPage& page = *document.CurrentPage();
+    page.SetActiveFont("宋体", 0, 10, 134);
+    EXPECT_DOUBLE_EQ(page.TextWidth(base::Utf8ToCp936("温湿度 25.3")), page.WideTextWidth(u"温湿度 25.3"));
+    page.SetActiveFont("DejaVu Sans", 0, 10, 204);
+    EXPECT_DOUBLE_EQ(page.TextWidth("\xC0\xFF"), page.WideTextWidth(u"Ая"));
+    const struct {
+        uint8_t Charset;
+        std::string Text;
+    } refused[] = {{134, "\xFF"}, {77, "abc"}};  // not a CP936 lead byte; no converter for the Mac code page
+    for (const auto& c : refused) {
+        page.SetActiveFont("宋体", 0, 10, c.Charset);
+        try {
+            page.TextOut(c.Text, 10, 10);
+            ADD_FAILURE() << int(c.Charset);
+        } catch (const TPDFException& e) {
+            EXPECT_STREQ(e.what(), "Cannot convert text to unicode");
+        }
+    }
+    document.Abort();
 }
 
 TEST(PageTextTest, WordsStandWhereTheyWereDrawnAndThePageRenders) {
@@ -73,8 +102,8 @@ TEST(PageTextTest, WordsStandWhereTheyWereDrawnAndThePageRenders) {
         ASSERT_NE(at, std::string::npos) << word.Text << boxes;
         const size_t start = boxes.rfind("<word", at);
         double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-        ASSERT_EQ(std::sscanf(boxes.c_str() + start, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"",
-                              &xMin, &yMin, &xMax, &yMax),
+        ASSERT_EQ(std::sscanf(boxes.c_str() + start, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"", &xMin,
+                              &yMin, &xMax, &yMax),
                   4);
         EXPECT_NEAR(xMin, word.Left, 1.5) << word.Text;
         EXPECT_NEAR(yMin, word.Top, 2.5) << word.Text;

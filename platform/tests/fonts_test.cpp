@@ -34,6 +34,38 @@ TEST(FontsTest, ChineseWindowsFaceIsServedByUmingAndUnknownFacesByNothing) {
     EXPECT_TRUE(Fonts::FacesOf("").empty());
 }
 
+// DejaVu Sans lists extra-light and condensed faces under its own name; file order would put
+// the extra-light face first.
+TEST(FontsTest, MatchChoosesTheFaceOfTheRequestedWeightWidthAndSlant) {
+    const struct {
+        const char* Family;
+        bool Bold;
+        bool Italic;
+        const char* File;
+    } cases[] = {
+        {"DejaVu Sans", false, false, "/DejaVuSans.ttf"},
+        {"dejavu sans", true, false, "/DejaVuSans-Bold.ttf"},
+        {"DejaVu Sans", false, true, "/DejaVuSans-Oblique.ttf"},
+        {"DejaVu Sans", true, true, "/DejaVuSans-BoldOblique.ttf"},
+        {"DejaVu Sans Light", false, false, "/DejaVuSans-ExtraLight.ttf"},
+        {"DejaVu Sans Light", true, true, "/DejaVuSans-ExtraLight.ttf"},
+        {"DejaVu Sans Condensed", false, false, "/DejaVuSansCondensed.ttf"},
+        {"DejaVu Sans Condensed", true, false, "/DejaVuSansCondensed-Bold.ttf"},
+        {"DejaVu Serif", false, true, "/DejaVuSerif-Italic.ttf"},
+        {"AR PL UMing CN", true, false, "/uming.ttc"},
+    };
+    for (const auto& c : cases) {
+        const TFontFace* face = Fonts::Match(c.Family, c.Bold, c.Italic);
+        ASSERT_NE(face, nullptr) << c.Family;
+        EXPECT_TRUE(face->File.ends_with(c.File)) << c.Family << " " << c.Bold << c.Italic << ": " << face->File;
+    }
+    EXPECT_EQ(Fonts::Match("No Such Face Anywhere", false, false), nullptr);
+    const TFontFace* regular = Fonts::Match("DejaVu Sans", false, false);
+    EXPECT_EQ(regular->Weight, 400);
+    EXPECT_EQ(regular->Width, 100);
+    EXPECT_EQ(Fonts::Match("DejaVu Sans Condensed", false, false)->Width, 87);
+}
+
 TEST(FontsTest, TablesOfACollectionMemberAreItsOwnAndTheFileIsMappedOnce) {
     const auto faces = Fonts::FacesOf("AR PL UMing TW");
     ASSERT_FALSE(faces.empty());
@@ -52,8 +84,8 @@ TEST(FontsTest, DamagedDirectoriesAreRefused) {
     const std::string cases[] = {
         "",
         "ttcf",
-        std::string("ttcf\0\1\0\0\0\0\0\x09", 12),      // collection member 0 of 9 has no offset
-        header,                                         // one table announced, no record
+        std::string("ttcf\0\1\0\0\0\0\0\x09", 12),  // collection member 0 of 9 has no offset
+        header,                                     // one table announced, no record
         header + record,
     };
     for (const std::string& bytes : cases) EXPECT_THROW(TFontFile::FromBytes(bytes, 0), EFontError);

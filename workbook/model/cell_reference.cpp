@@ -14,7 +14,7 @@ inline bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 inline bool IsUpper(char16_t c) { return c >= u'A' && c <= u'Z'; }
 
 // Writes the column letters ending at end (exclusive); returns the first written position.
-// 0-25 one letter, 26-701 two, 702-18277 three (the Part's rule), on in base 26 beyond.
+// 0-25 one letter, 26-701 two, 702-18277 three (A, AA, AAA), on in base 26 beyond.
 char16_t* PutColumn(char16_t* end, int col) {
     if (col < 0) InvalidReference();
     unsigned n = static_cast<unsigned>(col);

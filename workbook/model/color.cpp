@@ -34,7 +34,7 @@ const TXc12Palette Xc12DefaultPalette = DefaultPalette;
 // Constant-initialised: it is ready before any other start-up code can read it.
 constinit TXc12Palette Xc12CurrentPalette = StartPalette();
 
-// Written RRGGBB in the Part, stored 0x00BBGGRR.
+// Listed as RRGGBB for reading; stored 0x00BBGGRR like every palette entry.
 const std::array<uint32_t, Xc12ThemeColorCount> Xc12DefaultThemeColors = {
     SwapRedBlue(0xFFFFFF), SwapRedBlue(0x000000), SwapRedBlue(0xEEECE1), SwapRedBlue(0x1F497D),
     SwapRedBlue(0x4F81BD), SwapRedBlue(0xC0504D), SwapRedBlue(0x9BBB59), SwapRedBlue(0x8064A2),

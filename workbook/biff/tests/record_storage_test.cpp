@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include "base/byte_reader.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/record_storage_globals.h"
 #include "workbook/biff/record_storage_sheet.h"
@@ -31,36 +33,120 @@ const std::vector<uint16_t> SheetOrder = {0x0809, 0x000D, 0x000C, 0x000F, 0x0011
                                           0x0082, 0x0080, 0x0225, 0x0081, 0x8101, 0x8102, 0x8103, 0x0083, 0x0084,
                                           0x00A1, 0x0012, 0x0055, 0x0200, 0x8104, 0x8105, 0x023E, 0x8106, 0x000A};
 
-TEST(RecordStorageTest, DefaultRecordsHaveTheirExactBytes) {
+// Reads a record's fields in order and checks that nothing is left over.
+class TFields {
+public:
+    TFields(const TBaseRecordStorage& storage, uint16_t id) : Data_(Data(storage, id)), Reader_(Data_.data(), Data_.size()) {}
+    ~TFields() { EXPECT_TRUE(Reader_.AtEnd()) << Reader_.Remaining() << " bytes not decoded"; }
+    uint16_t Word() { return Reader_.U16LE(); }
+    uint32_t Long() { return Reader_.U32LE(); }
+    double Double() { return Reader_.DoubleLE(); }
+    uint8_t Byte() { return Reader_.U8(); }
+
+private:
+    Bytes Data_;
+    base::TByteReader Reader_;
+};
+
+// The BIFF8 BOF of this library: version, substream type, build and year, file history flags
+// and the lowest version that can read the file.
+void ExpectBOF(const TBaseRecordStorage& storage, uint16_t substream) {
+    TFields bof(storage, 0x0809);
+    EXPECT_EQ(bof.Word(), 0x0600);
+    EXPECT_EQ(bof.Word(), substream);
+    EXPECT_EQ(bof.Word(), 0x18AF);  // build
+    EXPECT_EQ(bof.Word(), 1997);    // build year
+    EXPECT_EQ(bof.Long(), 0x80C9u);
+    EXPECT_EQ(bof.Long(), 0x0106u);
+}
+
+TEST(RecordStorageTest, DefaultRecordsMeanWhatAWorkbookNeeds) {
     TRecordStorageGlobals globals;
     globals.FillFromDefaults();
     EXPECT_EQ(Ids(globals), GlobalOrder);
-    EXPECT_EQ(Data(globals, 0x0809), (Bytes{0, 6, 5, 0, 0xAF, 0x18, 0xCD, 0x07, 0xC9, 0x80, 0, 0, 6, 1, 0, 0}));
-    EXPECT_EQ(Data(globals, 0x003D), (Bytes{100, 0, 100, 0, 0x10, 0x27, 0x58, 0x1B, 0x38, 0, 0, 0, 0, 0, 1, 0, 0x58, 2}));
-    EXPECT_EQ(Data(globals, 0x0042), (Bytes{0xB0, 0x04}));
-    EXPECT_EQ(Data(globals, 0x009C), (Bytes{14, 0}));
-    EXPECT_EQ(Data(globals, 0x008C), (Bytes{1, 0, 46, 0}));
-    EXPECT_EQ(Data(globals, 0x01C1), (Bytes{0xC1, 0x01, 0, 0, 0xFF, 0xFF, 0xFF, 0}));
-    Bytes writeAccess(112, ' ');
-    writeAccess[0] = 0, writeAccess[1] = 0, writeAccess[2] = 1;
-    writeAccess[107] = '5', writeAccess[108] = '2', writeAccess[109] = '4', writeAccess[110] = '1', writeAccess[111] = 0;
-    EXPECT_EQ(Data(globals, 0x005C), writeAccess);
+    ExpectBOF(globals, 0x0005);  // workbook globals
+    {
+        TFields window1(globals, 0x003D);
+        EXPECT_EQ(window1.Word(), 100);    // left
+        EXPECT_EQ(window1.Word(), 100);    // top
+        EXPECT_EQ(window1.Word(), 10000);  // width
+        EXPECT_EQ(window1.Word(), 7000);   // height
+        EXPECT_EQ(window1.Word(), 0x0038);  // scroll bars and sheet tabs shown
+        EXPECT_EQ(window1.Word(), 0);      // active sheet
+        EXPECT_EQ(window1.Word(), 0);      // first visible tab
+        EXPECT_EQ(window1.Word(), 1);      // selected sheets
+        EXPECT_EQ(window1.Word(), 600);    // tab bar width, per mille
+    }
+    EXPECT_EQ(TFields(globals, 0x0042).Word(), 1200);  // code page: UTF-16
+    EXPECT_EQ(TFields(globals, 0x009C).Word(), 14);    // built-in function groups
+    {
+        TFields country(globals, 0x008C);
+        EXPECT_EQ(country.Word(), 1);   // user interface: United States
+        EXPECT_EQ(country.Word(), 46);  // system settings: Sweden
+    }
+    {
+        TFields recalc(globals, 0x01C1);
+        EXPECT_EQ(recalc.Word(), 0x01C1);  // repeats its own id
+        EXPECT_EQ(recalc.Word(), 0);
+        EXPECT_EQ(recalc.Long(), 0xFFFFFFu);  // engine build: recalculate on load
+    }
+    {
+        // WRITEACCESS: an empty UTF-16 user name, blank padding, then the writer's tag.
+        TFields access(globals, 0x005C);
+        EXPECT_EQ(access.Word(), 0);  // name length
+        EXPECT_EQ(access.Byte(), 1);  // UTF-16
+        std::string rest;
+        for (int i = 3; i < 112; ++i) rest += char(access.Byte());
+        EXPECT_EQ(rest, std::string(104, ' ') + std::string("5241\0", 5));
+    }
     EXPECT_EQ(globals.TotalSize(), 25 * 4 + 16 + 112 + 2 * 13 + 18 + 4 + 8);
 
     TRecordStorageSheet sheet;
     sheet.FillFromDefaults();
     EXPECT_EQ(Ids(sheet), SheetOrder);
-    EXPECT_EQ(Data(sheet, 0x0809)[2], 0x10);
-    EXPECT_EQ(Data(sheet, 0x0010), (Bytes{0xFC, 0xA9, 0xF1, 0xD2, 0x4D, 0x62, 0x50, 0x3F}));  // 0.001
-    EXPECT_EQ(Data(sheet, 0x0225), (Bytes{0, 0, 255, 0}));
-    EXPECT_EQ(Data(sheet, 0x0081), (Bytes{0xC1, 0x04}));
-    EXPECT_EQ(Data(sheet, 0x00A1), (Bytes{0, 0, 100, 0, 1, 0, 1, 0, 1, 0, 0xB6, 0x06, 0x58, 2, 0x58, 2,
-                                          0, 0, 0, 0, 0, 0, 0xE0, 0x3F, 0, 0, 0, 0, 0, 0, 0xE0, 0x3F, 0, 0}));
-    EXPECT_EQ(Data(sheet, 0x0200), Bytes(14, 0));
-    EXPECT_EQ(Data(sheet, 0x023E), (Bytes{0xB6, 0x04, 0, 0, 0, 0, 64, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    ExpectBOF(sheet, 0x0010);  // worksheet
+    EXPECT_EQ(TFields(sheet, 0x0010).Double(), 0.001);  // iteration delta
+    {
+        TFields rowHeight(sheet, 0x0225);
+        EXPECT_EQ(rowHeight.Word(), 0);    // options
+        EXPECT_EQ(rowHeight.Word(), 255);  // twips
+    }
+    EXPECT_EQ(TFields(sheet, 0x0081).Word(), 0x04C1);  // outline symbols, automatic styles and page breaks
+    {
+        TFields setup(sheet, 0x00A1);
+        EXPECT_EQ(setup.Word(), 0);       // paper size
+        EXPECT_EQ(setup.Word(), 100);     // scale, percent
+        EXPECT_EQ(setup.Word(), 1);       // first page number
+        EXPECT_EQ(setup.Word(), 1);       // fit to pages wide
+        EXPECT_EQ(setup.Word(), 1);       // fit to pages tall
+        EXPECT_EQ(setup.Word(), 0x06B6);  // options
+        EXPECT_EQ(setup.Word(), 600);     // horizontal dpi
+        EXPECT_EQ(setup.Word(), 600);     // vertical dpi
+        EXPECT_EQ(setup.Double(), 0.5);   // header margin, inches
+        EXPECT_EQ(setup.Double(), 0.5);   // footer margin, inches
+        EXPECT_EQ(setup.Word(), 0);       // copies
+    }
+    {
+        TFields dimensions(sheet, 0x0200);  // an empty sheet
+        EXPECT_EQ(dimensions.Long(), 0u);
+        EXPECT_EQ(dimensions.Long(), 0u);
+        EXPECT_EQ(dimensions.Word(), 0);
+        EXPECT_EQ(dimensions.Word(), 0);
+        EXPECT_EQ(dimensions.Word(), 0);
+    }
+    {
+        TFields window2(sheet, 0x023E);
+        EXPECT_EQ(window2.Word(), 0x04B6);  // grid lines, headers, zeros, outline shown; sheet selected and active
+        EXPECT_EQ(window2.Word(), 0);       // top row
+        EXPECT_EQ(window2.Word(), 0);       // left column
+        EXPECT_EQ(window2.Long(), 64u);     // grid line colour: the automatic one
+        EXPECT_EQ(window2.Word(), 0);       // page-break preview zoom: default
+        EXPECT_EQ(window2.Word(), 0);       // normal zoom: default
+        EXPECT_EQ(window2.Long(), 0u);
+    }
     // The typed references follow the records in the list.
     sheet.SetWSBOOL(0x0401);
-    EXPECT_EQ(Data(sheet, 0x0081), (Bytes{0x01, 0x04}));
+    EXPECT_EQ(TFields(sheet, 0x0081).Word(), 0x0401);
 }
 
 TEST(RecordStorageTest, PlacingARecordBringsTheDefaultsBeforeIt) {

@@ -131,7 +131,7 @@ TEST(ColorHsl, KnownValues) {
         uint32_t Rgb;
         int H, L, S;
     };
-    // Hand-computed with the Part's integer formulas.
+    // Hand-computed with the integer formulas of RgbToHsl (hue, lightness and saturation scaled to 0-255).
     const Case cases[] = {
         {0x0000FF, 0, 127, 255},    // red: D 255, Sum 255, S = 65280 / 255 = 256 -> 255
         {0x00FF00, 85, 127, 255},   // green: (0 + 512) / 6 = 85
