@@ -5,7 +5,7 @@
 
 #include "base/format.h"
 #include "console/form1.h"
-#include "platform/device_watcher.h"
+#include "platform/open_with_desktop.h"
 #include "platform/dialogs.h"
 
 namespace console {
