@@ -11,18 +11,22 @@
 
 namespace console {
 
+// Each construction step runs guarded: a failing step shows its error box and the window
+// comes up all the same, as a failing handler leaves it running.
 Tform1::Tform1() {
     CreateComponents();
-    // The form's serial component keeps these stored settings; the rest are the defaults.
-    Comm1.SetCommName("COM5");
-    Comm1.SetOutx_CtsFlow(false);
-    Comm1.SetOutx_DsrFlow(false);
-    Comm1.SetTxContinueOnXoff(false);
-    Comm1.SetRtsControl(serial::TRtsControl::RtsDisable);
-    Comm1.SetXoffLimit(100);
-    Comm1.SetReadIntervalTimeout(100);
-    ConnectHandlers();
-    FormCreate();
+    Guarded([&] {
+        // The form's serial component keeps these stored settings; the rest are the defaults.
+        Comm1.SetCommName("COM5");
+        Comm1.SetOutx_CtsFlow(false);
+        Comm1.SetOutx_DsrFlow(false);
+        Comm1.SetTxContinueOnXoff(false);
+        Comm1.SetRtsControl(serial::TRtsControl::RtsDisable);
+        Comm1.SetXoffLimit(100);
+        Comm1.SetReadIntervalTimeout(100);
+    });
+    Guarded([&] { ConnectHandlers(); });
+    Guarded([&] { FormCreate(); });
 }
 
 // The port is closed before the window goes, so the serial threads never outlive it.
@@ -142,16 +146,28 @@ void Tform1::ConnectHandlers() {
     DeviceWatcher_ = std::make_unique<platform::TDeviceWatcher>([this](bool arrived) { DeviceChanged(arrived); });
 }
 
-QStringList Tform1::ReadPortList() {
-    QStringList ports;
-    for (const std::string& port : platform::ReadSerialPorts(PortRoots)) ports << QString::fromStdString(port);
-    return ports;
+std::vector<platform::TSerialPort> Tform1::ReadPortList() { return platform::ReadSerialPorts(PortRoots); }
+
+QStringList Tform1::PortPaths(const std::vector<platform::TSerialPort>& ports) {
+    QStringList paths;
+    for (const platform::TSerialPort& port : ports) paths << QString::fromStdString(port.Path);
+    return paths;
+}
+
+// The port box shows short names and keeps each port's path as its item's data; a name
+// typed that is no item's is taken as a path.
+QString Tform1::PortPath() const {
+    const int index = ComboBox6->findText(ComboBox6->currentText());
+    return index >= 0 ? ComboBox6->itemData(index).toString() : ComboBox6->currentText();
 }
 
 void Tform1::FormCreate() {
-    State.KnownPorts = ReadPortList();
-    ComboBox6->clear();
-    ComboBox6->addItems(State.KnownPorts);
+    // The port-list refresh runs whatever a later step does.
+    Timer3.SetInterval(1000);
+    Timer3.SetEnabled(true);
+    const std::vector<platform::TSerialPort> ports = ReadPortList();
+    State.KnownPorts = PortPaths(ports);
+    FillPortBox(ports);
     if (!State.KnownPorts.isEmpty()) ComboBox6->setCurrentIndex(static_cast<int>(State.KnownPorts.size()) - 1);
 
     for (QWidget* hidden : {static_cast<QWidget*>(GroupBox3), Panel2, Panel4, Panel7, Panel8, Panel9}) hidden->hide();
@@ -171,16 +187,14 @@ void Tform1::FormCreate() {
     WriteTimeFields(now);
 
     if (!QDir("data").exists() && !QDir().mkdir("data")) throw base::Exception("Unable to create directory \"data\"");
-
-    Timer3.SetInterval(1000);
-    Timer3.SetEnabled(true);
 }
 
 // Refills the port box; the port shown stays shown, as the editable box keeps its text.
-void Tform1::FillPortBox(const QStringList& ports) {
+void Tform1::FillPortBox(const std::vector<platform::TSerialPort>& ports) {
     const QString shown = ComboBox6->currentText();
     ComboBox6->clear();
-    ComboBox6->addItems(ports);
+    for (const platform::TSerialPort& port : ports)
+        ComboBox6->addItem(QString::fromStdString(port.Name), QString::fromStdString(port.Path));
     ComboBox6->setCurrentText(shown);
 }
 

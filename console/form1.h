@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 #include "console/console_state.h"
 #include "console/history_record.h"
@@ -100,11 +101,14 @@ public:
     // Start-up, pages and small handlers.
     void FormCreate();
     void DeviceChanged(bool arrived);
-    static QStringList ReadPortList();
+    static std::vector<platform::TSerialPort> ReadPortList();
+    static QStringList PortPaths(const std::vector<platform::TSerialPort>& ports);
+    // The path of the port the port box shows.
+    QString PortPath() const;
     // Where the port list is read from; tests point it at folders of their own.
     static inline platform::TSerialPortRoots PortRoots{};
     void ShowPage(QWidget* page, const QString& mode);
-    void FillPortBox(const QStringList& ports);
+    void FillPortBox(const std::vector<platform::TSerialPort>& ports);
 
     // The request cycle.
     bool SendFrame(const uint8_t* buffer, uint32_t length);
@@ -162,10 +166,15 @@ private:
     void ResendLastFrame();
     void ArmReplyTimer(int interval);
     void ReplyArrived();
+    // The partial reply in the joining buffer still grows: the rest is waited for.
+    bool ReplyStillArriving();
+    // A request that is abandoned or refused takes its follow-up with it.
+    void DropFollowUps();
     void RepeatRequest(int interval);
     void ReopenFailure();
     void ApplyLineSettings(const QString& port, const QString& baud);
     void LinkDownControls();
+    void Disconnected();
     // The command buttons that need a link: disabled at start and whenever a link goes down.
     std::vector<QWidget*> LinkButtons() const;
     // A new link checks "连续读取" and, unless reading by date, "快速读取".
@@ -239,7 +248,9 @@ private:
     void BitBtn15Click();
     void BitBtn19Click();
     void LockHistoryRun(int tab, bool locked);
-    bool RepeatsLastRecordReply() const;
+    // Of a record reply that lists records: what its instrument has left to read after it.
+    std::optional<uint32_t> RecordsLeftAfter() const;
+    bool RepeatsListedBlock() const;
     void AddHistoryRecord(const THistoryRecord& record, bool dayLine);
     void HistoryBlockReply(bool range);
     void DayRecordsReply();
@@ -254,11 +265,16 @@ private:
     std::vector<QWidget*> CommandGroup() const;
 
     std::unique_ptr<platform::TDeviceWatcher> DeviceWatcher_;
-    // The last record reply taken: the same bytes again are a repeated reply, not new records.
-    std::vector<uint8_t> LastRecordReply_;
-    // Requests sent and not yet answered or given up: a reply that comes when none is
-    // waiting is stale (late or repeated) and must not act on the current request state.
-    int PendingReplies_ = 0;
+    // What the last block listed in this run left to read: a block that leaves no fewer
+    // is one already listed (a second copy, or the answer to a resend the instrument did
+    // not move on for).
+    std::optional<uint32_t> ListedLeft_;
+    // The request in flight (the last one sent) awaits its reply: only a reply of its
+    // function acts; one that comes when none is awaited is stale (late or repeated).
+    bool AwaitingReply_ = false;
+    uint8_t AwaitedFunction_ = 0;
+    // How far the joining buffer had grown at the reply timer's last tick.
+    int32_t OffsetAtLastTick_ = 0;
 };
 
 // Enables or disables a group of controls at once.

@@ -42,7 +42,7 @@ void Tform1::BitBtn19Click() {
         State.ExpectedAddress = AddressField();
         State.LastFrameLength = FrameRead(State.ExpectedAddress, 3, reg, quantity);
         SetStatistics("");
-        LastRecordReply_.clear();
+        ListedLeft_.reset();
         if (CheckBox3->isChecked()) {
             LockHistoryRun(tab, true);
             BitBtn19->setText("停止");
@@ -64,7 +64,7 @@ void Tform1::BitBtn19Click() {
         Timer2.SetEnabled(false);
         if (tab != 2) {
             Timer1.SetEnabled(false);
-            PendingReplies_ = 0;
+            AwaitingReply_ = false;
         }
         for (QCheckBox* box : {CheckBox6, CheckBox2}) {
             box->setChecked(false);
@@ -85,11 +85,11 @@ void Tform1::BitBtn15Click() {
         State.ContinuousRead = false;
         Timer2.SetEnabled(false);
         Timer1.SetEnabled(false);
-        PendingReplies_ = 0;
+        AwaitingReply_ = false;
         if (CheckBox11->isChecked()) CheckBox11->setEnabled(false);
         return;
     }
-    LastRecordReply_.clear();
+    ListedLeft_.reset();
     if (CheckBox5->isChecked()) {
         SetEnabled({ToolButton1, BitBtn3, BitBtn9, BitBtn10, BitBtn11, BitBtn12, BitBtn13, BitBtn14, BitBtn22,
                     BitBtn23, BitBtn33, BitBtn34, BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn49,

@@ -18,9 +18,30 @@ int Tform1::NextBlockInterval() const {
     return State.BaudIndex < std::size(NextBlockIntervals) ? NextBlockIntervals[State.BaudIndex] : 0;
 }
 
-bool Tform1::RepeatsLastRecordReply() const {
-    return State.RxLength == static_cast<int32_t>(LastRecordReply_.size()) &&
-           std::equal(LastRecordReply_.begin(), LastRecordReply_.end(), State.RxFrame.begin());
+std::optional<uint32_t> Tform1::RecordsLeftAfter() const {
+    const auto word = [this](int index) { return uint32_t{DataWord(index)}; };
+    switch (State.RequestState) {
+        case rsHistoryUnread:
+        case rsRangeRecords:
+            if (State.RxLength > 20) return word(2) << 16 | word(3);
+            break;
+        case rsDayRecords:
+            if (State.RxLength > 16) return State.SecondsModel == 1 ? (word(2) << 16 | word(3)) : word(1);
+            break;
+        case rsAlarmRecords:
+            if (State.RxLength >= 17) return word(1);
+            break;
+        default: break;
+    }
+    return std::nullopt;
+}
+
+// Only while a run awaits its next block: a reply outside a run, and one that lists no
+// records, is always taken.
+bool Tform1::RepeatsListedBlock() const {
+    if (!State.ContinuousRead || !ListedLeft_) return false;
+    const std::optional<uint32_t> left = RecordsLeftAfter();
+    return left && *left >= *ListedLeft_;
 }
 
 // Every history record of a read passes here: it is counted and listed.

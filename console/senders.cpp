@@ -51,7 +51,7 @@ void Tform1::BitBtn1Click() {
         BitBtn1->setText("读取");
         State.ContinuousRead = false;
         Timer1.SetEnabled(false);
-        PendingReplies_ = 0;
+        AwaitingReply_ = false;
         SetLiveReadingControls(true);
         return;
     }
@@ -114,7 +114,7 @@ void Tform1::BitBtn6Click() {
         State.ContinuousRead = false;
         Timer1.SetEnabled(false);
         Timer2.SetEnabled(false);
-        PendingReplies_ = 0;
+        AwaitingReply_ = false;
         return;
     }
     SendRequest({.Status = "读取中...", .State = rsTime, .Register = 224, .Quantity = 3, .TimeoutMs = 300});
