@@ -2,6 +2,7 @@
 #include "base/format.h"
 #include "console/conversions.h"
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
 #include "platform/dialogs.h"
 
 namespace console {
@@ -73,7 +74,7 @@ void Tform1::BitBtn2Click() {
     Timer3.SetEnabled(false);
 
     State.RequestState = rsIdentify;
-    State.LastFrameLength = FrameRead(255, 3, 200, 1);
+    State.LastFrameLength = FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
     SendFrame(State.TxFrame.data(), State.LastFrameLength);
     Timer1.SetEnabled(true);  // keeps the interval the reply timer last had
     Pause(100);
@@ -123,7 +124,7 @@ void Tform1::ToolButton1Click() {
         SetStatus("读取中...");
         SetPortState("检测中");
         State.RequestState = rsDetect;
-        State.LastFrameLength = FrameRead(255, 3, 200, 1);
+        State.LastFrameLength = FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
     } catch (const serial::ECommsError&) {
         // The scan proper tries every port anyway.
@@ -182,7 +183,7 @@ void Tform1::Timer6Timer() {
         State.RequestState = rsDetect;
         Timer6.SetEnabled(true);
         Pause(10);
-        State.LastFrameLength = FrameRead(255, 3, 200, 1);
+        State.LastFrameLength = FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
         Pause(10);
         SetStatus("正在检查...");

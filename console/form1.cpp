@@ -1,4 +1,5 @@
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
 
 #include <QApplication>
 #include <QDir>
@@ -98,16 +99,16 @@ void Tform1::ConnectHandlers() {
     OnClick(BitBtn50, &Tform1::BitBtn50Click);
     OnClick(BitBtn52, &Tform1::BitBtn52Click);
     OnClick(BitBtn53, &Tform1::BitBtn53Click);
-    QObject::connect(BitBtn24, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(3, true); }); });
-    QObject::connect(BitBtn25, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(3, false); }); });
-    QObject::connect(BitBtn26, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(4, true); }); });
-    QObject::connect(BitBtn27, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(4, false); }); });
-    QObject::connect(BitBtn41, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(222, 1); }); });
-    QObject::connect(BitBtn42, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(222, 0); }); });
-    QObject::connect(BitBtn32, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(122, 1); }); });
-    QObject::connect(BitBtn38, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(122, 0); }); });
-    QObject::connect(BitBtn43, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(233, 3); }); });
-    QObject::connect(BitBtn44, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(233, 0); }); });
+    QObject::connect(BitBtn24, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo1, true); }); });
+    QObject::connect(BitBtn25, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo1, false); }); });
+    QObject::connect(BitBtn26, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo2, true); }); });
+    QObject::connect(BitBtn27, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo2, false); }); });
+    QObject::connect(BitBtn41, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 1); }); });
+    QObject::connect(BitBtn42, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 0); }); });
+    QObject::connect(BitBtn32, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 1); }); });
+    QObject::connect(BitBtn38, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 0); }); });
+    QObject::connect(BitBtn43, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 3); }); });
+    QObject::connect(BitBtn44, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 0); }); });
     QObject::connect(ToolButton1, &QToolButton::clicked, this, [this] { Guarded([&] { ToolButton1Click(); }); });
     QObject::connect(N1, &QAction::triggered, this, [this] { GroupBox3->show(); });
 
@@ -208,7 +209,8 @@ void Tform1::ShowPage(QWidget* page, const QString& mode) {
 void Tform1::BitBtn9Click() {
     ShowPage(Panel2, "参数设置");
     ToolButton1->setEnabled(true);
-    if (State.LinkUp) SendRequest({.State = rsParameters, .Register = 200, .Quantity = 24, .PauseMs = 10});
+    if (State.LinkUp) SendRequest({.State = rsParameters, .Register = protocol::regParameters,
+                                      .Quantity = protocol::ParameterRegisters, .PauseMs = 10});
 }
 
 void Tform1::BitBtn10Click() {

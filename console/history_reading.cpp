@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
 
 namespace console {
 
@@ -28,19 +29,20 @@ void Tform1::BitBtn19Click() {
         SetStatus("读取中...");
         State.FastRead = CheckBox10->isChecked() && tab != 2;
         State.BlockRecords = State.FastRead ? std::min<uint32_t>(State.UnreadLeft, 100) : 0;
-        uint16_t reg = 7;
-        uint16_t quantity = State.FastRead ? static_cast<uint16_t>(5 * State.BlockRecords + 4) : 9;
+        uint16_t reg = protocol::regUnreadBlock;
+        uint16_t quantity =
+            State.FastRead ? protocol::BlockRegisters(State.BlockRecords) : protocol::SingleRecordRegisters;
         State.RequestState = rsHistoryUnread;
         if (tab == 1) {
             State.RequestState = rsRangeRecords;
-            reg = 5000;
+            reg = protocol::regRangeRecords;
         } else if (tab == 2) {
             State.RequestState = rsDayRecords;
-            reg = 3000;
+            reg = protocol::regDayRecords;
             quantity = State.SecondsModel == 1 ? 9 : 7;
         }
         State.ExpectedAddress = AddressField();
-        State.LastFrameLength = FrameRead(State.ExpectedAddress, 3, reg, quantity);
+        State.LastFrameLength = FrameRead(State.ExpectedAddress, protocol::fnReadRegisters, reg, quantity);
         SetStatistics("");
         ListedLeft_.reset();
         if (CheckBox3->isChecked()) {
@@ -101,7 +103,8 @@ void Tform1::BitBtn15Click() {
         State.ContinuousRead = true;
         State.ReadSuccessCount = State.ReadFailureCount = State.RecordsRead = 0;
     }
-    SendRequest({.Status = "读取中...", .State = rsAlarmRecords, .Register = 1000, .Quantity = 7, .TimeoutMs = 500});
+    SendRequest({.Status = "读取中...", .State = rsAlarmRecords, .Register = protocol::regAlarmRecords,
+                 .Quantity = protocol::AlarmEventRegisters, .TimeoutMs = 500});
     SetStatistics("");
 }
 

@@ -27,19 +27,45 @@ constexpr uint8_t BroadcastAddress = 255;
 constexpr uint16_t regLiveValues = 0;
 constexpr uint16_t regUnreadBlock = 7;        // history counters and unread records
 constexpr uint16_t regParameters = 200;       // the parameter block; 200 alone is the address
-constexpr uint16_t regSerialVersion = 235;
+constexpr uint16_t regStartTime = 124;        // the start-of-recording time kept by the PC side
+constexpr uint16_t regRecordingSwitch = 122;
 constexpr uint16_t regClock = 224;
-constexpr uint16_t regTimeFields = 227;
+constexpr uint16_t regTimeFields = 227;       // the start-of-recording time
 constexpr uint16_t regPowerSaving = 230;
+constexpr uint16_t regRecording = 222;
+constexpr uint16_t regAlarmOutput = 233;
+constexpr uint16_t regSerialVersion = 235;
+constexpr uint16_t regClearRecords = 300;
+constexpr uint16_t regResetUnread = 301;
+constexpr uint16_t regRestoreParameters = 302;
 constexpr uint16_t regAlarmRecords = 1000;    // alarm counters and events
 constexpr uint16_t regAlarmUnread = 1001;
 constexpr uint16_t regUnreadCount = 2002;
-constexpr uint16_t regDayQuery = 3000;        // the day query, its records
-constexpr uint16_t regDayCount = 3000;
+constexpr uint16_t regDayRecords = 3000;      // the day query is written here, its records read
 constexpr uint16_t regRangeCount = 4000;
-constexpr uint16_t regRangeQuery = 5000;      // the range query, its records
-constexpr uint16_t regModel = 0xEADF;
+constexpr uint16_t regRangeRecords = 5000;    // the range query is written here, its records read
 constexpr uint16_t regAdvanced = 0xEADB;
+constexpr uint16_t regModel = 0xEADF;
+
+// Coils.
+constexpr uint16_t coilDo1 = 3;
+constexpr uint16_t coilDo2 = 4;
+constexpr uint16_t CoilOn = 0xFF00;
+constexpr uint16_t CoilOff = 0x0000;
+
+// Register counts of the reads.
+constexpr uint16_t LiveValueRegisters = 6;
+constexpr uint16_t ParameterRegisters = 24;
+constexpr uint16_t ClockRegisters = 3;
+constexpr uint16_t AlarmCounterRegisters = 2;
+constexpr uint16_t AlarmEventRegisters = 7;
+constexpr uint16_t HistoryCounterRegisters = 4;
+constexpr uint16_t SingleRecordRegisters = 9;     // counters and one record
+constexpr uint16_t SerialVersionRegisters = 11;
+constexpr uint16_t AdvancedRegisters = 4;
+constexpr uint16_t ModelRegisters = 2;
+// A fast block of n records: the counters and five registers a record.
+constexpr uint16_t BlockRegisters(uint32_t records) { return static_cast<uint16_t>(5 * records + 4); }
 
 // Frame sizes.
 constexpr uint32_t CrcBytes = 2;

@@ -2,46 +2,14 @@
 #include <algorithm>
 
 #include "console/conversions.h"
-#include "console/crc16.h"
 #include "console/form1.h"
+#include "console/reply_joining.h"
 #include "console/modbus_protocol.h"
 
 namespace console {
 
-bool Tform1::CrcOk(int32_t length) const {
-    if (length < 3) return false;
-    const uint16_t crc = Crc16Modbus(State.RxFrame.data(), static_cast<size_t>(length - 2));
-    return State.RxFrame[static_cast<size_t>(length - 2)] == (crc >> 8) &&
-           State.RxFrame[static_cast<size_t>(length - 1)] == (crc & 0xFF);
-}
-
 void Tform1::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
-    auto& s = State;
-    const int32_t n = std::min<int32_t>(length, static_cast<int32_t>(s.RxFrame.size()));
-    s.RxFrame.fill(0);
-    std::copy_n(buffer, n, s.RxFrame.begin());
-    s.RxLength = n;
-    if (CrcOk(n)) {
-        s.ReplyOffset = 0;
-        Dispatch();
-        return;
-    }
-    // A chunk joins a pending reply only when it starts one or continues the expected
-    // instrument's; a join never holds more than 1023 bytes.
-    const bool joins = s.ReplyOffset == 0 || (s.ReplyOffset > 0 && s.ReplyBuffer[0] == s.ExpectedAddress);
-    if (!joins || s.ReplyOffset + n > 1023) {
-        s.ReplyBuffer.fill(0);
-        s.ReplyOffset = 0;
-        return;
-    }
-    std::copy_n(buffer, n, s.ReplyBuffer.begin() + s.ReplyOffset);
-    s.RxLength = s.ReplyOffset + n;
-    std::copy_n(s.ReplyBuffer.begin(), s.RxLength, s.RxFrame.begin());
-    s.ReplyOffset += n;
-    if (CrcOk(s.RxLength)) {
-        s.ReplyOffset = 0;
-        Dispatch();
-    }
+    if (JoinReplyChunk(State, buffer, length)) Dispatch();
 }
 
 void Tform1::Dispatch() {
@@ -126,13 +94,13 @@ void Tform1::ExceptionReply() {
     }
     const std::vector<QWidget*> commandGroup = CommandGroup();
     switch (State.RxFrame[2]) {
-        case 1: SetStatus("功能码错误"); break;
-        case 2:
+        case protocol::exIllegalFunction: SetStatus("功能码错误"); break;
+        case protocol::exIllegalAddress:
             SetStatus("该版本不支持");
             BitBtn3->setEnabled(true);
             break;
-        case 4: SetStatus("控制错误"); break;
-        case 3:
+        case protocol::exDeviceFailure: SetStatus("控制错误"); break;
+        case protocol::exIllegalValue:
             if (state == rsAlarmRecords) {
                 SetStatus("无未读记录");
                 SetEnabled(commandGroup, true);
@@ -188,8 +156,10 @@ void Tform1::WriteAcknowledgement() {
         SetStatus("查询成功");
         State.RequestState = day ? rsDayCount : rsRangeCount;
         State.ExpectedAddress = AddressField();
-        State.LastFrameLength = day ? FrameRead(State.ExpectedAddress, 3, 3000, State.SecondsModel == 1 ? 4 : 2)
-                                    : FrameRead(State.ExpectedAddress, 3, 4000, 4);
+        using namespace protocol;
+        State.LastFrameLength = day ? FrameRead(State.ExpectedAddress, fnReadRegisters, regDayRecords,
+                                                State.SecondsModel == 1 ? 4 : 2)
+                                    : FrameRead(State.ExpectedAddress, fnReadRegisters, regRangeCount, 4);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
         Pause(30);
         ArmReplyTimer(1000);

@@ -90,13 +90,13 @@ void Tform1::SendRequest(const TRequest& request) {
     if (request.State >= 0) State.RequestState = static_cast<uint32_t>(request.State);
     const uint8_t address = AddressField();
     State.ExpectedAddress = address;
-    const uint8_t target = request.Broadcast ? 255 : address;
+    const uint8_t target = request.Broadcast ? protocol::BroadcastAddress : address;
     uint32_t length = 0;
     switch (request.Function) {
-        case 3:
-        case 46: length = FrameRead(target, request.Function, request.Register, request.Quantity); break;
-        case 5:
-        case 6: length = FrameWriteSingle(target, request.Function, request.Register, request.Values.at(0)); break;
+        case protocol::fnReadRegisters:
+        case protocol::fnReadPrivate: length = FrameRead(target, request.Function, request.Register, request.Quantity); break;
+        case protocol::fnWriteCoil:
+        case protocol::fnWriteRegister: length = FrameWriteSingle(target, request.Function, request.Register, request.Values.at(0)); break;
         default: length = FrameWriteMultiple(target, request.Function, request.Register, request.Values); break;
     }
     State.LastFrameLength = length;
