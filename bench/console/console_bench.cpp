@@ -64,7 +64,7 @@ void UnreadRecordsPerSecond(const TReadCase& c) {
     form.ComboBox6->setCurrentText(QString::fromStdString(server.SlavePath()));
     form.ComboBox7->setCurrentText(QString::number(c.Baud));
     form.BitBtn2->click();
-    PumpUntil([&] { return !form.StatusBar1->PanelText(7).isEmpty(); });
+    PumpUntil([&] { return form.StatusBar1->PanelText(7).contains(",V"); });  // the model, last of the link chain
     const double chunkSilence = form.Comm1.ReadIntervalTimeout() / 1000.0;
     const double blockSeconds = std::max(SendPause, lineSeconds + chunkSilence);
     const double ceiling = 100 / blockSeconds;
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     const auto identify = ReadRequest(pty);
     pty.Write(*engine.Answer(identify));
     pty.Write(*engine.Answer(ReadRequest(pty)));
-    PumpUntil([&] { return !form.StatusBar1->PanelText(7).isEmpty(); });
+    PumpUntil([&] { return form.StatusBar1->PanelText(7).contains(",V"); });  // the model, last of the link chain
 
     constexpr int Reads = 1000;
     std::vector<double> toFields;

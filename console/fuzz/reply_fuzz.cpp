@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <span>
 
+#include "console/conversions.h"
 #include "console/reply_joining.h"
 #include "console/reply_values.h"
 
