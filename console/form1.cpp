@@ -11,6 +11,12 @@
 #include "platform/serial_ports.h"
 
 namespace console {
+namespace {
+
+// How often the record list takes the lines of a running read: twice a second.
+constexpr int RecordLineFlushMs = 500;
+
+}  // namespace
 
 // Each construction step runs guarded: a failing step shows its error box and the window
 // comes up all the same, as a failing handler leaves it running.
@@ -144,6 +150,9 @@ void Tform1::ConnectHandlers() {
     Label8->OnClick = Image2->OnClick = [] {
         platform::OpenWithDesktop((QCoreApplication::applicationDirPath() + "/data").toStdString());
     };
+    LineFlush_.setSingleShot(true);
+    LineFlush_.setInterval(RecordLineFlushMs);
+    QObject::connect(&LineFlush_, &QTimer::timeout, this, [this] { Guarded([&] { FlushRecordLines(); }); });
     DeviceWatcher_ = std::make_unique<platform::TDeviceWatcher>([this](bool arrived) { DeviceChanged(arrived); });
 }
 

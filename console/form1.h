@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 #include <initializer_list>
@@ -281,6 +282,7 @@ private:
     std::optional<uint32_t> RecordsLeftAfter() const;
     bool RepeatsListedBlock() const;
     void AddHistoryRecord(const THistoryRecord& record, bool dayLine);
+    void FlushRecordLines();
     void HistoryBlockReply(bool range);
     void DayRecordsReply();
     void EndBlockRead(bool range);
@@ -294,6 +296,9 @@ private:
     std::vector<QWidget*> CommandGroup() const;
 
     std::unique_ptr<platform::TDeviceWatcher> DeviceWatcher_;
+    // Record lines read and not yet in the record list, and the timer that moves them there.
+    QStringList PendingLines_;
+    QTimer LineFlush_;
     // What the last block listed in this run left to read: a block that leaves no fewer
     // is one already listed (a second copy, or the answer to a resend the instrument did
     // not move on for).

@@ -59,6 +59,7 @@ void Tform1::BitBtn19Click() {
         Timer1.SetEnabled(true);
         Timer1.SetInterval(2000);
     } else {
+        FlushRecordLines();
         State.RequestState = rsIdle;
         LockHistoryRun(tab, false);
         BitBtn19->setText("读取");

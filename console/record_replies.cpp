@@ -50,7 +50,18 @@ bool Tform1::RepeatsListedBlock() const {
 // Every history record of a read passes here: it is counted and listed.
 void Tform1::AddHistoryRecord(const THistoryRecord& record, bool dayLine) {
     ++State.RecordsRead;
-    ListBox2->addItem(dayLine ? DayLine(State.RecordsRead, record) : HistoryLine(State.RecordsRead, record));
+    PendingLines_ << (dayLine ? DayLine(State.RecordsRead, record) : HistoryLine(State.RecordsRead, record));
+    if (!LineFlush_.isActive()) LineFlush_.start();
+}
+
+// The list lays out all its lines again whenever lines are added, so during a run it takes
+// them a batch at a time, a few times a second, and all at once when the read stops.
+void Tform1::FlushRecordLines() {
+    LineFlush_.stop();
+    if (PendingLines_.isEmpty()) return;
+    ListBox2->addItems(PendingLines_);
+    PendingLines_.clear();
+    ListBox2->scrollToBottom();
 }
 
 void Tform1::AskNextBlock(bool range) {
@@ -79,7 +90,6 @@ void Tform1::HistoryBlockReply(bool range) {
                 AddHistoryRecord(record, false);
                 ++State.ReadSuccessCount;
             }
-            ListBox2->scrollToBottom();
             ShowReadStatistics();
             if (State.UnreadLeft < 1 && State.ContinuousRead) EndBlockRead(range);
         }
@@ -100,9 +110,11 @@ void Tform1::HistoryBlockReply(bool range) {
         State.ContinuousRead = false;
         Timer2.SetEnabled(false);
     }
+    if (!State.ContinuousRead) FlushRecordLines();
 }
 
 void Tform1::EndBlockRead(bool range) {
+    FlushRecordLines();
     SetEnabled(CommandGroup(), true);
     if (range)
         SetEnabled({BitBtn29, BitBtn19, BitBtn20}, true);
@@ -135,14 +147,15 @@ void Tform1::DayRecordsReply() {
                 SetStatus("读取中...");
                 // The same request again: the instrument moves on to the day's next record.
                 RepeatRequest(NextBlockInterval());
-                ListBox2->scrollToBottom();
             }
         }
     }
     if (index == 0 || count == 0) EndDayRead();
+    if (!State.ContinuousRead) FlushRecordLines();
 }
 
 void Tform1::EndDayRead() {
+    FlushRecordLines();
     SetEnabled({ToolButton1, PageControl1}, true);
     SetEnabled(CommandGroup(), true);
     SetEnabled({BitBtn12, BitBtn23, BitBtn49, BitBtn21}, true);

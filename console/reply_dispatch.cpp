@@ -72,6 +72,7 @@ std::vector<QWidget*> Tform1::CommandGroup() const {
 }
 
 void Tform1::ExceptionReply() {
+    FlushRecordLines();
     State.ReplyOffset = 0;
     ReplyArrived();
     Timer2.SetEnabled(false);

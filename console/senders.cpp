@@ -181,7 +181,10 @@ void Tform1::BitBtn18Click() {
                  .TimeoutMs = 1000});
 }
 
-void Tform1::BitBtn20Click() { ListBox2->clear(); }
+void Tform1::BitBtn20Click() {
+    PendingLines_.clear();
+    ListBox2->clear();
+}
 
 void Tform1::BitBtn21Click() {
     State.PendingQuery = 1;

@@ -86,7 +86,7 @@ TEST_F(RecordsTest, ContinuousReadRecoversFromDroppedAndSplitReplies) {
     TInstrumentServer& server = Start(300);
     server.SetFaults({.ChunkSize = 64, .ChunkPause = 2ms});
     ReadUnread(true);
-    ASSERT_TRUE(PumpUntil([&] { return Form->ListBox2->count() >= 100; }, 20s));
+    ASSERT_TRUE(PumpUntil([&] { return Form->State.RecordsRead >= 100; }, 20s));
     // Four requests in a row go unheard: three resends, then a failure is counted and the
     // read goes on.
     server.SetFaults({.SilentRequests = 4, .ChunkSize = 64, .ChunkPause = 2ms});
