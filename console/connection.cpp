@@ -2,6 +2,7 @@
 #include "base/format.h"
 #include "console/conversions.h"
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
 #include "platform/dialogs.h"
 
 namespace console {
@@ -52,15 +53,14 @@ void Tform1::BitBtn2Click() {
     State.ReportedRecords = 0;
     SetStatistics(QString::fromStdString(base::Format("记录条数:%d", {0})));
     const int tick = Timer6.Interval();
-    ApplyLineSettings(ComboBox6->currentText(), ComboBox7->currentText());
+    ApplyLineSettings(PortPath(), ComboBox7->currentText());
     Timer6.SetInterval(tick);  // connecting does not touch the detection timer
     try {
         Comm1.OpenPort();
     } catch (const serial::ECommsError&) {
         platform::Dialogs().ShowMessage("打开端口错误,可能已被打开");
         SetPortState("关闭");
-        State.LinkUp = false;
-        Timer3.SetEnabled(true);
+        Disconnected();
         return;
     }
     SetPortState("打开");
@@ -74,8 +74,7 @@ void Tform1::BitBtn2Click() {
     Timer3.SetEnabled(false);
 
     State.RequestState = rsIdentify;
-    PendingReplies_ = 0;
-    State.LastFrameLength = FrameRead(255, 3, 200, 1);
+    State.LastFrameLength = FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
     SendFrame(State.TxFrame.data(), State.LastFrameLength);
     Timer1.SetEnabled(true);  // keeps the interval the reply timer last had
     Pause(100);
@@ -87,13 +86,12 @@ void Tform1::BitBtn3Click() {
         Timer1.SetEnabled(false);
         Timer6.SetEnabled(false);
         Timer2.SetEnabled(false);
-        PendingReplies_ = 0;
+        AwaitingReply_ = false;
         SetPortState("关闭");
         SetMode("");
         SetEnabled({ToolButton1, BitBtn2, PageControl1, ComboBox6, ComboBox7, ComboBox8}, true);
         LinkDownControls();
-        State.LinkUp = false;
-        Timer3.SetEnabled(true);
+        Disconnected();
     } catch (const std::exception&) {
         platform::Dialogs().ShowMessage("关闭端口错误");
         SetPortState("error");
@@ -103,8 +101,9 @@ void Tform1::BitBtn3Click() {
 void Tform1::ToolButton1Click() {
     Comm1.ClosePort();
     SetEnabled({ToolButton1, BitBtn2}, false);
-    State.LatestPorts = ReadPortList();
-    FillPortBox(State.LatestPorts);
+    const std::vector<platform::TSerialPort> ports = ReadPortList();
+    State.LatestPorts = PortPaths(ports);
+    FillPortBox(ports);
     if (State.LatestPorts.size() != State.KnownPorts.size() && !State.KnownPorts.isEmpty()) {
         State.KnownPorts = State.LatestPorts;
         ComboBox6->setCurrentIndex(static_cast<int>(ComboBox6->count()) - 1);
@@ -114,18 +113,18 @@ void Tform1::ToolButton1Click() {
         SetPortState("关闭");
         Timer6.SetEnabled(false);
         SetStatus("检测失败");
+        Disconnected();
         platform::Dialogs().ShowMessage("请连接设备，检查串口参数设置！");
         return;
     }
-    ApplyLineSettings(ComboBox6->currentText(), ComboBox7->currentText());
+    ApplyLineSettings(PortPath(), ComboBox7->currentText());
     try {
         Comm1.OpenPort();
         Pause(100);
         SetStatus("读取中...");
         SetPortState("检测中");
         State.RequestState = rsDetect;
-        PendingReplies_ = 0;
-        State.LastFrameLength = FrameRead(255, 3, 200, 1);
+        State.LastFrameLength = FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
     } catch (const serial::ECommsError&) {
         // The scan proper tries every port anyway.
@@ -146,6 +145,7 @@ void Tform1::Timer6Timer() {
         Timer6.SetEnabled(false);
         SetEnabled({ToolButton1, BitBtn2}, true);
         SetStatus("检测失败");
+        Disconnected();
         platform::Dialogs().ShowMessage("连接失败,请连接仪表,检查数据线是否接触好,详细请查看帮助文档. ");
         GroupBox3->show();
         SetEnabled({ComboBox6, ComboBox7}, true);
@@ -167,7 +167,7 @@ void Tform1::Timer6Timer() {
         }
         ComboBox7->setCurrentIndex(State.DetectBaudIndex);
         ComboBox6->setCurrentIndex(State.DetectPortIndex);
-        ApplyLineSettings(ComboBox6->currentText(), ComboBox7->currentText());
+        ApplyLineSettings(PortPath(), ComboBox7->currentText());
         try {
             Comm1.OpenPort();
         } catch (const serial::ECommsError&) {
@@ -181,10 +181,9 @@ void Tform1::Timer6Timer() {
         State.LinkUp = true;
         Timer3.SetEnabled(false);
         State.RequestState = rsDetect;
-        PendingReplies_ = 0;
         Timer6.SetEnabled(true);
         Pause(10);
-        State.LastFrameLength = FrameRead(255, 3, 200, 1);
+        State.LastFrameLength = FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
         Pause(10);
         SetStatus("正在检查...");
@@ -196,12 +195,21 @@ void Tform1::Timer6Timer() {
         SetEnabled({ToolButton1, BitBtn2}, true);
         SetStatus("检查失败");
         SetEnabled({ComboBox6, ComboBox7}, true);
+        Disconnected();
     }
 }
 
+// No link and no instrument looked for: the port list is refreshed again.
+void Tform1::Disconnected() {
+    State.LinkUp = false;
+    AwaitingReply_ = false;
+    Timer3.SetEnabled(true);
+}
+
 void Tform1::Timer3Timer() {
-    State.LatestPorts = ReadPortList();
-    FillPortBox(State.LatestPorts);
+    const std::vector<platform::TSerialPort> ports = ReadPortList();
+    State.LatestPorts = PortPaths(ports);
+    FillPortBox(ports);
     if (State.LatestPorts.size() != State.KnownPorts.size()) {
         State.KnownPorts = State.LatestPorts;
         ComboBox6->setCurrentIndex(static_cast<int>(ComboBox6->count()) - 1);

@@ -1,4 +1,5 @@
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,19 +12,29 @@
 #include "platform/serial_ports.h"
 
 namespace console {
+namespace {
 
+// How often the record list takes the lines of a running read: twice a second.
+constexpr int RecordLineFlushMs = 500;
+
+}  // namespace
+
+// Each construction step runs guarded: a failing step shows its error box and the window
+// comes up all the same, as a failing handler leaves it running.
 Tform1::Tform1() {
     CreateComponents();
-    // The form's serial component keeps these stored settings; the rest are the defaults.
-    Comm1.SetCommName("COM5");
-    Comm1.SetOutx_CtsFlow(false);
-    Comm1.SetOutx_DsrFlow(false);
-    Comm1.SetTxContinueOnXoff(false);
-    Comm1.SetRtsControl(serial::TRtsControl::RtsDisable);
-    Comm1.SetXoffLimit(100);
-    Comm1.SetReadIntervalTimeout(100);
-    ConnectHandlers();
-    FormCreate();
+    Guarded([&] {
+        // The form's serial component keeps these stored settings; the rest are the defaults.
+        Comm1.SetCommName("COM5");
+        Comm1.SetOutx_CtsFlow(false);
+        Comm1.SetOutx_DsrFlow(false);
+        Comm1.SetTxContinueOnXoff(false);
+        Comm1.SetRtsControl(serial::TRtsControl::RtsDisable);
+        Comm1.SetXoffLimit(100);
+        Comm1.SetReadIntervalTimeout(100);
+    });
+    Guarded([&] { ConnectHandlers(); });
+    Guarded([&] { FormCreate(); });
 }
 
 // The port is closed before the window goes, so the serial threads never outlive it.
@@ -95,16 +106,16 @@ void Tform1::ConnectHandlers() {
     OnClick(BitBtn50, &Tform1::BitBtn50Click);
     OnClick(BitBtn52, &Tform1::BitBtn52Click);
     OnClick(BitBtn53, &Tform1::BitBtn53Click);
-    QObject::connect(BitBtn24, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(3, true); }); });
-    QObject::connect(BitBtn25, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(3, false); }); });
-    QObject::connect(BitBtn26, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(4, true); }); });
-    QObject::connect(BitBtn27, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(4, false); }); });
-    QObject::connect(BitBtn41, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(222, 1); }); });
-    QObject::connect(BitBtn42, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(222, 0); }); });
-    QObject::connect(BitBtn32, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(122, 1); }); });
-    QObject::connect(BitBtn38, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(122, 0); }); });
-    QObject::connect(BitBtn43, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(233, 3); }); });
-    QObject::connect(BitBtn44, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(233, 0); }); });
+    QObject::connect(BitBtn24, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo1, true); }); });
+    QObject::connect(BitBtn25, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo1, false); }); });
+    QObject::connect(BitBtn26, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo2, true); }); });
+    QObject::connect(BitBtn27, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo2, false); }); });
+    QObject::connect(BitBtn41, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 1); }); });
+    QObject::connect(BitBtn42, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 0); }); });
+    QObject::connect(BitBtn32, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 1); }); });
+    QObject::connect(BitBtn38, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 0); }); });
+    QObject::connect(BitBtn43, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 3); }); });
+    QObject::connect(BitBtn44, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 0); }); });
     QObject::connect(ToolButton1, &QToolButton::clicked, this, [this] { Guarded([&] { ToolButton1Click(); }); });
     QObject::connect(N1, &QAction::triggered, this, [this] { GroupBox3->show(); });
 
@@ -140,19 +151,34 @@ void Tform1::ConnectHandlers() {
     Label8->OnClick = Image2->OnClick = [] {
         platform::OpenWithDesktop((QCoreApplication::applicationDirPath() + "/data").toStdString());
     };
+    LineFlush_.setSingleShot(true);
+    LineFlush_.setInterval(RecordLineFlushMs);
+    QObject::connect(&LineFlush_, &QTimer::timeout, this, [this] { Guarded([&] { FlushRecordLines(); }); });
     DeviceWatcher_ = std::make_unique<platform::TDeviceWatcher>([this](bool arrived) { DeviceChanged(arrived); });
 }
 
-QStringList Tform1::ReadPortList() {
-    QStringList ports;
-    for (const std::string& port : platform::ReadSerialPorts(PortRoots)) ports << QString::fromStdString(port);
-    return ports;
+std::vector<platform::TSerialPort> Tform1::ReadPortList() { return platform::ReadSerialPorts(PortRoots); }
+
+QStringList Tform1::PortPaths(const std::vector<platform::TSerialPort>& ports) {
+    QStringList paths;
+    for (const platform::TSerialPort& port : ports) paths << QString::fromStdString(port.Path);
+    return paths;
+}
+
+// The port box shows short names and keeps each port's path as its item's data; a name
+// typed that is no item's is taken as a path.
+QString Tform1::PortPath() const {
+    const int index = ComboBox6->findText(ComboBox6->currentText());
+    return index >= 0 ? ComboBox6->itemData(index).toString() : ComboBox6->currentText();
 }
 
 void Tform1::FormCreate() {
-    State.KnownPorts = ReadPortList();
-    ComboBox6->clear();
-    ComboBox6->addItems(State.KnownPorts);
+    // The port-list refresh runs whatever a later step does.
+    Timer3.SetInterval(1000);
+    Timer3.SetEnabled(true);
+    const std::vector<platform::TSerialPort> ports = ReadPortList();
+    State.KnownPorts = PortPaths(ports);
+    FillPortBox(ports);
     if (!State.KnownPorts.isEmpty()) ComboBox6->setCurrentIndex(static_cast<int>(State.KnownPorts.size()) - 1);
 
     for (QWidget* hidden : {static_cast<QWidget*>(GroupBox3), Panel2, Panel4, Panel7, Panel8, Panel9}) hidden->hide();
@@ -172,16 +198,14 @@ void Tform1::FormCreate() {
     WriteTimeFields(now);
 
     if (!QDir("data").exists() && !QDir().mkdir("data")) throw base::Exception("Unable to create directory \"data\"");
-
-    Timer3.SetInterval(1000);
-    Timer3.SetEnabled(true);
 }
 
 // Refills the port box; the port shown stays shown, as the editable box keeps its text.
-void Tform1::FillPortBox(const QStringList& ports) {
+void Tform1::FillPortBox(const std::vector<platform::TSerialPort>& ports) {
     const QString shown = ComboBox6->currentText();
     ComboBox6->clear();
-    ComboBox6->addItems(ports);
+    for (const platform::TSerialPort& port : ports)
+        ComboBox6->addItem(QString::fromStdString(port.Name), QString::fromStdString(port.Path));
     ComboBox6->setCurrentText(shown);
 }
 
@@ -195,7 +219,8 @@ void Tform1::ShowPage(QWidget* page, const QString& mode) {
 void Tform1::BitBtn9Click() {
     ShowPage(Panel2, "参数设置");
     ToolButton1->setEnabled(true);
-    if (State.LinkUp) SendRequest({.State = rsParameters, .Register = 200, .Quantity = 24, .PauseMs = 10});
+    if (State.LinkUp) SendRequest({.State = rsParameters, .Register = protocol::regParameters,
+                                      .Quantity = protocol::ParameterRegisters, .PauseMs = 10});
 }
 
 void Tform1::BitBtn10Click() {

@@ -14,14 +14,18 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 #include "console/console_state.h"
 #include "console/history_record.h"
 #include "console/pdf_report.h"
+#include "console/modbus_protocol.h"
+#include "console/reply_values.h"
 #include "platform/device_watcher.h"
 #include "platform/serial_ports.h"
 #include "console/timer.h"
@@ -32,6 +36,33 @@ namespace console {
 
 // The console's main window. Its components carry their component names as object names;
 // the console's state lives in State. Event handlers keep the component-event names.
+//
+// Legend of the numbered components (captions as shown):
+//   Connection   BitBtn2 "连接"  BitBtn3 "断开"  BitBtn37 "查ID"  ToolButton1 " 连接 " (detection)
+//                ComboBox6 port  ComboBox7 baud rate  ComboBox8 frame  LabeledEdit14 address
+//   Pages        BitBtn9 "参数设置"  BitBtn10 "告警记录"  BitBtn11 "历史记录"  BitBtn22 "TF卡导出"
+//                BitBtn34 "系统设置" (hidden)  BitBtn46 "主动上报" (hidden)
+//   Quick        BitBtn41 "开记录"  BitBtn42 "关记录"  BitBtn43 "开报警"  BitBtn44 "关报警"  BitBtn33 "清记录"
+//                BitBtn52 "重置未读"  BitBtn53 "恢复参数"  BitBtn12 "休眠模式"  BitBtn23 "实时显示"  BitBtn49 "高级"
+//   Measurement  BitBtn1 "读取" (live values)  CheckBox1 "自动读取"  BitBtn24/25 "DO1动作"/"DO1恢复"
+//                BitBtn26/27 "DO2动作"/"DO2恢复"
+//   Clock        BitBtn6 "读取时间"  BitBtn8 "校准时间"  BitBtn7 "读取开始记录时间"  BitBtn45 "设置开始记录时间"
+//                BitBtn40 "同步时间"  Edit1..Edit6 year..second
+//   Parameters   BitBtn4 "读取参数"  BitBtn5 "保存参数"  BitBtn50 "读取" (serial number, version)
+//                BitBtn32/38 "开记录"/"关记录"  BitBtn39 "清记录"  ComboBox1 instrument baud "波特率"
+//                ComboBox2 instrument frame  ComboBox3 "温度显示单位"  ComboBox17 "记录状态"
+//                ComboBox18 "告警输出"  ComboBox4/5 "告警关联"  ComboBox9, 11, 12 (hidden)
+//                ComboBox10 interval unit  ComboBox22 supply
+//   Alarms       BitBtn13 "查询" (counters)  BitBtn14 "重设未读"  BitBtn15 "读取"  BitBtn16 "清除显示"
+//                CheckBox5 "连续读取"  CheckBox11 "保存excel"  ListBox1 events
+//   History      BitBtn17 "查询" (counters)  BitBtn18 "重设未读"  BitBtn29 "查询" (range)  BitBtn21 "查询" (day)
+//                BitBtn19 "读取"  BitBtn20 "清除显示"  CheckBox3 "连续读取"  CheckBox10 "快速读取"
+//                CheckBox6 "保存excel"  CheckBox2 "保存PDF"  ListBox2 records
+//   Advanced     BitBtn35 "读取"  BitBtn36 "设置"  ComboBox13 "探头类型"  ComboBox14 "通讯类型"
+//                ComboBox15 "存储类型"  ComboBox16 "DI类型"
+//   Card, reports  ComboBox19 "设备"  CheckBox4 "导出excel"  CheckBox7 "导出PDF"  BitBtn48, BitBtn47 "清除显示"
+//                ListBox3 card records  ListBox5 live report  ListBox6 reported records
+//   Timers       Timer1 reply  Timer2 run tick  Timer3 port-list refresh  Timer6 detection step
 class Tform1 : public QWidget {
 public:
     Tform1();
@@ -101,11 +132,14 @@ public:
     // Start-up, pages and small handlers.
     void FormCreate();
     void DeviceChanged(bool arrived);
-    static QStringList ReadPortList();
+    static std::vector<platform::TSerialPort> ReadPortList();
+    static QStringList PortPaths(const std::vector<platform::TSerialPort>& ports);
+    // The path of the port the port box shows.
+    QString PortPath() const;
     // Where the port list is read from; tests point it at folders of their own.
     static inline platform::TSerialPortRoots PortRoots{};
     void ShowPage(QWidget* page, const QString& mode);
-    void FillPortBox(const QStringList& ports);
+    void FillPortBox(const std::vector<platform::TSerialPort>& ports);
 
     // The request cycle.
     bool SendFrame(const uint8_t* buffer, uint32_t length);
@@ -151,7 +185,7 @@ private:
     struct TRequest {
         QString Status{};         // empty: no status text
         int32_t State = -1;       // -1: a write, the state is left as it was
-        uint8_t Function = 3;
+        uint8_t Function = protocol::fnReadRegisters;
         uint16_t Register = 0;
         uint16_t Quantity = 0;                // reads
         std::vector<uint16_t> Values{};       // writes: one value for 5/6, all for 16/47
@@ -163,10 +197,15 @@ private:
     void ResendLastFrame();
     void ArmReplyTimer(int interval);
     void ReplyArrived();
+    // The partial reply in the joining buffer still grows: the rest is waited for.
+    bool ReplyStillArriving();
+    // A request that is abandoned or refused takes its follow-up with it.
+    void DropFollowUps();
     void RepeatRequest(int interval);
     void ReopenFailure();
     void ApplyLineSettings(const QString& port, const QString& baud);
     void LinkDownControls();
+    void Disconnected();
     // The command buttons that need a link: disabled at start and whenever a link goes down.
     std::vector<QWidget*> LinkButtons() const;
     // A new link checks "连续读取" and, unless reading by date, "快速读取".
@@ -214,14 +253,14 @@ private:
     void SetLiveReadingControls(bool enabled);
 
     // Reply handling.
-    bool CrcOk(int32_t length) const;
     void Dispatch();
     void ExceptionReply();
     void WriteAcknowledgement();
     void ReadReply();
-    bool ReplyAtLeast(int32_t minimum);
-    uint16_t DataWord(int index) const;
-    uint32_t DataLong(int index) const;
+    // The reply joined last, for the decoders; Taken shows whether it held what was asked.
+    TReplyData Reply() const;
+    bool Taken(bool decoded);
+    void ShowClockFields(const TDeviceClock& clock);
     void LiveValuesReply();
     void ParametersReply();
     void TimeReply();
@@ -240,11 +279,14 @@ private:
     void BitBtn15Click();
     void BitBtn19Click();
     void LockHistoryRun(int tab, bool locked);
-    bool RepeatsLastRecordReply() const;
+    // Of a record reply that lists records: what its instrument has left to read after it.
+    std::optional<uint32_t> RecordsLeftAfter() const;
+    bool RepeatsListedBlock() const;
     void AddHistoryRecord(const THistoryRecord& record, bool dayLine);
     // The PDF report of a history read: started by the read button, finished at the end.
     void StartPdfRun(int tab);
     void FinishPdfRun(bool pauseFirst);
+    void FlushRecordLines();
     void HistoryBlockReply(bool range);
     void DayRecordsReply();
     void EndBlockRead(bool range);
@@ -258,12 +300,20 @@ private:
     std::vector<QWidget*> CommandGroup() const;
 
     std::unique_ptr<platform::TDeviceWatcher> DeviceWatcher_;
-    // The last record reply taken: the same bytes again are a repeated reply, not new records.
-    std::vector<uint8_t> LastRecordReply_;
     TPdfReport PdfReport;
-    // Requests sent and not yet answered or given up: a reply that comes when none is
-    // waiting is stale (late or repeated) and must not act on the current request state.
-    int PendingReplies_ = 0;
+    // Record lines read and not yet in the record list, and the timer that moves them there.
+    QStringList PendingLines_;
+    QTimer LineFlush_;
+    // What the last block listed in this run left to read: a block that leaves no fewer
+    // is one already listed (a second copy, or the answer to a resend the instrument did
+    // not move on for).
+    std::optional<uint32_t> ListedLeft_;
+    // The request in flight (the last one sent) awaits its reply: only a reply of its
+    // function acts; one that comes when none is awaited is stale (late or repeated).
+    bool AwaitingReply_ = false;
+    uint8_t AwaitedFunction_ = 0;
+    // How far the joining buffer had grown at the reply timer's last tick.
+    int32_t OffsetAtLastTick_ = 0;
 };
 
 // Enables or disables a group of controls at once.

@@ -39,6 +39,9 @@ QGroupBox* BuildSerialGroup(Tform1& form, QWidget* panel) {
                      [box = form.ComboBox6](const QString& text) { box->setToolTip(text); });
     form.ComboBox7 = MakeComboBox("ComboBox7", {"9600", "19200", "115200", "1000000"}, group);
     form.ComboBox7->setCurrentIndex(2);  // "115200"
+    // Another rate (1200, 2400, 4800 or any the line takes) can be typed; it joins no list.
+    form.ComboBox7->setEditable(true);
+    form.ComboBox7->setInsertPolicy(QComboBox::NoInsert);
     form.ComboBox8 = MakeComboBox("ComboBox8", {"N 8 1", "E 8 1", "O 8 1"}, group);
     form.ComboBox8->hide();
     form.BitBtn2 = MakeButton("BitBtn2", "连接", group);

@@ -60,6 +60,8 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
 QListWidget* MakeListBox(const QString& name, QWidget* parent) {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
+    // Every line is one line of text: adding one costs the same however many are listed.
+    list->setUniformItemSizes(true);
     return list;
 }
 

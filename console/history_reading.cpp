@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
 
 namespace console {
 
@@ -28,21 +29,22 @@ void Tform1::BitBtn19Click() {
         SetStatus("读取中...");
         State.FastRead = CheckBox10->isChecked() && tab != 2;
         State.BlockRecords = State.FastRead ? std::min<uint32_t>(State.UnreadLeft, 100) : 0;
-        uint16_t reg = 7;
-        uint16_t quantity = State.FastRead ? static_cast<uint16_t>(5 * State.BlockRecords + 4) : 9;
+        uint16_t reg = protocol::regUnreadBlock;
+        uint16_t quantity =
+            State.FastRead ? protocol::BlockRegisters(State.BlockRecords) : protocol::SingleRecordRegisters;
         State.RequestState = rsHistoryUnread;
         if (tab == 1) {
             State.RequestState = rsRangeRecords;
-            reg = 5000;
+            reg = protocol::regRangeRecords;
         } else if (tab == 2) {
             State.RequestState = rsDayRecords;
-            reg = 3000;
+            reg = protocol::regDayRecords;
             quantity = State.SecondsModel == 1 ? 9 : 7;
         }
         State.ExpectedAddress = AddressField();
-        State.LastFrameLength = FrameRead(State.ExpectedAddress, 3, reg, quantity);
+        State.LastFrameLength = FrameRead(State.ExpectedAddress, protocol::fnReadRegisters, reg, quantity);
         SetStatistics("");
-        LastRecordReply_.clear();
+        ListedLeft_.reset();
         if (CheckBox3->isChecked()) {
             LockHistoryRun(tab, true);
             BitBtn19->setText("停止");
@@ -58,6 +60,7 @@ void Tform1::BitBtn19Click() {
         Timer1.SetEnabled(true);
         Timer1.SetInterval(2000);
     } else {
+        FlushRecordLines();
         State.RequestState = rsIdle;
         LockHistoryRun(tab, false);
         BitBtn19->setText("读取");
@@ -65,7 +68,7 @@ void Tform1::BitBtn19Click() {
         Timer2.SetEnabled(false);
         if (tab != 2) {
             Timer1.SetEnabled(false);
-            PendingReplies_ = 0;
+            AwaitingReply_ = false;
         }
         if (CheckBox2->isChecked()) FinishPdfRun(tab == 1);
         for (QCheckBox* box : {CheckBox6, CheckBox2}) {
@@ -87,11 +90,11 @@ void Tform1::BitBtn15Click() {
         State.ContinuousRead = false;
         Timer2.SetEnabled(false);
         Timer1.SetEnabled(false);
-        PendingReplies_ = 0;
+        AwaitingReply_ = false;
         if (CheckBox11->isChecked()) CheckBox11->setEnabled(false);
         return;
     }
-    LastRecordReply_.clear();
+    ListedLeft_.reset();
     if (CheckBox5->isChecked()) {
         SetEnabled({ToolButton1, BitBtn3, BitBtn9, BitBtn10, BitBtn11, BitBtn12, BitBtn13, BitBtn14, BitBtn22,
                     BitBtn23, BitBtn33, BitBtn34, BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn49,
@@ -103,7 +106,8 @@ void Tform1::BitBtn15Click() {
         State.ContinuousRead = true;
         State.ReadSuccessCount = State.ReadFailureCount = State.RecordsRead = 0;
     }
-    SendRequest({.Status = "读取中...", .State = rsAlarmRecords, .Register = 1000, .Quantity = 7, .TimeoutMs = 500});
+    SendRequest({.Status = "读取中...", .State = rsAlarmRecords, .Register = protocol::regAlarmRecords,
+                 .Quantity = protocol::AlarmEventRegisters, .TimeoutMs = 500});
     SetStatistics("");
 }
 

@@ -6,21 +6,25 @@
 #include "base/format.h"
 #include "console/conversions.h"
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
 #include "console/model_text.h"
+#include "console/reply_values.h"
 #include "platform/dialogs.h"
 
 namespace console {
 
 void Tform1::IdentifyReply() {
-    if (State.RxLength != 7) return;
-    const uint16_t address = DataWord(0);
+    const std::optional<TIdentity> identity = TIdentity::DecodeIdentify(Reply());
+    if (!identity) return;
+    const uint16_t address = identity->Address;
     if (address >= 248) return;
     SetStatus("正常");
     LabeledEdit14->SetText(QString::number(address));
     SetStatus("读取中...");
     State.RequestState = rsModelAfterIdentify;
     State.ExpectedAddress = AddressField();
-    State.LastFrameLength = FrameRead(static_cast<uint8_t>(address), 46, 0xEADF, 2);
+    State.LastFrameLength = FrameRead(static_cast<uint8_t>(address), protocol::fnReadPrivate, protocol::regModel,
+                                      protocol::ModelRegisters);
     SendFrame(State.TxFrame.data(), State.LastFrameLength);
     Pause(30);
     ArmReplyTimer(300);
@@ -28,14 +32,16 @@ void Tform1::IdentifyReply() {
 }
 
 void Tform1::DetectReply() {
-    if (State.RxLength < 7) return;
-    const uint16_t address = DataWord(0);
+    const std::optional<TIdentity> identity = TIdentity::DecodeDetect(Reply());
+    if (!identity) return;
+    const uint16_t address = identity->Address;
     if (address < 256) LabeledEdit14->SetText(QString::number(address));
     LabeledEdit7->SetText(LabeledEdit14->Text());
     SetStatus("读取中...");
     State.RequestState = rsClockCheck;
     State.ExpectedAddress = AddressField();
-    State.LastFrameLength = FrameRead(State.ExpectedAddress, 3, 224, 3);
+    State.LastFrameLength = FrameRead(State.ExpectedAddress, protocol::fnReadRegisters, protocol::regClock,
+                                      protocol::ClockRegisters);
     SendFrame(State.TxFrame.data(), State.LastFrameLength);
     Pause(30);
     ArmReplyTimer(300);
@@ -43,22 +49,18 @@ void Tform1::DetectReply() {
 }
 
 void Tform1::ClockCheckReply() {
-    const auto byte = [this](int k) { return State.RxFrame[static_cast<size_t>(3 + k)]; };
-    if (State.RxLength < 9 || byte(1) > 12 || byte(2) > 31 || byte(3) > 23 || byte(4) > 59 || byte(5) > 59) return;
+    const std::optional<TDeviceClock> clock = TDeviceClock::Decode(Reply());
+    if (!clock || !clock->Plausible()) return;
     State.RequestState = rsIdle;
     Timer6.SetEnabled(false);
     SetStatus("检测完成");
     SetStatus("正常");
     const QDateTime now = QDateTime::currentDateTime();
-    Edit1->setText(QString::number(2000 + byte(0)));
-    Edit2->setText(QString::number(byte(1)));
-    Edit3->setText(QString::number(byte(2)));
-    Edit4->setText(QString::number(byte(3)));
-    Edit5->setText(QString::number(byte(4)));
-    Edit6->setText(QString::number(byte(5)));
-    const QDate date(2000 + byte(0), byte(1), byte(2));
+    ShowClockFields(*clock);
+    const auto& f = clock->Fields;
+    const QDate date(2000 + f[0], f[1], f[2]);
     if (!date.isValid()) throw base::EConvertError("Invalid argument to date encode");
-    const QDateTime device(date, QTime(byte(3), byte(4), byte(5)));
+    const QDateTime device(date, QTime(f[3], f[4], f[5]));
     const double driftMinutes = std::abs(static_cast<double>(device.msecsTo(now))) / 60000.0;
     if (driftMinutes > 5) {
         const int answer = platform::Dialogs().MessageBox(
@@ -72,7 +74,7 @@ void Tform1::ClockCheckReply() {
             const std::vector<uint16_t> clock = {
                 static_cast<uint16_t>(((d.year() + 48) & 0xFF) << 8 | d.month()),
                 static_cast<uint16_t>(d.day() << 8 | t.hour()), static_cast<uint16_t>(t.minute() << 8 | t.second())};
-            State.LastFrameLength = FrameWriteMultiple(State.ExpectedAddress, 16, 224, clock);
+            State.LastFrameLength = FrameWriteMultiple(State.ExpectedAddress, protocol::fnWriteRegisters, protocol::regClock, clock);
             SendFrame(State.TxFrame.data(), State.LastFrameLength);
             WriteTimeFields(pc);
             Pause(30);
@@ -83,16 +85,16 @@ void Tform1::ClockCheckReply() {
     }
     State.RequestState = rsModelAfterDetect;
     State.ExpectedAddress = AddressField();
-    State.LastFrameLength = FrameRead(State.ExpectedAddress, 46, 0xEADF, 2);
+    State.LastFrameLength = FrameRead(State.ExpectedAddress, protocol::fnReadPrivate, protocol::regModel, protocol::ModelRegisters);
     SendFrame(State.TxFrame.data(), State.LastFrameLength);
     Pause(30);
     ArmReplyTimer(1000);
 }
 
 void Tform1::ModelReply(bool afterDetect) {
-    if (State.RxLength < 9) return;
-    const auto byte = [this](int k) { return State.RxFrame[static_cast<size_t>(3 + k)]; };
-    const TModelInfo model = DescribeModel(byte(0), byte(1), DataWord(1));
+    const std::optional<TModelReply> reply = TModelReply::Decode(Reply());
+    if (!reply) return;
+    const TModelInfo model = DescribeModel(reply->Class, reply->Options, reply->Version);
     Label7->setText(model.IntervalUnit);
     State.SecondsModel = model.SecondsModel ? 1 : 0;
     SetStatistics(model.Text);
@@ -118,13 +120,13 @@ void Tform1::ModelReply(bool afterDetect) {
 }
 
 void Tform1::SerialVersionReply() {
-    if (State.RxLength != 27) return;
+    const std::optional<TSerialVersion> reply = TSerialVersion::Decode(Reply());
+    if (!reply) return;
     SetStatus("正常");
     QString serial;
-    for (int k = 2; k < 8; ++k)
-        serial += QString::fromStdString(base::Format("%.2x", {State.RxFrame[static_cast<size_t>(3 + k)]}));
+    for (const uint8_t byte : reply->Serial) serial += QString::fromStdString(base::Format("%.2x", {byte}));
     LabeledEdit29->SetText(serial.toLower());
-    LabeledEdit30->SetText(QString::number(DataWord(10)));
+    LabeledEdit30->SetText(QString::number(reply->Version));
 }
 
 }  // namespace console

@@ -1,6 +1,9 @@
 // Replies to the plain reads: live values, parameters, clocks, counters, advanced settings.
+#include <array>
+
 #include "console/conversions.h"
 #include "console/form1.h"
+#include "console/reply_values.h"
 #include "platform/dialogs.h"
 
 namespace console {
@@ -28,37 +31,25 @@ QString AlarmText(uint8_t alarm) {
 
 }  // namespace
 
-bool Tform1::ReplyAtLeast(int32_t minimum) {
-    if (State.RxLength < minimum) {
-        SetStatus("错误");
-        return false;
-    }
-    SetStatus("正常");
-    return true;
-}
+TReplyData Tform1::Reply() const { return {State.RxFrame.data(), State.RxLength}; }
 
-uint16_t Tform1::DataWord(int index) const {
-    const auto at = static_cast<size_t>(3 + 2 * index);
-    return static_cast<uint16_t>(State.RxFrame[at] << 8 | State.RxFrame[at + 1]);
-}
-
-uint32_t Tform1::DataLong(int index) const {
-    const uint32_t value = static_cast<uint32_t>(DataWord(index)) << 16 | DataWord(index + 1);
-    if (value >= 0x80000000u) throw ERangeError();
-    return value;
+bool Tform1::Taken(bool decoded) {
+    SetStatus(decoded ? "正常" : "错误");
+    return decoded;
 }
 
 void Tform1::LiveValuesReply() {
-    if (!ReplyAtLeast(15)) return;
-    const uint16_t temperature = DataWord(0);
-    LabeledEdit1->SetText(Tenths(static_cast<int16_t>(temperature)));
-    LabeledEdit2->SetText(Tenths(DataWord(1)));
-    LabeledEdit3->SetText(Tenths(static_cast<int16_t>(DataWord(2))));
-    LabeledEdit4->SetText((DataWord(3) & 1) ? "合" : "分");
-    LabeledEdit5->SetText((DataWord(4) & 1) ? "合" : "分");
-    const QString alarm = AlarmText(static_cast<uint8_t>(DataWord(5) & 0xFF));
+    const std::optional<TLiveValues> values = TLiveValues::Decode(Reply());
+    if (!Taken(values.has_value())) return;
+    LabeledEdit1->SetText(Tenths(values->Temperature));
+    LabeledEdit2->SetText(Tenths(values->Humidity));
+    LabeledEdit3->SetText(Tenths(values->DewPoint));
+    LabeledEdit4->SetText(values->Do1Closed ? "合" : "分");
+    LabeledEdit5->SetText(values->Do2Closed ? "合" : "分");
+    const QString alarm = AlarmText(values->Alarm);
     if (!alarm.isEmpty()) LabeledEdit6->SetText(alarm);
-    if (temperature == MissingProbe) platform::Dialogs().ShowMessage("请插入探头或检查探头是否接触好！ ");
+    if (static_cast<uint16_t>(values->Temperature) == MissingProbe)
+        platform::Dialogs().ShowMessage("请插入探头或检查探头是否接触好！ ");
     if (State.ContinuousRead) {
         ShowReadStatistics();
         SetStatus("读取中...");
@@ -67,13 +58,14 @@ void Tform1::LiveValuesReply() {
 }
 
 void Tform1::ParametersReply() {
-    if (!ReplyAtLeast(41)) return;
-    const auto index = [this](QComboBox* box, int reg) { box->setCurrentIndex(DataWord(reg - 200) & 0xFF); };
-    const auto tenthsSigned = [this](TLabeledEdit* edit, int reg) {
-        edit->SetText(Tenths(static_cast<int16_t>(DataWord(reg - 200))));
+    const std::optional<TParameterBlock> block = TParameterBlock::Decode(Reply());
+    if (!Taken(block.has_value())) return;
+    const auto index = [&](QComboBox* box, int reg) { box->setCurrentIndex(block->Register(reg) & 0xFF); };
+    const auto tenthsSigned = [&](TLabeledEdit* edit, int reg) {
+        edit->SetText(Tenths(static_cast<int16_t>(block->Register(reg))));
     };
-    const auto tenthsUnsigned = [this](TLabeledEdit* edit, int reg) { edit->SetText(Tenths(DataWord(reg - 200))); };
-    LabeledEdit7->SetText(QString::number(DataWord(0) & 0xFF));
+    const auto tenthsUnsigned = [&](TLabeledEdit* edit, int reg) { edit->SetText(Tenths(block->Register(reg))); };
+    LabeledEdit7->SetText(QString::number(block->Register(200) & 0xFF));
     index(ComboBox1, 201);
     index(ComboBox2, 202);
     index(ComboBox3, 203);
@@ -88,10 +80,10 @@ void Tform1::ParametersReply() {
     index(ComboBox4, 212);
     index(ComboBox5, 213);
     index(ComboBox9, 214);
-    LabeledEdit21->SetText(QString("%1").arg(DataWord(16), 4));
-    LabeledEdit22->SetText(QString::number(DataWord(17)));
-    const uint16_t pan = DataWord(18);
-    const uint16_t channel = DataWord(19);
+    LabeledEdit21->SetText(QString("%1").arg(block->Register(216), 4));
+    LabeledEdit22->SetText(QString::number(block->Register(217)));
+    const uint16_t pan = block->Register(218);
+    const uint16_t channel = block->Register(219);
     LabeledEdit23->SetText(QString::number(pan));
     LabeledEdit24->SetText(QString::number(channel));
     // 0 and 1 are not radio settings but the interval unit and the supply type.
@@ -109,36 +101,37 @@ void Tform1::ParametersReply() {
     BitBtn5->setEnabled(true);
 }
 
+void Tform1::ShowClockFields(const TDeviceClock& clock) {
+    Edit1->setText(QString::number(2000 + clock.Fields[0]));
+    for (size_t k = 1; k < clock.Fields.size(); ++k)
+        std::array{Edit2, Edit3, Edit4, Edit5, Edit6}[k - 1]->setText(QString::number(clock.Fields[k]));
+}
+
 void Tform1::TimeReply() {
-    if (!ReplyAtLeast(9)) return;
-    const auto byte = [this](int k) { return State.RxFrame[static_cast<size_t>(3 + k)]; };
-    Edit1->setText(QString::number(2000 + byte(0)));
-    Edit2->setText(QString::number(byte(1)));
-    Edit3->setText(QString::number(byte(2)));
-    Edit4->setText(QString::number(byte(3)));
-    Edit5->setText(QString::number(byte(4)));
-    Edit6->setText(QString::number(byte(5)));
+    const std::optional<TDeviceClock> clock = TDeviceClock::Decode(Reply());
+    if (!Taken(clock.has_value())) return;
+    ShowClockFields(*clock);
     BitBtn7->setEnabled(true);
 }
 
 void Tform1::AlarmCountersReply() {
-    if (!ReplyAtLeast(7)) return;
-    const uint16_t total = DataWord(0);
-    const uint16_t unread = DataWord(1);
-    LabeledEdit12->SetText(QString::number(total));
-    LabeledEdit13->SetText(QString::number(unread));
-    BitBtn14->setEnabled(total != 0);
-    const bool readable = total != 0 && unread != 0;
+    const std::optional<TCounters> counters = TCounters::DecodeAlarm(Reply());
+    if (!Taken(counters.has_value())) return;
+    LabeledEdit12->SetText(QString::number(counters->Total));
+    LabeledEdit13->SetText(QString::number(counters->Unread));
+    BitBtn14->setEnabled(counters->Total != 0);
+    const bool readable = counters->Total != 0 && counters->Unread != 0;
     BitBtn15->setEnabled(readable);
     if (!readable) CheckBox5->setChecked(false);
     CheckBox5->setEnabled(readable);
 }
 
 void Tform1::HistoryCountersReply() {
-    if (!ReplyAtLeast(12)) return;
-    LabeledEdit15->SetText(QString::number(DataLong(0)));
-    LabeledEdit16->SetText(QString::number(DataLong(2)));
-    State.UnreadLeft = static_cast<uint32_t>(StrToInt(LabeledEdit16->Text()));
+    const std::optional<TCounters> counters = TCounters::DecodeHistory(Reply());
+    if (!Taken(counters.has_value())) return;
+    LabeledEdit15->SetText(QString::number(counters->Total));
+    LabeledEdit16->SetText(QString::number(counters->Unread));
+    State.UnreadLeft = counters->Unread;
     if (State.UnreadLeft == 0)
         SetEnabled({CheckBox3, CheckBox6, CheckBox2, BitBtn19}, false);
     else
@@ -147,13 +140,11 @@ void Tform1::HistoryCountersReply() {
 }
 
 void Tform1::DayCountReply() {
-    if (!ReplyAtLeast(7)) return;
-    const bool seconds = State.SecondsModel == 1;
-    const uint32_t count = seconds ? DataLong(0) : DataWord(0);
-    const uint32_t index = seconds ? DataLong(2) : DataWord(1);
-    LabeledEdit17->SetText(QString::number(count));
-    LabeledEdit18->SetText(QString::number(index));
-    if (count != 0 && index != 0) {
+    const std::optional<TCounters> counters = TCounters::DecodeDayCount(Reply(), State.SecondsModel == 1);
+    if (!Taken(counters.has_value())) return;
+    LabeledEdit17->SetText(QString::number(counters->Total));
+    LabeledEdit18->SetText(QString::number(counters->Unread));
+    if (counters->Total != 0 && counters->Unread != 0) {
         SetEnabled({CheckBox3, CheckBox6, CheckBox2, BitBtn19, PageControl1}, true);
         return;
     }
@@ -167,12 +158,11 @@ void Tform1::DayCountReply() {
 }
 
 void Tform1::RangeCountReply() {
-    if (!ReplyAtLeast(11)) return;
-    const uint32_t count = DataLong(0);
-    const uint32_t index = DataLong(2);
-    LabeledEdit25->SetText(QString::number(count));
-    LabeledEdit26->SetText(QString::number(index));
-    if (count != 0 && index != 0) {
+    const std::optional<TCounters> counters = TCounters::DecodeRangeCount(Reply());
+    if (!Taken(counters.has_value())) return;
+    LabeledEdit25->SetText(QString::number(counters->Total));
+    LabeledEdit26->SetText(QString::number(counters->Unread));
+    if (counters->Total != 0 && counters->Unread != 0) {
         SetEnabled({CheckBox3, CheckBox10, CheckBox6, CheckBox2, BitBtn19, BitBtn20, PageControl1}, true);
         return;
     }
@@ -186,13 +176,12 @@ void Tform1::RangeCountReply() {
 }
 
 void Tform1::AdvancedSettingsReply() {
-    if (State.RxLength < 13) return;
+    const std::optional<TAdvancedSettings> settings = TAdvancedSettings::Decode(Reply());
+    if (!settings) return;
     Timer4.SetEnabled(false);
     SetStatus("正常");
-    ComboBox13->setCurrentIndex(DataWord(0) & 0xFF);
-    ComboBox14->setCurrentIndex(DataWord(1) & 0xFF);
-    ComboBox15->setCurrentIndex(DataWord(2) & 0xFF);
-    ComboBox16->setCurrentIndex(DataWord(3) & 0xFF);
+    for (size_t i = 0; i < settings->Values.size(); ++i)
+        std::array{ComboBox13, ComboBox14, ComboBox15, ComboBox16}[i]->setCurrentIndex(settings->Values[i] & 0xFF);
 }
 
 }  // namespace console

@@ -4,6 +4,8 @@
 #include "console/alarm_event.h"
 #include "console/conversions.h"
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
+#include "console/reply_values.h"
 
 namespace console {
 namespace {
@@ -18,16 +20,49 @@ int Tform1::NextBlockInterval() const {
     return State.BaudIndex < std::size(NextBlockIntervals) ? NextBlockIntervals[State.BaudIndex] : 0;
 }
 
-bool Tform1::RepeatsLastRecordReply() const {
-    return State.RxLength == static_cast<int32_t>(LastRecordReply_.size()) &&
-           std::equal(LastRecordReply_.begin(), LastRecordReply_.end(), State.RxFrame.begin());
+std::optional<uint32_t> Tform1::RecordsLeftAfter() const {
+    const TReplyData reply = Reply();
+    switch (State.RequestState) {
+        case rsHistoryUnread:
+        case rsRangeRecords:
+            if (reply.Length() > 20) return uint32_t{reply.Word(2)} << 16 | reply.Word(3);
+            break;
+        case rsDayRecords:
+            if (reply.Length() > 16)
+                return State.SecondsModel == 1 ? (uint32_t{reply.Word(2)} << 16 | reply.Word(3)) : reply.Word(1);
+            break;
+        case rsAlarmRecords:
+            if (reply.Length() >= 17) return reply.Word(1);
+            break;
+        default: break;
+    }
+    return std::nullopt;
+}
+
+// Only while a run awaits its next block: a reply outside a run, and one that lists no
+// records, is always taken.
+bool Tform1::RepeatsListedBlock() const {
+    if (!State.ContinuousRead || !ListedLeft_) return false;
+    const std::optional<uint32_t> left = RecordsLeftAfter();
+    return left && *left >= *ListedLeft_;
 }
 
 // Every history record of a read passes here: it is counted and listed.
 void Tform1::AddHistoryRecord(const THistoryRecord& record, bool dayLine) {
     ++State.RecordsRead;
-    ListBox2->addItem(dayLine ? DayLine(State.RecordsRead, record) : HistoryLine(State.RecordsRead, record));
+    PendingLines_ << (dayLine ? DayLine(State.RecordsRead, record) : HistoryLine(State.RecordsRead, record));
+    if (!LineFlush_.isActive()) LineFlush_.start();
     if (CheckBox2->isChecked() && PdfReport.Generating()) PdfReport.AddPdfRow(State.RecordsRead, record);
+}
+
+// The list lays out all its lines again whenever lines are added, so during a run it takes
+// them a batch at a time, a few times a second, and all at once when the read stops.
+void Tform1::FlushRecordLines() {
+    LineFlush_.stop();
+    if (PendingLines_.isEmpty()) return;
+    ListBox2->addItems(PendingLines_);
+    PendingLines_.clear();
+    ListBox2->scrollToBottom();
 }
 
 void Tform1::AskNextBlock(bool range) {
@@ -35,29 +70,27 @@ void Tform1::AskNextBlock(bool range) {
     State.ExpectedAddress = AddressField();
     State.FastRead = CheckBox10->isChecked();
     State.BlockRecords = State.FastRead ? std::min<uint32_t>(State.UnreadLeft, 100) : 0;
-    const auto quantity = static_cast<uint16_t>(State.FastRead ? 5 * State.BlockRecords + 4 : 9);
-    State.LastFrameLength = FrameRead(State.ExpectedAddress, 3, range ? 5000 : 7, quantity);
+    const uint16_t quantity =
+        State.FastRead ? protocol::BlockRegisters(State.BlockRecords) : protocol::SingleRecordRegisters;
+    State.LastFrameLength = FrameRead(State.ExpectedAddress, protocol::fnReadRegisters,
+                                      range ? protocol::regRangeRecords : protocol::regUnreadBlock, quantity);
     RepeatRequest(NextBlockInterval());
 }
 
 void Tform1::HistoryBlockReply(bool range) {
     TLabeledEdit* remainingField = range ? LabeledEdit26 : LabeledEdit16;
-    if (State.RxLength > 11) {
+    // A fast block holds at most what was asked for; a single read, one record.
+    const std::optional<THistoryBlock> block = THistoryBlock::Decode(Reply(), State.FastRead ? State.BlockRecords : 1);
+    if (block) {
         SetStatus("正常");
-        LabeledEdit15->SetText(QString::number(DataLong(0)));
-        remainingField->SetText(QString::number(DataLong(2)));
-        State.UnreadLeft = static_cast<uint32_t>(StrToInt(remainingField->Text()));
-        if (State.RxLength > 20) {
-            // A fast block holds at most what was asked for, and never more than the frame
-            // carries. Its one-byte byte count cannot say 1008, so the frame's length counts.
-            const int32_t carried = (State.RxLength - 5 - 8) / 10;
-            const uint32_t records =
-                State.FastRead ? std::min<uint32_t>(State.BlockRecords, static_cast<uint32_t>(std::max(carried, 0))) : 1;
-            for (uint32_t i = 0; i < records; ++i) {
-                AddHistoryRecord(THistoryRecord::Decode(&State.RxFrame[3 + 8 + 10 * i]), false);
+        LabeledEdit15->SetText(QString::number(block->Counters.Total));
+        remainingField->SetText(QString::number(block->Counters.Unread));
+        State.UnreadLeft = block->Counters.Unread;
+        if (block->CarriesRecords) {
+            for (const THistoryRecord& record : block->Records) {
+                AddHistoryRecord(record, false);
                 ++State.ReadSuccessCount;
             }
-            ListBox2->scrollToBottom();
             ShowReadStatistics();
             if (State.UnreadLeft < 1 && State.ContinuousRead) EndBlockRead(range);
         }
@@ -78,9 +111,11 @@ void Tform1::HistoryBlockReply(bool range) {
         State.ContinuousRead = false;
         Timer2.SetEnabled(false);
     }
+    if (!State.ContinuousRead) FlushRecordLines();
 }
 
 void Tform1::EndBlockRead(bool range) {
+    FlushRecordLines();
     SetEnabled(CommandGroup(), true);
     if (range)
         SetEnabled({BitBtn29, BitBtn19, BitBtn20}, true);
@@ -99,18 +134,14 @@ void Tform1::EndBlockRead(bool range) {
 }
 
 void Tform1::DayRecordsReply() {
-    const bool seconds = State.SecondsModel == 1;
-    if (State.RxLength < (seconds ? 9 : 7)) {
-        SetStatus("错误");
-        return;
-    }
-    SetStatus("正常");
-    const uint32_t count = seconds ? DataLong(0) : DataWord(0);
-    const uint32_t index = seconds ? DataLong(2) : DataWord(1);
+    const std::optional<TDayRecord> day = TDayRecord::Decode(Reply(), State.SecondsModel == 1);
+    if (!Taken(day.has_value())) return;
+    const uint32_t count = day->Counters.Total;
+    const uint32_t index = day->Counters.Unread;
     LabeledEdit17->SetText(QString::number(count));
     LabeledEdit18->SetText(QString::number(index));
-    if (State.RxLength > 16) {
-        AddHistoryRecord(THistoryRecord::Decode(&State.RxFrame[3 + (seconds ? 8 : 4)]), true);
+    if (day->Record) {
+        AddHistoryRecord(*day->Record, true);
         if (CheckBox3->isChecked()) {
             ++State.ReadSuccessCount;
             if (State.ContinuousRead) {
@@ -118,14 +149,15 @@ void Tform1::DayRecordsReply() {
                 SetStatus("读取中...");
                 // The same request again: the instrument moves on to the day's next record.
                 RepeatRequest(NextBlockInterval());
-                ListBox2->scrollToBottom();
             }
         }
     }
     if (index == 0 || count == 0) EndDayRead();
+    if (!State.ContinuousRead) FlushRecordLines();
 }
 
 void Tform1::EndDayRead() {
+    FlushRecordLines();
     SetEnabled({ToolButton1, PageControl1}, true);
     SetEnabled(CommandGroup(), true);
     SetEnabled({BitBtn12, BitBtn23, BitBtn49, BitBtn21}, true);
@@ -139,15 +171,12 @@ void Tform1::EndDayRead() {
 }
 
 void Tform1::AlarmRecordsReply() {
-    if (State.RxLength < 6) {
-        SetStatus("错误");
-    } else {
-        SetStatus("正常");
-        LabeledEdit12->SetText(QString::number(DataWord(0)));
-        LabeledEdit13->SetText(QString::number(DataWord(1)));
+    const TAlarmReply reply = TAlarmReply::Decode(Reply());
+    if (Taken(reply.Counters.has_value())) {
+        LabeledEdit12->SetText(QString::number(reply.Counters->Total));
+        LabeledEdit13->SetText(QString::number(reply.Counters->Unread));
     }
-    if (State.RxLength >= 17) {
-        const TAlarmEvent event = TAlarmEvent::Decode(&State.RxFrame[3]);
+    if (reply.Event) {
         if (State.ContinuousRead) {
             ++State.ReadSuccessCount;
             ShowReadStatistics();
@@ -156,7 +185,7 @@ void Tform1::AlarmRecordsReply() {
             RepeatRequest(300);
             ListBox1->scrollToBottom();
         }
-        ListBox1->addItem(event.Line());
+        ListBox1->addItem(reply.Event->Line());
     }
     if (StrToInt(LabeledEdit13->Text().isEmpty() ? "0" : LabeledEdit13->Text()) < 1) {
         BitBtn15->setEnabled(false);

@@ -2,83 +2,46 @@
 #include <algorithm>
 
 #include "console/conversions.h"
-#include "console/crc16.h"
 #include "console/form1.h"
+#include "console/reply_joining.h"
+#include "console/modbus_protocol.h"
 
 namespace console {
 
-bool Tform1::CrcOk(int32_t length) const {
-    if (length < 3) return false;
-    const uint16_t crc = Crc16Modbus(State.RxFrame.data(), static_cast<size_t>(length - 2));
-    return State.RxFrame[static_cast<size_t>(length - 2)] == (crc >> 8) &&
-           State.RxFrame[static_cast<size_t>(length - 1)] == (crc & 0xFF);
-}
-
 void Tform1::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
-    auto& s = State;
-    const int32_t n = std::min<int32_t>(length, static_cast<int32_t>(s.RxFrame.size()));
-    s.RxFrame.fill(0);
-    std::copy_n(buffer, n, s.RxFrame.begin());
-    s.RxLength = n;
-    if (CrcOk(n)) {
-        s.ReplyOffset = 0;
-        Dispatch();
-        return;
-    }
-    // A chunk joins a pending reply only when it starts one or continues the expected
-    // instrument's; a join never holds more than 1023 bytes.
-    const bool joins = s.ReplyOffset == 0 || (s.ReplyOffset > 0 && s.ReplyBuffer[0] == s.ExpectedAddress);
-    if (!joins || s.ReplyOffset + n > 1023) {
-        s.ReplyBuffer.fill(0);
-        s.ReplyOffset = 0;
-        return;
-    }
-    std::copy_n(buffer, n, s.ReplyBuffer.begin() + s.ReplyOffset);
-    s.RxLength = s.ReplyOffset + n;
-    std::copy_n(s.ReplyBuffer.begin(), s.RxLength, s.RxFrame.begin());
-    s.ReplyOffset += n;
-    if (CrcOk(s.RxLength)) {
-        s.ReplyOffset = 0;
-        Dispatch();
-    }
+    if (JoinReplyChunk(State, buffer, length)) Dispatch();
 }
 
 void Tform1::Dispatch() {
     const uint8_t function = State.RxFrame[1];
     const bool addressed = State.RxFrame[0] == State.ExpectedAddress;
     const bool anyAddress = State.RequestState == rsIdentify || State.RequestState == rsDetect;
-    if (addressed && function > 128) {
-        if (PendingReplies_ == 0) return;  // an answer to nothing awaited
-        ExceptionReply();
-    } else if (addressed && (function == 5 || function == 15 || function == 47)) {
-        // A write echo with no request waiting is stale: it must not end anything.
-        if (PendingReplies_ == 0) return;
+    // Only the answer to the request in flight acts. A second copy, or a late answer to a
+    // request that a newer one replaced, must not act on the current request state.
+    const bool inFlight = AwaitingReply_ && (function & ~protocol::ExceptionFlag) == AwaitedFunction_;
+    using namespace protocol;
+    if (addressed && function > ExceptionFlag) {
+        if (inFlight) ExceptionReply();
+    } else if (addressed && (function == fnWriteCoil || function == fnWriteCoils || function == fnWritePrivate)) {
+        if (!inFlight) return;
         ReplyArrived();
         SetStatus("操作成功");
-    } else if (addressed && (function == 16 || function == 6) && State.RxLength < 9) {
-        if (PendingReplies_ == 0) return;
-        WriteAcknowledgement();
-    } else if (addressed && (function == 16 || function == 6)) {
+    } else if (addressed && (function == fnWriteRegisters || function == fnWriteRegister) &&
+               State.RxLength < static_cast<int32_t>(WriteAcknowledgementBytes + 1)) {
+        if (inFlight) WriteAcknowledgement();
+    } else if (addressed && (function == fnWriteRegisters || function == fnWriteRegister)) {
         UnsolicitedReport();
-    } else if ((function == 3 || function == 46) && (addressed || anyAddress)) {
-        ReadReply();
+    } else if ((function == fnReadRegisters || function == fnReadPrivate) && (addressed || anyAddress)) {
+        if (inFlight) ReadReply();
     }
 }
 
 void Tform1::ReadReply() {
-    // A record reply that repeats the last one taken (a duplicated frame, or the answer to
-    // a resend that the instrument did not move on for) would list its records twice; the
-    // block asked for is still awaited.
-    const uint32_t state = State.RequestState;
-    const bool recordRead =
-        state == rsHistoryUnread || state == rsRangeRecords || state == rsDayRecords || state == rsAlarmRecords;
-    if (recordRead && RepeatsLastRecordReply()) return;
-    // A reply that comes when no request waits for one (a late or repeated reply) would be
-    // read under a state that no longer belongs to it: it only stops the reply timer.
-    const bool awaited = PendingReplies_ > 0;
+    // A block already listed comes again: the next block is still awaited.
+    if (RepeatsListedBlock()) return;
     ReplyArrived();
-    if (!awaited) return;
     if (CheckBox1->isChecked()) ++State.ReadSuccessCount;
+    const std::optional<uint32_t> left = RecordsLeftAfter();
     switch (State.RequestState) {
         case rsLiveValues: LiveValuesReply(); break;
         case rsParameters: ParametersReply(); break;
@@ -100,7 +63,7 @@ void Tform1::ReadReply() {
         case rsAlarmRecords: AlarmRecordsReply(); break;
         default: break;
     }
-    if (recordRead) LastRecordReply_.assign(State.RxFrame.begin(), State.RxFrame.begin() + State.RxLength);
+    if (left) ListedLeft_ = left;
 }
 
 std::vector<QWidget*> Tform1::CommandGroup() const {
@@ -109,13 +72,13 @@ std::vector<QWidget*> Tform1::CommandGroup() const {
 }
 
 void Tform1::ExceptionReply() {
+    FlushRecordLines();
     State.ReplyOffset = 0;
-    Timer1.SetEnabled(false);
+    ReplyArrived();
     Timer2.SetEnabled(false);
-    State.RetryCount = 0;
-    if (PendingReplies_ > 0) --PendingReplies_;
-    // A refused write must not have its follow-up applied by a later acknowledgement.
-    State.PostWriteAction = 0;
+    // A refused request must not have its follow-up applied by a later acknowledgement.
+    const bool queryPending = State.PendingQuery != 0;
+    DropFollowUps();
     const uint32_t state = State.RequestState;
     if (State.ContinuousRead) {
         State.ContinuousRead = false;
@@ -133,13 +96,13 @@ void Tform1::ExceptionReply() {
     }
     const std::vector<QWidget*> commandGroup = CommandGroup();
     switch (State.RxFrame[2]) {
-        case 1: SetStatus("功能码错误"); break;
-        case 2:
+        case protocol::exIllegalFunction: SetStatus("功能码错误"); break;
+        case protocol::exIllegalAddress:
             SetStatus("该版本不支持");
             BitBtn3->setEnabled(true);
             break;
-        case 4: SetStatus("控制错误"); break;
-        case 3:
+        case protocol::exDeviceFailure: SetStatus("控制错误"); break;
+        case protocol::exIllegalValue:
             if (state == rsAlarmRecords) {
                 SetStatus("无未读记录");
                 SetEnabled(commandGroup, true);
@@ -171,9 +134,8 @@ void Tform1::ExceptionReply() {
                 LabeledEdit26->SetText("0");
                 BitBtn19->setEnabled(false);
                 SetEnabled({CheckBox6, CheckBox2, CheckBox3}, false);
-            } else if (State.PendingQuery != 0) {
+            } else if (queryPending) {
                 SetStatus("无记录数据");
-                State.PendingQuery = 0;
                 LabeledEdit17->SetText("0");
                 LabeledEdit18->SetText("0");
                 BitBtn19->setEnabled(false);
@@ -196,8 +158,10 @@ void Tform1::WriteAcknowledgement() {
         SetStatus("查询成功");
         State.RequestState = day ? rsDayCount : rsRangeCount;
         State.ExpectedAddress = AddressField();
-        State.LastFrameLength = day ? FrameRead(State.ExpectedAddress, 3, 3000, State.SecondsModel == 1 ? 4 : 2)
-                                    : FrameRead(State.ExpectedAddress, 3, 4000, 4);
+        using namespace protocol;
+        State.LastFrameLength = day ? FrameRead(State.ExpectedAddress, fnReadRegisters, regDayRecords,
+                                                State.SecondsModel == 1 ? 4 : 2)
+                                    : FrameRead(State.ExpectedAddress, fnReadRegisters, regRangeCount, 4);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
         Pause(30);
         ArmReplyTimer(1000);

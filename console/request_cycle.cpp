@@ -5,8 +5,15 @@
 #include "console/conversions.h"
 #include "console/crc16.h"
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
 
 namespace console {
+namespace {
+
+// How long the reply timer waits again while a reply's bytes are still coming.
+constexpr int ReplyGraceMs = 250;
+
+}  // namespace
 
 uint8_t Tform1::AddressField() const { return StrToByte(LabeledEdit14->Text()); }
 
@@ -51,10 +58,16 @@ uint32_t Tform1::FrameWriteMultiple(uint8_t address, uint8_t function, uint16_t 
     return AppendCrc(length);
 }
 
+// A new request replaces the one in flight and ends its resends: the reply timer, when the
+// sender arms it, starts afresh for this request alone.
 bool Tform1::SendFrame(const uint8_t* buffer, uint32_t length) {
+    Timer1.SetEnabled(false);
+    State.RetryCount = 0;
     Comm1.SendData(buffer, static_cast<uint16_t>(std::min<uint32_t>(length, 0xFFFF)));
     State.ReplyOffset = 0;
-    ++PendingReplies_;
+    OffsetAtLastTick_ = 0;
+    AwaitingReply_ = length > 1;
+    AwaitedFunction_ = length > 1 ? buffer[1] : 0;
     Pause(30);
     return true;
 }
@@ -63,6 +76,7 @@ bool Tform1::SendFrame(const uint8_t* buffer, uint32_t length) {
 void Tform1::ResendLastFrame() {
     Comm1.SendData(State.TxFrame.data(), static_cast<uint16_t>(State.LastFrameLength));
     State.ReplyOffset = 0;
+    OffsetAtLastTick_ = 0;
     Pause(30);
 }
 
@@ -76,13 +90,13 @@ void Tform1::SendRequest(const TRequest& request) {
     if (request.State >= 0) State.RequestState = static_cast<uint32_t>(request.State);
     const uint8_t address = AddressField();
     State.ExpectedAddress = address;
-    const uint8_t target = request.Broadcast ? 255 : address;
+    const uint8_t target = request.Broadcast ? protocol::BroadcastAddress : address;
     uint32_t length = 0;
     switch (request.Function) {
-        case 3:
-        case 46: length = FrameRead(target, request.Function, request.Register, request.Quantity); break;
-        case 5:
-        case 6: length = FrameWriteSingle(target, request.Function, request.Register, request.Values.at(0)); break;
+        case protocol::fnReadRegisters:
+        case protocol::fnReadPrivate: length = FrameRead(target, request.Function, request.Register, request.Quantity); break;
+        case protocol::fnWriteCoil:
+        case protocol::fnWriteRegister: length = FrameWriteSingle(target, request.Function, request.Register, request.Values.at(0)); break;
         default: length = FrameWriteMultiple(target, request.Function, request.Register, request.Values); break;
     }
     State.LastFrameLength = length;
@@ -91,13 +105,27 @@ void Tform1::SendRequest(const TRequest& request) {
     if (request.TimeoutMs > 0) ArmReplyTimer(request.TimeoutMs);
 }
 
-// A reply to the request in flight came: the reply timer and the resends end.
-// A reply to a request in flight came: its resends end. The reply timer stops unless
-// another request (a follow-up sent before this reply came) still waits for its answer.
+// The reply to the request in flight came: the reply timer and the resends end.
 void Tform1::ReplyArrived() {
     State.RetryCount = 0;
-    if (PendingReplies_ > 0) --PendingReplies_;
-    if (PendingReplies_ == 0) Timer1.SetEnabled(false);
+    AwaitingReply_ = false;
+    Timer1.SetEnabled(false);
+}
+
+void Tform1::DropFollowUps() {
+    State.PostWriteAction = 0;
+    State.PendingQuery = 0;
+}
+
+// Bytes of the awaited reply that are still coming are not thrown away by a resend (the
+// instrument has moved on by then). Each wait needs the partial reply to have grown and to
+// be shorter than the reply asked for, so the waits are bounded by the reply's size.
+bool Tform1::ReplyStillArriving() {
+    const int32_t offset = State.ReplyOffset;
+    const bool grew = offset > OffsetAtLastTick_;
+    OffsetAtLastTick_ = std::max(offset, OffsetAtLastTick_);
+    if (offset <= 0 || !grew || State.ReplyBuffer[0] != State.ExpectedAddress) return false;
+    return offset < protocol::ExpectedReplyLength(State.TxFrame.data(), State.LastFrameLength);
 }
 
 // The same request again, as a new request: a continuous read asks for its next record.
@@ -113,14 +141,18 @@ void Tform1::ShowReadStatistics() {
 }
 
 void Tform1::Timer1Timer() {
+    if (ReplyStillArriving()) {
+        Timer1.SetInterval(ReplyGraceMs);
+        return;
+    }
     if (State.RetryCount >= 3) {
         State.RetryCount = 0;
         Timer1.SetEnabled(false);
         SetStatus("接收超时");
         if (!State.ContinuousRead) {
             // The request is abandoned, and with it what its acknowledgement would have done.
-            PendingReplies_ = 0;
-            State.PostWriteAction = 0;
+            AwaitingReply_ = false;
+            DropFollowUps();
             return;
         }
         // A continuous read never gives up: it counts a failure and starts the next round.
@@ -154,7 +186,8 @@ void Tform1::ReopenFailure() {
     SetStatus("端口错误");
     SetPortState("关闭");
     State.LinkUp = false;
-    PendingReplies_ = 0;
+    AwaitingReply_ = false;
+    DropFollowUps();
     Timer1.SetEnabled(false);
     Timer6.SetEnabled(false);
     Timer2.SetEnabled(false);

@@ -4,9 +4,13 @@
 #include "base/format.h"
 #include "console/conversions.h"
 #include "console/form1.h"
+#include "console/modbus_protocol.h"
 #include "platform/dialogs.h"
 
 namespace console {
+
+using namespace protocol;
+
 namespace {
 
 // The console's clear password, also the confirmation value the clear, reset and restore
@@ -51,7 +55,7 @@ void Tform1::BitBtn1Click() {
         BitBtn1->setText("读取");
         State.ContinuousRead = false;
         Timer1.SetEnabled(false);
-        PendingReplies_ = 0;
+        AwaitingReply_ = false;
         SetLiveReadingControls(true);
         return;
     }
@@ -63,12 +67,14 @@ void Tform1::BitBtn1Click() {
         SetLiveReadingControls(false);
         ToolButton1->setEnabled(true);
     }
-    SendRequest({.Status = "读取中...", .State = rsLiveValues, .Register = 0, .Quantity = 6, .TimeoutMs = 1000});
+    SendRequest({.Status = "读取中...", .State = rsLiveValues, .Register = regLiveValues,
+                 .Quantity = LiveValueRegisters, .TimeoutMs = 1000});
     SetStatistics("");
 }
 
 void Tform1::BitBtn4Click() {
-    SendRequest({.Status = "读取中...", .State = rsParameters, .Register = 200, .Quantity = 24, .PauseMs = 10,
+    SendRequest({.Status = "读取中...", .State = rsParameters, .Register = regParameters,
+                 .Quantity = ParameterRegisters, .PauseMs = 10,
                  .TimeoutMs = 2000});
 }
 
@@ -105,7 +111,7 @@ void Tform1::BitBtn5Click() {
         index(ComboBox18),
     };
     State.PostWriteAction = 1;
-    SendRequest({.Status = "设置中...", .Function = 16, .Register = 200, .Values = values, .TimeoutMs = 1000});
+    SendRequest({.Status = "设置中...", .Function = fnWriteRegisters, .Register = regParameters, .Values = values, .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn6Click() {
@@ -114,28 +120,28 @@ void Tform1::BitBtn6Click() {
         State.ContinuousRead = false;
         Timer1.SetEnabled(false);
         Timer2.SetEnabled(false);
-        PendingReplies_ = 0;
+        AwaitingReply_ = false;
         return;
     }
-    SendRequest({.Status = "读取中...", .State = rsTime, .Register = 224, .Quantity = 3, .TimeoutMs = 300});
+    SendRequest({.Status = "读取中...", .State = rsTime, .Register = regClock, .Quantity = ClockRegisters, .TimeoutMs = 300});
 }
 
 void Tform1::BitBtn7Click() {
-    SendRequest({.Status = "读取中...", .State = rsTime, .Register = 227, .Quantity = 3, .TimeoutMs = 300});
+    SendRequest({.Status = "读取中...", .State = rsTime, .Register = regTimeFields, .Quantity = ClockRegisters, .TimeoutMs = 300});
 }
 
 void Tform1::SendClockWrite(uint16_t reg, const QDateTime& time) {
     const QDate d = time.date();
     const QTime t = time.time();
-    SendRequest({.Status = "设置中...", .Function = 16, .Register = reg,
+    SendRequest({.Status = "设置中...", .Function = fnWriteRegisters, .Register = reg,
                  .Values = DateTimeRegisters(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()),
                  .TimeoutMs = 1000});
     WriteTimeFields(time);
 }
 
-void Tform1::BitBtn8Click() { SendClockWrite(224, QDateTime::currentDateTime()); }
+void Tform1::BitBtn8Click() { SendClockWrite(regClock, QDateTime::currentDateTime()); }
 
-void Tform1::BitBtn40Click() { SendClockWrite(124, QDateTime::currentDateTime()); }
+void Tform1::BitBtn40Click() { SendClockWrite(regStartTime, QDateTime::currentDateTime()); }
 
 void Tform1::BitBtn45Click() {
     const int32_t year = StrToInt(Edit1->text());
@@ -143,16 +149,17 @@ void Tform1::BitBtn45Click() {
     const std::vector<uint16_t> values =
         DateTimeRegisters(year, StrToByte(Edit2->text()), StrToByte(Edit3->text()), StrToByte(Edit4->text()),
                           StrToByte(Edit5->text()), StrToByte(Edit6->text()));
-    SendRequest({.Status = "设置中...", .Function = 16, .Register = 227, .Values = values, .TimeoutMs = 1000});
+    SendRequest({.Status = "设置中...", .Function = fnWriteRegisters, .Register = regTimeFields, .Values = values, .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn13Click() {
-    SendRequest({.Status = "读取中...", .State = rsAlarmCounters, .Register = 1000, .Quantity = 2, .TimeoutMs = 300});
+    SendRequest({.Status = "读取中...", .State = rsAlarmCounters, .Register = regAlarmRecords,
+                 .Quantity = AlarmCounterRegisters, .TimeoutMs = 300});
 }
 
 void Tform1::BitBtn14Click() {
     State.PostWriteAction = 2;
-    SendRequest({.Status = "设置中...", .Function = 6, .Register = 1001,
+    SendRequest({.Status = "设置中...", .Function = fnWriteRegister, .Register = regAlarmUnread,
                  .Values = {Low16(StrToInt(LabeledEdit13->Text()))}, .TimeoutMs = 1000});
 }
 
@@ -160,26 +167,30 @@ void Tform1::BitBtn16Click() { ListBox1->clear(); }
 
 void Tform1::BitBtn17Click() {
     State.RecordsRead = 0;
-    SendRequest({.Status = "读取中...", .State = rsHistoryCounters, .Register = 7, .Quantity = 4, .TimeoutMs = 300});
+    SendRequest({.Status = "读取中...", .State = rsHistoryCounters, .Register = regUnreadBlock,
+                 .Quantity = HistoryCounterRegisters, .TimeoutMs = 300});
 }
 
 void Tform1::BitBtn18Click() {
     const int32_t unread = StrToInt(LabeledEdit16->Text());
     if (unread < 0) throw ERangeError();
     State.PostWriteAction = 3;
-    SendRequest({.Status = "设置中...", .Function = 16, .Register = 2002,
+    SendRequest({.Status = "设置中...", .Function = fnWriteRegisters, .Register = regUnreadCount,
                  .Values = {static_cast<uint16_t>(static_cast<uint32_t>(unread) >> 16),
                             static_cast<uint16_t>(unread & 0xFFFF)},
                  .TimeoutMs = 1000});
 }
 
-void Tform1::BitBtn20Click() { ListBox2->clear(); }
+void Tform1::BitBtn20Click() {
+    PendingLines_.clear();
+    ListBox2->clear();
+}
 
 void Tform1::BitBtn21Click() {
     State.PendingQuery = 1;
     State.RecordsRead = 0;
     const QDate day = DateTimePicker1->date();
-    SendRequest({.Status = "查询中...", .Function = 16, .Register = 3000,
+    SendRequest({.Status = "查询中...", .Function = fnWriteRegisters, .Register = regDayRecords,
                  .Values = {DateRegister(day, true), DateRegister(day, false)}, .TimeoutMs = 1000});
 }
 
@@ -190,23 +201,23 @@ void Tform1::BitBtn29Click() {
     State.RecordsRead = 0;
     const QDate from = DateTimePicker2->date();
     const QDate to = DateTimePicker3->date();
-    SendRequest({.Status = "查询中...", .Function = 16, .Register = 5000,
+    SendRequest({.Status = "查询中...", .Function = fnWriteRegisters, .Register = regRangeRecords,
                  .Values = {DateRegister(from, true), DateRegister(from, false), DateRegister(to, true),
                             DateRegister(to, false)},
                  .TimeoutMs = 1000});
 }
 
 void Tform1::SendCoil(uint16_t coil, bool on) {
-    SendRequest({.Status = "操作中...", .Function = 5, .Register = coil,
-                 .Values = {static_cast<uint16_t>(on ? 0xFF00 : 0x0000)}, .TimeoutMs = 1000});
+    SendRequest({.Status = "操作中...", .Function = fnWriteCoil, .Register = coil,
+                 .Values = {on ? CoilOn : CoilOff}, .TimeoutMs = 1000});
 }
 
 void Tform1::SendOneRegister(uint16_t reg, uint16_t value) {
-    SendRequest({.Status = "正在设置...", .Function = 16, .Register = reg, .Values = {value}, .TimeoutMs = 1000});
+    SendRequest({.Status = "正在设置...", .Function = fnWriteRegisters, .Register = reg, .Values = {value}, .TimeoutMs = 1000});
 }
 
 void Tform1::SendConfirmed(uint16_t reg, const QString& status) {
-    SendRequest({.Status = status, .Function = 6, .Register = reg, .Values = {ConfirmationValue},
+    SendRequest({.Status = status, .Function = fnWriteRegister, .Register = reg, .Values = {ConfirmationValue},
                  .TimeoutMs = 8000});
 }
 
@@ -219,25 +230,25 @@ static bool ClearPasswordGiven() {
 }
 
 void Tform1::BitBtn33Click() {
-    if (ClearPasswordGiven()) SendConfirmed(300, "正在清除...");
+    if (ClearPasswordGiven()) SendConfirmed(regClearRecords, "正在清除...");
 }
 
 void Tform1::BitBtn52Click() {
-    if (ClearPasswordGiven()) SendConfirmed(301, "正在重置...");
+    if (ClearPasswordGiven()) SendConfirmed(regResetUnread, "正在重置...");
 }
 
 void Tform1::BitBtn53Click() {
-    if (ClearPasswordGiven()) SendConfirmed(302, "正在重置...");
+    if (ClearPasswordGiven()) SendConfirmed(regRestoreParameters, "正在重置...");
 }
 
-void Tform1::BitBtn39Click() { SendConfirmed(200, "正在清除..."); }
+void Tform1::BitBtn39Click() { SendConfirmed(regParameters, "正在清除..."); }
 
 void Tform1::BitBtn12Click() {
-    SendRequest({.Status = "正在设置...", .Function = 6, .Register = 230, .Values = {4}, .TimeoutMs = 8000});
+    SendRequest({.Status = "正在设置...", .Function = fnWriteRegister, .Register = regPowerSaving, .Values = {4}, .TimeoutMs = 8000});
 }
 
 void Tform1::BitBtn23Click() {
-    SendRequest({.Status = "正在设置...", .Function = 6, .Register = 230, .Values = {0}, .TimeoutMs = 8000});
+    SendRequest({.Status = "正在设置...", .Function = fnWriteRegister, .Register = regPowerSaving, .Values = {0}, .TimeoutMs = 8000});
 }
 
 void Tform1::BitBtn49Click() {
@@ -255,25 +266,26 @@ void Tform1::BitBtn49Click() {
         platform::Dialogs().ShowMessage("数值超范围");
         return;
     }
-    SendRequest({.Status = "正在设置...", .Function = 6, .Register = 230, .Values = {static_cast<uint16_t>(level)},
+    SendRequest({.Status = "正在设置...", .Function = fnWriteRegister, .Register = regPowerSaving,
+                 .Values = {static_cast<uint16_t>(level)},
                  .TimeoutMs = 8000});
 }
 
 void Tform1::BitBtn35Click() {
     for (QComboBox* box : {ComboBox13, ComboBox14, ComboBox15, ComboBox16}) box->setCurrentIndex(0);
     Pause(500);
-    SendRequest({.Status = "读取中...", .State = rsAdvancedSettings, .Function = 46, .Register = 0xEADB,
-                 .Quantity = 4, .PauseMs = 100, .TimeoutMs = 1000});
+    SendRequest({.Status = "读取中...", .State = rsAdvancedSettings, .Function = fnReadPrivate, .Register = regAdvanced,
+                 .Quantity = AdvancedRegisters, .PauseMs = 100, .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn36Click() {
     const auto index = [](QComboBox* box) { return static_cast<uint16_t>(box->currentIndex()); };
-    SendRequest({.Status = "设置", .Function = 47, .Register = 0xEADB,
+    SendRequest({.Status = "设置", .Function = fnWritePrivate, .Register = regAdvanced,
                  .Values = {index(ComboBox13), index(ComboBox14), index(ComboBox15), index(ComboBox16)}});
 }
 
 void Tform1::BitBtn37Click() {
-    SendRequest({.Status = "读取中...", .State = rsIdentify, .Register = 200, .Quantity = 1, .Broadcast = true,
+    SendRequest({.Status = "读取中...", .State = rsIdentify, .Register = regParameters, .Quantity = 1, .Broadcast = true,
                  .PauseMs = 100, .TimeoutMs = 1000});
 }
 
@@ -284,7 +296,8 @@ void Tform1::BitBtn47Click() {
 }
 
 void Tform1::BitBtn50Click() {
-    SendRequest({.Status = "读取中...", .State = rsSerialVersion, .Register = 235, .Quantity = 11, .PauseMs = 10,
+    SendRequest({.Status = "读取中...", .State = rsSerialVersion, .Register = regSerialVersion,
+                 .Quantity = SerialVersionRegisters, .PauseMs = 10,
                  .TimeoutMs = 2000});
 }
 

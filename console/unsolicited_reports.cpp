@@ -55,7 +55,7 @@ void Tform1::UnsolicitedReport() {
         SendAcknowledgement(f.data());
     }
     // A report is no answer to the request in flight: that request keeps its reply timer.
-    if (PendingReplies_ == 0) Timer1.SetEnabled(false);
+    if (!AwaitingReply_) Timer1.SetEnabled(false);
 }
 
 }  // namespace console

@@ -86,7 +86,7 @@ TEST_F(RecordsTest, ContinuousReadRecoversFromDroppedAndSplitReplies) {
     TInstrumentServer& server = Start(300);
     server.SetFaults({.ChunkSize = 64, .ChunkPause = 2ms});
     ReadUnread(true);
-    ASSERT_TRUE(PumpUntil([&] { return Form->ListBox2->count() >= 100; }, 20s));
+    ASSERT_TRUE(PumpUntil([&] { return Form->State.RecordsRead >= 100; }, 20s));
     // Four requests in a row go unheard: three resends, then a failure is counted and the
     // read goes on.
     server.SetFaults({.SilentRequests = 4, .ChunkSize = 64, .ChunkPause = 2ms});
@@ -94,6 +94,39 @@ TEST_F(RecordsTest, ContinuousReadRecoversFromDroppedAndSplitReplies) {
     ExpectEveryRecordOnce(server, 300);
     EXPECT_EQ(Form->State.ReadFailureCount, 1u);
     EXPECT_EQ(Panel(7), "成功:300,失败:1");
+}
+
+TEST_F(RecordsTest, ABlockArrivingSlowlyIsWaitedForNotResent) {
+    TInstrumentServer& server = Start(200);
+    // About 2.9 s for a block of 100 at 7 bytes every 20 ms: far longer than the reply timer.
+    server.SetFaults({.ChunkSize = 7, .ChunkPause = 20ms});
+    ReadUnread(true);
+    ASSERT_TRUE(PumpUntil([&] { return !Form->State.ContinuousRead; }, 60s));
+    ExpectEveryRecordOnce(server, 200);
+    EXPECT_EQ(Form->State.ReadFailureCount, 0u);
+    EXPECT_EQ(Panel(7), "成功:200,失败:0");
+}
+
+TEST_F(RecordsTest, ASecondCounterOnlyReplyAfterTheRunClosedIsTaken) {
+    TInstrumentServer& server = Start(5);
+    Form->BitBtn17->click();
+    ASSERT_TRUE(PumpUntil([&] { return Form->BitBtn19->isEnabled(); }));
+    Form->CheckBox3->setChecked(false);
+    Form->CheckBox10->setChecked(true);
+    Form->BitBtn19->click();  // one block: all five
+    ASSERT_TRUE(PumpUntil([&] { return Form->ListBox2->count() == 5; }));
+
+    // A run with nothing left: the counters come back, the next request goes out and the
+    // run closes; its answer is the same counters again, and it is taken: nothing is resent.
+    server.ClearRequests();
+    Form->CheckBox3->setChecked(true);
+    Form->BitBtn19->click();
+    ASSERT_TRUE(PumpUntil([&] { return server.Requests().size() >= 2 && !Form->State.ContinuousRead; }));
+    PumpFor(3s);
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_NE(Panel(5), "接收超时");
+    EXPECT_FALSE(Form->Timer1.Enabled());
+    EXPECT_EQ(Form->ListBox2->count(), 5);
 }
 
 TEST_F(RecordsTest, DayAndRangeReadsForBothModels) {

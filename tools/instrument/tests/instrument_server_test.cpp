@@ -143,7 +143,7 @@ TEST(InstrumentServer, PublishesItsPortAndPullingItHangsUp) {
     EXPECT_EQ(link, platform::VirtualPortFolder() + "/" + name);
     EXPECT_EQ(std::filesystem::read_symlink(link), server.SlavePath());
     const auto ports = platform::ReadSerialPorts();
-    EXPECT_NE(std::find(ports.begin(), ports.end(), link), ports.end());
+    EXPECT_NE(std::find(ports.begin(), ports.end(), platform::TSerialPort{name, link}), ports.end());
 
     TLineClient client(link, 9600);
     client.Write(Identify);
