@@ -1,5 +1,6 @@
 #include "skin/skin_data.h"
 
+#include <QLabel>
 #include <QObject>
 #include <filesystem>
 #include <fstream>
@@ -36,7 +37,9 @@ TSkinData::TSkinData(QObject* owner)
       Owner_(owner),
       SkinControls_(DefaultSkinControls()),
       Options_{TSkinOption::xoPreview, TSkinOption::xoToolbarBK, TSkinOption::xoCaptionButtonHint},
-      Skin3rd_(DefaultSkin3rd()) {}
+      Skin3rd_(DefaultSkin3rd()) {
+    FMenuImages = MakeMenuImages();
+}
 
 TSkinData::~TSkinData() {
     if (TSkinManagerLink* manager = SkinManager()) manager->RemoveSkinData(*this);
@@ -120,6 +123,7 @@ void TSkinData::Loaded() {
             SkinControls_.Exclude(TSkinControlType::xcMenuItem);
         else
             SkinControls_.Exclude(TSkinControlType::xcSystemMenu);
+        MakeIconBitmap();
         return;
     }
     if (!manager) return;

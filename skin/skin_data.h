@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "base/stream.h"
+#include "skin/menu_images.h"
 #include "skin/skin_objects.h"
 #include "skin/skin_types.h"
 
+class QLabel;
 class QObject;
+class QRect;
 
 namespace skin {
 
@@ -89,10 +92,23 @@ public:
     // The frame colour: a pixel of the top border, or ButtonFace without one.
     TColor FrameColour() const;
 
+    // The hint of a caption button (with xoCaptionButtonHint): shown at the button's top-left,
+    // at most 500 pixels wide; a hint already showing stays as it is until hidden.
+    void ShowButtonHint(const QRect& rect, const std::string& text);
+    void HideButtonHint();
+    bool HintShowing() const { return FHintShowing; }
+    const QLabel* HintWindow() const { return FHintWindow.get(); }
+    // The application's small icon on a magenta ground; left as it was when there is no icon.
+    void MakeIconBitmap();
+
     QObject* Owner() const { return Owner_; }
     bool Loading() const { return FLoading; }
     bool FLoading = true;   // no skin applied
     bool FPainting = true;  // cleared by the window skinner around menu changes
+    TSkinImageList FMenuImages;  // the system-menu glyphs
+    QImage FIconBitmap;          // see-through colour KeyColour
+    static constexpr int SmallIconSize = 16;
+    static constexpr int HintMaxWidth = 500;
 
     // The skin data objects.
     std::unique_ptr<TDataSkinButton> Buttons;
@@ -160,6 +176,9 @@ private:
     bool MenuMerge_ = false;
     std::vector<uint8_t> SkinStream_;
     std::string LoadError_;
+    // Made on first use, so that a component without a widget application still loads skins.
+    std::unique_ptr<QLabel> FHintWindow;
+    bool FHintShowing = false;
 };
 
 // The 118 lines of the default Skin3rd list (class name "=" kind).
