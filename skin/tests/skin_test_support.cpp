@@ -2,50 +2,9 @@
 
 #include <QBuffer>
 #include <QPainter>
-#include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
-#include <stdexcept>
-#include <sys/wait.h>
-
 
 namespace skin::testing {
-
-TTempDir::TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "skin-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-    Path_ = pattern;
-}
-
-TTempDir::~TTempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(Path_, ignored);
-}
-
-TCommandResult RunCommand(const std::string& commandLine) {
-    TCommandResult result;
-    FILE* pipe = popen((commandLine + " 2>&1").c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.Output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::string& fileName) {
-    std::ifstream file(fileName, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::vector<uint8_t> TextBytes(const std::string& text) { return {text.begin(), text.end()}; }
 

@@ -6,31 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/testing/test_files.h"
 #include "tools/skinpack/package_writer.h"
 
 namespace skin::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempDir {
-public:
-    TTempDir();
-    ~TTempDir();
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    std::string operator/(const std::string& name) const { return (Path_ / name).string(); }
+using platform::testing::ReadFileBytes;
+using platform::testing::RunCommand;
+using platform::testing::TCommandResult;
+using platform::testing::TTempDir;
+using platform::testing::WriteFileBytes;
+using platform::testing::Python;
 
-private:
-    std::filesystem::path Path_;
-};
-
-struct TCommandResult {
-    int ExitCode = -1;
-    std::string Output;  // standard output and standard error
-};
-TCommandResult RunCommand(const std::string& commandLine);
-
-std::vector<uint8_t> ReadFileBytes(const std::string& fileName);
-void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> TextBytes(const std::string& text);
 
 // Bytes that mix runs, text and noise, the same for the same seed.
@@ -41,7 +28,5 @@ std::vector<uint8_t> BmpBytes(int width, int height, QRgb colour = qRgb(40, 120,
 
 // A package of the given entries, packed by our packer.
 std::vector<uint8_t> Package(const std::vector<skinpack::TPackageEntry>& entries);
-
-constexpr const char* Python = "/usr/bin/python3";
 
 }  // namespace skin::testing

@@ -2,7 +2,8 @@
 
 #include <QApplication>
 
-// The window's tests need a widget application; they run on the offscreen platform.
+// main() for tests that need a widget application (windows, dialogs, text drawing); they run on
+// the offscreen platform.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
