@@ -2,7 +2,6 @@
 #include <algorithm>
 
 #include "base/format.h"
-#include "console/conversions.h"
 #include "console/crc16.h"
 #include "console/form1.h"
 #include "console/reply_values.h"
