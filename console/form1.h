@@ -254,7 +254,7 @@ private:
 
     // Reply handling.
     void Dispatch();
-    void ExceptionReply();
+    void ExceptionReply(uint8_t code);
     void WriteAcknowledgement();
     void ReadReply();
     // The reply joined last, for the decoders; Taken shows whether it held what was asked.
@@ -295,7 +295,9 @@ private:
     int NextBlockInterval() const;
     void AlarmRecordsReply();
     void UnsolicitedReport();
-    void SendAcknowledgement(const uint8_t* frame);
+    void SendAcknowledgement(const std::array<uint8_t, 6>& head);
+    void ShowLiveReport(const TLiveReport& report);
+    void ShowRecordReport(const TRecordReport& report);
     // The commands an exception reply or the end of a record read gives back.
     std::vector<QWidget*> CommandGroup() const;
 

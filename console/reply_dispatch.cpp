@@ -3,8 +3,9 @@
 
 #include "console/conversions.h"
 #include "console/form1.h"
-#include "console/reply_joining.h"
 #include "console/modbus_protocol.h"
+#include "console/reply_joining.h"
+#include "console/reply_values.h"
 
 namespace console {
 
@@ -13,26 +14,28 @@ void Tform1::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
 }
 
 void Tform1::Dispatch() {
-    const uint8_t function = State.RxFrame[1];
-    const bool addressed = State.RxFrame[0] == State.ExpectedAddress;
     const bool anyAddress = State.RequestState == rsIdentify || State.RequestState == rsDetect;
+    const TReplyHead head = TReplyHead::Decode(Reply(), State.ExpectedAddress, anyAddress);
     // Only the answer to the request in flight acts. A second copy, or a late answer to a
     // request that a newer one replaced, must not act on the current request state.
-    const bool inFlight = AwaitingReply_ && (function & ~protocol::ExceptionFlag) == AwaitedFunction_;
-    using namespace protocol;
-    if (addressed && function > ExceptionFlag) {
-        if (inFlight) ExceptionReply();
-    } else if (addressed && (function == fnWriteCoil || function == fnWriteCoils || function == fnWritePrivate)) {
-        if (!inFlight) return;
-        ReplyArrived();
-        SetStatus("操作成功");
-    } else if (addressed && (function == fnWriteRegisters || function == fnWriteRegister) &&
-               State.RxLength < static_cast<int32_t>(WriteAcknowledgementBytes + 1)) {
-        if (inFlight) WriteAcknowledgement();
-    } else if (addressed && (function == fnWriteRegisters || function == fnWriteRegister)) {
-        UnsolicitedReport();
-    } else if ((function == fnReadRegisters || function == fnReadPrivate) && (addressed || anyAddress)) {
-        if (inFlight) ReadReply();
+    const bool inFlight = AwaitingReply_ && head.Function == AwaitedFunction_;
+    switch (head.Kind) {
+        case TReplyKind::Exception:
+            if (inFlight) ExceptionReply(head.ExceptionCode);
+            break;
+        case TReplyKind::OperationDone:
+            if (!inFlight) return;
+            ReplyArrived();
+            SetStatus("操作成功");
+            break;
+        case TReplyKind::WriteDone:
+            if (inFlight) WriteAcknowledgement();
+            break;
+        case TReplyKind::Report: UnsolicitedReport(); break;
+        case TReplyKind::Read:
+            if (inFlight) ReadReply();
+            break;
+        case TReplyKind::Ignored: break;
     }
 }
 
@@ -71,7 +74,7 @@ std::vector<QWidget*> Tform1::CommandGroup() const {
             BitBtn10, BitBtn33, BitBtn52, BitBtn53, BitBtn34, BitBtn37, BitBtn3};
 }
 
-void Tform1::ExceptionReply() {
+void Tform1::ExceptionReply(uint8_t code) {
     FlushRecordLines();
     State.ReplyOffset = 0;
     ReplyArrived();
@@ -95,7 +98,7 @@ void Tform1::ExceptionReply() {
         }
     }
     const std::vector<QWidget*> commandGroup = CommandGroup();
-    switch (State.RxFrame[2]) {
+    switch (code) {
         case protocol::exIllegalFunction: SetStatus("功能码错误"); break;
         case protocol::exIllegalAddress:
             SetStatus("该版本不支持");

@@ -17,10 +17,7 @@ THistoryRecord RecordAt(const TReplyData& data, int k) {
 
 }  // namespace
 
-uint8_t TReplyData::Byte(int k) const {
-    const int at = 3 + k;
-    return at >= 0 && at < Length_ ? Frame_[at] : 0;
-}
+uint8_t TReplyData::At(int at) const { return at >= 0 && at < Length_ ? Frame_[at] : 0; }
 
 uint16_t TReplyData::Word(int index) const {
     return static_cast<uint16_t>(Byte(2 * index) << 8 | Byte(2 * index + 1));
@@ -138,6 +135,62 @@ TAlarmReply TAlarmReply::Decode(const TReplyData& data) {
         reply.Event = TAlarmEvent::Decode(bytes.data());
     }
     return reply;
+}
+
+TReplyHead TReplyHead::Decode(const TReplyData& data, uint8_t expectedAddress, bool anyAddress) {
+    using namespace protocol;
+    const uint8_t function = data.At(1);
+    TReplyHead head;
+    head.Function = function & static_cast<uint8_t>(~ExceptionFlag);
+    const bool addressed = data.Length() >= 2 && data.At(0) == expectedAddress;
+    const bool registerWrite = function == fnWriteRegisters || function == fnWriteRegister;
+    if (addressed && function > ExceptionFlag) {
+        head.Kind = TReplyKind::Exception;
+        head.ExceptionCode = data.At(2);
+    } else if (addressed && (function == fnWriteCoil || function == fnWriteCoils || function == fnWritePrivate)) {
+        head.Kind = TReplyKind::OperationDone;
+    } else if (addressed && registerWrite) {
+        // No acknowledgement is longer than its 8 bytes; a longer register write is a report.
+        head.Kind = data.Length() <= static_cast<int32_t>(WriteAcknowledgementBytes) ? TReplyKind::WriteDone
+                                                                                    : TReplyKind::Report;
+    } else if ((function == fnReadRegisters || function == fnReadPrivate) && (addressed || anyAddress)) {
+        head.Kind = TReplyKind::Read;
+    }
+    return head;
+}
+
+std::array<uint8_t, 6> ReportHead(const TReplyData& data) {
+    std::array<uint8_t, 6> head{};
+    for (size_t i = 0; i < head.size(); ++i) head[i] = data.At(static_cast<int>(i));
+    return head;
+}
+
+namespace {
+
+// A report's first register, bytes 2-3; its register data starts at data byte 4 (frame byte 7).
+uint16_t ReportRegister(const TReplyData& data) { return static_cast<uint16_t>(data.At(2) << 8 | data.At(3)); }
+
+}  // namespace
+
+std::optional<TLiveReport> TLiveReport::Decode(const TReplyData& data) {
+    if (ReportRegister(data) != protocol::regLiveValues) return std::nullopt;
+    const auto tenths = [&](int index) { return static_cast<int16_t>(data.Word(index)); };
+    return TLiveReport{tenths(2),     tenths(3),     tenths(4),     data.Word(5),
+                       data.Word(6),  data.Word(7),  data.Word(8),  TCounters{data.Long(9), data.Long(11)}};
+}
+
+std::optional<TRecordReport> TRecordReport::Decode(const TReplyData& data) {
+    using namespace protocol;
+    if (ReportRegister(data) != regUnreadBlock) return std::nullopt;
+    // The counters (8 bytes) come first; the records follow from data byte 12 on.
+    constexpr int first = 4 + static_cast<int>(BlockHeaderBytes);
+    const int promised = data.Byte(3) / static_cast<int>(HistoryRecordBytes);
+    const int held = std::max(0, (data.Length() - static_cast<int>(CrcBytes) - 3 - first) / static_cast<int>(HistoryRecordBytes));
+    TRecordReport report;
+    const int records = std::min(promised, held);
+    report.Records.reserve(static_cast<size_t>(records));
+    for (int i = 0; i < records; ++i) report.Records.push_back(RecordAt(data, first + static_cast<int>(HistoryRecordBytes) * i));
+    return report;
 }
 
 }  // namespace console

@@ -20,7 +20,9 @@ class TReplyData {
 public:
     TReplyData(const uint8_t* frame, int32_t length) : Frame_(frame), Length_(length < 0 ? 0 : length) {}
     int32_t Length() const { return Length_; }
-    uint8_t Byte(int k) const;
+    // Frame byte `at`, 0 past the reply's end.
+    uint8_t At(int at) const;
+    uint8_t Byte(int k) const { return At(3 + k); }
     uint16_t Word(int index) const;
     // Words index and index + 1 as one count; raises ERangeError from 0x80000000 on.
     uint32_t Long(int index) const;
@@ -110,6 +112,48 @@ struct TAlarmReply {
     std::optional<TCounters> Counters;
     std::optional<TAlarmEvent> Event;
     static TAlarmReply Decode(const TReplyData& data);
+};
+
+// What a reply is, told by its address, function code and length: each kind is handled apart.
+enum class TReplyKind {
+    Ignored,
+    Exception,
+    OperationDone,  // the echo of a coil write or the instrument's own write
+    WriteDone,      // the echo of a register write
+    Report,         // a register write the instrument sends on its own
+    Read,
+};
+
+struct TReplyHead {
+    TReplyKind Kind = TReplyKind::Ignored;
+    uint8_t Function = 0;  // without the exception flag
+    uint8_t ExceptionCode = 0;
+    // A read reply is taken from any address while identifying or detecting (anyAddress).
+    static TReplyHead Decode(const TReplyData& data, uint8_t expectedAddress, bool anyAddress);
+};
+
+// The address, function, register and count of a report, echoed in its acknowledgement.
+std::array<uint8_t, 6> ReportHead(const TReplyData& data);
+
+// The report of register 0: live values, DO states, battery level and the record counters.
+struct TLiveReport {
+    int16_t Temperature = 0;  // tenths
+    int16_t Humidity = 0;     // tenths
+    int16_t DewPoint = 0;     // tenths
+    uint16_t Do1 = 0;
+    uint16_t Do2 = 0;
+    uint16_t Alarm = 0;
+    uint16_t Battery = 0;
+    TCounters Counters;
+    // Nothing for another register; a short report reads 0 past its end.
+    static std::optional<TLiveReport> Decode(const TReplyData& data);
+};
+
+// The report of register 7: the records its byte count promises and its frame holds.
+struct TRecordReport {
+    std::vector<THistoryRecord> Records;
+    // Nothing for another register.
+    static std::optional<TRecordReport> Decode(const TReplyData& data);
 };
 
 }  // namespace console

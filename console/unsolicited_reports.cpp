@@ -2,17 +2,17 @@
 #include <algorithm>
 
 #include "base/format.h"
-#include "console/conversions.h"
 #include "console/crc16.h"
 #include "console/form1.h"
+#include "console/reply_values.h"
 
 namespace console {
 
 // The acknowledgement is no request: it has a buffer of its own, so that the request
 // kept in TxFrame for resending stays whole.
-void Tform1::SendAcknowledgement(const uint8_t* frame) {
+void Tform1::SendAcknowledgement(const std::array<uint8_t, 6>& head) {
     uint8_t ack[8];
-    std::copy_n(frame, 6, ack);
+    std::copy(head.begin(), head.end(), ack);
     const uint16_t crc = Crc16Modbus(ack, 6);
     ack[6] = static_cast<uint8_t>(crc >> 8);
     ack[7] = static_cast<uint8_t>(crc & 0xFF);
@@ -21,38 +21,33 @@ void Tform1::SendAcknowledgement(const uint8_t* frame) {
     Pause(30);
 }
 
-void Tform1::UnsolicitedReport() {
-    const auto& f = State.RxFrame;
-    const uint16_t reg = static_cast<uint16_t>(f[2] << 8 | f[3]);
-    const auto word = [&](int at) { return static_cast<uint16_t>(f[static_cast<size_t>(at)] << 8 | f[static_cast<size_t>(at + 1)]); };
-    const auto tenths = [&](int at) { return static_cast<int16_t>(word(at)) / 10.0; };
-    const auto counter = [&](int at) {
-        const uint32_t value = static_cast<uint32_t>(word(at)) << 16 | word(at + 2);
-        if (value >= 0x80000000u) throw ERangeError();
-        return value;
+void Tform1::ShowLiveReport(const TLiveReport& report) {
+    const auto line = [](const char* format, base::TFormatArg value) {
+        return QString::fromStdString(base::Format(format, {value}));
     };
-    if (reg == 0) {
-        const uint32_t total = counter(21);
-        const uint32_t unread = counter(25);
-        ListBox5->clear();
-        const auto line = [](const char* format, base::TFormatArg value) {
-            return QString::fromStdString(base::Format(format, {value}));
-        };
-        ListBox5->addItems({line("温度:%0.1f", tenths(7)), line("湿度:%0.1f", tenths(9)), line("露点:%0.1f", tenths(11)),
-                            line("DO1:%d", word(13)), line("DO2:%d", word(15)), line("告警:%d", word(17)),
-                            line("电量:%d", word(19)), line("总记录条数:%d", total), line("未读记录条数:%d", unread)});
-        SendAcknowledgement(f.data());
-    } else if (reg == 7) {
-        // The byte count promises records; only those the frame really holds are read.
-        const int promised = f[6] / 10;
-        const int held = std::max(0, (State.RxLength - 2 - 15) / 10);
-        const int records = std::min(promised, held);
-        for (int i = 0; i < records; ++i) {
-            ListBox6->addItem(ReportedLine(State.ReportedRecords, THistoryRecord::Decode(&f[static_cast<size_t>(15 + 10 * i)])));
-            ++State.ReportedRecords;
-            SetStatistics(QString::fromStdString(base::Format("记录条数:%d", {State.ReportedRecords})));
-        }
-        SendAcknowledgement(f.data());
+    ListBox5->clear();
+    ListBox5->addItems({line("温度:%0.1f", report.Temperature / 10.0), line("湿度:%0.1f", report.Humidity / 10.0),
+                        line("露点:%0.1f", report.DewPoint / 10.0), line("DO1:%d", report.Do1),
+                        line("DO2:%d", report.Do2), line("告警:%d", report.Alarm), line("电量:%d", report.Battery),
+                        line("总记录条数:%d", report.Counters.Total), line("未读记录条数:%d", report.Counters.Unread)});
+}
+
+void Tform1::ShowRecordReport(const TRecordReport& report) {
+    for (const THistoryRecord& record : report.Records) {
+        ListBox6->addItem(ReportedLine(State.ReportedRecords, record));
+        ++State.ReportedRecords;
+        SetStatistics(QString::fromStdString(base::Format("记录条数:%d", {State.ReportedRecords})));
+    }
+}
+
+void Tform1::UnsolicitedReport() {
+    const TReplyData reply = Reply();
+    if (const std::optional<TLiveReport> live = TLiveReport::Decode(reply)) {
+        ShowLiveReport(*live);
+        SendAcknowledgement(ReportHead(reply));
+    } else if (const std::optional<TRecordReport> records = TRecordReport::Decode(reply)) {
+        ShowRecordReport(*records);
+        SendAcknowledgement(ReportHead(reply));
     }
     // A report is no answer to the request in flight: that request keeps its reply timer.
     if (!AwaitingReply_) Timer1.SetEnabled(false);

@@ -14,7 +14,13 @@ namespace {
 void DecodeAll(const console::TConsoleState& state, uint32_t wanted) {
     using namespace console;
     const TReplyData data(state.RxFrame.data(), state.RxLength);
+    (void)TReplyHead::Decode(data, state.ExpectedAddress, false);
+    (void)TReplyHead::Decode(data, state.ExpectedAddress, true);
+    (void)ReportHead(data);
+    if (const auto records = TRecordReport::Decode(data))
+        for (const THistoryRecord& record : records->Records) (void)ReportedLine(1, record);
     try {
+        (void)TLiveReport::Decode(data);
         (void)TLiveValues::Decode(data);
         (void)TParameterBlock::Decode(data);
         if (const auto clock = TDeviceClock::Decode(data)) (void)clock->Plausible();

@@ -1,6 +1,9 @@
 // Joining and decoding replies without a window.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <tuple>
+
 #include "console/conversions.h"
 #include "console/reply_joining.h"
 #include "console/reply_values.h"
@@ -88,6 +91,95 @@ TEST(ReplyValues, ABlockListsWhatItsFrameCarriesAndNoMoreThanWanted) {
     ASSERT_TRUE(day && day->Record);
     EXPECT_EQ(day->Record->Time.Month, 9);  // frame byte 16, the last
     EXPECT_EQ(day->Record->Time.Day, 0);
+}
+
+TEST(ReplyValues, TheHeadTellsEachKindOfReply) {
+    struct Case {
+        const char* name;
+        TBytes frame;
+        bool anyAddress;
+        TReplyKind kind;
+        uint8_t function, exceptionCode;
+    };
+    const TBytes read = WithCrc({1, 3, 2, 0, 1});
+    const TBytes foreignRead = WithCrc({2, 3, 2, 0, 1});
+    const Case cases[] = {
+        {"read", read, false, TReplyKind::Read, 3, 0},
+        {"foreign read", foreignRead, false, TReplyKind::Ignored, 3, 0},
+        {"foreign read while detecting", foreignRead, true, TReplyKind::Read, 3, 0},
+        {"private read", WithCrc({1, 0x2E, 4, 0x14, 0x08, 0x00, 0x65}), false, TReplyKind::Read, 0x2E, 0},
+        {"exception", WithCrc({1, 0x83, 2}), false, TReplyKind::Exception, 3, 2},
+        {"foreign exception", WithCrc({2, 0x83, 2}), true, TReplyKind::Ignored, 3, 0},
+        {"exception cut before its code", {1, 0x90}, false, TReplyKind::Exception, 0x10, 0},
+        {"coil echo", WithCrc({1, 5, 0, 3, 0xFF, 0}), false, TReplyKind::OperationDone, 5, 0},
+        {"coils echo", WithCrc({1, 15, 0, 3, 0, 2}), false, TReplyKind::OperationDone, 15, 0},
+        {"private write", WithCrc({1, 0x2F, 0xEA, 0xDB, 0, 4}), false, TReplyKind::OperationDone, 0x2F, 0},
+        {"register echo", WithCrc({1, 6, 0, 0xC8, 0, 1}), false, TReplyKind::WriteDone, 6, 0},
+        {"registers echo", WithCrc({1, 16, 0, 0xC8, 0, 24}), false, TReplyKind::WriteDone, 16, 0},
+        {"echo cut short", {1, 16, 0}, false, TReplyKind::WriteDone, 16, 0},
+        {"report", WithCrc({1, 16, 0, 3, 0, 1, 2, 0, 1}), false, TReplyKind::Report, 16, 0},
+        {"foreign report", WithCrc({2, 16, 0, 3, 0, 1, 2, 0, 1}), true, TReplyKind::Ignored, 16, 0},
+        {"bare exception flag", WithCrc({1, 0x80, 0}), false, TReplyKind::Ignored, 0, 0},
+        {"a lone byte", {1}, false, TReplyKind::Ignored, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TReplyHead head = TReplyHead::Decode(Data(c.frame), 1, c.anyAddress);
+        EXPECT_EQ(head.Kind, c.kind);
+        if (c.kind != TReplyKind::Ignored) {
+            EXPECT_EQ(head.Function, c.function);
+        }
+        EXPECT_EQ(head.ExceptionCode, c.exceptionCode);
+    }
+}
+
+TEST(ReplyValues, ReportsDecodeTheirRegisterAndNothingPastTheirEnd) {
+    const TBytes live = WithCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x0B, 0x16, 0xFF, 0x9C, 0x02, 0x58, 0x00, 0x64, 0x00,
+                                 0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+                                 0x20});
+    const auto values = TLiveReport::Decode(Data(live));
+    ASSERT_TRUE(values);
+    EXPECT_EQ(std::tuple(values->Temperature, values->Humidity, values->DewPoint), std::tuple(-100, 600, 100));
+    EXPECT_EQ(std::tuple(values->Do1, values->Do2, values->Alarm, values->Battery), std::tuple(1, 0, 5, 3));
+    EXPECT_EQ(std::tuple(values->Counters.Total, values->Counters.Unread), std::tuple(256u, 32u));
+    EXPECT_EQ(ReportHead(Data(live)), (std::array<uint8_t, 6>{0x01, 0x10, 0x00, 0x00, 0x00, 0x0B}));
+    EXPECT_FALSE(TRecordReport::Decode(Data(live)));
+
+    // Cut after the temperature: the rest reads as 0, never from beyond the frame.
+    TBytes cut(live.begin(), live.begin() + 9);
+    cut.resize(40, 0x7F);
+    const auto shortLive = TLiveReport::Decode({cut.data(), 9});
+    ASSERT_TRUE(shortLive);
+    EXPECT_EQ(shortLive->Temperature, -100);
+    EXPECT_EQ(std::tuple(shortLive->Humidity, shortLive->Battery, shortLive->Counters.Unread), std::tuple(0, 0, 0u));
+    EXPECT_EQ(ReportHead({cut.data(), 3}), (std::array<uint8_t, 6>{0x01, 0x10, 0x00, 0, 0, 0}));
+
+    TBytes huge = live;
+    huge[25] = 0x80;
+    EXPECT_THROW(TLiveReport::Decode(Data(WithCrc(TBytes(huge.begin(), huge.end() - 2)))), ERangeError);
+
+    TBytes records = {0x01, 0x10, 0x00, 0x07, 0x00, 0x18, 28, 0, 0, 0, 9, 0, 0, 0, 2};
+    for (uint8_t i = 1; i <= 2; ++i) records.insert(records.end(), {0, i, 0x02, 0x58, 24, 5, 31, 12, 0, i});
+    struct Case {
+        const char* name;
+        int32_t length;  // of the frame with its CRC
+        size_t listed;
+    };
+    const TBytes whole = WithCrc(records);
+    for (const Case c : {Case{"whole", 37, 2}, Case{"one record short", 27, 1}, Case{"counters only", 17, 0},
+                         Case{"cut in the counters", 12, 0}}) {
+        SCOPED_TRACE(c.name);
+        const auto report = TRecordReport::Decode({whole.data(), c.length});
+        ASSERT_TRUE(report);
+        ASSERT_EQ(report->Records.size(), c.listed);
+        for (size_t i = 0; i < c.listed; ++i) EXPECT_EQ(report->Records[i].Time.Second, static_cast<int>(i + 1));
+        EXPECT_FALSE(TLiveReport::Decode({whole.data(), c.length}));
+    }
+
+    // Another register is neither report.
+    const TBytes foreign = WithCrc({0x01, 0x10, 0x00, 0x03, 0x00, 0x01, 0x02, 0x00, 0x01});
+    EXPECT_FALSE(TLiveReport::Decode(Data(foreign)));
+    EXPECT_FALSE(TRecordReport::Decode(Data(foreign)));
 }
 
 TEST(ReplyJoining, ChunksJoinIntoOneReplyWithinTheBuffers) {
