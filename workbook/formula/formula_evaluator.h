@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+#include "workbook/formula/formula_document.h"
+#include "workbook/formula/formula_value.h"
+#include "workbook/formula/value_stack.h"
+
+namespace xls {
+
+// Computes the value of one compiled formula: the token code is a postfix program over the
+// value stack. Streams that start with 0xFE or 0xFF are raw BIFF8 tokens.
+class TXLSFormulaEvaluator {
+public:
+    explicit TXLSFormulaEvaluator(IXLSFormulaDocument& document);
+
+    // The value of the formula of cell (col, row) on sheet: always a plain value (number,
+    // Boolean, error or string).
+    TXLSFormulaValue Evaluate(int sheet, int col, int row, const uint8_t* ptgs, int len);
+
+    TValueStack& Stack() { return Stack_; }
+
+    // Names that refer to names deeper than this give #NAME? instead of recursing for ever.
+    static constexpr int MaxNameDepth = 32;
+
+private:
+    void Interpret(const uint8_t* ptgs, int len, int depth);
+    void PushName(int index, bool biff, int depth);
+    void PushArrayConstant(const uint8_t*& data, const uint8_t* end);
+    void CallFixed(int id);
+    void CallVariable(int id, int argCount);
+    TXLSFormulaValue ResultPop();
+
+    IXLSFormulaDocument& Document;
+    TValueStack Stack_;
+};
+
+}  // namespace xls
