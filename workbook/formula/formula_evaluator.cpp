@@ -8,6 +8,7 @@
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/formula/worksheet_functions.h"
 #include "workbook/model/biff_values.h"
+#include "workbook/model/error_manager.h"
 #include "workbook/model/exceptions.h"
 
 namespace xls {
@@ -39,7 +40,8 @@ std::u16string ReadChars(const uint8_t* p, const uint8_t* end, int count, bool w
 
 }  // namespace
 
-TXLSFormulaEvaluator::TXLSFormulaEvaluator(IXLSFormulaDocument& document) : Document(document), Stack_(document) {}
+TXLSFormulaEvaluator::TXLSFormulaEvaluator(IXLSFormulaDocument& document, TXLSErrorManager* errors)
+    : Document(document), Errors(errors), Stack_(document) {}
 
 TXLSFormulaValue TXLSFormulaEvaluator::Evaluate(int sheet, int col, int row, const uint8_t* ptgs, int len) {
     Stack_.BeginEvaluation(false, sheet, col, row);
@@ -88,15 +90,22 @@ void TXLSFormulaEvaluator::CallVariable(int id, int argCount) {
     int min = 0;
     int max = 0;
     names.GetArgCount(id, min, max);
-    const std::string name = base::Utf16ToUtf8(names.NameById(id));
-    if (argCount < min)
-        throw EXLSError(base::Format("Missing argument for function \"%s(%d)\"", {name, min}));
-    if (max != FuncAnyArgs && argCount > max)
-        throw EXLSError(base::Format("To many arguments for function \"%s(%d)\"", {name, max}));
+    const std::u16string name = names.NameById(id);
+    const bool few = argCount < min;
+    if (few || (max != FuncAnyArgs && argCount > max)) {
+        const std::u16string text = name + u"(" + base::Utf8ToUtf16(std::to_string(few ? min : max)) + u")";
+        if (!Errors)
+            throw EXLSError(base::Format(few ? "Missing argument for function \"%s\"" : "To many arguments for function \"%s\"",
+                                         {base::Utf16ToUtf8(text)}));
+        Errors->Error(text, few ? 4020 : 4021);
+        // Reported and not raised: the call still leaves its one result.
+        Stack_.OpenArguments(argCount);
+        return Stack_.PushError(errValue);
+    }
     Stack_.OpenArguments(argCount);
     const int top = Stack_.Top();
     if (!CallWorksheetFunction(Stack_, id, argCount)) Stack_.PushError(errNA);
-    if (Stack_.Top() != top + 1) throw EXLSError(base::Format("Function \"%s\" left no result", {name}));
+    if (Stack_.Top() != top + 1) throw EXLSError(base::Format("Function \"%s\" left no result", {base::Utf16ToUtf8(name)}));
 }
 
 void TXLSFormulaEvaluator::PushName(int index, bool biff, int depth) {

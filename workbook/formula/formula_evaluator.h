@@ -10,9 +10,13 @@ namespace xls {
 
 // Computes the value of one compiled formula: the token code is a postfix program over the
 // value stack. Streams that start with 0xFE or 0xFF are raw BIFF8 tokens.
+class TXLSErrorManager;
+
 class TXLSFormulaEvaluator {
 public:
-    explicit TXLSFormulaEvaluator(IXLSFormulaDocument& document);
+    // Argument-count faults (4020, 4021) go to errors, which raises them unless someone listens;
+    // without errors they raise EXLSError.
+    explicit TXLSFormulaEvaluator(IXLSFormulaDocument& document, TXLSErrorManager* errors = nullptr);
 
     // The value of the formula of cell (col, row) on sheet: always a plain value (number,
     // Boolean, error or string).
@@ -32,6 +36,7 @@ private:
     TXLSFormulaValue ResultPop();
 
     IXLSFormulaDocument& Document;
+    TXLSErrorManager* Errors;
     TValueStack Stack_;
 };
 

@@ -10,6 +10,7 @@
 #include "workbook/formula/formula_evaluator.h"
 #include "workbook/formula/tests/formula_test_document.h"
 #include "workbook/formula/worksheet_functions.h"
+#include "workbook/model/error_manager.h"
 #include "workbook/model/exceptions.h"
 
 namespace xls {
@@ -233,6 +234,14 @@ TEST_F(FormulaEvaluatorTest, MalformedTokensRaise) {
         EXPECT_THROW(Eval.Evaluate(0, 0, 0, p.data(), static_cast<int>(p.size())), base::Exception) << int(p[0]);
     const std::vector<uint8_t> round1 = {0xFF, 0x1E, 1, 0, 0x22, 1, 27, 0};
     EXPECT_THROW(Eval.Evaluate(0, 0, 0, round1.data(), 8), EXLSError);
+    // Reported to a listening error manager, the call still leaves one result.
+    TXLSErrorManager errors;
+    std::u16string reported;
+    errors.SetOnError([&](TXLSErrorManager&, TXLSErrorLevel, const std::u16string& text) { reported = text; });
+    TXLSFormulaEvaluator listened(Doc, &errors);
+    EXPECT_EQ(Show(listened.Evaluate(0, 0, 0, round1.data(), 8)), "#VALUE!");
+    EXPECT_NE(reported.find(u"Missing argument for function \"ROUND(2)\""), std::u16string::npos)
+        << base::Utf16ToUtf8(reported);
 }
 
 }  // namespace
