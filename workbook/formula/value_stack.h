@@ -111,6 +111,9 @@ public:
     IXLSFormulaDocument& Doc() { return Document; }
 
     TValStackIterator Iterator;
+    // Numbers gathered by one function call at a time; its capacity is kept between calls so
+    // that summaries over long columns do not allocate each time.
+    std::vector<double> Numbers;
     bool ArrayMode = false;
     int32_t CurSheet = 0;
     int32_t CurCol = 0;

@@ -70,7 +70,8 @@ uint8_t GatherNumbers(TValueStack& s, int argCount, std::vector<double>& out) {
 // Runs f over the gathered numbers and pushes its result (errors of the arguments first).
 template <class F>
 void NumbersFunction(TValueStack& s, int argCount, F f) {
-    std::vector<double> v;
+    std::vector<double>& v = s.Numbers;
+    v.clear();
     const uint8_t err = GatherNumbers(s, argCount, v);
     if (err) return s.PushError(err);
     f(v);
