@@ -31,7 +31,10 @@ enum : int {
     fnSumSq = 321, fnKurt = 322, fnSkew = 323, fnLarge = 325, fnSmall = 326, fnQuartile = 327,
     fnPercentile = 328, fnMode = 330, fnConcatenate = 336, fnPower = 337, fnStdevS = 819,
     fnStdevP2 = 820, fnVarS = 821, fnVarP2 = 822, fnModeSngl = 823, fnPercentileInc = 824,
-    fnQuartileInc = 825,
+    fnQuartileInc = 825, fnFrequency = 252, fnPercentRank = 329, fnTrimMean = 331, fnSubtotal = 344,
+    fnCountBlank = 347, fnAverageA = 361, fnMaxA = 362, fnMinA = 363, fnStdevPA = 364, fnVarPA = 365,
+    fnStdevA = 366, fnVarA = 367, fnAggregate = 818, fnPercentileExc = 826, fnQuartileExc = 827,
+    fnPercentRankInc = 860, fnRankEq = 862, fnRank = 216,
 };
 
 // The numbers of argCount arguments as the standard statistics take them: every number; from
@@ -65,6 +68,35 @@ uint8_t GatherNumbers(TValueStack& s, int argCount, std::vector<double>& out) {
         }
     }
     return 0;
+}
+
+// The values of argCount arguments as the A functions take them: numbers, Booleans as 1 or 0,
+// texts as 0; empty cells are skipped; the first error is returned.
+uint8_t GatherValues(TValueStack& s, int argCount, std::vector<double>& out) {
+    for (int i = argCount - 1; i >= 0; --i) {
+        TValStackIterator& it = s.Iterator;
+        it.Start(s.PeekArgument(i), true);
+        while (it.Next()) {
+            const TXLSFormulaValue& c = it.Current;
+            switch (c.ValType) {
+                case fvtNumber: out.push_back(c.Number); break;
+                case fvtBoolean: out.push_back(c.BoolErr); break;
+                case fvtString: out.push_back(0); break;
+                case fvtError: return c.BoolErr;
+                default: break;
+            }
+        }
+    }
+    return 0;
+}
+
+template <class F>
+void ValuesFunction(TValueStack& s, int argCount, F f) {
+    std::vector<double>& v = s.Numbers;
+    v.clear();
+    const uint8_t err = GatherValues(s, argCount, v);
+    if (err) return s.PushError(err);
+    f(v);
 }
 
 // Runs f over the gathered numbers and pushes its result (errors of the arguments first).
@@ -142,16 +174,93 @@ void Rank(TValueStack& s, int argCount) {
     s.PushNumber(static_cast<double>(better + 1));
 }
 
-void Mode(TValueStack& s, const std::vector<double>& v) {
-    std::map<double, int> counts;
-    for (double x : v) ++counts[x];
-    int best = 1;
-    double mode = 0;
-    // The first number, in argument order, that occurs most often.
-    for (double x : v)
-        if (counts[x] > best) best = counts[x], mode = x;
+// The value of the longest run of equal numbers; among equally long runs the smallest.
+void Mode(TValueStack& s, std::vector<double>& v) {
+    if (v.empty()) return s.PushError(errNum);
+    std::sort(v.begin(), v.end());
+    size_t best = 1;
+    double mode = v[0];
+    for (size_t i = 0; i < v.size();) {
+        size_t j = i;
+        while (j < v.size() && v[j] == v[i]) ++j;
+        if (j - i > best) best = j - i, mode = v[i];
+        i = j;
+    }
     if (best < 2) return s.PushError(errNA);
     s.PushNumber(mode);
+}
+
+// Position of x among the sorted numbers as a fraction of n - 1, interpolated between
+// neighbours; #N/A outside the numbers.
+void PercentRank(TValueStack& s, int argCount) {
+    if (argCount == 3) s.PopArgument();
+    double x = 0;
+    uint8_t errX = 0;
+    s.ValueToNumber(s.PopArgument(), x, errX);
+    std::vector<double> v;
+    const uint8_t err = GatherNumbers(s, 1, v);
+    s.PopArgument();
+    if (err || errX) return s.PushError(err ? err : errX);
+    if (v.empty()) return s.PushError(errNum);
+    std::sort(v.begin(), v.end());
+    if (x < v.front() || x > v.back()) return s.PushError(errNA);
+    if (v.size() == 1) return s.PushNumber(1);
+    const auto i = static_cast<size_t>(std::lower_bound(v.begin(), v.end(), x) - v.begin());
+    const double n1 = static_cast<double>(v.size() - 1);
+    if (v[i] == x) return s.PushNumber(static_cast<double>(i) / n1);
+    s.PushNumber((static_cast<double>(i - 1) + (x - v[i - 1]) / (v[i] - v[i - 1])) / n1);
+}
+
+void TrimMean(TValueStack& s) {
+    double percent = 0;
+    uint8_t errP = 0;
+    s.ValueToNumber(s.PopArgument(), percent, errP);
+    std::vector<double> v;
+    const uint8_t err = GatherNumbers(s, 1, v);
+    s.PopArgument();
+    if (err || errP) return s.PushError(err ? err : errP);
+    if (percent < 0 || percent >= 1 || v.empty()) return s.PushError(errNum);
+    std::sort(v.begin(), v.end());
+    auto k = static_cast<size_t>(std::floor(static_cast<double>(v.size()) * percent));
+    if (k % 2) --k;
+    double t = 0;
+    for (size_t i = k / 2; i < v.size() - k / 2; ++i) t += v[i];
+    s.PushResult(t / static_cast<double>(v.size() - k));
+}
+
+// One column of bins + 1 rows: each number goes to the smallest bin at or above it (the
+// bins need not be sorted), numbers above every bin to the last row.
+void Frequency(TValueStack& s) {
+    std::vector<double> bins;
+    std::vector<double> data;
+    const uint8_t errB = GatherNumbers(s, 1, bins);
+    s.PopArgument();
+    const uint8_t errD = GatherNumbers(s, 1, data);
+    s.PopArgument();
+    if (errD || errB) return s.PushError(errD ? errD : errB);
+    auto result = std::make_unique<TXLSArrayItem>(1, static_cast<int>(bins.size()) + 1);
+    std::vector<double> counts(bins.size() + 1, 0);
+    for (double x : data) {
+        size_t row = bins.size();
+        for (size_t b = 0; b < bins.size(); ++b)
+            if (bins[b] >= x && (row == bins.size() || bins[b] < bins[row])) row = b;
+        counts[row] += 1;
+    }
+    for (size_t r = 0; r < counts.size(); ++r) result->At(0, static_cast<int>(r)) = TXLSFormulaValue::MakeNumber(counts[r]);
+    s.PushArray(std::move(result));
+}
+
+// COUNTBLANK: empty positions (within the used area) and empty texts.
+void CountBlank(TValueStack& s) {
+    const TXLSFormulaValue arg = s.PopArgument();
+    if (arg.Kind != vkRef && arg.Kind != vkArea) return s.PushError(errValue);
+    double n = 0;
+    s.Iterator.Start(arg, false);
+    while (s.Iterator.Next()) {
+        const TXLSFormulaValue& c = s.Iterator.Current;
+        if (c.ValType == fvtEmpty || (c.ValType == fvtString && c.Str.empty())) n += 1;
+    }
+    s.PushNumber(n);
 }
 
 // COUNTA: every position that is not empty.
@@ -220,6 +329,9 @@ void AndOr(TValueStack& s, int argCount, bool isAnd) {
     s.PushBoolean(result);
 }
 
+void Subtotal(TValueStack& s, int argCount);
+void Aggregate(TValueStack& s, int argCount);
+
 }  // namespace
 
 bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
@@ -266,11 +378,11 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             NumbersFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 0, false); });
             return true;
         case fnDevSq:
-            NumbersFunction(s, argCount, [&](auto& v) { s.PushResult(v.empty() ? 0 : DevSq(v)); });
+            NumbersFunction(s, argCount, [&](auto& v) { v.empty() ? s.PushError(errDiv0) : s.PushResult(DevSq(v)); });
             return true;
         case fnAveDev:
             NumbersFunction(s, argCount, [&](auto& v) {
-                if (v.empty()) return s.PushError(errNum);
+                if (v.empty()) return s.PushError(errValue);
                 const double m = Mean(v);
                 double t = 0;
                 for (double x : v) t += std::fabs(x - m);
@@ -294,12 +406,13 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
                     if (x <= 0) return s.PushError(errNum);
                     t += 1 / x;
                 }
-                s.PushResult(v.empty() ? NAN : static_cast<double>(v.size()) / t);
+                v.empty() ? s.PushError(errNA) : s.PushResult(static_cast<double>(v.size()) / t);
             });
             return true;
         case fnSkew:
             NumbersFunction(s, argCount, [&](auto& v) {
                 const auto n = static_cast<double>(v.size());
+                if (n == 0) return s.PushError(errNA);
                 if (n < 3) return s.PushError(errDiv0);
                 const double m = Mean(v);
                 const double sd = std::sqrt(DevSq(v) / (n - 1));
@@ -311,6 +424,7 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
         case fnKurt:
             NumbersFunction(s, argCount, [&](auto& v) {
                 const auto n = static_cast<double>(v.size());
+                if (n == 0) return s.PushError(errNA);
                 if (n < 4) return s.PushError(errDiv0);
                 const double m = Mean(v);
                 const double sd = std::sqrt(DevSq(v) / (n - 1));
@@ -354,7 +468,27 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             else s.PushNumber(Percentile(v, k));
             return true;
         }
-        case 216: Rank(s, argCount); return true;
+        case fnRank: case fnRankEq: Rank(s, argCount); return true;
+        case fnPercentRank: case fnPercentRankInc: PercentRank(s, argCount); return true;
+        case fnTrimMean: TrimMean(s); return true;
+        case fnFrequency: Frequency(s); return true;
+        case fnCountBlank: CountBlank(s); return true;
+        case fnPercentileExc: case fnQuartileExc: s.PushError(errNA); return true;
+        case fnAverageA:
+            ValuesFunction(s, argCount, [&](auto& v) { v.empty() ? s.PushError(errDiv0) : s.PushResult(Mean(v)); });
+            return true;
+        case fnMaxA:
+            ValuesFunction(s, argCount, [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::max_element(v.begin(), v.end())); });
+            return true;
+        case fnMinA:
+            ValuesFunction(s, argCount, [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::min_element(v.begin(), v.end())); });
+            return true;
+        case fnStdevA: ValuesFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 1, true); }); return true;
+        case fnStdevPA: ValuesFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 0, true); }); return true;
+        case fnVarA: ValuesFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 1, false); }); return true;
+        case fnVarPA: ValuesFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 0, false); }); return true;
+        case fnSubtotal: Subtotal(s, argCount); return true;
+        case fnAggregate: Aggregate(s, argCount); return true;
         case fnRound: {
             int digits = 0;
             double x = 0;
@@ -417,5 +551,67 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
         default: return false;
     }
 }
+
+namespace {
+
+// The flags of the stack's iterator for one call; cleared again however the call ends.
+class TIteratorFlags {
+public:
+    TIteratorFlags(TValueStack& s, bool skipHidden, bool ignoreErrors) : S(s) {
+        S.Iterator.SkipHidden = skipHidden;
+        S.Iterator.IgnoreErrors = ignoreErrors;
+    }
+    ~TIteratorFlags() { S.Iterator.SkipHidden = S.Iterator.IgnoreErrors = false; }
+    TIteratorFlags(const TIteratorFlags&) = delete;
+    TIteratorFlags& operator=(const TIteratorFlags&) = delete;
+
+private:
+    TValueStack& S;
+};
+
+// A leading argument as a whole number; false after pushing the error.
+bool LeadingNumber(TValueStack& s, int depth, int& n) {
+    double x = 0;
+    uint8_t err = 0;
+    if (!s.ValueToNumber(s.PeekArgument(depth), x, err) && !err) err = errValue;
+    if (err) {
+        s.PushError(err);
+        return false;
+    }
+    n = std::fabs(x) < 1e9 ? static_cast<int>(std::trunc(x)) : -1;
+    return true;
+}
+
+void Subtotal(TValueStack& s, int argCount) {
+    static constexpr int Functions[] = {fnAverage, fnCount, fnCountA, fnMax, fnMin, fnProduct,
+                                        fnStdev, fnStdevP, fnSum, fnVar, fnVarP};
+    int code = 0;
+    if (!LeadingNumber(s, argCount - 1, code)) return;
+    const bool skipHidden = code > 100;
+    if (skipHidden) code -= 100;
+    if (code < 1 || code > 11) return s.PushError(errValue);
+    TIteratorFlags flags(s, skipHidden, false);
+    CallWorksheetFunction(s, Functions[code - 1], argCount - 1);
+}
+
+void Aggregate(TValueStack& s, int argCount) {
+    static constexpr int Functions[] = {fnAverage, fnCount, fnCountA, fnMax, fnMin, fnProduct, fnStdevS,
+                                        fnStdevP2, fnSum, fnVarS, fnVarP2, fnMedian, fnModeSngl, fnLarge,
+                                        fnSmall, fnPercentileInc, fnQuartileInc, fnPercentileExc, fnQuartileExc};
+    int code = 0;
+    int options = 0;
+    if (argCount < 3 || !LeadingNumber(s, argCount - 1, code) || !LeadingNumber(s, argCount - 2, options)) {
+        if (argCount < 3) s.PushError(errValue);
+        return;
+    }
+    if (options < 0 || options > 7 || code < 1 || code > 19 || (code >= 14 && argCount != 4))
+        return s.PushError(errValue);
+    const bool skipHidden = options == 1 || options == 3 || options == 5 || options == 7;
+    const bool ignoreErrors = options == 3 || options == 6 || options == 7;
+    TIteratorFlags flags(s, skipHidden, ignoreErrors);
+    CallWorksheetFunction(s, Functions[code - 1], argCount - 2);
+}
+
+}  // namespace
 
 }  // namespace xls
