@@ -16,19 +16,10 @@
 namespace xls {
 namespace {
 
+using test::Show;
+using test::TCase;
 using test::TTestFormulaDocument;
 
-// A value as the tables below write it: a number with 15 significant digits, TRUE/FALSE, an
-// error text, or a text in quotes.
-std::string Show(const TXLSFormulaValue& v) {
-    switch (v.ValType) {
-        case fvtNumber: return base::Utf16ToUtf8(FormulaNumberToText(v.Number));
-        case fvtBoolean: return v.BoolErr ? "TRUE" : "FALSE";
-        case fvtError: return base::Utf16ToUtf8(CellErrorToText(v.BoolErr));
-        case fvtString: return "\"" + base::Utf16ToUtf8(v.Str) + "\"";
-        default: return "empty";
-    }
-}
 
 // Sheet S0: A1..A5 = 1, 2, 3, "4" (text), TRUE; B1..B3 = 10, empty, #DIV/0!; C1 = "abc"; C2 = "".
 // D1..D6 = 3, 1, 4, 1, 5, 9. Sheets S1 and S2 hold 100 and 200 in A1.
@@ -63,10 +54,6 @@ protected:
     TXLSFormulaEvaluator Eval;
 };
 
-struct TCase {
-    const char16_t* Formula;
-    const char* Expected;
-};
 
 TEST_F(FormulaEvaluatorTest, Operators) {
     const TCase cases[] = {

@@ -6,11 +6,30 @@
 
 #include "workbook/formula/biff_encode_formula.h"
 #include "workbook/formula/formula_document.h"
+#include "workbook/formula/value_stack.h"
+#include "base/text_encoding.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/exceptions.h"
 #include "workbook/model/utils.h"
 
 namespace xls::test {
+
+// A value as the test tables write it: a number with 15 significant digits, TRUE/FALSE, an
+// error text, or a text in double quotes.
+inline std::string Show(const TXLSFormulaValue& v) {
+    switch (v.ValType) {
+        case fvtNumber: return base::Utf16ToUtf8(FormulaNumberToText(v.Number));
+        case fvtBoolean: return v.BoolErr ? "TRUE" : "FALSE";
+        case fvtError: return base::Utf16ToUtf8(CellErrorToText(v.BoolErr));
+        case fvtString: return "\"" + base::Utf16ToUtf8(v.Str) + "\"";
+        default: return "empty";
+    }
+}
+
+struct TCase {
+    const char16_t* Formula;
+    const char* Expected;
+};
 
 // A workbook for the formula engine's tests and benchmarks: real cell stores, names given as
 // formula text or areas, and an external-sheet list where entry i is sheet i (and the entry

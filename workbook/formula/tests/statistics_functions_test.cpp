@@ -11,15 +11,8 @@
 namespace xls {
 namespace {
 
-std::string Show(const TXLSFormulaValue& v) {
-    switch (v.ValType) {
-        case fvtNumber: return base::Utf16ToUtf8(FormulaNumberToText(v.Number));
-        case fvtBoolean: return v.BoolErr ? "TRUE" : "FALSE";
-        case fvtError: return base::Utf16ToUtf8(CellErrorToText(v.BoolErr));
-        case fvtString: return "\"" + base::Utf16ToUtf8(v.Str) + "\"";
-        default: return "empty";
-    }
-}
+using test::Show;
+using test::TCase;
 
 // A1..A5 = 1, 2 (hidden row), #N/A, 4, 5; B1..B3 = "x", TRUE, "" ; C1..C4 = 1, 2, 3, 4;
 // D1..D5 = 1, 2, 3, 4, 100; E1..E4 = 1, 2, 2, 3; F1..F2 = 3, 2 (bins out of order).
@@ -57,10 +50,6 @@ protected:
     TXLSFormulaEvaluator Eval;
 };
 
-struct TCase {
-    const char16_t* Formula;
-    const char* Expected;
-};
 
 TEST_F(StatisticsFunctionsTest, EdgeCases) {
     const TCase cases[] = {
