@@ -108,6 +108,31 @@ void TXLSFormulaEvaluator::CallVariable(int id, int argCount) {
     if (Stack_.Top() != top + 1) throw EXLSError(base::Format("Function \"%s\" left no result", {base::Utf16ToUtf8(name)}));
 }
 
+void TXLSFormulaEvaluator::CallUser(const std::u16string& name, int argCount) {
+    if (!OnUserFunction) {
+        Stack_.OpenArguments(argCount);
+        return Stack_.PushError(errNA);
+    }
+    TXLSUserFuncData data;
+    data.Result = TXLSFormulaValue::MakeError(errName);
+    for (int i = 0; i < argCount; ++i) data.Args.push_back(Stack_.Pop());
+    OnUserFunction(name, data);
+    Stack_.PushValue(data.Result);
+}
+
+// Own code 0x80: the values pushed row by row become a cols x rows array.
+void TXLSFormulaEvaluator::PushArrayOfValues(int cols, int rows) {
+    Stack_.OpenArguments(cols * rows);
+    auto array = std::make_unique<TXLSArrayItem>(cols, rows);
+    for (int r = rows - 1; r >= 0; --r)
+        for (int c = cols - 1; c >= 0; --c) {
+            const TXLSFormulaValue v = Stack_.PopArgument();
+            if (v.Kind != vkValue || v.ValType < fvtNumber || v.ValType > fvtString) return Stack_.PushError(errValue);
+            array->At(c, r) = v;
+        }
+    Stack_.PushArray(std::move(array));
+}
+
 void TXLSFormulaEvaluator::PushName(int index, bool biff, int depth) {
     TXLSNameDef name;
     if (index < 0 || !Document.GetName(index, name)) return Stack_.PushError(errName);
@@ -251,6 +276,11 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
                                       U16(p + 11) & OwnColMask, I32(p + 5) & OwnRowMask);
                 break;
             case xptgMissArg: Stack_.PushEmpty(); break;
+            case xptgArray:
+                if (U16(p + 1) == 0 || U16(p + 3) == 0) throw EXLSError(u"Invalid array size");
+                PushArrayOfValues(U16(p + 1), U16(p + 3));
+                break;
+            case xptgUserFunc: CallUser(ReadChars(p + 4, end, U16(p + 2), true), p[1]); break;
             case xptgArrayMember: case xptgDataTableMember: throw EXLSError(u"This ptgs shall not be calculated");
             default: throw EXLSError(base::Format("Invalid ptgs: %.2X", {op}));
         }

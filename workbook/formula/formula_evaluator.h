@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "workbook/formula/formula_document.h"
 #include "workbook/formula/formula_value.h"
@@ -11,6 +14,15 @@ namespace xls {
 // Computes the value of one compiled formula: the token code is a postfix program over the
 // value stack. Streams that start with 0xFE or 0xFF are raw BIFF8 tokens.
 class TXLSErrorManager;
+
+// The arguments of a call to a function the function table does not know, and its result:
+// Args[0] is the last argument. Result starts as #NAME?.
+struct TXLSUserFuncData {
+    std::vector<TXLSFormulaValue> Args;
+    TXLSFormulaValue Result;
+};
+
+using TUserFunctionEvent = std::function<void(const std::u16string& name, TXLSUserFuncData& data)>;
 
 class TXLSFormulaEvaluator {
 public:
@@ -24,6 +36,9 @@ public:
 
     TValueStack& Stack() { return Stack_; }
 
+    // Answers user functions; without it they give #N/A.
+    TUserFunctionEvent OnUserFunction;
+
     // Names that refer to names deeper than this give #NAME? instead of recursing for ever.
     static constexpr int MaxNameDepth = 32;
 
@@ -33,6 +48,8 @@ private:
     void PushArrayConstant(const uint8_t*& data, const uint8_t* end);
     void CallFixed(int id);
     void CallVariable(int id, int argCount);
+    void CallUser(const std::u16string& name, int argCount);
+    void PushArrayOfValues(int cols, int rows);
     TXLSFormulaValue ResultPop();
 
     IXLSFormulaDocument& Document;

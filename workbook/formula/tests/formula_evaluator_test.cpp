@@ -213,6 +213,46 @@ TEST_F(FormulaEvaluatorTest, ArrayConstantsAndBiffErrorCodes) {
     EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, err.data(), static_cast<int>(err.size()))), "#DIV/0!");
 }
 
+// Own token code: an integer token per value.
+std::vector<uint8_t> OwnInts(std::initializer_list<int> values) {
+    std::vector<uint8_t> t;
+    for (int v : values) t.insert(t.end(), {0x89, static_cast<uint8_t>(v), 0, 0, 0});
+    return t;
+}
+
+TEST_F(FormulaEvaluatorTest, ArraysBuiltFromStackValues) {
+    // {5,6;7,8}: values pushed row by row; a plain formula takes the first element.
+    std::vector<uint8_t> t = OwnInts({5, 6, 7, 8});
+    t.insert(t.end(), {0x80, 2, 0, 2, 0, 0, 0});
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "5");
+    t.insert(t.end(), {0x82, 1, 4, 0});  // SUM
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "26");
+    // An element that is a reference is no array value.
+    std::vector<uint8_t> r = OwnInts({1});
+    r.insert(r.end(), {0x84, 0, 0, 0, 0, 0, 0, 0x80, 2, 0, 1, 0, 0, 0});
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, r.data(), static_cast<int>(r.size()))), "#VALUE!");
+}
+
+TEST_F(FormulaEvaluatorTest, UserFunctions) {
+    std::vector<uint8_t> t = OwnInts({1, 2});
+    t.insert(t.end(), {0xF2, 2, 6, 0});
+    for (char16_t c : std::u16string(u"MyFunc")) t.insert(t.end(), {static_cast<uint8_t>(c), 0});
+    t.insert(t.end(), {0x89, 10, 0, 0, 0, 0x03});  // + 10: the call left exactly one value
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "#N/A");
+    std::u16string name;
+    std::vector<double> args;
+    Eval.OnUserFunction = [&](const std::u16string& n, TXLSUserFuncData& data) {
+        name = n;
+        for (const TXLSFormulaValue& a : data.Args) args.push_back(a.Number);
+        if (data.Args.size() == 2) data.Result = TXLSFormulaValue::MakeNumber(data.Args[0].Number * 100);
+    };
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "210");
+    EXPECT_EQ(name, u"MyFunc");
+    EXPECT_EQ(args, (std::vector<double>{2, 1}));
+    Eval.OnUserFunction = [](const std::u16string&, TXLSUserFuncData&) {};
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "#NAME?");
+}
+
 TEST_F(FormulaEvaluatorTest, MalformedTokensRaise) {
     const std::vector<std::vector<uint8_t>> bad = {
         {0x00}, {0x50}, {0xFF, 0x1E, 0x01}, {0xFF, 0x03}, {0xFE, 0x20, 0x00, 0x1E}, {0xFF, 0x17, 5, 0, 'a'},
