@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/byte_reader.h"
 #include "base/text_encoding.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/model/cell_error.h"
@@ -14,10 +15,8 @@ namespace xls {
 
 namespace {
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-int32_t I32(const uint8_t* p) {
-    return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24);
-}
+uint16_t U16(const uint8_t* p) { return base::LoadLE16(p); }
+int32_t I32(const uint8_t* p) { return static_cast<int32_t>(base::LoadLE32(p)); }
 
 constexpr int32_t OwnRowMask = 0x7FFFFFFF;
 constexpr uint16_t OwnColMask = 0x7FFF;
@@ -134,7 +133,7 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
         while (cells->IterateNext()) {
             const TCellValueType type = cells->IterCellType();
             if (type < xctFloatFormula || type > xctErrorFormula) continue;
-            const uint8_t kind = cells->IterFormulaKind();
+            const uint8_t kind = cells->IterFormulaKind() & 0x1F;  // without the range and table flags
             if (kind >= 3 && kind <= 5) continue;
             const uint8_t* ptgs = nullptr;
             int len = 0;

@@ -1,13 +1,15 @@
 #include "workbook/formula/formula_evaluator.h"
 
-#include <cstring>
+#include <bit>
 
 #include "base/format.h"
+#include "base/byte_reader.h"
 #include "base/text_encoding.h"
 #include "workbook/formula/excel_functions.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/formula/worksheet_functions.h"
 #include "workbook/model/biff_values.h"
+#include "workbook/model/cell_store.h"
 #include "workbook/model/error_manager.h"
 #include "workbook/model/exceptions.h"
 
@@ -15,15 +17,9 @@ namespace xls {
 
 namespace {
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-int32_t I32(const uint8_t* p) {
-    return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24);
-}
-double F64(const uint8_t* p) {
-    double d;
-    std::memcpy(&d, p, sizeof d);
-    return d;
-}
+uint16_t U16(const uint8_t* p) { return base::LoadLE16(p); }
+int32_t I32(const uint8_t* p) { return static_cast<int32_t>(base::LoadLE32(p)); }
+double F64(const uint8_t* p) { return std::bit_cast<double>(base::LoadLE64(p)); }
 
 constexpr int32_t OwnRowMask = 0x7FFFFFFF;
 constexpr uint16_t OwnColMask = 0x7FFF;
@@ -43,10 +39,100 @@ std::u16string ReadChars(const uint8_t* p, const uint8_t* end, int count, bool w
 TXLSFormulaEvaluator::TXLSFormulaEvaluator(IXLSFormulaDocument& document, TXLSErrorManager* errors)
     : Document(document), Errors(errors), Stack_(document) {}
 
-TXLSFormulaValue TXLSFormulaEvaluator::Evaluate(int sheet, int col, int row, const uint8_t* ptgs, int len) {
-    Stack_.BeginEvaluation(false, sheet, col, row);
+TXLSFormulaValue TXLSFormulaEvaluator::Evaluate(int sheet, int col, int row, const uint8_t* ptgs, int len,
+                                                const TXLSCellArea* arrayRange) {
+    Stack_.BeginEvaluation(arrayRange != nullptr, sheet, col, row);
+    if (arrayRange) ArrayRange = *arrayRange;
     Interpret(ptgs, len, 0);
+    if (arrayRange && Stack_.Top() >= 0) {
+        const TXLSFormulaValue& top = Stack_.TopValue();
+        if (top.Kind == vkArray) WriteArrayResult(*top.Array);
+    }
     return ResultPop();
+}
+
+// Every element but the first goes into its cell of the range; an array larger than the range
+// is cut, never wrapped over cells already written.
+void TXLSFormulaEvaluator::WriteArrayResult(const TXLSArrayItem& array) {
+    TXLSCellMMU* cells = Stack_.CurCells;
+    if (!cells) return;
+    for (int r = 0; r < array.RowCount() && ArrayRange.Row1 + r <= ArrayRange.Row2; ++r)
+        for (int c = 0; c < array.ColCount() && ArrayRange.Col1 + c <= ArrayRange.Col2; ++c) {
+            if (r == 0 && c == 0) continue;
+            const TXLSFormulaValue& e = array.Get(c, r);
+            const int col = ArrayRange.Col1 + c;
+            const int row = ArrayRange.Row1 + r;
+            TXLSMMUCell cell;
+            const bool formula = cells->FindCell(col, row, cell) && TXLSCellMMU::GetCellType(cell) >= xctFloatFormula;
+            switch (e.ValType) {
+                case fvtNumber:
+                    formula ? cells->SetFormulaResultFloat(cell, col, row, e.Number) : cells->SetFloat(col, row, e.Number, 0);
+                    break;
+                case fvtBoolean:
+                    formula ? cells->SetFormulaResultBoolean(cell, col, row, e.BoolErr != 0)
+                            : cells->SetBoolean(col, row, e.BoolErr != 0, 0);
+                    break;
+                case fvtError:
+                    formula ? cells->SetFormulaResultError(cell, col, row, e.BoolErr) : cells->SetError(col, row, e.BoolErr, 0);
+                    break;
+                case fvtString:
+                    formula ? cells->SetFormulaResultString(cell, col, row, e.Str) : cells->SetString(col, row, e.Str, 0);
+                    break;
+                default: throw EXLSError(u"Invalid array value");
+            }
+        }
+}
+
+void TXLSFormulaEvaluator::Call(int id, int argCount, const std::u16string* userName) {
+    if (userName) CallUser(*userName, argCount);
+    else CallVariable(id, argCount);
+}
+
+// An array formula calls a function once per cell of its range; arguments of the kinds taken
+// one value at a time are expanded to arrays and given element by element.
+void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string* userName) {
+    constexpr int FuncTranspose = 83;
+    const TXc12FuncData* rec = userName ? nullptr : TXLSExcelFuncNames::Instance().FuncData(id);
+    if (!userName && (!rec || !rec->ArgKinds)) {
+        Stack_.OpenArguments(argCount);
+        return Stack_.PushError(errNA);
+    }
+    if (!userName && (id == FuncTranspose || (rec->Flags & FuncFlagWholeArrays))) return Call(id, argCount, userName);
+    std::vector<TXLSFormulaValue> args(static_cast<size_t>(argCount));
+    for (int i = argCount - 1; i >= 0; --i) args[static_cast<size_t>(i)] = Stack_.Pop();
+    std::vector<TXLSArrayItem*> expanded(args.size(), nullptr);
+    for (size_t i = 0; i < args.size(); ++i) {
+        int kind = 1;
+        if (rec) {
+            if (rec->ArgKinds->ArgCount == FuncArgKindsAnyCount) kind = 2;
+            else if (i >= rec->ArgKinds->ArgCount || i >= rec->ArgKinds->Kinds.size())
+                throw EXLSError(u"To many arguments in function");
+            else kind = rec->ArgKinds->Kinds[i];
+        }
+        const TXLSValueKind k = args[i].Kind;
+        if ((kind == 1 || kind == 4) && (k == vkArea || k == vkArray)) {
+            Stack_.PushValue(args[i]);
+            Stack_.PushArray(Stack_.PopArray(false));
+            expanded[i] = Stack_.Pop().Array;
+        }
+    }
+    const int cols = ArrayRange.Col2 - ArrayRange.Col1 + 1;
+    const int rows = ArrayRange.Row2 - ArrayRange.Row1 + 1;
+    auto result = std::make_unique<TXLSArrayItem>(cols, rows);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            for (size_t i = 0; i < args.size(); ++i) {
+                if (!expanded[i]) Stack_.PushValue(args[i]);
+                else if (expanded[i]->InRange(c, r)) Stack_.PushValue(expanded[i]->Get(c, r));
+                else Stack_.PushError(errNA);
+            }
+            Call(id, argCount, userName);
+            uint8_t err = 0;
+            TXLSFormulaValue v = Stack_.ScalarOf(Stack_.Pop(), err);
+            v.Kind = vkValue;
+            result->At(c, r) = v;
+        }
+    Stack_.PushArray(std::move(result));
 }
 
 TXLSFormulaValue TXLSFormulaEvaluator::ResultPop() {
@@ -82,7 +168,7 @@ void TXLSFormulaEvaluator::CallFixed(int id) {
     int min = 0;
     int max = 0;
     TXLSExcelFuncNames::Instance().GetArgCount(id, min, max);
-    CallVariable(id, min);
+    Stack_.ArrayMode ? ArrayCall(id, min, nullptr) : CallVariable(id, min);
 }
 
 void TXLSFormulaEvaluator::CallVariable(int id, int argCount) {
@@ -202,12 +288,18 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
         if (width == 0) throw EXLSError(u"Formula data out of bounds");
         const uint8_t op = biff ? PtgToRefClass(p[0]) : p[0];
         switch (op) {
-            case ptgAdd: case ptgSub: case ptgMul: case ptgDiv: case ptgPower: Stack_.ArithOperator(op); break;
-            case ptgConcat: Stack_.ConcatOperator(); break;
-            case ptgLT: case ptgLE: case ptgEQ: case ptgGE: case ptgGT: case ptgNE: Stack_.CompareOperator(op); break;
+            case ptgAdd: case ptgSub: case ptgMul: case ptgDiv: case ptgPower: case ptgConcat:
+            case ptgLT: case ptgLE: case ptgEQ: case ptgGE: case ptgGT: case ptgNE:
+                if (Stack_.ArrayMode) Stack_.ArrayBinary(op);
+                else if (op == ptgConcat) Stack_.ConcatOperator();
+                else if (op >= ptgLT) Stack_.CompareOperator(op);
+                else Stack_.ArithOperator(op);
+                break;
             case ptgIsect: case ptgUnion: case ptgRange: Stack_.RefOperator(op); break;
             case ptgUplus: case ptgParen: case xptgAttrSpace: break;
-            case ptgUminus: case ptgPercent: Stack_.UnaryOperator(op); break;
+            case ptgUminus: case ptgPercent:
+                Stack_.ArrayMode ? Stack_.ArrayUnary(op) : Stack_.UnaryOperator(op);
+                break;
             case ptgMissArg: Stack_.PushEmpty(); break;
             case ptgStr: Stack_.PushString(ReadChars(p + 3, end, p[1], p[2] & 1)); break;
             case ptgAttr:
@@ -219,7 +311,9 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
             case ptgNum: Stack_.PushNumber(F64(p + 1)); break;
             case ptgArray: PushArrayConstant(arrayData, arrayEnd); break;
             case ptgFunc: case xptgFunc: CallFixed(U16(p + 1) & 0x7FFF); break;
-            case ptgFuncVar: case xptgFuncVar: CallVariable(U16(p + 2) & 0x7FFF, p[1]); break;
+            case ptgFuncVar: case xptgFuncVar:
+                Stack_.ArrayMode ? ArrayCall(U16(p + 2) & 0x7FFF, p[1], nullptr) : CallVariable(U16(p + 2) & 0x7FFF, p[1]);
+                break;
             case ptgName: PushName(U16(p + 1) - 1, true, depth); break;
             case xptgName: PushName(U16(p + 1) == 0xFFFF ? -1 : U16(p + 1), false, depth); break;
             case ptgRef: Stack_.PushRef(U16(p + 3) & BiffColMask, U16(p + 1)); break;
@@ -280,7 +374,11 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
                 if (U16(p + 1) == 0 || U16(p + 3) == 0) throw EXLSError(u"Invalid array size");
                 PushArrayOfValues(U16(p + 1), U16(p + 3));
                 break;
-            case xptgUserFunc: CallUser(ReadChars(p + 4, end, U16(p + 2), true), p[1]); break;
+            case xptgUserFunc: {
+                const std::u16string name = ReadChars(p + 4, end, U16(p + 2), true);
+                Stack_.ArrayMode ? ArrayCall(-1, p[1], &name) : CallUser(name, p[1]);
+                break;
+            }
             case xptgArrayMember: case xptgDataTableMember: throw EXLSError(u"This ptgs shall not be calculated");
             default: throw EXLSError(base::Format("Invalid ptgs: %.2X", {op}));
         }

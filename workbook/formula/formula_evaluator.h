@@ -8,6 +8,7 @@
 #include "workbook/formula/formula_document.h"
 #include "workbook/formula/formula_value.h"
 #include "workbook/formula/value_stack.h"
+#include "workbook/model/cell_area.h"
 
 namespace xls {
 
@@ -31,8 +32,11 @@ public:
     explicit TXLSFormulaEvaluator(IXLSFormulaDocument& document, TXLSErrorManager* errors = nullptr);
 
     // The value of the formula of cell (col, row) on sheet: always a plain value (number,
-    // Boolean, error or string).
-    TXLSFormulaValue Evaluate(int sheet, int col, int row, const uint8_t* ptgs, int len);
+    // Boolean, error or string). An array formula gives its range (0-based Col1, Row1, Col2,
+    // Row2): its operators and functions work element by element, the array result fills the
+    // range (clipped to it) and its first element is the value given.
+    TXLSFormulaValue Evaluate(int sheet, int col, int row, const uint8_t* ptgs, int len,
+                              const TXLSCellArea* arrayRange = nullptr);
 
     TValueStack& Stack() { return Stack_; }
 
@@ -50,11 +54,15 @@ private:
     void CallVariable(int id, int argCount);
     void CallUser(const std::u16string& name, int argCount);
     void PushArrayOfValues(int cols, int rows);
+    void Call(int id, int argCount, const std::u16string* userName);
+    void ArrayCall(int id, int argCount, const std::u16string* userName);
+    void WriteArrayResult(const TXLSArrayItem& array);
     TXLSFormulaValue ResultPop();
 
     IXLSFormulaDocument& Document;
     TXLSErrorManager* Errors;
     TValueStack Stack_;
+    TXLSCellArea ArrayRange;
 };
 
 }  // namespace xls

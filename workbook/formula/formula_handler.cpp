@@ -1,5 +1,6 @@
 #include "workbook/formula/formula_handler.h"
 
+#include "base/byte_reader.h"
 #include "workbook/model/cell_store.h"
 
 namespace xls {
@@ -31,10 +32,17 @@ void TXLSFormulaHandler::Calculate(const std::function<void(int done, int total)
         TXLSCellMMU* cells = Document.SheetCells(c.Sheet);
         TXLSMMUCell cell;
         if (cells && cells->FindCell(c.Col, c.Row, cell)) {
+            // An array formula's tokens are copied: writing its results into the range may move
+            // the cells of the store.
             const uint8_t* ptgs = nullptr;
             const int len = TXLSCellMMU::GetFormulaPtgs(cell, ptgs);
-            // The tokens live in the cell store; evaluation only reads it.
-            const TXLSFormulaValue v = Evaluator_.Evaluate(c.Sheet, c.Col, c.Row, ptgs, len);
+            TXLSCellArea range;
+            const uint8_t* r = TXLSCellMMU::GetFormulaRange(cell);
+            if (r) range = MakeCellArea(base::LoadLE16(r), static_cast<int32_t>(base::LoadLE32(r + 2)),
+                                        base::LoadLE16(r + 6), static_cast<int32_t>(base::LoadLE32(r + 8)));
+            const std::vector<uint8_t> copy = r ? std::vector<uint8_t>(ptgs, ptgs + len) : std::vector<uint8_t>();
+            const TXLSFormulaValue v =
+                Evaluator_.Evaluate(c.Sheet, c.Col, c.Row, r ? copy.data() : ptgs, len, r ? &range : nullptr);
             StoreResult(*cells, c.Col, c.Row, v);
         }
         if (progress && (++done % 1024 == 0 || done == total)) progress(done, total);

@@ -105,6 +105,12 @@ public:
     void CompareOperator(uint8_t op);
     void UnaryOperator(uint8_t op);
     void RefOperator(uint8_t op);
+    // Array forms (array formulas): arithmetic, & and comparisons element by element.
+    void ArrayBinary(uint8_t op);
+    void ArrayUnary(uint8_t op);
+    // The top value as an array with the broadcast flag: its values, or (numeric) their numbers
+    // or conversion errors. Raises "Invalid value" for an area list.
+    std::unique_ptr<TXLSArrayItem> PopArray(bool numeric);
 
     TXLSAreaList& NewAreaList();
     TXLSCellMMU* SheetCells(int sheet) { return Document.SheetCells(sheet); }
@@ -123,6 +129,7 @@ public:
 private:
     TXLSFormulaValue& TopRef() { return Items[static_cast<size_t>(Top_)]; }
     bool PopArgFail(uint8_t err);
+    TXLSFormulaValue ScalarBinary(uint8_t op, const TXLSFormulaValue& a, const TXLSFormulaValue& b);
 
     IXLSFormulaDocument& Document;
     std::vector<TXLSFormulaValue> Items;

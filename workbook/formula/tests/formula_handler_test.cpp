@@ -83,6 +83,68 @@ TEST(FormulaHandlerTest, AreaListAndNameResultsAreStoredAsValues) {
     EXPECT_EQ(Cached(doc, 1, 2, 0), "n=2");
 }
 
+// An array formula over col1..col2 x row1..row2, anchored at its first cell.
+void SetArrayFormula(TTestFormulaDocument& doc, int col1, int row1, int col2, int row2, std::u16string_view text) {
+    const std::vector<uint8_t> ptgs = doc.Compile(text);
+    TXLSFormulaHelper& h = doc.SheetCells(0)->FormulaHelper();
+    h.Clear();
+    h.Col = col1;
+    h.Row = row1;
+    h.FormulaKind = xfkArrayAnchor;
+    h.SetPtgsCopy(ptgs.data(), static_cast<int>(ptgs.size()));
+    h.SetRange(col1, row1, col2, row2);
+    h.HasRange = true;
+    h.XF = 0;
+    h.SetResultFloat(0);
+    doc.SheetCells(0)->StoreFormula();
+}
+
+std::string Value(TTestFormulaDocument& doc, int col, int row) {
+    TXLSMMUCell cell;
+    if (!doc.SheetCells(0)->FindCell(col, row, cell)) return "none";
+    if (TXLSCellMMU::GetCellType(cell) >= xctFloatFormula) return Cached(doc, 0, col, row);
+    std::u16string text;
+    doc.SheetCells(0)->GetAsString(col, row, text);
+    return base::Utf16ToUtf8(text);
+}
+
+// Array formulas: operators and functions element by element, one-row and one-column operands
+// broadcast, results cut to the range.
+TEST(FormulaHandlerTest, ArrayFormulasFillTheirRange) {
+    TTestFormulaDocument doc(1);
+    TXLSCellMMU& s = *doc.SheetCells(0);
+    s.StoreFloat(2, 0, 0, 1);   // C1:D2 = 1 2 / 3 4
+    s.StoreFloat(3, 0, 0, 2);
+    s.StoreFloat(2, 1, 0, 3);
+    s.StoreFloat(3, 1, 0, 4);
+    s.StoreFloat(5, 0, 0, -1);  // F1:F2 = -1 / -2
+    s.StoreFloat(5, 1, 0, -2);
+    s.StoreFloat(6, 0, 0, 10);  // G1:G2 = 10 / 20
+    s.StoreFloat(6, 1, 0, 20);
+    SetArrayFormula(doc, 0, 0, 1, 1, u"C1:D2*10");
+    SetArrayFormula(doc, 0, 4, 1, 4, u"C1:D2*10");          // one row: cut, not wrapped
+    SetArrayFormula(doc, 4, 0, 4, 1, u"ABS(F1:F2)");
+    SetArrayFormula(doc, 7, 0, 8, 1, u"C1:D1+G1:G2");
+    SetArrayFormula(doc, 9, 0, 9, 1, u"IF(F1:F2<-1,\"low\",\"ok\")");
+    TXLSFormulaHandler handler(doc);
+    handler.Calculate();
+    EXPECT_EQ(Value(doc, 0, 0), "10");
+    EXPECT_EQ(Value(doc, 1, 0), "20");
+    EXPECT_EQ(Value(doc, 0, 1), "30");
+    EXPECT_EQ(Value(doc, 1, 1), "40");
+    EXPECT_EQ(Value(doc, 0, 4), "10");
+    EXPECT_EQ(Value(doc, 1, 4), "20");
+    EXPECT_EQ(Value(doc, 0, 5), "none");
+    EXPECT_EQ(Value(doc, 4, 0), "1");
+    EXPECT_EQ(Value(doc, 4, 1), "2");
+    EXPECT_EQ(Value(doc, 7, 0), "11");
+    EXPECT_EQ(Value(doc, 8, 0), "12");
+    EXPECT_EQ(Value(doc, 7, 1), "21");
+    EXPECT_EQ(Value(doc, 8, 1), "22");
+    EXPECT_EQ(Value(doc, 9, 0), "ok");
+    EXPECT_EQ(Value(doc, 9, 1), "low");
+}
+
 // The report sheet of the console: header row 28, the records below it, the six summary
 // formulas in A5..D7.
 void LayoutReport(TTestFormulaDocument& doc, int sheet, int records) {
