@@ -118,6 +118,8 @@ void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string*
     }
     const int cols = ArrayRange.Col2 - ArrayRange.Col1 + 1;
     const int rows = ArrayRange.Row2 - ArrayRange.Row1 + 1;
+    if (cols < 1 || rows < 1 || static_cast<int64_t>(cols) * rows > MaxArrayCells)
+        throw EXLSError(u"Invalid array formula range");
     auto result = std::make_unique<TXLSArrayItem>(cols, rows);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c) {
@@ -208,6 +210,7 @@ void TXLSFormulaEvaluator::CallUser(const std::u16string& name, int argCount) {
 
 // Own code 0x80: the values pushed row by row become a cols x rows array.
 void TXLSFormulaEvaluator::PushArrayOfValues(int cols, int rows) {
+    if (static_cast<int64_t>(cols) * rows > Stack_.Top() + 1) throw EXLSError(u"Empty stack");
     Stack_.OpenArguments(cols * rows);
     auto array = std::make_unique<TXLSArrayItem>(cols, rows);
     for (int r = rows - 1; r >= 0; --r)
@@ -243,6 +246,9 @@ void TXLSFormulaEvaluator::PushArrayConstant(const uint8_t*& data, const uint8_t
     const int cols = data[0] + 1;
     const int rows = U16(data + 1) + 1;
     data += 3;
+    // Every element takes at least 9 bytes: a size the data cannot hold is refused before any
+    // allocation.
+    if (end - data < static_cast<ptrdiff_t>(cols) * rows * 9) throw EXLSError(u"Formula data out of bounds");
     auto array = std::make_unique<TXLSArrayItem>(cols, rows);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c) {

@@ -45,6 +45,8 @@ public:
 
     // Names that refer to names deeper than this give #NAME? instead of recursing for ever.
     static constexpr int MaxNameDepth = 32;
+    // The largest array-formula range whose functions are called cell by cell.
+    static constexpr int64_t MaxArrayCells = 1 << 20;
 
 private:
     void Interpret(const uint8_t* ptgs, int len, int depth);

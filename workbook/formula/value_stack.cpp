@@ -76,8 +76,6 @@ std::u16string FormulaNumberToText(double x) {
 
 namespace {
 
-constexpr double Infinity = HUGE_VAL;
-
 // The rank of a value type in comparisons: numbers, then texts, then Booleans.
 int TypeRank(TXLSFormulaValueType t) { return t == fvtNumber ? 0 : t == fvtString ? 1 : 2; }
 

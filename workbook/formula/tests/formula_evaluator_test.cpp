@@ -256,6 +256,10 @@ TEST_F(FormulaEvaluatorTest, UserFunctions) {
 TEST_F(FormulaEvaluatorTest, MalformedTokensRaise) {
     const std::vector<std::vector<uint8_t>> bad = {
         {0x00}, {0x50}, {0xFF, 0x1E, 0x01}, {0xFF, 0x03}, {0xFE, 0x20, 0x00, 0x1E}, {0xFF, 0x17, 5, 0, 'a'},
+        // An array constant of 256 x 65,536 values announced in 3 bytes of data.
+        {0xFE, 3, 0, 0x20, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF},
+        // 65,535 x 65,535 values from a stack of one.
+        {0x89, 1, 0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0},
     };
     for (const auto& p : bad)
         EXPECT_THROW(Eval.Evaluate(0, 0, 0, p.data(), static_cast<int>(p.size())), base::Exception) << int(p[0]);
