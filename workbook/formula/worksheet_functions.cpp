@@ -548,7 +548,7 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             s.PushString(std::move(t));
             return true;
         }
-        default: return false;
+        default: return CallTextFunction(s, id, argCount);
     }
 }
 

@@ -166,6 +166,11 @@ TEST_F(FormulaEvaluatorTest, MathAndLogicFunctions) {
         {u"AND(TRUE,A1)", "TRUE"},    {u"OR(FALSE,B2)", "FALSE"}, {u"OR(B2)", "#VALUE!"}, {u"NOT(0)", "TRUE"},
         {u"CONCATENATE(\"a\",1,TRUE)", "\"a1TRUE\""}, {u"ABS(-2)", "2"}, {u"PRODUCT(A1:A3)", "6"},
         {u"SUMSQ(1,2)", "5"},
+        {u"UPPER(\"straße ÿ\")", "\"STRAßE Ÿ\""}, {u"LOWER(\"ÄÖÜ Σ\")", "\"äöü σ\""},
+        {u"PROPER(\"hello wORLD-x 2nd\")", "\"Hello World-X 2Nd\""}, {u"LEN(\"温度\")", "2"},
+        {u"REPT(\"ab\",3)", "\"ababab\""},  {u"REPT(\"ab\",16384)", "#VALUE!"}, {u"REPT(\"a\",-1)", "#VALUE!"},
+        {u"LEN(REPT(\"a\",32767))", "32767"}, {u"ISTEXT(C1)", "TRUE"}, {u"ISNUMBER(A4)", "FALSE"},
+        {u"ISBLANK(B2)", "TRUE"},             {u"AND(RAND()>=0,RAND()<1)", "TRUE"},
     };
     for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
 }
