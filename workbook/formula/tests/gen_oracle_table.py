@@ -51,6 +51,12 @@ FORMULAS = [
     "POWER(0,-1)", "POWER(2,0.5)", "ABS(-2)", "ISERR(NA())", "ISERR(1/0)", "ISERROR(NA())",
     "IF(A1>0,\"y\",\"n\")", "IF(A1>5,1)", "IF(B3,1,2)", "AND(TRUE,A1)", "OR(FALSE,B2)", "NOT(0)",
     "CONCATENATE(\"a\",1,TRUE)",
+    # Text and information
+    "UPPER(\"straße ÿ\")", "LOWER(\"ÄÖÜ Σ\")", "PROPER(\"hello wORLD-x 2nd\")", "LEN(\"温度\")",
+    "REPT(\"ab\",3)", "REPT(\"a\",-1)", "LEN(REPT(\"a\",32767))", "ISTEXT(C1)",
+    "ISNUMBER(A4)", "ISBLANK(B2)", "ISBLANK(A1)", "AVERAGEA(A1:A5)", "MAXA(C1,-1)", "COUNTBLANK(A1:C3)",
+    "TRIMMEAN(D1:D6,0.4)", "PERCENTRANK(D1:D6,4)", "PERCENTRANK(D1:D6,2)", "SUBTOTAL(9,D1:D6)",
+    "SUBTOTAL(1,D1:D6)", "SUBTOTAL(12,D1)", "STDEVA(A1:A5)", "VARPA(A1:C1)", "MODE(D1:D6,3,3)",
 ]
 
 # Results we give on purpose where LibreOffice differs: formula -> (our result, why).
@@ -78,6 +84,7 @@ DECISIONS = {
     "LN(0)": ("#NUM!", ARG_ERROR),
     "MODE(1,2,3)": ("#N/A", "no number repeats: #N/A; LibreOffice saves its argument error as #VALUE!"),
     "RANK(2,D1:D6,0)": ("#N/A", "a number not in the list has no rank; LibreOffice gives where it would stand"),
+    "UPPER(\"straße ÿ\")": ('"STRAßE Ÿ"', "one character for one: ß has no upper case of its own; LibreOffice writes U+1E9E"),
     "GEOMEAN(1,0)": ("#NUM!", "the geometric mean is defined for positive numbers only; LibreOffice gives 0"),
 }
 
