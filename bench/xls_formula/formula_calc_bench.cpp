@@ -1,0 +1,129 @@
+// Full recalculation in memory: a sheet of 100,000 rows with two formula columns and summaries
+// over whole columns, and the console's ten-sheet report recalculated once per sheet.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "workbook/formula/formula_handler.h"
+#include "workbook/formula/ptg_tokens.h"
+#include "workbook/formula/tests/formula_test_document.h"
+#include "workbook/model/cell_store.h"
+
+namespace {
+
+using xls::test::TTestFormulaDocument;
+
+// Own token code: the BIFF8 grid stops at row 65,536, so references use the 32-bit rows.
+class TTokens {
+public:
+    TTokens& Ref(int col, int row) {
+        Bytes.push_back(xls::xptgRef);
+        Int(row);
+        U16(static_cast<uint16_t>(col));
+        return *this;
+    }
+    TTokens& Area(int col1, int row1, int col2, int row2) {
+        Bytes.push_back(xls::xptgArea);
+        Int(row1);
+        Int(row2);
+        U16(static_cast<uint16_t>(col1));
+        U16(static_cast<uint16_t>(col2));
+        return *this;
+    }
+    TTokens& Number(int value) {
+        Bytes.push_back(xls::xptgInt);
+        Int(value);
+        return *this;
+    }
+    TTokens& Str(std::u16string_view text) {
+        Bytes.push_back(xls::xptgStr);
+        U16(static_cast<uint16_t>(text.size()));
+        for (char16_t c : text) U16(c);
+        return *this;
+    }
+    TTokens& Op(uint8_t op) {
+        Bytes.push_back(op);
+        return *this;
+    }
+    TTokens& Func(int id, int argCount) {
+        Bytes.push_back(xls::xptgFuncVar);
+        Bytes.push_back(static_cast<uint8_t>(argCount));
+        U16(static_cast<uint16_t>(id));
+        return *this;
+    }
+    void Store(xls::TXLSCellMMU& cells, int col, int row) {
+        cells.StoreFormulaTokens(col, row, 0, static_cast<int>(Bytes.size()), Bytes.data(), 0);
+        Bytes.clear();
+    }
+
+private:
+    void Int(int32_t v) {
+        uint8_t b[4];
+        std::memcpy(b, &v, 4);
+        Bytes.insert(Bytes.end(), b, b + 4);
+    }
+    void U16(uint16_t v) {
+        Bytes.push_back(static_cast<uint8_t>(v));
+        Bytes.push_back(static_cast<uint8_t>(v >> 8));
+    }
+    std::vector<uint8_t> Bytes;
+};
+
+constexpr int FuncIf = 1, FuncSum = 4, FuncAverage = 5, FuncMin = 6, FuncMax = 7, FuncRound = 27;
+constexpr int LastRow = 1048575;
+
+void BM_Recalculate100kRows(benchmark::State& state) {
+    TTestFormulaDocument doc(1);
+    xls::TXLSCellMMU& s = *doc.SheetCells(0);
+    TTokens t;
+    const int rows = 100000;
+    for (int i = 0; i < rows; ++i) {
+        s.StoreFloat(0, i, 0, i);
+        s.StoreFloat(1, i, 0, (i * 37) % 101);
+        t.Ref(1, i).Number(2).Op(xls::ptgMul).Ref(0, i).Op(xls::ptgAdd).Store(s, 2, i);
+        t.Ref(1, i).Number(50).Op(xls::ptgGT).Ref(1, i).Ref(1, i).Op(xls::ptgUminus).Func(FuncIf, 3).Store(s, 3, i);
+    }
+    const int funcs[] = {FuncAverage, FuncMin, FuncMax, FuncSum};
+    for (int i = 0; i < 4; ++i) t.Area(2, 0, 2, LastRow).Func(funcs[i], 1).Store(s, 5, i);
+    t.Area(3, 0, 3, LastRow).Func(FuncAverage, 1).Number(2).Func(FuncRound, 2).Store(s, 5, 4);
+    xls::TXLSFormulaHandler handler(doc);
+    for (auto _ : state) handler.Calculate();
+    state.counters["formulas"] = static_cast<double>(handler.Chain().size());
+    state.counters["store_MB"] = static_cast<double>(s.MemoryUsed()) / 1e6;
+}
+BENCHMARK(BM_Recalculate100kRows)->Unit(benchmark::kMillisecond);
+
+// Ten sheets of 32,000 records with the six summary formulas each; the report's finishing
+// recalculates the whole workbook once per sheet.
+void BM_ConsoleTenSheetReport(benchmark::State& state) {
+    TTestFormulaDocument doc(10);
+    TTokens t;
+    for (int sheet = 0; sheet < 10; ++sheet) {
+        xls::TXLSCellMMU& s = *doc.SheetCells(sheet);
+        s.StoreString(1, 27, 0, u"温度");
+        s.StoreString(2, 27, 0, u"湿度");
+        for (int i = 0; i < 32000; ++i) {
+            s.StoreFloat(0, 28 + i, 0, i + 1);
+            s.StoreFloat(1, 28 + i, 0, (200 + i % 150) / 10.0);
+            s.StoreFloat(2, 28 + i, 0, (400 + i % 300) / 10.0);
+        }
+        for (int col = 1; col <= 2; ++col) {
+            const int target = col == 1 ? 0 : 3;
+            const int last = 28 + 32000;
+            t.Str(u"    平均值:").Area(col, 27, col, last).Func(FuncAverage, 1).Number(2).Func(FuncRound, 2);
+            t.Op(xls::ptgConcat).Store(s, target, 4);
+            t.Str(u"    最小值:").Area(col, 27, col, last).Func(FuncMin, 1).Op(xls::ptgConcat).Store(s, target, 5);
+            t.Str(u"    最大值:").Area(col, 27, col, last).Func(FuncMax, 1).Op(xls::ptgConcat).Store(s, target, 6);
+        }
+    }
+    xls::TXLSFormulaHandler handler(doc);
+    for (auto _ : state)
+        for (int sheet = 0; sheet < 10; ++sheet) handler.Calculate();
+    state.counters["formulas"] = static_cast<double>(handler.Chain().size());
+}
+BENCHMARK(BM_ConsoleTenSheetReport)->Unit(benchmark::kMillisecond);
+
+}  // namespace

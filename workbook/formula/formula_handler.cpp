@@ -1,0 +1,53 @@
+#include "workbook/formula/formula_handler.h"
+
+#include "base/byte_reader.h"
+#include "workbook/model/cell_store.h"
+
+namespace xls {
+
+TXLSFormulaHandler::TXLSFormulaHandler(IXLSFormulaDocument& document, TXLSErrorManager* errors)
+    : Document(document), Errors(errors), Evaluator_(document, errors), Builder(document) {}
+
+void TXLSFormulaHandler::StoreResult(TXLSCellMMU& cells, int col, int row, const TXLSFormulaValue& v) {
+    TXLSMMUCell cell;
+    if (!cells.FindCell(col, row, cell)) return;
+    switch (v.ValType) {
+        case fvtNumber: cells.SetFormulaResultFloat(cell, col, row, v.Number); break;
+        case fvtBoolean: cells.SetFormulaResultBoolean(cell, col, row, v.BoolErr != 0); break;
+        case fvtString: cells.SetFormulaResultString(cell, col, row, v.Str); break;
+        case fvtError: cells.SetFormulaResultError(cell, col, row, v.BoolErr); break;
+        default: cells.SetFormulaResultFloat(cell, col, row, 0); break;
+    }
+}
+
+void TXLSFormulaHandler::Calculate(const std::function<void(int done, int total)>& progress) {
+    // Areas are walked within each sheet's used area; formulas write no new cells, so it holds
+    // for the whole recalculation.
+    for (int sheet = 0; sheet < Document.SheetCount(); ++sheet)
+        if (TXLSCellMMU* cells = Document.SheetCells(sheet)) cells->CalcDimension();
+    Builder.Build(Chain_, Errors);
+    const int total = static_cast<int>(Chain_.size());
+    int done = 0;
+    for (const TXLSCalcCell& c : Chain_) {
+        TXLSCellMMU* cells = Document.SheetCells(c.Sheet);
+        TXLSMMUCell cell;
+        if (cells && cells->FindCell(c.Col, c.Row, cell)) {
+            // An array formula's tokens are copied: writing its results into the range may move
+            // the cells of the store.
+            const uint8_t* ptgs = nullptr;
+            const int len = TXLSCellMMU::GetFormulaPtgs(cell, ptgs);
+            TXLSCellArea range;
+            const uint8_t* r = TXLSCellMMU::GetFormulaRange(cell);
+            if (r) range = MakeCellArea(base::LoadLE16(r), static_cast<int32_t>(base::LoadLE32(r + 2)),
+                                        base::LoadLE16(r + 6), static_cast<int32_t>(base::LoadLE32(r + 8)));
+            const std::vector<uint8_t> copy = r ? std::vector<uint8_t>(ptgs, ptgs + len) : std::vector<uint8_t>();
+            const TXLSFormulaValue v =
+                Evaluator_.Evaluate(c.Sheet, c.Col, c.Row, r ? copy.data() : ptgs, len, r ? &range : nullptr);
+            StoreResult(*cells, c.Col, c.Row, v);
+        }
+        if (progress && (++done % 1024 == 0 || done == total)) progress(done, total);
+    }
+    if (progress && total == 0) progress(0, 0);
+}
+
+}  // namespace xls

@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/text_encoding.h"
+#include "workbook/formula/formula_evaluator.h"
+#include "workbook/formula/tests/formula_test_document.h"
+#include "workbook/formula/worksheet_functions.h"
+#include "workbook/model/error_manager.h"
+#include "workbook/model/exceptions.h"
+
+namespace xls {
+namespace {
+
+using test::Show;
+using test::TCase;
+using test::TTestFormulaDocument;
+
+
+// Sheet S0: A1..A5 = 1, 2, 3, "4" (text), TRUE; B1..B3 = 10, empty, #DIV/0!; C1 = "abc"; C2 = "".
+// D1..D6 = 3, 1, 4, 1, 5, 9. Sheets S1 and S2 hold 100 and 200 in A1.
+class FormulaEvaluatorTest : public ::testing::Test {
+protected:
+    FormulaEvaluatorTest() : Doc(3), Eval(Doc) {
+        TXLSCellMMU& s = *Doc.SheetCells(0);
+        s.StoreFloat(0, 0, 0, 1);
+        s.StoreFloat(0, 1, 0, 2);
+        s.StoreFloat(0, 2, 0, 3);
+        s.StoreString(0, 3, 0, u"4");
+        s.StoreBoolean(0, 4, 0, true);
+        s.StoreFloat(1, 0, 0, 10);
+        s.StoreError(1, 2, 0, errDiv0);
+        s.StoreString(2, 0, 0, u"abc");
+        s.StoreString(2, 1, 0, u"");
+        const double d[] = {3, 1, 4, 1, 5, 9};
+        for (int i = 0; i < 6; ++i) s.StoreFloat(3, i, 0, d[i]);
+        s.CalcDimension();
+        for (int i = 1; i <= 2; ++i) {
+            Doc.SheetCells(i)->StoreFloat(0, 0, 0, 100 * i);
+            Doc.SheetCells(i)->CalcDimension();
+        }
+    }
+
+    std::string Run(std::u16string_view text, int col = 7, int row = 9) {
+        const std::vector<uint8_t> ptgs = Doc.Compile(text);
+        return Show(Eval.Evaluate(0, col, row, ptgs.data(), static_cast<int>(ptgs.size())));
+    }
+
+    TTestFormulaDocument Doc;
+    TXLSFormulaEvaluator Eval;
+};
+
+
+TEST_F(FormulaEvaluatorTest, Operators) {
+    const TCase cases[] = {
+        {u"1+2*3", "7"},          {u"(1+2)*3", "9"},         {u"2^10", "1024"},        {u"2^-1", "0.5"},
+        {u"-3+1", "-2"},          {u"50%", "0.5"},           {u"1/0", "#DIV/0!"},      {u"0^-1", "#DIV/0!"},
+        {u"(-8)^0.5", "#NUM!"},   {u"10^300*10^300", "#NUM!"}, {u"1+B2", "1"},           {u"1+A4", "5"},
+        {u"1+TRUE", "2"},         {u"1+C1", "#VALUE!"},      {u"#N/A+#REF!", "#N/A"},  {u"1+B3", "#DIV/0!"},
+        {u"1&2", "\"12\""},       {u"TRUE&1", "\"TRUE1\""},  {u"\"a\"&B3", "#DIV/0!"}, {u"0.1+0.2&\"\"", "\"0.3\""},
+        {u"B2=B2", "TRUE"},       {u"B2=0", "TRUE"},         {u"B2=\"\"", "TRUE"},     {u"B2=C2", "TRUE"},
+        {u"B2<1", "TRUE"},        {u"5<\"a\"", "TRUE"},      {u"TRUE>1", "TRUE"},      {u"TRUE=\"TRUE\"", "FALSE"},
+        {u"TRUE>\"zzz\"", "TRUE"}, {u"\"abc\"=\"ABC\"", "TRUE"}, {u"\"a\"<\"B\"", "TRUE"}, {u"1<>1", "FALSE"},
+        {u"B3=1", "#DIV/0!"},     {u"A1:A3", "#VALUE!"},     {u"10^20&\"\"", "\"1E+20\""},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
+}
+
+TEST_F(FormulaEvaluatorTest, ImplicitIntersectionOfTheResult) {
+    EXPECT_EQ(Run(u"A1:A3", 1, 1), "2");         // B2: the row's cell
+    EXPECT_EQ(Run(u"A1:A3", 0, 1), "#REF!");     // inside the area
+    EXPECT_EQ(Run(u"A1:A3", 1, 4), "#VALUE!");   // no shared row
+    EXPECT_EQ(Run(u"A1:A3", 0, 4), "#VALUE!");   // same column, row outside: no edge cell
+    EXPECT_EQ(Run(u"A1:A3*2", 1, 2), "6");
+    EXPECT_EQ(Run(u"B2", 0, 9), "0");            // an empty result is 0
+}
+
+// The encoder writes no intersection, so the reference operators are driven on the stack.
+TEST_F(FormulaEvaluatorTest, ReferenceOperators) {
+    TValueStack& st = Eval.Stack();
+    st.BeginEvaluation(false, 0, 7, 9);
+    st.PushArea(0, 0, 2, 2);
+    st.PushArea(1, 1, 3, 3);
+    st.RefOperator(0x0F);
+    EXPECT_EQ(st.TopValue().Kind, vkArea);
+    EXPECT_EQ(st.TopValue().Col1, 1);
+    EXPECT_EQ(st.TopValue().Row2, 2);
+    st.PushArea(0, 0, 1, 1);
+    st.PushArea(1, 1, 2, 2);
+    st.RefOperator(0x0F);
+    EXPECT_EQ(st.TopValue().Kind, vkRef);
+    EXPECT_EQ(st.TopValue().ValType, fvtEmpty);  // B2
+    st.PushRef(0, 0);
+    st.PushRef(2, 2);
+    st.RefOperator(0x0F);
+    EXPECT_EQ(Show(st.TopValue()), "#NULL!");
+    st.PushRef(0, 0);
+    st.PushRef(2, 2);
+    st.RefOperator(0x11);
+    EXPECT_EQ(st.TopValue().Kind, vkArea);
+    EXPECT_EQ(st.TopValue().Col2, 2);
+    st.PushRef(0, 0);
+    st.PushNumber(1);
+    st.RefOperator(0x10);
+    EXPECT_EQ(Show(st.TopValue()), "#VALUE!");
+    const TCase cases[] = {{u"SUM(A1:A3,D1)", "9"}};
+    for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
+}
+
+struct TStatCase {
+    std::span<const double> Data;
+    const char16_t* Function;
+    int K;
+    double Expected;
+};
+
+#include "workbook/formula/tests/statistics_fixtures.inc"
+
+// Each data set in column A of sheet S1; each function over it against Python's statistics.
+TEST_F(FormulaEvaluatorTest, DescriptiveStatisticsAgainstPython) {
+    for (const TStatCase& c : StatCases) {
+        TXLSCellMMU& s = *Doc.SheetCells(1);
+        s.ClearRows(0, 100);
+        for (size_t i = 0; i < c.Data.size(); ++i) s.StoreFloat(0, static_cast<int>(i), 0, c.Data[i]);
+        s.StoreString(1, 0, 0, u"text is left out");
+        s.CalcDimension();
+        std::u16string f = std::u16string(c.Function) + u"(S1!A1:B" +
+                           base::Utf8ToUtf16(std::to_string(c.Data.size())) + u")";
+        if (c.K) f.insert(f.size() - 1, u"," + base::Utf8ToUtf16(std::to_string(c.K)));
+        const std::vector<uint8_t> ptgs = Doc.Compile(f);
+        const TXLSFormulaValue v = Eval.Evaluate(0, 7, 9, ptgs.data(), static_cast<int>(ptgs.size()));
+        ASSERT_EQ(v.ValType, fvtNumber) << base::Utf16ToUtf8(f) << " " << Show(v);
+        EXPECT_NEAR(v.Number, c.Expected, 1e-12 * std::max(1.0, std::fabs(c.Expected))) << base::Utf16ToUtf8(f);
+    }
+}
+
+TEST_F(FormulaEvaluatorTest, StatisticsOverReferencesAndTypedValues) {
+    const TCase cases[] = {
+        // Texts and Booleans read through references are left out; typed ones count.
+        {u"SUM(A1:A5)", "6"},            {u"SUM(A1:A5,TRUE,\"4\")", "11"}, {u"SUM(\"x\")", "#VALUE!"},
+        {u"AVERAGE(A1:A5)", "2"},        {u"COUNT(A1:A5)", "3"},           {u"COUNT(A1:A5,1,\"2\",\"x\")", "5"},
+        {u"COUNTA(A1:C3)", "7"},         {u"MIN(A1:A5)", "1"},             {u"MAX(A1:A5)", "3"},
+        {u"MAX(C1)", "0"},               {u"AVERAGE(C1)", "#DIV/0!"},      {u"SUM(B1:B3)", "#DIV/0!"},
+        {u"ROUND(AVERAGE(D1:D6),2)", "3.83"}, {u"MODE(D1:D6)", "1"}, {u"STDEVP(5)", "0"},
+        {u"STDEV(5)", "#DIV/0!"},        {u"KURT(1,2,3)", "#DIV/0!"},      {u"SKEW(1,2)", "#DIV/0!"},
+        {u"LARGE(D1:D6,2)", "5"},        {u"SMALL(D1:D6,2)", "1"},         {u"LARGE(D1:D6,7)", "#NUM!"},
+        {u"PERCENTILE(D1:D6,0.3)", "2"}, {u"QUARTILE(D1:D6,3)", "4.75"}, {u"QUARTILE(D1:D6,5)", "#NUM!"},
+        {u"RANK(1,D1:D6,0)", "5"},         {u"RANK(1,D1:D6,1)", "1"},        {u"RANK(2,D1:D6,0)", "#N/A"},
+        {u"GEOMEAN(1,0)", "#NUM!"},      {u"SUM(ALL!A1)", "301"},
+                  {u"MODE(1,2,3)", "#N/A"},         {u"MEDIAN(C1)", "#NUM!"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
+}
+
+TEST_F(FormulaEvaluatorTest, MathAndLogicFunctions) {
+    const TCase cases[] = {
+        {u"ROUND(2.675,2)", "2.68"},  {u"ROUND(25,-1)", "30"},    {u"ROUND(-2.5,0)", "-3"},  {u"ROUND(0.5,0)", "1"},
+        {u"ROUND(1.005,2)", "1.01"},  {u"ROUND(-1.005,2)", "-1.01"}, {u"INT(-1.5)", "-2"},   {u"MOD(-3,2)", "1"},
+        {u"MOD(3,-2)", "-1"},         {u"MOD(1,0)", "#DIV/0!"},   {u"SQRT(-1)", "#NUM!"},    {u"LN(0)", "#NUM!"},
+        {u"POWER(0,-1)", "#DIV/0!"},  {u"ISERR(NA())", "FALSE"},  {u"ISERR(1/0)", "TRUE"},   {u"ISERROR(NA())", "TRUE"},
+        {u"IF(A1>0,\"y\",\"n\")", "\"y\""}, {u"IF(A1>5,1)", "FALSE"}, {u"IF(B3,1,2)", "#DIV/0!"},
+        {u"AND(TRUE,A1)", "TRUE"},    {u"OR(FALSE,B2)", "FALSE"}, {u"OR(B2)", "#VALUE!"}, {u"NOT(0)", "TRUE"},
+        {u"CONCATENATE(\"a\",1,TRUE)", "\"a1TRUE\""}, {u"ABS(-2)", "2"}, {u"PRODUCT(A1:A3)", "6"},
+        {u"SUMSQ(1,2)", "5"},
+        {u"UPPER(\"straße ÿ\")", "\"STRAßE Ÿ\""}, {u"LOWER(\"ÄÖÜ Σ\")", "\"äöü σ\""},
+        {u"PROPER(\"hello wORLD-x 2nd\")", "\"Hello World-X 2Nd\""}, {u"LEN(\"温度\")", "2"},
+        {u"REPT(\"ab\",3)", "\"ababab\""},  {u"REPT(\"ab\",16384)", "#VALUE!"}, {u"REPT(\"a\",-1)", "#VALUE!"},
+        {u"LEN(REPT(\"a\",32767))", "32767"}, {u"ISTEXT(C1)", "TRUE"}, {u"ISNUMBER(A4)", "FALSE"},
+        {u"ISBLANK(B2)", "TRUE"},             {u"AND(RAND()>=0,RAND()<1)", "TRUE"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
+}
+
+TEST_F(FormulaEvaluatorTest, ConsoleSummaryJoin) {
+    // A sheet whose data column holds only its header: AVERAGE gives #DIV/0!, which the join
+    // carries.
+    TXLSCellMMU& s = *Doc.SheetCells(1);
+    s.StoreString(4, 0, 0, u"温度");
+    s.CalcDimension();
+    const std::vector<uint8_t> ptgs = Doc.Compile(u"\"平均: \"&ROUND(AVERAGE(S1!E1:E32001),2)");
+    EXPECT_EQ(Show(Eval.Evaluate(1, 10, 0, ptgs.data(), static_cast<int>(ptgs.size()))), "#DIV/0!");
+    s.StoreFloat(4, 1, 0, 21.345);
+    s.StoreFloat(4, 2, 0, 22.0);
+    s.CalcDimension();
+    EXPECT_EQ(Show(Eval.Evaluate(1, 10, 0, ptgs.data(), static_cast<int>(ptgs.size()))), "\"平均: 21.67\"");
+}
+
+TEST_F(FormulaEvaluatorTest, DefinedNames) {
+    Doc.AddAreaName(u"DATA", 0, 3, 0, 3, 5);
+    Doc.AddFormulaName(u"TWICE", u"SUM(DATA)*2");
+    Doc.AddFormulaName(u"SELF", u"SELF+1");
+    EXPECT_EQ(Run(u"SUM(DATA)"), "23");
+    EXPECT_EQ(Run(u"TWICE+1"), "47");
+    // A name that refers to itself ends at the depth limit instead of recursing for ever.
+    EXPECT_EQ(Run(u"SELF"), "#NAME?");
+}
+
+TEST_F(FormulaEvaluatorTest, ArrayConstantsAndBiffErrorCodes) {
+    // {1,2;3,4}: BIFF8 keeps the constant's values behind the tokens.
+    std::vector<uint8_t> ptgs = {0xFE, 0, 0, 0x60, 0, 0, 0, 0, 0, 0, 0, 0x22, 1, 4, 0};
+    const std::vector<uint8_t> data = {1, 1, 0};
+    std::vector<uint8_t> values;
+    for (double x : {1.0, 2.0, 3.0, 4.0}) {
+        values.push_back(1);
+        const auto* b = reinterpret_cast<const uint8_t*>(&x);
+        values.insert(values.end(), b, b + 8);
+    }
+    ptgs.insert(ptgs.end(), data.begin(), data.end());
+    ptgs.insert(ptgs.end(), values.begin(), values.end());
+    ptgs[1] = static_cast<uint8_t>(data.size() + values.size());
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, ptgs.data(), static_cast<int>(ptgs.size()))), "10");
+    // ptgErr holds BIFF codes: 0x07 is #DIV/0!, 0x2A #N/A.
+    const std::vector<uint8_t> err = {0xFF, 0x1C, 0x07};
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, err.data(), static_cast<int>(err.size()))), "#DIV/0!");
+}
+
+// Own token code: an integer token per value.
+std::vector<uint8_t> OwnInts(std::initializer_list<int> values) {
+    std::vector<uint8_t> t;
+    for (int v : values) t.insert(t.end(), {0x89, static_cast<uint8_t>(v), 0, 0, 0});
+    return t;
+}
+
+TEST_F(FormulaEvaluatorTest, ArraysBuiltFromStackValues) {
+    // {5,6;7,8}: values pushed row by row; a plain formula takes the first element.
+    std::vector<uint8_t> t = OwnInts({5, 6, 7, 8});
+    t.insert(t.end(), {0x80, 2, 0, 2, 0, 0, 0});
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "5");
+    t.insert(t.end(), {0x82, 1, 4, 0});  // SUM
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "26");
+    // An element that is a reference is no array value.
+    std::vector<uint8_t> r = OwnInts({1});
+    r.insert(r.end(), {0x84, 0, 0, 0, 0, 0, 0, 0x80, 2, 0, 1, 0, 0, 0});
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, r.data(), static_cast<int>(r.size()))), "#VALUE!");
+}
+
+TEST_F(FormulaEvaluatorTest, UserFunctions) {
+    std::vector<uint8_t> t = OwnInts({1, 2});
+    t.insert(t.end(), {0xF2, 2, 6, 0});
+    for (char16_t c : std::u16string(u"MyFunc")) t.insert(t.end(), {static_cast<uint8_t>(c), 0});
+    t.insert(t.end(), {0x89, 10, 0, 0, 0, 0x03});  // + 10: the call left exactly one value
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "#N/A");
+    std::u16string name;
+    std::vector<double> args;
+    Eval.OnUserFunction = [&](const std::u16string& n, TXLSUserFuncData& data) {
+        name = n;
+        for (const TXLSFormulaValue& a : data.Args) args.push_back(a.Number);
+        if (data.Args.size() == 2) data.Result = TXLSFormulaValue::MakeNumber(data.Args[0].Number * 100);
+    };
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "210");
+    EXPECT_EQ(name, u"MyFunc");
+    EXPECT_EQ(args, (std::vector<double>{2, 1}));
+    Eval.OnUserFunction = [](const std::u16string&, TXLSUserFuncData&) {};
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "#NAME?");
+}
+
+TEST_F(FormulaEvaluatorTest, MalformedTokensRaise) {
+    const std::vector<std::vector<uint8_t>> bad = {
+        {0x00}, {0x50}, {0xFF, 0x1E, 0x01}, {0xFF, 0x03}, {0xFE, 0x20, 0x00, 0x1E}, {0xFF, 0x17, 5, 0, 'a'},
+        // An array constant of 256 x 65,536 values announced in 3 bytes of data.
+        {0xFE, 3, 0, 0x20, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF},
+        // 65,535 x 65,535 values from a stack of one.
+        {0x89, 1, 0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0},
+    };
+    for (const auto& p : bad)
+        EXPECT_THROW(Eval.Evaluate(0, 0, 0, p.data(), static_cast<int>(p.size())), base::Exception) << int(p[0]);
+    const std::vector<uint8_t> round1 = {0xFF, 0x1E, 1, 0, 0x22, 1, 27, 0};
+    EXPECT_THROW(Eval.Evaluate(0, 0, 0, round1.data(), 8), EXLSError);
+    // Reported to a listening error manager, the call still leaves one result.
+    TXLSErrorManager errors;
+    std::u16string reported;
+    errors.SetOnError([&](TXLSErrorManager&, TXLSErrorLevel, const std::u16string& text) { reported = text; });
+    TXLSFormulaEvaluator listened(Doc, &errors);
+    EXPECT_EQ(Show(listened.Evaluate(0, 0, 0, round1.data(), 8)), "#VALUE!");
+    EXPECT_NE(reported.find(u"Missing argument for function \"ROUND(2)\""), std::u16string::npos)
+        << base::Utf16ToUtf8(reported);
+}
+
+}  // namespace
+}  // namespace xls
