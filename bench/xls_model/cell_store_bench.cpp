@@ -5,6 +5,8 @@
 // Run from a release build: build-release/bench/xls_model/xls_model_store_bench
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -211,6 +213,31 @@ void BM_WideRowFill(benchmark::State& state) {
     state.SetLabel(order == 0 ? "left to right" : order == 1 ? "right to left" : "random order");
 }
 BENCHMARK(BM_WideRowFill)->Unit(benchmark::kMicrosecond)->ArgsProduct({{2048, 4096, 8192, 16384}, {0, 1, 2}});
+
+// n distinct texts added and referenced, as a reader building a table of all-different cells
+// does. The texts are made on the fly so that the figure is the table's alone.
+void BM_SharedStringAdds(benchmark::State& state) {
+    const int adds = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TXc12DataStyleSheet styleSheet;
+        auto sst = std::make_unique<TXc12DataSST>(styleSheet);
+        state.ResumeTiming();
+        char16_t text[24] = u"reading ";
+        for (int i = 0; i < adds; ++i) {
+            char digits[12];
+            const auto end = std::to_chars(digits, digits + sizeof digits, int64_t{i} * 7919).ptr;
+            std::copy(digits, end, text + 8);
+            sst->AddRef(sst->AddString(std::u16string_view(text, static_cast<size_t>(8 + (end - digits)))));
+        }
+        state.PauseTiming();
+        sst.reset();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(adds);
+}
+BENCHMARK(BM_SharedStringAdds)->Unit(benchmark::kMillisecond)->Iterations(2)->Arg(1'000'000)->Arg(2'000'000)
+    ->Arg(4'000'000)->Arg(8'000'000)->Complexity(benchmark::oN);
 
 // n adds (a million, and a quarter of that to show the growth is linear) with half of them repeats, half the references released, then a million
 // adds again (the freed slots reused lowest first).
