@@ -1,12 +1,17 @@
 // Cell store, style sheet and shared strings under the loads of the logger console's history
 // report: filling 32,000 rows of four columns, a million numbers, clearing and deleting, the
-// format edits of the report's finishing, and shared-string churn.
+// format edits of the report's finishing, wide rows written out of column order, and
+// shared-string churn.
 // Run from a release build: build-release/bench/xls_model/xls_model_store_bench
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "workbook/model/cell_store.h"
@@ -181,6 +186,58 @@ void BM_ReportFinishingXFEdits(benchmark::State& state) {
     state.counters["edits"] = static_cast<double>(edits);
 }
 BENCHMARK(BM_ReportFinishingXFEdits)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One row of n numbers written left to right (0), right to left (1) or in random column order
+// (2), then iterated once (which encodes a row held open). Every order must grow linearly.
+void BM_WideRowFill(benchmark::State& state) {
+    const int cells = static_cast<int>(state.range(0));
+    const int order = static_cast<int>(state.range(1));
+    std::vector<int> cols(static_cast<size_t>(cells));
+    for (int i = 0; i < cells; ++i) cols[static_cast<size_t>(i)] = order == 1 ? cells - 1 - i : i;
+    if (order == 2) {
+        uint32_t seed = 12345;
+        for (size_t i = cols.size(); i > 1; --i) {
+            seed = seed * 1664525u + 1013904223u;
+            std::swap(cols[i - 1], cols[seed % i]);
+        }
+    }
+    for (auto _ : state) {
+        TSheet sheet;
+        for (int col : cols) sheet.Store.StoreFloat(col, 7, 0, col + 0.5);
+        sheet.Store.BeginIterate(0);
+        int seen = 0;
+        while (sheet.Store.IterateNext()) ++seen;
+        if (seen != cells) state.SkipWithError("cells lost");
+    }
+    state.SetComplexityN(cells);
+    state.SetLabel(order == 0 ? "left to right" : order == 1 ? "right to left" : "random order");
+}
+BENCHMARK(BM_WideRowFill)->Unit(benchmark::kMicrosecond)->ArgsProduct({{2048, 4096, 8192, 16384}, {0, 1, 2}});
+
+// n distinct texts added and referenced, as a reader building a table of all-different cells
+// does. The texts are made on the fly so that the figure is the table's alone.
+void BM_SharedStringAdds(benchmark::State& state) {
+    const int adds = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        TXc12DataStyleSheet styleSheet;
+        auto sst = std::make_unique<TXc12DataSST>(styleSheet);
+        state.ResumeTiming();
+        char16_t text[24] = u"reading ";
+        for (int i = 0; i < adds; ++i) {
+            char digits[12];
+            const auto end = std::to_chars(digits, digits + sizeof digits, int64_t{i} * 7919).ptr;
+            std::copy(digits, end, text + 8);
+            sst->AddRef(sst->AddString(std::u16string_view(text, static_cast<size_t>(8 + (end - digits)))));
+        }
+        state.PauseTiming();
+        sst.reset();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(adds);
+}
+BENCHMARK(BM_SharedStringAdds)->Unit(benchmark::kMillisecond)->Iterations(2)->Arg(1'000'000)->Arg(2'000'000)
+    ->Arg(4'000'000)->Arg(8'000'000)->Complexity(benchmark::oN);
 
 // n adds (a million, and a quarter of that to show the growth is linear) with half of them repeats, half the references released, then a million
 // adds again (the freed slots reused lowest first).

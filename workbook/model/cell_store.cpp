@@ -320,6 +320,7 @@ bool TXLSCellMMU::HeaderIsDefault(const uint8_t* header) const {
 void TXLSCellMMU::DeleteCell(int col, int row) {
     TXLSMMUBlock* block = ExistingBlock(row);
     if (!block || col < 0 || col > XLSMaxCol) return;
+    Manager_.Flush();
     const int r = row % MMURowsPerBlock;
     TXLSMMUCell cell;
     if (FindCell(col, row, cell)) {
@@ -329,7 +330,7 @@ void TXLSCellMMU::DeleteCell(int col, int row) {
     uint8_t* record = TXLSMMUBlockManager::RowRecord(*block, r);
     if (record && TXLSMMUBlockManager::ColCount(record) == 0 && HeaderIsDefault(record + MMURowHeaderOffset)) {
         StyleSheet_.XFEditor().ReleaseXF(base::LoadLE16(record + MMURowHeaderOffset + 1));
-        TXLSMMUBlockManager::RemoveRow(*block, r);
+        Manager_.RemoveRow(*block, r);
     }
 }
 
@@ -366,6 +367,7 @@ void ForEachCell(uint8_t* record, Fn fn) {
 
 void TXLSCellMMU::ClearRows(int row1, int row2) {
     if (row1 < 0 || row2 > XLSMaxRow || row2 < row1 || Blocks_.empty()) return;
+    Manager_.Flush();
     TXc12XFEditor& editor = StyleSheet_.XFEditor();
     const size_t firstBlock = static_cast<size_t>(row1) / MMURowsPerBlock;
     const size_t lastBlock = std::min(Blocks_.size() - 1, static_cast<size_t>(row2) / MMURowsPerBlock);
@@ -386,7 +388,7 @@ void TXLSCellMMU::ClearRows(int row1, int row2) {
         if (from == 0 && to == MMURowsPerBlock - 1) {
             Blocks_[b].reset();
         } else {
-            for (int r = from; r <= to; ++r) TXLSMMUBlockManager::RemoveRow(*block, r);
+            for (int r = from; r <= to; ++r) Manager_.RemoveRow(*block, r);
         }
     }
     while (!Blocks_.empty() && (!Blocks_.back() || Blocks_.back()->Area.empty())) Blocks_.pop_back();
@@ -413,7 +415,7 @@ bool TXLSCellMMU::FindCell(int col, int row, TXLSMMUCell& cell) {
     TXLSMMUBlock* block = ExistingBlock(row);
     if (!block || col < 0 || col > XLSMaxCol || row > XLSMaxRow) return false;
     uint8_t type = 0;
-    cell.Data = TXLSMMUBlockManager::FindCell(*block, row % MMURowsPerBlock, col, type);
+    cell.Data = Manager_.FindCell(*block, row % MMURowsPerBlock, col, type);
     cell.Type = cell.Data ? type : 0;
     return cell.Data != nullptr;
 }
@@ -562,7 +564,7 @@ void TXLSCellMMU::CalcDimension() {
         TXLSMMUBlock* block = Blocks_[b].get();
         if (!block || block->Area.empty()) continue;
         int first = 0, last = 0;
-        if (!TXLSMMUBlockManager::GetBounds(*block, first, last, col1, col2)) continue;
+        if (!Manager_.GetBounds(*block, first, last, col1, col2)) continue;
         const int base = static_cast<int>(b) * MMURowsPerBlock;
         row1 = std::min(row1, base + first);
         row2 = std::max(row2, base + last);
@@ -647,6 +649,7 @@ bool TXLSCellMMU::NextCellInRow() {
 }
 
 void TXLSCellMMU::BeginIterate(int fromRow) {
+    Manager_.Flush();
     IterRow_ = std::max(fromRow, 0) - 1;
     IterLastRow_ = XLSMaxRow;
     if (!NextRowWithRecord(IterLastRow_)) IterRow_ = -1;
@@ -661,6 +664,7 @@ bool TXLSCellMMU::IterateNext() {
 }
 
 void TXLSCellMMU::BeginIterateRows(int row) {
+    Manager_.Flush();
     IterRow_ = row;
     IterLastRow_ = -1;
     for (size_t b = Blocks_.size(); b-- > 0;) {
@@ -691,7 +695,7 @@ int64_t TXLSCellMMU::IterSSTIndex() const {
 }
 
 size_t TXLSCellMMU::MemoryUsed() const {
-    size_t bytes = Blocks_.capacity() * sizeof(Blocks_[0]);
+    size_t bytes = Blocks_.capacity() * sizeof(Blocks_[0]) + Manager_.MemoryUsed();
     for (const auto& block : Blocks_)
         if (block) bytes += sizeof(TXLSMMUBlock) + block->Area.capacity();
     return bytes;

@@ -109,7 +109,7 @@ public:
     void SetXF(int col, int row, int xf);
     // Formatted cells become blanks with their format; unformatted cells go.
     void ClearValue(int col, int row);
-    // Gives back the cell's XF use and string reference and removes it. A row left without cells
+    // Gives back the cell's XF use and string reference and removes it (may move records). A row left without cells
     // loses its record only when its header holds nothing but the defaults.
     void DeleteCell(int col, int row);
     void ClearRows(int row1, int row2);
@@ -133,7 +133,8 @@ public:
     void CalcDimension();
     const TXLSCellArea& Dimension() const { return Dimension_; }
 
-    // --- Iteration (one iterator per store; no writes while iterating) ---
+    // --- Iteration (one iterator per store; no writes while iterating). Starting one encodes
+    // a row held open by out-of-order writes, which may move records. ---
     void BeginIterate(int fromRow);
     bool IterateNext();
     void BeginIterateRows(int row);

@@ -50,6 +50,9 @@ int MMUTypeSize(uint8_t type) {
 void TXLSMMURebuildVector::Decode(const uint8_t* record) {
     Cells_.clear();
     Data_.clear();
+    Sorted_ = true;
+    Garbage_ = 0;
+    Bounds();
     if (!record) return;
     const int colCount = base::LoadLE16(record);
     const uint8_t* p = record + MMURowPrefixSize;
@@ -78,9 +81,70 @@ void TXLSMMURebuildVector::Decode(const uint8_t* record) {
         }
         p += 2 + first * size;
     }
+    Bounds();
+}
+
+void TXLSMMURebuildVector::Bounds() {
+    MinCol_ = Cells_.empty() ? 0 : Cells_.front().Col;
+    MaxCol_ = Cells_.empty() ? 0 : Cells_.back().Col;
+}
+
+void TXLSMMURebuildVector::Index() {
+    if (Index_.empty()) Index_.assign(MMUMaxColumns, -1);
+    for (size_t i = 0; i < Cells_.size(); ++i) Index_[static_cast<size_t>(Cells_[i].Col)] = static_cast<int32_t>(i);
+    Indexed_ = true;
+}
+
+void TXLSMMURebuildVector::DropIndex() {
+    // Only the slots in use are reset, so a narrow row costs nothing for the wide index.
+    if (Indexed_)
+        for (const TCell& cell : Cells_) Index_[static_cast<size_t>(cell.Col)] = -1;
+    Indexed_ = false;
+}
+
+const TXLSMMURebuildVector::TCell* TXLSMMURebuildVector::Find(int32_t col) const {
+    if (!Indexed_ || col < 0 || col >= MMUMaxColumns) return nullptr;
+    const int32_t at = Index_[static_cast<size_t>(col)];
+    return at < 0 ? nullptr : &Cells_[static_cast<size_t>(at)];
+}
+
+void TXLSMMURebuildVector::Sort() {
+    if (Sorted_) return;
+    std::sort(Cells_.begin(), Cells_.end(), [](const TCell& a, const TCell& b) { return a.Col < b.Col; });
+    Sorted_ = true;
+    if (Indexed_) Index();
+}
+
+size_t TXLSMMURebuildVector::MemoryUsed() const {
+    return Cells_.capacity() * sizeof(TCell) + Data_.capacity() + Index_.capacity() * sizeof(int32_t);
 }
 
 size_t TXLSMMURebuildVector::Insert(int32_t col, uint8_t type, size_t size) {
+    if (Indexed_) {
+        int32_t& slot = Index_[static_cast<size_t>(col)];
+        if (slot >= 0) {
+            TCell& old = Cells_[static_cast<size_t>(slot)];
+            old.Type = type;
+            if (old.Size != size) {
+                Garbage_ += old.Size;
+                old.Offset = static_cast<uint32_t>(Data_.size());
+                old.Size = static_cast<uint32_t>(size);
+                Data_.resize(Data_.size() + size);
+            }
+            return static_cast<size_t>(slot);
+        }
+        if (Cells_.empty()) {
+            MinCol_ = MaxCol_ = col;
+        } else {
+            Sorted_ = Sorted_ && col > MaxCol_;
+            MinCol_ = std::min(MinCol_, col);
+            MaxCol_ = std::max(MaxCol_, col);
+        }
+        slot = static_cast<int32_t>(Cells_.size());
+        Cells_.push_back({col, type, static_cast<uint32_t>(Data_.size()), static_cast<uint32_t>(size)});
+        Data_.resize(Data_.size() + size);
+        return Cells_.size() - 1;
+    }
     auto it = std::lower_bound(Cells_.begin(), Cells_.end(), col, [](const TCell& c, int32_t v) { return c.Col < v; });
     const TCell cell{col, type, static_cast<uint32_t>(Data_.size()), static_cast<uint32_t>(size)};
     Data_.resize(Data_.size() + size);
@@ -89,6 +153,7 @@ size_t TXLSMMURebuildVector::Insert(int32_t col, uint8_t type, size_t size) {
     } else {
         it = Cells_.insert(it, cell);
     }
+    Bounds();
     return static_cast<size_t>(it - Cells_.begin());
 }
 
@@ -105,6 +170,7 @@ size_t TXLSMMURebuildVector::SetVar(int32_t col, uint8_t type, uint16_t length) 
 bool TXLSMMURebuildVector::Clear(int32_t col1, int32_t col2) {
     const size_t before = Cells_.size();
     std::erase_if(Cells_, [&](const TCell& c) { return c.Col >= col1 && c.Col <= col2; });
+    Bounds();
     return Cells_.size() != before;
 }
 
@@ -172,6 +238,12 @@ size_t TXLSMMUBlockManager::RowSize(const uint8_t* record) {
 }
 
 uint8_t* TXLSMMUBlockManager::FindCell(TXLSMMUBlock& block, int row, int col, uint8_t& type) {
+    if (IsOpen(block, row)) {
+        const TXLSMMURebuildVector::TCell* cell = Rebuild_.Find(col);
+        if (!cell) return nullptr;
+        type = cell->Type;
+        return Rebuild_.DataOf(*cell);
+    }
     uint8_t* record = RowRecord(block, row);
     if (!record || col < 0 || col >= ColCount(record)) return nullptr;
     uint8_t* p = record + MMURowPrefixSize;
@@ -202,35 +274,6 @@ uint8_t* TXLSMMUBlockManager::FindCell(TXLSMMUBlock& block, int row, int col, ui
         first += count;
         p += 2 + count * size;
     }
-}
-
-uint8_t* TXLSMMUBlockManager::FindNextCell(TXLSMMUBlock& block, int row, int& col, uint8_t& type) {
-    uint8_t* record = RowRecord(block, row);
-    if (!record) return nullptr;
-    const int colCount = ColCount(record);
-    if (col < 0) col = 0;
-    uint8_t* p = record + MMURowPrefixSize;
-    int first = 0;
-    while (first < colCount) {
-        const uint8_t count = *p;
-        if (count & 0x80) {
-            first += count & 0x7F;
-            ++p;
-            continue;
-        }
-        const uint8_t runType = p[1];
-        const bool variable = runType & 0x80;
-        const int cells = variable ? 1 : count;
-        if (col < first + cells) {
-            const int at = std::max(col, first);
-            col = at;
-            type = runType;
-            return variable ? p + 2 : p + 2 + (at - first) * MMUTypeSize(runType);
-        }
-        first += cells;
-        p += variable ? 4 + base::LoadLE16(p + 2) : 2 + count * MMUTypeSize(runType);
-    }
-    return nullptr;
 }
 
 int TXLSMMUBlockManager::FirstUsedColumn(const uint8_t* record) {
@@ -297,9 +340,21 @@ uint8_t* TXLSMMUBlockManager::AddVarCell(TXLSMMUBlock& block, int row, int col, 
 uint8_t* TXLSMMUBlockManager::AddCell(TXLSMMUBlock& block, int row, int col, uint8_t type, size_t cellSize,
                                       bool variable, uint16_t length) {
     if (col < 0 || col >= MMUMaxColumns || row < 0 || row >= MMURowsPerBlock) throw EXLSError("Index out of range");
+    // Replaced cells of another size leave bytes behind: encoding the row now and then keeps
+    // them below the row's own size.
+    if (IsOpen(block, row) && Rebuild_.Garbage() > Rebuild_.DataSize() / 2 + 4096) Flush();
+    if (IsOpen(block, row)) return PutOpen(col, type, variable, length);
     uint8_t* record = RowRecord(block, row);
+    if (record && col < ColCount(record)) {
+        Flush();
+        record = RowRecord(block, row);
+        Rebuild_.Decode(record);
+        Rebuild_.Index();
+        OpenBlock_ = &block;
+        OpenRow_ = row;
+        return PutOpen(col, type, variable, length);
+    }
     const int colCount = record ? ColCount(record) : 0;
-    if (col < colCount) return Rebuild(block, row, col, type, variable, length);
     if (!record) record = NewRecord(block, row, MMURowPrefixSize);
     const size_t rowSize = RowSize(record);
     if (!variable && colCount > 0 && col == colCount) {
@@ -324,20 +379,27 @@ uint8_t* TXLSMMUBlockManager::AddCell(TXLSMMUBlock& block, int row, int col, uin
     return cell;
 }
 
-uint8_t* TXLSMMUBlockManager::Rebuild(TXLSMMUBlock& block, int row, int col, uint8_t type, bool variable,
-                                      uint16_t length) {
-    uint8_t* record = RowRecord(block, row);
-    Rebuild_.Decode(record);
-    const size_t index = variable ? Rebuild_.SetVar(col, static_cast<uint8_t>(type & 0x7F), length)
-                                  : Rebuild_.SetFixed(col, type);
-    const size_t newSize = Rebuild_.EncodedSize();
-    record = ResizeRow(block, row, RowSize(record), newSize);
-    size_t cellOffset = 0;
-    Rebuild_.Encode(record, &cellOffset, index);
-    return record + cellOffset;
+uint8_t* TXLSMMUBlockManager::PutOpen(int col, uint8_t type, bool variable, uint16_t length) {
+    if (variable)
+        Rebuild_.SetVar(col, static_cast<uint8_t>(type & 0x7F), length);
+    else
+        Rebuild_.SetFixed(col, type);
+    return Rebuild_.DataOf(*Rebuild_.Find(col));
+}
+
+void TXLSMMUBlockManager::Flush() {
+    if (!OpenBlock_) return;
+    TXLSMMUBlock& block = *OpenBlock_;
+    OpenBlock_ = nullptr;
+    Rebuild_.Sort();
+    Rebuild_.DropIndex();
+    uint8_t* record = ResizeRow(block, OpenRow_, RowSize(RowRecord(block, OpenRow_)), Rebuild_.EncodedSize());
+    Rebuild_.Encode(record, nullptr);
+    OpenRow_ = -1;
 }
 
 bool TXLSMMUBlockManager::DeleteColumns(TXLSMMUBlock& block, int row, int col1, int col2, bool keepHeader) {
+    Flush();
     uint8_t* record = RowRecord(block, row);
     if (!record || col1 > col2 || col1 >= ColCount(record) || col2 < 0) return false;
     Rebuild_.Decode(record);
@@ -353,6 +415,7 @@ bool TXLSMMUBlockManager::DeleteColumns(TXLSMMUBlock& block, int row, int col1, 
 }
 
 void TXLSMMUBlockManager::RemoveRow(TXLSMMUBlock& block, int row) {
+    Flush();
     uint8_t* record = RowRecord(block, row);
     if (!record) return;
     ResizeRow(block, row, RowSize(record), 0);
@@ -368,6 +431,12 @@ bool TXLSMMUBlockManager::GetBounds(TXLSMMUBlock& block, int& firstRow, int& las
         if (!any) firstRow = row;
         lastRow = row;
         any = true;
+        if (IsOpen(block, row)) {
+            if (Rebuild_.Empty()) continue;
+            firstCol = std::min(firstCol, Rebuild_.FirstCol());
+            lastCol = std::max(lastCol, Rebuild_.ColCount() - 1);
+            continue;
+        }
         const int colCount = ColCount(record);
         if (colCount == 0) continue;
         firstCol = std::min(firstCol, FirstUsedColumn(record));

@@ -17,10 +17,21 @@ constexpr size_t FirstBucketCount = 1024;
 
 uint32_t HashUnit(uint32_t hash, char16_t c) { return (hash ^ c) * 16777619u; }
 
+// The multiply of each step carries only upwards: a hash's low bits, which pick the bucket,
+// depend on the characters' low bits alone, and texts that differ in a few digits crowd into
+// neighbouring buckets. The final mix spreads every bit over the low ones.
+uint32_t Finish(uint32_t hash) {
+    hash ^= hash >> 16;
+    hash *= 0x85EBCA6Bu;
+    hash ^= hash >> 13;
+    hash *= 0xC2B2AE35u;
+    return hash ^ (hash >> 16);
+}
+
 uint32_t HashText(std::u16string_view text) {
     uint32_t hash = 2166136261u;
     for (char16_t c : text) hash = HashUnit(hash, c);
-    return hash;
+    return Finish(hash);
 }
 
 uint32_t HashRecord(const TXc12SSTString& record) {
@@ -35,7 +46,7 @@ uint32_t HashRecord(const TXc12SSTString& record) {
     } else {
         for (size_t i = 0; i < record.Length(); ++i) hash = HashUnit(hash, chars[i]);
     }
-    return hash;
+    return Finish(hash);
 }
 
 void CheckLength(size_t length) {
@@ -138,13 +149,18 @@ int TXc12DataSST::Place(std::unique_ptr<TXc12SSTString> record, bool appendOnly)
 }
 
 void TXc12DataSST::ResizeBuckets(size_t count) {
-    Buckets_.assign(count, TBucket{});
-    Hashed_ = 0;
-    for (int i = 0; i < Count_; ++i)
-        if (Links_[static_cast<size_t>(i)].Hashed) {
-            Links_[static_cast<size_t>(i)].Hashed = false;
-            HashInsert(i, Links_[static_cast<size_t>(i)].Hash);
-        }
+    // Taken in the old table's order, the entries land in two nearly sequential streams of the
+    // new one (a home at b or b + old size): a table larger than the caches is rebuilt at memory
+    // speed instead of one miss per entry.
+    std::vector<TBucket> old(count);
+    old.swap(Buckets_);
+    const size_t mask = count - 1;
+    for (const TBucket& bucket : old) {
+        if (bucket.Slot < 0) continue;
+        size_t at = bucket.Hash & mask;
+        while (Buckets_[at].Slot >= 0) at = (at + 1) & mask;
+        Buckets_[at] = bucket;
+    }
 }
 
 void TXc12DataSST::HashInsert(int index, uint32_t hash) {
