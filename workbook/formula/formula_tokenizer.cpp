@@ -357,11 +357,12 @@ bool TXLSTokenizer::ArrayConstant() {
     // With ";" as the list separator the rows take it, and the columns the backslash.
     const char16_t columnSep = Separators_.List == u';' ? u'\\' : Separators_.List;
     for (;;) {
-        if (Cur() == u'-' || Cur() == u'+') {
-            Add(Cur() == u'-' ? xttNeg : xttPos, Pos_, Pos_ + 1);
-            ++Pos_;
-        }
         for (;;) {
+            // A sign may stand before any element: {1,-1} is as valid as {-1,1}.
+            if (Cur() == u'-' || Cur() == u'+') {
+                Add(Cur() == u'-' ? xttNeg : xttPos, Pos_, Pos_ + 1);
+                ++Pos_;
+            }
             if (Cur() == u'{' || !Constant()) Report(4005, u"");
             if (Cur() != columnSep) break;
             Add(xttListSep, Pos_, Pos_ + 1);
