@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "workbook/formula/excel_functions.h"
+#include "workbook/formula/formula_text.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/model/cell_reference.h"
 #include "workbook/model/defined_names.h"
@@ -229,8 +230,7 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
 }
 
 std::u16string DecodeFormulaToText(TXc12Manager& manager, int sheetIndex, std::span<const uint8_t> code) {
-    TXLSFormulaDecoder decoder(manager);
-    return decoder.Decode(code, sheetIndex);
+    return DecodeFormulaText(manager, code, sheetIndex);
 }
 
 }  // namespace xls

@@ -6,6 +6,7 @@
 #include "base/text_encoding.h"
 #include "workbook/formula/formula_decoder.h"
 #include "workbook/formula/formula_encoder.h"
+#include "workbook/formula/formula_text.h"
 #include "workbook/formula/formula_tokenizer.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/model/class_factory.h"
@@ -164,6 +165,16 @@ TEST_F(FormulaCode, LocaleSeparatorsDecode) {
     TXLSFormulaDecoder decoder(Root);
     decoder.SetSeparators({u',', u';'});
     EXPECT_EQ(decoder.Decode(code, 0), u"SUM({1,5\\2;3\\4})");
+}
+
+TEST_F(FormulaCode, TextFacade) {
+    const std::vector<uint8_t> code = EncodeCellFormulaText(Root, u"SUM(1,5;A1)", 0, 2, 3, {u',', u';'});
+    EXPECT_EQ(DecodeFormulaText(Root, code, 0), u"SUM(1.5,A1)");
+    EXPECT_EQ(DecodeFormulaText(Root, EncodeFormulaText(Root, u"Local", 1), 1), u"Local");
+    EXPECT_TRUE(EncodeFormulaText(Root, u"SIN(1,2)", 0).empty());
+    EXPECT_EQ(Report, 4021);
+    const uint8_t biff[] = {xptgBiff, 0x1E, 1, 0};
+    EXPECT_THROW(DecodeFormulaText(Root, biff, 0), EXLSError);
 }
 
 TEST_F(FormulaCode, DecoderRejectsBrokenCode) {
