@@ -94,7 +94,6 @@ const std::u16string& TStringStack::Result() const {
 }
 
 std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int sheetIndex) {
-    (void)sheetIndex;
     Stack_.Reset();
     const char16_t list = Separators_.List;
     const char16_t columnSep = list == u';' ? u'\\' : list;
@@ -189,7 +188,11 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
                 TXc12DefinedName* name = names && index < 0xFFFF && static_cast<int>(index) < names->Count()
                                              ? names->GetItems(static_cast<int>(index))
                                              : nullptr;
-                Stack_.Push(space + (name ? name->name : std::u16string(u"#NAME?")));
+                std::u16string text = name ? name->name : std::u16string(u"#NAME?");
+                // A name of another sheet is written with that sheet, as it must be typed there.
+                if (name && name->localSheetId >= 0 && name->localSheetId != sheetIndex)
+                    text = sheetName(static_cast<uint8_t>(name->localSheetId)) + u"!" + text;
+                Stack_.Push(space + text);
                 break;
             }
             case xptgRef: Stack_.Push(space + cell(a)); break;

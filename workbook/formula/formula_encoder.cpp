@@ -247,8 +247,13 @@ void TXLSFormulaEncoder::Reference() {
     } else if (kind(p) == xttName && sheet1 >= 0) {
         TXc12DefinedNames* names = Manager_.Names;
         const int index = names ? names->IndexOfName(t[p].Text, sheet1) : -1;
-        token = New({xptgName});
-        Put16(Pool_[token].Bytes, index < 0 ? 0xFFFFu : static_cast<uint32_t>(index));
+        // A name the sheet lacks is "#NAME?" as an unknown plain name is, so its text compiles back alike.
+        if (index < 0) {
+            token = New({ptgErr, 5});
+        } else {
+            token = New({xptgName});
+            Put16(Pool_[token].Bytes, static_cast<uint32_t>(index));
+        }
         p += 1;
     } else {
         uint32_t row1 = 0, row2 = LastRow;

@@ -1,6 +1,7 @@
 #include "workbook/formula/formula_tokenizer.h"
 
 #include <array>
+#include <cmath>
 #include <limits>
 
 #include "workbook/model/error_manager.h"
@@ -321,7 +322,10 @@ bool TXLSTokenizer::Number() {
         p = q;
     }
     double value = 0;
-    if (!TryStrToFloat(std::u16string_view(Text_).substr(start, p - start), value, Separators_.Decimal)) value = 0;
+    // 1E400 is no number a cell can hold; it must not become 0.
+    if (!TryStrToFloat(std::u16string_view(Text_).substr(start, p - start), value, Separators_.Decimal) ||
+        !std::isfinite(value))
+        Report(4006, Text_.substr(start, p - start));
     TXLSTokenListItem& item = Add(xttNumber, start, p);
     item.ValueType = xtvDouble;
     item.Number = value;

@@ -84,6 +84,8 @@ TEST_F(FormulaCode, EncodesOperatorsInPrecedence) {
         {u"#N/A", "1C07"},
         {u"Nope", "1C05"},
         {u"Rate", "830000"},
+        {u"'My Sheet'!Local", "830100"},
+        {u"Sheet1!Local", "1C05"},
         {u"Sheet1!#REF!+1", "B0000000000000048901000000" "03"},
         {u"FOO(1,2)", "89010000008902000000F2020300" "46004F004F00"},
         {u"SIN(1)", "8901000000810F00"},
@@ -106,7 +108,7 @@ TEST_F(FormulaCode, ReportsInsteadOfStoringABrokenFormula) {
     };
     const TCase cases[] = {
         {u"SIN(1,2)", 4021}, {u"SIN()", 4020},   {u"PI(1)", 4021},   {u"{1,2;3}", 4022}, {u"1,2", 4018},
-        {u"Nowhere!A1", 4016}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"SUM((1)", 4007},
+        {u"Nowhere!A1", 4016}, {u"1E400", 4006}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"SUM((1)", 4007},
     };
     for (const TCase& c : cases) EXPECT_EQ(Hex(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
 }
@@ -140,6 +142,7 @@ TEST_F(FormulaCode, TextComesBackAsTyped) {
         u"1.5E+300",
         u"2^-2",
         u"PI()",
+        u"'My Sheet'!Local+Rate",
     };
     for (std::u16string_view text : texts) {
         const std::u16string decoded = RoundTrip(text);
