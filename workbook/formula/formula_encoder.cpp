@@ -301,6 +301,23 @@ void TXLSFormulaEncoder::Reference() {
     Pos_ = p - 1;
 }
 
+// Two operands side by side ("0h") or an operator without its left operand would still balance
+// the stack by chance; neither is a formula.
+void TXLSFormulaEncoder::CheckOrder(TXLSTokenKind kind) {
+    const bool startsOperand = kind == xttParenOpen || kind == xttArrayOpen || kind == xttFunc || kind == xttNeg ||
+                               kind == xttPos || kind == xttTrue || kind == xttFalse || kind == xttString ||
+                               kind == xttNumber || kind == xttName || kind == xttTable || kind == xttBook ||
+                               kind == xttSheet || IsColKind(kind) || IsRowKind(kind) ||
+                               IsErrorKind(kind);
+    const bool needsOperand = (kind >= xttPower && kind <= xttPercent && kind != xttNeg && kind != xttPos) ||
+                              kind == xttRange || kind == xttColon || kind == xttIsect;
+    if (startsOperand && OperandLast_) Report(4006, u"");
+    if (needsOperand && !OperandLast_) Report(4015, u"");
+    if (kind == xttSpace || kind == xttWhitespace || kind == xttSheetEnd || kind == xttTableEnd) return;
+    OperandLast_ = kind == xttParenClose || kind == xttArrayClose || kind == xttPercent || (startsOperand &&
+                   kind != xttParenOpen && kind != xttArrayOpen && kind != xttFunc && kind != xttNeg && kind != xttPos);
+}
+
 std::vector<uint8_t> TXLSFormulaEncoder::Encode(const TXLSTokenList& tokens, int row, int col, int sheetIndex) {
     (void)row;
     (void)col;
@@ -311,11 +328,13 @@ std::vector<uint8_t> TXLSFormulaEncoder::Encode(const TXLSTokenList& tokens, int
     Contexts_.clear();
     Out_.clear();
     PendingSpace_ = 0;
+    OperandLast_ = false;
     LastKind_ = xttBadChar;
     try {
         for (Pos_ = 0; Pos_ < tokens.size(); ++Pos_) {
             const TXLSTokenListItem& item = tokens[Pos_];
             const TXLSTokenKind kind = item.Kind;
+            CheckOrder(kind);
             switch (kind) {
                 case xttSpace:
                 case xttWhitespace:

@@ -42,6 +42,7 @@ private:
     void CloseParen();
     void CheckCall(size_t opener);
     TXLSTokenKind PeekKind(size_t from) const;
+    void CheckOrder(TXLSTokenKind kind);
     void Reference();
     void Function(const TXLSTokenListItem& item);
     void ListSeparator(bool rowSeparator);
@@ -53,6 +54,7 @@ private:
     TXLSTokenKind LastKind_ = xttBadChar;
     int SheetIndex_ = -1;
     uint8_t PendingSpace_ = 0;
+    bool OperandLast_ = false;
     std::vector<TToken> Pool_;
     std::vector<size_t> Stack_;
     std::vector<size_t> Contexts_;

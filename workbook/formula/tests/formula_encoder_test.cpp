@@ -108,7 +108,7 @@ TEST_F(FormulaCode, ReportsInsteadOfStoringABrokenFormula) {
     };
     const TCase cases[] = {
         {u"SIN(1,2)", 4021}, {u"SIN()", 4020},   {u"PI(1)", 4021},   {u"{1,2;3}", 4022}, {u"1,2", 4018},
-        {u"Nowhere!A1", 4016}, {u"1E400", 4006}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"SUM((1)", 4007},
+        {u"Nowhere!A1", 4016}, {u"1E400", 4006}, {u"0h*", 4006}, {u"1*/2", 4015}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"SUM((1)", 4007},
     };
     for (const TCase& c : cases) EXPECT_EQ(Hex(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
 }
