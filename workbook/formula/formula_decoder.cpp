@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "base/text_encoding.h"
+
 #include "workbook/formula/excel_functions.h"
 #include "workbook/formula/formula_text.h"
 #include "workbook/formula/ptg_tokens.h"
@@ -10,6 +12,7 @@
 #include "workbook/model/defined_names.h"
 #include "workbook/model/document_root.h"
 #include "workbook/model/exceptions.h"
+#include "workbook/model/external_links.h"
 #include "workbook/model/worksheet_part.h"
 
 namespace xls {
@@ -111,6 +114,32 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         if (a.front() != u'\'' && b.front() != u'\'') return a + u":" + b;
         auto inner = [](const std::u16string& q) { return q.front() == u'\'' ? q.substr(1, q.size() - 2) : q; };
         return u"'" + inner(a) + u":" + inner(b) + u"'";
+    };
+    // "[book]sheet" (or "[book]first:last"), quoted as a whole when a part holds a character
+    // that ends an unquoted prefix. The book is written as its file name.
+    auto bookPrefix = [&](size_t at, bool range) {
+        const int16_t index = static_cast<int16_t>(u16(at));
+        if (index < 0 || index >= Manager_.XLinks().Count()) throw EXLSError(u"Unknown external book");
+        const TXc12XExternalBook& book = Manager_.XLinks().GetItems(index)->externalBook;
+        auto name = [&](uint8_t sheetIndex) {
+            if (sheetIndex >= book.SheetNames.size()) throw EXLSError(u"Unknown external sheet");
+            return base::Utf8ToUtf16(book.SheetNames[sheetIndex]);
+        };
+        const std::u16string target = book.Target.empty() ? IntText(index + 1) : book.Target;
+        std::u16string sheets = name(code[at + 2]);
+        if (range) sheets += u":" + name(code[at + 3]);
+        bool plain = true;
+        for (char16_t c : target + sheets)
+            if (c <= u' ' || std::u16string_view(u"&*+,-/<=>^'()?[\\]!{}\";#%").find(c) != std::u16string_view::npos)
+                plain = false;
+        std::u16string text = u"[" + target + u"]" + sheets;
+        if (plain) return text + u"!";
+        std::u16string quoted = u"'";
+        for (char16_t c : text) {
+            quoted += c;
+            if (c == u'\'') quoted += c;
+        }
+        return quoted + u"'!";
     };
     auto cell = [&](size_t at) { return ColRowFlagsToRefStr(static_cast<int32_t>(u16(at + 4)), static_cast<int32_t>(u32(at))); };
     auto area = [&](size_t at) {
@@ -219,6 +248,10 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
             case xptgArea3dRange:
                 Stack_.Push(space + sheetRange(code[a + 12], code[a + 13]) + u"!" + area(a));
                 break;
+            case xptgRefX: Stack_.Push(space + bookPrefix(a + 6, false) + cell(a)); break;
+            case xptgRefXRange: Stack_.Push(space + bookPrefix(a + 6, true) + cell(a)); break;
+            case xptgAreaX: Stack_.Push(space + bookPrefix(a + 12, false) + area(a)); break;
+            case xptgAreaXRange: Stack_.Push(space + bookPrefix(a + 12, true) + area(a)); break;
             case xptgRefErr3d:
             case xptgRefErr3dRange: Stack_.Push(space + ErrorText(code[pos + 7])); break;
             case xptgAreaErr3d:

@@ -211,17 +211,23 @@ void TXLSFormulaEncoder::Reference() {
     const TXLSTokenList& t = *Tokens_;
     auto kind = [&](size_t i) { return i < t.size() ? t[i].Kind : xttBadChar; };
     size_t p = Pos_;
-    if (kind(p) == xttBook) Report(4012, t[p].Text);
+    int book = -1;
+    if (kind(p) == xttBook) {
+        book = Manager_.XLinks().FindBook(t[p].Text);
+        if (book < 0 || book > 0x7FFF) Report(4012, t[p].Text);
+        ++p;
+        if (kind(p) != xttSheet) Report(4012, t[p - 1].Text);
+    }
     int sheet1 = -1;
     int sheet2 = -1;
     auto sheetIndex = [&](size_t i) {
-        const int index = Manager_.Worksheets().IndexOfName(t[i].Text);
-        if (index < 0) Report(4016, t[i].Text);
-        if (index > 0xFF) Report(4016, t[i].Text);
+        const int index = book >= 0 ? Manager_.XLinks().GetItems(book)->externalBook.FindSheet(t[i].Text)
+                                    : Manager_.Worksheets().IndexOfName(t[i].Text);
+        if (index < 0 || index > 0xFF) Report(4016, t[i].Text);
         return index;
     };
     if (kind(p) == xttSheet && kind(p + 1) == xttColon && kind(p + 2) == xttSheet && kind(p + 3) == xttSheetEnd) {
-        if (kind(p + 4) == xttName) throw EXLSError(u"Unknown name reference");
+        if (kind(p + 4) == xttName) Report(4019, t[p + 4].Text);
         sheet1 = sheetIndex(p);
         sheet2 = sheetIndex(p + 2);
         p += 4;
@@ -244,6 +250,9 @@ void TXLSFormulaEncoder::Reference() {
                      static_cast<uint8_t>(kind(p) - 12)});
         if (range) Pool_[token].Bytes.push_back(0);
         p += 1;
+    } else if (kind(p) == xttName && book >= 0) {
+        // Names of other workbooks are not resolved.
+        Report(4019, t[p].Text);
     } else if (kind(p) == xttName && sheet1 >= 0) {
         TXc12DefinedNames* names = Manager_.Names;
         const int index = names ? names->IndexOfName(t[p].Text, sheet1) : -1;
@@ -283,6 +292,7 @@ void TXLSFormulaEncoder::Reference() {
         }
         uint8_t op;
         if (sheet1 < 0) op = area ? xptgArea : xptgRef;
+        else if (book >= 0) op = area ? (range ? xptgAreaXRange : xptgAreaX) : (range ? xptgRefXRange : xptgRefX);
         else op = area ? (range ? xptgArea3dRange : xptgArea3d) : (range ? xptgRef3dRange : xptgRef3d);
         token = New({op});
         std::vector<uint8_t>& b = Pool_[token].Bytes;
@@ -295,6 +305,7 @@ void TXLSFormulaEncoder::Reference() {
             Put32(b, row1);
             Put16(b, col1);
         }
+        if (book >= 0) Put16(b, static_cast<uint32_t>(book));
         sheets(b);
     }
     Output(token);

@@ -13,6 +13,7 @@
 #include "workbook/model/defined_names.h"
 #include "workbook/model/document_root.h"
 #include "workbook/model/error_manager.h"
+#include "workbook/model/external_links.h"
 #include "workbook/model/worksheet_part.h"
 
 namespace xls {
@@ -27,6 +28,9 @@ protected:
         Root.Names = &Names;
         Names.Add(u"Rate", -1);
         Names.Add(u"Local", 1);
+        TXc12XExternalBook& book = Root.XLinks().Add()->externalBook;
+        book.Target = u"Book1.xlsx";
+        book.SheetNames = {"Data", "Q 1"};
         Errors.SetOnError([this](TXLSErrorManager& m, TXLSErrorLevel, const std::u16string&) { Report = m.LastError(); });
     }
 
@@ -84,6 +88,8 @@ TEST_F(FormulaCode, EncodesOperatorsInPrecedence) {
         {u"#N/A", "1C07"},
         {u"Nope", "1C05"},
         {u"Rate", "830000"},
+        {u"[1]Data!A1:B2", "A8000000000100000000000100" "000000"},
+        {u"'[1]Data:Q 1'!B2", "A50100000001000000" "0001"},
         {u"'My Sheet'!Local", "830100"},
         {u"Sheet1!Local", "1C05"},
         {u"Sheet1!#REF!+1", "B0000000000000048901000000" "03"},
@@ -108,7 +114,7 @@ TEST_F(FormulaCode, ReportsInsteadOfStoringABrokenFormula) {
     };
     const TCase cases[] = {
         {u"SIN(1,2)", 4021}, {u"SIN()", 4020},   {u"PI(1)", 4021},   {u"{1,2;3}", 4022}, {u"1,2", 4018},
-        {u"Nowhere!A1", 4016}, {u"1E400", 4006}, {u"0h*", 4006}, {u"1*/2", 4015}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"SUM((1)", 4007},
+        {u"Nowhere!A1", 4016}, {u"1E400", 4006}, {u"0h*", 4006}, {u"1*/2", 4015}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"[Book1.xlsx]Nope!A1", 4016}, {u"SUM((1)", 4007},
     };
     for (const TCase& c : cases) EXPECT_EQ(Hex(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
 }
@@ -143,6 +149,7 @@ TEST_F(FormulaCode, TextComesBackAsTyped) {
         u"2^-2",
         u"PI()",
         u"'My Sheet'!Local+Rate",
+        u"[Book1.xlsx]Data!$A$1+SUM('[Book1.xlsx]Q 1'!A:B)+'[Book1.xlsx]Data:Q 1'!B2",
     };
     for (std::u16string_view text : texts) {
         const std::u16string decoded = RoundTrip(text);
