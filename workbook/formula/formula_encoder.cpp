@@ -33,11 +33,11 @@ bool IsColKind(TXLSTokenKind k) { return k == xttCol || k == xttColAbs; }
 bool IsRowKind(TXLSTokenKind k) { return k == xttRow || k == xttRowAbs; }
 bool IsErrorKind(TXLSTokenKind k) { return k >= xttErrNull && k <= xttErrGettingData; }
 
-// Tokens whose result is a reference: a union may join only these.
-bool IsReferenceClass(uint8_t op) {
-    return op == ptgIsect || op == ptgUnion || op == ptgRange || op == ptgParen || op == xptgRef ||
-           op == xptgArea || op == xptgRefErr || op == xptgAreaErr || (op >= xptgRef3d && op <= xptgAreaXRange) ||
-           (op >= xptgRefErr3d && op <= xptgAreaErr3dRange);
+// Tokens whose result is never a reference. Names, calls (INDEX, OFFSET) and parentheses may be
+// references; ":", " " and "," need operands that may be.
+bool IsValueClass(uint8_t op) {
+    return (op >= ptgAdd && op <= ptgNE) || (op >= ptgUplus && op <= ptgPercent) || op == ptgErr || op == ptgBool ||
+           op == ptgNum || op == xptgArray || op == xptgInt || op == xptgStr || op == xptgMissArg;
 }
 
 }  // namespace
@@ -157,9 +157,7 @@ void TXLSFormulaEncoder::CheckCall(size_t opener) {
 void TXLSFormulaEncoder::Output(size_t token) {
     if (Opcode(token) == xptgListSep) {
         if (!Contexts_.empty() && Opcode(Contexts_.back()) != ptgParen) return;
-        if (Out_.size() < 2 || !IsReferenceClass(Opcode(Out_[Out_.size() - 1])) ||
-            !IsReferenceClass(Opcode(Out_[Out_.size() - 2])))
-            Report(4018, u"");
+        // Emit checks that both operands are references.
         Pool_[token].Bytes[0] = ptgUnion;
     }
     Out_.push_back(token);
@@ -462,6 +460,8 @@ std::vector<uint8_t> TXLSFormulaEncoder::Encode(const TXLSTokenList& tokens, int
 std::vector<uint8_t> TXLSFormulaEncoder::Emit() {
     std::vector<uint8_t> code;
     int64_t depth = 0;
+    // Per pending operand: whether it may be a reference.
+    std::vector<bool> references;
     for (size_t index : Out_) {
         const TToken& t = Pool_[index];
         const uint8_t op = t.Bytes[0];
@@ -482,6 +482,14 @@ std::vector<uint8_t> TXLSFormulaEncoder::Emit() {
         if (op == xptgArray && t.Rows == 0) takes = 0;
         if (depth < takes) Report(4015, u"");
         depth += 1 - takes;
+        bool reference = !IsValueClass(op);
+        if (op == ptgRange || op == ptgIsect || op == ptgUnion) {
+            if (!references[references.size() - 1] || !references[references.size() - 2]) Report(4018, u"");
+        } else if (op == ptgParen) {
+            reference = references.back();
+        }
+        references.resize(references.size() - static_cast<size_t>(takes));
+        references.push_back(reference);
         if (t.Space) {
             code.push_back(xptgAttrSpace);
             code.push_back(t.Space);

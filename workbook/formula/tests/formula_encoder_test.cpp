@@ -114,7 +114,7 @@ TEST_F(FormulaCode, ReportsInsteadOfStoringABrokenFormula) {
     };
     const TCase cases[] = {
         {u"SIN(1,2)", 4021}, {u"SIN()", 4020},   {u"PI(1)", 4021},   {u"{1,2;3}", 4022}, {u"1,2", 4018},
-        {u"Nowhere!A1", 4016}, {u"1E400", 4006}, {u"0h*", 4006}, {u"1*/2", 4015}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"[Book1.xlsx]Nope!A1", 4016}, {u"SUM((1)", 4007},
+        {u"Nowhere!A1", 4016}, {u"1E400", 4006}, {u"0h*", 4006}, {u"1*/2", 4015}, {u"8:.8", 4018}, {u"A1:1", 4018}, {u"(1+2) A1", 4018}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"[Book1.xlsx]Nope!A1", 4016}, {u"SUM((1)", 4007},
     };
     for (const TCase& c : cases) EXPECT_EQ(Hex(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
 }
@@ -148,6 +148,7 @@ TEST_F(FormulaCode, TextComesBackAsTyped) {
         u"1.5E+300",
         u"2^-2",
         u"PI()",
+        u"SUM(A1:INDEX(B:B,3),(Rate,C1))",
         u"'My Sheet'!Local+Rate",
         u"[Book1.xlsx]Data!$A$1+SUM('[Book1.xlsx]Q 1'!A:B)+'[Book1.xlsx]Data:Q 1'!B2",
     };
