@@ -1,0 +1,272 @@
+#include "workbook/formula/formula_decoder.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "base/text_encoding.h"
+
+#include "workbook/formula/excel_functions.h"
+#include "workbook/formula/formula_text.h"
+#include "workbook/formula/ptg_tokens.h"
+#include "workbook/model/cell_reference.h"
+#include "workbook/model/defined_names.h"
+#include "workbook/model/document_root.h"
+#include "workbook/model/exceptions.h"
+#include "workbook/model/external_links.h"
+#include "workbook/model/worksheet_part.h"
+
+namespace xls {
+
+namespace {
+
+constexpr std::u16string_view ErrorTexts[] = {u"_ERROR_ERROR_", u"#NULL!", u"#DIV/0!", u"#VALUE!", u"#REF!",
+                                              u"#NAME?",        u"#NUM!",  u"#N/A",    u"#GETTING_DATA"};
+
+std::u16string ErrorText(uint8_t code) { return std::u16string(code < 9 ? ErrorTexts[code] : ErrorTexts[0]); }
+
+constexpr uint32_t LastRow = 0xFFFFF;
+constexpr uint32_t LastCol = 0x3FFF;
+
+std::u16string Hex2(uint8_t v) {
+    constexpr char16_t digits[] = u"0123456789ABCDEF";
+    return {digits[v >> 4], digits[v & 15]};
+}
+
+std::u16string IntText(int32_t v) {
+    char buf[16];
+    const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+    return std::u16string(buf, end);
+}
+
+}  // namespace
+
+void TStringStack::Need(size_t count) const {
+    if (Items_.size() < count) throw EXLSError(u"Empty decode stack");
+}
+
+std::u16string& TStringStack::Top() {
+    Need(1);
+    return Items_.back();
+}
+
+void TStringStack::Join(std::u16string_view op) {
+    Need(2);
+    std::u16string b = std::move(Items_.back());
+    Items_.pop_back();
+    Items_.back().append(op).append(b);
+}
+
+void TStringStack::Prefix(std::u16string_view op) { Top().insert(0, op); }
+void TStringStack::Postfix(std::u16string_view op) { Top().append(op); }
+
+void TStringStack::Wrap(std::u16string_view open, std::u16string_view close) {
+    Top().insert(0, open);
+    Items_.back().append(close);
+}
+
+void TStringStack::Call(std::u16string_view name, size_t count, char16_t separator) {
+    Need(count);
+    std::u16string text(name);
+    text += u'(';
+    for (size_t i = Items_.size() - count; i < Items_.size(); ++i) {
+        if (i > Items_.size() - count) text += separator;
+        text += Items_[i];
+    }
+    text += u')';
+    Items_.resize(Items_.size() - count);
+    Push(std::move(text));
+}
+
+void TStringStack::ArrayConst(size_t cols, size_t rows, char16_t columnSeparator, char16_t rowSeparator) {
+    const size_t count = cols * rows;
+    Need(count);
+    std::u16string text = u"{";
+    const size_t first = Items_.size() - count;
+    for (size_t i = 0; i < count; ++i) {
+        if (i > 0) text += i % cols == 0 ? rowSeparator : columnSeparator;
+        text += Items_[first + i];
+    }
+    text += u'}';
+    Items_.resize(first);
+    Push(std::move(text));
+}
+
+const std::u16string& TStringStack::Result() const {
+    Need(1);
+    return Items_.back();
+}
+
+std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int sheetIndex) {
+    Stack_.Reset();
+    const char16_t list = Separators_.List;
+    const char16_t columnSep = list == u';' ? u'\\' : list;
+    std::u16string pending;
+    auto u16 = [&](size_t at) { return static_cast<uint32_t>(code[at] | (code[at + 1] << 8)); };
+    auto u32 = [&](size_t at) { return u16(at) | (u16(at + 2) << 16); };
+    auto sheet = [&](uint8_t index) -> TXc12DataWorksheet& {
+        if (index >= Manager_.Worksheets().Count()) throw EXLSError(u"Unknown sheet index");
+        return *Manager_.Worksheets().GetItems(index);
+    };
+    auto sheetName = [&](uint8_t index) { return sheet(index).GetQuotedName(); };
+    // A sheet range is quoted as a whole ('Sheet1:My Sheet'!) when either name needs it.
+    auto sheetRange = [&](uint8_t first, uint8_t last) {
+        const std::u16string a = sheetName(first), b = sheetName(last);
+        if (a.front() != u'\'' && b.front() != u'\'') return a + u":" + b;
+        auto inner = [](const std::u16string& q) { return q.front() == u'\'' ? q.substr(1, q.size() - 2) : q; };
+        return u"'" + inner(a) + u":" + inner(b) + u"'";
+    };
+    // "[book]sheet" (or "[book]first:last"), quoted as a whole when a part holds a character
+    // that ends an unquoted prefix. The book is written as its file name.
+    auto bookPrefix = [&](size_t at, bool range) {
+        const int16_t index = static_cast<int16_t>(u16(at));
+        if (index < 0 || index >= Manager_.XLinks().Count()) throw EXLSError(u"Unknown external book");
+        const TXc12XExternalBook& book = Manager_.XLinks().GetItems(index)->externalBook;
+        auto name = [&](uint8_t sheetIndex) {
+            if (sheetIndex >= book.SheetNames.size()) throw EXLSError(u"Unknown external sheet");
+            return base::Utf8ToUtf16(book.SheetNames[sheetIndex]);
+        };
+        const std::u16string target = book.Target.empty() ? IntText(index + 1) : book.Target;
+        std::u16string sheets = name(code[at + 2]);
+        if (range) sheets += u":" + name(code[at + 3]);
+        bool plain = true;
+        for (char16_t c : target + sheets)
+            if (c <= u' ' || std::u16string_view(u"&*+,-/<=>^'()?[\\]!{}\";#%").find(c) != std::u16string_view::npos)
+                plain = false;
+        std::u16string text = u"[" + target + u"]" + sheets;
+        if (plain) return text + u"!";
+        std::u16string quoted = u"'";
+        for (char16_t c : text) {
+            quoted += c;
+            if (c == u'\'') quoted += c;
+        }
+        return quoted + u"'!";
+    };
+    auto cell = [&](size_t at) { return ColRowFlagsToRefStr(static_cast<int32_t>(u16(at + 4)), static_cast<int32_t>(u32(at))); };
+    auto area = [&](size_t at) {
+        const uint32_t row1 = u32(at), row2 = u32(at + 4), col1 = u16(at + 8), col2 = u16(at + 10);
+        // Whole columns and whole rows are written as they are typed ("C:C", "3:$5").
+        auto colText = [](uint32_t col) { return (col & 0x8000 ? u"$" : u"") + ColToRefStr(static_cast<int>(col & 0x3FFF)); };
+        auto rowText = [](uint32_t row) {
+            return (row & 0x80000000u ? u"$" : u"") + IntText(static_cast<int32_t>(row & 0x7FFFFFFF) + 1);
+        };
+        if (row1 == 0 && row2 == LastRow) return colText(col1) + u":" + colText(col2);
+        if (col1 == 0 && col2 == LastCol) return rowText(row1) + u":" + rowText(row2);
+        return AreaFlagsToRefStr(static_cast<int32_t>(u16(at + 8)), static_cast<int32_t>(u32(at)),
+                                 static_cast<int32_t>(u16(at + 10)), static_cast<int32_t>(u32(at + 4)));
+    };
+    size_t pos = 0;
+    while (pos < code.size()) {
+        const uint8_t op = code[pos];
+        const size_t width = PtgTokenWidth(code.data() + pos, code.size() - pos, false);
+        if (width == 0) throw EXLSError(u"Unknown Ptg \"" + Hex2(op) + u"\"");
+        const size_t a = pos + 1;
+        std::u16string space = std::move(pending);
+        pending.clear();
+        switch (op) {
+            case ptgAdd: Stack_.Join(space + u"+"); break;
+            case ptgSub: Stack_.Join(space + u"-"); break;
+            case ptgMul: Stack_.Join(space + u"*"); break;
+            case ptgDiv: Stack_.Join(space + u"/"); break;
+            case ptgPower: Stack_.Join(space + u"^"); break;
+            case ptgConcat: Stack_.Join(space + u"&"); break;
+            case ptgLT: Stack_.Join(space + u"<"); break;
+            case ptgLE: Stack_.Join(space + u"<="); break;
+            case ptgEQ: Stack_.Join(space + u"="); break;
+            case ptgGE: Stack_.Join(space + u">="); break;
+            case ptgGT: Stack_.Join(space + u">"); break;
+            case ptgNE: Stack_.Join(space + u"<>"); break;
+            case ptgIsect: Stack_.Join(std::u16string(code[a], u' ')); break;
+            case ptgUnion: Stack_.Join(space + list); break;
+            case ptgRange: Stack_.Join(space + u":"); break;
+            case ptgUplus: Stack_.Prefix(space + u"+"); break;
+            case ptgUminus: Stack_.Prefix(space + u"-"); break;
+            case ptgPercent: Stack_.Postfix(space + u"%"); break;
+            case ptgParen: Stack_.Wrap(space + u"(", u")"); break;
+            case ptgErr: Stack_.Push(space + ErrorText(code[a])); break;
+            case ptgBool: Stack_.Push(space + (code[a] ? u"TRUE" : u"FALSE")); break;
+            case ptgNum: {
+                double v;
+                uint64_t bits = u32(a) | (static_cast<uint64_t>(u32(a + 4)) << 32);
+                std::memcpy(&v, &bits, sizeof v);
+                char buf[40];
+                const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+                std::u16string text = space;
+                for (const char* c = buf; c != end; ++c) text += *c == '.' ? Separators_.Decimal : char16_t(*c);
+                Stack_.Push(std::move(text));
+                break;
+            }
+            case xptgArray: Stack_.ArrayConst(u16(a), u32(a + 2), columnSep, u';'); break;
+            case xptgFunc: {
+                const int id = static_cast<int>(u16(a));
+                const TXLSExcelFuncNames& funcs = TXLSExcelFuncNames::Instance();
+                Stack_.Call(space + funcs.NameById(id), static_cast<size_t>(funcs.MinArgs(id)), list);
+                break;
+            }
+            case xptgFuncVar:
+                Stack_.Call(space + TXLSExcelFuncNames::Instance().NameById(static_cast<int>(u16(a + 1))), code[a], list);
+                break;
+            case xptgUserFunc: {
+                std::u16string name = space;
+                for (size_t i = 0; i < u16(a + 1); ++i) name += static_cast<char16_t>(u16(a + 3 + 2 * i));
+                Stack_.Call(name, code[a], list);
+                break;
+            }
+            case xptgName: {
+                const uint32_t index = u16(a);
+                TXc12DefinedNames* names = Manager_.Names;
+                TXc12DefinedName* name = names && index < 0xFFFF && static_cast<int>(index) < names->Count()
+                                             ? names->GetItems(static_cast<int>(index))
+                                             : nullptr;
+                std::u16string text = name ? name->name : std::u16string(u"#NAME?");
+                // A name of another sheet is written with that sheet, as it must be typed there.
+                if (name && name->localSheetId >= 0 && name->localSheetId != sheetIndex)
+                    text = sheetName(static_cast<uint8_t>(name->localSheetId)) + u"!" + text;
+                Stack_.Push(space + text);
+                break;
+            }
+            case xptgRef: Stack_.Push(space + cell(a)); break;
+            case xptgArea: Stack_.Push(space + area(a)); break;
+            case xptgRefErr:
+            case xptgAreaErr: Stack_.Push(space + u"#REF!"); break;
+            case xptgInt: Stack_.Push(space + IntText(static_cast<int32_t>(u32(a)))); break;
+            case xptgStr: {
+                std::u16string text = space + u"\"";
+                for (size_t i = 0; i < u16(a); ++i) {
+                    const char16_t c = static_cast<char16_t>(u16(a + 2 + 2 * i));
+                    text += c;
+                    if (c == u'"') text += c;
+                }
+                Stack_.Push(text + u"\"");
+                break;
+            }
+            case xptgAttrSpace: pending.assign(code[a], u' '); break;
+            case xptgRef3d: Stack_.Push(space + sheetName(code[a + 6]) + u"!" + cell(a)); break;
+            case xptgRef3dRange:
+                Stack_.Push(space + sheetRange(code[a + 6], code[a + 7]) + u"!" + cell(a));
+                break;
+            case xptgArea3d: Stack_.Push(space + sheetName(code[a + 12]) + u"!" + area(a)); break;
+            case xptgArea3dRange:
+                Stack_.Push(space + sheetRange(code[a + 12], code[a + 13]) + u"!" + area(a));
+                break;
+            case xptgRefX: Stack_.Push(space + bookPrefix(a + 6, false) + cell(a)); break;
+            case xptgRefXRange: Stack_.Push(space + bookPrefix(a + 6, true) + cell(a)); break;
+            case xptgAreaX: Stack_.Push(space + bookPrefix(a + 12, false) + area(a)); break;
+            case xptgAreaXRange: Stack_.Push(space + bookPrefix(a + 12, true) + area(a)); break;
+            case xptgRefErr3d:
+            case xptgRefErr3dRange: Stack_.Push(space + ErrorText(code[pos + 7])); break;
+            case xptgAreaErr3d:
+            case xptgAreaErr3dRange: Stack_.Push(space + ErrorText(code[pos + 13])); break;
+            case xptgMissArg: Stack_.Push(space); break;
+            case 0: throw EXLSError(u"Illegal ptgs " + Hex2(op));
+            default: throw EXLSError(u"Unknown Ptg \"" + Hex2(op) + u"\"");
+        }
+        pos += width;
+    }
+    return Stack_.Result();
+}
+
+std::u16string DecodeFormulaToText(TXc12Manager& manager, int sheetIndex, std::span<const uint8_t> code) {
+    return DecodeFormulaText(manager, code, sheetIndex);
+}
+
+}  // namespace xls

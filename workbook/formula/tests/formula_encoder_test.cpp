@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/text_encoding.h"
+#include "workbook/formula/formula_decoder.h"
+#include "workbook/formula/formula_encoder.h"
+#include "workbook/formula/formula_text.h"
+#include "workbook/formula/formula_tokenizer.h"
+#include "workbook/formula/ptg_tokens.h"
+#include "workbook/model/class_factory.h"
+#include "workbook/model/defined_names.h"
+#include "workbook/model/document_root.h"
+#include "workbook/model/error_manager.h"
+#include "workbook/model/external_links.h"
+#include "workbook/model/worksheet_part.h"
+
+namespace xls {
+namespace {
+
+class FormulaCode : public ::testing::Test {
+protected:
+    FormulaCode() : Root(Factory, Errors), Names(Factory) {
+        Factory.SetGraphicManager(nullptr);
+        Root.CreateParts();
+        for (const char16_t* name : {u"Sheet1", u"My Sheet", u"It's", u"Data_1"}) Root.Worksheets().Add(-1)->Name = name;
+        Root.Names = &Names;
+        Names.Add(u"Rate", -1);
+        Names.Add(u"Local", 1);
+        TXc12XExternalBook& book = Root.XLinks().Add()->externalBook;
+        book.Target = u"Book1.xlsx";
+        book.SheetNames = {"Data", "Q 1"};
+        Errors.SetOnError([this](TXLSErrorManager& m, TXLSErrorLevel, const std::u16string&) { Report = m.LastError(); });
+    }
+
+    std::vector<uint8_t> Compile(std::u16string_view text) {
+        Report = 0;
+        TXLSTokenizer tokenizer(Errors);
+        const TXLSTokenList tokens = tokenizer.Tokenize(text);
+        if (tokenizer.Failed()) return {};
+        TXLSFormulaEncoder encoder(Root);
+        return encoder.Encode(tokens, -1, -1, 0);
+    }
+
+    std::string Hex(std::u16string_view text) {
+        std::string out;
+        for (uint8_t b : Compile(text)) {
+            char buf[4];
+            snprintf(buf, sizeof buf, "%02X", b);
+            out += buf;
+        }
+        return Report ? "report " + std::to_string(Report) : out;
+    }
+
+    std::u16string RoundTrip(std::u16string_view text) {
+        const std::vector<uint8_t> code = Compile(text);
+        if (code.empty()) return u"report " + base::Utf8ToUtf16(std::to_string(Report));
+        return DecodeFormulaToText(Root, 0, code);
+    }
+
+    TXc12ClassFactory Factory;
+    TXLSErrorManager Errors;
+    TXc12Manager Root;
+    TXc12DefinedNames Names;
+    int Report = 0;
+};
+
+TEST_F(FormulaCode, EncodesOperatorsInPrecedence) {
+    struct TCase {
+        std::u16string_view Text;
+        std::string Hex;
+    };
+    const TCase cases[] = {
+        {u"1+2", "89010000008902000000" "03"},
+        {u"1+2*3", "8901000000890200000089030000000503"},
+        // Comparisons are one level, left to right: (1=2)<3.
+        {u"1=2<3", "89010000008902000000" "0B" "8903000000" "09"},
+        {u"2^3^2", "8902000000890300000007890200000007"},
+        {u"-2^2", "89020000001389020000" "0007"},
+        {u"(1)", "890100000015"},
+        {u"SUM(1,,2)", "8901000000F1890200000082030400"},
+        {u"SUM()", "82000400"},
+        {u"SUM(1,)", "8901000000F182020400"},
+        {u"{1,2;3,4}", "8901000000890200000089030000008904000000800200" "02000000"},
+        {u"{}", "80000000000000"},
+        {u"A1:B2,C3", "8600000000010000000000010084020000000200" "10"},
+        {u"#N/A", "1C07"},
+        {u"Nope", "1C05"},
+        {u"Rate", "830000"},
+        {u"[1]Data!A1:B2", "A8000000000100000000000100" "000000"},
+        {u"'[1]Data:Q 1'!B2", "A50100000001000000" "0001"},
+        {u"'My Sheet'!Local", "830100"},
+        {u"Sheet1!Local", "1C05"},
+        {u"Sheet1!#REF!+1", "B0000000000000048901000000" "03"},
+        {u"FOO(1,2)", "89010000008902000000F2020300" "46004F004F00"},
+        {u"SIN(1)", "8901000000810F00"},
+        {u"2147483647", "89FFFFFF7F"},
+        {u"1.5", "1F000000000000F83F"},
+        {u"2147483648", "1F000000000000E041"},
+        {u"'My Sheet'!$A$1", "A2000000800080" "01"},
+        {u"Sheet1:Data_1!A:A", "A700000000FFFF0F0000000000" "0003"},
+        {u"1:1", "86000000000000000000" "00FF3F"},
+        {u"\"a\"\"b\"", "8A03006100220062" "00"},
+        {u"A1 B1", "8400000000000084000000000100" "0F01"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Hex(c.Text), c.Hex) << base::Utf16ToUtf8(c.Text);
+}
+
+TEST_F(FormulaCode, ReportsInsteadOfStoringABrokenFormula) {
+    struct TCase {
+        std::u16string_view Text;
+        int Code;
+    };
+    const TCase cases[] = {
+        {u"SIN(1,2)", 4021}, {u"SIN()", 4020},   {u"PI(1)", 4021},   {u"{1,2;3}", 4022}, {u"1,2", 4018},
+        {u"Nowhere!A1", 4016}, {u"1E400", 4006}, {u"0h*", 4006}, {u"1*/2", 4015}, {u"8:.8", 4018}, {u"A1:1", 4018}, {u"(1+2) A1", 4018}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"[Book1.xlsx]Nope!A1", 4016}, {u"SUM((1)", 4007},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Hex(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
+}
+
+TEST_F(FormulaCode, UnionInFrontOfACallKeepsTheCallsArguments) {
+    EXPECT_EQ(RoundTrip(u"SUM((A1,B2),1)"), u"SUM((A1,B2),1)");
+    EXPECT_TRUE(Hex(u"(A1,B1)+SUM(1,2)").ends_with("1015" "8901000000890200000082020400" "03"));
+}
+
+TEST_F(FormulaCode, TextComesBackAsTyped) {
+    const std::u16string_view texts[] = {
+        u"1+2*3",
+        u"(1+2)*3",
+        u"1 + 2",
+        u" SUM(A1:B2)",
+        u"-A1%",
+        u"+1",
+        u"SUM($A$1:B$2,C:C,3:$5)",
+        u"'My Sheet'!A1+'It''s'!B2+Sheet1!C3",
+        u"SUM('Sheet1:My Sheet'!A1:B2,'Sheet1:Data_1'!B2)",
+        u"'Data_1'!A1",
+        u"Rate*2",
+        u"\"say \"\"hi\"\"\"&\"\"",
+        u"{1,2;3,4}",
+        u"{\"a\",TRUE;#N/A,-1}",
+        u"IF(A1>=1,VLOOKUP(A1,Sheet1!$A$1:$C$10,3,FALSE),\"\")",
+        u"SUM(1,,2)",
+        u"A1:B2 B1:C3",
+        u"(A1,B2)",
+        u"FOO(1,2)",
+        u"1.5E+300",
+        u"2^-2",
+        u"PI()",
+        u"SUM(A1:INDEX(B:B,3),(Rate,C1))",
+        u"'My Sheet'!Local+Rate",
+        u"[Book1.xlsx]Data!$A$1+SUM('[Book1.xlsx]Q 1'!A:B)+'[Book1.xlsx]Data:Q 1'!B2",
+    };
+    for (std::u16string_view text : texts) {
+        const std::u16string decoded = RoundTrip(text);
+        const std::u16string expected = text == u"1.5E+300" ? u"1.5e+300" : std::u16string(text);
+        EXPECT_EQ(base::Utf16ToUtf8(decoded), base::Utf16ToUtf8(expected));
+        // Text -> code -> text -> code is stable.
+        EXPECT_EQ(Compile(decoded), Compile(text)) << base::Utf16ToUtf8(text);
+    }
+}
+
+// The sheet of an error reference is not kept.
+TEST_F(FormulaCode, SheetErrorReferenceDecodesAsTheError) { EXPECT_EQ(RoundTrip(u"Sheet1!#REF!"), u"#REF!"); }
+
+TEST_F(FormulaCode, LargeArrayConstantDecodes) {
+    std::u16string text = u"{";
+    for (int i = 0; i < 1000; ++i) text += (i ? u"," : u"") + base::Utf8ToUtf16(std::to_string(i));
+    text += u"}";
+    EXPECT_EQ(RoundTrip(text), text);
+}
+
+TEST_F(FormulaCode, LocaleSeparatorsDecode) {
+    const std::vector<uint8_t> code = Compile(u"SUM({1.5,2;3,4})");
+    TXLSFormulaDecoder decoder(Root);
+    decoder.SetSeparators({u',', u';'});
+    EXPECT_EQ(decoder.Decode(code, 0), u"SUM({1,5\\2;3\\4})");
+}
+
+TEST_F(FormulaCode, TextFacade) {
+    const std::vector<uint8_t> code = EncodeCellFormulaText(Root, u"SUM(1,5;A1)", 0, 2, 3, {u',', u';'});
+    EXPECT_EQ(DecodeFormulaText(Root, code, 0), u"SUM(1.5,A1)");
+    EXPECT_EQ(DecodeFormulaText(Root, EncodeFormulaText(Root, u"Local", 1), 1), u"Local");
+    EXPECT_TRUE(EncodeFormulaText(Root, u"SIN(1,2)", 0).empty());
+    EXPECT_EQ(Report, 4021);
+    const uint8_t biff[] = {xptgBiff, 0x1E, 1, 0};
+    EXPECT_THROW(DecodeFormulaText(Root, biff, 0), EXLSError);
+}
+
+TEST_F(FormulaCode, DecoderRejectsBrokenCode) {
+    TXLSFormulaDecoder decoder(Root);
+    const uint8_t join[] = {0x89, 1, 0, 0, 0, ptgAdd};
+    EXPECT_THROW(decoder.Decode(join, 0), EXLSError);
+    const uint8_t unknown[] = {0x89, 1, 0, 0, 0, 0x01};
+    EXPECT_THROW(decoder.Decode(unknown, 0), std::exception);
+    const uint8_t cut[] = {0x89, 1, 0};
+    EXPECT_THROW(decoder.Decode(cut, 0), std::exception);
+}
+
+}  // namespace
+}  // namespace xls
