@@ -26,7 +26,8 @@ std::string Reference(std::string_view key, int number) {
 }  // namespace
 
 TPDFDocument::TPDFDocument()
-    : Pages_(std::make_unique<TPDFPages>(*this)), Fonts_(std::make_unique<TPDFFonts>(*this)) {}
+    : Pages_(std::make_unique<TPDFPages>(*this)), Fonts_(std::make_unique<TPDFFonts>(*this)),
+      Images_(std::make_unique<TPDFImages>(*this)) {}
 
 TPDFDocument::~TPDFDocument() {
     if (!Generating_) return;
@@ -106,6 +107,7 @@ void TPDFDocument::ResetModel() {
     CurrentPage_ = nullptr;
     Pages_->Clear();
     Fonts_->Clear();
+    Images_->Clear();
     Writer_.reset();
 }
 
@@ -125,10 +127,22 @@ void TPDFDocument::BeginDoc() {
     CurrentPage_->CreateCanvas();
 }
 
+int TPDFDocument::AddImage(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor,
+                           bool isMask, int maskIndex) {
+    CheckGenerating();
+    Images_->Add(graphic, compression, transparentColor, isMask, maskIndex);
+    return Images_->Count() - 1;
+}
+
+void TPDFDocument::SavePage(TPDFPage& page) {
+    page.Save();
+    for (TPDFImage* image : page.Images()) image->Save(*Writer_);
+}
+
 void TPDFDocument::NewPage() {
     CheckGenerating();
     CurrentPage_->CloseCanvas();
-    if (OnePass_) CurrentPage_->Save();
+    if (OnePass_) SavePage(*CurrentPage_);
     CurrentPage_ = &Pages_->Add();
     CurrentPage_->CreateCanvas();
 }
@@ -157,11 +171,12 @@ void TPDFDocument::Abort() {
 void TPDFDocument::WriteDocument() {
     CheckGenerating();
     CurrentPage_->CloseCanvas();
-    if (OnePass_) CurrentPage_->Save();
+    if (OnePass_) SavePage(*CurrentPage_);
     WriteInfo();
     WritePageTree();
     if (!OnePass_)
-        for (int i = 0; i < Pages_->Count(); ++i) Pages_->GetPage(i).Save();
+        for (int i = 0; i < Pages_->Count(); ++i) SavePage(Pages_->GetPage(i));
+    for (int i = 0; i < Images_->Count(); ++i) Images_->GetImage(i).Save(*Writer_);
     for (int i = 0; i < Fonts_->Count(); ++i) Fonts_->GetFont(i).Save(*Writer_);
     WriteCatalog();
     const uint32_t xrefOffset = Writer_->WriteXref();

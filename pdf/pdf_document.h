@@ -7,6 +7,7 @@
 
 #include "pdf/pdf_doc_info.h"
 #include "pdf/pdf_fonts.h"
+#include "pdf/pdf_image.h"
 #include "pdf/pdf_object_writer.h"
 #include "pdf/pdf_pages.h"
 
@@ -49,6 +50,10 @@ public:
     platform::TMetafileCanvas* GetCanvas() const { return CurrentPage_ ? CurrentPage_->Canvas() : nullptr; }
     const TPDFPages& Pages() const { return *Pages_; }
     TPDFFonts& Fonts() { return *Fonts_; }
+    TPDFImages& Images() { return *Images_; }
+    // Registers an image while a document is open and returns its index for ShowImage.
+    int AddImage(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor = -1,
+                 bool isMask = false, int maskIndex = -1);
     const std::string& FileID() const { return FileID_; }
 
     // The object writer of the open document (raises when none is open).
@@ -103,6 +108,8 @@ private:
     void CheckIdle() const;
     void CheckGenerating() const;
     void WriteDocument();
+    // Writes a page and then the images it drew that are not written yet.
+    void SavePage(TPDFPage& page);
     void WriteInfo();
     void WritePageTree();
     void WriteCatalog();
@@ -138,6 +145,7 @@ private:
     std::unique_ptr<TPDFObjectWriter> Writer_;
     std::unique_ptr<TPDFPages> Pages_;
     std::unique_ptr<TPDFFonts> Fonts_;
+    std::unique_ptr<TPDFImages> Images_;
     TPDFPage* CurrentPage_ = nullptr;
 };
 

@@ -15,6 +15,7 @@ namespace pdf {
 
 class TPDFDocument;
 class TPDFFont;
+class TPDFImage;
 
 // One A4 page of a document: its content stream, kept as CR LF terminated operator lines,
 // and the direct drawing operations. Coordinates of the device-unit operations are in
@@ -76,6 +77,11 @@ public:
     void Concat(double a, double b, double c, double d, double e, double f);
     void Translate(double x, double y);
     void Rotate(double angle);
+    // Draws a registered image into the device rectangle whose top-left corner is (x, y),
+    // turned by angle degrees about its bottom-left corner; nothing for an empty size.
+    void ShowImage(int index, double x, double y, double width, double height, double angle);
+    // The images the page drew, for the resources.
+    const std::vector<TPDFImage*>& Images() const { return Images_; }
 
     // Curves and shapes (pdf_page_curves.cpp). Boxes are in device units; the arcs return
     // their start point in device units.
@@ -180,6 +186,9 @@ private:
     bool InText_ = false;
     bool TextShown_ = false;
     std::vector<TPDFFont*> Fonts_;
+    std::vector<TPDFImage*> Images_;
+    bool GrayImage_ = false;
+    bool ColourImage_ = false;
     std::unique_ptr<platform::TMetafileCanvas> Canvas_;
 };
 
