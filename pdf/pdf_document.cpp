@@ -103,6 +103,8 @@ void TPDFDocument::SetEmulateStandardFont(bool value) {
 void TPDFDocument::ResetModel() {
     PagesObjNumber_ = 0;
     CatalogObjNumber_ = 0;
+    EncryptObjNumber_ = 0;
+    Security_.reset();
     DocumentInfo_.SetObjNumber(0);
     CurrentPage_ = nullptr;
     Pages_->Clear();
@@ -116,6 +118,18 @@ void TPDFDocument::BeginDoc() {
     ResetModel();
     FileID_ = MD5String(FileName_ + FormatFileIdTime(NowDateTime()));
     Writer_ = std::make_unique<TPDFObjectWriter>(std::make_unique<base::TFileStream>(FileName_, base::fmCreate));
+    const bool strong = ProtectionKeyLength_ == TPDFKeyLength::kl128;
+    auto has = [this](TPDFCriptoOption option) { return ProtectionOptions_.count(option) > 0; };
+    Permissions_ = PermissionValue({has(TPDFCriptoOption::coPrint), has(TPDFCriptoOption::coModifyStructure),
+                                    has(TPDFCriptoOption::coCopyInformation), has(TPDFCriptoOption::coModifyAnnotation),
+                                    has(TPDFCriptoOption::coFillAnnotation), has(TPDFCriptoOption::coExtractInfo),
+                                    has(TPDFCriptoOption::coAssemble), has(TPDFCriptoOption::coPrintHi)},
+                                   strong);
+    if (ProtectionEnabled_) {
+        Security_ = std::make_unique<TPDFSecurity>(
+            ComputeSecurity(OwnerPassword_, UserPassword_, Permissions_, strong, FileID_));
+        Writer_->SetSecurity(Security_.get());
+    }
     static constexpr const char* Headers[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6"};
     Writer_->WriteLine(Headers[int(Version_)]);
     // Bytes above 127 mark the file as binary for transfer programs.
@@ -179,6 +193,7 @@ void TPDFDocument::WriteDocument() {
     for (int i = 0; i < Images_->Count(); ++i) Images_->GetImage(i).Save(*Writer_);
     for (int i = 0; i < Fonts_->Count(); ++i) Fonts_->GetFont(i).Save(*Writer_);
     WriteCatalog();
+    if (Security_) WriteEncryption();
     const uint32_t xrefOffset = Writer_->WriteXref();
     WriteTrailer(xrefOffset);
     Writer_->Flush();
@@ -190,7 +205,7 @@ void TPDFDocument::WriteInfo() {
     DocumentInfo_.SetObjNumber(number);
     auto entry = [this](std::string_view key, const std::string& value) {
         std::string line(key);
-        line += EscapeString(value);
+        line += EscapeString(Writer_->Crypt(value, DocumentInfo_.ObjNumber()));
         line += ')';
         Writer_->WriteLine(line);
     };
@@ -237,12 +252,31 @@ void TPDFDocument::WriteCatalog() {
     Writer_->EndObject();
 }
 
+void TPDFDocument::WriteEncryption() {
+    Writer_->BeginObject(EncryptObjNumber_);
+    Writer_->WriteLine("/Filter /Standard");
+    if (Security_->Strong) {
+        Writer_->WriteLine("/V 2");
+        Writer_->WriteLine("/R 3");
+        Writer_->WriteLine("/Length 128");
+    } else {
+        Writer_->WriteLine("/V 1");
+        Writer_->WriteLine("/R 2");
+    }
+    Writer_->WriteLine("/P " + FormatPDFInt(Security_->P));
+    Writer_->WriteLine("/O (" + EscapeString(Security_->O) + ")");
+    Writer_->WriteLine("/U (" + EscapeString(Security_->UserEntry()) + ")");
+    Writer_->EndDictionary();
+    Writer_->EndObject();
+}
+
 void TPDFDocument::WriteTrailer(uint32_t xrefOffset) {
     Writer_->WriteLine("trailer");
     Writer_->WriteLine("<<");
     Writer_->WriteLine("/Size " + FormatPDFInt(Writer_->ObjectCount() + 1));
     Writer_->WriteLine(Reference("/Root ", CatalogObjNumber_));
     Writer_->WriteLine(Reference("/Info ", DocumentInfo_.ObjNumber()));
+    if (Security_) Writer_->WriteLine(Reference("/Encrypt ", EncryptObjNumber_));
     Writer_->WriteLine("/ID [<" + FileID_ + "><" + FileID_ + ">]");
     Writer_->WriteLine(">>");
     Writer_->WriteLine("startxref");

@@ -55,6 +55,8 @@ public:
     int AddImage(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor = -1,
                  bool isMask = false, int maskIndex = -1);
     const std::string& FileID() const { return FileID_; }
+    // The permission value P of the open or last document.
+    int32_t Permissions() const { return Permissions_; }
 
     // The object writer of the open document (raises when none is open).
     TPDFObjectWriter& Writer();
@@ -113,6 +115,7 @@ private:
     void WriteInfo();
     void WritePageTree();
     void WriteCatalog();
+    void WriteEncryption();
     void WriteTrailer(uint32_t xrefOffset);
 
     bool AutoLaunch_ = false;
@@ -142,6 +145,9 @@ private:
     int PagesObjNumber_ = 0;
     int CatalogObjNumber_ = 0;
     std::string FileID_;
+    int32_t Permissions_ = 0;
+    std::unique_ptr<TPDFSecurity> Security_;
+    int EncryptObjNumber_ = 0;
     std::unique_ptr<TPDFObjectWriter> Writer_;
     std::unique_ptr<TPDFPages> Pages_;
     std::unique_ptr<TPDFFonts> Fonts_;

@@ -188,7 +188,7 @@ void TPDFImage::Save(TPDFObjectWriter& writer) {
     }
     writer.EndDictionary();
     writer.BeginStream();
-    writer.WriteBytes(Data_);
+    writer.WriteBytes(writer.Crypt(Data_, ObjNumber));
     // The line end before "endstream" lies outside /Length, as readers expect.
     writer.WriteLine("");
     writer.EndStream();
