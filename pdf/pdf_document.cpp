@@ -1,8 +1,10 @@
 #include "pdf/pdf_document.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/file_stream.h"
+#include "base/text_encoding.h"
 #include "pdf/pdf_date_time.h"
 #include "pdf/pdf_encoding.h"
 #include "pdf/pdf_exception.h"
@@ -21,6 +23,18 @@ std::string Reference(std::string_view key, int number) {
     AppendPDFInt(line, number);
     line += " 0 R";
     return line;
+}
+
+// ASCII stays as it is; other UTF-8 texts become UTF-16BE text strings with a byte-order
+// mark, the form readers decode whatever their code page.
+std::string InfoText(const std::string& value) {
+    if (std::all_of(value.begin(), value.end(), [](char c) { return uint8_t(c) < 0x80; })) return value;
+    std::string text = "\xFE\xFF";
+    for (char16_t unit : base::Utf8ToUtf16(value)) {
+        text.push_back(char(unit >> 8));
+        text.push_back(char(unit & 0xFF));
+    }
+    return text;
 }
 
 }  // namespace
@@ -205,7 +219,7 @@ void TPDFDocument::WriteInfo() {
     DocumentInfo_.SetObjNumber(number);
     auto entry = [this](std::string_view key, const std::string& value) {
         std::string line(key);
-        line += EscapeString(Writer_->Crypt(value, DocumentInfo_.ObjNumber()));
+        line += EscapeString(Writer_->Crypt(InfoText(value), DocumentInfo_.ObjNumber()));
         line += ')';
         Writer_->WriteLine(line);
     };
