@@ -124,6 +124,7 @@ void TPDFDocument::ResetModel() {
     Pages_->Clear();
     Fonts_->Clear();
     Images_->Clear();
+    Actions_.clear();
     Writer_.reset();
 }
 
@@ -160,6 +161,12 @@ int TPDFDocument::AddImage(const TPDFBitmap& graphic, TPDFImageCompression compr
     CheckGenerating();
     Images_->Add(graphic, compression, transparentColor, isMask, maskIndex);
     return Images_->Count() - 1;
+}
+
+const TPDFURLAction& TPDFDocument::AddURLAction(const std::string& url) {
+    CheckGenerating();
+    Actions_.push_back(std::make_unique<TPDFURLAction>(TPDFURLAction{Writer_->NextObjectNumber(), url}));
+    return *Actions_.back();
 }
 
 void TPDFDocument::SavePage(TPDFPage& page) {
@@ -205,6 +212,7 @@ void TPDFDocument::WriteDocument() {
     if (!OnePass_)
         for (int i = 0; i < Pages_->Count(); ++i) SavePage(Pages_->GetPage(i));
     for (int i = 0; i < Images_->Count(); ++i) Images_->GetImage(i).Save(*Writer_);
+    for (const auto& action : Actions_) action->Save(*Writer_);
     for (int i = 0; i < Fonts_->Count(); ++i) Fonts_->GetFont(i).Save(*Writer_);
     WriteCatalog();
     if (Security_) WriteEncryption();

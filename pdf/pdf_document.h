@@ -51,6 +51,8 @@ public:
     const TPDFPages& Pages() const { return *Pages_; }
     TPDFFonts& Fonts() { return *Fonts_; }
     TPDFImages& Images() { return *Images_; }
+    // A numbered URI action, written at the end of the document.
+    const TPDFURLAction& AddURLAction(const std::string& url);
     // Registers an image while a document is open and returns its index for ShowImage.
     int AddImage(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor = -1,
                  bool isMask = false, int maskIndex = -1);
@@ -152,6 +154,7 @@ private:
     std::unique_ptr<TPDFPages> Pages_;
     std::unique_ptr<TPDFFonts> Fonts_;
     std::unique_ptr<TPDFImages> Images_;
+    std::vector<std::unique_ptr<TPDFURLAction>> Actions_;
     TPDFPage* CurrentPage_ = nullptr;
 };
 

@@ -212,6 +212,18 @@ void TPDFPage::ShowImage(int index, double x, double y, double width, double hei
     if (std::find(Images_.begin(), Images_.end(), &image) == Images_.end()) Images_.push_back(&image);
 }
 
+void TPDFPage::CreateURLLink(double left, double top, double right, double bottom, const std::string& url) {
+    if (url.empty()) throw TPDFException("URL cannot be empty");
+    TPDFActionAnnotation annotation;
+    annotation.ObjNumber = Owner_.Writer().NextObjectNumber();
+    annotation.Left = int(std::lround(ToPointX(std::min(left, right))));
+    annotation.Right = int(std::lround(ToPointX(std::max(left, right))));
+    annotation.Top = int(std::lround(ToPointY(std::min(top, bottom))));
+    annotation.Bottom = int(std::lround(ToPointY(std::max(top, bottom))));
+    annotation.Action = &Owner_.AddURLAction(url);
+    Annotations_.push_back(annotation);
+}
+
 void TPDFPage::Save() {
     EndText();
     while (GStateDepth_ > 1) GStateRestore();
@@ -262,8 +274,14 @@ void TPDFPage::Save() {
     AppendPDFInt(line, Height);
     line += ']';
     writer.WriteLine(line);
+    if (!Annotations_.empty()) {
+        writer.WriteLine("/Annots [");
+        for (const TPDFActionAnnotation& annotation : Annotations_) writer.WriteLine(FormatPDFInt(annotation.ObjNumber) + " 0 R");
+        writer.WriteLine("]");
+    }
     writer.EndDictionary();
     writer.EndObject();
+    for (const TPDFActionAnnotation& annotation : Annotations_) annotation.Save(writer);
 }
 
 }  // namespace pdf
