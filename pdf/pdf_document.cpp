@@ -1,8 +1,10 @@
 #include "pdf/pdf_document.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/file_stream.h"
+#include "base/text_encoding.h"
 #include "pdf/pdf_date_time.h"
 #include "pdf/pdf_encoding.h"
 #include "pdf/pdf_exception.h"
@@ -23,10 +25,23 @@ std::string Reference(std::string_view key, int number) {
     return line;
 }
 
+// ASCII stays as it is; other UTF-8 texts become UTF-16BE text strings with a byte-order
+// mark, the form readers decode whatever their code page.
+std::string InfoText(const std::string& value) {
+    if (std::all_of(value.begin(), value.end(), [](char c) { return uint8_t(c) < 0x80; })) return value;
+    std::string text = "\xFE\xFF";
+    for (char16_t unit : base::Utf8ToUtf16(value)) {
+        text.push_back(char(unit >> 8));
+        text.push_back(char(unit & 0xFF));
+    }
+    return text;
+}
+
 }  // namespace
 
 TPDFDocument::TPDFDocument()
-    : Pages_(std::make_unique<TPDFPages>(*this)), Fonts_(std::make_unique<TPDFFonts>(*this)) {}
+    : Pages_(std::make_unique<TPDFPages>(*this)), Fonts_(std::make_unique<TPDFFonts>(*this)),
+      Images_(std::make_unique<TPDFImages>(*this)) {}
 
 TPDFDocument::~TPDFDocument() {
     if (!Generating_) return;
@@ -102,10 +117,14 @@ void TPDFDocument::SetEmulateStandardFont(bool value) {
 void TPDFDocument::ResetModel() {
     PagesObjNumber_ = 0;
     CatalogObjNumber_ = 0;
+    EncryptObjNumber_ = 0;
+    Security_.reset();
     DocumentInfo_.SetObjNumber(0);
     CurrentPage_ = nullptr;
     Pages_->Clear();
     Fonts_->Clear();
+    Images_->Clear();
+    Actions_.clear();
     Writer_.reset();
 }
 
@@ -114,6 +133,18 @@ void TPDFDocument::BeginDoc() {
     ResetModel();
     FileID_ = MD5String(FileName_ + FormatFileIdTime(NowDateTime()));
     Writer_ = std::make_unique<TPDFObjectWriter>(std::make_unique<base::TFileStream>(FileName_, base::fmCreate));
+    const bool strong = ProtectionKeyLength_ == TPDFKeyLength::kl128;
+    auto has = [this](TPDFCriptoOption option) { return ProtectionOptions_.count(option) > 0; };
+    Permissions_ = PermissionValue({has(TPDFCriptoOption::coPrint), has(TPDFCriptoOption::coModifyStructure),
+                                    has(TPDFCriptoOption::coCopyInformation), has(TPDFCriptoOption::coModifyAnnotation),
+                                    has(TPDFCriptoOption::coFillAnnotation), has(TPDFCriptoOption::coExtractInfo),
+                                    has(TPDFCriptoOption::coAssemble), has(TPDFCriptoOption::coPrintHi)},
+                                   strong);
+    if (ProtectionEnabled_) {
+        Security_ = std::make_unique<TPDFSecurity>(
+            ComputeSecurity(OwnerPassword_, UserPassword_, Permissions_, strong, FileID_));
+        Writer_->SetSecurity(Security_.get());
+    }
     static constexpr const char* Headers[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6"};
     Writer_->WriteLine(Headers[int(Version_)]);
     // Bytes above 127 mark the file as binary for transfer programs.
@@ -125,10 +156,28 @@ void TPDFDocument::BeginDoc() {
     CurrentPage_->CreateCanvas();
 }
 
+int TPDFDocument::AddImage(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor,
+                           bool isMask, int maskIndex) {
+    CheckGenerating();
+    Images_->Add(graphic, compression, transparentColor, isMask, maskIndex);
+    return Images_->Count() - 1;
+}
+
+const TPDFURLAction& TPDFDocument::AddURLAction(const std::string& url) {
+    CheckGenerating();
+    Actions_.push_back(std::make_unique<TPDFURLAction>(TPDFURLAction{Writer_->NextObjectNumber(), url}));
+    return *Actions_.back();
+}
+
+void TPDFDocument::SavePage(TPDFPage& page) {
+    page.Save();
+    for (TPDFImage* image : page.Images()) image->Save(*Writer_);
+}
+
 void TPDFDocument::NewPage() {
     CheckGenerating();
     CurrentPage_->CloseCanvas();
-    if (OnePass_) CurrentPage_->Save();
+    if (OnePass_) SavePage(*CurrentPage_);
     CurrentPage_ = &Pages_->Add();
     CurrentPage_->CreateCanvas();
 }
@@ -157,13 +206,16 @@ void TPDFDocument::Abort() {
 void TPDFDocument::WriteDocument() {
     CheckGenerating();
     CurrentPage_->CloseCanvas();
-    if (OnePass_) CurrentPage_->Save();
+    if (OnePass_) SavePage(*CurrentPage_);
     WriteInfo();
     WritePageTree();
     if (!OnePass_)
-        for (int i = 0; i < Pages_->Count(); ++i) Pages_->GetPage(i).Save();
+        for (int i = 0; i < Pages_->Count(); ++i) SavePage(Pages_->GetPage(i));
+    for (int i = 0; i < Images_->Count(); ++i) Images_->GetImage(i).Save(*Writer_);
+    for (const auto& action : Actions_) action->Save(*Writer_);
     for (int i = 0; i < Fonts_->Count(); ++i) Fonts_->GetFont(i).Save(*Writer_);
     WriteCatalog();
+    if (Security_) WriteEncryption();
     const uint32_t xrefOffset = Writer_->WriteXref();
     WriteTrailer(xrefOffset);
     Writer_->Flush();
@@ -175,7 +227,7 @@ void TPDFDocument::WriteInfo() {
     DocumentInfo_.SetObjNumber(number);
     auto entry = [this](std::string_view key, const std::string& value) {
         std::string line(key);
-        line += EscapeString(value);
+        line += EscapeString(Writer_->Crypt(InfoText(value), DocumentInfo_.ObjNumber()));
         line += ')';
         Writer_->WriteLine(line);
     };
@@ -222,12 +274,31 @@ void TPDFDocument::WriteCatalog() {
     Writer_->EndObject();
 }
 
+void TPDFDocument::WriteEncryption() {
+    Writer_->BeginObject(EncryptObjNumber_);
+    Writer_->WriteLine("/Filter /Standard");
+    if (Security_->Strong) {
+        Writer_->WriteLine("/V 2");
+        Writer_->WriteLine("/R 3");
+        Writer_->WriteLine("/Length 128");
+    } else {
+        Writer_->WriteLine("/V 1");
+        Writer_->WriteLine("/R 2");
+    }
+    Writer_->WriteLine("/P " + FormatPDFInt(Security_->P));
+    Writer_->WriteLine("/O (" + EscapeString(Security_->O) + ")");
+    Writer_->WriteLine("/U (" + EscapeString(Security_->UserEntry()) + ")");
+    Writer_->EndDictionary();
+    Writer_->EndObject();
+}
+
 void TPDFDocument::WriteTrailer(uint32_t xrefOffset) {
     Writer_->WriteLine("trailer");
     Writer_->WriteLine("<<");
     Writer_->WriteLine("/Size " + FormatPDFInt(Writer_->ObjectCount() + 1));
     Writer_->WriteLine(Reference("/Root ", CatalogObjNumber_));
     Writer_->WriteLine(Reference("/Info ", DocumentInfo_.ObjNumber()));
+    if (Security_) Writer_->WriteLine(Reference("/Encrypt ", EncryptObjNumber_));
     Writer_->WriteLine("/ID [<" + FileID_ + "><" + FileID_ + ">]");
     Writer_->WriteLine(">>");
     Writer_->WriteLine("startxref");

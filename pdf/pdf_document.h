@@ -7,6 +7,7 @@
 
 #include "pdf/pdf_doc_info.h"
 #include "pdf/pdf_fonts.h"
+#include "pdf/pdf_image.h"
 #include "pdf/pdf_object_writer.h"
 #include "pdf/pdf_pages.h"
 
@@ -49,7 +50,15 @@ public:
     platform::TMetafileCanvas* GetCanvas() const { return CurrentPage_ ? CurrentPage_->Canvas() : nullptr; }
     const TPDFPages& Pages() const { return *Pages_; }
     TPDFFonts& Fonts() { return *Fonts_; }
+    TPDFImages& Images() { return *Images_; }
+    // A numbered URI action, written at the end of the document.
+    const TPDFURLAction& AddURLAction(const std::string& url);
+    // Registers an image while a document is open and returns its index for ShowImage.
+    int AddImage(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor = -1,
+                 bool isMask = false, int maskIndex = -1);
     const std::string& FileID() const { return FileID_; }
+    // The permission value P of the open or last document.
+    int32_t Permissions() const { return Permissions_; }
 
     // The object writer of the open document (raises when none is open).
     TPDFObjectWriter& Writer();
@@ -103,9 +112,12 @@ private:
     void CheckIdle() const;
     void CheckGenerating() const;
     void WriteDocument();
+    // Writes a page and then the images it drew that are not written yet.
+    void SavePage(TPDFPage& page);
     void WriteInfo();
     void WritePageTree();
     void WriteCatalog();
+    void WriteEncryption();
     void WriteTrailer(uint32_t xrefOffset);
 
     bool AutoLaunch_ = false;
@@ -135,9 +147,14 @@ private:
     int PagesObjNumber_ = 0;
     int CatalogObjNumber_ = 0;
     std::string FileID_;
+    int32_t Permissions_ = 0;
+    std::unique_ptr<TPDFSecurity> Security_;
+    int EncryptObjNumber_ = 0;
     std::unique_ptr<TPDFObjectWriter> Writer_;
     std::unique_ptr<TPDFPages> Pages_;
     std::unique_ptr<TPDFFonts> Fonts_;
+    std::unique_ptr<TPDFImages> Images_;
+    std::vector<std::unique_ptr<TPDFURLAction>> Actions_;
     TPDFPage* CurrentPage_ = nullptr;
 };
 

@@ -120,7 +120,7 @@ int TPDFFont::WriteFontFile(TPDFObjectWriter& writer, const std::string& program
                      FormatPDFInt(int64_t(program.size())));
     writer.EndDictionary();
     writer.BeginStream();
-    writer.WriteBytes(packed);
+    writer.WriteBytes(writer.Crypt(packed, number));
     writer.WriteLine("");
     writer.EndStream();
     writer.EndObject();

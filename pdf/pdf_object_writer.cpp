@@ -62,7 +62,7 @@ void TPDFObjectWriter::WriteStreamObject(int& number, std::string_view bytes, st
     if (!extraEntries.empty()) WriteLine(extraEntries);
     EndDictionary();
     BeginStream();
-    WriteBytes(bytes);
+    WriteBytes(Crypt(bytes, number));
     WriteLine("");
     EndStream();
     EndObject();

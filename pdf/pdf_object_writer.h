@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/stream.h"
+#include "pdf/pdf_security.h"
 
 namespace pdf {
 
@@ -33,6 +34,13 @@ public:
     // A stream object of the given dictionary entries after /Length.
     void WriteStreamObject(int& number, std::string_view bytes, std::string_view extraEntries);
 
+    // Strings and streams of the file are encrypted from now on with these values (null: none).
+    void SetSecurity(const TPDFSecurity* security) { Security_ = security; }
+    // The bytes of a string or stream of object `number` as the file stores them.
+    std::string Crypt(std::string_view bytes, int number) const {
+        return Security_ ? Security_->Crypt(bytes, number) : std::string(bytes);
+    }
+
     // Current file offset, checked to fit the 32-bit offsets of the format.
     uint32_t Offset() const;
     // "xref" section and its returned offset; every object must have been written.
@@ -44,6 +52,7 @@ private:
     std::string Buffer_;
     int64_t Flushed_ = 0;
     std::vector<uint32_t> Offsets_;  // index = object number - 1
+    const TPDFSecurity* Security_ = nullptr;
 };
 
 // The 32-bit file offset of a position; positions beyond 2 GB raise TPDFException.

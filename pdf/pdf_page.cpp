@@ -1,5 +1,6 @@
 #include "pdf/pdf_page.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -7,7 +8,9 @@
 #include "pdf/emf_parser.h"
 #include "pdf/pdf_deflate.h"
 #include "pdf/pdf_document.h"
+#include "pdf/pdf_exception.h"
 #include "pdf/pdf_font.h"
+#include "pdf/pdf_image.h"
 #include "pdf/pdf_number_format.h"
 
 namespace pdf {
@@ -170,6 +173,57 @@ void TPDFPage::Rotate(double angle) {
     Concat(c, s, -s, c, 0, 0);
 }
 
+namespace {
+
+template <typename TResource>
+void NumberResources(TPDFObjectWriter& writer, const std::vector<TResource*>& resources) {
+    for (TResource* resource : resources)
+        if (resource->ObjNumber < 1) resource->ObjNumber = writer.NextObjectNumber();
+}
+
+// "/Name N 0 R" lines of fonts or images under their heading; nothing for none.
+template <typename TResource>
+void WriteResourceDictionary(TPDFObjectWriter& writer, std::string_view heading,
+                             const std::vector<TResource*>& resources) {
+    if (resources.empty()) return;
+    writer.WriteLine(heading);
+    for (TResource* resource : resources) {
+        std::string entry = "/" + resource->ResourceName + " ";
+        AppendPDFInt(entry, resource->ObjNumber);
+        entry += " 0 R";
+        writer.WriteLine(entry);
+    }
+    writer.WriteLine(">>");
+}
+
+}  // namespace
+
+void TPDFPage::ShowImage(int index, double x, double y, double width, double height, double angle) {
+    if (width == 0 || height == 0) return;
+    if (index < 0 || index >= Owner_.Images().Count()) throw TPDFException("Out of range");
+    TPDFImage& image = Owner_.Images().GetImage(index);
+    (image.Gray() ? GrayImage_ : ColourImage_) = true;
+    GStateSave();
+    Translate(ToPointX(x), ToPointY(y) - height / Scale_);
+    if (std::fabs(angle) > 0.001) Rotate(angle);
+    Concat(width / Scale_, 0, 0, height / Scale_, 0, 0);
+    AppendOperator("/" + image.ResourceName + " Do");
+    GStateRestore();
+    if (std::find(Images_.begin(), Images_.end(), &image) == Images_.end()) Images_.push_back(&image);
+}
+
+void TPDFPage::CreateURLLink(double left, double top, double right, double bottom, const std::string& url) {
+    if (url.empty()) throw TPDFException("URL cannot be empty");
+    TPDFActionAnnotation annotation;
+    annotation.ObjNumber = Owner_.Writer().NextObjectNumber();
+    annotation.Left = int(std::lround(ToPointX(std::min(left, right))));
+    annotation.Right = int(std::lround(ToPointX(std::max(left, right))));
+    annotation.Top = int(std::lround(ToPointY(std::min(top, bottom))));
+    annotation.Bottom = int(std::lround(ToPointY(std::max(top, bottom))));
+    annotation.Action = &Owner_.AddURLAction(url);
+    Annotations_.push_back(annotation);
+}
+
 void TPDFPage::Save() {
     EndText();
     while (GStateDepth_ > 1) GStateRestore();
@@ -179,22 +233,17 @@ void TPDFPage::Save() {
     GStateDepth_ = 2;
     GStateRestore();
 
-    // Fonts get their numbers now, so that pages can refer to them before they are written.
-    for (TPDFFont* font : Fonts_)
-        if (font->ObjNumber < 1) font->ObjNumber = writer.NextObjectNumber();
+    // Fonts and images get their numbers now, so that pages can refer to them before they are written.
+    NumberResources(writer, Fonts_);
+    NumberResources(writer, Images_);
     writer.BeginObject(ResourcesObjNumber_);
     writer.WriteLine(" /ProcSet [/PDF ", false);
-    writer.WriteLine(Fonts_.empty() ? "]" : "/Text ]");
-    if (!Fonts_.empty()) {
-        writer.WriteLine("/Font <<");
-        for (TPDFFont* font : Fonts_) {
-            std::string entry = "/" + font->ResourceName + " ";
-            AppendPDFInt(entry, font->ObjNumber);
-            entry += " 0 R";
-            writer.WriteLine(entry);
-        }
-        writer.WriteLine(">>");
-    }
+    if (!Fonts_.empty()) writer.WriteLine("/Text ", false);
+    if (GrayImage_) writer.WriteLine("/ImageB ", false);
+    if (ColourImage_) writer.WriteLine("/ImageC ", false);
+    writer.WriteLine("]");
+    WriteResourceDictionary(writer, "/Font <<", Fonts_);
+    WriteResourceDictionary(writer, " /XObject <<", Images_);
     writer.EndDictionary();
     writer.EndObject();
 
@@ -225,8 +274,14 @@ void TPDFPage::Save() {
     AppendPDFInt(line, Height);
     line += ']';
     writer.WriteLine(line);
+    if (!Annotations_.empty()) {
+        writer.WriteLine("/Annots [");
+        for (const TPDFActionAnnotation& annotation : Annotations_) writer.WriteLine(FormatPDFInt(annotation.ObjNumber) + " 0 R");
+        writer.WriteLine("]");
+    }
     writer.EndDictionary();
     writer.EndObject();
+    for (const TPDFActionAnnotation& annotation : Annotations_) annotation.Save(writer);
 }
 
 }  // namespace pdf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -9,12 +10,14 @@
 
 #include "pdf/font_style.h"
 #include "pdf/pdf_float_point.h"
+#include "pdf/pdf_links.h"
 #include "platform/metafile_canvas.h"
 
 namespace pdf {
 
 class TPDFDocument;
 class TPDFFont;
+class TPDFImage;
 
 // One A4 page of a document: its content stream, kept as CR LF terminated operator lines,
 // and the direct drawing operations. Coordinates of the device-unit operations are in
@@ -76,6 +79,14 @@ public:
     void Concat(double a, double b, double c, double d, double e, double f);
     void Translate(double x, double y);
     void Rotate(double angle);
+    // Draws a registered image into the device rectangle whose top-left corner is (x, y),
+    // turned by angle degrees about its bottom-left corner; nothing for an empty size.
+    void ShowImage(int index, double x, double y, double width, double height, double angle);
+    // A link annotation over a device rectangle (any corner order) to a new URI action.
+    void CreateURLLink(double left, double top, double right, double bottom, const std::string& url);
+    const std::vector<TPDFActionAnnotation>& Annotations() const { return Annotations_; }
+    // The images the page drew, for the resources.
+    const std::vector<TPDFImage*>& Images() const { return Images_; }
 
     // Curves and shapes (pdf_page_curves.cpp). Boxes are in device units; the arcs return
     // their start point in device units.
@@ -121,6 +132,12 @@ public:
     double TextWidthDevice(std::string_view text) { return TextWidth(text) * Scale_; }
     double WideTextWidthDevice(std::u16string_view text) { return WideTextWidth(text) * Scale_; }
     double TextRise();
+    // Links over the words of a text at (x, y) that begin with a URL prefix, when the
+    // document asks for them and the text is not turned. widthBefore gives the device width
+    // of the text's first n characters; linkText the caller's characters of a span.
+    void AddURLLinks(std::string_view lowered, double x, double y, double angle,
+                     const std::function<double(size_t)>& widthBefore,
+                     const std::function<std::string(size_t, size_t)>& linkText);
     bool InText() const { return InText_; }
     // The fonts the page's text selected, for the resources.
     const std::vector<TPDFFont*>& Fonts() const { return Fonts_; }
@@ -180,6 +197,10 @@ private:
     bool InText_ = false;
     bool TextShown_ = false;
     std::vector<TPDFFont*> Fonts_;
+    std::vector<TPDFImage*> Images_;
+    std::vector<TPDFActionAnnotation> Annotations_;
+    bool GrayImage_ = false;
+    bool ColourImage_ = false;
     std::unique_ptr<platform::TMetafileCanvas> Canvas_;
 };
 

@@ -1,6 +1,7 @@
 // The text operations of a page: font selection, the text matrix, WinAnsi and Unicode
 // runs, fitting to given advances and the underline and strike-out bars.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <numbers>
 
@@ -162,16 +163,59 @@ void TPDFPage::PlaceText(double x, double y, double angle) {
                       angle);
 }
 
+namespace {
+
+std::string Lowered(std::string_view text) {
+    std::string lowered(text);
+    for (char& c : lowered) c = char(std::tolower(uint8_t(c)));
+    return lowered;
+}
+
+// UTF-16 text is searched through the low byte of every code unit.
+std::string Lowered(std::u16string_view text) {
+    std::string bytes;
+    for (char16_t unit : text) bytes.push_back(char(unit & 0xFF));
+    return Lowered(bytes);
+}
+
+std::function<double(size_t)> AdvanceSums(const double* advances) {
+    return [advances](size_t count) {
+        double sum = 0;
+        for (size_t i = 0; i < count; ++i) sum += advances[i];
+        return sum;
+    };
+}
+
+}  // namespace
+
+void TPDFPage::AddURLLinks(std::string_view lowered, double x, double y, double angle,
+                           const std::function<double(size_t)>& widthBefore,
+                           const std::function<std::string(size_t, size_t)>& linkText) {
+    if (angle != 0 || !Owner_.AutoCreateURL()) return;
+    for (const TURLSpan& span : FindURLs(lowered)) {
+        const double left = std::trunc(x + widthBefore(span.Start));
+        const double right = std::trunc(x + widthBefore(span.Start + span.Length));
+        const double bottom = std::trunc(Baseline_ ? y - FontSize_ * Scale_ : y + TextRise() * Scale_);
+        CreateURLLink(left, std::trunc(y), right, bottom, linkText(span.Start, span.Length));
+    }
+}
+
 void TPDFPage::TextOut(std::string_view text, double x, double y, double angle) {
     if (text.empty()) return;
     PlaceText(x, y, angle);
     ShowText(text);
+    AddURLLinks(
+        Lowered(text), x, y, angle, [&](size_t n) { return TextWidthDevice(text.substr(0, n)); },
+        [&](size_t start, size_t length) { return std::string(text.substr(start, length)); });
 }
 
 void TPDFPage::WideTextOut(std::u16string_view text, double x, double y, double angle) {
     if (text.empty()) return;
     PlaceText(x, y, angle);
     ShowWideText(text);
+    AddURLLinks(
+        Lowered(text), x, y, angle, [&](size_t n) { return WideTextWidthDevice(text.substr(0, n)); },
+        [&](size_t start, size_t length) { return base::Utf16ToUtf8(text.substr(start, length)); });
 }
 
 void TPDFPage::ExtTextOut(std::string_view text, const double* advances, double x, double y, double angle) {
@@ -181,6 +225,8 @@ void TPDFPage::ExtTextOut(std::string_view text, const double* advances, double 
     std::vector<double> scaled(text.size());
     for (size_t i = 0; i < text.size(); ++i) scaled[i] = advances[i] / Scale_ / FontSize_;
     ShowTextWithAdvances(text, scaled.data());
+    AddURLLinks(Lowered(text), x, y, angle, AdvanceSums(advances),
+                [&](size_t start, size_t length) { return std::string(text.substr(start, length)); });
 }
 
 void TPDFPage::ExtWideTextOut(std::u16string_view text, const double* advances, double x, double y, double angle) {
@@ -190,6 +236,8 @@ void TPDFPage::ExtWideTextOut(std::u16string_view text, const double* advances, 
     std::vector<double> scaled(text.size());
     for (size_t i = 0; i < text.size(); ++i) scaled[i] = advances[i] / Scale_ / FontSize_;
     ShowWideTextWithAdvances(text, scaled.data());
+    AddURLLinks(Lowered(text), x, y, angle, AdvanceSums(advances),
+                [&](size_t start, size_t length) { return base::Utf16ToUtf8(text.substr(start, length)); });
 }
 
 void TPDFPage::GlyphTextOut(const uint16_t* glyphs, size_t count, const double* advances, double x, double y,

@@ -420,5 +420,29 @@ TEST(FileOffset, PositionsBeyondTwoGigabytesRaise) {
     }
 }
 
+// pdfinfo reads the texts back, Chinese and Latin-1 letters included, with and without encryption.
+TEST_F(DocumentTest, InformationTextsReadBackInPdfinfo) {
+    for (bool protect : {false, true}) {
+        const std::string file = Path(protect ? "info-protected.pdf" : "info.pdf");
+        TPDFDocument document;
+        document.SetFileName(file);
+        document.SetProtectionEnabled(protect);
+        TPDFDocInfo info;
+        info.SetTitle("温湿度历史记录");
+        info.SetAuthor("Jürgen (Lab 2)");
+        info.SetSubject("Logger history");
+        info.SetKeywords("");
+        document.SetDocumentInfo(info);
+        document.BeginDoc();
+        document.EndDoc();
+        const auto shown = test::RunCommand("pdfinfo -enc UTF-8 " + file);
+        ASSERT_EQ(shown.ExitCode, 0) << shown.Output;
+        EXPECT_NE(shown.Output.find("Title:           温湿度历史记录\n"), std::string::npos) << shown.Output;
+        EXPECT_NE(shown.Output.find("Author:          Jürgen (Lab 2)\n"), std::string::npos) << shown.Output;
+        EXPECT_NE(shown.Output.find("Subject:         Logger history\n"), std::string::npos) << shown.Output;
+        EXPECT_NE(shown.Output.find(protect ? "Encrypted:       yes" : "Encrypted:       no"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace pdf

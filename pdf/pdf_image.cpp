@@ -1,0 +1,208 @@
+#include "pdf/pdf_image.h"
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+#include "base/exception.h"
+#include "pdf/pdf_ccitt.h"
+#include "pdf/pdf_deflate.h"
+#include "pdf/pdf_document.h"
+#include "pdf/pdf_exception.h"
+#include "pdf/pdf_number_format.h"
+#include "pdf/pdf_object_writer.h"
+
+namespace pdf {
+namespace {
+
+uint32_t PixelColour(const TPDFBitmap& bitmap, int x, int y) {
+    const uint8_t* row = bitmap.Pixels.data() + size_t(y) * bitmap.Stride();
+    if (bitmap.BitsPerPixel == 1) return bitmap.Palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+    const uint8_t* p = row + size_t(x) * 3;
+    return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+}
+
+std::vector<uint8_t> ToRGB(const TPDFBitmap& bitmap) {
+    if (bitmap.BitsPerPixel == 24) return bitmap.Pixels;
+    std::vector<uint8_t> rgb;
+    rgb.reserve(size_t(bitmap.Width) * size_t(bitmap.Height) * 3);
+    for (int y = 0; y < bitmap.Height; ++y)
+        for (int x = 0; x < bitmap.Width; ++x) {
+            const uint32_t colour = PixelColour(bitmap, x, y);
+            rgb.insert(rgb.end(), {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
+        }
+    return rgb;
+}
+
+// Pixels of the colour become set (white, left out by the mask), all others clear.
+std::vector<uint8_t> MaskBits(const TPDFBitmap& bitmap, uint32_t colour) {
+    std::vector<uint8_t> bits(((size_t(bitmap.Width) + 7) / 8) * size_t(bitmap.Height));
+    const size_t stride = (size_t(bitmap.Width) + 7) / 8;
+    for (int y = 0; y < bitmap.Height; ++y)
+        for (int x = 0; x < bitmap.Width; ++x)
+            if (PixelColour(bitmap, x, y) == colour) bits[size_t(y) * stride + size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
+    return bits;
+}
+
+struct TJpegError {
+    jpeg_error_mgr Manager;
+    std::jmp_buf Jump;
+};
+
+void JpegFail(j_common_ptr info) { std::longjmp(reinterpret_cast<TJpegError*>(info->err)->Jump, 1); }
+
+}  // namespace
+
+std::string EncodeJpeg(const uint8_t* rgb, int width, int height, int quality) {
+    jpeg_compress_struct info{};
+    TJpegError error{};
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    info.err = jpeg_std_error(&error.Manager);
+    error.Manager.error_exit = JpegFail;
+    if (setjmp(error.Jump)) {
+        jpeg_destroy_compress(&info);
+        free(buffer);
+        throw TPDFException("JPEG compression failed");
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(rgb + size_t(info.next_scanline) * size_t(width) * 3);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::string data(reinterpret_cast<const char*>(buffer), size);
+    jpeg_destroy_compress(&info);
+    free(buffer);
+    return data;
+}
+
+TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMask, int maskIndex,
+                     TPDFDocument* document, TPDFImageCompression compression)
+    : Document_(document), Compression_(compression), Width_(graphic.Width), Height_(graphic.Height), Mask_(isMask),
+      MaskIndex_(maskIndex) {
+    if (maskIndex >= 0) {
+        if (isMask) throw TPDFException("Mask Image cannot have mask");
+        if (!document || maskIndex >= document->Images().Count())
+            throw TPDFException("Unknow Mask Image. Out of bound.");
+        if (!document->Images().GetImage(maskIndex).IsMask())
+            throw TPDFException("Mask Image not marked as \"Mask Image\".");
+    }
+    if ((graphic.BitsPerPixel != 1 && graphic.BitsPerPixel != 24) || graphic.Width < 0 || graphic.Height < 0 ||
+        graphic.Pixels.size() < graphic.Stride() * size_t(graphic.Height))
+        throw TPDFException("Not valid image.");
+    // Set bits are coded as white; the flag tells readers when index 1 is the dark colour.
+    if (graphic.BitsPerPixel == 1 && compression != TPDFImageCompression::icJPEG && !graphic.Pixels.empty())
+        BlackIs1_ = bool(graphic.Pixels[0] & 0x80) != (PixelColour(graphic, 0, 0) > 0);
+    const TMonoBitmap mono{graphic.Pixels.data(), graphic.Width, graphic.Height, graphic.Stride()};
+    if (isMask) {
+        const uint32_t colour = transparentColor == -1
+                                    ? (graphic.Height > 0 && graphic.Width > 0 ? PixelColour(graphic, 0, graphic.Height - 1) : 0)
+                                    : uint32_t(transparentColor);
+        const std::vector<uint8_t> bits = MaskBits(graphic, colour);
+        Compression_ = TPDFImageCompression::icCCITTG4;
+        BitsPerComponent_ = 1;
+        Gray_ = true;
+        BlackIs1_ = false;
+        CCITTCompressBitmap({bits.data(), Width_, Height_, (size_t(Width_) + 7) / 8}, Data_, TCCITTMode::Group4);
+        return;
+    }
+    switch (compression) {
+    case TPDFImageCompression::icJPEG:
+        if (Width_ > 0 && Height_ > 0)
+            Data_ = EncodeJpeg(ToRGB(graphic).data(), Width_, Height_, document ? document->JPEGQuality() : 80);
+        break;
+    case TPDFImageCompression::icFlate: {
+        const std::vector<uint8_t> rgb = ToRGB(graphic);
+        Data_ = Deflate(std::string_view(reinterpret_cast<const char*>(rgb.data()), rgb.size()));
+        break;
+    }
+    case TPDFImageCompression::icCCITT1D:
+    case TPDFImageCompression::icCCITT2D:
+    case TPDFImageCompression::icCCITTG4:
+        if (graphic.BitsPerPixel != 1) throw base::Exception("Cannot compress not monochrome image via CCITT");
+        BitsPerComponent_ = 1;
+        CCITTCompressBitmap(mono, Data_,
+                            compression == TPDFImageCompression::icCCITT1D   ? TCCITTMode::Group3OneD
+                            : compression == TPDFImageCompression::icCCITT2D ? TCCITTMode::Group3TwoD
+                                                                              : TCCITTMode::Group4);
+        break;
+    }
+}
+
+void TPDFImage::Save(TPDFObjectWriter& writer) {
+    if (Written_) return;
+    int maskNumber = -1;
+    if (MaskIndex_ != -1) {
+        TPDFImage& mask = Document_->Images().GetImage(MaskIndex_);
+        mask.Save(writer);
+        maskNumber = mask.ObjNumber;
+    }
+    writer.BeginObject(ObjNumber);
+    writer.WriteLine("/Type /XObject");
+    writer.WriteLine("/Subtype /Image");
+    writer.WriteLine(Gray() ? "/ColorSpace /DeviceGray" : "/ColorSpace /DeviceRGB");
+    std::string line = "/BitsPerComponent ";
+    AppendPDFInt(line, BitsPerComponent_);
+    writer.WriteLine(line);
+    line = "/Width ";
+    AppendPDFInt(line, Width_);
+    writer.WriteLine(line);
+    line = "/Height ";
+    AppendPDFInt(line, Height_);
+    writer.WriteLine(line);
+    if (Mask_) writer.WriteLine("/ImageMask true");
+    if (maskNumber != -1) {
+        line = "/Mask ";
+        AppendPDFInt(line, maskNumber);
+        writer.WriteLine(line + " 0 R");
+    }
+    const bool ccitt = Compression_ != TPDFImageCompression::icFlate && Compression_ != TPDFImageCompression::icJPEG;
+    writer.WriteLine(Compression_ == TPDFImageCompression::icFlate  ? "/Filter /FlateDecode"
+                     : Compression_ == TPDFImageCompression::icJPEG ? "/Filter /DCTDecode"
+                                                                    : "/Filter [/CCITTFaxDecode]");
+    line = "/Length ";
+    AppendPDFInt(line, int64_t(Data_.size()));
+    writer.WriteLine(line);
+    if (ccitt) {
+        const int k = Compression_ == TPDFImageCompression::icCCITT1D   ? 0
+                      : Compression_ == TPDFImageCompression::icCCITT2D ? CCITTGroup3K
+                                                                        : -1;
+        line = "/DecodeParms [<</K ";
+        AppendPDFInt(line, k);
+        line += " /Columns ";
+        AppendPDFInt(line, Width_);
+        line += " /Rows ";
+        AppendPDFInt(line, Height_);
+        if (BlackIs1_) line += "/BlackIs1 true";
+        writer.WriteLine(line + ">>]");
+    }
+    writer.EndDictionary();
+    writer.BeginStream();
+    writer.WriteBytes(writer.Crypt(Data_, ObjNumber));
+    // The line end before "endstream" lies outside /Length, as readers expect.
+    writer.WriteLine("");
+    writer.EndStream();
+    writer.EndObject();
+    std::string().swap(Data_);
+    Written_ = true;
+}
+
+TPDFImage& TPDFImages::Add(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor,
+                           bool isMask, int maskIndex) {
+    auto image = std::make_unique<TPDFImage>(graphic, transparentColor, isMask, maskIndex, &Owner_, compression);
+    image->ResourceName = "Im" + std::to_string(Images_.size());
+    Images_.push_back(std::move(image));
+    return *Images_.back();
+}
+
+}  // namespace pdf
