@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/memory_stream.h"
+#include "workbook/ooxml/tests/opc_test_support.h"
 #include "workbook/ooxml/opc/opc_package.h"
 #include "workbook/ooxml/zip/zip_archive_intf.h"
 
@@ -17,19 +18,9 @@ constexpr const char16_t* Worksheet = u"http://schemas.openxmlformats.org/office
 constexpr const char16_t* Drawing = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/drawing";
 constexpr const char16_t* Hyperlink = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/hyperlink";
 
-base::TMemoryStream Text(const std::string& text) {
-    base::TMemoryStream stream;
-    stream.Write(text.data(), static_cast<int64_t>(text.size()));
-    stream.SetPosition(0);
-    return stream;
-}
+using testing::ReadAll;
 
-std::string ReadAll(base::TStream& stream) {
-    std::string result(static_cast<size_t>(stream.Size()), '\0');
-    stream.SetPosition(0);
-    stream.Read(result.data(), static_cast<int64_t>(result.size()));
-    return result;
-}
+base::TMemoryStream Text(const std::string& text) { return testing::TextStream(text); }
 
 // A ZIP with exactly these entries, made without the package layer.
 base::TMemoryStream RawPackage(const std::map<std::string, std::string>& entries) {
