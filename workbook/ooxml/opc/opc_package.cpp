@@ -317,23 +317,20 @@ void TOPCContainer::SaveRelationships(TOPCItem& item) {
 }
 
 void TOPCContainer::AddDefault(std::u16string_view extension, std::u16string_view contentType) {
-    for (const auto& entry : ContentTypes_) {
-        if (!entry.IsOverride && entry.Key == extension) return;
-    }
+    if (!ContentTypeKeys_.try_emplace({false, std::u16string(extension)}, ContentTypes_.size()).second) return;
     ContentTypes_.push_back({false, std::u16string(extension), std::u16string(contentType)});
 }
 
 void TOPCContainer::AddOverride(std::u16string_view partName, std::u16string_view contentType) {
     std::u16string name(partName);
     if (name.empty() || name[0] != u'/') name.insert(0, u"/");
-    for (const auto& entry : ContentTypes_) {
-        if (entry.IsOverride && entry.Key == name) return;
-    }
+    if (!ContentTypeKeys_.try_emplace({true, name}, ContentTypes_.size()).second) return;
     ContentTypes_.push_back({true, std::move(name), std::u16string(contentType)});
 }
 
 void TOPCContainer::ResetContentTypes() {
     ContentTypes_.clear();
+    ContentTypeKeys_.clear();
     AddDefault(u"rels", u"application/vnd.openxmlformats-package.relationships+xml");
     AddDefault(u"xml", u"application/xml");
     AddDefault(u"vml", u"application/vnd.openxmlformats-officedocument.vmlDrawing");
@@ -465,11 +462,8 @@ void TOPCContainer::CollectUnread(TOPCItem& item, std::vector<TOPCItem*>& list) 
                 copy->CopyFrom(*source, 0);
                 copy->SetPosition(0);
                 item.Stream = std::move(copy);
-                for (const auto& entry : ContentTypes_) {
-                    if (entry.IsOverride && entry.Key == u"/" + base::Utf8ToUtf16(item.GetPartName())) {
-                        item.ContentType = entry.ContentType;
-                    }
-                }
+                const auto found = ContentTypeKeys_.find({true, u"/" + base::Utf8ToUtf16(item.GetPartName())});
+                if (found != ContentTypeKeys_.end()) item.ContentType = ContentTypes_[found->second].ContentType;
             } catch (const base::Exception& e) {
                 keep = false;
                 item.Stream.reset();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -156,6 +157,8 @@ private:
     std::unique_ptr<TXLSZipArchiveIntf> Zip_;
     std::unique_ptr<TOPCItem> Root_;
     std::vector<TOPC_ContentType> ContentTypes_;
+    // (override, key) of every entry, so that adding one costs the same however many exist.
+    std::map<std::pair<bool, std::u16string>, size_t> ContentTypeKeys_;
     // Part names whose relationships have been loaded during the current open.
     std::set<std::string> Loaded_;
 };
