@@ -49,14 +49,19 @@ size_t Resolve(const TOPCItem& item) {
     return length;
 }
 
+size_t OpenAndResolve(base::TMemoryStream& file) {
+    file.SetPosition(0);
+    TOPC_XLSX package;
+    package.OpenRead(file, false);
+    const size_t result = Resolve(package.Root());
+    package.Close();
+    return result;
+}
+
 void BM_OpenAndResolve(benchmark::State& state) {
     auto file = MakePackage(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        file.SetPosition(0);
-        TOPC_XLSX package;
-        package.OpenRead(file, false);
-        benchmark::DoNotOptimize(Resolve(package.Root()));
-        package.Close();
+        benchmark::DoNotOptimize(OpenAndResolve(file));
     }
     state.SetComplexityN(state.range(0));
     state.counters["package_bytes"] = static_cast<double>(file.Size());
@@ -83,11 +88,7 @@ void BM_OpenLargeWorkbook(benchmark::State& state) {
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
     for (auto _ : state) {
-        file.SetPosition(0);
-        TOPC_XLSX package;
-        package.OpenRead(file, false);
-        benchmark::DoNotOptimize(Resolve(package.Root()));
-        package.Close();
+        benchmark::DoNotOptimize(OpenAndResolve(file));
     }
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
