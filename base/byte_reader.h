@@ -50,23 +50,28 @@ inline void StoreBE32(uint8_t* p, uint32_t v) {
 }
 
 // Appends to a byte buffer (std::string or std::vector<uint8_t>).
-template <class Buffer> void AppendLE16(Buffer& out, uint16_t v) {
+template <class Buffer>
+void AppendLE16(Buffer& out, uint16_t v) {
     out.push_back(static_cast<typename Buffer::value_type>(v));
     out.push_back(static_cast<typename Buffer::value_type>(v >> 8));
 }
-template <class Buffer> void AppendLE32(Buffer& out, uint32_t v) {
+template <class Buffer>
+void AppendLE32(Buffer& out, uint32_t v) {
     AppendLE16(out, uint16_t(v));
     AppendLE16(out, uint16_t(v >> 16));
 }
-template <class Buffer> void AppendLE64(Buffer& out, uint64_t v) {
+template <class Buffer>
+void AppendLE64(Buffer& out, uint64_t v) {
     AppendLE32(out, uint32_t(v));
     AppendLE32(out, uint32_t(v >> 32));
 }
-template <class Buffer> void AppendBE16(Buffer& out, uint16_t v) {
+template <class Buffer>
+void AppendBE16(Buffer& out, uint16_t v) {
     out.push_back(static_cast<typename Buffer::value_type>(v >> 8));
     out.push_back(static_cast<typename Buffer::value_type>(v));
 }
-template <class Buffer> void AppendBE32(Buffer& out, uint32_t v) {
+template <class Buffer>
+void AppendBE32(Buffer& out, uint32_t v) {
     AppendBE16(out, uint16_t(v >> 16));
     AppendBE16(out, uint16_t(v));
 }

@@ -23,7 +23,8 @@ std::string Digits(uint64_t value, int precision, int radix) {
     std::string digits(buffer, result.ptr);
     if (radix == 16)
         for (char& c : digits) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (precision > static_cast<int>(digits.size())) digits.insert(0, static_cast<size_t>(precision) - digits.size(), '0');
+    if (precision > static_cast<int>(digits.size()))
+        digits.insert(0, static_cast<size_t>(precision) - digits.size(), '0');
     return digits;
 }
 
@@ -123,8 +124,8 @@ std::string Format(std::string_view format, std::initializer_list<TFormatArg> ar
             case 'f': {
                 if (arg.Kind() != TFormatArg::TKind::Float) Invalid(format);
                 char buffer[400];
-                const auto result = std::to_chars(buffer, buffer + sizeof buffer, arg.Float(),
-                                                  std::chars_format::fixed, precision < 0 ? 2 : std::min(precision, 18));
+                const auto result = std::to_chars(buffer, buffer + sizeof buffer, arg.Float(), std::chars_format::fixed,
+                                                  precision < 0 ? 2 : std::min(precision, 18));
                 if (result.ec != std::errc()) Invalid(format);
                 field.assign(buffer, result.ptr);
                 break;
@@ -132,10 +133,10 @@ std::string Format(std::string_view format, std::initializer_list<TFormatArg> ar
             case 's':
                 if (arg.Kind() != TFormatArg::TKind::Text) Invalid(format);
                 field = arg.Text();
-                if (precision >= 0 && static_cast<size_t>(precision) < field.size()) field.resize(static_cast<size_t>(precision));
+                if (precision >= 0 && static_cast<size_t>(precision) < field.size())
+                    field.resize(static_cast<size_t>(precision));
                 break;
-            default:
-                Invalid(format);
+            default: Invalid(format);
         }
         if (width > static_cast<int>(field.size())) {
             const std::string pad(static_cast<size_t>(width) - field.size(), ' ');

@@ -99,7 +99,8 @@ void TMemoryStream::SaveToFile(const std::string& fileName) const {
 
 void TMemoryStream::Reserve(int64_t capacity) {
     if (static_cast<uint64_t>(capacity) <= Buffer_.size()) return;
-    if (static_cast<uint64_t>(capacity) > Buffer_.max_size()) throw EStreamError("Out of memory while expanding memory stream");
+    if (static_cast<uint64_t>(capacity) > Buffer_.max_size())
+        throw EStreamError("Out of memory while expanding memory stream");
     const size_t grown = std::max<size_t>(static_cast<size_t>(capacity), Buffer_.size() + Buffer_.size() / 2);
     Buffer_.resize(std::max<size_t>(grown, 256));
 }

@@ -14,9 +14,7 @@ int64_t TStream::Size() {
     return size;
 }
 
-void TStream::SetSize(int64_t) {
-    throw EStreamError("Stream size cannot be changed");
-}
+void TStream::SetSize(int64_t) { throw EStreamError("Stream size cannot be changed"); }
 
 void TStream::ReadBuffer(void* buffer, int64_t count) {
     if (count < 0 || Read(buffer, count) != count) throw EReadError("Stream read error");

@@ -31,29 +31,19 @@ struct TChange {
     const char* Text;
     TValueKind Value;
 };
-constexpr std::array<TChange, 23> Changes = {{{1, "修改地址", TValueKind::Integer},
-                                              {2, "修改波特率", TValueKind::Integer},
-                                              {3, "修改校验", TValueKind::Integer},
-                                              {4, "修改温度单位", TValueKind::Integer},
-                                              {5, "修改高温告警", TValueKind::Tenths},
-                                              {6, "修改低温告警", TValueKind::Tenths},
-                                              {7, "修改温度缓冲值", TValueKind::Tenths},
-                                              {8, "修改高湿告警", TValueKind::Tenths},
-                                              {9, "修改低湿告警", TValueKind::Tenths},
-                                              {10, "修改湿度缓冲值", TValueKind::Tenths},
-                                              {11, "修改DO1输出方式", TValueKind::Integer},
-                                              {12, "修改DO2输出方式", TValueKind::Integer},
-                                              {13, "修改DO1关联", TValueKind::Integer},
-                                              {14, "修改DO2关联", TValueKind::Integer},
-                                              {15, "修改DO1常态电平", TValueKind::Integer},
-                                              {16, "修改DO2常态电平", TValueKind::Integer},
-                                              {17, "修改用户密码", TValueKind::Integer},
-                                              {18, "修改存储时间", TValueKind::Integer},
-                                              {19, "修改zigbee PAN", TValueKind::Integer},
-                                              {20, "修改zigbee 频道", TValueKind::Integer},
-                                              {25, "修改日期", TValueKind::Integer},
-                                              {26, "修改时间", TValueKind::Integer},
-                                              {29, "清除记录", TValueKind::Integer}}};
+constexpr std::array<TChange, 23> Changes = {
+    {{1, "修改地址", TValueKind::Integer},         {2, "修改波特率", TValueKind::Integer},
+     {3, "修改校验", TValueKind::Integer},         {4, "修改温度单位", TValueKind::Integer},
+     {5, "修改高温告警", TValueKind::Tenths},      {6, "修改低温告警", TValueKind::Tenths},
+     {7, "修改温度缓冲值", TValueKind::Tenths},    {8, "修改高湿告警", TValueKind::Tenths},
+     {9, "修改低湿告警", TValueKind::Tenths},      {10, "修改湿度缓冲值", TValueKind::Tenths},
+     {11, "修改DO1输出方式", TValueKind::Integer}, {12, "修改DO2输出方式", TValueKind::Integer},
+     {13, "修改DO1关联", TValueKind::Integer},     {14, "修改DO2关联", TValueKind::Integer},
+     {15, "修改DO1常态电平", TValueKind::Integer}, {16, "修改DO2常态电平", TValueKind::Integer},
+     {17, "修改用户密码", TValueKind::Integer},    {18, "修改存储时间", TValueKind::Integer},
+     {19, "修改zigbee PAN", TValueKind::Integer},  {20, "修改zigbee 频道", TValueKind::Integer},
+     {25, "修改日期", TValueKind::Integer},        {26, "修改时间", TValueKind::Integer},
+     {29, "清除记录", TValueKind::Integer}}};
 
 struct TResolved {
     QString Text;
@@ -101,8 +91,8 @@ QString TAlarmEvent::ValueText() const {
 }
 
 QString TAlarmEvent::Line() const {
-    return QString::fromStdString(base::Format("(%d):%s:(%s),", {Unread + 1, EventText().toStdString(),
-                                                                  ValueText().toStdString()})) +
+    return QString::fromStdString(
+               base::Format("(%d):%s:(%s),", {Unread + 1, EventText().toStdString(), ValueText().toStdString()})) +
            Time.DateTimeText();
 }
 

@@ -17,7 +17,7 @@ struct TLineTiming {
 
 // Per baud rate: the silence that ends a received chunk, and how long a detection step waits.
 constexpr TLineTiming LineTimings[] = {
-    {1200, 0, 160, 1500}, {2400, 1, 100, 1400}, {4800, 2, 50, 1200},    {9600, 3, 30, 1000},
+    {1200, 0, 160, 1500}, {2400, 1, 100, 1400}, {4800, 2, 50, 1200},  {9600, 3, 30, 1000},
     {19200, 4, 10, 800},  {115200, 5, 5, 500},  {1000000, 6, 2, 200},
 };
 constexpr int UnknownRateTick = 1500;
@@ -74,7 +74,8 @@ void Tform1::BitBtn2Click() {
     Timer3.SetEnabled(false);
 
     State.RequestState = rsIdentify;
-    State.LastFrameLength = FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
+    State.LastFrameLength =
+        FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
     SendFrame(State.TxFrame.data(), State.LastFrameLength);
     Timer1.SetEnabled(true);  // keeps the interval the reply timer last had
     Pause(100);
@@ -124,7 +125,8 @@ void Tform1::ToolButton1Click() {
         SetStatus("读取中...");
         SetPortState("检测中");
         State.RequestState = rsDetect;
-        State.LastFrameLength = FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
+        State.LastFrameLength =
+            FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
     } catch (const serial::ECommsError&) {
         // The scan proper tries every port anyway.
@@ -183,7 +185,8 @@ void Tform1::Timer6Timer() {
         State.RequestState = rsDetect;
         Timer6.SetEnabled(true);
         Pause(10);
-        State.LastFrameLength = FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
+        State.LastFrameLength =
+            FrameRead(protocol::BroadcastAddress, protocol::fnReadRegisters, protocol::regParameters, 1);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
         Pause(10);
         SetStatus("正在检查...");

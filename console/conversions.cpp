@@ -70,8 +70,7 @@ int32_t TenthsOf(const QString& input) {
     }
     if (digits == 0 || i != text.size()) NotAFloat(input);
     const int64_t tenths = (whole * 10 + tenth) * (negative ? -1 : 1);
-    if (tenths > std::numeric_limits<int32_t>::max() || tenths < std::numeric_limits<int32_t>::min())
-        NotAFloat(input);
+    if (tenths > std::numeric_limits<int32_t>::max() || tenths < std::numeric_limits<int32_t>::min()) NotAFloat(input);
     return static_cast<int32_t>(tenths);
 }
 

@@ -106,16 +106,26 @@ void Tform1::ConnectHandlers() {
     OnClick(BitBtn50, &Tform1::BitBtn50Click);
     OnClick(BitBtn52, &Tform1::BitBtn52Click);
     OnClick(BitBtn53, &Tform1::BitBtn53Click);
-    QObject::connect(BitBtn24, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo1, true); }); });
-    QObject::connect(BitBtn25, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo1, false); }); });
-    QObject::connect(BitBtn26, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo2, true); }); });
-    QObject::connect(BitBtn27, &QPushButton::clicked, this, [this] { Guarded([&] { SendCoil(protocol::coilDo2, false); }); });
-    QObject::connect(BitBtn41, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 1); }); });
-    QObject::connect(BitBtn42, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 0); }); });
-    QObject::connect(BitBtn32, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 1); }); });
-    QObject::connect(BitBtn38, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 0); }); });
-    QObject::connect(BitBtn43, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 3); }); });
-    QObject::connect(BitBtn44, &QPushButton::clicked, this, [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 0); }); });
+    QObject::connect(BitBtn24, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendCoil(protocol::coilDo1, true); }); });
+    QObject::connect(BitBtn25, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendCoil(protocol::coilDo1, false); }); });
+    QObject::connect(BitBtn26, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendCoil(protocol::coilDo2, true); }); });
+    QObject::connect(BitBtn27, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendCoil(protocol::coilDo2, false); }); });
+    QObject::connect(BitBtn41, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 1); }); });
+    QObject::connect(BitBtn42, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 0); }); });
+    QObject::connect(BitBtn32, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 1); }); });
+    QObject::connect(BitBtn38, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 0); }); });
+    QObject::connect(BitBtn43, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 3); }); });
+    QObject::connect(BitBtn44, &QPushButton::clicked, this,
+                     [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 0); }); });
     QObject::connect(ToolButton1, &QToolButton::clicked, this, [this] { Guarded([&] { ToolButton1Click(); }); });
     QObject::connect(N1, &QAction::triggered, this, [this] { GroupBox3->show(); });
 
@@ -219,8 +229,11 @@ void Tform1::ShowPage(QWidget* page, const QString& mode) {
 void Tform1::BitBtn9Click() {
     ShowPage(Panel2, "参数设置");
     ToolButton1->setEnabled(true);
-    if (State.LinkUp) SendRequest({.State = rsParameters, .Register = protocol::regParameters,
-                                      .Quantity = protocol::ParameterRegisters, .PauseMs = 10});
+    if (State.LinkUp)
+        SendRequest({.State = rsParameters,
+                     .Register = protocol::regParameters,
+                     .Quantity = protocol::ParameterRegisters,
+                     .PauseMs = 10});
 }
 
 void Tform1::BitBtn10Click() {

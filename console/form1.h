@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QAction>
-#include <QCloseEvent>
-#include <QDateTime>
-#include <vector>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDateTimeEdit>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,16 +19,17 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "console/console_state.h"
 #include "console/history_record.h"
-#include "console/pdf_report.h"
 #include "console/modbus_protocol.h"
+#include "console/pdf_report.h"
 #include "console/reply_values.h"
-#include "platform/device_watcher.h"
-#include "platform/serial_ports.h"
 #include "console/timer.h"
 #include "console/widgets.h"
+#include "platform/device_watcher.h"
+#include "platform/serial_ports.h"
 #include "serial/comm.h"
 
 namespace console {
@@ -93,16 +93,14 @@ public:
     QWidget *ts1 = nullptr, *ts2 = nullptr, *ts3 = nullptr;
     QPushButton *BitBtn1 = nullptr, *BitBtn2 = nullptr, *BitBtn3 = nullptr, *BitBtn4 = nullptr, *BitBtn5 = nullptr,
                 *BitBtn6 = nullptr, *BitBtn7 = nullptr, *BitBtn8 = nullptr, *BitBtn9 = nullptr, *BitBtn10 = nullptr,
-                *BitBtn11 = nullptr, *BitBtn12 = nullptr, *BitBtn13 = nullptr, *BitBtn14 = nullptr,
-                *BitBtn15 = nullptr, *BitBtn16 = nullptr, *BitBtn17 = nullptr, *BitBtn18 = nullptr,
-                *BitBtn19 = nullptr, *BitBtn20 = nullptr, *BitBtn21 = nullptr, *BitBtn22 = nullptr,
-                *BitBtn23 = nullptr, *BitBtn24 = nullptr, *BitBtn25 = nullptr, *BitBtn26 = nullptr,
-                *BitBtn27 = nullptr, *BitBtn28 = nullptr, *BitBtn29 = nullptr, *BitBtn30 = nullptr,
-                *BitBtn31 = nullptr, *BitBtn32 = nullptr, *BitBtn33 = nullptr, *BitBtn34 = nullptr,
-                *BitBtn35 = nullptr, *BitBtn36 = nullptr, *BitBtn37 = nullptr, *BitBtn38 = nullptr,
-                *BitBtn39 = nullptr, *BitBtn40 = nullptr, *BitBtn41 = nullptr, *BitBtn42 = nullptr,
-                *BitBtn43 = nullptr, *BitBtn44 = nullptr, *BitBtn45 = nullptr, *BitBtn46 = nullptr,
-                *BitBtn47 = nullptr, *BitBtn48 = nullptr, *BitBtn49 = nullptr, *BitBtn50 = nullptr,
+                *BitBtn11 = nullptr, *BitBtn12 = nullptr, *BitBtn13 = nullptr, *BitBtn14 = nullptr, *BitBtn15 = nullptr,
+                *BitBtn16 = nullptr, *BitBtn17 = nullptr, *BitBtn18 = nullptr, *BitBtn19 = nullptr, *BitBtn20 = nullptr,
+                *BitBtn21 = nullptr, *BitBtn22 = nullptr, *BitBtn23 = nullptr, *BitBtn24 = nullptr, *BitBtn25 = nullptr,
+                *BitBtn26 = nullptr, *BitBtn27 = nullptr, *BitBtn28 = nullptr, *BitBtn29 = nullptr, *BitBtn30 = nullptr,
+                *BitBtn31 = nullptr, *BitBtn32 = nullptr, *BitBtn33 = nullptr, *BitBtn34 = nullptr, *BitBtn35 = nullptr,
+                *BitBtn36 = nullptr, *BitBtn37 = nullptr, *BitBtn38 = nullptr, *BitBtn39 = nullptr, *BitBtn40 = nullptr,
+                *BitBtn41 = nullptr, *BitBtn42 = nullptr, *BitBtn43 = nullptr, *BitBtn44 = nullptr, *BitBtn45 = nullptr,
+                *BitBtn46 = nullptr, *BitBtn47 = nullptr, *BitBtn48 = nullptr, *BitBtn49 = nullptr, *BitBtn50 = nullptr,
                 *BitBtn52 = nullptr, *BitBtn53 = nullptr;
     QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox3 = nullptr, *CheckBox4 = nullptr,
               *CheckBox5 = nullptr, *CheckBox6 = nullptr, *CheckBox7 = nullptr, *CheckBox10 = nullptr,
@@ -118,16 +116,13 @@ public:
               *Edit6 = nullptr, *Edit7 = nullptr;
     TLabeledEdit *LabeledEdit1 = nullptr, *LabeledEdit2 = nullptr, *LabeledEdit3 = nullptr, *LabeledEdit4 = nullptr,
                  *LabeledEdit5 = nullptr, *LabeledEdit6 = nullptr, *LabeledEdit7 = nullptr, *LabeledEdit8 = nullptr,
-                 *LabeledEdit9 = nullptr, *LabeledEdit10 = nullptr, *LabeledEdit11 = nullptr,
-                 *LabeledEdit12 = nullptr, *LabeledEdit13 = nullptr, *LabeledEdit14 = nullptr,
-                 *LabeledEdit15 = nullptr, *LabeledEdit16 = nullptr, *LabeledEdit17 = nullptr,
-                 *LabeledEdit18 = nullptr, *LabeledEdit19 = nullptr, *LabeledEdit20 = nullptr,
-                 *LabeledEdit21 = nullptr, *LabeledEdit22 = nullptr, *LabeledEdit23 = nullptr,
-                 *LabeledEdit24 = nullptr, *LabeledEdit25 = nullptr, *LabeledEdit26 = nullptr,
-                 *LabeledEdit27 = nullptr, *LabeledEdit28 = nullptr, *LabeledEdit29 = nullptr,
-                 *LabeledEdit30 = nullptr;
-    QListWidget *ListBox1 = nullptr, *ListBox2 = nullptr, *ListBox3 = nullptr, *ListBox5 = nullptr,
-                *ListBox6 = nullptr;
+                 *LabeledEdit9 = nullptr, *LabeledEdit10 = nullptr, *LabeledEdit11 = nullptr, *LabeledEdit12 = nullptr,
+                 *LabeledEdit13 = nullptr, *LabeledEdit14 = nullptr, *LabeledEdit15 = nullptr, *LabeledEdit16 = nullptr,
+                 *LabeledEdit17 = nullptr, *LabeledEdit18 = nullptr, *LabeledEdit19 = nullptr, *LabeledEdit20 = nullptr,
+                 *LabeledEdit21 = nullptr, *LabeledEdit22 = nullptr, *LabeledEdit23 = nullptr, *LabeledEdit24 = nullptr,
+                 *LabeledEdit25 = nullptr, *LabeledEdit26 = nullptr, *LabeledEdit27 = nullptr, *LabeledEdit28 = nullptr,
+                 *LabeledEdit29 = nullptr, *LabeledEdit30 = nullptr;
+    QListWidget *ListBox1 = nullptr, *ListBox2 = nullptr, *ListBox3 = nullptr, *ListBox5 = nullptr, *ListBox6 = nullptr;
 
     // Start-up, pages and small handlers.
     void FormCreate();
@@ -183,15 +178,15 @@ private:
     uint32_t AppendCrc(uint32_t length);
     // The sender protocol: status text, request state (reads), address, frame, send, pause, reply timer.
     struct TRequest {
-        QString Status{};         // empty: no status text
-        int32_t State = -1;       // -1: a write, the state is left as it was
+        QString Status{};    // empty: no status text
+        int32_t State = -1;  // -1: a write, the state is left as it was
         uint8_t Function = protocol::fnReadRegisters;
         uint16_t Register = 0;
-        uint16_t Quantity = 0;                // reads
-        std::vector<uint16_t> Values{};       // writes: one value for 5/6, all for 16/47
+        uint16_t Quantity = 0;           // reads
+        std::vector<uint16_t> Values{};  // writes: one value for 5/6, all for 16/47
         bool Broadcast = false;
         int PauseMs = 30;
-        int TimeoutMs = 0;                    // 0: the reply timer is not armed
+        int TimeoutMs = 0;  // 0: the reply timer is not armed
     };
     void SendRequest(const TRequest& request);
     void ResendLastFrame();

@@ -30,10 +30,10 @@ constexpr TPanelSpec StatusPanels[] = {{"端口状态：", 60}, {"", 60}, {"模�
 
 void BuildStatusBar(Tform1& form) {
     form.StatusBar1 = new TStatusBar("StatusBar1", &form);
-    form.StatusBar1->setStyleSheet("QStatusBar { background: #f0f0f0; border-top: 1px solid #c8c8c8; }"
-                                   "QStatusBar::item { border: none; }");
-    for (const TPanelSpec& panel : StatusPanels)
-        form.StatusBar1->AddPanel(QString::fromUtf8(panel.Text), panel.Width);
+    form.StatusBar1->setStyleSheet(
+        "QStatusBar { background: #f0f0f0; border-top: 1px solid #c8c8c8; }"
+        "QStatusBar::item { border: none; }");
+    for (const TPanelSpec& panel : StatusPanels) form.StatusBar1->AddPanel(QString::fromUtf8(panel.Text), panel.Width);
     const int last = form.StatusBar1->PanelCount() - 1;
     for (int i = 0; i < last; ++i) {
         auto* panel = form.StatusBar1->findChild<QLabel*>(QString("StatusBar1Panel%1").arg(i));

@@ -46,8 +46,8 @@ QGroupBox* BuildSerialGroup(Tform1& form, QWidget* panel) {
     form.ComboBox8->hide();
     form.BitBtn2 = MakeButton("BitBtn2", "连接", group);
     form.BitBtn3 = MakeButton("BitBtn3", "断开", group);
-    for (QWidget* control : std::initializer_list<QWidget*>{form.ComboBox6, form.ComboBox7, form.ComboBox8,
-                                                            form.BitBtn2, form.BitBtn3})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{form.ComboBox6, form.ComboBox7, form.ComboBox8, form.BitBtn2, form.BitBtn3})
         box->addWidget(control);
     return group;
 }
@@ -120,8 +120,8 @@ QWidget* BuildRightColumn(Tform1& form, QWidget* client) {
     form.BitBtn33 = MakeButton("BitBtn33", "清记录", form.GroupBox14);
     form.BitBtn52 = MakeButton("BitBtn52", "重置未读", form.GroupBox14);
     form.BitBtn53 = MakeButton("BitBtn53", "恢复参数", form.GroupBox14);
-    for (QPushButton* button : {form.BitBtn41, form.BitBtn42, form.BitBtn43, form.BitBtn44, form.BitBtn33,
-                                form.BitBtn52, form.BitBtn53})
+    for (QPushButton* button :
+         {form.BitBtn41, form.BitBtn42, form.BitBtn43, form.BitBtn44, form.BitBtn33, form.BitBtn52, form.BitBtn53})
         quick->addWidget(button);
     column->addWidget(form.GroupBox14);
 

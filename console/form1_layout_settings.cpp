@@ -9,10 +9,10 @@ namespace console::layout {
 
 namespace {
 
-const QStringList AlarmLinks = {"无",           "高温",           "低温",           "高温+低温",
-                                "高湿",         "高湿+高温",      "低温+高湿",      "高温+低温+高湿",
-                                "低湿",         "高温+低湿",      "低温+低湿",      "高温+低温+低湿",
-                                "高湿+低湿",    "高湿+低湿+高温", "高湿+低湿+低温", "高湿+低湿+高温+低温"};
+const QStringList AlarmLinks = {"无",        "高温",           "低温",           "高温+低温",
+                                "高湿",      "高湿+高温",      "低温+高湿",      "高温+低温+高湿",
+                                "低湿",      "高温+低湿",      "低温+低湿",      "高温+低温+低湿",
+                                "高湿+低湿", "高湿+低湿+高温", "高湿+低湿+低温", "高湿+低湿+高温+低温"};
 
 QGroupBox* BuildMeasurementGroup(Tform1& form, QWidget* page) {
     QGroupBox* group = form.GroupBox1 = MakeGroupBox("GroupBox1", "实时数据", page);
@@ -46,8 +46,8 @@ QGroupBox* BuildMeasurementGroup(Tform1& form, QWidget* page) {
     form.BitBtn25 = MakeButton("BitBtn25", "DO1恢复", group);
     form.BitBtn26 = MakeButton("BitBtn26", "DO2动作", group);
     form.BitBtn27 = MakeButton("BitBtn27", "DO2恢复", group);
-    for (QWidget* control : std::initializer_list<QWidget*>{form.BitBtn1, form.CheckBox1, form.BitBtn24,
-                                                            form.BitBtn25, form.BitBtn26, form.BitBtn27})
+    for (QWidget* control : std::initializer_list<QWidget*>{form.BitBtn1, form.CheckBox1, form.BitBtn24, form.BitBtn25,
+                                                            form.BitBtn26, form.BitBtn27})
         buttons->addWidget(control);
 
     QVBoxLayout* box = VBox(group, Spacing);
@@ -185,9 +185,8 @@ QVBoxLayout* BuildParameterRight(Tform1& form, QGroupBox* group) {
 // halves leave free beside the block's read and save buttons.
 void AddAlarmRows(Tform1& form, QGroupBox* group, int width, QVBoxLayout* box) {
     form.ComboBox5 = MakeComboBox("ComboBox5", AlarmLinks, group);
-    form.ComboBox18 = MakeComboBox("ComboBox18", {"关", "声报警", "光报警", "声光报警", "短声报警", "短光报警",
-                                                  "短声光报警"},
-                                   group);
+    form.ComboBox18 =
+        MakeComboBox("ComboBox18", {"关", "声报警", "光报警", "声光报警", "短声报警", "短光报警", "短声光报警"}, group);
     form.BitBtn4 = MakeButton("BitBtn4", "读取参数", group);
     form.BitBtn5 = MakeButton("BitBtn5", "保存参数", group);
     auto* rows = new QGridLayout;

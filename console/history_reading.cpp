@@ -9,8 +9,8 @@ namespace console {
 // Locks or unlocks what a continuous history read must not be disturbed by; the tabs
 // differ in their own query buttons.
 void Tform1::LockHistoryRun(int tab, bool locked) {
-    SetEnabled({PageControl1, ToolButton1, BitBtn3,  BitBtn9,  BitBtn10, BitBtn11, BitBtn22, BitBtn12, BitBtn23,
-                BitBtn49,     BitBtn33,    BitBtn34, BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, CheckBox3},
+    SetEnabled({PageControl1, ToolButton1, BitBtn3, BitBtn9, BitBtn10, BitBtn11, BitBtn22, BitBtn12, BitBtn23, BitBtn49,
+                BitBtn33, BitBtn34, BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, CheckBox3},
                !locked);
     switch (tab) {
         case 0: SetEnabled({BitBtn52, BitBtn53, BitBtn17, BitBtn18, CheckBox10}, !locked); break;
@@ -82,9 +82,8 @@ void Tform1::BitBtn19Click() {
 void Tform1::BitBtn15Click() {
     if (State.ContinuousRead) {
         State.RequestState = rsIdle;
-        SetEnabled({ToolButton1, BitBtn3, BitBtn9, BitBtn10, BitBtn11, BitBtn13, BitBtn14, BitBtn22, BitBtn33,
-                    BitBtn34, BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn52, BitBtn53, CheckBox5,
-                    CheckBox11},
+        SetEnabled({ToolButton1, BitBtn3, BitBtn9, BitBtn10, BitBtn11, BitBtn13, BitBtn14, BitBtn22, BitBtn33, BitBtn34,
+                    BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn52, BitBtn53, CheckBox5, CheckBox11},
                    true);
         BitBtn15->setText("读取");
         State.ContinuousRead = false;
@@ -96,9 +95,9 @@ void Tform1::BitBtn15Click() {
     }
     ListedLeft_.reset();
     if (CheckBox5->isChecked()) {
-        SetEnabled({ToolButton1, BitBtn3, BitBtn9, BitBtn10, BitBtn11, BitBtn12, BitBtn13, BitBtn14, BitBtn22,
-                    BitBtn23, BitBtn33, BitBtn34, BitBtn37, BitBtn41, BitBtn42, BitBtn43, BitBtn44, BitBtn49,
-                    BitBtn52, BitBtn53, CheckBox5, CheckBox11},
+        SetEnabled({ToolButton1, BitBtn3,  BitBtn9,  BitBtn10, BitBtn11,  BitBtn12,  BitBtn13, BitBtn14,
+                    BitBtn22,    BitBtn23, BitBtn33, BitBtn34, BitBtn37,  BitBtn41,  BitBtn42, BitBtn43,
+                    BitBtn44,    BitBtn49, BitBtn52, BitBtn53, CheckBox5, CheckBox11},
                    false);
         Timer2.SetInterval(500);
         Timer2.SetEnabled(true);
@@ -106,8 +105,11 @@ void Tform1::BitBtn15Click() {
         State.ContinuousRead = true;
         State.ReadSuccessCount = State.ReadFailureCount = State.RecordsRead = 0;
     }
-    SendRequest({.Status = "读取中...", .State = rsAlarmRecords, .Register = protocol::regAlarmRecords,
-                 .Quantity = protocol::AlarmEventRegisters, .TimeoutMs = 500});
+    SendRequest({.Status = "读取中...",
+                 .State = rsAlarmRecords,
+                 .Register = protocol::regAlarmRecords,
+                 .Quantity = protocol::AlarmEventRegisters,
+                 .TimeoutMs = 500});
     SetStatistics("");
 }
 

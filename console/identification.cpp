@@ -23,8 +23,8 @@ void Tform1::IdentifyReply() {
     SetStatus("读取中...");
     State.RequestState = rsModelAfterIdentify;
     State.ExpectedAddress = AddressField();
-    State.LastFrameLength = FrameRead(static_cast<uint8_t>(address), protocol::fnReadPrivate, protocol::regModel,
-                                      protocol::ModelRegisters);
+    State.LastFrameLength =
+        FrameRead(static_cast<uint8_t>(address), protocol::fnReadPrivate, protocol::regModel, protocol::ModelRegisters);
     SendFrame(State.TxFrame.data(), State.LastFrameLength);
     Pause(30);
     ArmReplyTimer(300);
@@ -40,8 +40,8 @@ void Tform1::DetectReply() {
     SetStatus("读取中...");
     State.RequestState = rsClockCheck;
     State.ExpectedAddress = AddressField();
-    State.LastFrameLength = FrameRead(State.ExpectedAddress, protocol::fnReadRegisters, protocol::regClock,
-                                      protocol::ClockRegisters);
+    State.LastFrameLength =
+        FrameRead(State.ExpectedAddress, protocol::fnReadRegisters, protocol::regClock, protocol::ClockRegisters);
     SendFrame(State.TxFrame.data(), State.LastFrameLength);
     Pause(30);
     ArmReplyTimer(300);
@@ -71,10 +71,11 @@ void Tform1::ClockCheckReply() {
             Timer1.SetEnabled(true);
             const QDate d = pc.date();
             const QTime t = pc.time();
-            const std::vector<uint16_t> clock = {
-                static_cast<uint16_t>(((d.year() + 48) & 0xFF) << 8 | d.month()),
-                static_cast<uint16_t>(d.day() << 8 | t.hour()), static_cast<uint16_t>(t.minute() << 8 | t.second())};
-            State.LastFrameLength = FrameWriteMultiple(State.ExpectedAddress, protocol::fnWriteRegisters, protocol::regClock, clock);
+            const std::vector<uint16_t> clock = {static_cast<uint16_t>(((d.year() + 48) & 0xFF) << 8 | d.month()),
+                                                 static_cast<uint16_t>(d.day() << 8 | t.hour()),
+                                                 static_cast<uint16_t>(t.minute() << 8 | t.second())};
+            State.LastFrameLength =
+                FrameWriteMultiple(State.ExpectedAddress, protocol::fnWriteRegisters, protocol::regClock, clock);
             SendFrame(State.TxFrame.data(), State.LastFrameLength);
             WriteTimeFields(pc);
             Pause(30);
@@ -85,7 +86,8 @@ void Tform1::ClockCheckReply() {
     }
     State.RequestState = rsModelAfterDetect;
     State.ExpectedAddress = AddressField();
-    State.LastFrameLength = FrameRead(State.ExpectedAddress, protocol::fnReadPrivate, protocol::regModel, protocol::ModelRegisters);
+    State.LastFrameLength =
+        FrameRead(State.ExpectedAddress, protocol::fnReadPrivate, protocol::regModel, protocol::ModelRegisters);
     SendFrame(State.TxFrame.data(), State.LastFrameLength);
     Pause(30);
     ArmReplyTimer(1000);
@@ -109,9 +111,9 @@ void Tform1::ModelReply(bool afterDetect) {
     CheckBox1->setChecked(false);
     CheckBox1->setEnabled(true);
     SetEnabled({BitBtn14, BitBtn18}, false);
-    SetEnabled({BitBtn4,  BitBtn5,  BitBtn50, BitBtn6,  BitBtn7,  BitBtn8,  BitBtn45, BitBtn13, BitBtn17,
-                BitBtn21, BitBtn29, BitBtn20, BitBtn24, BitBtn25, BitBtn26, BitBtn27, BitBtn33, BitBtn52,
-                BitBtn53, BitBtn35, BitBtn36, BitBtn32, BitBtn38, BitBtn39, BitBtn40, BitBtn41, BitBtn42,
+    SetEnabled({BitBtn4,  BitBtn5,  BitBtn50, BitBtn6,  BitBtn7,  BitBtn8,  BitBtn45,   BitBtn13, BitBtn17,
+                BitBtn21, BitBtn29, BitBtn20, BitBtn24, BitBtn25, BitBtn26, BitBtn27,   BitBtn33, BitBtn52,
+                BitBtn53, BitBtn35, BitBtn36, BitBtn32, BitBtn38, BitBtn39, BitBtn40,   BitBtn41, BitBtn42,
                 BitBtn43, BitBtn44, BitBtn37, BitBtn49, BitBtn12, BitBtn23, ToolButton1},
                true);
     SetEnabled({ComboBox6, ComboBox7, ComboBox8}, false);

@@ -11,8 +11,8 @@ constexpr uint8_t fnWriteCoil = 5;
 constexpr uint8_t fnWriteRegister = 6;
 constexpr uint8_t fnWriteCoils = 15;
 constexpr uint8_t fnWriteRegisters = 16;
-constexpr uint8_t fnReadPrivate = 46;   // the instrument's own read (model, advanced settings)
-constexpr uint8_t fnWritePrivate = 47;  // and its own write
+constexpr uint8_t fnReadPrivate = 46;    // the instrument's own read (model, advanced settings)
+constexpr uint8_t fnWritePrivate = 47;   // and its own write
 constexpr uint8_t ExceptionFlag = 0x80;  // set in the function code of an exception reply
 
 // Exception codes.
@@ -25,12 +25,12 @@ constexpr uint8_t BroadcastAddress = 255;
 
 // Registers.
 constexpr uint16_t regLiveValues = 0;
-constexpr uint16_t regUnreadBlock = 7;        // history counters and unread records
-constexpr uint16_t regParameters = 200;       // the parameter block; 200 alone is the address
-constexpr uint16_t regStartTime = 124;        // the start-of-recording time kept by the PC side
+constexpr uint16_t regUnreadBlock = 7;   // history counters and unread records
+constexpr uint16_t regParameters = 200;  // the parameter block; 200 alone is the address
+constexpr uint16_t regStartTime = 124;   // the start-of-recording time kept by the PC side
 constexpr uint16_t regRecordingSwitch = 122;
 constexpr uint16_t regClock = 224;
-constexpr uint16_t regTimeFields = 227;       // the start-of-recording time
+constexpr uint16_t regTimeFields = 227;  // the start-of-recording time
 constexpr uint16_t regPowerSaving = 230;
 constexpr uint16_t regRecording = 222;
 constexpr uint16_t regAlarmOutput = 233;
@@ -38,12 +38,12 @@ constexpr uint16_t regSerialVersion = 235;
 constexpr uint16_t regClearRecords = 300;
 constexpr uint16_t regResetUnread = 301;
 constexpr uint16_t regRestoreParameters = 302;
-constexpr uint16_t regAlarmRecords = 1000;    // alarm counters and events
+constexpr uint16_t regAlarmRecords = 1000;  // alarm counters and events
 constexpr uint16_t regAlarmUnread = 1001;
 constexpr uint16_t regUnreadCount = 2002;
-constexpr uint16_t regDayRecords = 3000;      // the day query is written here, its records read
+constexpr uint16_t regDayRecords = 3000;  // the day query is written here, its records read
 constexpr uint16_t regRangeCount = 4000;
-constexpr uint16_t regRangeRecords = 5000;    // the range query is written here, its records read
+constexpr uint16_t regRangeRecords = 5000;  // the range query is written here, its records read
 constexpr uint16_t regAdvanced = 0xEADB;
 constexpr uint16_t regModel = 0xEADF;
 
@@ -60,7 +60,7 @@ constexpr uint16_t ClockRegisters = 3;
 constexpr uint16_t AlarmCounterRegisters = 2;
 constexpr uint16_t AlarmEventRegisters = 7;
 constexpr uint16_t HistoryCounterRegisters = 4;
-constexpr uint16_t SingleRecordRegisters = 9;     // counters and one record
+constexpr uint16_t SingleRecordRegisters = 9;  // counters and one record
 constexpr uint16_t SerialVersionRegisters = 11;
 constexpr uint16_t AdvancedRegisters = 4;
 constexpr uint16_t ModelRegisters = 2;
@@ -69,10 +69,10 @@ constexpr uint16_t BlockRegisters(uint32_t records) { return static_cast<uint16_
 
 // Frame sizes.
 constexpr uint32_t CrcBytes = 2;
-constexpr uint32_t ReadReplyOverhead = 5;     // address, function, byte count, CRC
+constexpr uint32_t ReadReplyOverhead = 5;  // address, function, byte count, CRC
 constexpr uint32_t WriteAcknowledgementBytes = 8;
 constexpr uint32_t HistoryRecordBytes = 10;
-constexpr uint32_t BlockHeaderBytes = 8;      // total and unread counts before a block's records
+constexpr uint32_t BlockHeaderBytes = 8;  // total and unread counts before a block's records
 constexpr uint32_t MaxBlockRecords = 100;
 
 // The length of the reply a request frame asks for: a read's header, data and CRC, or a

@@ -9,10 +9,10 @@ TModelInfo DescribeModel(uint8_t model, uint8_t options, uint16_t version) {
         bool Seconds;
     };
     static const TCapacity Capacities[16] = {
-        {"KA2", false},          {"KA1,5万组", false},      {"KA2,13万组", false},     {"KA3,40万组", false},
-        {"KB1,30万组", true},    {"KB2,30万组+SD", true},   {"KB3,40万组+SD", true},   {"KC1,3万组", true},
-        {"KC3,40万组", true},    {"KA2", false},            {"KA2", false},            {"KA2", false},
-        {"KA2", false},          {"KA2", false},            {"KA2", false},            {"KA2", false},
+        {"KA2", false},       {"KA1,5万组", false},    {"KA2,13万组", false},   {"KA3,40万组", false},
+        {"KB1,30万组", true}, {"KB2,30万组+SD", true}, {"KB3,40万组+SD", true}, {"KC1,3万组", true},
+        {"KC3,40万组", true}, {"KA2", false},          {"KA2", false},          {"KA2", false},
+        {"KA2", false},       {"KA2", false},          {"KA2", false},          {"KA2", false},
     };
     const char* prefix = Classes[model >> 4] ? Classes[model >> 4] : "";
     const TCapacity& capacity = Capacities[model & 0x0F];

@@ -5,8 +5,8 @@
 
 #include "base/format.h"
 #include "console/form1.h"
-#include "platform/open_with_desktop.h"
 #include "platform/dialogs.h"
+#include "platform/open_with_desktop.h"
 
 namespace console {
 namespace {

@@ -162,9 +162,9 @@ void Tform1::WriteAcknowledgement() {
         State.RequestState = day ? rsDayCount : rsRangeCount;
         State.ExpectedAddress = AddressField();
         using namespace protocol;
-        State.LastFrameLength = day ? FrameRead(State.ExpectedAddress, fnReadRegisters, regDayRecords,
-                                                State.SecondsModel == 1 ? 4 : 2)
-                                    : FrameRead(State.ExpectedAddress, fnReadRegisters, regRangeCount, 4);
+        State.LastFrameLength =
+            day ? FrameRead(State.ExpectedAddress, fnReadRegisters, regDayRecords, State.SecondsModel == 1 ? 4 : 2)
+                : FrameRead(State.ExpectedAddress, fnReadRegisters, regRangeCount, 4);
         SendFrame(State.TxFrame.data(), State.LastFrameLength);
         Pause(30);
         ArmReplyTimer(1000);

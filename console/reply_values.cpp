@@ -19,9 +19,7 @@ THistoryRecord RecordAt(const TReplyData& data, int k) {
 
 uint8_t TReplyData::At(int at) const { return at >= 0 && at < Length_ ? Frame_[at] : 0; }
 
-uint16_t TReplyData::Word(int index) const {
-    return static_cast<uint16_t>(Byte(2 * index) << 8 | Byte(2 * index + 1));
-}
+uint16_t TReplyData::Word(int index) const { return static_cast<uint16_t>(Byte(2 * index) << 8 | Byte(2 * index + 1)); }
 
 uint32_t TReplyData::Long(int index) const {
     const uint32_t value = static_cast<uint32_t>(Word(index)) << 16 | Word(index + 1);
@@ -31,8 +29,12 @@ uint32_t TReplyData::Long(int index) const {
 
 std::optional<TLiveValues> TLiveValues::Decode(const TReplyData& data) {
     if (data.Length() < 15) return std::nullopt;
-    return TLiveValues{static_cast<int16_t>(data.Word(0)), data.Word(1), static_cast<int16_t>(data.Word(2)),
-                       (data.Word(3) & 1) != 0, (data.Word(4) & 1) != 0, static_cast<uint8_t>(data.Word(5) & 0xFF)};
+    return TLiveValues{static_cast<int16_t>(data.Word(0)),
+                       data.Word(1),
+                       static_cast<int16_t>(data.Word(2)),
+                       (data.Word(3) & 1) != 0,
+                       (data.Word(4) & 1) != 0,
+                       static_cast<uint8_t>(data.Word(5) & 0xFF)};
 }
 
 std::optional<TParameterBlock> TParameterBlock::Decode(const TReplyData& data) {
@@ -108,8 +110,8 @@ std::optional<THistoryBlock> THistoryBlock::Decode(const TReplyData& data, uint3
     block.Counters = {data.Long(0), data.Long(2)};
     block.CarriesRecords = data.Length() > 20;
     if (!block.CarriesRecords) return block;
-    const int32_t carried =
-        (data.Length() - static_cast<int32_t>(ReadReplyOverhead + BlockHeaderBytes)) / static_cast<int32_t>(HistoryRecordBytes);
+    const int32_t carried = (data.Length() - static_cast<int32_t>(ReadReplyOverhead + BlockHeaderBytes)) /
+                            static_cast<int32_t>(HistoryRecordBytes);
     const uint32_t records = std::min(wanted, static_cast<uint32_t>(std::max(carried, 0)));
     block.Records.reserve(records);
     for (uint32_t i = 0; i < records; ++i)
@@ -152,7 +154,7 @@ TReplyHead TReplyHead::Decode(const TReplyData& data, uint8_t expectedAddress, b
     } else if (addressed && registerWrite) {
         // No acknowledgement is longer than its 8 bytes; a longer register write is a report.
         head.Kind = data.Length() <= static_cast<int32_t>(WriteAcknowledgementBytes) ? TReplyKind::WriteDone
-                                                                                    : TReplyKind::Report;
+                                                                                     : TReplyKind::Report;
     } else if ((function == fnReadRegisters || function == fnReadPrivate) && (addressed || anyAddress)) {
         head.Kind = TReplyKind::Read;
     }
@@ -175,8 +177,8 @@ uint16_t ReportRegister(const TReplyData& data) { return static_cast<uint16_t>(d
 std::optional<TLiveReport> TLiveReport::Decode(const TReplyData& data) {
     if (ReportRegister(data) != protocol::regLiveValues) return std::nullopt;
     const auto tenths = [&](int index) { return static_cast<int16_t>(data.Word(index)); };
-    return TLiveReport{tenths(2),     tenths(3),     tenths(4),     data.Word(5),
-                       data.Word(6),  data.Word(7),  data.Word(8),  TCounters{data.Long(9), data.Long(11)}};
+    return TLiveReport{tenths(2),    tenths(3),    tenths(4),    data.Word(5),
+                       data.Word(6), data.Word(7), data.Word(8), TCounters{data.Long(9), data.Long(11)}};
 }
 
 std::optional<TRecordReport> TRecordReport::Decode(const TReplyData& data) {
@@ -185,11 +187,13 @@ std::optional<TRecordReport> TRecordReport::Decode(const TReplyData& data) {
     // The counters (8 bytes) come first; the records follow from data byte 12 on.
     constexpr int first = 4 + static_cast<int>(BlockHeaderBytes);
     const int promised = data.Byte(3) / static_cast<int>(HistoryRecordBytes);
-    const int held = std::max(0, (data.Length() - static_cast<int>(CrcBytes) - 3 - first) / static_cast<int>(HistoryRecordBytes));
+    const int held =
+        std::max(0, (data.Length() - static_cast<int>(CrcBytes) - 3 - first) / static_cast<int>(HistoryRecordBytes));
     TRecordReport report;
     const int records = std::min(promised, held);
     report.Records.reserve(static_cast<size_t>(records));
-    for (int i = 0; i < records; ++i) report.Records.push_back(RecordAt(data, first + static_cast<int>(HistoryRecordBytes) * i));
+    for (int i = 0; i < records; ++i)
+        report.Records.push_back(RecordAt(data, first + static_cast<int>(HistoryRecordBytes) * i));
     return report;
 }
 

@@ -94,9 +94,13 @@ void Tform1::SendRequest(const TRequest& request) {
     uint32_t length = 0;
     switch (request.Function) {
         case protocol::fnReadRegisters:
-        case protocol::fnReadPrivate: length = FrameRead(target, request.Function, request.Register, request.Quantity); break;
+        case protocol::fnReadPrivate:
+            length = FrameRead(target, request.Function, request.Register, request.Quantity);
+            break;
         case protocol::fnWriteCoil:
-        case protocol::fnWriteRegister: length = FrameWriteSingle(target, request.Function, request.Register, request.Values.at(0)); break;
+        case protocol::fnWriteRegister:
+            length = FrameWriteSingle(target, request.Function, request.Register, request.Values.at(0));
+            break;
         default: length = FrameWriteMultiple(target, request.Function, request.Register, request.Values); break;
     }
     State.LastFrameLength = length;
@@ -136,8 +140,8 @@ void Tform1::RepeatRequest(int interval) {
 }
 
 void Tform1::ShowReadStatistics() {
-    SetStatistics(QString::fromStdString(
-        base::Format("成功:%d,失败:%d", {State.ReadSuccessCount, State.ReadFailureCount})));
+    SetStatistics(
+        QString::fromStdString(base::Format("成功:%d,失败:%d", {State.ReadSuccessCount, State.ReadFailureCount})));
 }
 
 void Tform1::Timer1Timer() {

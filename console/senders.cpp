@@ -67,14 +67,20 @@ void Tform1::BitBtn1Click() {
         SetLiveReadingControls(false);
         ToolButton1->setEnabled(true);
     }
-    SendRequest({.Status = "读取中...", .State = rsLiveValues, .Register = regLiveValues,
-                 .Quantity = LiveValueRegisters, .TimeoutMs = 1000});
+    SendRequest({.Status = "读取中...",
+                 .State = rsLiveValues,
+                 .Register = regLiveValues,
+                 .Quantity = LiveValueRegisters,
+                 .TimeoutMs = 1000});
     SetStatistics("");
 }
 
 void Tform1::BitBtn4Click() {
-    SendRequest({.Status = "读取中...", .State = rsParameters, .Register = regParameters,
-                 .Quantity = ParameterRegisters, .PauseMs = 10,
+    SendRequest({.Status = "读取中...",
+                 .State = rsParameters,
+                 .Register = regParameters,
+                 .Quantity = ParameterRegisters,
+                 .PauseMs = 10,
                  .TimeoutMs = 2000});
 }
 
@@ -111,7 +117,11 @@ void Tform1::BitBtn5Click() {
         index(ComboBox18),
     };
     State.PostWriteAction = 1;
-    SendRequest({.Status = "设置中...", .Function = fnWriteRegisters, .Register = regParameters, .Values = values, .TimeoutMs = 1000});
+    SendRequest({.Status = "设置中...",
+                 .Function = fnWriteRegisters,
+                 .Register = regParameters,
+                 .Values = values,
+                 .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn6Click() {
@@ -123,17 +133,24 @@ void Tform1::BitBtn6Click() {
         AwaitingReply_ = false;
         return;
     }
-    SendRequest({.Status = "读取中...", .State = rsTime, .Register = regClock, .Quantity = ClockRegisters, .TimeoutMs = 300});
+    SendRequest(
+        {.Status = "读取中...", .State = rsTime, .Register = regClock, .Quantity = ClockRegisters, .TimeoutMs = 300});
 }
 
 void Tform1::BitBtn7Click() {
-    SendRequest({.Status = "读取中...", .State = rsTime, .Register = regTimeFields, .Quantity = ClockRegisters, .TimeoutMs = 300});
+    SendRequest({.Status = "读取中...",
+                 .State = rsTime,
+                 .Register = regTimeFields,
+                 .Quantity = ClockRegisters,
+                 .TimeoutMs = 300});
 }
 
 void Tform1::SendClockWrite(uint16_t reg, const QDateTime& time) {
     const QDate d = time.date();
     const QTime t = time.time();
-    SendRequest({.Status = "设置中...", .Function = fnWriteRegisters, .Register = reg,
+    SendRequest({.Status = "设置中...",
+                 .Function = fnWriteRegisters,
+                 .Register = reg,
                  .Values = DateTimeRegisters(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()),
                  .TimeoutMs = 1000});
     WriteTimeFields(time);
@@ -149,36 +166,51 @@ void Tform1::BitBtn45Click() {
     const std::vector<uint16_t> values =
         DateTimeRegisters(year, StrToByte(Edit2->text()), StrToByte(Edit3->text()), StrToByte(Edit4->text()),
                           StrToByte(Edit5->text()), StrToByte(Edit6->text()));
-    SendRequest({.Status = "设置中...", .Function = fnWriteRegisters, .Register = regTimeFields, .Values = values, .TimeoutMs = 1000});
+    SendRequest({.Status = "设置中...",
+                 .Function = fnWriteRegisters,
+                 .Register = regTimeFields,
+                 .Values = values,
+                 .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn13Click() {
-    SendRequest({.Status = "读取中...", .State = rsAlarmCounters, .Register = regAlarmRecords,
-                 .Quantity = AlarmCounterRegisters, .TimeoutMs = 300});
+    SendRequest({.Status = "读取中...",
+                 .State = rsAlarmCounters,
+                 .Register = regAlarmRecords,
+                 .Quantity = AlarmCounterRegisters,
+                 .TimeoutMs = 300});
 }
 
 void Tform1::BitBtn14Click() {
     State.PostWriteAction = 2;
-    SendRequest({.Status = "设置中...", .Function = fnWriteRegister, .Register = regAlarmUnread,
-                 .Values = {Low16(StrToInt(LabeledEdit13->Text()))}, .TimeoutMs = 1000});
+    SendRequest({.Status = "设置中...",
+                 .Function = fnWriteRegister,
+                 .Register = regAlarmUnread,
+                 .Values = {Low16(StrToInt(LabeledEdit13->Text()))},
+                 .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn16Click() { ListBox1->clear(); }
 
 void Tform1::BitBtn17Click() {
     State.RecordsRead = 0;
-    SendRequest({.Status = "读取中...", .State = rsHistoryCounters, .Register = regUnreadBlock,
-                 .Quantity = HistoryCounterRegisters, .TimeoutMs = 300});
+    SendRequest({.Status = "读取中...",
+                 .State = rsHistoryCounters,
+                 .Register = regUnreadBlock,
+                 .Quantity = HistoryCounterRegisters,
+                 .TimeoutMs = 300});
 }
 
 void Tform1::BitBtn18Click() {
     const int32_t unread = StrToInt(LabeledEdit16->Text());
     if (unread < 0) throw ERangeError();
     State.PostWriteAction = 3;
-    SendRequest({.Status = "设置中...", .Function = fnWriteRegisters, .Register = regUnreadCount,
-                 .Values = {static_cast<uint16_t>(static_cast<uint32_t>(unread) >> 16),
-                            static_cast<uint16_t>(unread & 0xFFFF)},
-                 .TimeoutMs = 1000});
+    SendRequest(
+        {.Status = "设置中...",
+         .Function = fnWriteRegisters,
+         .Register = regUnreadCount,
+         .Values = {static_cast<uint16_t>(static_cast<uint32_t>(unread) >> 16), static_cast<uint16_t>(unread & 0xFFFF)},
+         .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn20Click() {
@@ -190,8 +222,11 @@ void Tform1::BitBtn21Click() {
     State.PendingQuery = 1;
     State.RecordsRead = 0;
     const QDate day = DateTimePicker1->date();
-    SendRequest({.Status = "查询中...", .Function = fnWriteRegisters, .Register = regDayRecords,
-                 .Values = {DateRegister(day, true), DateRegister(day, false)}, .TimeoutMs = 1000});
+    SendRequest({.Status = "查询中...",
+                 .Function = fnWriteRegisters,
+                 .Register = regDayRecords,
+                 .Values = {DateRegister(day, true), DateRegister(day, false)},
+                 .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn29Click() {
@@ -201,23 +236,32 @@ void Tform1::BitBtn29Click() {
     State.RecordsRead = 0;
     const QDate from = DateTimePicker2->date();
     const QDate to = DateTimePicker3->date();
-    SendRequest({.Status = "查询中...", .Function = fnWriteRegisters, .Register = regRangeRecords,
+    SendRequest({.Status = "查询中...",
+                 .Function = fnWriteRegisters,
+                 .Register = regRangeRecords,
                  .Values = {DateRegister(from, true), DateRegister(from, false), DateRegister(to, true),
                             DateRegister(to, false)},
                  .TimeoutMs = 1000});
 }
 
 void Tform1::SendCoil(uint16_t coil, bool on) {
-    SendRequest({.Status = "操作中...", .Function = fnWriteCoil, .Register = coil,
-                 .Values = {on ? CoilOn : CoilOff}, .TimeoutMs = 1000});
+    SendRequest({.Status = "操作中...",
+                 .Function = fnWriteCoil,
+                 .Register = coil,
+                 .Values = {on ? CoilOn : CoilOff},
+                 .TimeoutMs = 1000});
 }
 
 void Tform1::SendOneRegister(uint16_t reg, uint16_t value) {
-    SendRequest({.Status = "正在设置...", .Function = fnWriteRegisters, .Register = reg, .Values = {value}, .TimeoutMs = 1000});
+    SendRequest(
+        {.Status = "正在设置...", .Function = fnWriteRegisters, .Register = reg, .Values = {value}, .TimeoutMs = 1000});
 }
 
 void Tform1::SendConfirmed(uint16_t reg, const QString& status) {
-    SendRequest({.Status = status, .Function = fnWriteRegister, .Register = reg, .Values = {ConfirmationValue},
+    SendRequest({.Status = status,
+                 .Function = fnWriteRegister,
+                 .Register = reg,
+                 .Values = {ConfirmationValue},
                  .TimeoutMs = 8000});
 }
 
@@ -244,19 +288,26 @@ void Tform1::BitBtn53Click() {
 void Tform1::BitBtn39Click() { SendConfirmed(regParameters, "正在清除..."); }
 
 void Tform1::BitBtn12Click() {
-    SendRequest({.Status = "正在设置...", .Function = fnWriteRegister, .Register = regPowerSaving, .Values = {4}, .TimeoutMs = 8000});
+    SendRequest({.Status = "正在设置...",
+                 .Function = fnWriteRegister,
+                 .Register = regPowerSaving,
+                 .Values = {4},
+                 .TimeoutMs = 8000});
 }
 
 void Tform1::BitBtn23Click() {
-    SendRequest({.Status = "正在设置...", .Function = fnWriteRegister, .Register = regPowerSaving, .Values = {0}, .TimeoutMs = 8000});
+    SendRequest({.Status = "正在设置...",
+                 .Function = fnWriteRegister,
+                 .Register = regPowerSaving,
+                 .Values = {0},
+                 .TimeoutMs = 8000});
 }
 
 void Tform1::BitBtn49Click() {
     const std::string crlf = "\n\r";
     const std::string prompt = "请输入节能等级0~4,0最耗电,4最省电" + std::string(1, ' ') + crlf +
-                               "0:实时显示,实时采集;" + std::string(13, ' ') + crlf +
-                               "1:实时显示,10秒采集一次;" + std::string(13, ' ') + crlf +
-                               "2:实时显示,30秒采集一次;" + std::string(12, ' ') + crlf +
+                               "0:实时显示,实时采集;" + std::string(13, ' ') + crlf + "1:实时显示,10秒采集一次;" +
+                               std::string(13, ' ') + crlf + "2:实时显示,30秒采集一次;" + std::string(12, ' ') + crlf +
                                "3:实时显示,60秒采集一次;" + std::string(12, ' ') + crlf +
                                "4:休眠模式.(屏幕休眠，正常记录)" + std::string(19, ' ');
     const std::string answer = platform::Dialogs().InputBox("节能等级设置  ", prompt, "");
@@ -266,7 +317,9 @@ void Tform1::BitBtn49Click() {
         platform::Dialogs().ShowMessage("数值超范围");
         return;
     }
-    SendRequest({.Status = "正在设置...", .Function = fnWriteRegister, .Register = regPowerSaving,
+    SendRequest({.Status = "正在设置...",
+                 .Function = fnWriteRegister,
+                 .Register = regPowerSaving,
                  .Values = {static_cast<uint16_t>(level)},
                  .TimeoutMs = 8000});
 }
@@ -274,19 +327,31 @@ void Tform1::BitBtn49Click() {
 void Tform1::BitBtn35Click() {
     for (QComboBox* box : {ComboBox13, ComboBox14, ComboBox15, ComboBox16}) box->setCurrentIndex(0);
     Pause(500);
-    SendRequest({.Status = "读取中...", .State = rsAdvancedSettings, .Function = fnReadPrivate, .Register = regAdvanced,
-                 .Quantity = AdvancedRegisters, .PauseMs = 100, .TimeoutMs = 1000});
+    SendRequest({.Status = "读取中...",
+                 .State = rsAdvancedSettings,
+                 .Function = fnReadPrivate,
+                 .Register = regAdvanced,
+                 .Quantity = AdvancedRegisters,
+                 .PauseMs = 100,
+                 .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn36Click() {
     const auto index = [](QComboBox* box) { return static_cast<uint16_t>(box->currentIndex()); };
-    SendRequest({.Status = "设置", .Function = fnWritePrivate, .Register = regAdvanced,
+    SendRequest({.Status = "设置",
+                 .Function = fnWritePrivate,
+                 .Register = regAdvanced,
                  .Values = {index(ComboBox13), index(ComboBox14), index(ComboBox15), index(ComboBox16)}});
 }
 
 void Tform1::BitBtn37Click() {
-    SendRequest({.Status = "读取中...", .State = rsIdentify, .Register = regParameters, .Quantity = 1, .Broadcast = true,
-                 .PauseMs = 100, .TimeoutMs = 1000});
+    SendRequest({.Status = "读取中...",
+                 .State = rsIdentify,
+                 .Register = regParameters,
+                 .Quantity = 1,
+                 .Broadcast = true,
+                 .PauseMs = 100,
+                 .TimeoutMs = 1000});
 }
 
 void Tform1::BitBtn47Click() {
@@ -296,8 +361,11 @@ void Tform1::BitBtn47Click() {
 }
 
 void Tform1::BitBtn50Click() {
-    SendRequest({.Status = "读取中...", .State = rsSerialVersion, .Register = regSerialVersion,
-                 .Quantity = SerialVersionRegisters, .PauseMs = 10,
+    SendRequest({.Status = "读取中...",
+                 .State = rsSerialVersion,
+                 .Register = regSerialVersion,
+                 .Quantity = SerialVersionRegisters,
+                 .PauseMs = 10,
                  .TimeoutMs = 2000});
 }
 

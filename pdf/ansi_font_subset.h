@@ -42,8 +42,7 @@ private:
     std::vector<std::string> Outlines_;
 };
 
-std::string CreateAnsiFontSubset(const TTTFData& font, const std::string& faceName,
-                                 const std::vector<uint16_t>& codes);
+std::string CreateAnsiFontSubset(const TTTFData& font, const std::string& faceName, const std::vector<uint16_t>& codes);
 
 // The name table every single-byte subset carries.
 std::string AnsiSubsetNameTable();

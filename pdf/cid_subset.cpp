@@ -1,7 +1,7 @@
 // The subset font program of a Unicode font: the glyphs keep their ids (the page shows
 // glyph ids through Identity-H), the glyphs nobody used become empty.
-#include "pdf/ttf_data.h"
 #include "pdf/ttf_bytes.h"
+#include "pdf/ttf_data.h"
 #include "pdf/ttf_glyphs.h"
 
 namespace pdf {

@@ -40,7 +40,8 @@ std::string InfoText(const std::string& value) {
 }  // namespace
 
 TPDFDocument::TPDFDocument()
-    : Pages_(std::make_unique<TPDFPages>(*this)), Fonts_(std::make_unique<TPDFFonts>(*this)),
+    : Pages_(std::make_unique<TPDFPages>(*this)),
+      Fonts_(std::make_unique<TPDFFonts>(*this)),
       Images_(std::make_unique<TPDFImages>(*this)) {}
 
 TPDFDocument::~TPDFDocument() {

@@ -19,7 +19,13 @@ enum class TPageMode { pmUseNone, pmUseOutlines, pmUseThumbs, pmFullScreen };
 enum class TPDFVersion { v13, v14, v15, v16 };
 enum class TPDFKeyLength { kl40, kl128 };
 enum class TPDFCriptoOption {
-    coPrint, coModifyStructure, coCopyInformation, coModifyAnnotation, coPrintHi, coFillAnnotation, coExtractInfo,
+    coPrint,
+    coModifyStructure,
+    coCopyInformation,
+    coModifyAnnotation,
+    coPrintHi,
+    coFillAnnotation,
+    coExtractInfo,
     coAssemble
 };
 using TPDFCtiptoOptions = std::set<TPDFCriptoOption>;

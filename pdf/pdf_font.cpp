@@ -18,9 +18,9 @@ struct TStandardFont {
 };
 
 constexpr TStandardFont StandardFonts[14] = {
-    {"Helvetica", 728},   {"Helvetica-Bold", 728},  {"Helvetica-Oblique", 728}, {"Helvetica-BoldOblique", 728},
-    {"Times-Roman", 613}, {"Times-Bold", 633},      {"Times-Italic", 613},      {"Times-BoldItalic", 633},
-    {"Courier", 693},     {"Courier-Bold", 677},    {"Courier-Oblique", 694},   {"Courier-BoldOblique", 677},
+    {"Helvetica", 728},   {"Helvetica-Bold", 728}, {"Helvetica-Oblique", 728}, {"Helvetica-BoldOblique", 728},
+    {"Times-Roman", 613}, {"Times-Bold", 633},     {"Times-Italic", 613},      {"Times-BoldItalic", 633},
+    {"Courier", 693},     {"Courier-Bold", 677},   {"Courier-Oblique", 694},   {"Courier-BoldOblique", 677},
     {"Symbol", 1000},     {"ZapfDingbats", 1000}};
 
 std::string Line(std::string_view key, int64_t value, std::string_view tail = {}) {

@@ -41,7 +41,8 @@ std::vector<uint8_t> MaskBits(const TPDFBitmap& bitmap, uint32_t colour) {
     const size_t stride = (size_t(bitmap.Width) + 7) / 8;
     for (int y = 0; y < bitmap.Height; ++y)
         for (int x = 0; x < bitmap.Width; ++x)
-            if (PixelColour(bitmap, x, y) == colour) bits[size_t(y) * stride + size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
+            if (PixelColour(bitmap, x, y) == colour)
+                bits[size_t(y) * stride + size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
     return bits;
 }
 
@@ -88,7 +89,11 @@ std::string EncodeJpeg(const uint8_t* rgb, int width, int height, int quality) {
 
 TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMask, int maskIndex,
                      TPDFDocument* document, TPDFImageCompression compression)
-    : Document_(document), Compression_(compression), Width_(graphic.Width), Height_(graphic.Height), Mask_(isMask),
+    : Document_(document),
+      Compression_(compression),
+      Width_(graphic.Width),
+      Height_(graphic.Height),
+      Mask_(isMask),
       MaskIndex_(maskIndex) {
     if (maskIndex >= 0) {
         if (isMask) throw TPDFException("Mask Image cannot have mask");
@@ -105,9 +110,10 @@ TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMas
         BlackIs1_ = bool(graphic.Pixels[0] & 0x80) != (PixelColour(graphic, 0, 0) > 0);
     const TMonoBitmap mono{graphic.Pixels.data(), graphic.Width, graphic.Height, graphic.Stride()};
     if (isMask) {
-        const uint32_t colour = transparentColor == -1
-                                    ? (graphic.Height > 0 && graphic.Width > 0 ? PixelColour(graphic, 0, graphic.Height - 1) : 0)
-                                    : uint32_t(transparentColor);
+        const uint32_t colour =
+            transparentColor == -1
+                ? (graphic.Height > 0 && graphic.Width > 0 ? PixelColour(graphic, 0, graphic.Height - 1) : 0)
+                : uint32_t(transparentColor);
         const std::vector<uint8_t> bits = MaskBits(graphic, colour);
         Compression_ = TPDFImageCompression::icCCITTG4;
         BitsPerComponent_ = 1;
@@ -117,25 +123,25 @@ TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMas
         return;
     }
     switch (compression) {
-    case TPDFImageCompression::icJPEG:
-        if (Width_ > 0 && Height_ > 0)
-            Data_ = EncodeJpeg(ToRGB(graphic).data(), Width_, Height_, document ? document->JPEGQuality() : 80);
-        break;
-    case TPDFImageCompression::icFlate: {
-        const std::vector<uint8_t> rgb = ToRGB(graphic);
-        Data_ = Deflate(std::string_view(reinterpret_cast<const char*>(rgb.data()), rgb.size()));
-        break;
-    }
-    case TPDFImageCompression::icCCITT1D:
-    case TPDFImageCompression::icCCITT2D:
-    case TPDFImageCompression::icCCITTG4:
-        if (graphic.BitsPerPixel != 1) throw base::Exception("Cannot compress not monochrome image via CCITT");
-        BitsPerComponent_ = 1;
-        CCITTCompressBitmap(mono, Data_,
-                            compression == TPDFImageCompression::icCCITT1D   ? TCCITTMode::Group3OneD
-                            : compression == TPDFImageCompression::icCCITT2D ? TCCITTMode::Group3TwoD
-                                                                              : TCCITTMode::Group4);
-        break;
+        case TPDFImageCompression::icJPEG:
+            if (Width_ > 0 && Height_ > 0)
+                Data_ = EncodeJpeg(ToRGB(graphic).data(), Width_, Height_, document ? document->JPEGQuality() : 80);
+            break;
+        case TPDFImageCompression::icFlate: {
+            const std::vector<uint8_t> rgb = ToRGB(graphic);
+            Data_ = Deflate(std::string_view(reinterpret_cast<const char*>(rgb.data()), rgb.size()));
+            break;
+        }
+        case TPDFImageCompression::icCCITT1D:
+        case TPDFImageCompression::icCCITT2D:
+        case TPDFImageCompression::icCCITTG4:
+            if (graphic.BitsPerPixel != 1) throw base::Exception("Cannot compress not monochrome image via CCITT");
+            BitsPerComponent_ = 1;
+            CCITTCompressBitmap(mono, Data_,
+                                compression == TPDFImageCompression::icCCITT1D   ? TCCITTMode::Group3OneD
+                                : compression == TPDFImageCompression::icCCITT2D ? TCCITTMode::Group3TwoD
+                                                                                 : TCCITTMode::Group4);
+            break;
     }
 }
 

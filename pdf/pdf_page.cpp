@@ -106,9 +106,7 @@ void TPDFPage::CurveToPt(double x1, double y1, double x2, double y2, double x3, 
     AddLine({x1, y1, x2, y2, x3, y3}, "c");
 }
 
-void TPDFPage::RectanglePt(double x, double y, double width, double height) {
-    AddLine({x, y, width, height}, "re");
-}
+void TPDFPage::RectanglePt(double x, double y, double width, double height) { AddLine({x, y, width, height}, "re"); }
 
 void TPDFPage::ClosePath() { AppendOperator("h"); }
 
@@ -161,9 +159,7 @@ void TPDFPage::SetRGBFillColor(double r, double g, double b) { AddLine({r, g, b}
 
 void TPDFPage::SetRGBStrokeColor(double r, double g, double b) { AddLine({r, g, b}, "RG"); }
 
-void TPDFPage::Concat(double a, double b, double c, double d, double e, double f) {
-    AddLine({a, b, c, d, e, f}, "cm");
-}
+void TPDFPage::Concat(double a, double b, double c, double d, double e, double f) { AddLine({a, b, c, d, e, f}, "cm"); }
 
 void TPDFPage::Translate(double x, double y) { Concat(1, 0, 0, 1, x, y); }
 
@@ -276,7 +272,8 @@ void TPDFPage::Save() {
     writer.WriteLine(line);
     if (!Annotations_.empty()) {
         writer.WriteLine("/Annots [");
-        for (const TPDFActionAnnotation& annotation : Annotations_) writer.WriteLine(FormatPDFInt(annotation.ObjNumber) + " 0 R");
+        for (const TPDFActionAnnotation& annotation : Annotations_)
+            writer.WriteLine(FormatPDFInt(annotation.ObjNumber) + " 0 R");
         writer.WriteLine("]");
     }
     writer.EndDictionary();

@@ -169,8 +169,8 @@ private:
     void WriteRun(const std::string& run, bool unicode);
     void ArcPt(double cx, double cy, double rx, double ry, double start, double sweep);
     void ArcSegment(double cx, double cy, double rx, double ry, double start, double sweep, bool first);
-    TFloatPoint ArcPointsInPt(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
-                              double y4, TFloatPoint& centre);
+    TFloatPoint ArcPointsInPt(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
+                              TFloatPoint& centre);
 
     TPDFDocument& Owner_;
     int PageObjNumber_ = 0;

@@ -59,8 +59,8 @@ int32_t PermissionValue(const TPDFPermissions& permissions, bool strong) {
     return p;
 }
 
-TPDFSecurity ComputeSecurity(const std::string& ownerPassword, const std::string& userPassword, int32_t p,
-                             bool strong, std::string_view fileIDHex) {
+TPDFSecurity ComputeSecurity(const std::string& ownerPassword, const std::string& userPassword, int32_t p, bool strong,
+                             std::string_view fileIDHex) {
     TPDFSecurity security;
     security.Strong = strong;
     security.P = p;

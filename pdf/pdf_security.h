@@ -12,9 +12,9 @@ namespace pdf {
 struct TPDFSecurity {
     bool Strong = false;  // 128-bit key, revision 3
     int32_t P = 0;
-    std::string O;                // 32 bytes
+    std::string O;                  // 32 bytes
     std::array<uint8_t, 16> Key{};  // the first 5 are used with the 40-bit key
-    std::string FileID;           // 16 bytes of the first /ID element
+    std::string FileID;             // 16 bytes of the first /ID element
 
     int KeyLength() const { return Strong ? 16 : 5; }
     // The bytes RC4-encrypted with the key of object `number` (generation 0); empty stays empty.
@@ -35,7 +35,7 @@ int32_t PermissionValue(const TPDFPermissions& permissions, bool strong);
 // P, O and the document key for the passwords and the 32 hexadecimal digits of the file
 // identifier. An empty owner password takes the user password, so that the user password
 // still guards the file.
-TPDFSecurity ComputeSecurity(const std::string& ownerPassword, const std::string& userPassword, int32_t p,
-                             bool strong, std::string_view fileIDHex);
+TPDFSecurity ComputeSecurity(const std::string& ownerPassword, const std::string& userPassword, int32_t p, bool strong,
+                             std::string_view fileIDHex);
 
 }  // namespace pdf

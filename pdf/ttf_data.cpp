@@ -97,8 +97,8 @@ uint16_t TTTFData::CodeToGlyph(uint32_t code) const {
         glyph = uint16_t(code + uint16_t(IdDelta_[i]));
     } else {
         // idRangeOffset counts from its own slot: word index relative to the glyph id array.
-        const int64_t index = int64_t(IdRangeOffset_[i] / 2) + (code - StartCode_[i]) + int64_t(i) -
-                              int64_t(EndCode_.size());
+        const int64_t index =
+            int64_t(IdRangeOffset_[i] / 2) + (code - StartCode_[i]) + int64_t(i) - int64_t(EndCode_.size());
         if (index < 0 || size_t(index) * 2 + 2 > GlyphIdArray_.size()) return 0;
         glyph = TTFGet16(GlyphIdArray_, size_t(index) * 2);
         if (glyph == 0) return 0;

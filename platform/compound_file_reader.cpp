@@ -89,7 +89,8 @@ void TCompoundFileReader::ReadHeader() {
     const uint16_t major = base::LoadLE16(h + 26);
     SectorShift_ = base::LoadLE16(h + 30);
     if (base::LoadLE16(h + 28) != 0xFFFE) Fail("wrong byte order mark");
-    if (!((major == 3 && SectorShift_ == 9) || (major == 4 && SectorShift_ == 12))) Fail("unknown version or sector size");
+    if (!((major == 3 && SectorShift_ == 9) || (major == 4 && SectorShift_ == 12)))
+        Fail("unknown version or sector size");
     if (base::LoadLE16(h + 32) != 6) Fail("wrong mini sector size");
     if (base::LoadLE32(h + 56) != cfb::MiniStreamCutoff) Fail("wrong mini stream cutoff");
     FatSectorCount_ = base::LoadLE32(h + 44);
@@ -137,7 +138,7 @@ void TCompoundFileReader::ReadFat() {
 }
 
 std::vector<uint32_t> TCompoundFileReader::Chain(uint32_t start, const std::vector<uint32_t>& table, uint64_t limit,
-                                                uint64_t wanted, const char* what) const {
+                                                 uint64_t wanted, const char* what) const {
     // wanted == UINT64_MAX: follow the chain to its end; otherwise exactly that many links.
     // No chain can be longer than the number of valid sectors, so a longer one is a cycle.
     std::vector<uint32_t> sectors;
@@ -175,7 +176,8 @@ void TCompoundFileReader::ReadDirectory() {
             if (e.Type != cfb::etUnused) {
                 const uint16_t nameBytes = base::LoadLE16(p + 64);
                 if (nameBytes > 64 || nameBytes % 2 != 0) Fail("directory entry name too long");
-                for (int c = 0; c + 2 < nameBytes; c += 2) e.Name.push_back(static_cast<char16_t>(base::LoadLE16(p + c)));
+                for (int c = 0; c + 2 < nameBytes; c += 2)
+                    e.Name.push_back(static_cast<char16_t>(base::LoadLE16(p + c)));
             }
             e.Left = base::LoadLE32(p + 68);
             e.Right = base::LoadLE32(p + 72);

@@ -43,8 +43,8 @@ private:
     void ReadFat();
     void ReadDirectory();
     void BuildTree();
-    std::vector<uint32_t> Chain(uint32_t start, const std::vector<uint32_t>& table, uint64_t limit,
-                                uint64_t wanted, const char* what) const;
+    std::vector<uint32_t> Chain(uint32_t start, const std::vector<uint32_t>& table, uint64_t limit, uint64_t wanted,
+                                const char* what) const;
     uint64_t SectorOffset(uint32_t sector) const { return (static_cast<uint64_t>(sector) + 1) << SectorShift_; }
 
     std::unique_ptr<base::TStream> Source_;

@@ -224,7 +224,8 @@ void WriteCompoundFile(const TCompoundStorage& root, base::TStream& target) {
     for (const auto& e : entries)
         if (e.Element && !e.Storage && e.Size > 0 && e.Size < cfb::MiniStreamCutoff) {
             const uint64_t count = Sectors(e.Size, cfb::MiniSectorSize);
-            for (uint64_t k = 1; k <= count; ++k) out.PutU32(k == count ? cfb::EndOfChain : e.Start + static_cast<uint32_t>(k));
+            for (uint64_t k = 1; k <= count; ++k)
+                out.PutU32(k == count ? cfb::EndOfChain : e.Start + static_cast<uint32_t>(k));
         }
     for (uint64_t k = miniSectors; k < miniFatSectors * IdsPerSector; ++k) out.PutU32(cfb::FreeSect);
 

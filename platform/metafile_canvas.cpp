@@ -24,9 +24,7 @@ int32_t Frame(int pixels) { return int32_t(std::lround(pixels * 2540.0 / TMetafi
 
 }  // namespace
 
-int TCanvasFont::Height() const {
-    return -int(std::lround(double(Size) * TMetafileCanvas::PixelsPerInch / 72));
-}
+int TCanvasFont::Height() const { return -int(std::lround(double(Size) * TMetafileCanvas::PixelsPerInch / 72)); }
 
 TMetafileCanvas::TMetafileCanvas(int width, int height) : Width_(width), Height_(height) {
     Bytes_.assign(HeaderSize, '\0');

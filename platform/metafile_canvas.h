@@ -20,11 +20,11 @@ enum TCanvasFontStyle : uint8_t { cfsBold = 1, cfsItalic = 2, cfsUnderline = 4, 
 // The canvas font, pen and brush: drawing takes whatever they hold at the time.
 struct TCanvasFont {
     std::string Name = "Arial";
-    int Size = 8;             // points; the logical height is -Size * 96 / 72
-    uint8_t Charset = 1;      // DEFAULT_CHARSET
-    uint32_t Color = 0;       // COLORREF 0x00BBGGRR
-    uint8_t Style = 0;        // TCanvasFontStyle bits
-    int Escapement = 0;       // tenths of a degree
+    int Size = 8;         // points; the logical height is -Size * 96 / 72
+    uint8_t Charset = 1;  // DEFAULT_CHARSET
+    uint32_t Color = 0;   // COLORREF 0x00BBGGRR
+    uint8_t Style = 0;    // TCanvasFontStyle bits
+    int Escapement = 0;   // tenths of a degree
     int Height() const;
 };
 struct TCanvasPen {
@@ -33,7 +33,7 @@ struct TCanvasPen {
     uint32_t Color = 0;
 };
 struct TCanvasBrush {
-    bool Clear = false;       // BS_NULL: shapes unfilled, text backgrounds transparent
+    bool Clear = false;  // BS_NULL: shapes unfilled, text backgrounds transparent
     uint32_t Color = 0xFFFFFF;
 };
 

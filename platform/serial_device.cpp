@@ -31,18 +31,16 @@ struct TBaudCode {
     speed_t Code;
 };
 constexpr TBaudCode BaudCodes[] = {
-    {50, B50},         {75, B75},           {110, B110},         {134, B134},         {150, B150},
-    {200, B200},       {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
-    {2400, B2400},     {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
-    {57600, B57600},   {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
-    {576000, B576000}, {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
+    {200, B200},         {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
+    {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
+    {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
     {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
 };
 
 // Sets or clears a modem line; drivers without modem lines (ptys) refuse, which is fine.
-void SetModemLine(int fd, int line, bool on) {
-    ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
-}
+void SetModemLine(int fd, int line, bool on) { ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line); }
 
 }  // namespace
 
@@ -84,7 +82,7 @@ TSerialDevice::TSerialDevice(TKey, int fd) : Fd_(fd) {
     serial_icounter_struct counters{};
     HasCounters_ = ioctl(Fd_, TIOCGICOUNT, &counters) == 0;
     if (HasCounters_) {
-        Counters_ = {counters.dcd, counters.rng, counters.frame, counters.overrun,
+        Counters_ = {counters.dcd,    counters.rng, counters.frame,      counters.overrun,
                      counters.parity, counters.brk, counters.buf_overrun};
         ErrorBase_ = Counters_;
     }
@@ -112,8 +110,8 @@ bool TSerialDevice::GetState(TSerialLineSettings& settings) const {
     if (tcgetattr(Fd_, &t) != 0) return false;
     settings = Cached_;
     const speed_t code = cfgetospeed(&t);
-    const auto known = std::find_if(std::begin(BaudCodes), std::end(BaudCodes),
-                                    [code](const TBaudCode& b) { return b.Code == code; });
+    const auto known =
+        std::find_if(std::begin(BaudCodes), std::end(BaudCodes), [code](const TBaudCode& b) { return b.Code == code; });
     if (known != std::end(BaudCodes))
         settings.BaudRate = known->Rate;
     else
@@ -130,8 +128,10 @@ bool TSerialDevice::GetState(TSerialLineSettings& settings) const {
         settings.ParityMode = (t.c_cflag & PARODD) ? 3 : 4;
     else
         settings.ParityMode = (t.c_cflag & PARODD) ? 1 : 2;
-    if (!(t.c_cflag & CSTOPB)) settings.StopBits = 0;
-    else if (settings.StopBits == 0) settings.StopBits = 2;
+    if (!(t.c_cflag & CSTOPB))
+        settings.StopBits = 0;
+    else if (settings.StopBits == 0)
+        settings.StopBits = 2;
     settings.Parity = (t.c_iflag & INPCK) != 0;
     settings.OutX = (t.c_iflag & IXON) != 0;
     settings.InX = (t.c_iflag & IXOFF) != 0;
@@ -280,8 +280,9 @@ TSerialIoResult TSerialDevice::Read(uint8_t* buffer, size_t capacity, const TEve
             return {errno == EBADF ? TSerialIoStatus::InvalidHandle : TSerialIoStatus::Failed, 0, 0};
         }
         size_t added = static_cast<size_t>(n);
-        if (DiscardNul_) added = static_cast<size_t>(std::remove(buffer + gathered, buffer + gathered + added, 0) -
-                                                     (buffer + gathered));
+        if (DiscardNul_)
+            added =
+                static_cast<size_t>(std::remove(buffer + gathered, buffer + gathered + added, 0) - (buffer + gathered));
         gathered += added;
         if (gathered == capacity || immediate) return {TSerialIoStatus::Completed, gathered, 0};
     }

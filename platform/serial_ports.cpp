@@ -117,8 +117,10 @@ std::vector<TSerialPort> ReadSerialPorts(const TSerialPortRoots& roots) {
     std::vector<TListed> virtualPorts;
     for (const fs::path& link : LiveLinks(roots.VirtualPorts.empty() ? VirtualPortFolder() : roots.VirtualPorts)) {
         const std::string device = DeviceOf(link);
-        const bool known = std::any_of(devices.begin(), devices.end(), [&](const TListed& d) { return d.Device == device; });
-        if (!known) virtualPorts.push_back({{link.filename().string(), link.string()}, device, link.filename().string()});
+        const bool known =
+            std::any_of(devices.begin(), devices.end(), [&](const TListed& d) { return d.Device == device; });
+        if (!known)
+            virtualPorts.push_back({{link.filename().string(), link.string()}, device, link.filename().string()});
     }
     SortNaturally(virtualPorts);
 

@@ -154,8 +154,7 @@ void TComm::ReleasePort() {
 void TComm::WindowProc(const platform::TMessage& message) {
     switch (message.Msg) {
         case WM_COMM_DATA:
-            if (OnReceiveData)
-                OnReceiveData(*this, message.Block.data(), static_cast<uint16_t>(message.WParam));
+            if (OnReceiveData) OnReceiveData(*this, message.Block.data(), static_cast<uint16_t>(message.WParam));
             break;
         case WM_COMM_ERROR:
             if (OnReceiveError) OnReceiveError(*this, static_cast<uint32_t>(message.LParam));

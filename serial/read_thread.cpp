@@ -36,8 +36,8 @@ struct TReader {
                 return false;
             }
         }
-        const intptr_t modem = ((events & platform::EV_RLSD) ? ModemCarrierDetect : 0) +
-                               ((events & platform::EV_RING) ? ModemRing : 0);
+        const intptr_t modem =
+            ((events & platform::EV_RLSD) ? ModemCarrierDetect : 0) + ((events & platform::EV_RING) ? ModemRing : 0);
         if (modem != 0 && !Post(WM_COMM_MODEM, modem)) {
             Hangup();
             return false;
@@ -58,7 +58,10 @@ struct TReader {
                     // reason to stop listening.
                     case TSerialIoStatus::Completed: running = result.Count == 0 || Deliver(result.Count); break;
                     case TSerialIoStatus::LineEvent: running = HandleLineEvents(result.Events); break;
-                    case TSerialIoStatus::Failed: Hangup(); running = false; break;
+                    case TSerialIoStatus::Failed:
+                        Hangup();
+                        running = false;
+                        break;
                     case TSerialIoStatus::Stopped:
                     case TSerialIoStatus::InvalidHandle: running = false; break;
                 }
@@ -74,7 +77,7 @@ struct TReader {
 
 TReadThread::TReadThread(std::shared_ptr<platform::TSerialDevice> port, std::shared_ptr<platform::TEventFd> stopEvent,
                          platform::TNotifyTarget notifyWindow)
-    : Thread_([reader = std::make_shared<TReader>(TReader{std::move(port), std::move(stopEvent),
-                                                          std::move(notifyWindow)})] { reader->Execute(); }) {}
+    : Thread_([reader = std::make_shared<TReader>(
+                   TReader{std::move(port), std::move(stopEvent), std::move(notifyWindow)})] { reader->Execute(); }) {}
 
 }  // namespace serial

@@ -84,9 +84,8 @@ struct TWriter {
 TWriteThread::TWriteThread(std::shared_ptr<platform::TSerialDevice> port, std::shared_ptr<platform::TEventFd> stopEvent,
                            platform::TNotifyTarget notifyWindow, std::shared_ptr<std::atomic<bool>> queueEmpty)
     : Queue_(std::make_shared<platform::TThreadMessageQueue>()),
-      Thread_([writer = std::make_shared<TWriter>(TWriter{std::move(port), std::move(stopEvent),
-                                                          std::move(notifyWindow), std::move(queueEmpty), Queue_})] {
-          writer->Execute();
-      }) {}
+      Thread_(
+          [writer = std::make_shared<TWriter>(TWriter{std::move(port), std::move(stopEvent), std::move(notifyWindow),
+                                                      std::move(queueEmpty), Queue_})] { writer->Execute(); }) {}
 
 }  // namespace serial

@@ -42,7 +42,8 @@ public:
     }
 
     // The element of a section whose "Image" names a bitmap; none when the key has no value.
-    template <class T> std::unique_ptr<T> Element(std::string_view section, bool readFrame) const {
+    template <class T>
+    std::unique_ptr<T> Element(std::string_view section, bool readFrame) const {
         const std::string value = Str(section, "Image");
         if (value.empty()) return nullptr;
         auto e = std::make_unique<T>(std::string(section));
@@ -263,14 +264,22 @@ struct TColourKey {
 };
 
 constexpr TColourKey ColourKeys[] = {
-    {"WindowText", scWindowText, 8},       {"ButtonFace", scButtonFace, 15},
-    {"Scrollbar", scScrollbar, 0},         {"HilightText", scHilightText, 14},
-    {"Hilight", scHilight, 13},            {"Menubar", scMenubar, -1},
-    {"Menu", scMenu, 4},                   {"MenuText", scMenuText, 7},
-    {"ButtonText", scButtonText, 18},      {"ButtonHilight", scButtonHilight, 20},
-    {"Buttonlight", scButtonlight, 20},    {"ButtonShadow", scButtonShadow, 16},
-    {"ButtonDkShadow", scButtonDkShadow, 21}, {"MenuBarText", scMenuBarText, 7},
-    {"TitleTextActive", scTitleTextActive, 9}, {"TitleTextNoActive", scTitleTextNoActive, 19},
+    {"WindowText", scWindowText, 8},
+    {"ButtonFace", scButtonFace, 15},
+    {"Scrollbar", scScrollbar, 0},
+    {"HilightText", scHilightText, 14},
+    {"Hilight", scHilight, 13},
+    {"Menubar", scMenubar, -1},
+    {"Menu", scMenu, 4},
+    {"MenuText", scMenuText, 7},
+    {"ButtonText", scButtonText, 18},
+    {"ButtonHilight", scButtonHilight, 20},
+    {"Buttonlight", scButtonlight, 20},
+    {"ButtonShadow", scButtonShadow, 16},
+    {"ButtonDkShadow", scButtonDkShadow, 21},
+    {"MenuBarText", scMenuBarText, 7},
+    {"TitleTextActive", scTitleTextActive, 9},
+    {"TitleTextNoActive", scTitleTextNoActive, 19},
 };
 
 }  // namespace

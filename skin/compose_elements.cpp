@@ -14,7 +14,8 @@ constexpr int ComboFrameWidth = 50;
 constexpr int ComboFrameHeight = 21;
 constexpr int ComboArrowSize = 17;
 
-template <class T> void SetCount(const std::unique_ptr<T>& e, int count) {
+template <class T>
+void SetCount(const std::unique_ptr<T>& e, int count) {
     if (e) e->FrameCount = count;
 }
 
@@ -49,8 +50,8 @@ void TSkinData::SetFrameCounts(const TQuickIni& ini) {
     SetCount(SunkEdge, 4);
     SetCount(HorzScroll, 4);
     SetCount(VertScroll, 4);
-    for (const auto* e : {&ToolBars, &ExtraImages, &MenuItem, &ThumbHorz, &ThumbVert, &ThumbLeft, &ThumbRight, &ThumbUp,
-                          &ThumbDown})
+    for (const auto* e :
+         {&ToolBars, &ExtraImages, &MenuItem, &ThumbHorz, &ThumbVert, &ThumbLeft, &ThumbRight, &ThumbUp, &ThumbDown})
         SetCount(*e, 5);
     SetCount(Tabs, 5);
     if (Headerbar && Headerbar->FrameCount == 0) Headerbar->FrameCount = 5;
@@ -73,8 +74,8 @@ void TSkinData::MakeComboFrames() {
         QImage work = KeyFilled(ComboFrameWidth, ComboFrameHeight);
         {
             QPainter painter(&work);
-            DrawSkinElement(painter, work.rect(), SunkEdge->Image, false, SunkEdge->Tile != 0, SunkEdge->Trans != 0,
-                            n, i, SunkEdge->Margins());
+            DrawSkinElement(painter, work.rect(), SunkEdge->Image, false, SunkEdge->Tile != 0, SunkEdge->Trans != 0, n,
+                            i, SunkEdge->Margins());
             DrawSkinElement(painter, button, ComboButton->Image, false, ComboButton->Tile != 0, true,
                             ComboButton->FrameCount, i, ComboButton->Margins());
             if (ExtraImages) DrawFrameCentred(painter, button, ExtraImages->Image, true, ExtraImages->FrameCount, i);

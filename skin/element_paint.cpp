@@ -46,7 +46,8 @@ QImage RenderSkinElement(const QRect& dest, const QImage& image, const TMargins&
     if (H < t + b) t = b = 0;
     QPainter painter(&result);
     auto piece = [&](int dl, int dt, int dr, int db, int sl, int st, int sr, int sb) {
-        Stretch(painter, QRect(QPoint(dl, dt), QPoint(dr - 1, db - 1)), image, QRect(QPoint(sl, st), QPoint(sr - 1, sb - 1)));
+        Stretch(painter, QRect(QPoint(dl, dt), QPoint(dr - 1, db - 1)), image,
+                QRect(QPoint(sl, st), QPoint(sr - 1, sb - 1)));
     };
     if (l * t > 0) piece(0, 0, l, t, x0, y0, x0 + l, y0 + t);
     if (l * b > 0) piece(0, H - b, l, H, x0, y0 + fh - b, x0 + l, y0 + fh);

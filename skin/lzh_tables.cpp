@@ -2,9 +2,9 @@
 
 namespace skin {
 
-const std::array<uint8_t, 64> LzhPositionLength = {
-    3, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 7, 7, 7, 7, 7, 7, 7, 7,
-    7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8};
+const std::array<uint8_t, 64> LzhPositionLength = {3, 4, 4, 4, 5, 5, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6,
+                                                   6, 6, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
+                                                   7, 7, 7, 7, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8};
 
 const std::array<uint8_t, 64> LzhPositionCode = {
     0x00, 0x20, 0x30, 0x40, 0x50, 0x58, 0x60, 0x68, 0x70, 0x78, 0x80, 0x88, 0x90, 0x94, 0x98, 0x9C,
@@ -15,7 +15,8 @@ const std::array<uint8_t, 64> LzhPositionCode = {
 namespace {
 
 // Every byte that begins with a code maps to that code's value and length.
-template <bool Lengths> std::array<uint8_t, 256> Expand() {
+template <bool Lengths>
+std::array<uint8_t, 256> Expand() {
     std::array<uint8_t, 256> table{};
     for (int upper = 0; upper < 64; ++upper) {
         const int span = 1 << (8 - LzhPositionLength[upper]);

@@ -57,8 +57,7 @@ int TQuickIni::SectionIndex(std::string_view name) const {
     return -1;
 }
 
-std::string TQuickIni::ReadString(std::string_view section, std::string_view key,
-                                  std::string_view defaultValue) const {
+std::string TQuickIni::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
     const std::string lowerKey = AsciiLower(key);
     const int header = SectionIndex(section);
     if (header < 0) return std::string(defaultValue);

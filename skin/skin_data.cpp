@@ -21,7 +21,8 @@ constexpr int CommandRefresh = 3;
 constexpr int CommandIntervalMs = 250;
 
 TSkinControlTypes DefaultSkinControls() {
-    TSkinControlTypes kinds = TSkinControlTypes::FromBits((1u << (static_cast<int>(TSkinControlType::xcFastReport) + 1)) - 1);
+    TSkinControlTypes kinds =
+        TSkinControlTypes::FromBits((1u << (static_cast<int>(TSkinControlType::xcFastReport) + 1)) - 1);
     kinds.Exclude(TSkinControlType::xcMenuItem);
     kinds.Exclude(TSkinControlType::xcFastReport);
     return kinds;
@@ -55,7 +56,8 @@ void TSkinData::WriteSkinStream(base::TStream& stream) const {
 void TSkinData::ReadSkinStream(base::TStream& stream) {
     uint8_t count[4];
     stream.ReadBuffer(count, 4);
-    const auto size = static_cast<int32_t>(count[0] | count[1] << 8 | count[2] << 16 | static_cast<uint32_t>(count[3]) << 24);
+    const auto size =
+        static_cast<int32_t>(count[0] | count[1] << 8 | count[2] << 16 | static_cast<uint32_t>(count[3]) << 24);
     SkinStream_.clear();
     if (size < 1) return;
     // The count is checked against what the stream holds before anything is allocated; a
@@ -138,20 +140,19 @@ void TSkinData::SetActive(bool value) {
     TSkinManagerLink* manager = SkinManager();
     if (Reading_ || !manager) return;
     switch (SkinFormtype_) {
-    case TSkinFormType::sfMainform:
-        if (value && FLoading) return;
-        manager->SetCommandData(this);
-        manager->PostCommand(value ? CommandActivate : CommandDeactivate, CommandIntervalMs);
-        if (value) manager->SetStarted(1);
-        break;
-    case TSkinFormType::sfOnlyThisForm:
-        manager->SetCommandData(this);
-        if (value && FLoading) return;
-        manager->PostCommand(value ? CommandActivate : CommandDeactivate, CommandIntervalMs);
-        break;
-    case TSkinFormType::sfDialog:
-    case TSkinFormType::sfDLL:
-        break;
+        case TSkinFormType::sfMainform:
+            if (value && FLoading) return;
+            manager->SetCommandData(this);
+            manager->PostCommand(value ? CommandActivate : CommandDeactivate, CommandIntervalMs);
+            if (value) manager->SetStarted(1);
+            break;
+        case TSkinFormType::sfOnlyThisForm:
+            manager->SetCommandData(this);
+            if (value && FLoading) return;
+            manager->PostCommand(value ? CommandActivate : CommandDeactivate, CommandIntervalMs);
+            break;
+        case TSkinFormType::sfDialog:
+        case TSkinFormType::sfDLL: break;
     }
 }
 
@@ -170,7 +171,8 @@ void TSkinData::DoFormSkin(const std::string& className, bool& doSkin) {
         OnFormSkin(*this, className, doSkin);
         return;
     }
-    if (className == "SysMonthCal32" || (className.starts_with("Tfr") && SkinControls_.Has(TSkinControlType::xcFastReport)))
+    if (className == "SysMonthCal32" ||
+        (className.starts_with("Tfr") && SkinControls_.Has(TSkinControlType::xcFastReport)))
         doSkin = false;
 }
 

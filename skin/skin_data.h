@@ -103,8 +103,8 @@ public:
 
     QObject* Owner() const { return Owner_; }
     bool Loading() const { return FLoading; }
-    bool FLoading = true;   // no skin applied
-    bool FPainting = true;  // cleared by the window skinner around menu changes
+    bool FLoading = true;        // no skin applied
+    bool FPainting = true;       // cleared by the window skinner around menu changes
     TSkinImageList FMenuImages;  // the system-menu glyphs
     QImage FIconBitmap;          // see-through colour KeyColour
     static constexpr int SmallIconSize = 16;

@@ -22,8 +22,8 @@ struct TSkinPackageVersion {
     uint32_t Tag;
     uint32_t SkippedBlock;
 };
-inline constexpr TSkinPackageVersion SkinPackageVersions[] = {
-    {20000, 0}, {30000, 256}, {40000, 80}, {50000, 48}, {60000, 117}, {70000, 69}};
+inline constexpr TSkinPackageVersion SkinPackageVersions[] = {{20000, 0},  {30000, 256}, {40000, 80},
+                                                              {50000, 48}, {60000, 117}, {70000, 69}};
 inline constexpr size_t SkinHeaderSize = 16;
 inline constexpr size_t SkinMaxEntries = 1001;
 // A package unpacks to a few hundred kilobytes; anything claiming more than this is damaged.

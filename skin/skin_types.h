@@ -8,18 +8,48 @@ namespace skin {
 enum class TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog, sfDLL };
 
 enum class TSkinOption {
-    xoMDIScrollbar, xoMenuMerge, xoTransparent, xoPreview, xoParentBackGround, xoNoFocusRect, xoToolbarBK,
-    xoToolbarButton, xoMDIChildBorder, xoMenuBG, xoCaptionButtonHint, xoFormScrollbar
+    xoMDIScrollbar,
+    xoMenuMerge,
+    xoTransparent,
+    xoPreview,
+    xoParentBackGround,
+    xoNoFocusRect,
+    xoToolbarBK,
+    xoToolbarButton,
+    xoMDIChildBorder,
+    xoMenuBG,
+    xoCaptionButtonHint,
+    xoFormScrollbar
 };
 
 enum class TSkinControlType {
-    xcMainMenu, xcPopupMenu, xcMenuItem, xcToolbar, xcControlbar, xcCombo, xcCheckBox, xcRadioButton, xcProgress,
-    xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton, xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab,
-    xcTrackBar, xcSystemMenu, xcFastReport
+    xcMainMenu,
+    xcPopupMenu,
+    xcMenuItem,
+    xcToolbar,
+    xcControlbar,
+    xcCombo,
+    xcCheckBox,
+    xcRadioButton,
+    xcProgress,
+    xcScrollbar,
+    xcEdit,
+    xcButton,
+    xcBitBtn,
+    xcSpeedButton,
+    xcSpin,
+    xcPanel,
+    xcGroupBox,
+    xcStatusBar,
+    xcTab,
+    xcTrackBar,
+    xcSystemMenu,
+    xcFastReport
 };
 
 // A set of enumeration values stored as bits, value 0 in bit 0 (as the form stores it).
-template <class E> class TEnumSet {
+template <class E>
+class TEnumSet {
 public:
     constexpr TEnumSet() = default;
     constexpr TEnumSet(std::initializer_list<E> values) {
@@ -46,9 +76,24 @@ using TSkinControlTypes = TEnumSet<TSkinControlType>;
 
 // Indexes of the colour table.
 enum TSkinColourIndex {
-    scWindowText = 0, scTitleTextActive, scTitleTextNoActive, scButtonFace, scButtonText, scButtonHilight,
-    scButtonlight, scButtonShadow, scButtonDkShadow, scHilightText = 11, scHilight, scMenubar, scMenuBarText,
-    scMenuText, scMenu, scFrame, scScrollbar, SkinColourCount
+    scWindowText = 0,
+    scTitleTextActive,
+    scTitleTextNoActive,
+    scButtonFace,
+    scButtonText,
+    scButtonHilight,
+    scButtonlight,
+    scButtonShadow,
+    scButtonDkShadow,
+    scHilightText = 11,
+    scHilight,
+    scMenubar,
+    scMenuBarText,
+    scMenuText,
+    scMenu,
+    scFrame,
+    scScrollbar,
+    SkinColourCount
 };
 
 }  // namespace skin

@@ -22,8 +22,8 @@ TEST(Format, WidthPrecisionIndexAndOtherTypes) {
         std::string expected;
     };
     const Case cases[] = {
-        {"[%5d]", "[   42]"}, {"[%-5d]", "[42   ]"}, {"[%x]", "[2A]"}, {"[%.4x]", "[002A]"},
-        {"[%*d]", "[    7]"}, {"[%1:d %0:d]", "[7 42]"},
+        {"[%5d]", "[   42]"}, {"[%-5d]", "[42   ]"}, {"[%x]", "[2A]"},
+        {"[%.4x]", "[002A]"}, {"[%*d]", "[    7]"},  {"[%1:d %0:d]", "[7 42]"},
     };
     for (const Case& c : cases) {
         const std::string actual = c.format == "[%*d]" ? Format(c.format, {5, 7}) : Format(c.format, {42, 7});

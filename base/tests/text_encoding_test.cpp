@@ -22,11 +22,11 @@ TEST(TextEncoding, MalformedInputBecomesReplacementCharacters) {
         std::u16string expected;
     };
     const Case cases[] = {
-        {"\xFF", u"\uFFFD"},              // never valid
-        {"a\xC3", u"a\uFFFD"},            // truncated sequence
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},    // overlong encoding
+        {"\xFF", u"\uFFFD"},                      // never valid
+        {"a\xC3", u"a\uFFFD"},                    // truncated sequence
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},            // overlong encoding
         {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // encoded surrogate
-        {"\xE6\x97x", u"\uFFFD\uFFFDx"},  // bad continuation
+        {"\xE6\x97x", u"\uFFFD\uFFFDx"},          // bad continuation
     };
     for (const Case& c : cases) EXPECT_EQ(Utf8ToUtf16(c.utf8), c.expected) << c.utf8;
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
@@ -41,10 +41,17 @@ TEST(TextEncoding, Cp936MatchesTheCodePage) {
 }
 
 TEST(TextEncoding, Cp936ReplacesWhatItCannotConvert) {
-    EXPECT_EQ(Utf8ToCp936("a\xF0\x9F\x98\x80" "b"), "a?b");  // no such character in CP936
-    EXPECT_EQ(Utf8ToCp936("a\xFF" "b"), "a?b");              // not UTF-8 at all
-    EXPECT_EQ(Cp936ToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
-    EXPECT_EQ(Cp936ToUtf8("a\xCE"), "a\xEF\xBF\xBD");         // lead byte without its trail
+    EXPECT_EQ(Utf8ToCp936("a\xF0\x9F\x98\x80"
+                          "b"),
+              "a?b");  // no such character in CP936
+    EXPECT_EQ(Utf8ToCp936("a\xFF"
+                          "b"),
+              "a?b");  // not UTF-8 at all
+    EXPECT_EQ(Cp936ToUtf8("a\xFF"
+                          "b"),
+              "a\xEF\xBF\xBD"
+              "b");
+    EXPECT_EQ(Cp936ToUtf8("a\xCE"), "a\xEF\xBF\xBD");  // lead byte without its trail
     std::string large(100000, '\xCE');
     for (size_t i = 1; i < large.size(); i += 2) large[i] = '\xC2';
     EXPECT_EQ(Utf8ToCp936(Cp936ToUtf8(large)), large);

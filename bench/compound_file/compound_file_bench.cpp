@@ -21,7 +21,8 @@ namespace {
 constexpr int SmallStreams = 1000;
 
 std::string FilePath() {
-    return (std::filesystem::temp_directory_path() / ("ombrix-cfb-bench-" + std::to_string(::getpid()) + ".cfb")).string();
+    return (std::filesystem::temp_directory_path() / ("ombrix-cfb-bench-" + std::to_string(::getpid()) + ".cfb"))
+        .string();
 }
 
 double PeakMegabytes() {
@@ -89,7 +90,13 @@ void BM_Write(benchmark::State& state) {
     state.counters["peak_MB"] = PeakMegabytes();
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_Write)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime()->Complexity(benchmark::oN);
+BENCHMARK(BM_Write)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(200)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Complexity(benchmark::oN);
 
 // The same without the file system: shows that laying out and writing the chains is linear.
 void BM_WriteToNull(benchmark::State& state) {
@@ -100,7 +107,13 @@ void BM_WriteToNull(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * total);
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_WriteToNull)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime()->Complexity(benchmark::oN);
+BENCHMARK(BM_WriteToNull)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(200)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Complexity(benchmark::oN);
 
 std::u16string StreamName(int i) {
     const std::string digits = std::to_string(i);
@@ -122,8 +135,14 @@ void BM_BuildAndSaveStreams(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * count);
     state.SetComplexityN(count);
 }
-BENCHMARK(BM_BuildAndSaveStreams)->Arg(4000)->Arg(16000)->Arg(64000)->Arg(256000)->Unit(benchmark::kMillisecond)
-    ->UseRealTime()->Complexity(benchmark::oN);
+BENCHMARK(BM_BuildAndSaveStreams)
+    ->Arg(4000)
+    ->Arg(16000)
+    ->Arg(64000)
+    ->Arg(256000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Complexity(benchmark::oN);
 
 // Finding every stream of such a storage by name.
 void BM_FindStreams(benchmark::State& state) {
@@ -136,8 +155,14 @@ void BM_FindStreams(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * count);
     state.SetComplexityN(count);
 }
-BENCHMARK(BM_FindStreams)->Arg(4000)->Arg(16000)->Arg(64000)->Arg(256000)->Unit(benchmark::kMillisecond)
-    ->UseRealTime()->Complexity(benchmark::oN);
+BENCHMARK(BM_FindStreams)
+    ->Arg(4000)
+    ->Arg(16000)
+    ->Arg(64000)
+    ->Arg(256000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Complexity(benchmark::oN);
 
 // Building and saving one stream of 8 to 512 MB, timed together.
 void BM_BuildAndSaveBytes(benchmark::State& state) {
@@ -155,7 +180,13 @@ void BM_BuildAndSaveBytes(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * bytes);
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_BuildAndSaveBytes)->Arg(8)->Arg(32)->Arg(128)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime()
+BENCHMARK(BM_BuildAndSaveBytes)
+    ->Arg(8)
+    ->Arg(32)
+    ->Arg(128)
+    ->Arg(512)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
     ->Complexity(benchmark::oN);
 
 void BM_ReadBack(benchmark::State& state) {
@@ -178,7 +209,8 @@ void BM_OlefileRead(benchmark::State& state) {
     const std::string command =
         "/usr/bin/python3 -c \"import olefile, sys\n"
         "o = olefile.OleFileIO(sys.argv[1])\n"
-        "print(sum(len(o.openstream(e).read()) for e in o.listdir()))\" " + path + " >/dev/null";
+        "print(sum(len(o.openstream(e).read()) for e in o.listdir()))\" " +
+        path + " >/dev/null";
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         if (std::system(command.c_str()) != 0) state.SkipWithError("olefile failed");

@@ -4,8 +4,8 @@
 // per second and as a share of what the line and the console's pauses allow.
 #include <QApplication>
 #include <algorithm>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -54,8 +54,9 @@ struct TReadCase {
 
 void UnreadRecordsPerSecond(const TReadCase& c) {
     instrument::TInstrumentServer server({.Address = 1, .BaudRate = c.Baud});
-    server.Instrument().Update(
-        [&c](instrument::TInstrumentState& s) { instrument::GenerateHistory(s, c.Records, {2024, 1, 1, 0, 0, 0}, 60); });
+    server.Instrument().Update([&c](instrument::TInstrumentState& s) {
+        instrument::GenerateHistory(s, c.Records, {2024, 1, 1, 0, 0, 0}, 60);
+    });
     constexpr double RequestBytes = 8, BlockBytes = 5 + 8 + 100 * 10, BitsPerByte = 10, SendPause = 0.030;
     const double lineSeconds = (RequestBytes + BlockBytes) * BitsPerByte / c.Baud;
     server.SetFaults({.ReplyDelay = std::chrono::milliseconds(static_cast<int64_t>(std::ceil(lineSeconds * 1000)))});
@@ -81,9 +82,10 @@ void UnreadRecordsPerSecond(const TReadCase& c) {
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const int read = form.ListBox2->count() - c.Listed;
     const double rate = read / seconds;
-    std::printf("unread read, fast, %7u baud, %5u records, %5d lines listed before: %5d read in %6.2f s = %5.0f "
-                "records/s; ceiling %5.0f records/s (%.1f ms a block) = %5.1f%%\n",
-                c.Baud, c.Records, c.Listed, read, seconds, rate, ceiling, blockSeconds * 1000, 100 * rate / ceiling);
+    std::printf(
+        "unread read, fast, %7u baud, %5u records, %5d lines listed before: %5d read in %6.2f s = %5.0f "
+        "records/s; ceiling %5.0f records/s (%.1f ms a block) = %5.1f%%\n",
+        c.Baud, c.Records, c.Listed, read, seconds, rate, ceiling, blockSeconds * 1000, 100 * rate / ceiling);
     form.BitBtn3->click();
 }
 

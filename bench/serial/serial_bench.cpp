@@ -44,8 +44,7 @@ void IdleCost() {
     std::this_thread::sleep_for(200ms);  // let both threads settle into their waits
     QCoreApplication::processEvents();
     const double used = IdleCpuMs();
-    std::printf("idle open port: %.3f ms CPU over 2 s, %.3f ms with no port open (target < 1 ms)\n", used,
-                baseline);
+    std::printf("idle open port: %.3f ms CPU over 2 s, %.3f ms with no port open (target < 1 ms)\n", used, baseline);
 }
 
 void ChunkLatency(uint32_t interval, int chunks) {

@@ -236,11 +236,17 @@ void BM_SharedStringAdds(benchmark::State& state) {
     }
     state.SetComplexityN(adds);
 }
-BENCHMARK(BM_SharedStringAdds)->Unit(benchmark::kMillisecond)->Iterations(2)->Arg(1'000'000)->Arg(2'000'000)
-    ->Arg(4'000'000)->Arg(8'000'000)->Complexity(benchmark::oN);
+BENCHMARK(BM_SharedStringAdds)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->Arg(1'000'000)
+    ->Arg(2'000'000)
+    ->Arg(4'000'000)
+    ->Arg(8'000'000)
+    ->Complexity(benchmark::oN);
 
-// n adds (a million, and a quarter of that to show the growth is linear) with half of them repeats, half the references released, then a million
-// adds again (the freed slots reused lowest first).
+// n adds (a million, and a quarter of that to show the growth is linear) with half of them repeats, half the references
+// released, then a million adds again (the freed slots reused lowest first).
 void BM_SharedStringChurn(benchmark::State& state) {
     const int Adds = static_cast<int>(state.range(0));
     std::vector<std::u16string> texts;
@@ -269,8 +275,14 @@ void BM_SharedStringChurn(benchmark::State& state) {
     }
     state.SetComplexityN(Adds);
 }
-BENCHMARK(BM_SharedStringChurn)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(250'000)->Arg(1'000'000)
-    ->Arg(4'000'000)->Arg(8'000'000)->Complexity(benchmark::oN);
+BENCHMARK(BM_SharedStringChurn)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Arg(250'000)
+    ->Arg(1'000'000)
+    ->Arg(4'000'000)
+    ->Arg(8'000'000)
+    ->Complexity(benchmark::oN);
 
 }  // namespace
 

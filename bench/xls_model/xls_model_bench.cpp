@@ -102,7 +102,8 @@ void BM_ColorEqual(benchmark::State& state) {
     std::rotate(b.begin(), b.begin() + 1, b.end());  // mostly unequal, some equal
     for (auto _ : state) {
         int equal = 0;
-        for (size_t i = 0; i < a.size(); ++i) equal += xls::Xc12ColorEqual(a[i], b[i]) + xls::Xc12ColorEqual(a[i], a[i]);
+        for (size_t i = 0; i < a.size(); ++i)
+            equal += xls::Xc12ColorEqual(a[i], b[i]) + xls::Xc12ColorEqual(a[i], a[i]);
         benchmark::DoNotOptimize(equal);
     }
     state.SetItemsProcessed(state.iterations() * ColorCount * 2);

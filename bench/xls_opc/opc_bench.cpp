@@ -66,7 +66,11 @@ void BM_OpenAndResolve(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
     state.counters["package_bytes"] = static_cast<double>(file.Size());
 }
-BENCHMARK(BM_OpenAndResolve)->RangeMultiplier(2)->Range(256, 4096)->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenAndResolve)
+    ->RangeMultiplier(2)
+    ->Range(256, 4096)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 constexpr size_t SheetBytes = 200u * 1000 * 1000;
 

@@ -29,8 +29,9 @@ TCellKind KindOf(int row, int column) {
 
 const std::string& WorksheetPart() {
     static const std::string part = [] {
-        std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
-                           "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+        std::string text =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+            "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
         text.reserve(PartSize + 4096);
         for (int row = 1; text.size() < PartSize; ++row) {
             const std::string r = std::to_string(row);
@@ -45,7 +46,8 @@ const std::string& WorksheetPart() {
                         text += "<c r=\"" + ref + "\" t=\"s\"><v>" + std::to_string(row % 500) + "</v></c>";
                         break;
                     case TCellKind::Inline:
-                        text += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>温度 &amp; humidity " + r + "</t></is></c>";
+                        text +=
+                            "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>温度 &amp; humidity " + r + "</t></is></c>";
                         break;
                 }
             }
@@ -67,7 +69,8 @@ public:
     void BeginTag() override {
         ++Elements;
         Checksum += QNameHash();
-        for (int i = 0; i < Attributes().Count(); ++i) Checksum += Attributes().NameHash(i) + Attributes().GetValue(i).size();
+        for (int i = 0; i < Attributes().Count(); ++i)
+            Checksum += Attributes().NameHash(i) + Attributes().GetValue(i).size();
         if (NameStartsWithV() || QNameHash() == 't') Checksum += static_cast<int64_t>(Text().size());
     }
 };

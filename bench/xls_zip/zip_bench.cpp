@@ -45,8 +45,8 @@ std::string SheetText(std::mt19937& random) {
     for (int row = 1; text.size() < EntrySize; ++row) {
         text += "<row r=\"" + std::to_string(row) + "\">";
         for (char col = 'A'; col <= 'F'; ++col)
-            text += std::string("<c r=\"") + col + std::to_string(row) + "\"><v>" +
-                    std::to_string(random() % 100000) + "." + std::to_string(random() % 100) + "</v></c>";
+            text += std::string("<c r=\"") + col + std::to_string(row) + "\"><v>" + std::to_string(random() % 100000) +
+                    "." + std::to_string(random() % 100) + "</v></c>";
         text += "</row>\r";
     }
     text.resize(EntrySize);
@@ -146,7 +146,8 @@ void BM_WriteOursProcess(benchmark::State& state) {
 
 void BM_WriteInfoZip(benchmark::State& state) {
     const std::string target = (Data().Root / "infozip-out.zip").string();
-    TimeCommand(state, "rm -f '" + target + "' && cd '" + Data().Source.string() + "' && zip -q -1 -r '" + target + "' xl");
+    TimeCommand(state,
+                "rm -f '" + target + "' && cd '" + Data().Source.string() + "' && zip -q -1 -r '" + target + "' xl");
 }
 
 void BM_WriteEmptyEntries(benchmark::State& state) {

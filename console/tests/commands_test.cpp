@@ -30,10 +30,10 @@ TEST_F(ConsoleTest, ConnectIdentifiesTheInstrumentAndShowsItsModel) {
 TEST_F(ConsoleTest, SavingParametersSendsTheWholeBlockInTenths) {
     Connect();
     const std::pair<TLabeledEdit*, const char*> fields[] = {
-        {Form->LabeledEdit7, "1"},     {Form->LabeledEdit8, "-5.5"}, {Form->LabeledEdit9, "35"},
-        {Form->LabeledEdit19, "0.5"},  {Form->LabeledEdit10, "90"},  {Form->LabeledEdit11, "10.1"},
-        {Form->LabeledEdit20, "2"},    {Form->LabeledEdit21, "1234"}, {Form->LabeledEdit22, "5"},
-        {Form->LabeledEdit23, "1"},    {Form->LabeledEdit24, "11"},  {Form->LabeledEdit27, "-0.3"},
+        {Form->LabeledEdit7, "1"},    {Form->LabeledEdit8, "-5.5"},  {Form->LabeledEdit9, "35"},
+        {Form->LabeledEdit19, "0.5"}, {Form->LabeledEdit10, "90"},   {Form->LabeledEdit11, "10.1"},
+        {Form->LabeledEdit20, "2"},   {Form->LabeledEdit21, "1234"}, {Form->LabeledEdit22, "5"},
+        {Form->LabeledEdit23, "1"},   {Form->LabeledEdit24, "11"},   {Form->LabeledEdit27, "-0.3"},
         {Form->LabeledEdit28, "0"}};
     for (const auto& [edit, text] : fields) edit->SetText(text);
     Form->ComboBox10->setCurrentIndex(1);
@@ -63,8 +63,8 @@ TEST_F(ConsoleTest, RangeQueryWritesTheDatesThenReadsTheCount) {
     Form->DateTimePicker2->setDate(QDate(2024, 3, 1));
     Form->DateTimePicker3->setDate(QDate(2024, 3, 31));
     Form->BitBtn29->click();
-    EXPECT_EQ(Request(17), WithCrc({0x01, 0x10, 0x13, 0x88, 0x00, 0x04, 0x08, 0x18, 0x03, 0x01, 0x00, 0x18, 0x03,
-                                    0x1F, 0x00}));
+    EXPECT_EQ(Request(17),
+              WithCrc({0x01, 0x10, 0x13, 0x88, 0x00, 0x04, 0x08, 0x18, 0x03, 0x01, 0x00, 0x18, 0x03, 0x1F, 0x00}));
     Pty.Write(WithCrc({0x01, 0x10, 0x13, 0x88, 0x00, 0x04}));
     EXPECT_EQ(Request(8), WithCrc({0x01, 0x03, 0x0F, 0xA0, 0x00, 0x04}));
     EXPECT_EQ(Panel(5), "查询成功");
@@ -175,7 +175,8 @@ TEST_F(ConsoleTest, RepliesAreJoinedFromChunksWithinTheBuffers) {
     // Noise of every size never reads or writes past the buffers.
     TBytes noise(1024);
     for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 37 + 1);
-    for (int round = 0; round < 50; ++round) Form->Comm1ReceiveData(noise.data(), static_cast<uint16_t>(1 + round * 20));
+    for (int round = 0; round < 50; ++round)
+        Form->Comm1ReceiveData(noise.data(), static_cast<uint16_t>(1 + round * 20));
     Form->Comm1ReceiveData(noise.data(), 1024);
     EXPECT_LE(Form->State.ReplyOffset, 1023);
     // A chunk from a foreign address cannot continue a pending reply.

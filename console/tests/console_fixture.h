@@ -70,7 +70,8 @@ inline void PumpFor(std::chrono::milliseconds duration) {
 class ConsoleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Folder_ = QDir::temp().filePath(QString("console-test-%1-%2").arg(getpid()).arg(reinterpret_cast<quintptr>(this)));
+        Folder_ =
+            QDir::temp().filePath(QString("console-test-%1-%2").arg(getpid()).arg(reinterpret_cast<quintptr>(this)));
         QDir().mkpath(Folder_);
         Previous_ = QDir::currentPath();
         QDir::setCurrent(Folder_);
@@ -95,11 +96,13 @@ protected:
     // The far end reads one request of the expected length.
     TBytes Request(size_t length, std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
         TBytes bytes;
-        PumpUntil([&] {
-            const TBytes more = Pty.Read(length - bytes.size(), std::chrono::milliseconds(10));
-            bytes.insert(bytes.end(), more.begin(), more.end());
-            return bytes.size() >= length;
-        }, timeout);
+        PumpUntil(
+            [&] {
+                const TBytes more = Pty.Read(length - bytes.size(), std::chrono::milliseconds(10));
+                bytes.insert(bytes.end(), more.begin(), more.end());
+                return bytes.size() >= length;
+            },
+            timeout);
         return bytes;
     }
 

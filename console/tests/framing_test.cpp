@@ -28,7 +28,7 @@ TEST(Conversions, TenthsAreExactFromTheTypedDigits) {
         const char* text;
         int32_t tenths;
     };
-    const Case cases[] = {{"35", 350},   {"-5.5", -55}, {"23.4", 234}, {"0.29", 2},  {"-0.05", 0},
+    const Case cases[] = {{"35", 350},    {"-5.5", -55}, {"23.4", 234}, {"0.29", 2},  {"-0.05", 0},
                           {" 7.09 ", 70}, {"+1.", 10},   {".5", 5},     {"100", 1000}};
     for (const Case& c : cases) EXPECT_EQ(TenthsOf(c.text), c.tenths) << c.text;
     EXPECT_EQ(Low16(TenthsOf("-5.5")), 0xFFC9);

@@ -98,7 +98,8 @@ TEST_F(StandInTest, RefusedCommandsShowTheInstrumentsAnswer) {
     TInstrumentServer& server = AddServer("port-a", 115200);
     StartWindow();
     ConnectToLastPort("115200");
-    server.Instrument().Update([](instrument::TInstrumentState& state) { state.Parameters[instrument::pmDo1Mode] = 0; });
+    server.Instrument().Update(
+        [](instrument::TInstrumentState& state) { state.Parameters[instrument::pmDo1Mode] = 0; });
     Form->BitBtn24->click();  // DO1 follows the alarms: it cannot be driven
     ASSERT_TRUE(PumpUntil([&] { return Panel(5) == "控制错误"; }));
 }

@@ -17,7 +17,8 @@ protected:
         Ports_ = QDir::temp().filePath(QString("instrument-e2e-%1").arg(getpid()));
         QDir(Ports_).removeRecursively();
         setenv("XDG_RUNTIME_DIR", Ports_.toUtf8().constData(), 1);
-        Tform1::PortRoots = {"/nonexistent/sys", "/dev", "/nonexistent/by-id", (Ports_ + "/ombrix-ports").toStdString()};
+        Tform1::PortRoots = {"/nonexistent/sys", "/dev", "/nonexistent/by-id",
+                             (Ports_ + "/ombrix-ports").toStdString()};
     }
     void TearDown() override {
         ConsoleTest::TearDown();

@@ -81,9 +81,9 @@ protected:
         Form->Comm1.SetBaudRate(9600);
         Form->Comm1.SetReadIntervalTimeout(30);
         Form->Comm1.OpenPort();
-        SetEnabled({Form->BitBtn1, Form->BitBtn4, Form->BitBtn5, Form->BitBtn6, Form->BitBtn8, Form->BitBtn24,
-                    Form->BitBtn25},
-                   true);
+        SetEnabled(
+            {Form->BitBtn1, Form->BitBtn4, Form->BitBtn5, Form->BitBtn6, Form->BitBtn8, Form->BitBtn24, Form->BitBtn25},
+            true);
     }
     void TearDown() override {
         Form->Comm1.ClosePort();
@@ -97,7 +97,7 @@ protected:
 
 TEST_F(ModbusInteropTest, LiveValuesParametersClockAndCoils) {
     Server->SetRegister(0, static_cast<uint16_t>(-200));  // -20.0 degrees
-    Server->SetRegister(1, 1000);                          // 100.0 %
+    Server->SetRegister(1, 1000);                         // 100.0 %
     Server->SetRegister(2, 55);
     Server->SetRegister(5, 9);
     Form->BitBtn1->click();
@@ -106,8 +106,8 @@ TEST_F(ModbusInteropTest, LiveValuesParametersClockAndCoils) {
     EXPECT_EQ(Form->LabeledEdit3->Text(), "5.5");
     EXPECT_EQ(Form->LabeledEdit6->Text(), "高温+低湿告警");
 
-    const uint16_t parameters[24] = {1, 2, 0, 0, 350, static_cast<uint16_t>(-55), 5, 900, 101, 20,
-                                     0, 1, 3, 5, 1, 0, 1234, 10, 1, 0, static_cast<uint16_t>(-3), 4, 1, 3};
+    const uint16_t parameters[24] = {1, 2,    0,  0, 350, static_cast<uint16_t>(-55), 5, 900, 101, 20, 0, 1, 3, 5, 1,
+                                     0, 1234, 10, 1, 0,   static_cast<uint16_t>(-3),  4, 1,   3};
     for (int i = 0; i < 24; ++i) Server->SetRegister(200 + i, parameters[i]);
     Form->BitBtn4->click();
     ASSERT_TRUE(PumpUntil([&] { return Form->LabeledEdit8->Text() == "35.0"; }));

@@ -23,12 +23,11 @@ QString ExpectedLine(const TInstrumentState& state, uint32_t index, uint32_t num
     const auto r = instrument::HistoryRecordAt(state, index);
     const double t = r.Temperature / 10.0;
     const double h = r.Humidity / 10.0;
-    const std::string line =
-        dayLine ? base::Format("(%d):温度:%0.1f,湿度:%0.1f;%.2d:%.2d:%.2d",
-                               {number, t, h, r.Time.Hour, r.Time.Minute, r.Time.Second})
-                : base::Format("(%d):温度:%0.1f,湿度:%0.1f;%.4d-%.2d-%.2d %.2d:%.2d:%.2d",
-                               {number, t, h, r.Time.Year, r.Time.Month, r.Time.Day, r.Time.Hour, r.Time.Minute,
-                                r.Time.Second});
+    const std::string line = dayLine ? base::Format("(%d):温度:%0.1f,湿度:%0.1f;%.2d:%.2d:%.2d",
+                                                    {number, t, h, r.Time.Hour, r.Time.Minute, r.Time.Second})
+                                     : base::Format("(%d):温度:%0.1f,湿度:%0.1f;%.4d-%.2d-%.2d %.2d:%.2d:%.2d",
+                                                    {number, t, h, r.Time.Year, r.Time.Month, r.Time.Day, r.Time.Hour,
+                                                     r.Time.Minute, r.Time.Second});
     return QString::fromStdString(line);
 }
 
@@ -184,7 +183,8 @@ TEST_F(RecordsTest, ReportsAreListedAndAcknowledged) {
     EXPECT_EQ(Panel(7), "记录条数:3");
     const auto first = instrument::HistoryRecordAt(state, 0);
     EXPECT_EQ(Form->ListBox6->item(0)->text().toStdString(),
-              base::Format("(0)温度:%0.1f,湿度:%0.1f;2024-03-01 08:00:00", {first.Temperature / 10.0, first.Humidity / 10.0}));
+              base::Format("(0)温度:%0.1f,湿度:%0.1f;2024-03-01 08:00:00",
+                           {first.Temperature / 10.0, first.Humidity / 10.0}));
 }
 
 TEST_F(RecordsTest, AlarmAndEventRecordsAreReadToTheEnd) {
@@ -200,9 +200,9 @@ TEST_F(RecordsTest, AlarmAndEventRecordsAreReadToTheEnd) {
     Form->CheckBox5->setChecked(true);
     Form->BitBtn15->click();
     ASSERT_TRUE(PumpUntil([&] { return !Form->State.ContinuousRead; }, 10s));
-    EXPECT_EQ(Lines(Form->ListBox1), (QStringList{"(3):高温告警:(35.6℃),2024-05-07 09:03:00",
-                                                  "(2):DO2打开:(0),2024-05-07 09:04:00",
-                                                  "(1):远程清除记录:(0),2024-05-07 09:05:00"}));
+    EXPECT_EQ(Lines(Form->ListBox1),
+              (QStringList{"(3):高温告警:(35.6℃),2024-05-07 09:03:00", "(2):DO2打开:(0),2024-05-07 09:04:00",
+                           "(1):远程清除记录:(0),2024-05-07 09:05:00"}));
     EXPECT_EQ(Form->LabeledEdit13->Text(), "0");
 }
 

@@ -18,9 +18,10 @@ TBytes NumberedRecord(int i) {
 }
 
 TBytes BlockReply(uint32_t total, uint32_t unread, const std::vector<TBytes>& records) {
-    TBytes data = {static_cast<uint8_t>(total >> 24), static_cast<uint8_t>(total >> 16), static_cast<uint8_t>(total >> 8),
-                   static_cast<uint8_t>(total), static_cast<uint8_t>(unread >> 24), static_cast<uint8_t>(unread >> 16),
-                   static_cast<uint8_t>(unread >> 8), static_cast<uint8_t>(unread)};
+    TBytes data = {static_cast<uint8_t>(total >> 24),  static_cast<uint8_t>(total >> 16),
+                   static_cast<uint8_t>(total >> 8),   static_cast<uint8_t>(total),
+                   static_cast<uint8_t>(unread >> 24), static_cast<uint8_t>(unread >> 16),
+                   static_cast<uint8_t>(unread >> 8),  static_cast<uint8_t>(unread)};
     for (const TBytes& record : records) data.insert(data.end(), record.begin(), record.end());
     TBytes frame = {0x01, 0x03, static_cast<uint8_t>(data.size())};
     frame.insert(frame.end(), data.begin(), data.end());
@@ -45,10 +46,14 @@ TEST(RecordText, HistoryAndEventLines) {
         const char* event;
         const char* text;
     };
-    const Case cases[] = {{2, 1, 356, "高温告警", "35.6℃"},  {2, 6, 805, "高湿告警解除", "80.5"},
-                          {1, 2, 0, "DO2打开", "0"},         {1, 1, 1, "DO1闭合", "1"},
-                          {4, 29, 0, "远程清除记录", "0"},   {3, 6, -100, "本地修改低温告警", "-10.0"},
-                          {3, 21, 5, "", ""},                {9, 1, 5, "", ""}};
+    const Case cases[] = {{2, 1, 356, "高温告警", "35.6℃"},
+                          {2, 6, 805, "高湿告警解除", "80.5"},
+                          {1, 2, 0, "DO2打开", "0"},
+                          {1, 1, 1, "DO1闭合", "1"},
+                          {4, 29, 0, "远程清除记录", "0"},
+                          {3, 6, -100, "本地修改低温告警", "-10.0"},
+                          {3, 21, 5, "", ""},
+                          {9, 1, 5, "", ""}};
     for (const Case& c : cases) {
         TAlarmEvent event;
         event.Class = c.kind;
@@ -209,8 +214,8 @@ TEST_F(RecordReadTest, ContinuousAlarmReadListsEventsToTheEnd) {
     ASSERT_EQ(Request(8), request);
     Pty.Write(event(0, 1, 2, 0));
     ASSERT_TRUE(PumpUntil([&] { return !Form->State.ContinuousRead; }));
-    EXPECT_EQ(Lines(Form->ListBox1), (QStringList{"(2):高温告警:(35.6℃),2024-05-07 09:03:00",
-                                                  "(1):DO2打开:(0),2024-05-07 09:03:00"}));
+    EXPECT_EQ(Lines(Form->ListBox1),
+              (QStringList{"(2):高温告警:(35.6℃),2024-05-07 09:03:00", "(1):DO2打开:(0),2024-05-07 09:03:00"}));
     EXPECT_EQ(Form->BitBtn15->text(), "读取");
     EXPECT_FALSE(Form->BitBtn15->isEnabled());
     EXPECT_FALSE(Form->CheckBox5->isChecked());

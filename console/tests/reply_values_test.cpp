@@ -50,9 +50,10 @@ TEST(ReplyValues, ShortRepliesGiveNothingAndHugeCountsRaise) {
         size_t length;
         bool live, parameters, clock, alarm, history, identify;
     };
-    for (const Case c : {Case{5, false, false, false, false, false, false}, Case{7, false, false, false, true, false, true},
-                         Case{9, false, false, true, true, false, false}, Case{15, true, false, true, true, true, false},
-                         Case{41, true, true, true, true, true, false}}) {
+    for (const Case c :
+         {Case{5, false, false, false, false, false, false}, Case{7, false, false, false, true, false, true},
+          Case{9, false, false, true, true, false, false}, Case{15, true, false, true, true, true, false},
+          Case{41, true, true, true, true, true, false}}) {
         SCOPED_TRACE(c.length);
         const TBytes frame(c.length, 0);
         const TReplyData data = Data(frame);
@@ -134,9 +135,9 @@ TEST(ReplyValues, TheHeadTellsEachKindOfReply) {
 }
 
 TEST(ReplyValues, ReportsDecodeTheirRegisterAndNothingPastTheirEnd) {
-    const TBytes live = WithCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x0B, 0x16, 0xFF, 0x9C, 0x02, 0x58, 0x00, 0x64, 0x00,
-                                 0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
-                                 0x20});
+    const TBytes live =
+        WithCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x0B, 0x16, 0xFF, 0x9C, 0x02, 0x58, 0x00, 0x64, 0x00, 0x01,
+                 0x00, 0x00, 0x00, 0x05, 0x00, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x20});
     const auto values = TLiveReport::Decode(Data(live));
     ASSERT_TRUE(values);
     EXPECT_EQ(std::tuple(values->Temperature, values->Humidity, values->DewPoint), std::tuple(-100, 600, 100));

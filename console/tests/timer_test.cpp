@@ -26,8 +26,8 @@ TEST(Timer, EnablingAgainOrTheSameIntervalKeepTheRunningPeriod) {
     const auto start = Clock::now();
     timer.SetEnabled(true);
     std::this_thread::sleep_for(700ms);
-    timer.SetEnabled(true);    // already enabled: the period goes on
-    timer.SetInterval(1000);   // the same interval: the period goes on
+    timer.SetEnabled(true);   // already enabled: the period goes on
+    timer.SetInterval(1000);  // the same interval: the period goes on
     const auto fired = WaitForTicks(ticks, 1);
     EXPECT_EQ(ticks, 1);
     EXPECT_LT(fired - start, 1500ms);  // a restart at 700 ms would fire at 1700 ms

@@ -15,7 +15,8 @@ TEST_F(ConsoleTest, StartsDisconnectedOnTheHistoryPage) {
         EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
     EXPECT_TRUE(Form->ToolButton1->isEnabled());
     EXPECT_FALSE(Form->Panel5->isHidden());
-    for (QWidget* page : {Form->Panel2, Form->Panel4, Form->Panel8, Form->Panel9, static_cast<QWidget*>(Form->GroupBox3)})
+    for (QWidget* page :
+         {Form->Panel2, Form->Panel4, Form->Panel8, Form->Panel9, static_cast<QWidget*>(Form->GroupBox3)})
         EXPECT_TRUE(page->isHidden()) << page->objectName().toStdString();
     ASSERT_EQ(Form->StatusBar1->PanelCount(), 8);
     EXPECT_EQ(Panel(0), "端口状态：");

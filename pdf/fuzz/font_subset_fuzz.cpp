@@ -13,9 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     const int index = data[0] % 4;
     try {
-        pdf::TTTFData font(platform::TFontFile::FromBytes(std::string(reinterpret_cast<const char*>(data + 1), size - 1),
-                                                          index),
-                           0);
+        pdf::TTTFData font(
+            platform::TFontFile::FromBytes(std::string(reinterpret_cast<const char*>(data + 1), size - 1), index), 0);
         for (uint16_t code : {0x20, 0x41, 0x4E2D, 0x20AC}) font.UseChar(code);
         font.BuildSubset();
         pdf::CreateAnsiFontSubset(font, "Face", {0x41});

@@ -93,7 +93,8 @@ TEST(AnsiFontSubsetTest, RenumberedFontsLoadInFontToolsWithTheSourceOutlines) {
     }
     // The composite case holds ring-A, its two components, B and C, the euro sign and no more.
     const TTTFData font(Open(Uming), 0);
-    const auto program = platform::TFontFile::FromBytes(CreateAnsiFontSubset(font, "x", {32, 65, 66, 67, 197, 0x20AC}), 0);
+    const auto program =
+        platform::TFontFile::FromBytes(CreateAnsiFontSubset(font, "x", {32, 65, 66, 67, 197, 0x20AC}), 0);
     EXPECT_LE(TTFGet16(*program->Table("maxp"), 4), 3 + 6 + 1);
     EXPECT_TRUE(CreateAnsiFontSubset(font, "x", {}).empty());
 }
@@ -136,7 +137,8 @@ TEST(AnsiFontSubsetTest, DamagedFontsAreRefusedWithTheFontError) {
     const TDamage damages[] = {
         {"component beyond the glyphs", ringAt + 12, std::string("\xFF\xF0", 2), "Incorrect or unknown font format"},
         {"composite cut short", offsetOf(loca) + 4 * (size_t(ring) + 1), cutShort, "Incorrect or unknown font format"},
-        {"loca beyond glyf", offsetOf(loca) + 8, std::string("\xFF\xFF\xFF\xFF", 4), "Incorrect or unknown font format"},
+        {"loca beyond glyf", offsetOf(loca) + 8, std::string("\xFF\xFF\xFF\xFF", 4),
+         "Incorrect or unknown font format"},
         {"no name table", directoryEntry("name"), "nome", "Cannot recieve data from font"},
         {"no post table", directoryEntry("post"), "pist", "Cannot recieve data from font"},
     };

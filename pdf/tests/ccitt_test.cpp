@@ -79,15 +79,13 @@ TEST(CCITT, ExactCodes) {
     // Makeup 1728 then terminating 0 (white).
     EXPECT_EQ(Encode(Filled(1728, 1, true), TCCITTMode::Group3OneD), Bytes({0x4D, 0x9A, 0x80}));
     // 5000 white: extended 2560, extended 2432, white terminating 8.
-    EXPECT_EQ(Encode(Filled(5000, 1, true), TCCITTMode::Group3OneD),
-              Bytes({0x01, 0xF0, 0x1D, 0x98}));
+    EXPECT_EQ(Encode(Filled(5000, 1, true), TCCITTMode::Group3OneD), Bytes({0x01, 0xF0, 0x1D, 0x98}));
     // A row starting black: a white run of 0, then black 8.
     EXPECT_EQ(Encode(Filled(8, 1, false), TCCITTMode::Group3OneD), Bytes({0x35, 0x14}));
     // Group 4 all white: one V0 per row, EOFB, zero bits up to the byte.
     EXPECT_EQ(Encode(Filled(16, 3, true), TCCITTMode::Group4), Bytes({0xE0, 0x02, 0x00, 0x20}));
     // Group 3 two-dimensional: EOL and tag 1 (one-dimensional), EOL and tag 0 with V0.
-    EXPECT_EQ(Encode(Filled(1728, 2, true), TCCITTMode::Group3TwoD),
-              Bytes({0x00, 0x1A, 0x6C, 0xD4, 0x00, 0x50}));
+    EXPECT_EQ(Encode(Filled(1728, 2, true), TCCITTMode::Group3TwoD), Bytes({0x00, 0x1A, 0x6C, 0xD4, 0x00, 0x50}));
     for (auto mode : {TCCITTMode::Group3OneD, TCCITTMode::Group3TwoD, TCCITTMode::Group4}) {
         EXPECT_EQ(Encode(Filled(0, 5, true), mode), "");
         EXPECT_EQ(Encode(Filled(5, 0, true), mode), "");
@@ -179,13 +177,13 @@ std::string ImagesPdf(const std::vector<TOracleCase>& cases, TCCITTMode mode) {
         const auto& b = cases[i].Bitmap;
         const std::string w = std::to_string(b.Width), h = std::to_string(b.Height);
         const std::string image = std::to_string(4 + 3 * i), content = std::to_string(5 + 3 * i);
-        object("<</Type /Page /Parent 2 0 R /MediaBox [0 0 " + w + " " + h + "] /Resources <</XObject <</Im0 " +
-               image + " 0 R>>>> /Contents " + content + " 0 R>>");
+        object("<</Type /Page /Parent 2 0 R /MediaBox [0 0 " + w + " " + h + "] /Resources <</XObject <</Im0 " + image +
+               " 0 R>>>> /Contents " + content + " 0 R>>");
         const std::string data = Encode(b, mode);
         object("<</Type /XObject /Subtype /Image /ColorSpace /DeviceGray /BitsPerComponent 1 /Width " + w +
-               " /Height " + h + " /Filter [/CCITTFaxDecode] /DecodeParms [<</K " + std::to_string(k) +
-               " /Columns " + w + " /Rows " + h + ">>] /Length " + std::to_string(data.size()) + ">>\nstream\n" +
-               data + "\nendstream");
+               " /Height " + h + " /Filter [/CCITTFaxDecode] /DecodeParms [<</K " + std::to_string(k) + " /Columns " +
+               w + " /Rows " + h + ">>] /Length " + std::to_string(data.size()) + ">>\nstream\n" + data +
+               "\nendstream");
         const std::string draw = "q " + w + " 0 0 " + h + " 0 0 cm /Im0 Do Q";
         object("<</Length " + std::to_string(draw.size()) + ">>\nstream\n" + draw + "\nendstream");
     }
@@ -214,8 +212,8 @@ TEST(CCITT, PopplerDecodesEveryMode) {
             char name[32];
             snprintf(name, sizeof name, "im-%03zu.pbm", i);
             const std::string pbm = test::ReadFileBytes(dir.File(name));
-            const std::string header = "P4\n" + std::to_string(cases[i].Bitmap.Width) + " " +
-                                       std::to_string(cases[i].Bitmap.Height) + "\n";
+            const std::string header =
+                "P4\n" + std::to_string(cases[i].Bitmap.Width) + " " + std::to_string(cases[i].Bitmap.Height) + "\n";
             ASSERT_EQ(pbm.substr(0, header.size()), header) << cases[i].Name;
             std::string rows = pbm.substr(header.size());
             for (char& c : rows) c = char(~c);  // PBM sets black bits

@@ -73,11 +73,11 @@ TEST_F(CurvesTest, ArcSegmentsByQuarterTurns) {
         const char* operators;
     };
     const Case cases[] = {
-        {0, 90, "m c "},          // exactly 90°: one segment
-        {0, 100, "m c c "},       // 100° = 90° + 10°
-        {0, 360, "m c c c c "},   // full turn
-        {45, 45, "m l "},         // equal angles: a single point
-        {350, 10, "m c "},        // across 0°: 20°
+        {0, 90, "m c "},         // exactly 90°: one segment
+        {0, 100, "m c c "},      // 100° = 90° + 10°
+        {0, 360, "m c c c c "},  // full turn
+        {45, 45, "m l "},        // equal angles: a single point
+        {350, 10, "m c "},       // across 0°: 20°
     };
     for (const Case& c : cases) {
         TPDFDocument document;

@@ -152,8 +152,7 @@ TEST_F(DocumentTest, ManyPagesOfShapesAndGridsPassQpdf) {
         const std::string objects = test::QpdfObjects(Path("shapes.pdf"));
         // Pages reserve 2..6 as they begin; the information dictionary is 7; each page then
         // takes its resources and contents in page order; the catalogue comes last.
-        EXPECT_NE(objects.find("1 <</Count 5 /Kids [2 0 R 3 0 R 4 0 R 5 0 R 6 0 R] /Type /Pages>>"),
-                  std::string::npos)
+        EXPECT_NE(objects.find("1 <</Count 5 /Kids [2 0 R 3 0 R 4 0 R 5 0 R 6 0 R] /Type /Pages>>"), std::string::npos)
             << objects;
         EXPECT_NE(objects.find("\n6 <</Contents [17 0 R] /MediaBox [0 0 595 842] /Parent 1 0 R /Resources 16 0 R"),
                   std::string::npos)
@@ -249,9 +248,9 @@ TEST_F(DocumentTest, CompressedContentInflatesToTheUncompressedText) {
     }
     EXPECT_LT(streams[1].size(), streams[0].size() / 3);
     test::WriteFileBytes(Path("flate.bin"), streams[1]);
-    const auto result = test::RunPython(
-        "import sys, zlib\nsys.stdout.buffer.write(zlib.decompress(open(sys.argv[1], 'rb').read()))\n",
-        "'" + Path("flate.bin") + "'");
+    const auto result =
+        test::RunPython("import sys, zlib\nsys.stdout.buffer.write(zlib.decompress(open(sys.argv[1], 'rb').read()))\n",
+                        "'" + Path("flate.bin") + "'");
     ASSERT_EQ(result.ExitCode, 0) << result.Output;
     EXPECT_EQ(result.Output, streams[0]);
     EXPECT_EQ(streams[0].substr(streams[0].size() - 6), "Q\r\nQ\r\n");
@@ -267,8 +266,9 @@ TEST_F(DocumentTest, OpenStatesAreClosedWhenThePageIsWritten) {
     document.EndDoc();
     ExpectValidPDF(Path("states.pdf"));
     const std::string bytes = test::ReadFileBytes(Path("states.pdf"));
-    EXPECT_NE(bytes.find("<</Length 35\r\n>>\r\nstream\r\nq\r\nq\r\nq\r\n10 822 10 10 re\r\nQ\r\nQ\r\nQ\r\n\r\nendstream"),
-              std::string::npos);
+    EXPECT_NE(
+        bytes.find("<</Length 35\r\n>>\r\nstream\r\nq\r\nq\r\nq\r\n10 822 10 10 re\r\nQ\r\nQ\r\nQ\r\n\r\nendstream"),
+        std::string::npos);
 }
 
 TEST_F(DocumentTest, OperationsNeedTheRightState) {

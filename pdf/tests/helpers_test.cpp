@@ -26,12 +26,27 @@ TEST(NumberFormat, FourDecimalsNoTrailingZerosDotSeparator) {
         const char* expected;
     };
     const Case cases[] = {
-        {595.0, "595"},       {841.99996, "842"},   {-0.5, "-0.5"},       {12.5, "12.5"},
-        {3, "3"},             {0.123456, "0.1235"}, {1.23456, "1.2346"},  {0.00004, "0"},
-        {-0.00001, "0"},      {1000000, "1000000"}, {-123.45678, "-123.4568"}, {0, "0"},
-        {1e15, "1000000000000000"}, {0.1, "0.1"},   {2.0 / 3.0, "0.6667"},
-        {0.03125, "0.0313"},  {-0.03125, "-0.0313"}, {1e20, "100000000000000000000"}, {-2.5e11, "-250000000000"},
-        {0.0001, "0.0001"}, {-7.05, "-7.05"},
+        {595.0, "595"},
+        {841.99996, "842"},
+        {-0.5, "-0.5"},
+        {12.5, "12.5"},
+        {3, "3"},
+        {0.123456, "0.1235"},
+        {1.23456, "1.2346"},
+        {0.00004, "0"},
+        {-0.00001, "0"},
+        {1000000, "1000000"},
+        {-123.45678, "-123.4568"},
+        {0, "0"},
+        {1e15, "1000000000000000"},
+        {0.1, "0.1"},
+        {2.0 / 3.0, "0.6667"},
+        {0.03125, "0.0313"},
+        {-0.03125, "-0.0313"},
+        {1e20, "100000000000000000000"},
+        {-2.5e11, "-250000000000"},
+        {0.0001, "0.0001"},
+        {-7.05, "-7.05"},
     };
     for (const Case& c : cases) EXPECT_EQ(FormatPDFFloat(c.value), c.expected) << c.value;
     EXPECT_EQ(FormatPDFInt(-42), "-42");
@@ -146,7 +161,8 @@ TEST(MD5, UpdateInPiecesEqualsOneBufferAndFinalWipesContext) {
     const std::string text(300, 'x');
     TMD5Context context;
     MD5Init(context);
-    for (size_t i = 0; i < text.size(); i += 7) MD5Update(context, text.data() + i, std::min<size_t>(7, text.size() - i));
+    for (size_t i = 0; i < text.size(); i += 7)
+        MD5Update(context, text.data() + i, std::min<size_t>(7, text.size() - i));
     TMD5Digest digest;
     MD5Final(digest, context);
     EXPECT_EQ(MD5DigestToHex(digest), MD5String(text));

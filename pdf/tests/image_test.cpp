@@ -25,11 +25,12 @@ TPDFBitmap Photo(int width, int height) {
 
 // Stripes and a diagonal; index 1 gets the colour of Palette[1].
 TPDFBitmap Mono(int width, int height, uint32_t colour0, uint32_t colour1) {
-    TPDFBitmap bitmap{width, height, 1, std::vector<uint8_t>(((size_t(width) + 7) / 8) * size_t(height)),
-                      {colour0, colour1}};
+    TPDFBitmap bitmap{
+        width, height, 1, std::vector<uint8_t>(((size_t(width) + 7) / 8) * size_t(height)), {colour0, colour1}};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            if ((x / 3 + y / 5) % 2 || x == y) bitmap.Pixels[size_t(y) * bitmap.Stride() + size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
+            if ((x / 3 + y / 5) % 2 || x == y)
+                bitmap.Pixels[size_t(y) * bitmap.Stride() + size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
     return bitmap;
 }
 
@@ -50,12 +51,14 @@ std::vector<uint8_t> ReadNetpbm(const std::string& fileName, int& width, int& he
         for (int x = 0; x < width; ++x) {
             uint8_t value[3];
             if (bitmap) {
-                const bool black = (uint8_t(bytes.at(start + size_t(y) * stride + size_t(x >> 3))) >> (7 - (x & 7))) & 1;
+                const bool black =
+                    (uint8_t(bytes.at(start + size_t(y) * stride + size_t(x >> 3))) >> (7 - (x & 7))) & 1;
                 value[0] = value[1] = value[2] = black ? 0 : 255;
             } else if (kind[1] == '5') {
                 value[0] = value[1] = value[2] = uint8_t(bytes.at(start + size_t(y) * size_t(width) + size_t(x)));
             } else {
-                for (int c = 0; c < 3; ++c) value[c] = uint8_t(bytes.at(start + (size_t(y) * size_t(width) + size_t(x)) * 3 + size_t(c)));
+                for (int c = 0; c < 3; ++c)
+                    value[c] = uint8_t(bytes.at(start + (size_t(y) * size_t(width) + size_t(x)) * 3 + size_t(c)));
             }
             rgb.insert(rgb.end(), value, value + 3);
         }
@@ -67,7 +70,8 @@ std::vector<uint8_t> SourceRGB(const TPDFBitmap& bitmap) {
     std::vector<uint8_t> rgb;
     for (int y = 0; y < bitmap.Height; ++y)
         for (int x = 0; x < bitmap.Width; ++x) {
-            const uint32_t c = bitmap.Palette[(bitmap.Pixels[size_t(y) * bitmap.Stride() + size_t(x >> 3)] >> (7 - (x & 7))) & 1];
+            const uint32_t c =
+                bitmap.Palette[(bitmap.Pixels[size_t(y) * bitmap.Stride() + size_t(x >> 3)] >> (7 - (x & 7))) & 1];
             rgb.insert(rgb.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
         }
     return rgb;

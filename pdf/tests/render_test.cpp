@@ -13,9 +13,9 @@ class TRendering {
 public:
     TRendering(const test::TTempDir& dir, const std::string& pdfFile, int page) {
         const std::string prefix = dir.File("page" + std::to_string(page));
-        const auto result = test::RunCommand("pdftoppm -r 72 -gray -aa no -aaVector no -singlefile -f " +
-                                             std::to_string(page) + " -l " + std::to_string(page) + " '" + pdfFile +
-                                             "' '" + prefix + "'");
+        const auto result =
+            test::RunCommand("pdftoppm -r 72 -gray -aa no -aaVector no -singlefile -f " + std::to_string(page) +
+                             " -l " + std::to_string(page) + " '" + pdfFile + "' '" + prefix + "'");
         EXPECT_EQ(result.ExitCode, 0) << result.Output;
         Bytes_ = test::ReadFileBytes(prefix + ".pgm");
         const std::string header = "P5\n595 842\n255\n";
@@ -112,11 +112,11 @@ TEST(Render, UnderlineAndStrikeOutBarsLieWhereTheTextIs) {
     TPDFPage& page = *document.CurrentPage();
     page.SetActiveFont("Helvetica", fsUnderline, 40);
     EXPECT_NEAR(page.TextWidth("Hello"), 91.12, 1e-9);
-    page.TextOut("Hello", 100, 100);        // baseline 129.12, bar rows 131.12 to 133.12
+    page.TextOut("Hello", 100, 100);  // baseline 129.12, bar rows 131.12 to 133.12
     page.SetActiveFont("Helvetica", fsStrikeOut, 40);
-    page.TextOut("H    H", 100, 200);       // baseline 229.12, bar rows 217.12 to 219.12
+    page.TextOut("H    H", 100, 200);  // baseline 229.12, bar rows 217.12 to 219.12
     page.SetActiveFont("Helvetica", fsUnderline, 40);
-    page.TextOut("Hello", 300, 500, 90);    // upwards from (329.12, 500), bar x 332.12 to 334.12
+    page.TextOut("Hello", 300, 500, 90);  // upwards from (329.12, 500), bar x 332.12 to 334.12
     document.EndDoc();
 
     const TRendering r(dir, file, 1);
@@ -125,11 +125,11 @@ TEST(Render, UnderlineAndStrikeOutBarsLieWhereTheTextIs) {
         bool Dark;
     };
     const TPixel pixels[] = {
-        {101, 132, true},  {150, 132, true},  {190, 132, true},  {193, 132, false}, {97, 132, false},
-        {150, 129, false}, {150, 135, false},                                       // under "Hello"
+        {101, 132, true},  {150, 132, true},  {190, 132, true},  {193, 132, false},
+        {97, 132, false},  {150, 129, false}, {150, 135, false},                     // under "Hello"
         {150, 218, true},  {165, 218, true},  {150, 215, false}, {150, 221, false},  // through the blanks
         {333, 495, true},  {333, 450, true},  {333, 412, true},  {333, 406, false},
-        {336, 450, false}, {330, 450, false},                                       // beside the turned text
+        {336, 450, false}, {330, 450, false},  // beside the turned text
     };
     for (const TPixel& p : pixels) EXPECT_EQ(r.Dark(p.X, p.Y), p.Dark) << p.X << "," << p.Y;
 }

@@ -85,11 +85,19 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SecurityTest,
     ::testing::Values(TProtectedCase{TPDFKeyLength::kl40, "", "", {}, "2", "-64"},
                       TProtectedCase{TPDFKeyLength::kl40, "boss", "clerk", {TPDFCriptoOption::coPrint}, "2", "-60"},
-                      TProtectedCase{TPDFKeyLength::kl128, "", "secret",
-                                     {TPDFCriptoOption::coPrintHi, TPDFCriptoOption::coCopyInformation}, "3", "-1840"},
+                      TProtectedCase{TPDFKeyLength::kl128,
+                                     "",
+                                     "secret",
+                                     {TPDFCriptoOption::coPrintHi, TPDFCriptoOption::coCopyInformation},
+                                     "3",
+                                     "-1840"},
                       TProtectedCase{TPDFKeyLength::kl128, "owner(1)", "", {}, "3", "-3904"},
-                      TProtectedCase{TPDFKeyLength::kl128, "a very long owner password beyond thirty-two bytes",
-                                     "u", {TPDFCriptoOption::coAssemble}, "3", "-2880"}));
+                      TProtectedCase{TPDFKeyLength::kl128,
+                                     "a very long owner password beyond thirty-two bytes",
+                                     "u",
+                                     {TPDFCriptoOption::coAssemble},
+                                     "3",
+                                     "-2880"}));
 
 }  // namespace
 }  // namespace pdf

@@ -82,10 +82,14 @@ TEST_F(TextLayoutTest, StandardFontWidthsComeFromTheirMetrics) {
         double Width;  // 1/1000 em summed, at size 10
     };
     const TCase cases[] = {
-        {"Helvetica", 0, "Hello", 22.78},      {"Helvetica", fsBold, "Hello", 24.45},
-        {"Times", 0, "Hello", 22.22},          {"Times", fsBold | fsItalic, "Hello", 22.78},
-        {"Courier", fsItalic, "Hello", 30},    {"Helvetica", 0, "\x80\xA0\xE9", 2.78 + 5.56 + 5.56},
-        {"Symbol", 0, "abc", 6.31 + 5.49 + 5.49}, {"ZapfDingbats", 0, "!", 9.74},
+        {"Helvetica", 0, "Hello", 22.78},
+        {"Helvetica", fsBold, "Hello", 24.45},
+        {"Times", 0, "Hello", 22.22},
+        {"Times", fsBold | fsItalic, "Hello", 22.78},
+        {"Courier", fsItalic, "Hello", 30},
+        {"Helvetica", 0, "\x80\xA0\xE9", 2.78 + 5.56 + 5.56},
+        {"Symbol", 0, "abc", 6.31 + 5.49 + 5.49},
+        {"ZapfDingbats", 0, "!", 9.74},
     };
     for (const TCase& c : cases) {
         Page_->SetActiveFont(c.Face, c.Style, 10);

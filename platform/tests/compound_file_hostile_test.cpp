@@ -49,7 +49,8 @@ TEST(CompoundFileHostileTest, BrokenStructuresAreClearErrors) {
         {"FAT sector count beyond the file", [](Bytes& b) { Set32(b, 44, 0xFFFFFFFF); }},
         {"FAT sector beyond the file", [](Bytes& b) { Set32(b, 76, 0x00FFFFFF); }},
         {"FAT sectors missing from a DIFAT", [](Bytes& b) { Set32(b, 44, 3); }},
-        {"DIFAT chain in a cycle", [](Bytes& b) {
+        {"DIFAT chain in a cycle",
+         [](Bytes& b) {
              Set32(b, 44, 490);
              b.resize(b.size() + 512 * 600);
              Set32(b, 68, 20);
@@ -65,16 +66,19 @@ TEST(CompoundFileHostileTest, BrokenStructuresAreClearErrors) {
         {"tree link to itself", [](Bytes& b) { Set32(b, DirEntry(b, 2) + 72, 2); }},
         {"tree link to an unused entry", [](Bytes& b) { Set32(b, DirEntry(b, 2) + 72, 3); }},
         {"stream larger than the file", [](Bytes& b) { Set32(b, DirEntry(b, 2) + 120, 0x7FFFFFF0); }},
-        {"stream chain shorter than its size", [](Bytes& b) {
+        {"stream chain shorter than its size",
+         [](Bytes& b) {
              const uint32_t start = base::LoadLE32(b.data() + DirEntry(b, 2) + 116);
              Set32(b, FatEntry(b, start), cfb::EndOfChain);
          }},
         // Each cycle lies within the length the size asks for, so only the cycle check sees it.
-        {"stream chain in a cycle", [](Bytes& b) {
+        {"stream chain in a cycle",
+         [](Bytes& b) {
              const uint32_t start = base::LoadLE32(b.data() + DirEntry(b, 2) + 116);
              Set32(b, FatEntry(b, start + 3), start);
          }},
-        {"mini stream chain in a cycle", [](Bytes& b) {
+        {"mini stream chain in a cycle",
+         [](Bytes& b) {
              const uint32_t start = base::LoadLE32(b.data() + DirEntry(b, 1) + 116);
              Set32(b, SectorAt(HeaderField(b, 60)) + start * 4, start);
          }},
@@ -82,7 +86,8 @@ TEST(CompoundFileHostileTest, BrokenStructuresAreClearErrors) {
         {"mini stream larger than the file", [](Bytes& b) { Set32(b, DirEntry(b, 0) + 120, 0x7FFFFFFF); }},
         {"mini stream chain broken", [](Bytes& b) { Set32(b, DirEntry(b, 0) + 116, 0xFFFFFFF0); }},
         {"mini sector beyond the mini stream", [](Bytes& b) { Set32(b, DirEntry(b, 1) + 116, 1000); }},
-        {"mini FAT chain in a cycle", [](Bytes& b) {
+        {"mini FAT chain in a cycle",
+         [](Bytes& b) {
              Set32(b, 64, 2);
              Set32(b, FatEntry(b, HeaderField(b, 60)), HeaderField(b, 60));
          }},

@@ -47,8 +47,9 @@ std::unique_ptr<TCompoundFile> SampleFile() {
     auto& inner = vba.CreateStorage(u"VBA");
     Put(inner, u"dir", Pattern(65, 6));
     Put(inner, u"Module1", Pattern(5000, 7));
-    for (int i = 0; i < 40; ++i) Put(root, u"S" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
-                                               static_cast<char16_t>(u'0' + i / 26), Pattern(static_cast<size_t>(i * 37), 100 + i));
+    for (int i = 0; i < 40; ++i)
+        Put(root, u"S" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + static_cast<char16_t>(u'0' + i / 26),
+            Pattern(static_cast<size_t>(i * 37), 100 + i));
     return file;
 }
 
@@ -106,7 +107,8 @@ protected:
     }
     std::string Olefile(const std::string& file) const {
         int status = 0;
-        const std::string out = RunCommand("/usr/bin/python3 " + WriteScript("list.py", OlefileLister) + " " + file, status);
+        const std::string out =
+            RunCommand("/usr/bin/python3 " + WriteScript("list.py", OlefileLister) + " " + file, status);
         EXPECT_EQ(status, 0) << out;
         return out;
     }
@@ -212,7 +214,8 @@ TEST_F(CompoundFileTest, ReadsAChangeOlefileMadeInPlace) {
     const auto file = SampleFile();
     file->SaveToFile(PathOf("a.cfb"));
     int status = 0;
-    RunCommand("/usr/bin/python3 -c \"import olefile; o = olefile.OleFileIO('" + PathOf("a.cfb") +
+    RunCommand(
+        "/usr/bin/python3 -c \"import olefile; o = olefile.OleFileIO('" + PathOf("a.cfb") +
             "', write_mode=True); o.write_stream('_VBA_PROJECT_CUR/VBA/Module1', bytes(range(200)) * 25); o.close()\"",
         status);
     ASSERT_EQ(status, 0);
@@ -227,8 +230,12 @@ TEST_F(CompoundFileTest, ReadsAChangeOlefileMadeInPlace) {
 std::vector<uint8_t> Version4File() {
     constexpr size_t S = 4096;
     std::vector<uint8_t> b(S * 7, 0);
-    auto u16 = [&](size_t at, uint16_t v) { b[at] = static_cast<uint8_t>(v), b[at + 1] = static_cast<uint8_t>(v >> 8); };
-    auto u32 = [&](size_t at, uint32_t v) { u16(at, static_cast<uint16_t>(v)), u16(at + 2, static_cast<uint16_t>(v >> 16)); };
+    auto u16 = [&](size_t at, uint16_t v) {
+        b[at] = static_cast<uint8_t>(v), b[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    auto u32 = [&](size_t at, uint32_t v) {
+        u16(at, static_cast<uint16_t>(v)), u16(at + 2, static_cast<uint16_t>(v >> 16));
+    };
     const uint8_t signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     std::copy(signature, signature + 8, b.begin());
     u16(24, 0x3E), u16(26, 4), u16(28, 0xFFFE), u16(30, 12), u16(32, 6);
@@ -255,7 +262,8 @@ std::vector<uint8_t> Version4File() {
 
 TEST_F(CompoundFileTest, ReadsVersion4FilesLikeOlefile) {
     const auto bytes = Version4File();
-    std::ofstream(PathOf("v4.cfb"), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(PathOf("v4.cfb"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     const std::string theirs = Olefile(PathOf("v4.cfb"));
     ASSERT_NE(theirs.find("Workbook\t5000"), std::string::npos) << theirs;
     const auto file = TCompoundFile::OpenFile(PathOf("v4.cfb"));
@@ -312,7 +320,8 @@ TEST_F(CompoundFileTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
 // The committed fuzz seeds (made by tools/workbook_seeds/make_seeds.py with xlwt, LibreOffice
 // and npm cfb) read as olefile reads them.
 TEST_F(CompoundFileTest, OlefileAgreesOnTheSeedFilesOfOtherProducers) {
-    const std::filesystem::path corpus = std::filesystem::path(OMBRIX_SOURCE_DIR) / "platform/fuzz/compound_file_corpus";
+    const std::filesystem::path corpus =
+        std::filesystem::path(OMBRIX_SOURCE_DIR) / "platform/fuzz/compound_file_corpus";
     int seeds = 0;
     for (const auto& item : std::filesystem::directory_iterator(corpus)) {
         SCOPED_TRACE(item.path().filename().string());

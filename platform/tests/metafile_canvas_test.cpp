@@ -60,9 +60,9 @@ TEST(MetafileCanvas, HeaderCountsBytesRecordsHandlesAndBounds) {
     // The frame is the canvas in hundredths of a millimetre: 793 px at 96 per inch.
     EXPECT_EQ(int32_t(header.At(32)), 20981 - 1);
     EXPECT_EQ(records.back().Type, uint32_t(EMR_EOF));
-    EXPECT_EQ(Types(records), (std::vector<uint32_t>{EMR_HEADER, EMR_MOVETOEX, EMR_CREATEPEN, EMR_SELECTOBJECT,
-                                                      EMR_LINETO, EMR_CREATEBRUSHINDIRECT, EMR_SELECTOBJECT,
-                                                      EMR_RECTANGLE, EMR_EOF}));
+    EXPECT_EQ(Types(records),
+              (std::vector<uint32_t>{EMR_HEADER, EMR_MOVETOEX, EMR_CREATEPEN, EMR_SELECTOBJECT, EMR_LINETO,
+                                     EMR_CREATEBRUSHINDIRECT, EMR_SELECTOBJECT, EMR_RECTANGLE, EMR_EOF}));
 }
 
 TEST(MetafileCanvas, EmptyCanvasHasEmptyBounds) {

@@ -21,13 +21,13 @@ TEST(SerialPorts, ListsEachDeviceOnceByItsShortNameInNaturalOrder) {
         if (device) fs::create_directories(sys / name / "device");
         if (uartType) std::ofstream(sys / name / "type") << uartType << "\n";
     };
-    addTty("ttyS0", true, "4");    // a 16550A
-    addTty("ttyS1", true, "0");    // a line without a UART
+    addTty("ttyS0", true, "4");  // a 16550A
+    addTty("ttyS1", true, "0");  // a line without a UART
     addTty("ttyUSB10", true, nullptr);
     addTty("ttyUSB2", true, nullptr);
     addTty("ttyACM3", true, nullptr);
-    addTty("tty1", false, nullptr);      // a virtual console
-    addTty("ttyUSB9", false, nullptr);   // no device behind it
+    addTty("tty1", false, nullptr);     // a virtual console
+    addTty("ttyUSB9", false, nullptr);  // no device behind it
     // The adapter on ttyUSB2 is a character device here, and its by-id link leads to it.
     fs::create_symlink("/dev/null", dev / "ttyUSB2");
     fs::create_directories(root / "by-id");
@@ -66,8 +66,8 @@ TEST(SerialPorts, NaturalOrderComparesNumbersByValue) {
         bool less;
     };
     const Case cases[] = {{"ttyUSB2", "ttyUSB10", true}, {"ttyUSB10", "ttyUSB2", false}, {"ttyACM0", "ttyUSB0", true},
-                          {"port", "port1", true},        {"port007", "port10", true}, {"a7b", "a7c", true},
-                          {"ttyS1", "ttyS1", false},      {"x9", "x09", false},        {"x09", "x9", true}};
+                          {"port", "port1", true},       {"port007", "port10", true},    {"a7b", "a7c", true},
+                          {"ttyS1", "ttyS1", false},     {"x9", "x09", false},           {"x09", "x9", true}};
     for (const Case& c : cases) EXPECT_EQ(NaturalLess(c.a, c.b), c.less) << c.a << " < " << c.b;
 }
 

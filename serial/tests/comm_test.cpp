@@ -73,8 +73,8 @@ TEST(Comm, StartsClosedWithTheDefaultSettings) {
     EXPECT_EQ(comm.XoffChar(), 19);
     EXPECT_EQ(comm.ReplacedChar(), 0);
     EXPECT_EQ(comm.ReadIntervalTimeout(), 10u);
-    EXPECT_EQ(comm.ReadTotalTimeoutMultiplier() + comm.ReadTotalTimeoutConstant() +
-                  comm.WriteTotalTimeoutMultiplier() + comm.WriteTotalTimeoutConstant(),
+    EXPECT_EQ(comm.ReadTotalTimeoutMultiplier() + comm.ReadTotalTimeoutConstant() + comm.WriteTotalTimeoutMultiplier() +
+                  comm.WriteTotalTimeoutConstant(),
               0u);
     EXPECT_FALSE(comm.SendData("x", 1));  // closed: nothing to hand it to
 }

@@ -26,15 +26,13 @@ std::vector<uint8_t> Bitmap(int width, int height) {
 
 std::vector<uint8_t> PackageOf(uint8_t mode, std::span<const uint8_t> rest) {
     switch (mode % 3) {
-    case 0:
-        return {rest.begin(), rest.end()};
-    case 1:
-        return skinpack::PackContainer(rest);
-    default: {
-        static const std::vector<uint8_t> wide = Bitmap(60, 21), tall = Bitmap(13, 40);
-        return skinpack::PackContainer(skinpack::BuildContainer(
-            {{"a.bmp", wide}, {"b.bmp", tall}, {"skin.ini", std::vector<uint8_t>(rest.begin(), rest.end())}}));
-    }
+        case 0: return {rest.begin(), rest.end()};
+        case 1: return skinpack::PackContainer(rest);
+        default: {
+            static const std::vector<uint8_t> wide = Bitmap(60, 21), tall = Bitmap(13, 40);
+            return skinpack::PackContainer(skinpack::BuildContainer(
+                {{"a.bmp", wide}, {"b.bmp", tall}, {"skin.ini", std::vector<uint8_t>(rest.begin(), rest.end())}}));
+        }
     }
 }
 

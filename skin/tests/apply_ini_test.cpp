@@ -48,11 +48,13 @@ const char* const FormLikeIni =
     "[Colours]\r\nButtonFace=227 238 253\r\nButtonText=10 20 30\r\n";
 
 std::vector<skinpack::TPackageEntry> FormLikeBitmaps() {
-    return {{"buttons.bmp", BmpBytes(100, 20)},   {"checkbox.bmp", BmpBytes(156, 13)}, {"radiobutton.bmp", BmpBytes(104, 13)},
-            {"progress.bmp", BmpBytes(20, 10)},   {"tabsheet.bmp", BmpBytes(30, 30)},  {"comboboxbtn.bmp", BmpBytes(68, 21)},
-            {"header.bmp", BmpBytes(50, 20)},     {"scrollbar.bmp", BmpBytes(46, 17)}, {"thumb.bmp", BmpBytes(30, 17)},
-            {"close.bmp", BmpBytes(60, 20)},      {"wide.bmp", BmpBytes(120, 20)},     {"mdi.bmp", BmpBytes(120, 10)},
-            {"left.bmp", BmpBytes(8, 40)},        {"top.bmp", BmpBytes(90, 60, qRgb(10, 200, 30))}};
+    return {{"buttons.bmp", BmpBytes(100, 20)},     {"checkbox.bmp", BmpBytes(156, 13)},
+            {"radiobutton.bmp", BmpBytes(104, 13)}, {"progress.bmp", BmpBytes(20, 10)},
+            {"tabsheet.bmp", BmpBytes(30, 30)},     {"comboboxbtn.bmp", BmpBytes(68, 21)},
+            {"header.bmp", BmpBytes(50, 20)},       {"scrollbar.bmp", BmpBytes(46, 17)},
+            {"thumb.bmp", BmpBytes(30, 17)},        {"close.bmp", BmpBytes(60, 20)},
+            {"wide.bmp", BmpBytes(120, 20)},        {"mdi.bmp", BmpBytes(120, 10)},
+            {"left.bmp", BmpBytes(8, 40)},          {"top.bmp", BmpBytes(90, 60, qRgb(10, 200, 30))}};
 }
 
 TEST(ApplyIniTest, FormLikeSkin) {
@@ -146,8 +148,9 @@ TEST(ApplyIniTest, CaptionButtons) {
 }
 
 TEST(ApplyIniTest, CaptionButtonWithoutEarlierMaximiseSitsAtOrigin) {
-    const auto data = Load("[Button0]\r\nAction=4\r\nXcoord=50\r\nYcoord=7\r\n"
-                           "[ButtonX]\r\nAction=-1\r\nVisibility=0\r\n");
+    const auto data = Load(
+        "[Button0]\r\nAction=4\r\nXcoord=50\r\nYcoord=7\r\n"
+        "[ButtonX]\r\nAction=-1\r\nVisibility=0\r\n");
     ASSERT_EQ(data->CaptionButtons.size(), 5u);
     EXPECT_EQ(data->CaptionButtons[0]->Xcoord, 0);
     EXPECT_EQ(data->CaptionButtons[0]->Ycoord, 0);
@@ -156,12 +159,13 @@ TEST(ApplyIniTest, CaptionButtonWithoutEarlierMaximiseSitsAtOrigin) {
 }
 
 TEST(ApplyIniTest, ComposedComboFramesWithSunkenEdge) {
-    const auto data = Load("[ComboButton]\r\nImage=btn.bmp\r\nTrans=1\r\n"
-                           "[SunkEdge]\r\nImage=edge.bmp\r\nLeftWidth=2\r\nTopHeight=3\r\nBottomHeight=2\r\nRightWidth=2\r\n"
-                           "[ExtraImages]\r\nImage=glyph.bmp\r\n",
-                           {{"btn.bmp", BmpBytes(68, 21, qRgb(0, 0, 200))},
-                            {"edge.bmp", BmpBytes(120, 21, qRgb(0, 200, 0))},
-                            {"glyph.bmp", BmpBytes(45, 6, qRgb(200, 0, 0))}});
+    const auto data = Load(
+        "[ComboButton]\r\nImage=btn.bmp\r\nTrans=1\r\n"
+        "[SunkEdge]\r\nImage=edge.bmp\r\nLeftWidth=2\r\nTopHeight=3\r\nBottomHeight=2\r\nRightWidth=2\r\n"
+        "[ExtraImages]\r\nImage=glyph.bmp\r\n",
+        {{"btn.bmp", BmpBytes(68, 21, qRgb(0, 0, 200))},
+         {"edge.bmp", BmpBytes(120, 21, qRgb(0, 200, 0))},
+         {"glyph.bmp", BmpBytes(45, 6, qRgb(200, 0, 0))}});
     const TDataSkinBorder& button = *data->ComboButton;
     EXPECT_EQ(button.Style, 2);
     EXPECT_EQ(button.Image.size(), QSize(200, 21));
@@ -196,9 +200,9 @@ TEST(ApplyIniTest, NarrowComboFrameIsClippedToItsOwnPixels) {
     data.MakeComboArrow();
     const QImage& arrow = data.ComboxArrow->Image;
     ASSERT_EQ(arrow.size(), QSize(34, 17));
-    EXPECT_EQ(arrow.pixel(0, 0), qRgb(255, 0, 255));   // nothing left of the image
+    EXPECT_EQ(arrow.pixel(0, 0), qRgb(255, 0, 255));  // nothing left of the image
     EXPECT_EQ(arrow.pixel(8, 0), qRgb(255, 0, 255));
-    EXPECT_EQ(arrow.pixel(9, 0), qRgb(1, 2, 3));       // frame 1's own columns 0 to 7
+    EXPECT_EQ(arrow.pixel(9, 0), qRgb(1, 2, 3));  // frame 1's own columns 0 to 7
     EXPECT_EQ(arrow.pixel(16, 0), qRgb(1, 2, 3));
     EXPECT_EQ(arrow.pixel(17 + 9, 3), qRgb(9, 9, 9));  // frame 2 from its own first column
     EXPECT_EQ(arrow.pixel(17 + 8, 3), qRgb(255, 0, 255));
@@ -223,7 +227,8 @@ TEST(ApplyIniTest, TrackFallsBackToTheBuiltInGroove) {
 
 TEST(ApplyIniTest, EachLoadReplacesTheElements) {
     TSkinData data;
-    data.SetSkinStreamBytes(Package({{"tab.bmp", BmpBytes(50, 20)}, {"a.ini", TextBytes("[Tabs]\r\nImage=tab.bmp\r\n")}}));
+    data.SetSkinStreamBytes(
+        Package({{"tab.bmp", BmpBytes(50, 20)}, {"a.ini", TextBytes("[Tabs]\r\nImage=tab.bmp\r\n")}}));
     ASSERT_TRUE(data.LoadSkin());
     ASSERT_NE(data.Tabs, nullptr);
     TDataSkinButton* buttons = data.Buttons.get();

@@ -21,7 +21,8 @@ TEST(ImgUtilTest, BlendAndSaturation) {
 
 TEST(ImgUtilTest, GradientCache) {
     const auto& first = GetGradient(5, RGB(0, 0, 0), RGB(100, 40, 8));
-    EXPECT_EQ(first, (std::vector<TColor>{RGB(0, 0, 0), RGB(25, 10, 2), RGB(50, 20, 4), RGB(75, 30, 6), RGB(100, 40, 8)}));
+    EXPECT_EQ(first,
+              (std::vector<TColor>{RGB(0, 0, 0), RGB(25, 10, 2), RGB(50, 20, 4), RGB(75, 30, 6), RGB(100, 40, 8)}));
     EXPECT_EQ(&GetGradient(5, RGB(0, 0, 0), RGB(100, 40, 8)), &first);
     EXPECT_EQ(GetGradient(1, RGB(0, 0, 0), RGB(100, 40, 9)), (std::vector<TColor>{RGB(50, 20, 4)}));
     // Descending channels truncate toward zero and may end one step short.
@@ -50,7 +51,10 @@ TEST(ImgUtilTest, RenderSkinElementInNineParts) {
     for (int y = 0; y < 6; ++y) {
         for (int x = 0; x < 6; ++x) {
             const bool edgeX = x < 2 || x > 3, edgeY = y < 2 || y > 3;
-            strip.setPixel(6 + x, y, edgeX && edgeY ? qRgb(255, 0, 0) : edgeX || edgeY ? qRgb(0, 255, 0) : qRgb(0, 0, 255));
+            strip.setPixel(6 + x, y,
+                           edgeX && edgeY   ? qRgb(255, 0, 0)
+                           : edgeX || edgeY ? qRgb(0, 255, 0)
+                                            : qRgb(0, 0, 255));
         }
     }
     const QImage out = RenderSkinElement(QRect(0, 0, 20, 10), strip, {2, 2, 2, 2}, false, false, 2, 2);

@@ -19,11 +19,11 @@ TEST(IniValuesTest, ParseRGBText) {
     const TCase cases[] = {
         {"227 238 253", RGB(227, 238, 253)},
         {"  1,2,3  ", RGB(1, 2, 3)},
-        {"255", 0},                              // a single number gives black
-        {"10 20", RGB(10, 0, 0)},                // a number at the end counts only as the third
-        {"1 2 3 4 5", RGB(1, 2, 3)},             // later numbers are ignored
-        {"300 256 511", RGB(44, 0, 255)},        // each part modulo 256
-        {"99999999999 1 2 3", RGB(0, 0, 0)},     // too large: its digits run on into the next ones
+        {"255", 0},                           // a single number gives black
+        {"10 20", RGB(10, 0, 0)},             // a number at the end counts only as the third
+        {"1 2 3 4 5", RGB(1, 2, 3)},          // later numbers are ignored
+        {"300 256 511", RGB(44, 0, 255)},     // each part modulo 256
+        {"99999999999 1 2 3", RGB(0, 0, 0)},  // too large: its digits run on into the next ones
         {"r=10;g=20;b=30;", RGB(10, 20, 30)},
         {"", 0},
     };
@@ -52,9 +52,16 @@ TEST(IniValuesTest, LoadEntryBitmapByFileNamePart) {
         int Width;  // 0: no image
     };
     const TCase cases[] = {
-        {"tab.bmp", 30},    {"skins\\Tab.bmp", 30}, {"c:tab.bmp", 30}, {"TAB.BMP", 30},  // any case now loads
-        {"tab.png", 0},     {"tab", 0},             {"", 0},           {"skins\\", 0},
-        {"missing.bmp", 0}, {"broken.bmp", 0},
+        {"tab.bmp", 30},
+        {"skins\\Tab.bmp", 30},
+        {"c:tab.bmp", 30},
+        {"TAB.BMP", 30},  // any case now loads
+        {"tab.png", 0},
+        {"tab", 0},
+        {"", 0},
+        {"skins\\", 0},
+        {"missing.bmp", 0},
+        {"broken.bmp", 0},
     };
     for (const TCase& tc : cases) {
         const QImage image = LoadEntryBitmap(reader, tc.Value);

@@ -26,11 +26,13 @@ std::vector<TSample> Samples() {
     std::vector<uint8_t> cycle;
     for (int i = 0; i < 5000; ++i) cycle.push_back(static_cast<uint8_t>("abcdefghij"[i % 7]));
     std::vector<uint8_t> noise;
-    for (uint32_t i = 0, x = 12345; i < 70000; ++i) noise.push_back(static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 16));
+    for (uint32_t i = 0, x = 12345; i < 70000; ++i)
+        noise.push_back(static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 16));
     return {
         {"one byte", {0x41}},
         {"blanks only", Blanks(9000)},
-        {"all byte values", [] {
+        {"all byte values",
+         [] {
              std::vector<uint8_t> v;
              for (int i = 0; i < 256 * 3; ++i) v.push_back(static_cast<uint8_t>(i * 7));
              return v;
@@ -45,9 +47,9 @@ TEST(LzhTest, PositionTablesAreThePublishedCode) {
     struct TRow {
         int From, To, Upper, Length;
     };
-    const TRow rows[] = {{0x00, 0x1F, 0, 3},    {0x20, 0x2F, 1, 4},    {0x40, 0x4F, 3, 4},    {0x50, 0x57, 4, 5},
-                         {0x88, 0x8F, 11, 5},   {0x90, 0x93, 12, 6},   {0xBC, 0xBF, 23, 6},   {0xC0, 0xC1, 24, 7},
-                         {0xEE, 0xEF, 47, 7},   {0xF0, 0xF0, 48, 8},   {0xFF, 0xFF, 63, 8}};
+    const TRow rows[] = {{0x00, 0x1F, 0, 3},  {0x20, 0x2F, 1, 4},  {0x40, 0x4F, 3, 4},  {0x50, 0x57, 4, 5},
+                         {0x88, 0x8F, 11, 5}, {0x90, 0x93, 12, 6}, {0xBC, 0xBF, 23, 6}, {0xC0, 0xC1, 24, 7},
+                         {0xEE, 0xEF, 47, 7}, {0xF0, 0xF0, 48, 8}, {0xFF, 0xFF, 63, 8}};
     for (const TRow& row : rows) {
         for (int i = row.From; i <= row.To; ++i) {
             EXPECT_EQ(LzhDecodeCode[i], row.Upper) << i;

@@ -17,30 +17,30 @@ TQuickIni Ini(std::string_view text) {
 }
 
 TEST(QuickIniTest, LookupRules) {
-    const TQuickIni ini = Ini(
-        "Orphan=1\r\n"
-        "[Buttons]\r\n"
-        "Rightwidth=8\r\n"
-        "  ; comment\r\n"
-        "Tile=0x10\r\n"
-        "Hex=$10\r\n"
-        "Padded = 1 \n"
-        "Word=abc\r"
-        "Twice=\r\n"
-        "Twice=5\r\n"
-        "A=b=c\r\n"
-        "Big=2147483648\r\n"
-        "Neg=-7\r\n"
-        "AllBits=$FFFFFFFF\r\n"
-        "x;y=3\r\n"
-        "[TRACKVERT]\r\n"
-        "Image=v.bmp\r\n"
-        "[ Colours ]\r\n"
-        "ButtonFace=1 2 3\r\n"
-        "[Buttons]\r\n"
-        "Late=1\r\n"
-        "[Last]\r\n"
-        "NoBreak=9");
+    const TQuickIni ini =
+        Ini("Orphan=1\r\n"
+            "[Buttons]\r\n"
+            "Rightwidth=8\r\n"
+            "  ; comment\r\n"
+            "Tile=0x10\r\n"
+            "Hex=$10\r\n"
+            "Padded = 1 \n"
+            "Word=abc\r"
+            "Twice=\r\n"
+            "Twice=5\r\n"
+            "A=b=c\r\n"
+            "Big=2147483648\r\n"
+            "Neg=-7\r\n"
+            "AllBits=$FFFFFFFF\r\n"
+            "x;y=3\r\n"
+            "[TRACKVERT]\r\n"
+            "Image=v.bmp\r\n"
+            "[ Colours ]\r\n"
+            "ButtonFace=1 2 3\r\n"
+            "[Buttons]\r\n"
+            "Late=1\r\n"
+            "[Last]\r\n"
+            "NoBreak=9");
     EXPECT_EQ(ini.ReadInteger("Buttons", "RightWidth", 0), 8);
     EXPECT_EQ(ini.ReadInteger("buttons", "TILE", 0), 16);
     EXPECT_EQ(ini.ReadInteger("Buttons", "Hex", 0), 16);
@@ -60,8 +60,7 @@ TEST(QuickIniTest, LookupRules) {
     EXPECT_EQ(ini.ReadString("Colours", "ButtonFace", "none"), "none");
     EXPECT_EQ(ini.ReadString(" Colours ", "ButtonFace", "none"), "1 2 3");
     EXPECT_EQ(ini.ReadInteger("Last", "NoBreak", 0), 9);
-    EXPECT_EQ(ini.ReadSections(),
-              (std::vector<std::string>{"Buttons", "TRACKVERT", "Colours", "Buttons", "Last"}));
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Buttons", "TRACKVERT", "Colours", "Buttons", "Last"}));
 }
 
 TEST(QuickIniTest, CommentsBlankLinesAndZeroByte) {
@@ -100,7 +99,8 @@ TEST(QuickIniTest, OurSkinReadsAsConfigparserReadsIt) {
     const auto bytes = ReadFileBytes(iniPath);
     ASSERT_FALSE(bytes.empty());
     const TQuickIni ini = Ini(std::string(bytes.begin(), bytes.end()));
-    const auto listed = RunCommand(std::string(Python) + " -c \""
+    const auto listed = RunCommand(std::string(Python) +
+                                   " -c \""
                                    "import configparser, sys\n"
                                    "c = configparser.ConfigParser(interpolation=None, strict=True)\n"
                                    "c.optionxform = str\n"
@@ -108,7 +108,8 @@ TEST(QuickIniTest, OurSkinReadsAsConfigparserReadsIt) {
                                    "for s in c.sections():\n"
                                    "    for k, v in c.items(s):\n"
                                    "        print(s + chr(9) + k + chr(9) + v)\n"
-                                   "\" " + iniPath);
+                                   "\" " +
+                                   iniPath);
     ASSERT_EQ(listed.ExitCode, 0) << listed.Output;
     int checked = 0;
     size_t start = 0;
@@ -118,7 +119,8 @@ TEST(QuickIniTest, OurSkinReadsAsConfigparserReadsIt) {
         start = end == std::string::npos ? listed.Output.size() : end + 1;
         const size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1);
         ASSERT_NE(t2, std::string::npos) << line;
-        EXPECT_EQ(ini.ReadString(line.substr(0, t1), line.substr(t1 + 1, t2 - t1 - 1), "<missing>"), line.substr(t2 + 1))
+        EXPECT_EQ(ini.ReadString(line.substr(0, t1), line.substr(t1 + 1, t2 - t1 - 1), "<missing>"),
+                  line.substr(t2 + 1))
             << line;
         ++checked;
     }

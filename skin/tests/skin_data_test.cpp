@@ -85,8 +85,8 @@ TEST_F(SkinDataTest, ConstructionDefaults) {
     EXPECT_EQ(data.SkinFormtype(), TSkinFormType::sfMainform);
     EXPECT_TRUE(data.MenuUpdate());
     EXPECT_FALSE(data.MenuMerge());
-    EXPECT_EQ(data.Options(), (TSkinOptions{TSkinOption::xoPreview, TSkinOption::xoToolbarBK,
-                                            TSkinOption::xoCaptionButtonHint}));
+    EXPECT_EQ(data.Options(),
+              (TSkinOptions{TSkinOption::xoPreview, TSkinOption::xoToolbarBK, TSkinOption::xoCaptionButtonHint}));
     int kinds = 0;
     for (int k = 0; k <= static_cast<int>(TSkinControlType::xcFastReport); ++k)
         kinds += data.SkinControls().Has(static_cast<TSkinControlType>(k));

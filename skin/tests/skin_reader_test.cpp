@@ -28,7 +28,8 @@ struct TContainer {
     std::vector<uint8_t> Bytes() const {
         std::vector<uint8_t> out;
         base::AppendLE32(out, Tag);
-        base::AppendLE32(out, static_cast<uint32_t>(NamesLength == -2 ? static_cast<int32_t>(Names.size()) : NamesLength));
+        base::AppendLE32(out,
+                         static_cast<uint32_t>(NamesLength == -2 ? static_cast<int32_t>(Names.size()) : NamesLength));
         out.resize(out.size() + 8 + Skipped, 0x5A);
         out.insert(out.end(), Names.begin(), Names.end());
         for (int32_t s : Sizes) base::AppendLE32(out, static_cast<uint32_t>(s));
@@ -131,9 +132,15 @@ TEST(SkinReaderTest, DamagedPackagesAreRefused) {
         {"no names", container([](TContainer& c) { c.NamesLength = 0; })},
         {"names past the end", container([](TContainer& c) { c.NamesLength = 5000; })},
         {"sizes past the end", container([](TContainer& c) { c.Data.clear(), c.Sizes.clear(); })},
-        {"negative entry size", container([](TContainer& c) { c.Sizes = {3, -4, 2}; })},
-        {"entries past the data", container([](TContainer& c) { c.Sizes = {3, 4, 3}; })},
-        {"huge entry size", container([](TContainer& c) { c.Sizes = {0x7FFFFFFF, 0x7FFFFFFF, 2}; })},
+        {"negative entry size", container([](TContainer& c) {
+             c.Sizes = {3, -4, 2};
+         })},
+        {"entries past the data", container([](TContainer& c) {
+             c.Sizes = {3, 4, 3};
+         })},
+        {"huge entry size", container([](TContainer& c) {
+             c.Sizes = {0x7FFFFFFF, 0x7FFFFFFF, 2};
+         })},
         {"1002 entries", container([](TContainer& c) {
              c.Names.clear();
              for (int i = 0; i < 1002; ++i) c.Names += "e\r\n";

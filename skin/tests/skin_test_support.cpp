@@ -10,27 +10,30 @@ std::vector<uint8_t> TextBytes(const std::string& text) { return {text.begin(), 
 
 std::vector<uint8_t> SampleBytes(size_t size, uint32_t seed) {
     std::mt19937 random(seed);
-    static const std::string words[] = {"[Personality]\r\n", "LeftWidth=", "frame", "     ", "Image=tab.bmp\r\n",
-                                        "\xFF\x00\xFF", "\x20\x20\x20\x20\x20\x20\x20\x20"};
+    static const std::string words[] = {"[Personality]\r\n",
+                                        "LeftWidth=",
+                                        "frame",
+                                        "     ",
+                                        "Image=tab.bmp\r\n",
+                                        "\xFF\x00\xFF",
+                                        "\x20\x20\x20\x20\x20\x20\x20\x20"};
     std::vector<uint8_t> out;
     while (out.size() < size) {
         switch (random() % 4) {
-        case 0: {
-            const std::string& w = words[random() % std::size(words)];
-            out.insert(out.end(), w.begin(), w.end());
-            break;
-        }
-        case 1:
-            out.insert(out.end(), 1 + random() % 80, static_cast<uint8_t>(random()));
-            break;
-        case 2:
-            if (out.size() > 10) {
-                const size_t from = random() % out.size(), length = 1 + random() % 70;
-                for (size_t i = 0; i < length; ++i) out.push_back(out[from + i]);
+            case 0: {
+                const std::string& w = words[random() % std::size(words)];
+                out.insert(out.end(), w.begin(), w.end());
+                break;
             }
-            break;
-        default:
-            for (int i = 0; i < 20; ++i) out.push_back(static_cast<uint8_t>(random()));
+            case 1: out.insert(out.end(), 1 + random() % 80, static_cast<uint8_t>(random())); break;
+            case 2:
+                if (out.size() > 10) {
+                    const size_t from = random() % out.size(), length = 1 + random() % 70;
+                    for (size_t i = 0; i < length; ++i) out.push_back(out[from + i]);
+                }
+                break;
+            default:
+                for (int i = 0; i < 20; ++i) out.push_back(static_cast<uint8_t>(random()));
         }
     }
     out.resize(size);

@@ -11,12 +11,12 @@
 
 namespace skin::testing {
 
+using platform::testing::Python;
 using platform::testing::ReadFileBytes;
 using platform::testing::RunCommand;
 using platform::testing::TCommandResult;
 using platform::testing::TTempDir;
 using platform::testing::WriteFileBytes;
-using platform::testing::Python;
 
 std::vector<uint8_t> TextBytes(const std::string& text);
 

@@ -21,13 +21,13 @@ TEST(ThemeTest, OurSkinLoadsEveryElement) {
     EXPECT_FALSE(data.Loading());
     for (const auto& border : data.Borders) EXPECT_FALSE(border->Image.isNull()) << border->Name;
     const TDataSkinObject* elements[] = {
-        data.Progress.get(),        data.ProgressChunk.get(), data.MenuBar.get(),         data.GroupBoxEdge.get(),
-        data.GroupBox.get(),        data.Tabs.get(),          data.StatusBarEdges.get(),  data.TabPane.get(),
-        data.ToolBars.get(),        data.ComboButton.get(),   data.SunkEdge.get(),        data.ExtraImages.get(),
-        data.Headerbar.get(),       data.MenuItem.get(),      data.MenuBackground.get(),  data.Scrollbar.get(),
-        data.HorzScroll.get(),      data.VertScroll.get(),    data.HorzScrollThumb.get(), data.VertScrollThumb.get(),
-        data.ThumbHorz.get(),       data.ThumbVert.get(),     data.UpDownHorz.get(),      data.UpDownVert.get(),
-        data.Track.get(),           data.TrackVert.get(),     data.Toolbar.get(),         data.ComboxArrow.get()};
+        data.Progress.get(),   data.ProgressChunk.get(), data.MenuBar.get(),         data.GroupBoxEdge.get(),
+        data.GroupBox.get(),   data.Tabs.get(),          data.StatusBarEdges.get(),  data.TabPane.get(),
+        data.ToolBars.get(),   data.ComboButton.get(),   data.SunkEdge.get(),        data.ExtraImages.get(),
+        data.Headerbar.get(),  data.MenuItem.get(),      data.MenuBackground.get(),  data.Scrollbar.get(),
+        data.HorzScroll.get(), data.VertScroll.get(),    data.HorzScrollThumb.get(), data.VertScrollThumb.get(),
+        data.ThumbHorz.get(),  data.ThumbVert.get(),     data.UpDownHorz.get(),      data.UpDownVert.get(),
+        data.Track.get(),      data.TrackVert.get(),     data.Toolbar.get(),         data.ComboxArrow.get()};
     for (const TDataSkinObject* e : elements) {
         ASSERT_NE(e, nullptr);
         EXPECT_FALSE(e->Image.isNull()) << e->Name;

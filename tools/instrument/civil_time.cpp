@@ -35,17 +35,20 @@ TDateTime FromCivilSeconds(int64_t seconds) {
         --days;
     }
     const year_month_day date{sys_days{std::chrono::days{days}}};
-    return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
-            static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(rest / 3600),
-            static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)};
+    return {static_cast<int>(date.year()),
+            static_cast<int>(static_cast<unsigned>(date.month())),
+            static_cast<int>(static_cast<unsigned>(date.day())),
+            static_cast<int>(rest / 3600),
+            static_cast<int>(rest / 60 % 60),
+            static_cast<int>(rest % 60)};
 }
 
 int64_t HostLocalSeconds(system_clock::time_point moment) {
     const std::time_t t = system_clock::to_time_t(moment);
     std::tm local{};
     localtime_r(&t, &local);
-    return CivilSeconds({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                         local.tm_sec});
+    return CivilSeconds(
+        {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
 }
 
 }  // namespace instrument

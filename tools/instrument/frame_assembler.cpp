@@ -10,7 +10,13 @@ namespace {
 // Requests of these functions are eight bytes long: address, function, two words, CRC.
 bool IsFixedLength(uint8_t function) {
     switch (function) {
-        case 1: case 2: case 3: case 4: case 5: case 6: case 46: return true;
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 46: return true;
         default: return false;
     }
 }

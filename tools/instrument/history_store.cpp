@@ -23,7 +23,19 @@ void PutTime(const TDateTime& time, std::span<uint8_t, 6> out) {
 
 // What the generated log holds in turn, with a value that suits each kind of event.
 constexpr std::array<std::pair<uint8_t, uint8_t>, 13> EventCycle = {{
-    {1, 1}, {1, 2}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}, {2, 6}, {2, 7}, {2, 8}, {3, 5}, {4, 18}, {4, 29},
+    {1, 1},
+    {1, 2},
+    {2, 1},
+    {2, 2},
+    {2, 3},
+    {2, 4},
+    {2, 5},
+    {2, 6},
+    {2, 7},
+    {2, 8},
+    {3, 5},
+    {4, 18},
+    {4, 29},
 }};
 constexpr int64_t EventSpacing = 600;
 
@@ -64,8 +76,8 @@ TAlarmEvent AlarmEventAt(const TInstrumentState& state, uint32_t index) {
     if (index < state.Events.size()) return state.Events[index];
     const auto [kind, code] = EventCycle[index % EventCycle.size()];
     // Outputs close and open by turns; the others carry a reading or a parameter value.
-    const int16_t value = kind == 1 ? static_cast<int16_t>(index / EventCycle.size() % 2 == 0)
-                                    : static_cast<int16_t>(300 + index % 100);
+    const int16_t value =
+        kind == 1 ? static_cast<int16_t>(index / EventCycle.size() % 2 == 0) : static_cast<int16_t>(300 + index % 100);
     return {kind, code, value, FromCivilSeconds(CivilSeconds(state.HistoryStart) + int64_t{index} * EventSpacing)};
 }
 

@@ -55,10 +55,8 @@ std::vector<uint8_t> ExceptionReply(uint8_t address, uint8_t function, uint8_t c
     return reply;
 }
 
-TInstrument::TInstrument(const TInstrumentSettings& settings, THostClock hostClock)
-    : HostClock_(std::move(hostClock)) {
-    if (settings.Address < 1 || settings.Address > 247)
-        throw base::Exception("instrument address must lie in 1..247");
+TInstrument::TInstrument(const TInstrumentSettings& settings, THostClock hostClock) : HostClock_(std::move(hostClock)) {
+    if (settings.Address < 1 || settings.Address > 247) throw base::Exception("instrument address must lie in 1..247");
     const auto baud = std::find(BaudRates.begin(), BaudRates.end(), settings.BaudRate);
     if (baud == BaudRates.end()) throw base::Exception("instrument baud rate must be 9600, 19200, 115200 or 1000000");
     State_.Parameters[pmAddress] = settings.Address;
@@ -125,8 +123,7 @@ std::vector<uint8_t> TInstrument::Handle(uint8_t address, std::span<const uint8_
             AppendModbusCrc(reply);
             return reply;
         }
-        default:
-            return ExceptionReply(address, function, exIllegalFunction);
+        default: return ExceptionReply(address, function, exIllegalFunction);
     }
 }
 

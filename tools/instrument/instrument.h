@@ -18,8 +18,8 @@ constexpr uint8_t IdentifyAddress = 255;
 constexpr uint32_t MaxReportRecords = 24;
 
 struct TInstrumentSettings {
-    uint8_t Address = 1;        // 1..247
-    uint32_t BaudRate = 9600;   // one of BaudRates
+    uint8_t Address = 1;       // 1..247
+    uint32_t BaudRate = 9600;  // one of BaudRates
     uint8_t Model = 0x14;
 };
 

@@ -18,9 +18,9 @@ namespace instrument {
 
 // A request as it reached the instrument, with the baud rate the line was set to.
 struct TLoggedRequest {
-    std::vector<uint8_t> Frame;   // CRC included
-    uint32_t LineBaudRate = 0;    // what the port's user had set; 0 when unknown
-    bool Answered = false;        // a reply went out
+    std::vector<uint8_t> Frame;  // CRC included
+    uint32_t LineBaudRate = 0;   // what the port's user had set; 0 when unknown
+    bool Answered = false;       // a reply went out
 };
 
 // A frame the instrument sent on its own, and the console's answer to it.

@@ -12,25 +12,25 @@ namespace instrument {
 // The parameter block, registers 200 to 223, by offset from its first register.
 enum TParameter : size_t {
     pmAddress,
-    pmBaudRate,          // index into BaudRates
-    pmFrameFormat,       // 0 N81, 1 E81, 2 O81
-    pmTemperatureUnit,   // 0 Celsius, 1 Fahrenheit
-    pmHighTemperature,   // signed tenths
-    pmLowTemperature,    // signed tenths
+    pmBaudRate,         // index into BaudRates
+    pmFrameFormat,      // 0 N81, 1 E81, 2 O81
+    pmTemperatureUnit,  // 0 Celsius, 1 Fahrenheit
+    pmHighTemperature,  // signed tenths
+    pmLowTemperature,   // signed tenths
     pmTemperatureHysteresis,
-    pmHighHumidity,      // tenths
+    pmHighHumidity,  // tenths
     pmLowHumidity,
     pmHumidityHysteresis,
-    pmDo1Mode,           // 0 follows the alarms, 1 driven by the line (coil 3)
+    pmDo1Mode,  // 0 follows the alarms, 1 driven by the line (coil 3)
     pmDo2Mode,
-    pmDo1AlarmLink,      // alarm bit set
+    pmDo1AlarmLink,  // alarm bit set
     pmDo2AlarmLink,
     pmContactState,
     pmIntervalUnitCopy,
     pmUserPassword,
     pmRecordInterval,
-    pmRadioPan,          // 0 or 1: the record-interval unit (minutes, seconds)
-    pmRadioChannel,      // 0 or 1: the power supply
+    pmRadioPan,      // 0 or 1: the record-interval unit (minutes, seconds)
+    pmRadioChannel,  // 0 or 1: the power supply
     pmTemperatureCalibration,
     pmHumidityCalibration,
     pmRecording,
@@ -65,8 +65,8 @@ struct TAlarmEvent {
 // and committed whole, so a refused write changes nothing.
 struct TInstrumentState {
     // Live values; dew point and alarm state are derived from them and the limits.
-    int16_t Temperature = 235;   // tenths of a degree
-    uint16_t Humidity = 456;     // tenths of a percent
+    int16_t Temperature = 235;  // tenths of a degree
+    uint16_t Humidity = 456;    // tenths of a percent
     uint16_t Battery = 100;
     bool Do1 = false;
     bool Do2 = false;
@@ -86,9 +86,9 @@ struct TInstrumentState {
     uint32_t HistoryTotal = 0;
     uint32_t HistoryUnread = 0;
     TDateTime HistoryStart{2024, 1, 1, 0, 0, 0};
-    uint32_t HistoryInterval = 60;       // seconds; 0 counts as 1
-    int16_t HistoryTemperature = 200;    // tenths, of record 0
-    uint16_t HistoryHumidity = 500;      // tenths, of record 0
+    uint32_t HistoryInterval = 60;     // seconds; 0 counts as 1
+    int16_t HistoryTemperature = 200;  // tenths, of record 0
+    uint16_t HistoryHumidity = 500;    // tenths, of record 0
 
     // Event i is Events[i] when the list holds it, otherwise one generated from i. The
     // unread events are the newest AlarmUnread of AlarmTotal.
@@ -111,7 +111,7 @@ struct TInstrumentState {
     // Probe, line, storage and input types, each an item index.
     std::array<uint16_t, 4> Advanced = {0, 0, 1, 0};
 
-    uint8_t Model = 0x14;    // high nibble class, low nibble capacity
+    uint8_t Model = 0x14;  // high nibble class, low nibble capacity
     uint8_t Options = 0x08;
     uint16_t Version = 101;
     std::array<uint8_t, 6> SerialNumber = {0x24, 0x03, 0x01, 0x00, 0x00, 0x01};

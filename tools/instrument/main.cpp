@@ -73,19 +73,32 @@ int main(int argc, char** argv) {
             }
             if (i + 1 >= argc) throw base::Exception(std::string(option) + " wants a value\n" + Usage);
             const char* value = argv[++i];
-            if (option == "--address") settings.Address = static_cast<uint8_t>(Number(option, value, 255));
-            else if (option == "--baud") settings.BaudRate = Number(option, value, 0xFFFFFFFF);
-            else if (option == "--model") settings.Model = static_cast<uint8_t>(Number(option, value, 255));
-            else if (option == "--name") name = value;
-            else if (option == "--history") history = Number(option, value, 10000000);
-            else if (option == "--interval") interval = Number(option, value, 86400);
-            else if (option == "--events") events = static_cast<uint16_t>(Number(option, value, 65535));
-            else if (option == "--silent-next") faults.SilentRequests = Number(option, value, 0xFFFFFFFF);
-            else if (option == "--chunk") faults.ChunkSize = Number(option, value, 256);
-            else if (option == "--chunk-pause") faults.ChunkPause = std::chrono::milliseconds(Number(option, value, 3600000));
-            else if (option == "--reply-address") faults.ReplyAddress = static_cast<uint8_t>(Number(option, value, 255));
-            else if (option == "--delay") faults.ReplyDelay = std::chrono::milliseconds(Number(option, value, 3600000));
-            else throw base::Exception("unknown option " + std::string(option) + "\n" + Usage);
+            if (option == "--address")
+                settings.Address = static_cast<uint8_t>(Number(option, value, 255));
+            else if (option == "--baud")
+                settings.BaudRate = Number(option, value, 0xFFFFFFFF);
+            else if (option == "--model")
+                settings.Model = static_cast<uint8_t>(Number(option, value, 255));
+            else if (option == "--name")
+                name = value;
+            else if (option == "--history")
+                history = Number(option, value, 10000000);
+            else if (option == "--interval")
+                interval = Number(option, value, 86400);
+            else if (option == "--events")
+                events = static_cast<uint16_t>(Number(option, value, 65535));
+            else if (option == "--silent-next")
+                faults.SilentRequests = Number(option, value, 0xFFFFFFFF);
+            else if (option == "--chunk")
+                faults.ChunkSize = Number(option, value, 256);
+            else if (option == "--chunk-pause")
+                faults.ChunkPause = std::chrono::milliseconds(Number(option, value, 3600000));
+            else if (option == "--reply-address")
+                faults.ReplyAddress = static_cast<uint8_t>(Number(option, value, 255));
+            else if (option == "--delay")
+                faults.ReplyDelay = std::chrono::milliseconds(Number(option, value, 3600000));
+            else
+                throw base::Exception("unknown option " + std::string(option) + "\n" + Usage);
         }
 
         // Blocked before the server's thread starts, so that only sigwait below takes them.

@@ -9,7 +9,8 @@ constexpr std::array<uint16_t, 256> MakeCrcTable() {
     std::array<uint16_t, 256> table{};
     for (unsigned i = 0; i < 256; ++i) {
         uint16_t value = static_cast<uint16_t>(i);
-        for (int bit = 0; bit < 8; ++bit) value = (value & 1) ? static_cast<uint16_t>((value >> 1) ^ 0xA001) : value >> 1;
+        for (int bit = 0; bit < 8; ++bit)
+            value = (value & 1) ? static_cast<uint16_t>((value >> 1) ^ 0xA001) : value >> 1;
         table[i] = value;
     }
     return table;

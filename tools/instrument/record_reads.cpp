@@ -118,8 +118,7 @@ std::optional<TRecordRead> ReadRecords(TInstrumentState& state, uint16_t start, 
         case EventRegister:
             if (count == 7) return NextEvent(state);
             return std::nullopt;
-        default:
-            return std::nullopt;
+        default: return std::nullopt;
     }
 }
 

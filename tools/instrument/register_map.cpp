@@ -129,12 +129,12 @@ std::vector<TField> BuildMap() {
                    },
                    nullptr});
     map.push_back(CounterPair(7, &TInstrumentState::HistoryTotal, &TInstrumentState::HistoryUnread));
-    map.push_back({122, 1, Bit(fnWriteRegisters), nullptr,
-                   [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
-                       if (in[0] > 1) return exIllegalValue;
-                       s.Parameters[pmRecording] = in[0];
-                       return exNone;
-                   }});
+    map.push_back(
+        {122, 1, Bit(fnWriteRegisters), nullptr, [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
+             if (in[0] > 1) return exIllegalValue;
+             s.Parameters[pmRecording] = in[0];
+             return exNone;
+         }});
     map.push_back({124, 3, Bit(fnWriteRegisters), nullptr, SetClock});
     for (size_t i = 0; i < ParameterCount; ++i) {
         map.push_back({ParameterBase + static_cast<uint32_t>(i), 1, Bit(fnReadRegisters) | Bit(fnWriteRegisters),
@@ -162,17 +162,18 @@ std::vector<TField> BuildMap() {
                        s.EnergyLevel = in[0];
                        return exNone;
                    }});
-    map.push_back({233, 1, Bit(fnWriteRegisters), nullptr,
-                   [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
-                       if (in[0] != 0 && in[0] != 3) return exIllegalValue;
-                       s.AlarmOutputSwitch = in[0];
-                       return exNone;
-                   }});
+    map.push_back(
+        {233, 1, Bit(fnWriteRegisters), nullptr, [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
+             if (in[0] != 0 && in[0] != 3) return exIllegalValue;
+             s.AlarmOutputSwitch = in[0];
+             return exNone;
+         }});
     // Serial number in the second to fourth registers, firmware version in the last.
     map.push_back({235, 11, Bit(fnReadRegisters),
                    [](const TInstrumentState& s, int64_t, std::span<uint16_t> out) {
                        out[0] = Word(s.Model, s.Options);
-                       for (size_t i = 0; i < 3; ++i) out[1 + i] = Word(s.SerialNumber[2 * i], s.SerialNumber[2 * i + 1]);
+                       for (size_t i = 0; i < 3; ++i)
+                           out[1 + i] = Word(s.SerialNumber[2 * i], s.SerialNumber[2 * i + 1]);
                        out[10] = s.Version;
                    },
                    nullptr});
@@ -193,18 +194,18 @@ std::vector<TField> BuildMap() {
                        out[1] = s.AlarmUnread;
                    },
                    nullptr});
-    map.push_back({1001, 1, Bit(fnWriteRegister), nullptr,
-                   [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
-                       if (in[0] > s.AlarmTotal) return exIllegalValue;
-                       s.AlarmUnread = in[0];
-                       return exNone;
-                   }});
-    map.push_back({2002, 2, Bit(fnWriteRegisters), nullptr,
-                   [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
-                       if (GetLong(in) > s.HistoryTotal) return exIllegalValue;
-                       s.HistoryUnread = GetLong(in);
-                       return exNone;
-                   }});
+    map.push_back(
+        {1001, 1, Bit(fnWriteRegister), nullptr, [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
+             if (in[0] > s.AlarmTotal) return exIllegalValue;
+             s.AlarmUnread = in[0];
+             return exNone;
+         }});
+    map.push_back(
+        {2002, 2, Bit(fnWriteRegisters), nullptr, [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
+             if (GetLong(in) > s.HistoryTotal) return exIllegalValue;
+             s.HistoryUnread = GetLong(in);
+             return exNone;
+         }});
     // Minute models count a day's records in 16 bits, second models in 32.
     map.push_back({3000, 4, Bit(fnReadRegisters),
                    [](const TInstrumentState& s, int64_t, std::span<uint16_t> out) {
@@ -217,25 +218,25 @@ std::vector<TField> BuildMap() {
                        }
                    },
                    nullptr});
-    map.push_back({3000, 2, Bit(fnWriteRegisters), nullptr,
-                   [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
-                       const auto date = GetDate(in);
-                       if (!date) return exIllegalValue;
-                       s.DayQuery = *date;
-                       FindDayRecords(s);
-                       return exNone;
-                   }});
+    map.push_back(
+        {3000, 2, Bit(fnWriteRegisters), nullptr, [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
+             const auto date = GetDate(in);
+             if (!date) return exIllegalValue;
+             s.DayQuery = *date;
+             FindDayRecords(s);
+             return exNone;
+         }});
     map.push_back(CounterPair(4000, &TInstrumentState::RangeRecords, &TInstrumentState::RangeReadIndex));
-    map.push_back({5000, 4, Bit(fnWriteRegisters), nullptr,
-                   [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
-                       const auto first = GetDate(in);
-                       const auto last = GetDate(in.subspan(2));
-                       if (!first || !last || DateOrder(*first) > DateOrder(*last)) return exIllegalValue;
-                       s.RangeStart = *first;
-                       s.RangeEnd = *last;
-                       FindRangeRecords(s);
-                       return exNone;
-                   }});
+    map.push_back(
+        {5000, 4, Bit(fnWriteRegisters), nullptr, [](TInstrumentState& s, int64_t, std::span<const uint16_t> in) {
+             const auto first = GetDate(in);
+             const auto last = GetDate(in.subspan(2));
+             if (!first || !last || DateOrder(*first) > DateOrder(*last)) return exIllegalValue;
+             s.RangeStart = *first;
+             s.RangeEnd = *last;
+             FindRangeRecords(s);
+             return exNone;
+         }});
     map.push_back({0xEADB, 4, Bit(fnReadSettings) | Bit(fnWriteSettings),
                    [](const TInstrumentState& s, int64_t, std::span<uint16_t> out) {
                        std::copy(s.Advanced.begin(), s.Advanced.end(), out.begin());

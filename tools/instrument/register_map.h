@@ -36,8 +36,7 @@ struct TReadResult {
 // function 16 and the day's counters to function 3. A read may take any run of mapped
 // registers; a write must cover whole fields (a clock is set all at once) and is applied
 // only when every value is accepted. `now` is the host's local time in civil seconds.
-TReadResult ReadRegisters(const TInstrumentState& state, int64_t now, uint8_t function, uint16_t start,
-                          uint16_t count);
+TReadResult ReadRegisters(const TInstrumentState& state, int64_t now, uint8_t function, uint16_t start, uint16_t count);
 TException WriteRegisters(TInstrumentState& state, int64_t now, uint8_t function, uint16_t start,
                           std::span<const uint16_t> values);
 

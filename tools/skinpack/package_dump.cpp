@@ -35,9 +35,10 @@ void Element(std::ostringstream& out, const char* kind, const TDataSkinObject* e
 }
 
 constexpr const char* ColourNames[skin::SkinColourCount] = {
-    "WindowText", "TitleTextActive", "TitleTextNoActive", "ButtonFace", "ButtonText", "ButtonHilight",
-    "Buttonlight", "ButtonShadow", "ButtonDkShadow", "-", "-", "HilightText", "Hilight", "Menubar",
-    "MenuBarText", "MenuText", "Menu", "Frame", "Scrollbar"};
+    "WindowText",  "TitleTextActive", "TitleTextNoActive", "ButtonFace", "ButtonText", "ButtonHilight",
+    "Buttonlight", "ButtonShadow",    "ButtonDkShadow",    "-",          "-",          "HilightText",
+    "Hilight",     "Menubar",         "MenuBarText",       "MenuText",   "Menu",       "Frame",
+    "Scrollbar"};
 
 }  // namespace
 
@@ -71,22 +72,19 @@ std::string DumpPackage(std::span<const uint8_t> package) {
         << " fontheight=" << title.FontHeight << " active=" << Colour(title.ActiveText)
         << " inactive=" << Colour(title.InActiveText) << "\n";
     for (const TDataSkinObject* e : std::initializer_list<const TDataSkinObject*>{
-             data.Progress.get(), data.ProgressChunk.get(), data.MenuBar.get(),
-          data.GroupBoxEdge.get(), data.GroupBox.get(),
-          data.Tabs.get(), data.StatusBarEdges.get(), data.TabPane.get(),
-          data.ToolBars.get(), data.ComboButton.get(), data.SunkEdge.get(),
-          data.ExtraImages.get(), data.Headerbar.get(), data.MenuItem.get(), data.MenuBackground.get(),
-          data.Scrollbar.get(), data.HorzScroll.get(), data.VertScroll.get(), data.HorzScrollThumb.get(),
-          data.VertScrollThumb.get(), data.ThumbHorz.get(), data.ThumbVert.get(), data.ThumbLeft.get(),
-          data.ThumbRight.get(), data.ThumbUp.get(), data.ThumbDown.get(),
-          data.UpDownHorz.get(),
-          data.UpDownVert.get(), data.Track.get(), data.TrackVert.get(),
-          data.Toolbar.get(), data.ComboxArrow.get()})
+             data.Progress.get(),   data.ProgressChunk.get(), data.MenuBar.get(),         data.GroupBoxEdge.get(),
+             data.GroupBox.get(),   data.Tabs.get(),          data.StatusBarEdges.get(),  data.TabPane.get(),
+             data.ToolBars.get(),   data.ComboButton.get(),   data.SunkEdge.get(),        data.ExtraImages.get(),
+             data.Headerbar.get(),  data.MenuItem.get(),      data.MenuBackground.get(),  data.Scrollbar.get(),
+             data.HorzScroll.get(), data.VertScroll.get(),    data.HorzScrollThumb.get(), data.VertScrollThumb.get(),
+             data.ThumbHorz.get(),  data.ThumbVert.get(),     data.ThumbLeft.get(),       data.ThumbRight.get(),
+             data.ThumbUp.get(),    data.ThumbDown.get(),     data.UpDownHorz.get(),      data.UpDownVert.get(),
+             data.Track.get(),      data.TrackVert.get(),     data.Toolbar.get(),         data.ComboxArrow.get()})
         Element(out, "element", e);
     for (const auto& b : data.CaptionButtons)
         out << "captionbutton name=" << b->Name << " action=" << b->Action << " align=" << b->Align
-            << " x=" << b->Xcoord << " y=" << b->Ycoord << " visibility=" << b->Visibility << ","
-            << b->Visibility1 << " image=" << Size(b->Image) << " frames=" << b->FrameCount << "\n";
+            << " x=" << b->Xcoord << " y=" << b->Ycoord << " visibility=" << b->Visibility << "," << b->Visibility1
+            << " image=" << Size(b->Image) << " frames=" << b->FrameCount << "\n";
     for (int i = 0; i < skin::SkinColourCount; ++i) {
         if (ColourNames[i][0] == '-') continue;
         out << "colour name=" << ColourNames[i] << " value=" << Colour(data.Colours[static_cast<size_t>(i)])

@@ -55,8 +55,8 @@ std::vector<TPackageEntry> ReadFolder(const std::string& folder) {
         if (!item.is_regular_file()) continue;
         std::ifstream file(item.path(), std::ios::binary);
         if (!file) throw base::EFOpenError("Cannot open \"" + item.path().string() + "\"");
-        entries.push_back({item.path().filename().string(),
-                           std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>())});
+        entries.push_back({item.path().filename().string(), std::vector<uint8_t>(std::istreambuf_iterator<char>(file),
+                                                                                 std::istreambuf_iterator<char>())});
     }
     auto isIni = [](const TPackageEntry& e) { return skin::AsciiLower(e.Name).ends_with(".ini"); };
     std::sort(entries.begin(), entries.end(), [&](const TPackageEntry& a, const TPackageEntry& b) {

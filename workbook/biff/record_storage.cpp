@@ -166,8 +166,8 @@ void TRecordStorageDefault::Place(uint16_t id, uint16_t length, const uint8_t* d
     if (target < 0) throw EBIFFError(base::Format("Excpected default record %.4X not found.", {int{id}}));
     for (int i = 0; i <= target; ++i) {
         if (!Defaults_.GetItems(i)) continue;
-        std::unique_ptr<TRecordBlock> moved = i == target ? MakeBlock(recordId, length, data)
-                                                          : std::make_unique<TRecordBlock>(*Defaults_.GetItems(i));
+        std::unique_ptr<TRecordBlock> moved =
+            i == target ? MakeBlock(recordId, length, data) : std::make_unique<TRecordBlock>(*Defaults_.GetItems(i));
         TRecordBlock* placed = moved.get();
         const uint16_t defaultId = RecordId(*Defaults_.GetItems(i));
         Defaults_.SetItems(i, nullptr);

@@ -32,7 +32,9 @@ void TRecordStorageGlobals::SetDefaults() {
     AddDefaultWord(0x0012, 0);     // PROTECT
     AddDefaultWord(0x0013, 0);     // PASSWORD
     AddDefaultWord(0x01AF, 0);     // PROT4REV
-    AddDefaultData(0x003D, TRecordBytes().Word(100).Word(100).Word(10000).Word(7000).Word(0x0038).Word(0).Word(0).Word(1).Word(600).Bytes);
+    AddDefaultData(
+        0x003D,
+        TRecordBytes().Word(100).Word(100).Word(10000).Word(7000).Word(0x0038).Word(0).Word(0).Word(1).Word(600).Bytes);
     AddDefaultWord(0x0040, 0);  // BACKUP
     AddDefaultWord(0x008D, 0);  // HIDEOBJ
     AddDefaultWord(0x0022, 0);  // DATEMODE
@@ -41,7 +43,7 @@ void TRecordStorageGlobals::SetDefaults() {
     AddDefaultWord(0x00DA, 0);  // BOOKBOOL
     AddDefaultRecord(0x8001, 0);
     AddDefaultRecord(0x8002, 0);
-    AddDefaultData(0x008C, TRecordBytes().Word(1).Word(46).Bytes);              // COUNTRY
+    AddDefaultData(0x008C, TRecordBytes().Word(1).Word(46).Bytes);                     // COUNTRY
     AddDefaultData(0x01C1, TRecordBytes().Word(0x01C1).Word(0).Long(0xFFFFFF).Bytes);  // RECALCID
     AddDefaultRecord(0x8003, 0);
     AddDefaultRecord(0x8004, 0);

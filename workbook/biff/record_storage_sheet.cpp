@@ -24,33 +24,43 @@ TRecordStorageSheet::TRecordStorageSheet() { SetDefaults(); }
 void TRecordStorageSheet::SetDefaults() {
     Clear();
     AddDefaultData(0x0809, DefaultBOF(0x0010));
-    AddDefaultWord(0x000D, 1);    // CALCMODE
-    AddDefaultWord(0x000C, 100);  // CALCCOUNT
-    AddDefaultWord(0x000F, 1);    // REFMODE
-    AddDefaultWord(0x0011, 0);    // ITERATION
-    AddDefaultData(0x0010, TRecordBytes().Double(0.001).Bytes);  // DELTA
-    AddDefaultWord(0x005F, 1);  // SAVERECALC
-    AddDefaultWord(0x002B, 0);  // PRINTGRIDLINES
-    AddDefaultWord(0x002A, 0);  // PRINTHEADERS
-    AddDefaultWord(0x0082, 1);  // GRIDSET
-    AddDefaultRecord(0x0080, 8);  // GUTS
+    AddDefaultWord(0x000D, 1);                                       // CALCMODE
+    AddDefaultWord(0x000C, 100);                                     // CALCCOUNT
+    AddDefaultWord(0x000F, 1);                                       // REFMODE
+    AddDefaultWord(0x0011, 0);                                       // ITERATION
+    AddDefaultData(0x0010, TRecordBytes().Double(0.001).Bytes);      // DELTA
+    AddDefaultWord(0x005F, 1);                                       // SAVERECALC
+    AddDefaultWord(0x002B, 0);                                       // PRINTGRIDLINES
+    AddDefaultWord(0x002A, 0);                                       // PRINTHEADERS
+    AddDefaultWord(0x0082, 1);                                       // GRIDSET
+    AddDefaultRecord(0x0080, 8);                                     // GUTS
     AddDefaultData(0x0225, TRecordBytes().Word(0).Word(255).Bytes);  // DEFAULTROWHEIGHT
-    AddDefaultWord(0x0081, 0x04C1);  // WSBOOL
+    AddDefaultWord(0x0081, 0x04C1);                                  // WSBOOL
     AddDefaultRecord(0x8101, 0);
     AddDefaultRecord(0x8102, 0);
     AddDefaultRecord(0x8103, 0);
     AddDefaultWord(0x0083, 0);  // HCENTER
     AddDefaultWord(0x0084, 0);  // VCENTER
     AddDefaultData(0x00A1, TRecordBytes()
-                    .Word(0).Word(100).Word(1).Word(1).Word(1).Word(0x06B6).Word(600).Word(600)
-                    .Double(0.5).Double(0.5).Word(0)
-                    .Bytes);  // SETUP
-    AddDefaultWord(0x0012, 0);     // PROTECT
-    AddDefaultWord(0x0055, 8);     // DEFCOLWIDTH
-    AddDefaultRecord(0x0200, 14);  // DIMENSIONS
+                               .Word(0)
+                               .Word(100)
+                               .Word(1)
+                               .Word(1)
+                               .Word(1)
+                               .Word(0x06B6)
+                               .Word(600)
+                               .Word(600)
+                               .Double(0.5)
+                               .Double(0.5)
+                               .Word(0)
+                               .Bytes);  // SETUP
+    AddDefaultWord(0x0012, 0);           // PROTECT
+    AddDefaultWord(0x0055, 8);           // DEFCOLWIDTH
+    AddDefaultRecord(0x0200, 14);        // DIMENSIONS
     AddDefaultRecord(0x8104, 0);
     AddDefaultRecord(0x8105, 0);
-    AddDefaultData(0x023E, TRecordBytes().Word(0x04B6).Word(0).Word(0).Long(64).Word(0).Word(0).Long(0).Bytes);  // WINDOW2
+    AddDefaultData(0x023E,
+                   TRecordBytes().Word(0x04B6).Word(0).Word(0).Long(64).Word(0).Word(0).Long(0).Bytes);  // WINDOW2
     AddDefaultRecord(0x8106, 0);
     AddDefaultRecord(0x000A, 0);  // EOF
 }

@@ -116,8 +116,8 @@ private:
     int64_t RecordStart_ = -1;
     int32_t MaxRecordData_ = 0;
     bool ContinueRead_ = false;
-    int32_t ContinuePos_ = 0;     // data bytes consumed of the current record or continuation
-    int32_t RecordLength_ = 0;    // data length of the record whose header was read last
+    int32_t ContinuePos_ = 0;   // data bytes consumed of the current record or continuation
+    int32_t RecordLength_ = 0;  // data length of the record whose header was read last
 };
 
 }  // namespace xls

@@ -293,9 +293,7 @@ void TEncodeFormula::Operand() {
             return;
         }
         case ttVectL: throw EXLSError("Vector constants not supported.");
-        default:
-            ++Pos_;
-            Constant(token, spaces);
+        default: ++Pos_; Constant(token, spaces);
     }
 }
 

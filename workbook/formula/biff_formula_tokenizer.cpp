@@ -8,10 +8,10 @@
 namespace xls::biff_formula {
 
 const std::array<std::u16string_view, 36> XLSTokenTypeNames = {
-    u"ttNone",   u"ttAdd",    u"ttConcat", u"ttSub",     u"ttMul",     u"ttDiv",     u"ttPercent",   u"ttPower",
-    u"ttGT",     u"ttGE",     u"ttLT",     u"ttLE",      u"ttEQ",      u"ttNE",      u"ttParenL",    u"ttParenR",
-    u"ttSpace",  u"ttListSep", u"ttVectL", u"ttVectR",   u"ttFunc",    u"ttRef",     u"ttArea",      u"ttRef3d",
-    u"ttArea3d", u"ttRefX",   u"ttAreaX",  u"ttNumber",  u"ttString",  u"ttPath",    u"ttFile",      u"ttName",
+    u"ttNone",   u"ttAdd",       u"ttConcat",     u"ttSub",    u"ttMul",    u"ttDiv",  u"ttPercent", u"ttPower",
+    u"ttGT",     u"ttGE",        u"ttLT",         u"ttLE",     u"ttEQ",     u"ttNE",   u"ttParenL",  u"ttParenR",
+    u"ttSpace",  u"ttListSep",   u"ttVectL",      u"ttVectR",  u"ttFunc",   u"ttRef",  u"ttArea",    u"ttRef3d",
+    u"ttArea3d", u"ttRefX",      u"ttAreaX",      u"ttNumber", u"ttString", u"ttPath", u"ttFile",    u"ttName",
     u"ttNameX",  u"ttSheetName", u"ttSheetNameX", u"ttError"};
 
 namespace {
@@ -81,19 +81,49 @@ void TXLSTokenizer::Scan() {
     while (Pos_ < Text_.size() && !Error_) {
         const char16_t c = Text_[Pos_];
         switch (c) {
-            case u' ': Add(ttSpace, u" "); ++Pos_; break;
+            case u' ':
+                Add(ttSpace, u" ");
+                ++Pos_;
+                break;
             case u'!': ScanExclamation(); break;
             case u'"': ScanString(); break;
             case u'#': ScanError(); break;
-            case u'%': Add(ttPercent, u"%"); ++Pos_; break;
-            case u'&': Add(ttConcat, u"&"); ++Pos_; break;
-            case u'*': Add(ttMul, u"*"); ++Pos_; break;
-            case u'+': Add(ttAdd, u"+"); ++Pos_; break;
-            case u'-': Add(ttSub, u"-"); ++Pos_; break;
-            case u'/': Add(ttDiv, u"/"); ++Pos_; break;
-            case u'^': Add(ttPower, u"^"); ++Pos_; break;
-            case u'=': Add(ttEQ, u"="); ++Pos_; break;
-            case u')': Add(ttParenR, u")"); ++Pos_; break;
+            case u'%':
+                Add(ttPercent, u"%");
+                ++Pos_;
+                break;
+            case u'&':
+                Add(ttConcat, u"&");
+                ++Pos_;
+                break;
+            case u'*':
+                Add(ttMul, u"*");
+                ++Pos_;
+                break;
+            case u'+':
+                Add(ttAdd, u"+");
+                ++Pos_;
+                break;
+            case u'-':
+                Add(ttSub, u"-");
+                ++Pos_;
+                break;
+            case u'/':
+                Add(ttDiv, u"/");
+                ++Pos_;
+                break;
+            case u'^':
+                Add(ttPower, u"^");
+                ++Pos_;
+                break;
+            case u'=':
+                Add(ttEQ, u"=");
+                ++Pos_;
+                break;
+            case u')':
+                Add(ttParenR, u")");
+                ++Pos_;
+                break;
             case u'<':
                 if (Pos_ + 1 < Text_.size() && Text_[Pos_ + 1] == u'=') {
                     Add(ttLE, u"<=");

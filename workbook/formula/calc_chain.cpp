@@ -76,17 +76,21 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
         int first = 0;
         int last = 0;
         switch (op) {
-            case ptgRef: AddArea(item, sheet, sheet, U16(p + 3) & BiffColMask, U16(p + 1), U16(p + 3) & BiffColMask, U16(p + 1)); break;
+            case ptgRef:
+                AddArea(item, sheet, sheet, U16(p + 3) & BiffColMask, U16(p + 1), U16(p + 3) & BiffColMask, U16(p + 1));
+                break;
             case ptgArea:
                 AddArea(item, sheet, sheet, U16(p + 5) & BiffColMask, U16(p + 1), U16(p + 7) & BiffColMask, U16(p + 3));
                 break;
             case ptgRef3d:
                 if (ext && ext->GetSheetRange(U16(p + 1), first, last))
-                    AddArea(item, first, last, U16(p + 5) & BiffColMask, U16(p + 3), U16(p + 5) & BiffColMask, U16(p + 3));
+                    AddArea(item, first, last, U16(p + 5) & BiffColMask, U16(p + 3), U16(p + 5) & BiffColMask,
+                            U16(p + 3));
                 break;
             case ptgArea3d:
                 if (ext && ext->GetSheetRange(U16(p + 1), first, last))
-                    AddArea(item, first, last, U16(p + 7) & BiffColMask, U16(p + 3), U16(p + 9) & BiffColMask, U16(p + 5));
+                    AddArea(item, first, last, U16(p + 7) & BiffColMask, U16(p + 3), U16(p + 9) & BiffColMask,
+                            U16(p + 5));
                 break;
             case ptgName: AddName(item, U16(p + 1) - 1, depth); break;
             case ptgNameX:
@@ -102,13 +106,16 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
                 AddArea(item, sheet, sheet, c, r, c, r);
                 break;
             }
-            case xptgRef3d: case xptgRef3dRange: {
+            case xptgRef3d:
+            case xptgRef3dRange: {
                 const int c = U16(p + 5) & OwnColMask;
                 const int r = I32(p + 1) & OwnRowMask;
                 AddArea(item, p[7], op == xptgRef3d ? p[7] : p[8], c, r, c, r);
                 break;
             }
-            case xptgArea: case xptgArea3d: case xptgArea3dRange: {
+            case xptgArea:
+            case xptgArea3d:
+            case xptgArea3dRange: {
                 const int s1 = op == xptgArea ? sheet : p[13];
                 const int s2 = op == xptgArea3dRange ? p[14] : s1;
                 AddArea(item, s1, s2, U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask, U16(p + 11) & OwnColMask,
@@ -178,8 +185,10 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
             }
             if (next < Depends[v].size()) {
                 const uint32_t w = Depends[v][next++];
-                if (index[w] == Unvisited) work.push_back({w, 0});
-                else if (onStack[w]) low[v] = std::min(low[v], index[w]);
+                if (index[w] == Unvisited)
+                    work.push_back({w, 0});
+                else if (onStack[w])
+                    low[v] = std::min(low[v], index[w]);
                 continue;
             }
             const uint32_t done = v;

@@ -19,7 +19,7 @@ namespace xls {
 
 namespace {
 
-constexpr std::u16string_view ErrorTexts[] = {u"_ERROR_ERROR_", u"#NULL!", u"#DIV/0!", u"#VALUE!", u"#REF!",
+constexpr std::u16string_view ErrorTexts[] = {u"_ERROR_ERROR_", u"#NULL!", u"#DIV/0!", u"#VALUE!",      u"#REF!",
                                               u"#NAME?",        u"#NUM!",  u"#N/A",    u"#GETTING_DATA"};
 
 std::u16string ErrorText(uint8_t code) { return std::u16string(code < 9 ? ErrorTexts[code] : ErrorTexts[0]); }
@@ -141,11 +141,15 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         }
         return quoted + u"'!";
     };
-    auto cell = [&](size_t at) { return ColRowFlagsToRefStr(static_cast<int32_t>(u16(at + 4)), static_cast<int32_t>(u32(at))); };
+    auto cell = [&](size_t at) {
+        return ColRowFlagsToRefStr(static_cast<int32_t>(u16(at + 4)), static_cast<int32_t>(u32(at)));
+    };
     auto area = [&](size_t at) {
         const uint32_t row1 = u32(at), row2 = u32(at + 4), col1 = u16(at + 8), col2 = u16(at + 10);
         // Whole columns and whole rows are written as they are typed ("C:C", "3:$5").
-        auto colText = [](uint32_t col) { return (col & 0x8000 ? u"$" : u"") + ColToRefStr(static_cast<int>(col & 0x3FFF)); };
+        auto colText = [](uint32_t col) {
+            return (col & 0x8000 ? u"$" : u"") + ColToRefStr(static_cast<int>(col & 0x3FFF));
+        };
         auto rowText = [](uint32_t row) {
             return (row & 0x80000000u ? u"$" : u"") + IntText(static_cast<int32_t>(row & 0x7FFFFFFF) + 1);
         };
@@ -203,7 +207,8 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
                 break;
             }
             case xptgFuncVar:
-                Stack_.Call(space + TXLSExcelFuncNames::Instance().NameById(static_cast<int>(u16(a + 1))), code[a], list);
+                Stack_.Call(space + TXLSExcelFuncNames::Instance().NameById(static_cast<int>(u16(a + 1))), code[a],
+                            list);
                 break;
             case xptgUserFunc: {
                 std::u16string name = space;
@@ -241,13 +246,9 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
             }
             case xptgAttrSpace: pending.assign(code[a], u' '); break;
             case xptgRef3d: Stack_.Push(space + sheetName(code[a + 6]) + u"!" + cell(a)); break;
-            case xptgRef3dRange:
-                Stack_.Push(space + sheetRange(code[a + 6], code[a + 7]) + u"!" + cell(a));
-                break;
+            case xptgRef3dRange: Stack_.Push(space + sheetRange(code[a + 6], code[a + 7]) + u"!" + cell(a)); break;
             case xptgArea3d: Stack_.Push(space + sheetName(code[a + 12]) + u"!" + area(a)); break;
-            case xptgArea3dRange:
-                Stack_.Push(space + sheetRange(code[a + 12], code[a + 13]) + u"!" + area(a));
-                break;
+            case xptgArea3dRange: Stack_.Push(space + sheetRange(code[a + 12], code[a + 13]) + u"!" + area(a)); break;
             case xptgRefX: Stack_.Push(space + bookPrefix(a + 6, false) + cell(a)); break;
             case xptgRefXRange: Stack_.Push(space + bookPrefix(a + 6, true) + cell(a)); break;
             case xptgAreaX: Stack_.Push(space + bookPrefix(a + 12, false) + area(a)); break;

@@ -234,7 +234,9 @@ void TXLSFormulaEncoder::Reference() {
         p += 2;
     }
     const bool range = sheet2 >= 0;
-    auto colField = [&](size_t i) { return static_cast<uint16_t>(t[i].Int | (t[i].Kind == xttColAbs ? ColAbsBit : 0)); };
+    auto colField = [&](size_t i) {
+        return static_cast<uint16_t>(t[i].Int | (t[i].Kind == xttColAbs ? ColAbsBit : 0));
+    };
     auto rowField = [&](size_t i) {
         return static_cast<uint32_t>(t[i].Int) | (t[i].Kind == xttRowAbs ? RowAbsBit : 0);
     };
@@ -244,8 +246,7 @@ void TXLSFormulaEncoder::Reference() {
     };
     size_t token;
     if (IsErrorKind(kind(p))) {
-        token = New({range ? xptgRefErr3dRange : xptgRefErr3d, 0, 0, 0, 0, 0, 0,
-                     static_cast<uint8_t>(kind(p) - 12)});
+        token = New({range ? xptgRefErr3dRange : xptgRefErr3d, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(kind(p) - 12)});
         if (range) Pool_[token].Bytes.push_back(0);
         p += 1;
     } else if (kind(p) == xttName && book >= 0) {
@@ -289,9 +290,12 @@ void TXLSFormulaEncoder::Reference() {
             throw EXLSError(u"Unknown sheet reference type");
         }
         uint8_t op;
-        if (sheet1 < 0) op = area ? xptgArea : xptgRef;
-        else if (book >= 0) op = area ? (range ? xptgAreaXRange : xptgAreaX) : (range ? xptgRefXRange : xptgRefX);
-        else op = area ? (range ? xptgArea3dRange : xptgArea3d) : (range ? xptgRef3dRange : xptgRef3d);
+        if (sheet1 < 0)
+            op = area ? xptgArea : xptgRef;
+        else if (book >= 0)
+            op = area ? (range ? xptgAreaXRange : xptgAreaX) : (range ? xptgRefXRange : xptgRefX);
+        else
+            op = area ? (range ? xptgArea3dRange : xptgArea3d) : (range ? xptgRef3dRange : xptgRef3d);
         token = New({op});
         std::vector<uint8_t>& b = Pool_[token].Bytes;
         if (area) {
@@ -316,15 +320,15 @@ void TXLSFormulaEncoder::CheckOrder(TXLSTokenKind kind) {
     const bool startsOperand = kind == xttParenOpen || kind == xttArrayOpen || kind == xttFunc || kind == xttNeg ||
                                kind == xttPos || kind == xttTrue || kind == xttFalse || kind == xttString ||
                                kind == xttNumber || kind == xttName || kind == xttTable || kind == xttBook ||
-                               kind == xttSheet || IsColKind(kind) || IsRowKind(kind) ||
-                               IsErrorKind(kind);
+                               kind == xttSheet || IsColKind(kind) || IsRowKind(kind) || IsErrorKind(kind);
     const bool needsOperand = (kind >= xttPower && kind <= xttPercent && kind != xttNeg && kind != xttPos) ||
                               kind == xttRange || kind == xttColon || kind == xttIsect;
     if (startsOperand && OperandLast_) Report(4006, u"");
     if (needsOperand && !OperandLast_) Report(4015, u"");
     if (kind == xttSpace || kind == xttWhitespace || kind == xttSheetEnd || kind == xttTableEnd) return;
-    OperandLast_ = kind == xttParenClose || kind == xttArrayClose || kind == xttPercent || (startsOperand &&
-                   kind != xttParenOpen && kind != xttArrayOpen && kind != xttFunc && kind != xttNeg && kind != xttPos);
+    OperandLast_ = kind == xttParenClose || kind == xttArrayClose || kind == xttPercent ||
+                   (startsOperand && kind != xttParenOpen && kind != xttArrayOpen && kind != xttFunc &&
+                    kind != xttNeg && kind != xttPos);
 }
 
 std::vector<uint8_t> TXLSFormulaEncoder::Encode(const TXLSTokenList& tokens, int row, int col, int sheetIndex) {

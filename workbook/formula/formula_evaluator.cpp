@@ -2,8 +2,8 @@
 
 #include <bit>
 
-#include "base/format.h"
 #include "base/byte_reader.h"
+#include "base/format.h"
 #include "base/text_encoding.h"
 #include "workbook/formula/excel_functions.h"
 #include "workbook/formula/ptg_tokens.h"
@@ -66,17 +66,20 @@ void TXLSFormulaEvaluator::WriteArrayResult(const TXLSArrayItem& array) {
             const bool formula = cells->FindCell(col, row, cell) && TXLSCellMMU::GetCellType(cell) >= xctFloatFormula;
             switch (e.ValType) {
                 case fvtNumber:
-                    formula ? cells->SetFormulaResultFloat(cell, col, row, e.Number) : cells->SetFloat(col, row, e.Number, 0);
+                    formula ? cells->SetFormulaResultFloat(cell, col, row, e.Number)
+                            : cells->SetFloat(col, row, e.Number, 0);
                     break;
                 case fvtBoolean:
                     formula ? cells->SetFormulaResultBoolean(cell, col, row, e.BoolErr != 0)
                             : cells->SetBoolean(col, row, e.BoolErr != 0, 0);
                     break;
                 case fvtError:
-                    formula ? cells->SetFormulaResultError(cell, col, row, e.BoolErr) : cells->SetError(col, row, e.BoolErr, 0);
+                    formula ? cells->SetFormulaResultError(cell, col, row, e.BoolErr)
+                            : cells->SetError(col, row, e.BoolErr, 0);
                     break;
                 case fvtString:
-                    formula ? cells->SetFormulaResultString(cell, col, row, e.Str) : cells->SetString(col, row, e.Str, 0);
+                    formula ? cells->SetFormulaResultString(cell, col, row, e.Str)
+                            : cells->SetString(col, row, e.Str, 0);
                     break;
                 default: throw EXLSError(u"Invalid array value");
             }
@@ -84,8 +87,10 @@ void TXLSFormulaEvaluator::WriteArrayResult(const TXLSArrayItem& array) {
 }
 
 void TXLSFormulaEvaluator::Call(int id, int argCount, const std::u16string* userName) {
-    if (userName) CallUser(*userName, argCount);
-    else CallVariable(id, argCount);
+    if (userName)
+        CallUser(*userName, argCount);
+    else
+        CallVariable(id, argCount);
 }
 
 // An array formula calls a function once per cell of its range; arguments of the kinds taken
@@ -104,10 +109,12 @@ void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string*
     for (size_t i = 0; i < args.size(); ++i) {
         int kind = 1;
         if (rec) {
-            if (rec->ArgKinds->ArgCount == FuncArgKindsAnyCount) kind = 2;
+            if (rec->ArgKinds->ArgCount == FuncArgKindsAnyCount)
+                kind = 2;
             else if (i >= rec->ArgKinds->ArgCount || i >= rec->ArgKinds->Kinds.size())
                 throw EXLSError(u"To many arguments in function");
-            else kind = rec->ArgKinds->Kinds[i];
+            else
+                kind = rec->ArgKinds->Kinds[i];
         }
         const TXLSValueKind k = args[i].Kind;
         if ((kind == 1 || kind == 4) && (k == vkArea || k == vkArray)) {
@@ -124,9 +131,12 @@ void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string*
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c) {
             for (size_t i = 0; i < args.size(); ++i) {
-                if (!expanded[i]) Stack_.PushValue(args[i]);
-                else if (expanded[i]->InRange(c, r)) Stack_.PushValue(expanded[i]->Get(c, r));
-                else Stack_.PushError(errNA);
+                if (!expanded[i])
+                    Stack_.PushValue(args[i]);
+                else if (expanded[i]->InRange(c, r))
+                    Stack_.PushValue(expanded[i]->Get(c, r));
+                else
+                    Stack_.PushError(errNA);
             }
             Call(id, argCount, userName);
             uint8_t err = 0;
@@ -183,8 +193,9 @@ void TXLSFormulaEvaluator::CallVariable(int id, int argCount) {
     if (few || (max != FuncAnyArgs && argCount > max)) {
         const std::u16string text = name + u"(" + base::Utf8ToUtf16(std::to_string(few ? min : max)) + u")";
         if (!Errors)
-            throw EXLSError(base::Format(few ? "Missing argument for function \"%s\"" : "To many arguments for function \"%s\"",
-                                         {base::Utf16ToUtf8(text)}));
+            throw EXLSError(
+                base::Format(few ? "Missing argument for function \"%s\"" : "To many arguments for function \"%s\"",
+                             {base::Utf16ToUtf8(text)}));
         Errors->Error(text, few ? 4020 : 4021);
         // Reported and not raised: the call still leaves its one result.
         Stack_.OpenArguments(argCount);
@@ -193,7 +204,8 @@ void TXLSFormulaEvaluator::CallVariable(int id, int argCount) {
     Stack_.OpenArguments(argCount);
     const int top = Stack_.Top();
     if (!CallWorksheetFunction(Stack_, id, argCount)) Stack_.PushError(errNA);
-    if (Stack_.Top() != top + 1) throw EXLSError(base::Format("Function \"%s\" left no result", {base::Utf16ToUtf8(name)}));
+    if (Stack_.Top() != top + 1)
+        throw EXLSError(base::Format("Function \"%s\" left no result", {base::Utf16ToUtf8(name)}));
 }
 
 void TXLSFormulaEvaluator::CallUser(const std::u16string& name, int argCount) {
@@ -256,7 +268,10 @@ void TXLSFormulaEvaluator::PushArrayConstant(const uint8_t*& data, const uint8_t
             TXLSFormulaValue& e = array->At(c, r);
             const uint8_t type = *data++;
             switch (type) {
-                case 0x01: e = TXLSFormulaValue::MakeNumber(F64(data)); data += 8; break;
+                case 0x01:
+                    e = TXLSFormulaValue::MakeNumber(F64(data));
+                    data += 8;
+                    break;
                 case 0x02: {
                     const int count = U16(data);
                     const bool wide = end - data > 2 && (data[2] & 1);
@@ -264,8 +279,14 @@ void TXLSFormulaEvaluator::PushArrayConstant(const uint8_t*& data, const uint8_t
                     data += 3 + count * (wide ? 2 : 1);
                     break;
                 }
-                case 0x04: e = TXLSFormulaValue::MakeBoolean(data[0] != 0); data += 8; break;
-                case 0x10: e = TXLSFormulaValue::MakeError(BIFFErrorToCellError(data[0])); data += 8; break;
+                case 0x04:
+                    e = TXLSFormulaValue::MakeBoolean(data[0] != 0);
+                    data += 8;
+                    break;
+                case 0x10:
+                    e = TXLSFormulaValue::MakeError(BIFFErrorToCellError(data[0]));
+                    data += 8;
+                    break;
                 default: data += 8; break;
             }
         }
@@ -294,18 +315,35 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
         if (width == 0) throw EXLSError(u"Formula data out of bounds");
         const uint8_t op = biff ? PtgToRefClass(p[0]) : p[0];
         switch (op) {
-            case ptgAdd: case ptgSub: case ptgMul: case ptgDiv: case ptgPower: case ptgConcat:
-            case ptgLT: case ptgLE: case ptgEQ: case ptgGE: case ptgGT: case ptgNE:
-                if (Stack_.ArrayMode) Stack_.ArrayBinary(op);
-                else if (op == ptgConcat) Stack_.ConcatOperator();
-                else if (op >= ptgLT) Stack_.CompareOperator(op);
-                else Stack_.ArithOperator(op);
+            case ptgAdd:
+            case ptgSub:
+            case ptgMul:
+            case ptgDiv:
+            case ptgPower:
+            case ptgConcat:
+            case ptgLT:
+            case ptgLE:
+            case ptgEQ:
+            case ptgGE:
+            case ptgGT:
+            case ptgNE:
+                if (Stack_.ArrayMode)
+                    Stack_.ArrayBinary(op);
+                else if (op == ptgConcat)
+                    Stack_.ConcatOperator();
+                else if (op >= ptgLT)
+                    Stack_.CompareOperator(op);
+                else
+                    Stack_.ArithOperator(op);
                 break;
-            case ptgIsect: case ptgUnion: case ptgRange: Stack_.RefOperator(op); break;
-            case ptgUplus: case ptgParen: case xptgAttrSpace: break;
-            case ptgUminus: case ptgPercent:
-                Stack_.ArrayMode ? Stack_.ArrayUnary(op) : Stack_.UnaryOperator(op);
-                break;
+            case ptgIsect:
+            case ptgUnion:
+            case ptgRange: Stack_.RefOperator(op); break;
+            case ptgUplus:
+            case ptgParen:
+            case xptgAttrSpace: break;
+            case ptgUminus:
+            case ptgPercent: Stack_.ArrayMode ? Stack_.ArrayUnary(op) : Stack_.UnaryOperator(op); break;
             case ptgMissArg: Stack_.PushEmpty(); break;
             case ptgStr: Stack_.PushString(ReadChars(p + 3, end, p[1], p[2] & 1)); break;
             case ptgAttr:
@@ -316,9 +354,12 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
             case ptgInt: Stack_.PushNumber(U16(p + 1)); break;
             case ptgNum: Stack_.PushNumber(F64(p + 1)); break;
             case ptgArray: PushArrayConstant(arrayData, arrayEnd); break;
-            case ptgFunc: case xptgFunc: CallFixed(U16(p + 1) & 0x7FFF); break;
-            case ptgFuncVar: case xptgFuncVar:
-                Stack_.ArrayMode ? ArrayCall(U16(p + 2) & 0x7FFF, p[1], nullptr) : CallVariable(U16(p + 2) & 0x7FFF, p[1]);
+            case ptgFunc:
+            case xptgFunc: CallFixed(U16(p + 1) & 0x7FFF); break;
+            case ptgFuncVar:
+            case xptgFuncVar:
+                Stack_.ArrayMode ? ArrayCall(U16(p + 2) & 0x7FFF, p[1], nullptr)
+                                 : CallVariable(U16(p + 2) & 0x7FFF, p[1]);
                 break;
             case ptgName: PushName(U16(p + 1) - 1, true, depth); break;
             case xptgName: PushName(U16(p + 1) == 0xFFFF ? -1 : U16(p + 1), false, depth); break;
@@ -326,30 +367,46 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
             case ptgArea:
                 Stack_.PushArea(U16(p + 5) & BiffColMask, U16(p + 1), U16(p + 7) & BiffColMask, U16(p + 3));
                 break;
-            case ptgMemArea: case ptgMemErr: break;
-            case ptgMemFunc: Stack_.PushError(errNA); p += U16(p + 1); break;
-            case ptgRefErr: case ptgAreaErr: case ptgRefErr3d: case ptgAreaErr3d:
-            case xptgRefErr: case xptgAreaErr: case xptgRefErr3dRange: case xptgAreaErr3d: case xptgAreaErr3dRange:
-                Stack_.PushError(errRef);
+            case ptgMemArea:
+            case ptgMemErr: break;
+            case ptgMemFunc:
+                Stack_.PushError(errNA);
+                p += U16(p + 1);
                 break;
+            case ptgRefErr:
+            case ptgAreaErr:
+            case ptgRefErr3d:
+            case ptgAreaErr3d:
+            case xptgRefErr:
+            case xptgAreaErr:
+            case xptgRefErr3dRange:
+            case xptgAreaErr3d:
+            case xptgAreaErr3dRange: Stack_.PushError(errRef); break;
             case xptgRefErr3d: Stack_.PushError(p[7]); break;
-            case ptgNameX: case ptgRef3d: case ptgArea3d: {
+            case ptgNameX:
+            case ptgRef3d:
+            case ptgArea3d: {
                 int first = 0;
                 int last = 0;
                 const IXLSExternSheets* sheets = Document.ExternSheets();
                 if (!sheets || !sheets->GetSheetRange(U16(p + 1), first, last)) {
                     Stack_.PushError(errRef);
                 } else if (op == ptgNameX) {
-                    if (first != 0xFFFE) Stack_.PushError(errRef);
-                    else PushName(U16(p + 3) - 1, false, depth);
+                    if (first != 0xFFFE)
+                        Stack_.PushError(errRef);
+                    else
+                        PushName(U16(p + 3) - 1, false, depth);
                 } else {
                     const int c1 = U16(p + (op == ptgRef3d ? 5 : 7)) & BiffColMask;
                     const int r1 = U16(p + 3);
                     const int c2 = op == ptgRef3d ? c1 : U16(p + 9) & BiffColMask;
                     const int r2 = op == ptgRef3d ? r1 : U16(p + 5);
-                    if (first != last) Stack_.PushSheetsArea(first, last, c1, r1, c2, r2);
-                    else if (op == ptgRef3d) Stack_.PushSheetRef(first, c1, r1);
-                    else Stack_.PushSheetArea(first, c1, r1, c2, r2);
+                    if (first != last)
+                        Stack_.PushSheetsArea(first, last, c1, r1, c2, r2);
+                    else if (op == ptgRef3d)
+                        Stack_.PushSheetRef(first, c1, r1);
+                    else
+                        Stack_.PushSheetArea(first, c1, r1, c2, r2);
                 }
                 break;
             }
@@ -368,8 +425,8 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
                 break;
             }
             case xptgArea3d:
-                Stack_.PushSheetArea(p[13], U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask,
-                                     U16(p + 11) & OwnColMask, I32(p + 5) & OwnRowMask);
+                Stack_.PushSheetArea(p[13], U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask, U16(p + 11) & OwnColMask,
+                                     I32(p + 5) & OwnRowMask);
                 break;
             case xptgArea3dRange:
                 Stack_.PushSheetsArea(p[13], p[14], U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask,
@@ -385,7 +442,8 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
                 Stack_.ArrayMode ? ArrayCall(-1, p[1], &name) : CallUser(name, p[1]);
                 break;
             }
-            case xptgArrayMember: case xptgDataTableMember: throw EXLSError(u"This ptgs shall not be calculated");
+            case xptgArrayMember:
+            case xptgDataTableMember: throw EXLSError(u"This ptgs shall not be calculated");
             default: throw EXLSError(base::Format("Invalid ptgs: %.2X", {op}));
         }
         p += width;

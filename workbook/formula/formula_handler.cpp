@@ -38,8 +38,9 @@ void TXLSFormulaHandler::Calculate(const std::function<void(int done, int total)
             const int len = TXLSCellMMU::GetFormulaPtgs(cell, ptgs);
             TXLSCellArea range;
             const uint8_t* r = TXLSCellMMU::GetFormulaRange(cell);
-            if (r) range = MakeCellArea(base::LoadLE16(r), static_cast<int32_t>(base::LoadLE32(r + 2)),
-                                        base::LoadLE16(r + 6), static_cast<int32_t>(base::LoadLE32(r + 8)));
+            if (r)
+                range = MakeCellArea(base::LoadLE16(r), static_cast<int32_t>(base::LoadLE32(r + 2)),
+                                     base::LoadLE16(r + 6), static_cast<int32_t>(base::LoadLE32(r + 8)));
             const std::vector<uint8_t> copy = r ? std::vector<uint8_t>(ptgs, ptgs + len) : std::vector<uint8_t>();
             const TXLSFormulaValue v =
                 Evaluator_.Evaluate(c.Sheet, c.Col, c.Row, r ? copy.data() : ptgs, len, r ? &range : nullptr);

@@ -185,9 +185,9 @@ bool TXLSTokenizer::Item() {
 
 bool TXLSTokenizer::Operator() {
     static constexpr std::pair<std::u16string_view, TXLSTokenKind> Ops[] = {
-        {u"^", xttPower}, {u"*", xttMul}, {u"/", xttDiv}, {u"+", xttAdd}, {u"-", xttSub}, {u"&", xttConcat},
-        {u"=", xttEQ},    {u"<>", xttNE}, {u"<=", xttLE}, {u">=", xttGE}, {u"<", xttLT},  {u">", xttGT},
-        {u":", xttRange}};
+        {u"^", xttPower},  {u"*", xttMul}, {u"/", xttDiv},  {u"+", xttAdd}, {u"-", xttSub},
+        {u"&", xttConcat}, {u"=", xttEQ},  {u"<>", xttNE},  {u"<=", xttLE}, {u">=", xttGE},
+        {u"<", xttLT},     {u">", xttGT},  {u":", xttRange}};
     const std::u16string_view rest = std::u16string_view(Text_).substr(Pos_);
     for (auto [text, kind] : Ops) {
         if (rest.starts_with(text)) {
@@ -215,7 +215,8 @@ bool TXLSTokenizer::Constant() {
     const char16_t c = Cur();
     if (c == u'#') return ErrorConstant();
     const std::u16string_view rest = std::u16string_view(Text_).substr(Pos_);
-    for (auto [text, kind] : {std::pair{std::u16string_view(u"TRUE"), xttTrue}, std::pair{std::u16string_view(u"FALSE"), xttFalse}}) {
+    for (auto [text, kind] :
+         {std::pair{std::u16string_view(u"TRUE"), xttTrue}, std::pair{std::u16string_view(u"FALSE"), xttFalse}}) {
         // TRUE() and FALSE() are functions, TRUEX a name.
         if (rest.starts_with(text) && !ContinuesName(At(Pos_ + text.size()))) {
             Add(kind, Pos_, Pos_ + text.size());

@@ -36,12 +36,8 @@ size_t PtgTokenWidth(const uint8_t* token, size_t avail, bool biff) {
             if (avail < 4) return 0;
             width = 4 + 2 * size_t(base::LoadLE16(token + 2));
             break;
-        case xptgExtra:
-            width = Described(avail, 3, 3);
-            break;
-        case ptgIsect:
-            width = biff ? 1 : 2;
-            break;
+        case xptgExtra: width = Described(avail, 3, 3); break;
+        case ptgIsect: width = biff ? 1 : 2; break;
         default: {
             const int32_t entry = PtgLengths[id];
             if (entry < 0) throw EXLSError(base::Format("Unknown ptgs %.2X", {unsigned(id)}));
@@ -51,8 +47,7 @@ size_t PtgTokenWidth(const uint8_t* token, size_t avail, bool biff) {
     return width <= avail ? width : 0;
 }
 
-uint8_t GetFormulaRefArea(const IXLSExternSheets* externSheets, const uint8_t* ptgs, size_t length,
-                          TXLSRefArea& area) {
+uint8_t GetFormulaRefArea(const IXLSExternSheets* externSheets, const uint8_t* ptgs, size_t length, TXLSRefArea& area) {
     if (length == 14 && ptgs[0] == xptgArea3d) {
         area.Row1 = static_cast<int32_t>(base::LoadLE32(ptgs + 1));
         area.Row2 = static_cast<int32_t>(base::LoadLE32(ptgs + 5));

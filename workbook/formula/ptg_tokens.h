@@ -124,25 +124,31 @@ constexpr TPtgLengths InitPtgLengths() {
     t[ptgInt] = 3;
     t[ptgNum] = 9;
     constexpr std::pair<uint8_t, int32_t> operands[] = {
-        {ptgArray, 8}, {ptgFunc, 3},      {ptgFuncVar, 4}, {ptgName, 5},      {ptgRef, 5},
-        {ptgArea, 9},  {ptgMemArea, 7},   {ptgMemErr, 7},  {ptgMemFunc, 3},   {ptgRefErr, 5},
-        {ptgAreaErr, 9}, {ptgRefN, 5},    {ptgAreaN, 9},   {ptgNameX, 7},     {ptgRef3d, 7},
-        {ptgArea3d, 11}, {ptgRefErr3d, 7}, {ptgAreaErr3d, 11}};
+        {ptgArray, 8},   {ptgFunc, 3},   {ptgFuncVar, 4}, {ptgName, 5},    {ptgRef, 5},      {ptgArea, 9},
+        {ptgMemArea, 7}, {ptgMemErr, 7}, {ptgMemFunc, 3}, {ptgRefErr, 5},  {ptgAreaErr, 9},  {ptgRefN, 5},
+        {ptgAreaN, 9},   {ptgNameX, 7},  {ptgRef3d, 7},   {ptgArea3d, 11}, {ptgRefErr3d, 7}, {ptgAreaErr3d, 11}};
     for (auto [id, width] : operands) {
         t[id] = width;
         t[id + 0x20] = width;
         t[id + 0x40] = width;
     }
-    constexpr std::pair<uint8_t, int32_t> own[] = {
-        {xptgArray, 7},          {xptgFunc, 3},          {xptgFuncVar, 4},          {xptgName, 3},
-        {xptgRef, 7},            {xptgArea, 13},         {xptgRefErr, 7},           {xptgAreaErr, 13},
-        {xptgInt, 5},            {xptgAttrSpace, 2},     {xptgRef3d, 8},            {xptgRef3dRange, 9},
-        {xptgRefX, 10},          {xptgRefXRange, 11},    {xptgArea3d, 14},          {xptgArea3dRange, 15},
-        {xptgAreaX, 16},         {xptgAreaXRange, 17},   {xptgRefErr3d, 8},         {xptgRefErr3dRange, 9},
-        {xptgAreaErr3d, 14},     {xptgAreaErr3dRange, 15}, {xptgArrayMember, 7},    {xptgFormulaMember, 7},
-        {xptgDataTable, 14},     {xptgDataTableMember, 7}, {xptgTable, 19},         {xptgTableColumn, 18},
-        {xptgTableSpecial, 16},  {xptgListSep, 1},       {xptgMissArg, 1},          {xptgExtra, 1},
-        {xptgBiff, 1}};
+    constexpr std::pair<uint8_t, int32_t> own[] = {{xptgArray, 7},         {xptgFunc, 3},
+                                                   {xptgFuncVar, 4},       {xptgName, 3},
+                                                   {xptgRef, 7},           {xptgArea, 13},
+                                                   {xptgRefErr, 7},        {xptgAreaErr, 13},
+                                                   {xptgInt, 5},           {xptgAttrSpace, 2},
+                                                   {xptgRef3d, 8},         {xptgRef3dRange, 9},
+                                                   {xptgRefX, 10},         {xptgRefXRange, 11},
+                                                   {xptgArea3d, 14},       {xptgArea3dRange, 15},
+                                                   {xptgAreaX, 16},        {xptgAreaXRange, 17},
+                                                   {xptgRefErr3d, 8},      {xptgRefErr3dRange, 9},
+                                                   {xptgAreaErr3d, 14},    {xptgAreaErr3dRange, 15},
+                                                   {xptgArrayMember, 7},   {xptgFormulaMember, 7},
+                                                   {xptgDataTable, 14},    {xptgDataTableMember, 7},
+                                                   {xptgTable, 19},        {xptgTableColumn, 18},
+                                                   {xptgTableSpecial, 16}, {xptgListSep, 1},
+                                                   {xptgMissArg, 1},       {xptgExtra, 1},
+                                                   {xptgBiff, 1}};
     for (auto [id, width] : own) t[id] = width;
     return t;
 }
@@ -175,7 +181,6 @@ struct TXLSRefArea {
 // Whether a whole token stream is exactly one 3-D reference (defined names): 1 a cell, 2 an area,
 // 3 a BIFF8 reference to a sheet index of 255 or more, 0 anything else. Row and column fields
 // keep their "$" flag bits. externSheets may be null (BIFF8 references then give 0).
-uint8_t GetFormulaRefArea(const IXLSExternSheets* externSheets, const uint8_t* ptgs, size_t length,
-                          TXLSRefArea& area);
+uint8_t GetFormulaRefArea(const IXLSExternSheets* externSheets, const uint8_t* ptgs, size_t length, TXLSRefArea& area);
 
 }  // namespace xls

@@ -12,8 +12,17 @@ namespace xls {
 namespace {
 
 enum : int {
-    fnRept = 30, fnLen = 32, fnTrue = 34, fnFalse = 35, fnRand = 63, fnLower = 112, fnUpper = 113,
-    fnProper = 114, fnIsText = 127, fnIsNumber = 128, fnIsBlank = 129,
+    fnRept = 30,
+    fnLen = 32,
+    fnTrue = 34,
+    fnFalse = 35,
+    fnRand = 63,
+    fnLower = 112,
+    fnUpper = 113,
+    fnProper = 114,
+    fnIsText = 127,
+    fnIsNumber = 128,
+    fnIsBlank = 129,
 };
 
 // The longest text a cell holds.
@@ -64,9 +73,12 @@ bool CallTextFunction(TValueStack& s, int id, int argCount) {
         case fnLen:
             if (s.PopArgString(text, true)) s.PushNumber(static_cast<double>(text.size()));
             return true;
-        case fnLower: case fnUpper: case fnProper:
+        case fnLower:
+        case fnUpper:
+        case fnProper:
             if (!s.PopArgString(text, true)) return true;
-            if (id == fnProper) text = Proper(std::move(text));
+            if (id == fnProper)
+                text = Proper(std::move(text));
             else
                 for (char16_t& c : text) c = MapCase(c, id == fnUpper);
             s.PushString(std::move(text));
@@ -81,7 +93,8 @@ bool CallTextFunction(TValueStack& s, int id, int argCount) {
             s.PushString(std::move(out));
             return true;
         }
-        case fnTrue: case fnFalse: s.PushBoolean(id == fnTrue); return true;
+        case fnTrue:
+        case fnFalse: s.PushBoolean(id == fnTrue); return true;
         case fnRand: s.PushNumber(Random()); return true;
         case fnIsText: s.PushBoolean(ArgumentType(s) == fvtString); return true;
         case fnIsNumber: s.PushBoolean(ArgumentType(s) == fvtNumber); return true;

@@ -366,8 +366,10 @@ uint8_t TValueStack::ValueToBoolean(const TXLSFormulaValue& v, bool& b) {
                 return 0;
             }
             const std::u16string upper = WideUpperCaseStr(t.Str);
-            if (upper == Xc12BoolTrueText) b = true;
-            else if (upper != Xc12BoolFalseText) return errValue;
+            if (upper == Xc12BoolTrueText)
+                b = true;
+            else if (upper != Xc12BoolFalseText)
+                return errValue;
             return 0;
         }
         default: return 0;
@@ -385,17 +387,38 @@ void TValueStack::ReadCell(TXLSCellMMU* cells, int col, int row, TXLSFormulaValu
     }
     v.Empty = 0;
     switch (TXLSCellMMU::GetCellType(cell)) {
-        case xctBoolean: v.ValType = fvtBoolean; v.BoolErr = TXLSCellMMU::GetBoolean(cell); break;
+        case xctBoolean:
+            v.ValType = fvtBoolean;
+            v.BoolErr = TXLSCellMMU::GetBoolean(cell);
+            break;
         case xctBooleanFormula:
             v.ValType = fvtBoolean;
             v.BoolErr = TXLSCellMMU::GetFormulaResultBoolean(cell);
             break;
-        case xctError: v.ValType = fvtError; v.BoolErr = TXLSCellMMU::GetError(cell); break;
-        case xctErrorFormula: v.ValType = fvtError; v.BoolErr = TXLSCellMMU::GetFormulaResultError(cell); break;
-        case xctString: v.ValType = fvtString; cells->GetString(cell, v.Str); break;
-        case xctStringFormula: v.ValType = fvtString; v.Str = TXLSCellMMU::GetFormulaResultString(cell); break;
-        case xctFloat: v.ValType = fvtNumber; v.Number = TXLSCellMMU::GetFloat(cell); break;
-        case xctFloatFormula: v.ValType = fvtNumber; v.Number = TXLSCellMMU::GetFormulaResultFloat(cell); break;
+        case xctError:
+            v.ValType = fvtError;
+            v.BoolErr = TXLSCellMMU::GetError(cell);
+            break;
+        case xctErrorFormula:
+            v.ValType = fvtError;
+            v.BoolErr = TXLSCellMMU::GetFormulaResultError(cell);
+            break;
+        case xctString:
+            v.ValType = fvtString;
+            cells->GetString(cell, v.Str);
+            break;
+        case xctStringFormula:
+            v.ValType = fvtString;
+            v.Str = TXLSCellMMU::GetFormulaResultString(cell);
+            break;
+        case xctFloat:
+            v.ValType = fvtNumber;
+            v.Number = TXLSCellMMU::GetFloat(cell);
+            break;
+        case xctFloatFormula:
+            v.ValType = fvtNumber;
+            v.Number = TXLSCellMMU::GetFormulaResultFloat(cell);
+            break;
         default: v.ValType = fvtEmpty; break;
     }
 }
@@ -496,9 +519,12 @@ void TValueStack::RefOperator(uint8_t op) {
         TXLSAreaList* list = nullptr;
         if (left.Kind == vkAreaList) {
             list = left.List;
-            if (right.Kind == vkAreaList) list->insert(list->end(), right.List->begin(), right.List->end());
-            else if (hasB) list->push_back({right.Cells, b.Col1, b.Row1, b.Col2, b.Row2});
-            else return SetTopError(errNull);
+            if (right.Kind == vkAreaList)
+                list->insert(list->end(), right.List->begin(), right.List->end());
+            else if (hasB)
+                list->push_back({right.Cells, b.Col1, b.Row1, b.Col2, b.Row2});
+            else
+                return SetTopError(errNull);
         } else if (right.Kind == vkAreaList) {
             if (!hasA) return SetTopError(errNull);
             list = right.List;
@@ -523,8 +549,10 @@ void TValueStack::RefOperator(uint8_t op) {
         UnionCellArea(a, b, r);
     }
     --Top_;
-    if (r.Col1 == r.Col2 && r.Row1 == r.Row2) PushCellsRef(left.Cells, r.Col1, r.Row1);
-    else PushCellsArea(left.Cells, r.Col1, r.Row1, r.Col2, r.Row2);
+    if (r.Col1 == r.Col2 && r.Row1 == r.Row2)
+        PushCellsRef(left.Cells, r.Col1, r.Row1);
+    else
+        PushCellsArea(left.Cells, r.Col1, r.Row1, r.Col2, r.Row2);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -552,10 +580,15 @@ void TValStackIterator::Start(const TXLSFormulaValue& v, bool stopAtError) {
             break;
         }
         case vkAreaList:
-            if (v.List->empty()) Done = true;
-            else PosCol = (*v.List)[0].Col1 - 1, PosRow = (*v.List)[0].Row1;
+            if (v.List->empty())
+                Done = true;
+            else
+                PosCol = (*v.List)[0].Col1 - 1, PosRow = (*v.List)[0].Row1;
             break;
-        case vkArray: PosCol = -1; PosRow = 0; break;
+        case vkArray:
+            PosCol = -1;
+            PosRow = 0;
+            break;
         case vkXArea:
         case vkArrayArg: Done = true; break;
         default: break;

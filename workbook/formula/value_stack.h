@@ -13,7 +13,8 @@ namespace xls {
 class TValueStack;
 
 // Walks one value position by position: a plain value or reference once, an area row by row
-// (clipped to the used area of its sheet as last calculated: TXLSCellMMU.CalcDimension), an area list area by area, an array row by row.
+// (clipped to the used area of its sheet as last calculated: TXLSCellMMU.CalcDimension), an area list area by area, an
+// array row by row.
 class TValStackIterator {
 public:
     explicit TValStackIterator(TValueStack& owner) : Owner(owner) {}

@@ -55,9 +55,12 @@ std::unique_ptr<TXLSArrayItem> TValueStack::PopArray(bool numeric) {
 TXLSFormulaValue TValueStack::ScalarBinary(uint8_t op, const TXLSFormulaValue& a, const TXLSFormulaValue& b) {
     PushValue(a);
     PushValue(b);
-    if (op <= 0x07) ArithOperator(op);
-    else if (op == 0x08) ConcatOperator();
-    else CompareOperator(op);
+    if (op <= 0x07)
+        ArithOperator(op);
+    else if (op == 0x08)
+        ConcatOperator();
+    else
+        CompareOperator(op);
     return Pop();
 }
 
@@ -70,8 +73,10 @@ void TValueStack::ArrayBinary(uint8_t op) {
     int rows = std::max(a->RowCount(), b->RowCount());
     if (arith) {
         if (a->IsLine() && b->IsLine()) {
-            if (a->ColCount() == b->ColCount()) rows = std::min(a->RowCount(), b->RowCount());
-            else if (a->RowCount() == b->RowCount()) cols = std::min(a->ColCount(), b->ColCount());
+            if (a->ColCount() == b->ColCount())
+                rows = std::min(a->RowCount(), b->RowCount());
+            else if (a->RowCount() == b->RowCount())
+                cols = std::min(a->ColCount(), b->ColCount());
         } else if (a->IsLine() || b->IsLine()) {
             const TXLSArrayItem& whole = a->IsLine() ? *b : *a;
             cols = whole.ColCount();
@@ -92,9 +97,12 @@ void TValueStack::ArrayBinary(uint8_t op) {
             const TXLSFormulaValue& x = a->Get(c, r);
             const TXLSFormulaValue& y = b->Get(c, r);
             // An error element is the result, the left one first.
-            if (x.ValType == fvtError) e = x;
-            else if (y.ValType == fvtError) e = y;
-            else e = ScalarBinary(op, x, y);
+            if (x.ValType == fvtError)
+                e = x;
+            else if (y.ValType == fvtError)
+                e = y;
+            else
+                e = ScalarBinary(op, x, y);
         }
     PushArray(std::move(result));
 }

@@ -24,17 +24,70 @@ double RoundHalfAway(double x, int digits) {
 namespace {
 
 enum : int {
-    fnCount = 0, fnIf = 1, fnIsError = 3, fnSum = 4, fnAverage = 5, fnMin = 6, fnMax = 7, fnNA = 10,
-    fnStdev = 12, fnSqrt = 20, fnLn = 22, fnAbs = 24, fnInt = 25, fnRound = 27, fnAnd = 36, fnOr = 37,
-    fnNot = 38, fnMod = 39, fnVar = 46, fnIsErr = 126, fnCountA = 169, fnProduct = 183, fnStdevP = 193,
-    fnVarP = 194, fnMedian = 227, fnAveDev = 269, fnDevSq = 318, fnGeoMean = 319, fnHarMean = 320,
-    fnSumSq = 321, fnKurt = 322, fnSkew = 323, fnLarge = 325, fnSmall = 326, fnQuartile = 327,
-    fnPercentile = 328, fnMode = 330, fnConcatenate = 336, fnPower = 337, fnStdevS = 819,
-    fnStdevP2 = 820, fnVarS = 821, fnVarP2 = 822, fnModeSngl = 823, fnPercentileInc = 824,
-    fnQuartileInc = 825, fnFrequency = 252, fnPercentRank = 329, fnTrimMean = 331, fnSubtotal = 344,
-    fnCountBlank = 347, fnAverageA = 361, fnMaxA = 362, fnMinA = 363, fnStdevPA = 364, fnVarPA = 365,
-    fnStdevA = 366, fnVarA = 367, fnAggregate = 818, fnPercentileExc = 826, fnQuartileExc = 827,
-    fnPercentRankInc = 860, fnRankEq = 862, fnRank = 216,
+    fnCount = 0,
+    fnIf = 1,
+    fnIsError = 3,
+    fnSum = 4,
+    fnAverage = 5,
+    fnMin = 6,
+    fnMax = 7,
+    fnNA = 10,
+    fnStdev = 12,
+    fnSqrt = 20,
+    fnLn = 22,
+    fnAbs = 24,
+    fnInt = 25,
+    fnRound = 27,
+    fnAnd = 36,
+    fnOr = 37,
+    fnNot = 38,
+    fnMod = 39,
+    fnVar = 46,
+    fnIsErr = 126,
+    fnCountA = 169,
+    fnProduct = 183,
+    fnStdevP = 193,
+    fnVarP = 194,
+    fnMedian = 227,
+    fnAveDev = 269,
+    fnDevSq = 318,
+    fnGeoMean = 319,
+    fnHarMean = 320,
+    fnSumSq = 321,
+    fnKurt = 322,
+    fnSkew = 323,
+    fnLarge = 325,
+    fnSmall = 326,
+    fnQuartile = 327,
+    fnPercentile = 328,
+    fnMode = 330,
+    fnConcatenate = 336,
+    fnPower = 337,
+    fnStdevS = 819,
+    fnStdevP2 = 820,
+    fnVarS = 821,
+    fnVarP2 = 822,
+    fnModeSngl = 823,
+    fnPercentileInc = 824,
+    fnQuartileInc = 825,
+    fnFrequency = 252,
+    fnPercentRank = 329,
+    fnTrimMean = 331,
+    fnSubtotal = 344,
+    fnCountBlank = 347,
+    fnAverageA = 361,
+    fnMaxA = 362,
+    fnMinA = 363,
+    fnStdevPA = 364,
+    fnVarPA = 365,
+    fnStdevA = 366,
+    fnVarA = 367,
+    fnAggregate = 818,
+    fnPercentileExc = 826,
+    fnQuartileExc = 827,
+    fnPercentRankInc = 860,
+    fnRankEq = 862,
+    fnRank = 216,
 };
 
 // The numbers of argCount arguments as the standard statistics take them: every number; from
@@ -246,7 +299,8 @@ void Frequency(TValueStack& s) {
             if (bins[b] >= x && (row == bins.size() || bins[b] < bins[row])) row = b;
         counts[row] += 1;
     }
-    for (size_t r = 0; r < counts.size(); ++r) result->At(0, static_cast<int>(r)) = TXLSFormulaValue::MakeNumber(counts[r]);
+    for (size_t r = 0; r < counts.size(); ++r)
+        result->At(0, static_cast<int>(r)) = TXLSFormulaValue::MakeNumber(counts[r]);
     s.PushArray(std::move(result));
 }
 
@@ -285,7 +339,8 @@ void Count(TValueStack& s, int argCount) {
             const TXLSFormulaValue& c = s.Iterator.Current;
             double x = 0;
             uint8_t err = 0;
-            if (c.ValType == fvtNumber) n += 1;
+            if (c.ValType == fvtNumber)
+                n += 1;
             else if (arg.Kind == vkValue && (c.ValType == fvtBoolean || c.ValType == fvtString) &&
                      s.ValueToNumber(c, x, err) && !err)
                 n += 1;
@@ -357,26 +412,25 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             NumbersFunction(s, argCount, [&](auto& v) { s.PushResult(v.empty() ? HUGE_VAL : Mean(v), true); });
             return true;
         case fnMin:
-            NumbersFunction(s, argCount, [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::min_element(v.begin(), v.end())); });
+            NumbersFunction(s, argCount,
+                            [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::min_element(v.begin(), v.end())); });
             return true;
         case fnMax:
-            NumbersFunction(s, argCount, [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::max_element(v.begin(), v.end())); });
+            NumbersFunction(s, argCount,
+                            [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::max_element(v.begin(), v.end())); });
             return true;
         case fnMedian:
-            NumbersFunction(s, argCount, [&](auto& v) { v.empty() ? s.PushError(errNum) : s.PushNumber(Percentile(v, 0.5)); });
+            NumbersFunction(s, argCount,
+                            [&](auto& v) { v.empty() ? s.PushError(errNum) : s.PushNumber(Percentile(v, 0.5)); });
             return true;
-        case fnStdev: case fnStdevS:
-            NumbersFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 1, true); });
-            return true;
-        case fnStdevP: case fnStdevP2:
-            NumbersFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 0, true); });
-            return true;
-        case fnVar: case fnVarS:
-            NumbersFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 1, false); });
-            return true;
-        case fnVarP: case fnVarP2:
-            NumbersFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 0, false); });
-            return true;
+        case fnStdev:
+        case fnStdevS: NumbersFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 1, true); }); return true;
+        case fnStdevP:
+        case fnStdevP2: NumbersFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 0, true); }); return true;
+        case fnVar:
+        case fnVarS: NumbersFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 1, false); }); return true;
+        case fnVarP:
+        case fnVarP2: NumbersFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 0, false); }); return true;
         case fnDevSq:
             NumbersFunction(s, argCount, [&](auto& v) { v.empty() ? s.PushError(errDiv0) : s.PushResult(DevSq(v)); });
             return true;
@@ -430,15 +484,15 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
                 const double sd = std::sqrt(DevSq(v) / (n - 1));
                 double t = 0;
                 for (double x : v) t += std::pow((x - m) / sd, 4);
-                s.PushResult(n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) * t -
-                                 3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3)),
-                             true);
+                s.PushResult(
+                    n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) * t - 3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3)),
+                    true);
             });
             return true;
-        case fnMode: case fnModeSngl:
-            NumbersFunction(s, argCount, [&](auto& v) { Mode(s, v); });
-            return true;
-        case fnLarge: case fnSmall: {
+        case fnMode:
+        case fnModeSngl: NumbersFunction(s, argCount, [&](auto& v) { Mode(s, v); }); return true;
+        case fnLarge:
+        case fnSmall: {
             std::vector<double> v;
             double k = 0;
             if (!NumbersAndK(s, v, k)) return true;
@@ -452,7 +506,10 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             s.PushNumber(id == fnSmall ? v[i] : v[v.size() - 1 - i]);
             return true;
         }
-        case fnPercentile: case fnPercentileInc: case fnQuartile: case fnQuartileInc: {
+        case fnPercentile:
+        case fnPercentileInc:
+        case fnQuartile:
+        case fnQuartileInc: {
             std::vector<double> v;
             double k = 0;
             if (!NumbersAndK(s, v, k)) return true;
@@ -464,24 +521,31 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
                 }
                 k /= 4;
             }
-            if (k < 0 || k > 1) s.PushError(errNum);
-            else s.PushNumber(Percentile(v, k));
+            if (k < 0 || k > 1)
+                s.PushError(errNum);
+            else
+                s.PushNumber(Percentile(v, k));
             return true;
         }
-        case fnRank: case fnRankEq: Rank(s, argCount); return true;
-        case fnPercentRank: case fnPercentRankInc: PercentRank(s, argCount); return true;
+        case fnRank:
+        case fnRankEq: Rank(s, argCount); return true;
+        case fnPercentRank:
+        case fnPercentRankInc: PercentRank(s, argCount); return true;
         case fnTrimMean: TrimMean(s); return true;
         case fnFrequency: Frequency(s); return true;
         case fnCountBlank: CountBlank(s); return true;
-        case fnPercentileExc: case fnQuartileExc: s.PushError(errNA); return true;
+        case fnPercentileExc:
+        case fnQuartileExc: s.PushError(errNA); return true;
         case fnAverageA:
             ValuesFunction(s, argCount, [&](auto& v) { v.empty() ? s.PushError(errDiv0) : s.PushResult(Mean(v)); });
             return true;
         case fnMaxA:
-            ValuesFunction(s, argCount, [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::max_element(v.begin(), v.end())); });
+            ValuesFunction(s, argCount,
+                           [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::max_element(v.begin(), v.end())); });
             return true;
         case fnMinA:
-            ValuesFunction(s, argCount, [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::min_element(v.begin(), v.end())); });
+            ValuesFunction(s, argCount,
+                           [&](auto& v) { s.PushNumber(v.empty() ? 0 : *std::min_element(v.begin(), v.end())); });
             return true;
         case fnStdevA: ValuesFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 1, true); }); return true;
         case fnStdevPA: ValuesFunction(s, argCount, [&](auto& v) { PushVariance(s, v, 0, true); }); return true;
@@ -528,7 +592,8 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             return true;
         }
         case fnNA: s.PushError(errNA); return true;
-        case fnIsError: case fnIsErr: {
+        case fnIsError:
+        case fnIsErr: {
             uint8_t err = 0;
             const TXLSFormulaValue v = s.ScalarOf(s.PopArgument(), err);
             const uint8_t code = err ? err : v.ValType == fvtError ? v.BoolErr : 0;
@@ -583,8 +648,8 @@ bool LeadingNumber(TValueStack& s, int depth, int& n) {
 }
 
 void Subtotal(TValueStack& s, int argCount) {
-    static constexpr int Functions[] = {fnAverage, fnCount, fnCountA, fnMax, fnMin, fnProduct,
-                                        fnStdev, fnStdevP, fnSum, fnVar, fnVarP};
+    static constexpr int Functions[] = {fnAverage, fnCount,  fnCountA, fnMax, fnMin, fnProduct,
+                                        fnStdev,   fnStdevP, fnSum,    fnVar, fnVarP};
     int code = 0;
     if (!LeadingNumber(s, argCount - 1, code)) return;
     const bool skipHidden = code > 100;
@@ -595,9 +660,10 @@ void Subtotal(TValueStack& s, int argCount) {
 }
 
 void Aggregate(TValueStack& s, int argCount) {
-    static constexpr int Functions[] = {fnAverage, fnCount, fnCountA, fnMax, fnMin, fnProduct, fnStdevS,
-                                        fnStdevP2, fnSum, fnVarS, fnVarP2, fnMedian, fnModeSngl, fnLarge,
-                                        fnSmall, fnPercentileInc, fnQuartileInc, fnPercentileExc, fnQuartileExc};
+    static constexpr int Functions[] = {fnAverage,       fnCount,       fnCountA,        fnMax,        fnMin,
+                                        fnProduct,       fnStdevS,      fnStdevP2,       fnSum,        fnVarS,
+                                        fnVarP2,         fnMedian,      fnModeSngl,      fnLarge,      fnSmall,
+                                        fnPercentileInc, fnQuartileInc, fnPercentileExc, fnQuartileExc};
     int code = 0;
     int options = 0;
     if (argCount < 3 || !LeadingNumber(s, argCount - 1, code) || !LeadingNumber(s, argCount - 2, options)) {

@@ -146,7 +146,8 @@ int NearestIndexColor(uint32_t rgb) {
     int bestDistance = -1;
     for (int i = 8; i <= 63; ++i) {
         const uint32_t p = Xc12CurrentPalette[static_cast<size_t>(i)];
-        const int distance = std::abs(r - static_cast<int>(p & 0xFF)) + std::abs(g - static_cast<int>((p >> 8) & 0xFF)) +
+        const int distance = std::abs(r - static_cast<int>(p & 0xFF)) +
+                             std::abs(g - static_cast<int>((p >> 8) & 0xFF)) +
                              std::abs(b - static_cast<int>((p >> 16) & 0xFF));
         if (bestDistance < 0 || distance < bestDistance) {
             best = i;

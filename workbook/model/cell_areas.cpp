@@ -369,7 +369,9 @@ void TSolidCellAreas::MoveArea(int col1, int row1, int col2, int row2, int dCol,
         if (item->HasInside(col1, row1) || item->HasInside(col2, row1) || item->HasInside(col1, row2) ||
             item->HasInside(col2, row2))
             throw EXLSError(MergedCellMessage);
-    auto moves = [](int value, int low, int high, int delta) { return value >= low && value <= high ? value + delta : value; };
+    auto moves = [](int value, int low, int high, int delta) {
+        return value >= low && value <= high ? value + delta : value;
+    };
     std::vector<std::unique_ptr<TCellArea>> kept;
     for (auto& item : Items_) {
         const TXLSCellArea a = item->GetBounds();

@@ -73,10 +73,9 @@ bool TXc12XF::Equal(const TXLSStyleObject& other) const {
     const auto* xf = dynamic_cast<const TXc12XF*>(&other);
     if (!xf) return false;
     if (Parent_ && xf->Parent_ && Parent_->Index() != xf->Parent_->Index()) return false;
-    return Alignment_.Equal(xf->Alignment_) && Protection_ == xf->Protection_ &&
-           QuotePrefix_ == xf->QuotePrefix_ && PivotButton_ == xf->PivotButton_ &&
-           SamePart(NumberFormat_, xf->NumberFormat_) && SamePart(Font_, xf->Font_) && SamePart(Fill_, xf->Fill_) &&
-           SamePart(Border_, xf->Border_);
+    return Alignment_.Equal(xf->Alignment_) && Protection_ == xf->Protection_ && QuotePrefix_ == xf->QuotePrefix_ &&
+           PivotButton_ == xf->PivotButton_ && SamePart(NumberFormat_, xf->NumberFormat_) &&
+           SamePart(Font_, xf->Font_) && SamePart(Fill_, xf->Fill_) && SamePart(Border_, xf->Border_);
 }
 
 void TXc12XF::DebugText(int indent, std::u16string& text) const {

@@ -164,7 +164,9 @@ class TXc12CellStyles : public TXLSStyleObjectList {
 public:
     TXc12CellStyles() : TXLSStyleObjectList(256) {}
     TXc12CellStyle* Add();
-    TXc12CellStyle* GetItems(int index) const { return static_cast<TXc12CellStyle*>(TXLSStyleObjectList::GetItems(index)); }
+    TXc12CellStyle* GetItems(int index) const {
+        return static_cast<TXc12CellStyle*>(TXLSStyleObjectList::GetItems(index));
+    }
     // Names compare with the letters A to Z folded to lower case.
     TXc12CellStyle* FindByName(std::u16string_view name) const;
     TXc12CellStyle* FindOrAddByName(std::u16string_view name);
@@ -197,7 +199,9 @@ class TXc12TableStyles : public TXLSStyleObjectList {
 public:
     TXc12TableStyles() : TXLSStyleObjectList(256) {}
     TXc12TableStyle* Add();
-    TXc12TableStyle* GetItems(int index) const { return static_cast<TXc12TableStyle*>(TXLSStyleObjectList::GetItems(index)); }
+    TXc12TableStyle* GetItems(int index) const {
+        return static_cast<TXc12TableStyle*>(TXLSStyleObjectList::GetItems(index));
+    }
     void AddDefaults() override {}
     void Reset();
     std::u16string DefaultTableStyle;

@@ -230,9 +230,13 @@ void TXLSCellMMU::SetByteCell(int col, int row, uint8_t kind, uint8_t value, int
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
 
-void TXLSCellMMU::SetBoolean(int col, int row, bool value, int xf) { SetByteCell(col, row, xckBoolean, value ? 1 : 0, xf); }
+void TXLSCellMMU::SetBoolean(int col, int row, bool value, int xf) {
+    SetByteCell(col, row, xckBoolean, value ? 1 : 0, xf);
+}
 
-void TXLSCellMMU::SetError(int col, int row, uint8_t errorCode, int xf) { SetByteCell(col, row, xckError, errorCode, xf); }
+void TXLSCellMMU::SetError(int col, int row, uint8_t errorCode, int xf) {
+    SetByteCell(col, row, xckError, errorCode, xf);
+}
 
 void TXLSCellMMU::SetFloat(int col, int row, double value, int xf) {
     TXLSMMUCell cell;
@@ -380,9 +384,7 @@ void TXLSCellMMU::ClearRows(int row1, int row2) {
         for (int r = from; r <= to; ++r) {
             uint8_t* record = TXLSMMUBlockManager::RowRecord(*block, r);
             if (!record) continue;
-            ForEachCell(record, [&](uint8_t type, uint8_t* data) {
-                ReleaseCell(TXLSMMUCell{type, data});
-            });
+            ForEachCell(record, [&](uint8_t type, uint8_t* data) { ReleaseCell(TXLSMMUCell{type, data}); });
             editor.ReleaseXF(base::LoadLE16(record + MMURowHeaderOffset + 1));
         }
         if (from == 0 && to == MMURowsPerBlock - 1) {
@@ -542,9 +544,7 @@ bool TXLSCellMMU::GetAsString(int col, int row, std::u16string& text) {
     switch (GetCellType(cell)) {
         case xctBlank: return false;
         case xctBoolean: text = GetBoolean(cell) ? Xc12BoolTrueText : Xc12BoolFalseText; break;
-        case xctBooleanFormula:
-            text = GetFormulaResultBoolean(cell) ? Xc12BoolTrueText : Xc12BoolFalseText;
-            break;
+        case xctBooleanFormula: text = GetFormulaResultBoolean(cell) ? Xc12BoolTrueText : Xc12BoolFalseText; break;
         case xctError: text = CellErrorToText(GetError(cell)); break;
         case xctErrorFormula: text = CellErrorToText(GetFormulaResultError(cell)); break;
         case xctString: GetString(cell, text); break;
@@ -592,9 +592,8 @@ bool TXLSCellMMU::NextRowWithRecord(int lastRow) {
         for (int r = row - base; r < MMURowsPerBlock && base + r <= lastRow; ++r) {
             if (block->RowOffsets[static_cast<size_t>(r)] < 0) continue;
             IterRow_ = base + r;
-            IterRowHeader_ = reinterpret_cast<TXLSMMURowHeader*>(block->Area.data() +
-                                                                 block->RowOffsets[static_cast<size_t>(r)] +
-                                                                 MMURowHeaderOffset);
+            IterRowHeader_ = reinterpret_cast<TXLSMMURowHeader*>(
+                block->Area.data() + block->RowOffsets[static_cast<size_t>(r)] + MMURowHeaderOffset);
             BeginRowCells();
             return true;
         }

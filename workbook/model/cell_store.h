@@ -217,9 +217,9 @@ private:
     int IterCol_ = -1;
     int IterRow_ = -1;
     int IterLastRow_ = -1;
-    size_t IterPos_ = 0;       // offset of the current run in the record
-    int IterRunFirst_ = 0;     // first column of the current run
-    int IterRunIndex_ = 0;     // cell of the current run
+    size_t IterPos_ = 0;    // offset of the current run in the record
+    int IterRunFirst_ = 0;  // first column of the current run
+    int IterRunIndex_ = 0;  // cell of the current run
     bool IterInRun_ = false;
     TXLSMMUCell IterCell_;
     TXLSMMURowHeader* IterRowHeader_ = nullptr;

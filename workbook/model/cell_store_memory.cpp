@@ -10,8 +10,8 @@ namespace xls {
 
 namespace {
 
-constexpr std::array<int8_t, 32> KindSizes = {
-    0, 0, 1, 2, 4, 4, 4, 4, 8, 2, 4, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr std::array<int8_t, 32> KindSizes = {0, 0, 1, 2, 4, 4, 4, 4, 8, 2, 4, 1, 1, 0, 0, 0,
+                                              0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 size_t SkipBytes(int gap) { return static_cast<size_t>(gap / MMUMaxRunCells + (gap % MMUMaxRunCells ? 1 : 0)); }
 

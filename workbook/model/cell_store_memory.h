@@ -35,7 +35,6 @@ constexpr int MMUMaxVarLength = 0xFFFF;
 // Bytes of a fixed cell of each stored type byte (0 = no fixed cell of that type).
 int MMUTypeSize(uint8_t type);
 
-
 struct TXLSMMUBlock {
     TXLSMMUBlock() { RowOffsets.fill(-1); }
     int32_t Size() const { return static_cast<int32_t>(Area.size()); }

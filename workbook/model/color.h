@@ -22,8 +22,8 @@ struct TXc12Color {
     uint32_t CachedRGB = 0;  // last RGB value (0x00BBGGRR) as the constructors set it
     double Tint = 0.0;       // -1.0 .. 1.0, 0 = none; used with the theme kind
     uint8_t Kind = xc12ckAutomatic;
-    uint8_t Index = 0;       // palette index (indexed) or theme colour index (theme)
-    uint32_t ARGB = 0;       // 0xAARRGGBB (RGB kind)
+    uint8_t Index = 0;  // palette index (indexed) or theme colour index (theme)
+    uint32_t ARGB = 0;  // 0xAARRGGBB (RGB kind)
 };
 
 constexpr int Xc12PaletteSize = 66;

@@ -119,7 +119,8 @@ public:
 
 class TXc12ConditionalFormattings : public TXLSMoveCopyList, public TXLSFactoryObject {
 public:
-    TXc12ConditionalFormattings(TXLSClassFactory& factory, TXLSFactoryObject* sheet) : Factory_(factory), Sheet_(sheet) {}
+    TXc12ConditionalFormattings(TXLSClassFactory& factory, TXLSFactoryObject* sheet)
+        : Factory_(factory), Sheet_(sheet) {}
     TXc12ConditionalFormatting* Add() { return static_cast<TXc12ConditionalFormatting*>(AddNew()); }
     TXc12ConditionalFormatting* GetItems(int index) const {
         return static_cast<TXc12ConditionalFormatting*>(TXLSMoveCopyList::GetItems(index));

@@ -15,14 +15,10 @@ constexpr std::u16string_view ModifiedPath = u"cp:coreProperties/dcterms:modifie
 uint8_t PaperSizeFromLocaleCode(const std::optional<std::string>& code) {
     if (!code) return 0;
     switch (code->empty() ? '\0' : code->front()) {
-    case '1':
-        return 1;
-    case '5':
-        return 5;
-    case '8':
-        return 8;
-    default:
-        return 9;
+        case '1': return 1;
+        case '5': return 5;
+        case '8': return 8;
+        default: return 9;
     }
 }
 
@@ -124,7 +120,8 @@ void TXc12Manager::BeginProgress(uint8_t progressType, int total) {
 }
 
 void TXc12Manager::UpdateProgress(int position) {
-    if (OnProgress && ProgressTotal > 0) OnProgress(ProgressType, xpsWork, static_cast<double>(position) / ProgressTotal);
+    if (OnProgress && ProgressTotal > 0)
+        OnProgress(ProgressType, xpsWork, static_cast<double>(position) / ProgressTotal);
 }
 
 void TXc12Manager::EndProgress() {

@@ -77,16 +77,11 @@ void TXc12XCellValue::SetNil(bool value) {
 
 std::u16string TXc12XCellValue::GetAsText() const {
     switch (Type_) {
-    case xvtBoolean:
-        return BoolOrError_ != 0 ? u"TRUE" : u"FALSE";
-    case xvtError:
-        return std::u16string(CellErrorToText(BoolOrError_));
-    case xvtNumber:
-        return FloatText(Number_);
-    case xvtString:
-        return String_;
-    default:
-        return {};
+        case xvtBoolean: return BoolOrError_ != 0 ? u"TRUE" : u"FALSE";
+        case xvtError: return std::u16string(CellErrorToText(BoolOrError_));
+        case xvtNumber: return FloatText(Number_);
+        case xvtString: return String_;
+        default: return {};
     }
 }
 

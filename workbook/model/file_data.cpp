@@ -95,8 +95,7 @@ void TXc12FileData::KeepPart(TXc12UnreadPart part) {
     kept->Data = std::move(part.Data);
     if (part.ParentRelationshipType == OpcRelTypeWorksheet) {
         const auto found = SheetIndex_.find(part.ParentRelId);
-        if (found == SheetIndex_.end())
-            throw EXLSError("Unknown OPC sheet id \"" + part.ParentRelId + "\"");
+        if (found == SheetIndex_.end()) throw EXLSError("Unknown OPC sheet id \"" + part.ParentRelId + "\"");
         std::unique_ptr<TXLSSavedFileDataSheet>& sheet = Sheets_[static_cast<size_t>(found->second)].Parts;
         if (!sheet) sheet = std::make_unique<TXLSSavedFileDataSheet>();
         (part.RelationshipType == OpcRelTypeTable ? sheet->Tables : sheet->Other).Append(std::move(kept));

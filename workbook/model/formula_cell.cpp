@@ -181,7 +181,8 @@ void TXLSCellMMU::LoadFormula(const TXLSMMUCell& cell) {
     const uint8_t* p = body + bodySize;
     if (flags & FlagRange) {
         if (p + 12 > end) throw EXLSError("Invalid stored formula");
-        h.SetRange(base::LoadLE16(p), static_cast<int32_t>(base::LoadLE32(p + 2)), base::LoadLE16(p + 6), static_cast<int32_t>(base::LoadLE32(p + 8)));
+        h.SetRange(base::LoadLE16(p), static_cast<int32_t>(base::LoadLE32(p + 2)), base::LoadLE16(p + 6),
+                   static_cast<int32_t>(base::LoadLE32(p + 8)));
         h.HasRange = true;
         p += 12;
     }

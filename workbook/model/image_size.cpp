@@ -81,8 +81,8 @@ bool MeasureWmf(std::span<const uint8_t> data, int& width, int& height) {
     if (inch == 0) return false;
     const int64_t mmWidth = MulDiv(at(10) - at(6), HundredthMmPerInch, inch);
     const int64_t mmHeight = MulDiv(at(12) - at(8), HundredthMmPerInch, inch);
-    return StoreSize(MulDiv(mmWidth, ReferenceDpi, HundredthMmPerInch), MulDiv(mmHeight, ReferenceDpi, HundredthMmPerInch),
-                     width, height);
+    return StoreSize(MulDiv(mmWidth, ReferenceDpi, HundredthMmPerInch),
+                     MulDiv(mmHeight, ReferenceDpi, HundredthMmPerInch), width, height);
 }
 
 }  // namespace xls

@@ -22,16 +22,11 @@ std::vector<uint8_t> ReadRest(base::TStream& stream) {
 
 bool MeasureData(std::span<const uint8_t> data, uint8_t type, int& width, int& height) {
     switch (type) {
-    case xitJPEG:
-        return MeasureJpeg(data, width, height);
-    case xitPNG:
-        return MeasurePng(data, width, height);
-    case xitEMF:
-        return MeasureEmf(data, width, height);
-    case xitWMF:
-        return MeasureWmf(data, width, height);
-    default:
-        return false;
+        case xitJPEG: return MeasureJpeg(data, width, height);
+        case xitPNG: return MeasurePng(data, width, height);
+        case xitEMF: return MeasureEmf(data, width, height);
+        case xitWMF: return MeasureWmf(data, width, height);
+        default: return false;
     }
 }
 
@@ -73,7 +68,8 @@ TXc12GraphicImage* TXc12GraphicImages::AddFromFile(base::TStream& stream, std::u
     if (TXc12GraphicImage* existing = FindByFileName(fileName)) {
         int width = 0;
         int height = 0;
-        if ((existing->Width <= 0 || existing->Height <= 0) && !MeasureData(existing->Data, existing->ImageType, width, height))
+        if ((existing->Width <= 0 || existing->Height <= 0) &&
+            !MeasureData(existing->Data, existing->ImageType, width, height))
             Errors_.Warning(u"", TXc12GraphicManager::WarnImageError);
         return existing;
     }

@@ -8,7 +8,8 @@
 namespace xls {
 
 TXLSPivotCacheDefinition* TXLSPivotCacheDefinitions::Add() {
-    auto item = std::make_unique<TXLSPivotCacheDefinition>(Services_ != nullptr ? Services_->CreateDocument() : nullptr);
+    auto item =
+        std::make_unique<TXLSPivotCacheDefinition>(Services_ != nullptr ? Services_->CreateDocument() : nullptr);
     TXLSPivotCacheDefinition* result = item.get();
     TIndexObjectList::Add(std::move(item));
     return result;

@@ -13,7 +13,8 @@ namespace xls {
 
 class TXLSPivotCacheDefinition : public TIndexObject {
 public:
-    explicit TXLSPivotCacheDefinition(std::unique_ptr<TXc12XmlDocument> definition) : Definition(std::move(definition)) {}
+    explicit TXLSPivotCacheDefinition(std::unique_ptr<TXc12XmlDocument> definition)
+        : Definition(std::move(definition)) {}
     void AddRef() { ++UseCount; }
 
     int32_t UseCount = 0;

@@ -50,8 +50,7 @@ uint32_t HashRecord(const TXc12SSTString& record) {
 }
 
 void CheckLength(size_t length) {
-    if (length > static_cast<size_t>(Xc12MaxSSTLength))
-        throw EXLSError("SST: string longer than 65535 characters");
+    if (length > static_cast<size_t>(Xc12MaxSSTLength)) throw EXLSError("SST: string longer than 65535 characters");
 }
 
 }  // namespace
@@ -330,8 +329,7 @@ int TXc12DataSST::AppendRichString(std::u16string_view text, std::span<const TXc
 
 void TXc12DataSST::Clear() {
     for (const auto& record : Items_)
-        if (record && record->HasRuns())
-            StyleSheet_.XFEditor().ReleaseFontRuns(record->Runs(), record->RunCount());
+        if (record && record->HasRuns()) StyleSheet_.XFEditor().ReleaseFontRuns(record->Runs(), record->RunCount());
     std::vector<std::unique_ptr<TXc12SSTString>>().swap(Items_);
     std::vector<TSlotHash>().swap(Links_);
     std::vector<TBucket>().swap(Buckets_);

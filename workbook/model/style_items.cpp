@@ -163,8 +163,7 @@ void TXc12Font::DebugText(int indent, std::u16string& text) const {
         for (int bit = 0; bit < 7; ++bit)
             if (Style_ & (1 << bit)) AddDebugLine(text, indent + 1, Names[bit]);
     }
-    static constexpr std::u16string_view Underlines[] = {u"", u"Single", u"Double", u"SingleAccount",
-                                                         u"DoubleAccount"};
+    static constexpr std::u16string_view Underlines[] = {u"", u"Single", u"Double", u"SingleAccount", u"DoubleAccount"};
     if (Underline_ != xulNone && Underline_ <= xulDoubleAccount)
         AddDebugLine(text, indent, u"Underline: " + std::u16string(Underlines[Underline_]));
     if (SubSuperscript_ == xssSuperscript) AddDebugLine(text, indent, u"SubSuperscript: Superscript");
@@ -330,9 +329,10 @@ void TXc12Fill::DebugText(int indent, std::u16string& text) const {
         return;
     }
     static constexpr std::u16string_view Names[] = {
-        u"None",      u"Solid",          u"MediumGray",    u"DarkGray",  u"LightGray", u"DarkHorizontal", u"DarkVertical",
-        u"DarkDown",  u"DarkUp",         u"DarkGrid",      u"DarkTrellis", u"LightHorizontal", u"LightVertical",
-        u"LightDown", u"LightUp",        u"LightGrid",     u"LightTrellis", u"Gray125",  u"Gray0625"};
+        u"None",           u"Solid",           u"MediumGray",    u"DarkGray",  u"LightGray",
+        u"DarkHorizontal", u"DarkVertical",    u"DarkDown",      u"DarkUp",    u"DarkGrid",
+        u"DarkTrellis",    u"LightHorizontal", u"LightVertical", u"LightDown", u"LightUp",
+        u"LightGrid",      u"LightTrellis",    u"Gray125",       u"Gray0625"};
     AddDebugLine(text, indent, u"Pattern:");
     AddDebugLine(text, indent + 1, PatternType_ <= efpGray0625 ? Names[PatternType_] : u"?");
     AddDebugLine(text, indent, u"Foreground color:");
@@ -414,10 +414,20 @@ void TXc12Border::DebugText(int indent, std::u16string& text) const {
     if (Options_ & 4) AddDebugLine(text, indent + 1, u"Outline");
     static constexpr std::u16string_view LineNames[] = {u"Left: ",     u"Top: ",        u"Right: ",   u"Bottom: ",
                                                         u"Diagonal: ", u"Horizontal: ", u"Vertical: "};
-    static constexpr std::u16string_view StyleNames[] = {
-        u"None",         u"Thin",    u"Medium",        u"Dashed",     u"Dotted",           u"Thick",          u"Double",
-        u"Hair",         u"MediumDashed", u"DashDot",  u"MediumDashDot", u"DashDotDot",    u"MediumDashDotDot",
-        u"SlantedDashDot"};
+    static constexpr std::u16string_view StyleNames[] = {u"None",
+                                                         u"Thin",
+                                                         u"Medium",
+                                                         u"Dashed",
+                                                         u"Dotted",
+                                                         u"Thick",
+                                                         u"Double",
+                                                         u"Hair",
+                                                         u"MediumDashed",
+                                                         u"DashDot",
+                                                         u"MediumDashDot",
+                                                         u"DashDotDot",
+                                                         u"MediumDashDotDot",
+                                                         u"SlantedDashDot"};
     for (int i = 0; i < Xc12BorderLineCount; ++i) {
         if (Lines_[i].Style == cbsNone) continue;
         AddDebugLine(text, indent, LineNames[i]);
@@ -448,12 +458,56 @@ void TXc12Borders::AddDefaults() { Add()->SetBuiltIn(true); }
 
 // --- Number formats ---
 
-const std::array<std::u16string_view, Xc12BuiltInNumFmtCount> Xc12BuiltInNumFmts = {
-    u"", u"0", u"0.00", u"#,##0", u"#,##0.00", u"", u"", u"", u"", u"0%",
-    u"0.00%", u"0.00E+00", u"# ?/?", u"# ?\?/??", u"m/d/yy", u"d-mmm-y", u"d-mmm", u"mmmm-yy", u"h:mm AM/PM",
-    u"h:mm:ss AM/PM", u"h:mm", u"h:mm:SS", u"m/d/yy h:mm", u"", u"", u"", u"", u"", u"", u"", u"", u"", u"",
-    u"", u"", u"", u"", u"_(#,##0_);(#,##0)", u"_(#,##0_);[Red](#,##0)", u"_(#,##0.00_);(#,##0.00)",
-    u"_(#,##0.00_);[Red](#,##0.00)", u"", u"", u"", u"", u"mm:ss", u"[h]:mm:ss", u"mm:ss.0", u"# #0.0E+0", u"@"};
+const std::array<std::u16string_view, Xc12BuiltInNumFmtCount> Xc12BuiltInNumFmts = {u"",
+                                                                                    u"0",
+                                                                                    u"0.00",
+                                                                                    u"#,##0",
+                                                                                    u"#,##0.00",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"0%",
+                                                                                    u"0.00%",
+                                                                                    u"0.00E+00",
+                                                                                    u"# ?/?",
+                                                                                    u"# ?\?/??",
+                                                                                    u"m/d/yy",
+                                                                                    u"d-mmm-y",
+                                                                                    u"d-mmm",
+                                                                                    u"mmmm-yy",
+                                                                                    u"h:mm AM/PM",
+                                                                                    u"h:mm:ss AM/PM",
+                                                                                    u"h:mm",
+                                                                                    u"h:mm:SS",
+                                                                                    u"m/d/yy h:mm",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"_(#,##0_);(#,##0)",
+                                                                                    u"_(#,##0_);[Red](#,##0)",
+                                                                                    u"_(#,##0.00_);(#,##0.00)",
+                                                                                    u"_(#,##0.00_);[Red](#,##0.00)",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"",
+                                                                                    u"mm:ss",
+                                                                                    u"[h]:mm:ss",
+                                                                                    u"mm:ss.0",
+                                                                                    u"# #0.0E+0",
+                                                                                    u"@"};
 
 const std::array<std::u16string_view, Xc12ImpliedNumFmtCount> Xc12ImpliedNumFmts = {
     u"General",
@@ -506,9 +560,7 @@ bool TXc12NumberFormat::Equal(const TXLSStyleObject& other) const {
     return format && FormatString_ == format->FormatString_;
 }
 
-int32_t TXc12NumberFormat::CalcHash() const {
-    return FormatString_.empty() ? -1 : StrCRC32(FormatString_);
-}
+int32_t TXc12NumberFormat::CalcHash() const { return FormatString_.empty() ? -1 : StrCRC32(FormatString_); }
 
 void TXc12NumberFormat::DebugText(int indent, std::u16string& text) const {
     AddDebugLine(text, indent, FormatString_.empty() ? u"@" : FormatString_);

@@ -36,14 +36,42 @@ enum TXc12Underline : uint8_t { xulNone, xulSingle, xulDouble, xulSingleAccount,
 enum TXc12SubSuperscript : uint8_t { xssNone, xssSuperscript, xssSubscript };
 
 enum TXc12FillPattern : uint8_t {
-    efpNone, efpSolid, efpMediumGray, efpDarkGray, efpLightGray, efpDarkHorizontal, efpDarkVertical,
-    efpDarkDown, efpDarkUp, efpDarkGrid, efpDarkTrellis, efpLightHorizontal, efpLightVertical,
-    efpLightDown, efpLightUp, efpLightGrid, efpLightTrellis, efpGray125, efpGray0625,
+    efpNone,
+    efpSolid,
+    efpMediumGray,
+    efpDarkGray,
+    efpLightGray,
+    efpDarkHorizontal,
+    efpDarkVertical,
+    efpDarkDown,
+    efpDarkUp,
+    efpDarkGrid,
+    efpDarkTrellis,
+    efpLightHorizontal,
+    efpLightVertical,
+    efpLightDown,
+    efpLightUp,
+    efpLightGrid,
+    efpLightTrellis,
+    efpGray125,
+    efpGray0625,
 };
 
 enum TXc12CellBorderStyle : uint8_t {
-    cbsNone, cbsThin, cbsMedium, cbsDashed, cbsDotted, cbsThick, cbsDouble, cbsHair, cbsMediumDashed,
-    cbsDashDot, cbsMediumDashDot, cbsDashDotDot, cbsMediumDashDotDot, cbsSlantedDashDot,
+    cbsNone,
+    cbsThin,
+    cbsMedium,
+    cbsDashed,
+    cbsDotted,
+    cbsThick,
+    cbsDouble,
+    cbsHair,
+    cbsMediumDashed,
+    cbsDashDot,
+    cbsMediumDashDot,
+    cbsDashDotDot,
+    cbsMediumDashDotDot,
+    cbsSlantedDashDot,
 };
 
 // Xc12ColorHash without the tint of theme colours (Equal takes tints within 1e-4 as equal).
@@ -71,13 +99,34 @@ public:
     int32_t GetIndent() const { return Indent_; }
     int32_t GetRelativeIndent() const { return RelativeIndent_; }
     uint8_t GetReadingOrder() const { return ReadingOrder_; }
-    void SetHorizAlignment(uint8_t value) { HorizAlignment_ = value; HashValid_ = false; }
-    void SetVertAlignment(uint8_t value) { VertAlignment_ = value; HashValid_ = false; }
-    void SetRotation(int32_t value) { Rotation_ = value; HashValid_ = false; }
-    void SetOptions(uint8_t value) { Options_ = value; HashValid_ = false; }
-    void SetIndent(int32_t value) { Indent_ = value; HashValid_ = false; }
-    void SetRelativeIndent(int32_t value) { RelativeIndent_ = value; HashValid_ = false; }
-    void SetReadingOrder(uint8_t value) { ReadingOrder_ = value; HashValid_ = false; }
+    void SetHorizAlignment(uint8_t value) {
+        HorizAlignment_ = value;
+        HashValid_ = false;
+    }
+    void SetVertAlignment(uint8_t value) {
+        VertAlignment_ = value;
+        HashValid_ = false;
+    }
+    void SetRotation(int32_t value) {
+        Rotation_ = value;
+        HashValid_ = false;
+    }
+    void SetOptions(uint8_t value) {
+        Options_ = value;
+        HashValid_ = false;
+    }
+    void SetIndent(int32_t value) {
+        Indent_ = value;
+        HashValid_ = false;
+    }
+    void SetRelativeIndent(int32_t value) {
+        RelativeIndent_ = value;
+        HashValid_ = false;
+    }
+    void SetReadingOrder(uint8_t value) {
+        ReadingOrder_ = value;
+        HashValid_ = false;
+    }
 
 private:
     uint8_t HorizAlignment_ = 0;
@@ -127,15 +176,36 @@ public:
     uint8_t GetScheme() const { return Scheme_; }
 
     void SetName(std::u16string_view value);
-    void SetCharset(int32_t value) { Charset_ = value; InvalidateHash(); }
-    void SetFamily(int32_t value) { Family_ = value; InvalidateHash(); }
-    void SetStyle(TXc12FontStyles value) { Style_ = value & 0x7F; InvalidateHash(); }
-    void SetUnderline(TXc12Underline value) { Underline_ = value; InvalidateHash(); }
-    void SetSubSuperscript(TXc12SubSuperscript value) { SubSuperscript_ = value; InvalidateHash(); }
-    void SetColor(const TXc12Color& value) { Color_ = value; InvalidateHash(); }
+    void SetCharset(int32_t value) {
+        Charset_ = value;
+        InvalidateHash();
+    }
+    void SetFamily(int32_t value) {
+        Family_ = value;
+        InvalidateHash();
+    }
+    void SetStyle(TXc12FontStyles value) {
+        Style_ = value & 0x7F;
+        InvalidateHash();
+    }
+    void SetUnderline(TXc12Underline value) {
+        Underline_ = value;
+        InvalidateHash();
+    }
+    void SetSubSuperscript(TXc12SubSuperscript value) {
+        SubSuperscript_ = value;
+        InvalidateHash();
+    }
+    void SetColor(const TXc12Color& value) {
+        Color_ = value;
+        InvalidateHash();
+    }
     // Setting font 0 of a font list to a size above 0 measures the list's digit width again.
     void SetSize(double value);
-    void SetScheme(uint8_t value) { Scheme_ = value; InvalidateHash(); }
+    void SetScheme(uint8_t value) {
+        Scheme_ = value;
+        InvalidateHash();
+    }
     // The indexed colour's cached RGB from the current palette.
     void UpdateIndexedColor();
 
@@ -221,10 +291,22 @@ public:
     bool RightAssigned() const { return Assigned_ & 2; }
     bool TopAssigned() const { return Assigned_ & 4; }
     bool BottomAssigned() const { return Assigned_ & 8; }
-    void SetLeft(double value) { Left_ = value; Assigned_ |= 1; }
-    void SetRight(double value) { Right_ = value; Assigned_ |= 2; }
-    void SetTop(double value) { Top_ = value; Assigned_ |= 4; }
-    void SetBottom(double value) { Bottom_ = value; Assigned_ |= 8; }
+    void SetLeft(double value) {
+        Left_ = value;
+        Assigned_ |= 1;
+    }
+    void SetRight(double value) {
+        Right_ = value;
+        Assigned_ |= 2;
+    }
+    void SetTop(double value) {
+        Top_ = value;
+        Assigned_ |= 4;
+    }
+    void SetBottom(double value) {
+        Bottom_ = value;
+        Assigned_ |= 8;
+    }
 
 protected:
     // A gradient computes no hash of its own.
@@ -251,9 +333,18 @@ public:
     TXc12FillPattern GetPatternType() const { return PatternType_; }
     const TXc12Color& GetFgColor() const { return FgColor_; }
     const TXc12Color& GetBgColor() const { return BgColor_; }
-    void SetPatternType(TXc12FillPattern value) { PatternType_ = value; InvalidateHash(); }
-    void SetFgColor(const TXc12Color& value) { FgColor_ = value; InvalidateHash(); }
-    void SetBgColor(const TXc12Color& value) { BgColor_ = value; InvalidateHash(); }
+    void SetPatternType(TXc12FillPattern value) {
+        PatternType_ = value;
+        InvalidateHash();
+    }
+    void SetFgColor(const TXc12Color& value) {
+        FgColor_ = value;
+        InvalidateHash();
+    }
+    void SetBgColor(const TXc12Color& value) {
+        BgColor_ = value;
+        InvalidateHash();
+    }
     void UpdateIndexedColors();
 
 protected:
@@ -299,10 +390,19 @@ public:
 
     // Bit 0 diagonal down, bit 1 diagonal up, bit 2 outline.
     uint8_t GetOptions() const { return Options_; }
-    void SetOptions(uint8_t value) { Options_ = value; InvalidateHash(); }
+    void SetOptions(uint8_t value) {
+        Options_ = value;
+        InvalidateHash();
+    }
     const TXc12BorderPr& Line(TXc12BorderLine line) const { return Lines_[line]; }
-    void SetLineStyle(TXc12BorderLine line, TXc12CellBorderStyle style) { Lines_[line].Style = style; InvalidateHash(); }
-    void SetLineColor(TXc12BorderLine line, const TXc12Color& color) { Lines_[line].Color = color; InvalidateHash(); }
+    void SetLineStyle(TXc12BorderLine line, TXc12CellBorderStyle style) {
+        Lines_[line].Style = style;
+        InvalidateHash();
+    }
+    void SetLineColor(TXc12BorderLine line, const TXc12Color& color) {
+        Lines_[line].Color = color;
+        InvalidateHash();
+    }
     // An RGB colour record from 0x00BBGGRR; reading gives Xc12ColorToRGB.
     void SetLineRGB(TXc12BorderLine line, uint32_t rgb);
     uint32_t GetLineRGB(TXc12BorderLine line) const { return Xc12ColorToRGB(Lines_[line].Color); }
@@ -362,7 +462,9 @@ public:
     TXc12NumberFormats() : TXLSStyleObjectList(256) {}
     TXc12NumberFormat* Add();
     TXc12NumberFormat* AddFormat(std::u16string_view text, bool builtIn);
-    TXc12NumberFormat* GetItems(int index) const { return static_cast<TXc12NumberFormat*>(TXLSStyleObjectList::GetItems(index)); }
+    TXc12NumberFormat* GetItems(int index) const {
+        return static_cast<TXc12NumberFormat*>(TXLSStyleObjectList::GetItems(index));
+    }
     TXc12NumberFormat* GetDefaultFormat() const { return GetItems(0); }
     TXc12NumberFormat* Find(TXc12NumberFormat& format) const;
     // Stores a format string read from a file under its id (0 to 65,535); ids above 49 grow
@@ -388,7 +490,9 @@ class TXc12ColorObjs : public TXLSStyleObjectList {
 public:
     TXc12ColorObjs() : TXLSStyleObjectList(256) {}
     TXc12ColorObj* AddColor(const TXc12Color& color);
-    TXc12ColorObj* GetItems(int index) const { return static_cast<TXc12ColorObj*>(TXLSStyleObjectList::GetItems(index)); }
+    TXc12ColorObj* GetItems(int index) const {
+        return static_cast<TXc12ColorObj*>(TXLSStyleObjectList::GetItems(index));
+    }
     void Reset();
     void AddDefaults() override {}
     void UpdateIndexedColors();
@@ -398,7 +502,10 @@ class TXc12IndexColorObj : public TXLSStyleObject {
 public:
     using TXLSStyleObject::TXLSStyleObject;
     uint32_t GetRGB() const { return RGB_; }
-    void SetRGB(uint32_t value) { RGB_ = value; InvalidateHash(); }
+    void SetRGB(uint32_t value) {
+        RGB_ = value;
+        InvalidateHash();
+    }
     bool Equal(const TXLSStyleObject& other) const override;
 
 protected:
@@ -412,7 +519,9 @@ class TXc12IndexColorObjs : public TXLSStyleObjectList {
 public:
     TXc12IndexColorObjs() : TXLSStyleObjectList(256) {}
     TXc12IndexColorObj* Add();
-    TXc12IndexColorObj* GetItems(int index) const { return static_cast<TXc12IndexColorObj*>(TXLSStyleObjectList::GetItems(index)); }
+    TXc12IndexColorObj* GetItems(int index) const {
+        return static_cast<TXc12IndexColorObj*>(TXLSStyleObjectList::GetItems(index));
+    }
     void Reset();
     void AddDefaults() override {}
 };

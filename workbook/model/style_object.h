@@ -162,7 +162,9 @@ public:
     explicit TXLSStyleObjectList(int bucketCount);
     ~TXLSStyleObjectList() override;
 
-    TXLSStyleObject* GetItems(int index) const { return static_cast<TXLSStyleObject*>(TIndexObjectList::GetItems(index)); }
+    TXLSStyleObject* GetItems(int index) const {
+        return static_cast<TXLSStyleObject*>(TIndexObjectList::GetItems(index));
+    }
     // Number of leading items whose BuiltIn flag is set (stops at the first without it).
     int GetBuiltInCount() const;
     // The first non-empty item Equal to probe (a linear search in list order), or nullptr.

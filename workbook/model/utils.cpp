@@ -1,12 +1,12 @@
 #include "workbook/model/utils.h"
 
+#include <locale.h>
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <cwctype>
 #include <limits>
-#include <locale.h>
 
 #include "workbook/model/exceptions.h"
 
@@ -43,7 +43,9 @@ int WideCharPos(char16_t c, std::u16string_view text) {
     return ToPosition(text.find(c));
 }
 
-int CharPos(char c, std::u16string_view text) { return WideCharPos(static_cast<char16_t>(static_cast<uint8_t>(c)), text); }
+int CharPos(char c, std::u16string_view text) {
+    return WideCharPos(static_cast<char16_t>(static_cast<uint8_t>(c)), text);
+}
 
 int LastWideCharPos(char16_t c, std::u16string_view text) {
     CheckLength(text);

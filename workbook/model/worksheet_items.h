@@ -66,7 +66,9 @@ public:
     using TBaseCellAreas::AddArea;
     // Appended through the class factory; no overlap or duplicate test.
     TXc12MergedCell* AddArea(const TXLSCellArea& area);
-    TXc12MergedCell* GetItems(int index) const { return static_cast<TXc12MergedCell*>(TBaseCellAreas::GetItems(index)); }
+    TXc12MergedCell* GetItems(int index) const {
+        return static_cast<TXc12MergedCell*>(TBaseCellAreas::GetItems(index));
+    }
 
 protected:
     std::unique_ptr<TCellArea> CreateArea() const override { return std::make_unique<TXc12MergedCell>(); }

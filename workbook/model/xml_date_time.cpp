@@ -44,8 +44,9 @@ std::u16string XmlDateTimeToStr(double value) {
     const year_month_day date(day);
     char text[48];
     std::snprintf(text, sizeof text, "%d-%.2u-%.2uT%.2d:%.2d:%.2dZ", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()), static_cast<int>(seconds / 3600),
-                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                  static_cast<int>(seconds % 60));
     return base::Utf8ToUtf16(text);
 }
 

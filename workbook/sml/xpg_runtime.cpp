@@ -23,17 +23,11 @@ TXPGBase* TXPGBase::HandleElement(TXPGReader& reader) {
     return nullptr;
 }
 
-void TXPGBase::ReportUnknownElement(const TXPGReader& reader) const {
-    Document->Errors.Error(1, reader.QName(), 0);
-}
+void TXPGBase::ReportUnknownElement(const TXPGReader& reader) const { Document->Errors.Error(1, reader.QName(), 0); }
 
-void TXPGBase::ReportUnknownAttribute(std::u16string_view name) const {
-    Document->Errors.Error(0, name, 0);
-}
+void TXPGBase::ReportUnknownAttribute(std::u16string_view name) const { Document->Errors.Error(0, name, 0); }
 
-void TXPGEnumRegistry::Register(std::string_view name, uint8_t ordinal) {
-    Names_.emplace(Upper(name), ordinal);
-}
+void TXPGEnumRegistry::Register(std::string_view name, uint8_t ordinal) { Names_.emplace(Upper(name), ordinal); }
 
 uint8_t TXPGEnumRegistry::StrToEnum(std::u16string_view text) const {
     const auto found = Names_.find(Upper(base::Utf16ToUtf8(text)));
@@ -45,9 +39,7 @@ TXPGReader::TXPGReader(xls::TXpgPErrors& errors, TXPGBase& root, std::string mai
     Errors.Mode = 1;
 }
 
-int32_t TXPGReader::ElementHash() const {
-    return xls::XmlNameHash(ElementName());
-}
+int32_t TXPGReader::ElementHash() const { return xls::XmlNameHash(ElementName()); }
 
 std::string_view TXPGReader::ElementName() const {
     if (HasPrefix() && HasMainPrefix_ && RawPrefix() == MainPrefix_) return RawLocalName();

@@ -34,8 +34,22 @@ TEST(InstrumentCommand, ServesItsPublishedPortUntilTerminated) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    const char* argv[] = {OMBRIX_INSTRUMENT_COMMAND, "--address", "9", "--baud", "19200", "--name", "z200-test",
-                          "--reply-address", "0x0A", "--history", "3", "--interval", "5", "--events", "2", nullptr};
+    const char* argv[] = {OMBRIX_INSTRUMENT_COMMAND,
+                          "--address",
+                          "9",
+                          "--baud",
+                          "19200",
+                          "--name",
+                          "z200-test",
+                          "--reply-address",
+                          "0x0A",
+                          "--history",
+                          "3",
+                          "--interval",
+                          "5",
+                          "--events",
+                          "2",
+                          nullptr};
     pid_t child = 0;
     ASSERT_EQ(posix_spawn(&child, argv[0], &actions, nullptr, const_cast<char**>(argv), environment), 0);
     posix_spawn_file_actions_destroy(&actions);

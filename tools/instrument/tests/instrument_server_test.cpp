@@ -29,7 +29,8 @@ TEST(InstrumentServer, AnswersOverThePseudoTerminalAndLogsRequests) {
     client.Write(Identify);
     EXPECT_EQ(client.Read(7, Patience), WithCrc({0x07, 0x03, 0x02, 0x00, 0x07}));
 
-    const TBytes range = WithCrc({0x07, 0x10, 0x13, 0x88, 0x00, 0x04, 0x08, 0x18, 0x03, 0x01, 0x00, 0x18, 0x03, 0x1F, 0x00});
+    const TBytes range =
+        WithCrc({0x07, 0x10, 0x13, 0x88, 0x00, 0x04, 0x08, 0x18, 0x03, 0x01, 0x00, 0x18, 0x03, 0x1F, 0x00});
     client.Write(range);
     EXPECT_EQ(client.Read(8, Patience), WithCrc({0x07, 0x10, 0x13, 0x88, 0x00, 0x04}));
 
@@ -244,9 +245,9 @@ TEST(InstrumentServer, ReportedRecordsCountAsReadOnceAcknowledged) {
 TEST(ShapeReply, FaultsOnTheReplyBytes) {
     const TBytes reply = WithCrc({0x01, 0x03, 0x02, 0x00, 0x01});
     EXPECT_EQ(ShapeReply(reply, {}), std::vector<TBytes>{reply});
-    EXPECT_EQ(ShapeReply(reply, {.ChunkSize = 3}),
-              (std::vector<TBytes>{{reply.begin(), reply.begin() + 3}, {reply.begin() + 3, reply.begin() + 6},
-                                   {reply.begin() + 6, reply.end()}}));
+    EXPECT_EQ(ShapeReply(reply, {.ChunkSize = 3}), (std::vector<TBytes>{{reply.begin(), reply.begin() + 3},
+                                                                        {reply.begin() + 3, reply.begin() + 6},
+                                                                        {reply.begin() + 6, reply.end()}}));
     // From another address, then with its CRC broken: both faults at once.
     const auto both = ShapeReply(reply, {.CorruptCrc = true, .ReplyAddress = 5});
     ASSERT_EQ(both.size(), 1u);

@@ -44,8 +44,13 @@ class RecordReads : public ::testing::Test {
 protected:
     TBytes Ask(const TBytes& request) { return Instrument.Answer(request).value_or(TBytes{}); }
     TBytes Write(uint16_t start, const TBytes& data) {
-        TBytes frame = {0x01, 0x10, static_cast<uint8_t>(start >> 8), static_cast<uint8_t>(start & 0xFF), 0x00,
-                        static_cast<uint8_t>(data.size() / 2), static_cast<uint8_t>(data.size())};
+        TBytes frame = {0x01,
+                        0x10,
+                        static_cast<uint8_t>(start >> 8),
+                        static_cast<uint8_t>(start & 0xFF),
+                        0x00,
+                        static_cast<uint8_t>(data.size() / 2),
+                        static_cast<uint8_t>(data.size())};
         frame.insert(frame.end(), data.begin(), data.end());
         return Ask(WithCrc(frame));
     }
@@ -71,8 +76,8 @@ TEST_F(RecordReads, RecordOnTheWire) {
         s.HistoryTemperature = -200;
         s.HistoryHumidity = 600;
     });
-    EXPECT_EQ(Ask(Read(7, 9)), WithCrc({0x01, 0x03, 0x12, 0, 0, 0, 1, 0, 0, 0, 0, 0xFF, 0x38, 0x02, 0x58, 0x18, 0x05,
-                                        0x1F, 0x17, 0x3B, 0x3B}));
+    EXPECT_EQ(Ask(Read(7, 9)), WithCrc({0x01, 0x03, 0x12, 0,    0,    0,    1,    0,    0,    0,   0,
+                                        0xFF, 0x38, 0x02, 0x58, 0x18, 0x05, 0x1F, 0x17, 0x3B, 0x3B}));
     EXPECT_EQ(Ask(Read(7, 9)), NoneLeft);
 
     // Neighbours differ in every field, and values cycle rather than run away.
@@ -148,7 +153,8 @@ TEST_F(RecordReads, DayQueryHandsOutTheDayRecordByRecord) {
         EXPECT_EQ(Write(3000, {0x18, 0x03, 0x0F, 0x00}), WithCrc({0x01, 0x10, 0x0B, 0xB8, 0x00, 0x02}));
         EXPECT_EQ(Ask(Read(3000, model.CountRegisters)), Reply({counter(48), counter(48)}));
         for (uint32_t i = 0; i < 48; ++i)
-            ASSERT_EQ(Ask(Read(3000, model.RecordRegisters)), Reply({counter(48), counter(47 - i), RecordBytes(Instrument.State(), 2 + i)}))
+            ASSERT_EQ(Ask(Read(3000, model.RecordRegisters)),
+                      Reply({counter(48), counter(47 - i), RecordBytes(Instrument.State(), 2 + i)}))
                 << i;
         EXPECT_EQ(Ask(Read(3000, model.RecordRegisters)), NoneLeft);
         EXPECT_EQ(Ask(Read(3000, model.CountRegisters)), Reply({counter(48), counter(0)}));

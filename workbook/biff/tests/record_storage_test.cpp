@@ -36,7 +36,8 @@ const std::vector<uint16_t> SheetOrder = {0x0809, 0x000D, 0x000C, 0x000F, 0x0011
 // Reads a record's fields in order and checks that nothing is left over.
 class TFields {
 public:
-    TFields(const TBaseRecordStorage& storage, uint16_t id) : Data_(Data(storage, id)), Reader_(Data_.data(), Data_.size()) {}
+    TFields(const TBaseRecordStorage& storage, uint16_t id)
+        : Data_(Data(storage, id)), Reader_(Data_.data(), Data_.size()) {}
     ~TFields() { EXPECT_TRUE(Reader_.AtEnd()) << Reader_.Remaining() << " bytes not decoded"; }
     uint16_t Word() { return Reader_.U16LE(); }
     uint32_t Long() { return Reader_.U32LE(); }
@@ -67,15 +68,15 @@ TEST(RecordStorageTest, DefaultRecordsMeanWhatAWorkbookNeeds) {
     ExpectBOF(globals, 0x0005);  // workbook globals
     {
         TFields window1(globals, 0x003D);
-        EXPECT_EQ(window1.Word(), 100);    // left
-        EXPECT_EQ(window1.Word(), 100);    // top
-        EXPECT_EQ(window1.Word(), 10000);  // width
-        EXPECT_EQ(window1.Word(), 7000);   // height
+        EXPECT_EQ(window1.Word(), 100);     // left
+        EXPECT_EQ(window1.Word(), 100);     // top
+        EXPECT_EQ(window1.Word(), 10000);   // width
+        EXPECT_EQ(window1.Word(), 7000);    // height
         EXPECT_EQ(window1.Word(), 0x0038);  // scroll bars and sheet tabs shown
-        EXPECT_EQ(window1.Word(), 0);      // active sheet
-        EXPECT_EQ(window1.Word(), 0);      // first visible tab
-        EXPECT_EQ(window1.Word(), 1);      // selected sheets
-        EXPECT_EQ(window1.Word(), 600);    // tab bar width, per mille
+        EXPECT_EQ(window1.Word(), 0);       // active sheet
+        EXPECT_EQ(window1.Word(), 0);       // first visible tab
+        EXPECT_EQ(window1.Word(), 1);       // selected sheets
+        EXPECT_EQ(window1.Word(), 600);     // tab bar width, per mille
     }
     EXPECT_EQ(TFields(globals, 0x0042).Word(), 1200);  // code page: UTF-16
     EXPECT_EQ(TFields(globals, 0x009C).Word(), 14);    // built-in function groups
@@ -104,7 +105,7 @@ TEST(RecordStorageTest, DefaultRecordsMeanWhatAWorkbookNeeds) {
     TRecordStorageSheet sheet;
     sheet.FillFromDefaults();
     EXPECT_EQ(Ids(sheet), SheetOrder);
-    ExpectBOF(sheet, 0x0010);  // worksheet
+    ExpectBOF(sheet, 0x0010);                           // worksheet
     EXPECT_EQ(TFields(sheet, 0x0010).Double(), 0.001);  // iteration delta
     {
         TFields rowHeight(sheet, 0x0225);

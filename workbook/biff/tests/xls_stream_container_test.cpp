@@ -111,9 +111,17 @@ TEST_F(XLSStreamContainerTest, EveryOtherStreamIsCarriedIntoTheFileWritten) {
     source.Root().CreateStream(u"Workbook").WriteBuffer(workbook.data(), static_cast<int64_t>(workbook.size()));
     const Bytes props(600, 0x11);
     source.Root().CreateStream(u"\x05SummaryInformation").WriteBuffer(props.data(), 600);
-    source.Root().CreateStream(u"\x05" u"DocumentSummaryInformation").WriteBuffer(props.data(), 300);
+    source.Root()
+        .CreateStream(
+            u"\x05"
+            u"DocumentSummaryInformation")
+        .WriteBuffer(props.data(), 300);
     const Bytes module(9000, 0x22);
-    source.Root().CreateStorage(u"_VBA_PROJECT_CUR").CreateStorage(u"VBA").CreateStream(u"Module1").WriteBuffer(module.data(), 9000);
+    source.Root()
+        .CreateStorage(u"_VBA_PROJECT_CUR")
+        .CreateStorage(u"VBA")
+        .CreateStream(u"Module1")
+        .WriteBuffer(module.data(), 9000);
     source.SaveToFile(PathOf("in.xls"));
     int status = 0;
     RunCommand("/usr/bin/python3 -c \"import olefile; o = olefile.OleFileIO('" + PathOf("in.xls") +

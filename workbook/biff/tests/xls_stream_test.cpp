@@ -148,17 +148,18 @@ TEST(XLSStreamTest, EncodesStringsAndHeaders) {
     stream.WriteByteString16({});
     stream.WriteEscherHeader(0xF, 0x123, 0x01020304, 0xF000);
     stream.WriteArea({1, 2, 3, 0x10004});
-    const Bytes expected = {0, 0,                                // empty text: the count only
-                            2, 0, 1, 'A', 0, 0x2D, 0x4E,         // count, flag, UTF-16LE
-                            1, 'B', 0,                           // no count
-                            2, 0, 0, 'x', 'y',                   // 16-bit count of a byte string
-                            1, 1, 'z', 0,                        // 8-bit count, UTF-16 flag
-                            0, 0,                                // empty byte string
-                            0x3F, 0x12, 0x00, 0xF0, 4, 3, 2, 1,  // OfficeArt header
-                            1, 0, 2, 0, 3, 0, 4, 0};
+    const Bytes expected = {0,    0,                                     // empty text: the count only
+                            2,    0,    1,    'A',  0,   0x2D, 0x4E,     // count, flag, UTF-16LE
+                            1,    'B',  0,                               // no count
+                            2,    0,    0,    'x',  'y',                 // 16-bit count of a byte string
+                            1,    1,    'z',  0,                         // 8-bit count, UTF-16 flag
+                            0,    0,                                     // empty byte string
+                            0x3F, 0x12, 0x00, 0xF0, 4,   3,    2,    1,  // OfficeArt header
+                            1,    0,    2,    0,    3,   0,    4,    0};
     Bytes written(expected.size() + 1);
     stream.Seek(0, 0);
-    ASSERT_EQ(stream.ReadPlain(written.data(), static_cast<int64_t>(written.size())), static_cast<int64_t>(expected.size()));
+    ASSERT_EQ(stream.ReadPlain(written.data(), static_cast<int64_t>(written.size())),
+              static_cast<int64_t>(expected.size()));
     written.pop_back();
     EXPECT_EQ(written, expected);
 

@@ -17,9 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         encoder.OnEncodeError = [](xls::TEncodeFormula&, int, const std::u16string&) {};
         encoder.OnNameIndex = [](const std::u16string& name, int& index) { index = name.size() % 2 ? 3 : -1; };
         encoder.OnExternRef = [](const std::u16string&, const std::u16string&, int& sheetIndex, int& ixti, bool,
-                                 const std::u16string& name, const std::u16string&) {
-            sheetIndex = ixti = name.size() % 3 ? 1 : -1;
-        };
+                                 const std::u16string& name,
+                                 const std::u16string&) { sheetIndex = ixti = name.size() % 3 ? 1 : -1; };
         std::vector<uint8_t> buf(256);
         encoder.Encode(text, 0, 1, static_cast<int>(buf.size()), buf.data());
     } catch (const base::Exception&) {

@@ -113,9 +113,9 @@ TEST_F(EncodeFormulaTest, FormulaClass) {
 }
 
 TEST_F(EncodeFormulaTest, ErrorConstantsAreWritten) {
-    const std::pair<std::u16string_view, uint8_t> errors[] = {
-        {u"#NULL!", 0x00}, {u"#DIV/0!", 0x07}, {u"#VALUE!", 0x0F}, {u"#REF!", 0x17},
-        {u"#NAME?", 0x1D}, {u"#NUM!", 0x24},   {u"#N/A", 0x2A},    {u"#n/a", 0x2A}};
+    const std::pair<std::u16string_view, uint8_t> errors[] = {{u"#NULL!", 0x00}, {u"#DIV/0!", 0x07}, {u"#VALUE!", 0x0F},
+                                                              {u"#REF!", 0x17},  {u"#NAME?", 0x1D},  {u"#NUM!", 0x24},
+                                                              {u"#N/A", 0x2A},   {u"#n/a", 0x2A}};
     for (const auto& [text, code] : errors) EXPECT_EQ(Encode(text), Bytes({0x1C, code})) << base::Utf16ToUtf8(text);
     EXPECT_EQ(Encode(u"IF(A1=#N/A,1,#DIV/0!)"),
               Bytes({0x44, 0, 0, 0, 0xC0, 0x1C, 0x2A, 0x0B, 0x1E, 1, 0, 0x1C, 0x07, 0x42, 3, 1, 0}));

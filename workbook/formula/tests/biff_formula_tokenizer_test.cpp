@@ -32,8 +32,9 @@ TEST(BiffFormulaTokenizer, TokenKinds) {
         {u"'C:\\d\\[b.xls]S'!A1", "ttPath:C:\\d\\ ttFile:b.xls ttSheetNameX:S ttRefX:A1"},
         {u"'C:\\d\\b.xls'!Nm", "ttPath:C:\\d\\b.xls ttNameX:NM"},
         {u"IV65536+IW1+A65537+JA1", "ttRef:IV65536 ttAdd:+ ttName:IW1 ttAdd:+ ttName:A65537 ttAdd:+ ttName:JA1"},
-        {u"1<=2<>3>=4<5>6=7", "ttNumber:1 ttLE:<= ttNumber:2 ttNE:<> ttNumber:3 ttGE:>= ttNumber:4 ttLT:< "
-                              "ttNumber:5 ttGT:> ttNumber:6 ttEQ:= ttNumber:7"},
+        {u"1<=2<>3>=4<5>6=7",
+         "ttNumber:1 ttLE:<= ttNumber:2 ttNE:<> ttNumber:3 ttGE:>= ttNumber:4 ttLT:< "
+         "ttNumber:5 ttGT:> ttNumber:6 ttEQ:= ttNumber:7"},
         {u"\"it's\"&b1", "ttString:it's ttConcat:& ttRef:B1"},
         {u"#div/0!+#N/A", "ttError:#DIV/0! ttAdd:+ ttError:#N/A"},
         {u"error.type(x)", "ttFunc:ERROR.TYPE ttName:X ttParenR:)"},

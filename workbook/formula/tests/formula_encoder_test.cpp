@@ -24,14 +24,16 @@ protected:
     FormulaCode() : Root(Factory, Errors), Names(Factory) {
         Factory.SetGraphicManager(nullptr);
         Root.CreateParts();
-        for (const char16_t* name : {u"Sheet1", u"My Sheet", u"It's", u"Data_1"}) Root.Worksheets().Add(-1)->Name = name;
+        for (const char16_t* name : {u"Sheet1", u"My Sheet", u"It's", u"Data_1"})
+            Root.Worksheets().Add(-1)->Name = name;
         Root.Names = &Names;
         Names.Add(u"Rate", -1);
         Names.Add(u"Local", 1);
         TXc12XExternalBook& book = Root.XLinks().Add()->externalBook;
         book.Target = u"Book1.xlsx";
         book.SheetNames = {"Data", "Q 1"};
-        Errors.SetOnError([this](TXLSErrorManager& m, TXLSErrorLevel, const std::u16string&) { Report = m.LastError(); });
+        Errors.SetOnError(
+            [this](TXLSErrorManager& m, TXLSErrorLevel, const std::u16string&) { Report = m.LastError(); });
     }
 
     std::vector<uint8_t> Compile(std::u16string_view text) {
@@ -72,37 +74,67 @@ TEST_F(FormulaCode, EncodesOperatorsInPrecedence) {
         std::string Hex;
     };
     const TCase cases[] = {
-        {u"1+2", "89010000008902000000" "03"},
+        {u"1+2",
+         "89010000008902000000"
+         "03"},
         {u"1+2*3", "8901000000890200000089030000000503"},
         // Comparisons are one level, left to right: (1=2)<3.
-        {u"1=2<3", "89010000008902000000" "0B" "8903000000" "09"},
+        {u"1=2<3",
+         "89010000008902000000"
+         "0B"
+         "8903000000"
+         "09"},
         {u"2^3^2", "8902000000890300000007890200000007"},
-        {u"-2^2", "89020000001389020000" "0007"},
+        {u"-2^2",
+         "89020000001389020000"
+         "0007"},
         {u"(1)", "890100000015"},
         {u"SUM(1,,2)", "8901000000F1890200000082030400"},
         {u"SUM()", "82000400"},
         {u"SUM(1,)", "8901000000F182020400"},
-        {u"{1,2;3,4}", "8901000000890200000089030000008904000000800200" "02000000"},
+        {u"{1,2;3,4}",
+         "8901000000890200000089030000008904000000800200"
+         "02000000"},
         {u"{}", "80000000000000"},
-        {u"A1:B2,C3", "8600000000010000000000010084020000000200" "10"},
+        {u"A1:B2,C3",
+         "8600000000010000000000010084020000000200"
+         "10"},
         {u"#N/A", "1C07"},
         {u"Nope", "1C05"},
         {u"Rate", "830000"},
-        {u"[1]Data!A1:B2", "A8000000000100000000000100" "000000"},
-        {u"'[1]Data:Q 1'!B2", "A50100000001000000" "0001"},
+        {u"[1]Data!A1:B2",
+         "A8000000000100000000000100"
+         "000000"},
+        {u"'[1]Data:Q 1'!B2",
+         "A50100000001000000"
+         "0001"},
         {u"'My Sheet'!Local", "830100"},
         {u"Sheet1!Local", "1C05"},
-        {u"Sheet1!#REF!+1", "B0000000000000048901000000" "03"},
-        {u"FOO(1,2)", "89010000008902000000F2020300" "46004F004F00"},
+        {u"Sheet1!#REF!+1",
+         "B0000000000000048901000000"
+         "03"},
+        {u"FOO(1,2)",
+         "89010000008902000000F2020300"
+         "46004F004F00"},
         {u"SIN(1)", "8901000000810F00"},
         {u"2147483647", "89FFFFFF7F"},
         {u"1.5", "1F000000000000F83F"},
         {u"2147483648", "1F000000000000E041"},
-        {u"'My Sheet'!$A$1", "A2000000800080" "01"},
-        {u"Sheet1:Data_1!A:A", "A700000000FFFF0F0000000000" "0003"},
-        {u"1:1", "86000000000000000000" "00FF3F"},
-        {u"\"a\"\"b\"", "8A03006100220062" "00"},
-        {u"A1 B1", "8400000000000084000000000100" "0F01"},
+        {u"'My Sheet'!$A$1",
+         "A2000000800080"
+         "01"},
+        {u"Sheet1:Data_1!A:A",
+         "A700000000FFFF0F0000000000"
+         "0003"},
+        {u"1:1",
+         "86000000000000000000"
+         "00FF3F"},
+        {u"\"a\"\"b\"",
+         "8A03006100220062"
+         "00"},
+        {u"A1 B1",
+         "8400000000000084000000000100"
+         "0F01"},
     };
     for (const TCase& c : cases) EXPECT_EQ(Hex(c.Text), c.Hex) << base::Utf16ToUtf8(c.Text);
 }
@@ -113,15 +145,22 @@ TEST_F(FormulaCode, ReportsInsteadOfStoringABrokenFormula) {
         int Code;
     };
     const TCase cases[] = {
-        {u"SIN(1,2)", 4021}, {u"SIN()", 4020},   {u"PI(1)", 4021},   {u"{1,2;3}", 4022}, {u"1,2", 4018},
-        {u"Nowhere!A1", 4016}, {u"1E400", 4006}, {u"0h*", 4006}, {u"1*/2", 4015}, {u"8:.8", 4018}, {u"A1:1", 4018}, {u"(1+2) A1", 4018}, {u"1+", 4015},   {u"A1+B1@", 4006},  {u"[Book]S!A1", 4012}, {u"[Book1.xlsx]Nope!A1", 4016}, {u"SUM((1)", 4007},
+        {u"SIN(1,2)", 4021}, {u"SIN()", 4020},      {u"PI(1)", 4021},      {u"{1,2;3}", 4022},
+        {u"1,2", 4018},      {u"Nowhere!A1", 4016}, {u"1E400", 4006},      {u"0h*", 4006},
+        {u"1*/2", 4015},     {u"8:.8", 4018},       {u"A1:1", 4018},       {u"(1+2) A1", 4018},
+        {u"1+", 4015},       {u"A1+B1@", 4006},     {u"[Book]S!A1", 4012}, {u"[Book1.xlsx]Nope!A1", 4016},
+        {u"SUM((1)", 4007},
     };
-    for (const TCase& c : cases) EXPECT_EQ(Hex(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
+    for (const TCase& c : cases)
+        EXPECT_EQ(Hex(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
 }
 
 TEST_F(FormulaCode, UnionInFrontOfACallKeepsTheCallsArguments) {
     EXPECT_EQ(RoundTrip(u"SUM((A1,B2),1)"), u"SUM((A1,B2),1)");
-    EXPECT_TRUE(Hex(u"(A1,B1)+SUM(1,2)").ends_with("1015" "8901000000890200000082020400" "03"));
+    EXPECT_TRUE(Hex(u"(A1,B1)+SUM(1,2)")
+                    .ends_with("1015"
+                               "8901000000890200000082020400"
+                               "03"));
 }
 
 TEST_F(FormulaCode, TextComesBackAsTyped) {

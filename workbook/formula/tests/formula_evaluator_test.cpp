@@ -20,7 +20,6 @@ using test::Show;
 using test::TCase;
 using test::TTestFormulaDocument;
 
-
 // Sheet S0: A1..A5 = 1, 2, 3, "4" (text), TRUE; B1..B3 = 10, empty, #DIV/0!; C1 = "abc"; C2 = "".
 // D1..D6 = 3, 1, 4, 1, 5, 9. Sheets S1 and S2 hold 100 and 200 in A1.
 class FormulaEvaluatorTest : public ::testing::Test {
@@ -54,29 +53,54 @@ protected:
     TXLSFormulaEvaluator Eval;
 };
 
-
 TEST_F(FormulaEvaluatorTest, Operators) {
     const TCase cases[] = {
-        {u"1+2*3", "7"},          {u"(1+2)*3", "9"},         {u"2^10", "1024"},        {u"2^-1", "0.5"},
-        {u"-3+1", "-2"},          {u"50%", "0.5"},           {u"1/0", "#DIV/0!"},      {u"0^-1", "#DIV/0!"},
-        {u"(-8)^0.5", "#NUM!"},   {u"10^300*10^300", "#NUM!"}, {u"1+B2", "1"},           {u"1+A4", "5"},
-        {u"1+TRUE", "2"},         {u"1+C1", "#VALUE!"},      {u"#N/A+#REF!", "#N/A"},  {u"1+B3", "#DIV/0!"},
-        {u"1&2", "\"12\""},       {u"TRUE&1", "\"TRUE1\""},  {u"\"a\"&B3", "#DIV/0!"}, {u"0.1+0.2&\"\"", "\"0.3\""},
-        {u"B2=B2", "TRUE"},       {u"B2=0", "TRUE"},         {u"B2=\"\"", "TRUE"},     {u"B2=C2", "TRUE"},
-        {u"B2<1", "TRUE"},        {u"5<\"a\"", "TRUE"},      {u"TRUE>1", "TRUE"},      {u"TRUE=\"TRUE\"", "FALSE"},
-        {u"TRUE>\"zzz\"", "TRUE"}, {u"\"abc\"=\"ABC\"", "TRUE"}, {u"\"a\"<\"B\"", "TRUE"}, {u"1<>1", "FALSE"},
-        {u"B3=1", "#DIV/0!"},     {u"A1:A3", "#VALUE!"},     {u"10^20&\"\"", "\"1E+20\""},
+        {u"1+2*3", "7"},
+        {u"(1+2)*3", "9"},
+        {u"2^10", "1024"},
+        {u"2^-1", "0.5"},
+        {u"-3+1", "-2"},
+        {u"50%", "0.5"},
+        {u"1/0", "#DIV/0!"},
+        {u"0^-1", "#DIV/0!"},
+        {u"(-8)^0.5", "#NUM!"},
+        {u"10^300*10^300", "#NUM!"},
+        {u"1+B2", "1"},
+        {u"1+A4", "5"},
+        {u"1+TRUE", "2"},
+        {u"1+C1", "#VALUE!"},
+        {u"#N/A+#REF!", "#N/A"},
+        {u"1+B3", "#DIV/0!"},
+        {u"1&2", "\"12\""},
+        {u"TRUE&1", "\"TRUE1\""},
+        {u"\"a\"&B3", "#DIV/0!"},
+        {u"0.1+0.2&\"\"", "\"0.3\""},
+        {u"B2=B2", "TRUE"},
+        {u"B2=0", "TRUE"},
+        {u"B2=\"\"", "TRUE"},
+        {u"B2=C2", "TRUE"},
+        {u"B2<1", "TRUE"},
+        {u"5<\"a\"", "TRUE"},
+        {u"TRUE>1", "TRUE"},
+        {u"TRUE=\"TRUE\"", "FALSE"},
+        {u"TRUE>\"zzz\"", "TRUE"},
+        {u"\"abc\"=\"ABC\"", "TRUE"},
+        {u"\"a\"<\"B\"", "TRUE"},
+        {u"1<>1", "FALSE"},
+        {u"B3=1", "#DIV/0!"},
+        {u"A1:A3", "#VALUE!"},
+        {u"10^20&\"\"", "\"1E+20\""},
     };
     for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
 }
 
 TEST_F(FormulaEvaluatorTest, ImplicitIntersectionOfTheResult) {
-    EXPECT_EQ(Run(u"A1:A3", 1, 1), "2");         // B2: the row's cell
-    EXPECT_EQ(Run(u"A1:A3", 0, 1), "#REF!");     // inside the area
-    EXPECT_EQ(Run(u"A1:A3", 1, 4), "#VALUE!");   // no shared row
-    EXPECT_EQ(Run(u"A1:A3", 0, 4), "#VALUE!");   // same column, row outside: no edge cell
+    EXPECT_EQ(Run(u"A1:A3", 1, 1), "2");        // B2: the row's cell
+    EXPECT_EQ(Run(u"A1:A3", 0, 1), "#REF!");    // inside the area
+    EXPECT_EQ(Run(u"A1:A3", 1, 4), "#VALUE!");  // no shared row
+    EXPECT_EQ(Run(u"A1:A3", 0, 4), "#VALUE!");  // same column, row outside: no edge cell
     EXPECT_EQ(Run(u"A1:A3*2", 1, 2), "6");
-    EXPECT_EQ(Run(u"B2", 0, 9), "0");            // an empty result is 0
+    EXPECT_EQ(Run(u"B2", 0, 9), "0");  // an empty result is 0
 }
 
 // The encoder writes no intersection, so the reference operators are driven on the stack.
@@ -128,8 +152,8 @@ TEST_F(FormulaEvaluatorTest, DescriptiveStatisticsAgainstPython) {
         for (size_t i = 0; i < c.Data.size(); ++i) s.StoreFloat(0, static_cast<int>(i), 0, c.Data[i]);
         s.StoreString(1, 0, 0, u"text is left out");
         s.CalcDimension();
-        std::u16string f = std::u16string(c.Function) + u"(S1!A1:B" +
-                           base::Utf8ToUtf16(std::to_string(c.Data.size())) + u")";
+        std::u16string f =
+            std::u16string(c.Function) + u"(S1!A1:B" + base::Utf8ToUtf16(std::to_string(c.Data.size())) + u")";
         if (c.K) f.insert(f.size() - 1, u"," + base::Utf8ToUtf16(std::to_string(c.K)));
         const std::vector<uint8_t> ptgs = Doc.Compile(f);
         const TXLSFormulaValue v = Eval.Evaluate(0, 7, 9, ptgs.data(), static_cast<int>(ptgs.size()));
@@ -141,36 +165,82 @@ TEST_F(FormulaEvaluatorTest, DescriptiveStatisticsAgainstPython) {
 TEST_F(FormulaEvaluatorTest, StatisticsOverReferencesAndTypedValues) {
     const TCase cases[] = {
         // Texts and Booleans read through references are left out; typed ones count.
-        {u"SUM(A1:A5)", "6"},            {u"SUM(A1:A5,TRUE,\"4\")", "11"}, {u"SUM(\"x\")", "#VALUE!"},
-        {u"AVERAGE(A1:A5)", "2"},        {u"COUNT(A1:A5)", "3"},           {u"COUNT(A1:A5,1,\"2\",\"x\")", "5"},
-        {u"COUNTA(A1:C3)", "7"},         {u"MIN(A1:A5)", "1"},             {u"MAX(A1:A5)", "3"},
-        {u"MAX(C1)", "0"},               {u"AVERAGE(C1)", "#DIV/0!"},      {u"SUM(B1:B3)", "#DIV/0!"},
-        {u"ROUND(AVERAGE(D1:D6),2)", "3.83"}, {u"MODE(D1:D6)", "1"}, {u"STDEVP(5)", "0"},
-        {u"STDEV(5)", "#DIV/0!"},        {u"KURT(1,2,3)", "#DIV/0!"},      {u"SKEW(1,2)", "#DIV/0!"},
-        {u"LARGE(D1:D6,2)", "5"},        {u"SMALL(D1:D6,2)", "1"},         {u"LARGE(D1:D6,7)", "#NUM!"},
-        {u"PERCENTILE(D1:D6,0.3)", "2"}, {u"QUARTILE(D1:D6,3)", "4.75"}, {u"QUARTILE(D1:D6,5)", "#NUM!"},
-        {u"RANK(1,D1:D6,0)", "5"},         {u"RANK(1,D1:D6,1)", "1"},        {u"RANK(2,D1:D6,0)", "#N/A"},
-        {u"GEOMEAN(1,0)", "#NUM!"},      {u"SUM(ALL!A1)", "301"},
-                  {u"MODE(1,2,3)", "#N/A"},         {u"MEDIAN(C1)", "#NUM!"},
+        {u"SUM(A1:A5)", "6"},
+        {u"SUM(A1:A5,TRUE,\"4\")", "11"},
+        {u"SUM(\"x\")", "#VALUE!"},
+        {u"AVERAGE(A1:A5)", "2"},
+        {u"COUNT(A1:A5)", "3"},
+        {u"COUNT(A1:A5,1,\"2\",\"x\")", "5"},
+        {u"COUNTA(A1:C3)", "7"},
+        {u"MIN(A1:A5)", "1"},
+        {u"MAX(A1:A5)", "3"},
+        {u"MAX(C1)", "0"},
+        {u"AVERAGE(C1)", "#DIV/0!"},
+        {u"SUM(B1:B3)", "#DIV/0!"},
+        {u"ROUND(AVERAGE(D1:D6),2)", "3.83"},
+        {u"MODE(D1:D6)", "1"},
+        {u"STDEVP(5)", "0"},
+        {u"STDEV(5)", "#DIV/0!"},
+        {u"KURT(1,2,3)", "#DIV/0!"},
+        {u"SKEW(1,2)", "#DIV/0!"},
+        {u"LARGE(D1:D6,2)", "5"},
+        {u"SMALL(D1:D6,2)", "1"},
+        {u"LARGE(D1:D6,7)", "#NUM!"},
+        {u"PERCENTILE(D1:D6,0.3)", "2"},
+        {u"QUARTILE(D1:D6,3)", "4.75"},
+        {u"QUARTILE(D1:D6,5)", "#NUM!"},
+        {u"RANK(1,D1:D6,0)", "5"},
+        {u"RANK(1,D1:D6,1)", "1"},
+        {u"RANK(2,D1:D6,0)", "#N/A"},
+        {u"GEOMEAN(1,0)", "#NUM!"},
+        {u"SUM(ALL!A1)", "301"},
+        {u"MODE(1,2,3)", "#N/A"},
+        {u"MEDIAN(C1)", "#NUM!"},
     };
     for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
 }
 
 TEST_F(FormulaEvaluatorTest, MathAndLogicFunctions) {
     const TCase cases[] = {
-        {u"ROUND(2.675,2)", "2.68"},  {u"ROUND(25,-1)", "30"},    {u"ROUND(-2.5,0)", "-3"},  {u"ROUND(0.5,0)", "1"},
-        {u"ROUND(1.005,2)", "1.01"},  {u"ROUND(-1.005,2)", "-1.01"}, {u"INT(-1.5)", "-2"},   {u"MOD(-3,2)", "1"},
-        {u"MOD(3,-2)", "-1"},         {u"MOD(1,0)", "#DIV/0!"},   {u"SQRT(-1)", "#NUM!"},    {u"LN(0)", "#NUM!"},
-        {u"POWER(0,-1)", "#DIV/0!"},  {u"ISERR(NA())", "FALSE"},  {u"ISERR(1/0)", "TRUE"},   {u"ISERROR(NA())", "TRUE"},
-        {u"IF(A1>0,\"y\",\"n\")", "\"y\""}, {u"IF(A1>5,1)", "FALSE"}, {u"IF(B3,1,2)", "#DIV/0!"},
-        {u"AND(TRUE,A1)", "TRUE"},    {u"OR(FALSE,B2)", "FALSE"}, {u"OR(B2)", "#VALUE!"}, {u"NOT(0)", "TRUE"},
-        {u"CONCATENATE(\"a\",1,TRUE)", "\"a1TRUE\""}, {u"ABS(-2)", "2"}, {u"PRODUCT(A1:A3)", "6"},
+        {u"ROUND(2.675,2)", "2.68"},
+        {u"ROUND(25,-1)", "30"},
+        {u"ROUND(-2.5,0)", "-3"},
+        {u"ROUND(0.5,0)", "1"},
+        {u"ROUND(1.005,2)", "1.01"},
+        {u"ROUND(-1.005,2)", "-1.01"},
+        {u"INT(-1.5)", "-2"},
+        {u"MOD(-3,2)", "1"},
+        {u"MOD(3,-2)", "-1"},
+        {u"MOD(1,0)", "#DIV/0!"},
+        {u"SQRT(-1)", "#NUM!"},
+        {u"LN(0)", "#NUM!"},
+        {u"POWER(0,-1)", "#DIV/0!"},
+        {u"ISERR(NA())", "FALSE"},
+        {u"ISERR(1/0)", "TRUE"},
+        {u"ISERROR(NA())", "TRUE"},
+        {u"IF(A1>0,\"y\",\"n\")", "\"y\""},
+        {u"IF(A1>5,1)", "FALSE"},
+        {u"IF(B3,1,2)", "#DIV/0!"},
+        {u"AND(TRUE,A1)", "TRUE"},
+        {u"OR(FALSE,B2)", "FALSE"},
+        {u"OR(B2)", "#VALUE!"},
+        {u"NOT(0)", "TRUE"},
+        {u"CONCATENATE(\"a\",1,TRUE)", "\"a1TRUE\""},
+        {u"ABS(-2)", "2"},
+        {u"PRODUCT(A1:A3)", "6"},
         {u"SUMSQ(1,2)", "5"},
-        {u"UPPER(\"straße ÿ\")", "\"STRAßE Ÿ\""}, {u"LOWER(\"ÄÖÜ Σ\")", "\"äöü σ\""},
-        {u"PROPER(\"hello wORLD-x 2nd\")", "\"Hello World-X 2Nd\""}, {u"LEN(\"温度\")", "2"},
-        {u"REPT(\"ab\",3)", "\"ababab\""},  {u"REPT(\"ab\",16384)", "#VALUE!"}, {u"REPT(\"a\",-1)", "#VALUE!"},
-        {u"LEN(REPT(\"a\",32767))", "32767"}, {u"ISTEXT(C1)", "TRUE"}, {u"ISNUMBER(A4)", "FALSE"},
-        {u"ISBLANK(B2)", "TRUE"},             {u"AND(RAND()>=0,RAND()<1)", "TRUE"},
+        {u"UPPER(\"straße ÿ\")", "\"STRAßE Ÿ\""},
+        {u"LOWER(\"ÄÖÜ Σ\")", "\"äöü σ\""},
+        {u"PROPER(\"hello wORLD-x 2nd\")", "\"Hello World-X 2Nd\""},
+        {u"LEN(\"温度\")", "2"},
+        {u"REPT(\"ab\",3)", "\"ababab\""},
+        {u"REPT(\"ab\",16384)", "#VALUE!"},
+        {u"REPT(\"a\",-1)", "#VALUE!"},
+        {u"LEN(REPT(\"a\",32767))", "32767"},
+        {u"ISTEXT(C1)", "TRUE"},
+        {u"ISNUMBER(A4)", "FALSE"},
+        {u"ISBLANK(B2)", "TRUE"},
+        {u"AND(RAND()>=0,RAND()<1)", "TRUE"},
     };
     for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
 }
@@ -260,7 +330,12 @@ TEST_F(FormulaEvaluatorTest, UserFunctions) {
 
 TEST_F(FormulaEvaluatorTest, MalformedTokensRaise) {
     const std::vector<std::vector<uint8_t>> bad = {
-        {0x00}, {0x50}, {0xFF, 0x1E, 0x01}, {0xFF, 0x03}, {0xFE, 0x20, 0x00, 0x1E}, {0xFF, 0x17, 5, 0, 'a'},
+        {0x00},
+        {0x50},
+        {0xFF, 0x1E, 0x01},
+        {0xFF, 0x03},
+        {0xFE, 0x20, 0x00, 0x1E},
+        {0xFF, 0x17, 5, 0, 'a'},
         // An array constant of 256 x 65,536 values announced in 3 bytes of data.
         {0xFE, 3, 0, 0x20, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF},
         // 65,535 x 65,535 values from a stack of one.

@@ -30,10 +30,10 @@ std::string Cached(TTestFormulaDocument& doc, int sheet, int col, int row) {
 
 TEST(FormulaHandlerTest, FormulasAfterTheFormulasTheyRead) {
     TTestFormulaDocument doc(2);
-    doc.SetFormula(0, 1, 0, u"A1*2");       // B1 before A1 in cell order
-    doc.SetFormula(0, 0, 0, u"3+4");        // A1
+    doc.SetFormula(0, 1, 0, u"A1*2");  // B1 before A1 in cell order
+    doc.SetFormula(0, 0, 0, u"3+4");   // A1
     doc.SetFormula(1, 0, 0, u"S0!B1+SUM(S0!A1:B1)");
-    doc.SetFormula(0, 2, 0, u"1+1");        // C1, independent
+    doc.SetFormula(0, 2, 0, u"1+1");  // C1, independent
     TXLSFormulaHandler handler(doc);
     std::vector<std::pair<int, int>> progress;
     handler.Calculate([&](int done, int total) { progress.push_back({done, total}); });
@@ -50,11 +50,11 @@ TEST(FormulaHandlerTest, FormulasAfterTheFormulasTheyRead) {
 // calculated.
 TEST(FormulaHandlerTest, CyclesAreReportedAndTheRestCalculated) {
     TTestFormulaDocument doc(1);
-    doc.SetFormula(0, 0, 0, u"B1+1");      // A1
-    doc.SetFormula(0, 1, 0, u"A1+1");      // B1
-    doc.SetFormula(0, 2, 0, u"A1*0+5");    // C1 reads the cycle
-    doc.SetFormula(0, 3, 0, u"C1*2");      // D1
-    doc.SetFormula(0, 4, 0, u"E1+1");      // E1 reads its own previous value
+    doc.SetFormula(0, 0, 0, u"B1+1");    // A1
+    doc.SetFormula(0, 1, 0, u"A1+1");    // B1
+    doc.SetFormula(0, 2, 0, u"A1*0+5");  // C1 reads the cycle
+    doc.SetFormula(0, 3, 0, u"C1*2");    // D1
+    doc.SetFormula(0, 4, 0, u"E1+1");    // E1 reads its own previous value
     TXLSErrorManager errors;
     TXLSFormulaHandler handler(doc, &errors);
     handler.Calculate();
@@ -73,7 +73,7 @@ TEST(FormulaHandlerTest, AreaListAndNameResultsAreStoredAsValues) {
     doc.SheetCells(0)->CalcDimension();
     doc.AddAreaName(u"FIRST", 0, 0, 0, 0, 0);
     doc.AddFormulaName(u"DOUBLED", u"FIRST*2");
-    doc.SetFormula(1, 0, 0, u"ALL!A1");       // an area list: #VALUE!, the rest goes on
+    doc.SetFormula(1, 0, 0, u"ALL!A1");  // an area list: #VALUE!, the rest goes on
     doc.SetFormula(1, 1, 0, u"DOUBLED+1");
     doc.SetFormula(1, 2, 0, u"\"n=\"&FIRST");
     TXLSFormulaHandler handler(doc);
@@ -113,7 +113,7 @@ std::string Value(TTestFormulaDocument& doc, int col, int row) {
 TEST(FormulaHandlerTest, ArrayFormulasFillTheirRange) {
     TTestFormulaDocument doc(1);
     TXLSCellMMU& s = *doc.SheetCells(0);
-    s.StoreFloat(2, 0, 0, 1);   // C1:D2 = 1 2 / 3 4
+    s.StoreFloat(2, 0, 0, 1);  // C1:D2 = 1 2 / 3 4
     s.StoreFloat(3, 0, 0, 2);
     s.StoreFloat(2, 1, 0, 3);
     s.StoreFloat(3, 1, 0, 4);
@@ -122,7 +122,7 @@ TEST(FormulaHandlerTest, ArrayFormulasFillTheirRange) {
     s.StoreFloat(6, 0, 0, 10);  // G1:G2 = 10 / 20
     s.StoreFloat(6, 1, 0, 20);
     SetArrayFormula(doc, 0, 0, 1, 1, u"C1:D2*10");
-    SetArrayFormula(doc, 0, 4, 1, 4, u"C1:D2*10");          // one row: cut, not wrapped
+    SetArrayFormula(doc, 0, 4, 1, 4, u"C1:D2*10");  // one row: cut, not wrapped
     SetArrayFormula(doc, 4, 0, 4, 1, u"ABS(F1:F2)");
     SetArrayFormula(doc, 7, 0, 8, 1, u"C1:D1+G1:G2");
     SetArrayFormula(doc, 9, 0, 9, 1, u"IF(F1:F2<-1,\"low\",\"ok\")");

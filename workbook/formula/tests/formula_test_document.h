@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "base/text_encoding.h"
 #include "workbook/formula/biff_encode_formula.h"
 #include "workbook/formula/formula_document.h"
 #include "workbook/formula/value_stack.h"
-#include "base/text_encoding.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/exceptions.h"
 #include "workbook/model/utils.h"

@@ -104,13 +104,13 @@ TEST(FormulaTokenizer, Reports) {
         int Code;
     };
     const TCase cases[] = {
-        {u"#FOO", 4001},   {u"1E+", 4002},      {u".", 4003},         {u"\"abc", 4004},
-        {u"{1,2", 4005},   {u"{1,A1}", 4005},  {u"1+@", 4006},       {u"SUM(1", 4007},
-        {u"-", 4008},      {u"A:", 4010},       {u"Sheet1!12", 4010}, {u"''!A1", 4011},
-        {u"'a:'!A1", 4011}, {u"'[B]'!A1", 4012}, {u"'[]S'!A1", 4012}, {u"'abc", 4013},
-        {u"'abc'A1", 4013}, {u"Table1[#All", 4013},
+        {u"#FOO", 4001},      {u"1E+", 4002},     {u".", 4003},           {u"\"abc", 4004},    {u"{1,2", 4005},
+        {u"{1,A1}", 4005},    {u"1+@", 4006},     {u"SUM(1", 4007},       {u"-", 4008},        {u"A:", 4010},
+        {u"Sheet1!12", 4010}, {u"''!A1", 4011},   {u"'a:'!A1", 4011},     {u"'[B]'!A1", 4012}, {u"'[]S'!A1", 4012},
+        {u"'abc", 4013},      {u"'abc'A1", 4013}, {u"Table1[#All", 4013},
     };
-    for (const TCase& c : cases) EXPECT_EQ(Tokens(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
+    for (const TCase& c : cases)
+        EXPECT_EQ(Tokens(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
 }
 
 TEST(FormulaTokenizer, ReportWithoutHandlerRaises) {

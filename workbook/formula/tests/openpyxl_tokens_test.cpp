@@ -38,11 +38,12 @@ std::string Words(std::u16string_view text) {
             while (list[j].Kind != xttTableEnd) ++j;
             word("R:" + slice(i, j));
             i = j;
-        } else if (IsReferencePart(k) || (k >= xttErrNull && k <= xttErrGettingData && i > 0 && list[i - 1].Kind == xttSheetEnd)) {
+        } else if (IsReferencePart(k) ||
+                   (k >= xttErrNull && k <= xttErrGettingData && i > 0 && list[i - 1].Kind == xttSheetEnd)) {
             size_t j = i;
-            while (j + 1 < list.size() &&
-                   (IsReferencePart(list[j + 1].Kind) ||
-                    (list[j].Kind == xttSheetEnd && list[j + 1].Kind >= xttErrNull && list[j + 1].Kind <= xttErrGettingData)))
+            while (j + 1 < list.size() && (IsReferencePart(list[j + 1].Kind) ||
+                                           (list[j].Kind == xttSheetEnd && list[j + 1].Kind >= xttErrNull &&
+                                            list[j + 1].Kind <= xttErrGettingData)))
                 ++j;
             word("R:" + slice(i, j));
             i = j;

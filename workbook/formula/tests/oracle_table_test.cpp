@@ -32,10 +32,14 @@ struct TOracleCase {
 
 void StoreCell(TXLSCellMMU& s, const TOracleCell& c) {
     const std::u16string v = c.Value;
-    if (v.starts_with(u"N:")) s.StoreFloat(c.Col, c.Row, 0, std::strtod(base::Utf16ToUtf8(v.substr(2)).c_str(), nullptr));
-    else if (v == u"TRUE" || v == u"FALSE") s.StoreBoolean(c.Col, c.Row, 0, v == u"TRUE");
-    else if (c.Error) s.StoreError(c.Col, c.Row, 0, ErrorTextToCellError(v));
-    else s.StoreString(c.Col, c.Row, 0, v.substr(1, v.size() - 2));
+    if (v.starts_with(u"N:"))
+        s.StoreFloat(c.Col, c.Row, 0, std::strtod(base::Utf16ToUtf8(v.substr(2)).c_str(), nullptr));
+    else if (v == u"TRUE" || v == u"FALSE")
+        s.StoreBoolean(c.Col, c.Row, 0, v == u"TRUE");
+    else if (c.Error)
+        s.StoreError(c.Col, c.Row, 0, ErrorTextToCellError(v));
+    else
+        s.StoreString(c.Col, c.Row, 0, v.substr(1, v.size() - 2));
 }
 
 bool Matches(const TXLSFormulaValue& v, std::u16string_view expected) {
@@ -43,7 +47,8 @@ bool Matches(const TXLSFormulaValue& v, std::u16string_view expected) {
         const double x = std::strtod(base::Utf16ToUtf8(expected.substr(2)).c_str(), nullptr);
         return v.ValType == fvtNumber && std::fabs(v.Number - x) <= 1e-12 * std::max(1.0, std::fabs(x));
     }
-    if (expected == u"TRUE" || expected == u"FALSE") return v.ValType == fvtBoolean && v.BoolErr == (expected == u"TRUE");
+    if (expected == u"TRUE" || expected == u"FALSE")
+        return v.ValType == fvtBoolean && v.BoolErr == (expected == u"TRUE");
     if (expected.starts_with(u"\"")) return v.ValType == fvtString && u"\"" + v.Str + u"\"" == expected;
     return v.ValType == fvtError && CellErrorToText(v.BoolErr) == expected;
 }

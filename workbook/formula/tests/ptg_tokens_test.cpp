@@ -14,8 +14,8 @@ namespace {
 TEST(PtgLengths, EveryOpcode) {
     // The widths by opcode as the walkers' users list them; every opcode not named is undefined.
     std::vector<std::pair<int32_t, std::vector<int>>> widths = {
-        {1, {0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x10, 0x11, 0x12, 0x13, 0x14,
-             0x15, 0x16, 0xF0, 0xF1, 0xFE, 0xFF}},
+        {1, {0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E,
+             0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0xF0, 0xF1, 0xFE, 0xFF}},
         {2, {0x0F, 0x18, 0x1C, 0x1D, 0xA0}},
         {3, {0x1E, 0x81, 0x83}},
         {4, {0x82}},
@@ -34,9 +34,13 @@ TEST(PtgLengths, EveryOpcode) {
         {19, {0xBC}},
     };
     // BIFF operand tokens in all three classes; the memory tokens count their head only.
-    const std::pair<int32_t, std::vector<int>> operands[] = {
-        {3, {0x21, 0x29}}, {4, {0x22}}, {5, {0x23, 0x24, 0x2A, 0x2C}}, {7, {0x26, 0x27, 0x39, 0x3A, 0x3C}},
-        {8, {0x20}},       {9, {0x25, 0x2B, 0x2D}}, {11, {0x3B, 0x3D}}};
+    const std::pair<int32_t, std::vector<int>> operands[] = {{3, {0x21, 0x29}},
+                                                             {4, {0x22}},
+                                                             {5, {0x23, 0x24, 0x2A, 0x2C}},
+                                                             {7, {0x26, 0x27, 0x39, 0x3A, 0x3C}},
+                                                             {8, {0x20}},
+                                                             {9, {0x25, 0x2B, 0x2D}},
+                                                             {11, {0x3B, 0x3D}}};
     for (const auto& [width, ids] : operands) {
         std::vector<int> all;
         for (int id : ids) all.insert(all.end(), {id, id + 0x20, id + 0x40});
@@ -85,11 +89,10 @@ TEST(IteratePtgs, StepsOverEveryKindOfToken) {
         {"BIFF8 memory function",
          {0xFF, 0x29, 11, 0, 0x24, 0, 0, 0, 0xC0, 0x24, 0, 0, 1, 0xC0, 0x0F, 0x42, 1, 4, 0},
          {0, 1, 4, 9, 14, 15}},
-        {"BIFF8 memory area",
-         {0xFF, 0x66, 0, 0, 0, 0, 10, 0, 0x25, 0, 0, 1, 0, 0, 0xC0, 0, 0xC0, 0x15},
-         {0, 1, 8, 17}},
+        {"BIFF8 memory area", {0xFF, 0x66, 0, 0, 0, 0, 10, 0, 0x25, 0, 0, 1, 0, 0, 0xC0, 0, 0xC0, 0x15}, {0, 1, 8, 17}},
         {"BIFF8 memory error", {0xFF, 0x47, 0x17, 0, 0, 0, 0, 0, 0x1E, 1, 0}, {0, 1, 8}},
-        {"extra data is not walked", {0xFE, 10, 0, 0x1E, 1, 0, 0x1E, 2, 0, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"extra data is not walked",
+         {0xFE, 10, 0, 0x1E, 1, 0, 0x1E, 2, 0, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
          {0, 3, 6, 9}},
         {"own tokens of own widths",
          {0xBE, 1, 0, 0x86, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xB2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4},

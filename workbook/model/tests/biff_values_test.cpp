@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "test_util.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/color.h"
 #include "workbook/model/exceptions.h"
-#include "test_util.h"
 
 namespace xls {
 namespace {
@@ -153,7 +153,7 @@ TEST_F(BIFFPalette, NearestIndexColor) {
     EXPECT_EQ(NearestIndexColor(0x000000), 8);
     EXPECT_EQ(NearestIndexColor(0x0000FF), 10);  // red
     EXPECT_EQ(NearestIndexColor(0x0000FE), 10);
-    EXPECT_EQ(NearestIndexColor(0x969696), 55);  // gray 40%
+    EXPECT_EQ(NearestIndexColor(0x969696), 55);   // gray 40%
     EXPECT_EQ(NearestIndexColor(0x0F000000), 8);  // the top byte is no colour
     // Entries 64 and 65 and 0..7 are never candidates.
     Xc12CurrentPalette[3] = 0x123456;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "workbook/model/cell_area.h"
 #include "test_util.h"
+#include "workbook/model/cell_area.h"
 
 namespace xls {
 namespace {

@@ -78,7 +78,7 @@ TEST(CellAreas, TextFormAndFailedParses) {
 TEST(MergedCells, SolidAreasMoveOrGoWhole) {
     TXc12ClassFactory factory;
     TXc12MergedCells merged(factory);
-    merged.AddArea(1, 1, 3, 3);  // B2:D4
+    merged.AddArea(1, 1, 3, 3);    // B2:D4
     merged.Intersect(0, 0, 2, 2);  // merge A1:C3
     EXPECT_EQ(Text(merged), "A1:D4");
     merged.SetAsText(u"A1:C3 E1:F2");

@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "test_util.h"
 #include "workbook/model/cell_error.h"
 #include "workbook/model/cell_reference.h"
 #include "workbook/model/exceptions.h"
-#include "test_util.h"
 
 namespace xls {
 namespace {
@@ -17,8 +17,8 @@ TEST(CellReference, ColumnLetters) {
         int Col;
         const char* Letters;
     };
-    const Case cases[] = {{0, "A"},      {25, "Z"},     {26, "AA"},   {51, "AZ"},    {52, "BA"},
-                          {701, "ZZ"},   {702, "AAA"},  {255, "IV"},  {256, "IW"},   {16383, "XFD"},
+    const Case cases[] = {{0, "A"},       {25, "Z"},      {26, "AA"},     {51, "AZ"},  {52, "BA"},
+                          {701, "ZZ"},    {702, "AAA"},   {255, "IV"},    {256, "IW"}, {16383, "XFD"},
                           {16384, "XFE"}, {18277, "ZZZ"}, {18278, "AAAA"}};
     for (const Case& c : cases) EXPECT_EQ(U8(ColToRefStr(c.Col)), c.Letters) << c.Col;
     EXPECT_THROW(ColToRefStr(-1), EXLSError);
@@ -289,8 +289,8 @@ struct TR1C1AreaCase {
 
 TEST(CellReference, R1C1Areas) {
     const TR1C1AreaCase cases[] = {
-        {u"R", true, 0, 0, 16383, 0, false, true, false, true},             // the current row
-        {u"C2", true, 1, 0, 1, 1048575, false, false, false, false},        // the second column
+        {u"R", true, 0, 0, 16383, 0, false, true, false, true},       // the current row
+        {u"C2", true, 1, 0, 1, 1048575, false, false, false, false},  // the second column
         {u"R1C1:R2C2", true, 0, 0, 1, 1, false, false, false, false},
         {u"R1:R3", true, 0, 0, 16383, 2, false, false, false, false},
         {u"C[-1]:C[1]", true, -1, 0, 1, 1048575, true, false, true, false},

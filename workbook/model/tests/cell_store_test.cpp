@@ -47,12 +47,27 @@ TEST(NumberPacking, KeepsEveryValueBitForBit) {
         double Value;
         uint8_t Kind;
     } cases[] = {
-        {0.0, xckDouble},         {-0.5, xckDouble},       {0.5, xckHundredths},  {127, xckInt8},
-        {128, xckInt16},          {40000, xckInt32},       {3e9, xckDouble},      {1.23456, xckDouble},
-        {1000000.25, xckHundredths}, {21474836.5, xckDouble}, {2.0001, xckTenThousandths},
-        {23.4, xckHundredths},    {-23.4, xckHundredths},  {3 + 1e-13, xckDouble}, {-2147483647.0, xckDouble},
-        {-2147483646.0, xckInt32}, {1e-9, xckDouble},      {-0.0, xckDouble},     {0.1, xckHundredths},
-        {std::numeric_limits<double>::quiet_NaN(), xckDouble}, {std::numeric_limits<double>::infinity(), xckDouble},
+        {0.0, xckDouble},
+        {-0.5, xckDouble},
+        {0.5, xckHundredths},
+        {127, xckInt8},
+        {128, xckInt16},
+        {40000, xckInt32},
+        {3e9, xckDouble},
+        {1.23456, xckDouble},
+        {1000000.25, xckHundredths},
+        {21474836.5, xckDouble},
+        {2.0001, xckTenThousandths},
+        {23.4, xckHundredths},
+        {-23.4, xckHundredths},
+        {3 + 1e-13, xckDouble},
+        {-2147483647.0, xckDouble},
+        {-2147483646.0, xckInt32},
+        {1e-9, xckDouble},
+        {-0.0, xckDouble},
+        {0.1, xckHundredths},
+        {std::numeric_limits<double>::quiet_NaN(), xckDouble},
+        {std::numeric_limits<double>::infinity(), xckDouble},
     };
     for (const Case& c : cases) EXPECT_EQ(XLSPackFloat(c.Value).Kind, c.Kind) << c.Value;
     // Whatever the kind, the store gives back the identical double.
@@ -65,9 +80,13 @@ TEST(NumberPacking, KeepsEveryValueBitForBit) {
     for (int i = 0; i < 2000; ++i) {
         const int kind = static_cast<int>(rng() % 4);
         const double tenths = static_cast<double>(static_cast<int64_t>(rng() % 2000000) - 1000000);
-        values.push_back(kind == 0 ? tenths / 10 : kind == 1 ? tenths / 100 + 1e-13 : kind == 2 ? tenths / 10000 : tenths * 1e-7);
+        values.push_back(kind == 0   ? tenths / 10
+                         : kind == 1 ? tenths / 100 + 1e-13
+                         : kind == 2 ? tenths / 10000
+                                     : tenths * 1e-7);
     }
-    for (size_t i = 0; i < values.size(); ++i) store.StoreFloat(static_cast<int>(i % 100), static_cast<int>(i / 100), 0, values[i]);
+    for (size_t i = 0; i < values.size(); ++i)
+        store.StoreFloat(static_cast<int>(i % 100), static_cast<int>(i / 100), 0, values[i]);
     for (size_t i = 0; i < values.size(); ++i) {
         TXLSMMUCell cell;
         ASSERT_TRUE(store.FindCell(static_cast<int>(i % 100), static_cast<int>(i / 100), cell));
@@ -275,9 +294,8 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
                     existing->second = {xctStringFormula, 0, text, false, existing->second.XF};
                     break;
                 }
-                const int keep = has && (existing->second.XF != 0 || existing->second.Type == xctString)
-                                     ? existing->second.XF
-                                     : xf;
+                const int keep =
+                    has && (existing->second.XF != 0 || existing->second.Type == xctString) ? existing->second.XF : xf;
                 touchRow(row);
                 cells[key] = {xctString, 0, text, false, keep};
                 break;
@@ -290,9 +308,8 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
                     break;
                 }
                 // A boolean is overwritten in place, format and all.
-                const int keep = has && (existing->second.XF != 0 || existing->second.Type == xctBoolean)
-                                     ? existing->second.XF
-                                     : xf;
+                const int keep =
+                    has && (existing->second.XF != 0 || existing->second.Type == xctBoolean) ? existing->second.XF : xf;
                 touchRow(row);
                 cells[key] = {xctBoolean, 0, u"", v, keep};
                 break;
@@ -327,7 +344,9 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
                 if (pick(40) == 0) {
                     const int last = row + pick(300);
                     Store.ClearRows(row, last);
-                    std::erase_if(cells, [&](const auto& entry) { return entry.first.first >= row && entry.first.first <= last; });
+                    std::erase_if(cells, [&](const auto& entry) {
+                        return entry.first.first >= row && entry.first.first <= last;
+                    });
                     std::erase_if(rows, [&](const auto& entry) { return entry.first >= row && entry.first <= last; });
                 } else if (pick(2) == 0) {
                     const double v = numbers[pick(11)];

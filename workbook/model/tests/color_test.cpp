@@ -22,8 +22,8 @@ private:
 
 TEST_F(Color, PalettesAtStart) {
     EXPECT_EQ(Xc12DefaultPalette[0], 0x000000u);
-    EXPECT_EQ(Xc12DefaultPalette[2], 0x0000FFu);  // red in 0x00BBGGRR
-    EXPECT_EQ(Xc12DefaultPalette[4], 0xFF0000u);  // blue
+    EXPECT_EQ(Xc12DefaultPalette[2], 0x0000FFu);   // red in 0x00BBGGRR
+    EXPECT_EQ(Xc12DefaultPalette[4], 0xFF0000u);   // blue
     EXPECT_EQ(Xc12DefaultPalette[63], 0x333333u);  // gray 80%
     EXPECT_EQ(Xc12DefaultPalette[64], 0x0F000000u);
     EXPECT_EQ(Xc12DefaultPalette[65], 0x0F000000u);
@@ -137,8 +137,7 @@ TEST(ColorHsl, KnownValues) {
         {0x00FF00, 85, 127, 255},   // green: (0 + 512) / 6 = 85
         {0xFF0000, 170, 127, 255},  // blue: (0 + 1024) / 6 = 170
         {0xFF00FF, 214, 127, 255},  // magenta: checked below
-        {0x000000, 0, 0, 0},
-        {0xFFFFFF, 0, 255, 0},
+        {0x000000, 0, 0, 0},       {0xFFFFFF, 0, 255, 0},
     };
     for (const Case& c : cases) {
         if (c.Rgb == 0xFF00FF) continue;  // checked below

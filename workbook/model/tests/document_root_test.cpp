@@ -162,8 +162,8 @@ TEST_F(DocumentRoot, DirectWriteOrderComparesRowThenColumn) {
         int Col, Row;
         bool Accepted;
     };
-    const TStep steps[] = {{0, 0, true}, {0, 0, false}, {3, 0, true}, {0, 1, true}, {5, 0, false},
-                           {2, 1, true}, {1, 1, false}, {0, 4, true}};
+    const TStep steps[] = {{0, 0, true},  {0, 0, false}, {3, 0, true},  {0, 1, true},
+                           {5, 0, false}, {2, 1, true},  {1, 1, false}, {0, 4, true}};
     for (const TStep& step : steps) {
         cell.Col = step.Col;
         cell.Row = step.Row;
@@ -220,8 +220,8 @@ TEST(XmlDateTime, TextAndSerials) {
     EXPECT_EQ(XmlStrToDateTime(u"1900-01-01T12:00:00"), 2.5);
     EXPECT_EQ(XmlDateTimeToStr(45000.75), u"2023-03-15T18:00:00Z");
     EXPECT_EQ(XmlStrToDateTime(u"2023-03-15T18:00:00.250Z"), 45000.75 + 0.25 / 86400);
-    for (const char16_t* bad : {u"", u"2023-02-30T00:00:00Z", u"2023-03-15 18:00:00", u"2023-03-15T25:00:00Z",
-                                u"2023-03-15T18:00:00Zx"})
+    for (const char16_t* bad :
+         {u"", u"2023-02-30T00:00:00Z", u"2023-03-15 18:00:00", u"2023-03-15T25:00:00Z", u"2023-03-15T18:00:00Zx"})
         EXPECT_EQ(XmlStrToDateTime(bad), 0) << test::U8(bad);
 }
 
@@ -274,8 +274,8 @@ TEST_F(DocumentRoot, FilledModelClearsAndDestroysCleanly) {
         Root.Workbook().pivotCaches.Add()->AddRef();
         Root.XLinks().Add()->externalBook.sheetDataSet.Add()->Add()->Add()->SetAsString(u"cached");
         base::TMemoryStream png;
-        const uint8_t header[24] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                    0,    0,   0,   3,   0,    0,    0,    2};
+        const uint8_t header[24] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13,
+                                    'I',  'H', 'D', 'R', 0,    0,    0,    3,    0, 0, 0, 2};
         png.WriteBuffer(header, sizeof header);
         ASSERT_NE(Root.GraphicManager().Images().AddFromFile(png, u"a.png"), nullptr);
         Root.Names = Root.Workbook().definedNames.get();

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "workbook/model/error_manager.h"
 #include "test_util.h"
+#include "workbook/model/error_manager.h"
 
 namespace xls {
 namespace {
@@ -43,8 +43,9 @@ TEST(ErrorManager, MessageTexts) {
         {6004, u"Merge", u"6004: Merge can not be performed on multiple selected areas"},
         {6001, u"SaveToFile", u"6001: Filename is missing in SaveToFile"},
         {4027, u"T1", u"4027: Table \"T1\" is missing end bracket\""},
-        {1003, u"", u"1003: File is encrypted, password missing. If you think the file is unencrypted, try "
-                    u"\"VelvetSweatshop\""},
+        {1003, u"",
+         u"1003: File is encrypted, password missing. If you think the file is unencrypted, try "
+         u"\"VelvetSweatshop\""},
         {1005, u"", u"1005: Direct write: Cell columna and row can not be the same as previous"},
         {7001, u"B2", u"7001: Formula result in cell \"B2\" do not match."},
         // A "%" in the caller's text is text, not a format.
@@ -58,10 +59,10 @@ TEST(ErrorManager, MessageTexts) {
 }
 
 TEST(ErrorManager, EveryTableNumberHasAText) {
-    const int numbers[] = {1002, 1003, 1004, 1005, 2001, 3001, 3002, 3003, 3004, 3005, 3006, 3007, 3008, 3009,
-                           3101, 3102, 4001, 4002, 4003, 4004, 4005, 4006, 4007, 4008, 4009, 4010, 4011, 4012,
-                           4013, 4014, 4015, 4016, 4017, 4018, 4019, 4020, 4021, 4022, 4023, 4024, 4025, 4026,
-                           4027, 4028, 4029, 4030, 4031, 4032, 4033, 5001, 5002, 6001, 6002, 6003, 6004, 6005, 7001};
+    const int numbers[] = {1002, 1003, 1004, 1005, 2001, 3001, 3002, 3003, 3004, 3005, 3006, 3007, 3008, 3009, 3101,
+                           3102, 4001, 4002, 4003, 4004, 4005, 4006, 4007, 4008, 4009, 4010, 4011, 4012, 4013, 4014,
+                           4015, 4016, 4017, 4018, 4019, 4020, 4021, 4022, 4023, 4024, 4025, 4026, 4027, 4028, 4029,
+                           4030, 4031, 4032, 4033, 5001, 5002, 6001, 6002, 6003, 6004, 6005, 7001};
     for (int n : numbers) EXPECT_FALSE(TXLSErrorManager::TableText(n).empty()) << n;
     EXPECT_TRUE(TXLSErrorManager::TableText(1001).empty());
     EXPECT_TRUE(TXLSErrorManager::TableText(4034).empty());

@@ -106,10 +106,10 @@ TEST_F(FileData, DefaultThemeWhenNoneWasKept) {
     ASSERT_EQ(Package.Themes.size(), 1u);
     EXPECT_EQ(Package.Themes[0].first, 1);
     const std::string& theme = Package.Themes[0].second;
-    for (const char* piece : {"name=\"Office Theme\"", "<a:clrScheme name=\"Office\">", "lastClr=\"000000\"",
-                              "<a:srgbClr val=\"1F497D\"/>", "<a:srgbClr val=\"F79646\"/>", "<a:srgbClr val=\"800080\"/>",
-                              "<a:latin typeface=\"Cambria\"/>", "<a:latin typeface=\"Calibri\"/>",
-                              "script=\"Hans\" typeface=\"??\"", "script=\"Uigh\"", "<a:ln w=\"38100\""})
+    for (const char* piece :
+         {"name=\"Office Theme\"", "<a:clrScheme name=\"Office\">", "lastClr=\"000000\"", "<a:srgbClr val=\"1F497D\"/>",
+          "<a:srgbClr val=\"F79646\"/>", "<a:srgbClr val=\"800080\"/>", "<a:latin typeface=\"Cambria\"/>",
+          "<a:latin typeface=\"Calibri\"/>", "script=\"Hans\" typeface=\"??\"", "script=\"Uigh\"", "<a:ln w=\"38100\""})
         EXPECT_NE(theme.find(piece), std::string::npos) << piece;
 }
 
@@ -144,9 +144,9 @@ TEST(PivotParts, TablesFindTheirCachesAndAreRenumbered) {
     EXPECT_EQ(caches.FindByCacheId(1), nullptr);
     ASSERT_NE(second->Definition, nullptr);
     TXLSPivotTables tables(&services);
-    for (const char16_t* text : {u"<pivotTableDefinition name=\"A\" cacheId=\"9\"/>",
-                                 u"<pivotTableDefinition cacheId=\"9\" name=\"B\"/>",
-                                 u"<pivotTableDefinition cacheId=\"77\"/>", u"<pivotTableDefinition cacheId=\"x\"/>"}) {
+    for (const char16_t* text :
+         {u"<pivotTableDefinition name=\"A\" cacheId=\"9\"/>", u"<pivotTableDefinition cacheId=\"9\" name=\"B\"/>",
+          u"<pivotTableDefinition cacheId=\"77\"/>", u"<pivotTableDefinition cacheId=\"x\"/>"}) {
         TXLSPivotTable* table = tables.Add();
         table->Table->LoadFromString(text);
         table->LinkCache(caches);
@@ -163,4 +163,3 @@ TEST(PivotParts, TablesFindTheirCachesAndAreRenumbered) {
 
 }  // namespace
 }  // namespace xls
-

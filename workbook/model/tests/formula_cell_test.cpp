@@ -111,7 +111,8 @@ TEST_F(FormulaCellTest, TextFormulasWithRangeAndTableBlocks) {
 TEST_F(FormulaCellTest, MembersOfAnchorsHoldTheirInternalToken) {
     struct Case {
         uint8_t Kind, Token;
-    } cases[] = {{xfkArrayMember, PtgArrayMember}, {xfkAnchorMember, PtgAnchorMember}, {xfkTableMember, PtgTableMember}};
+    } cases[] = {
+        {xfkArrayMember, PtgArrayMember}, {xfkAnchorMember, PtgAnchorMember}, {xfkTableMember, PtgTableMember}};
     for (const Case& c : cases) {
         H.Clear();
         H.Col = 5;

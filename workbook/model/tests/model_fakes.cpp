@@ -45,7 +45,7 @@ public:
                 }
                 std::u16string name = Name();
                 Skip();
-                Pos_ += 2;  // =" 
+                Pos_ += 2;  // ="
                 const size_t end = Text_.find(u'"', Pos_);
                 node.Attributes.emplace_back(std::move(name), std::u16string(Text_.substr(Pos_, end - Pos_)));
                 Pos_ = end + 1;

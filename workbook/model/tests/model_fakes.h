@@ -110,8 +110,9 @@ public:
         return Items.back().get();
     }
     TXc12PackageItem* CreateImageItem(int index, std::u16string_view extension) override {
-        return CreateItem(nullptr, u"image",
-                          u"", u"../media/image" + base::Utf8ToUtf16(std::to_string(index)) + u"." + std::u16string(extension));
+        return CreateItem(
+            nullptr, u"image", u"",
+            u"../media/image" + base::Utf8ToUtf16(std::to_string(index)) + u"." + std::u16string(extension));
     }
     void WriteItem(TXc12PackageItem* item, base::TStream& stream) override {
         static_cast<TFakeItem*>(item)->Data = ReadAll(stream);
@@ -150,7 +151,9 @@ public:
         LastPackage = package.get();
         return package;
     }
-    std::unique_ptr<TXc12PackageDocument> CreateContentTypes() override { return std::make_unique<TFakePackageDocument>(); }
+    std::unique_ptr<TXc12PackageDocument> CreateContentTypes() override {
+        return std::make_unique<TFakePackageDocument>();
+    }
     std::unique_ptr<TXc12PackageDocument> CreateAppProperties() override {
         auto document = std::make_unique<TFakePackageDocument>();
         LastAppProperties = document.get();

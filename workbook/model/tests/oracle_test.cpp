@@ -12,12 +12,12 @@
 #include <string_view>
 #include <vector>
 
+#include "test_util.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/cell_reference.h"
 #include "workbook/model/color.h"
 #include "workbook/model/style_items.h"
 #include "workbook/model/utils.h"
-#include "test_util.h"
 
 namespace xls {
 namespace {

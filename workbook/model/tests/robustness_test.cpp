@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "test_util.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/cell_area.h"
 #include "workbook/model/cell_reference.h"
 #include "workbook/model/exceptions.h"
 #include "workbook/model/utils.h"
-#include "test_util.h"
 
 namespace xls {
 namespace {

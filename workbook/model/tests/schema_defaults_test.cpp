@@ -30,9 +30,9 @@ const TDefault OpenpyxlDefaults[] = {
 // against the 0.7/0.75/0.3 of the newer applications the model follows) and gives the default
 // row height in points where the model keeps twips, 0 meaning none.
 const std::set<std::string> KnownDifferences{
-    "calcPr.calcId",     "calcPr.fullCalcOnLoad", "pageMargins.left",   "pageMargins.right",
-    "pageMargins.top",   "pageMargins.bottom",    "pageMargins.header", "pageMargins.footer",
-    "sheetFormatPr.defaultRowHeight",
+    "calcPr.calcId",      "calcPr.fullCalcOnLoad", "pageMargins.left",
+    "pageMargins.right",  "pageMargins.top",       "pageMargins.bottom",
+    "pageMargins.header", "pageMargins.footer",    "sheetFormatPr.defaultRowHeight",
 };
 
 std::string Text(double value) {

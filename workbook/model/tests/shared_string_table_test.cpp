@@ -119,8 +119,9 @@ TEST_F(SSTTest, RandomisedAgainstAModel) {
     for (int step = 0; step < 20000; ++step) {
         const int action = static_cast<int>(rng() % 3);
         if (action < 2) {
-            const std::u16string text = u"t" + std::u16string(1, char16_t(u'a' + rng() % 26)) +
-                                        std::u16string(1, char16_t(rng() % 2 ? 0x4E00 + rng() % 50 : u'0' + rng() % 10));
+            const std::u16string text =
+                u"t" + std::u16string(1, char16_t(u'a' + rng() % 26)) +
+                std::u16string(1, char16_t(rng() % 2 ? 0x4E00 + rng() % 50 : u'0' + rng() % 10));
             int expected = -1;
             for (const auto& [slot, entry] : model)
                 if (entry.first == text) expected = slot;

@@ -186,7 +186,7 @@ TEST(XFEditor, CompactionFreesUnusedSlotsAndReusesThemClean) {
     editor.ReleaseXF(c);
     editor.AddRefXF(0);
     editor.Compact();
-    EXPECT_EQ(sheet.XFs().Count(), 3);  // c at the end was deleted
+    EXPECT_EQ(sheet.XFs().Count(), 3);            // c at the end was deleted
     EXPECT_EQ(sheet.XFs().GetItems(a), nullptr);  // a in the middle became an empty slot
     EXPECT_NE(sheet.XFs().GetItems(b), nullptr);
     EXPECT_EQ(sheet.Fonts().Count(), 2);  // the last font stays
@@ -297,9 +297,9 @@ TEST(StyleSheet, PrepareWriteNumbersEveryItemByPosition) {
     Apply(sheet, 0, [](TXc12XFEditor& e) { e.SetFontName(u"B"); });
     sheet.XFEditor().ReleaseXF(a);
     sheet.PrepareWrite();
-    for (TXLSStyleObjectList* list : {static_cast<TXLSStyleObjectList*>(&sheet.Fonts()),
-                                      static_cast<TXLSStyleObjectList*>(&sheet.XFs()),
-                                      static_cast<TXLSStyleObjectList*>(&sheet.NumFmts())})
+    for (TXLSStyleObjectList* list :
+         {static_cast<TXLSStyleObjectList*>(&sheet.Fonts()), static_cast<TXLSStyleObjectList*>(&sheet.XFs()),
+          static_cast<TXLSStyleObjectList*>(&sheet.NumFmts())})
         for (int i = 0; i < list->Count(); ++i)
             if (list->GetItems(i)) {
                 EXPECT_EQ(list->GetItems(i)->Index(), i);

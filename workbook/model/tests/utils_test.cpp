@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "base/memory_stream.h"
+#include "test_util.h"
 #include "workbook/model/exceptions.h"
 #include "workbook/model/format_settings.h"
 #include "workbook/model/integer_list.h"
 #include "workbook/model/pointer_memory_stream.h"
 #include "workbook/model/utils.h"
-#include "test_util.h"
 
 namespace xls {
 namespace {
@@ -85,9 +85,9 @@ TEST(Utils, RoundToDigits) {
         double Expected;
     };
     const Case cases[] = {
-        {2.5, 0, 3},      {-2.5, 0, -3},   {2.4, 0, 2},     {-2.4, 0, -2},     {3.5, 0, 4},
-        {1.25, 1, 1.3},   {-1.25, 1, -1.3}, {1.2345, 2, 1.23}, {0, 3, 0},       {1234.5, -2, 1200},
-        {1250, -2, 1300}, {0.5, 0, 1},     {-0.5, 0, -1},
+        {2.5, 0, 3},      {-2.5, 0, -3},    {2.4, 0, 2},       {-2.4, 0, -2}, {3.5, 0, 4},
+        {1.25, 1, 1.3},   {-1.25, 1, -1.3}, {1.2345, 2, 1.23}, {0, 3, 0},     {1234.5, -2, 1200},
+        {1250, -2, 1300}, {0.5, 0, 1},      {-0.5, 0, -1},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(RoundToDigits(c.Value, c.Digits), c.Expected) << c.Value << " to " << c.Digits;
@@ -100,12 +100,12 @@ TEST(Utils, TryStrToFloat) {
         double Value;
     };
     const Case cases[] = {
-        {u"1", true, 1},         {u"-1.5", true, -1.5},   {u"+2", true, 2},      {u" 3.25 ", true, 3.25},
-        {u"1e3", true, 1000},    {u"1E-2", true, 0.01},   {u".5", true, 0.5},    {u"5.", true, 5},
-        {u"1e400", false, 0},    {u"1e-400", true, 0},    {u"", false, 0},       {u" ", false, 0},
-        {u".", false, 0},        {u"-", false, 0},        {u"1e", false, 0},     {u"1e+", false, 0},
-        {u"1,5", false, 0},      {u"1 000", false, 0},    {u"INF", false, 0},    {u"nan", false, 0},
-        {u"0x10", false, 0},     {u"1.2.3", false, 0},    {u"\uFF11", false, 0}, {u"12abc", false, 0},
+        {u"1", true, 1},      {u"-1.5", true, -1.5}, {u"+2", true, 2},      {u" 3.25 ", true, 3.25},
+        {u"1e3", true, 1000}, {u"1E-2", true, 0.01}, {u".5", true, 0.5},    {u"5.", true, 5},
+        {u"1e400", false, 0}, {u"1e-400", true, 0},  {u"", false, 0},       {u" ", false, 0},
+        {u".", false, 0},     {u"-", false, 0},      {u"1e", false, 0},     {u"1e+", false, 0},
+        {u"1,5", false, 0},   {u"1 000", false, 0},  {u"INF", false, 0},    {u"nan", false, 0},
+        {u"0x10", false, 0},  {u"1.2.3", false, 0},  {u"\uFF11", false, 0}, {u"12abc", false, 0},
     };
     for (const Case& c : cases) {
         double value = -99;

@@ -73,12 +73,18 @@ TEST_F(WorkbookPart, ReservedNamesBecomeBuiltInKinds) {
     };
     // Names outside the table, or in another letter case, stay ordinary names with their text.
     const TCase cases[] = {
-        {u"_xlnm.Print_Area", bnPrintArea, u""},          {u"_xlnm.Print_Titles", bnPrintTitles, u""},
-        {u"_xlnm.Criteria", bnCriteria, u""},             {u"_xlnm._FilterDatabase", bnFilterDatabase, u""},
-        {u"_xlnm.Extract", bnExtract, u""},               {u"_xlnm.Consolidate_Area", bnConsolidateArea, u""},
-        {u"_xlnm.Database", bnDatabase, u""},             {u"_xlnm.Sheet_Title", bnSheetTitle, u""},
-        {u"_xlnm.print_area", bnNone, u"_xlnm.print_area"}, {u"_xlnm.Recorder", bnNone, u"_xlnm.Recorder"},
-        {u"Total", bnNone, u"Total"},                     {u"_XLNM.Print_Area", bnNone, u"_XLNM.Print_Area"},
+        {u"_xlnm.Print_Area", bnPrintArea, u""},
+        {u"_xlnm.Print_Titles", bnPrintTitles, u""},
+        {u"_xlnm.Criteria", bnCriteria, u""},
+        {u"_xlnm._FilterDatabase", bnFilterDatabase, u""},
+        {u"_xlnm.Extract", bnExtract, u""},
+        {u"_xlnm.Consolidate_Area", bnConsolidateArea, u""},
+        {u"_xlnm.Database", bnDatabase, u""},
+        {u"_xlnm.Sheet_Title", bnSheetTitle, u""},
+        {u"_xlnm.print_area", bnNone, u"_xlnm.print_area"},
+        {u"_xlnm.Recorder", bnNone, u"_xlnm.Recorder"},
+        {u"Total", bnNone, u"Total"},
+        {u"_XLNM.Print_Area", bnNone, u"_XLNM.Print_Area"},
     };
     for (const TCase& c : cases) {
         TXc12DefinedName* name = Names.Add(c.Text, 0);

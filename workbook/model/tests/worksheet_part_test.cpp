@@ -56,8 +56,8 @@ TEST_F(WorksheetPart, QuotedNames) {
 }
 
 std::string RunPython(const std::string& script, const std::string& input) {
-    const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                       ("ombrix-quoted-" + std::to_string(::getpid()) + ".txt");
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("ombrix-quoted-" + std::to_string(::getpid()) + ".txt");
     std::ofstream(file) << input;
     const std::string command = "/usr/bin/python3 " + script + " < " + file.string() + " 2>&1";
     std::string output;
@@ -204,7 +204,8 @@ TEST_F(WorksheetPart, CutHyperlinksStayHyperlinks) {
     // Areas the list makes by itself are hyperlinks too.
     links.Add()->ref = MakeCellArea(0, 0, 1, 1);
     links.Copy(0, 0, 1, 1, 4, 0);
-    for (int i = 0; i < links.Count(); ++i) EXPECT_NE(dynamic_cast<TXc12Hyperlink*>(links.TBaseCellAreas::GetItems(i)), nullptr);
+    for (int i = 0; i < links.Count(); ++i)
+        EXPECT_NE(dynamic_cast<TXc12Hyperlink*>(links.TBaseCellAreas::GetItems(i)), nullptr);
 }
 
 TEST_F(WorksheetPart, PageLayoutAndOtherElements) {

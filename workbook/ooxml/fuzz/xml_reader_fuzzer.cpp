@@ -46,8 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     base::TMemoryStream input = base::TMemoryStream::View(data + 1, static_cast<int64_t>(size - 1));
     xls::TXpgSimpleDOM dom;
     try {
-        if (tolerant) dom.LoadFromStreamTolerant(input);
-        else dom.LoadFromStream(input);
+        if (tolerant)
+            dom.LoadFromStreamTolerant(input);
+        else
+            dom.LoadFromStream(input);
     } catch (const base::Exception&) {
         return 0;
     }

@@ -108,8 +108,9 @@ TOPCItem& TOPC_XLSX::RequireWorkbook() {
 
 TOPCItem* TOPC_XLSX::CreateWorkbookItem() {
     if (Workbook_ != nullptr) throw EOPCError("OPC workbook is open");
-    Workbook_ = CreateItem(nullptr, opc_rel::OfficeDocument,
-                           u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml", u"xl/workbook.xml");
+    Workbook_ =
+        CreateItem(nullptr, opc_rel::OfficeDocument,
+                   u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml", u"xl/workbook.xml");
     return Workbook_;
 }
 
@@ -154,8 +155,8 @@ void TOPC_XLSX::WriteDocPropsApp(base::TStream& stream) {
 }
 
 void TOPC_XLSX::WriteDocPropsCore(base::TStream& stream) {
-    WriteItem(CreateItem(nullptr, opc_rel::CoreProperties, u"application/vnd.openxmlformats-package.core-properties+xml",
-                         u"docProps/core.xml"),
+    WriteItem(CreateItem(nullptr, opc_rel::CoreProperties,
+                         u"application/vnd.openxmlformats-package.core-properties+xml", u"docProps/core.xml"),
               stream);
 }
 

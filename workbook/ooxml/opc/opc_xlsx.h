@@ -16,18 +16,22 @@ inline constexpr std::u16string_view CoreProperties =
     u"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties";
 inline constexpr std::u16string_view ExtendedProperties =
     u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/extended-properties";
-inline constexpr std::u16string_view Styles = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
+inline constexpr std::u16string_view Styles =
+    u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
 inline constexpr std::u16string_view SharedStrings =
     u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings";
-inline constexpr std::u16string_view Theme = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/theme";
+inline constexpr std::u16string_view Theme =
+    u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/theme";
 inline constexpr std::u16string_view Worksheet =
     u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
 inline constexpr std::u16string_view Chartsheet =
     u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/chartsheet";
 inline constexpr std::u16string_view CalcChain =
     u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/calcChain";
-inline constexpr std::u16string_view Drawing = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/drawing";
-inline constexpr std::u16string_view Image = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
+inline constexpr std::u16string_view Drawing =
+    u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/drawing";
+inline constexpr std::u16string_view Image =
+    u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
 inline constexpr std::u16string_view Hyperlink =
     u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/hyperlink";
 inline constexpr std::u16string_view Package = u"http://schemas.openxmlformats.org/package/2006/relationships";

@@ -84,16 +84,17 @@ TEST(OpcInterop, WrittenPackagePassesOutsideChecks) {
         package.OpenWrite(file, false);
         const std::u16string rel = u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
         TOPCItem* book = package.CreateItem(
-            nullptr, rel + u"officeDocument", u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml",
-            u"xl/workbook.xml");
+            nullptr, rel + u"officeDocument",
+            u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml", u"xl/workbook.xml");
         TOPCItem* sheet = package.CreateItem(
             book, rel + u"worksheet", u"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml",
             u"worksheets/sheet1.xml");
         const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-        const std::string bookXml = "<workbook xmlns=\"" + main +
-                                    "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-                                    "<sheets><sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"" + U8(sheet->GetRId()) +
-                                    "\"/></sheets></workbook>";
+        const std::string bookXml =
+            "<workbook xmlns=\"" + main +
+            "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+            "<sheets><sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"" +
+            U8(sheet->GetRId()) + "\"/></sheets></workbook>";
         const std::string sheetXml = "<worksheet xmlns=\"" + main + "\"><sheetData/></worksheet>";
         for (auto [item, text] : {std::pair{book, bookXml}, std::pair{sheet, sheetXml}}) {
             base::TMemoryStream data;
@@ -106,9 +107,10 @@ TEST(OpcInterop, WrittenPackagePassesOutsideChecks) {
     EXPECT_EQ(unzip.ExitCode, 0) << unzip.Output;
     auto check = RunCommand("/usr/bin/python3 " + ShellQuote(Oracle) + " check " + ShellQuote(path));
     EXPECT_EQ(check.ExitCode, 0) << check.Output;
-    auto openpyxl = RunCommand("/usr/bin/python3 -c " +
-                               ShellQuote("import sys, openpyxl\nprint(openpyxl.load_workbook(sys.argv[1]).sheetnames)") +
-                               " " + ShellQuote(path));
+    auto openpyxl =
+        RunCommand("/usr/bin/python3 -c " +
+                   ShellQuote("import sys, openpyxl\nprint(openpyxl.load_workbook(sys.argv[1]).sheetnames)") + " " +
+                   ShellQuote(path));
     EXPECT_EQ(openpyxl.ExitCode, 0) << openpyxl.Output;
     EXPECT_NE(openpyxl.Output.find("['Sheet1']"), std::string::npos) << openpyxl.Output;
 }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/memory_stream.h"
-#include "workbook/ooxml/tests/opc_test_support.h"
 #include "workbook/ooxml/opc/opc_package.h"
+#include "workbook/ooxml/tests/opc_test_support.h"
 #include "workbook/ooxml/zip/zip_archive_intf.h"
 
 namespace xls {
@@ -45,8 +45,9 @@ std::string Rel(const std::string& id, const std::string& target, const std::str
     return "<Relationship Id=\"" + id + "\" Type=\"t\" Target=\"" + target + "\"" + extra + "/>";
 }
 
-const std::string Types = "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                          "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>";
+const std::string Types =
+    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+    "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>";
 
 TEST(OpcPackage, WritesAndReadsBackThePartTree) {
     base::TMemoryStream file;
@@ -94,8 +95,8 @@ TEST(OpcPackage, TargetsResolveInsideThePackage) {
         {"[Content_Types].xml", Types},
         {"_rels/.rels", Rels(Rel("rId1", "xl/workbook.xml"))},
         {"xl/workbook.xml", "<w/>"},
-        {"xl/_rels/workbook.xml.rels", Rels(Rel("a", "/docProps/app.xml") + Rel("b", "../../../../evil.xml") +
-                                            Rel("c", "./sub/./x%2520y.xml"))},
+        {"xl/_rels/workbook.xml.rels",
+         Rels(Rel("a", "/docProps/app.xml") + Rel("b", "../../../../evil.xml") + Rel("c", "./sub/./x%2520y.xml"))},
     });
     TOPCContainer package;
     package.OpenRead(file, false);
@@ -147,8 +148,7 @@ TEST(OpcPackage, FailedOpenLeavesThePackageClosed) {
 
 TEST(OpcPackage, UnreadPartsAreKeptWithTheirContent) {
     auto file = RawPackage({
-        {"[Content_Types].xml",
-         "<Types><Override PartName=\"/keep.xml\" ContentType=\"k+xml\"/></Types>"},
+        {"[Content_Types].xml", "<Types><Override PartName=\"/keep.xml\" ContentType=\"k+xml\"/></Types>"},
         {"_rels/.rels", Rels(Rel("rId1", "keep.xml") + Rel("rId2", "read.xml") + Rel("rId3", "missing.xml") +
                              Rel("rId4", "http://x/", " TargetMode=\"External\""))},
         {"keep.xml", "<keep/>"},

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "base/memory_stream.h"
-#include "workbook/ooxml/tests/opc_test_support.h"
 #include "workbook/ooxml/opc/opc_xlsx.h"
+#include "workbook/ooxml/tests/opc_test_support.h"
 
 namespace xls {
 namespace {
@@ -36,7 +36,8 @@ base::TMemoryStream MakeWorkbook(bool withCalcChain) {
     package.WriteDocPropsCore(core);
     if (withCalcChain) {
         Write(package,
-              package.CreateItem(package.Workbook(), u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/calcChain",
+              package.CreateItem(package.Workbook(),
+                                 u"http://schemas.openxmlformats.org/officeDocument/2006/relationships/calcChain",
                                  u"c+xml", u"calcChain.xml"),
               "<calcChain/>");
     }

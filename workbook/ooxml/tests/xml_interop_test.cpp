@@ -103,7 +103,8 @@ std::map<std::string, std::string> Parts(const std::string& package) {
             continue;
         base::TMemoryStream bytes;
         entry.ExtractToStream(bytes);
-        parts[entry.Name()] = std::string(reinterpret_cast<const char*>(bytes.Memory()), static_cast<size_t>(bytes.Size()));
+        parts[entry.Name()] =
+            std::string(reinterpret_cast<const char*>(bytes.Memory()), static_cast<size_t>(bytes.Size()));
     }
     return parts;
 }
@@ -128,12 +129,13 @@ TEST(XmlInterop, CallbacksReportWhatLxmlReadsInEveryPart) {
     }
 }
 
-// Hand-made documents (and what the tree saves of them) with what the packages rarely hold: references, CDATA, line ends and
-// blanks in attribute values, mixed content, comments and instructions.
+// Hand-made documents (and what the tree saves of them) with what the packages rarely hold: references, CDATA, line
+// ends and blanks in attribute values, mixed content, comments and instructions.
 const std::string Tricky[] = {
     "<a x=\"1&amp;2&#10;3\tfour\r\nfive\" y='&quot;&apos;&lt;&gt;'>&#65;&#x4E3B;&#x1F600;&lt;</a>",
     "<a>one<![CDATA[ <two> & ]]>three<b>x\r\ny\rz</b>tail<!-- note -->more<?pi data?>end</a>",
-    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<x:r xmlns:x=\"urn:u\" x:a=\"1\">\r\n  <x:c/>\r\n</x:r>\r\n",
+    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<x:r xmlns:x=\"urn:u\" x:a=\"1\">\r\n  "
+    "<x:c/>\r\n</x:r>\r\n",
     "<p xml:space=\"preserve\">  <i>\u4E2D\u6587</i>  </p>",
 };
 
@@ -186,8 +188,13 @@ TEST(XmlInterop, TreesSavedAgainAreCanonicallyEqualToTheirParts) {
 
 TEST(XmlInterop, WhatTheWriterWritesIsWellFormedAndReadsBackUnderLxml) {
     const std::u16string values[] = {
-        u"plain", u"a<b & \"c\" 'd' >", u"line\r\nbreak\ttab\rcr", u"ctrl\x01\x02\x1F", u"\u4E2D\u6587\U0001F600",
-        u"\xFFFE\xFFFF\xD800", std::u16string(30000, u'\u4E3B'),
+        u"plain",
+        u"a<b & \"c\" 'd' >",
+        u"line\r\nbreak\ttab\rcr",
+        u"ctrl\x01\x02\x1F",
+        u"\u4E2D\u6587\U0001F600",
+        u"\xFFFE\xFFFF\xD800",
+        std::u16string(30000, u'\u4E3B'),
     };
     testing::TTempDir dir;
     base::TMemoryStream stream;
@@ -207,11 +214,12 @@ TEST(XmlInterop, WhatTheWriterWritesIsWellFormedAndReadsBackUnderLxml) {
     ASSERT_EQ(lint.ExitCode, 0) << lint.Output;
     // lxml gives back every attribute value and text as written (the characters XML cannot
     // hold in their _xHHHH_ form).
-    const auto read = RunCommand(std::string(testing::Python) +
-                                 " -c \"import sys; from lxml import etree\n"
-                                 "for t in etree.parse(sys.argv[1]).getroot():\n"
-                                 "    sys.stdout.buffer.write((t.get('v') + '|' + t.text + '\\n').encode('utf-8', 'surrogatepass'))\" " +
-                                 ShellQuote(file));
+    const auto read = RunCommand(
+        std::string(testing::Python) +
+        " -c \"import sys; from lxml import etree\n"
+        "for t in etree.parse(sys.argv[1]).getroot():\n"
+        "    sys.stdout.buffer.write((t.get('v') + '|' + t.text + '\\n').encode('utf-8', 'surrogatepass'))\" " +
+        ShellQuote(file));
     ASSERT_EQ(read.ExitCode, 0) << read.Output;
     std::string expected;
     for (const std::u16string& value : values) {

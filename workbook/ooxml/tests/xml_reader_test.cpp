@@ -24,7 +24,8 @@ struct TEventCase {
 TEST(XmlReader, ReportsTheSameEventsWhereverTheReadsEnd) {
     const TEventCase cases[] = {
         {"entity in attribute", R"(<a x="1&amp;2"/>)", "<a x=1&2>\n</a>"},
-        {"numeric references", "<t>&#65;&lt;&#x4E3B;&#20027;&#x1F600;</t>", "<t>A<\xE4\xB8\xBB\xE4\xB8\xBB\xF0\x9F\x98\x80\n</t>"},
+        {"numeric references", "<t>&#65;&lt;&#x4E3B;&#20027;&#x1F600;</t>",
+         "<t>A<\xE4\xB8\xBB\xE4\xB8\xBB\xF0\x9F\x98\x80\n</t>"},
         {"line feed reference in attribute", R"(<a v="x&#10;y&#9;z"/>)", "<a v=x\ny\tz>\n</a>"},
         {"all five entities", "<t>&lt;&gt;&amp;&apos;&quot;</t>", "<t><>&'\"\n</t>"},
         {"text around children", "<a>\n  <b/>\n  <c>x</c>tail\n</a>", "<a>\n  \n<b>\n</b>\n  \n<c>x\n</c>tail\n\n</a>"},
@@ -60,7 +61,8 @@ TEST(XmlReader, RefusesMalformedInputWithAClearMessage) {
         {"unknown entity", "<t>&foo;</t>", "Syntax error in XML: unknown entity \"&foo;\""},
         {"entity named by its byte sum", "<t>&tg;</t>", "Syntax error in XML: unknown entity \"&tg;\""},
         {"ampersand alone", "<a v=\"R&D\"/>", "Syntax error in XML: \"&\" without \";\" at \"&D;\""},
-        {"reference to NUL", "<t>&#0;</t>", "Syntax error in XML: reference to a character XML does not allow \"&#0;\""},
+        {"reference to NUL", "<t>&#0;</t>",
+         "Syntax error in XML: reference to a character XML does not allow \"&#0;\""},
         {"reference to a surrogate", "<t>&#xD800;</t>",
          "Syntax error in XML: reference to a character XML does not allow \"&#xD800;\""},
         {"reference without digits", "<t>&#x;</t>", "Syntax error in XML: invalid character reference \"&#x;\""},
@@ -79,8 +81,7 @@ TEST(XmlReader, RefusesMalformedInputWithAClearMessage) {
          "Document type declarations are not supported in XML"},
         {"external entity", "<!DOCTYPE a SYSTEM \"file:///etc/passwd\"><a/>",
          "Document type declarations are not supported in XML"},
-        {"too deep", deep,
-         "Syntax error in XML: elements nested too deep"},
+        {"too deep", deep, "Syntax error in XML: elements nested too deep"},
     };
     for (const auto& c : cases) {
         TEventRecorder reader;
@@ -95,8 +96,7 @@ TEST(XmlReader, RefusesMalformedInputWithAClearMessage) {
 
 TEST(XmlReader, BillionLaughsNeverExpands) {
     std::string doc = "<!DOCTYPE lolz [<!ENTITY lol \"lol\">";
-    for (int i = 1; i < 10; ++i)
-        doc += "<!ENTITY lol" + std::to_string(i) + " \"" + std::string(10, '&') + "\">";
+    for (int i = 1; i < 10; ++i) doc += "<!ENTITY lol" + std::to_string(i) + " \"" + std::string(10, '&') + "\">";
     doc += "]><lolz>&lol9;</lolz>";
     TEventRecorder reader;
     EXPECT_THROW(reader.Run(doc), base::Exception);
@@ -132,8 +132,8 @@ public:
     std::vector<TSeen> Seen;
     std::vector<std::pair<int32_t, uint32_t>> AttributeHashes;
     void BeginTag() override {
-        Seen.push_back({QName(), LocalName(), std::string(RawPrefix()), std::string(RawLocalName()), QNameHash(), QNameHashRS(), NameStartsWithC(), NameStartsWithV(),
-                        HasPrefix(), Depth()});
+        Seen.push_back({QName(), LocalName(), std::string(RawPrefix()), std::string(RawLocalName()), QNameHash(),
+                        QNameHashRS(), NameStartsWithC(), NameStartsWithV(), HasPrefix(), Depth()});
         for (int i = 0; i < Attributes().Count(); ++i)
             AttributeHashes.emplace_back(Attributes().NameHash(i), Attributes().NameHashRS(i));
     }

@@ -27,8 +27,10 @@ void TEventRecorder::ProcessingInstruction() {
 std::string TEventRecorder::Run(const std::string& bytes, int64_t step, bool tolerant) {
     Events.clear();
     TTrickleStream stream(bytes, step);
-    if (tolerant) LoadFromStreamTolerant(stream);
-    else LoadFromStream(stream);
+    if (tolerant)
+        LoadFromStreamTolerant(stream);
+    else
+        LoadFromStream(stream);
     std::string joined;
     for (const std::string& event : Events) joined += (joined.empty() ? "" : "\n") + event;
     return joined;

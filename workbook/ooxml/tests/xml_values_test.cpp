@@ -22,9 +22,18 @@ TEST(XmlValues, IntegersAndBooleans) {
     const struct {
         std::u16string Text;
         int32_t Expected;
-    } ints[] = {{u"12", 12},     {u" -7 ", -7},          {u"$1F", 31},      {u"0x10", 16},
-                {u"$FFFFFFFF", -1}, {u"2147483647", 2147483647}, {u"-2147483648", INT32_MIN},
-                {u"2147483648", 99}, {u"1.5", 99},      {u"", 99},         {u"x", 99}, {u"--1", 99}};
+    } ints[] = {{u"12", 12},
+                {u" -7 ", -7},
+                {u"$1F", 31},
+                {u"0x10", 16},
+                {u"$FFFFFFFF", -1},
+                {u"2147483647", 2147483647},
+                {u"-2147483648", INT32_MIN},
+                {u"2147483648", 99},
+                {u"1.5", 99},
+                {u"", 99},
+                {u"x", 99},
+                {u"--1", 99}};
     for (const auto& c : ints) EXPECT_EQ(XmlStrToIntDef(c.Text, 99), c.Expected) << testing::Utf8(c.Text);
     EXPECT_EQ(XmlHexToIntDef(u"#FFFFE1", 0), 16777185);
     EXPECT_EQ(XmlHexToIntDef(u"#GG", 5), 5);
@@ -54,10 +63,18 @@ TEST(XmlValues, FloatsRoundTripAndKeepTheirShortForm) {
     const struct {
         double Value;
         const char16_t* Text;
-    } cases[] = {{0, u"0"},           {1.5, u"1.5"},        {-0.25, u"-0.25"},      {0.1, u"0.1"},
-                 {1e15, u"1E15"},     {123456789012345, u"123456789012345"},     {0.0001, u"0.0001"},
-                 {0.00001, u"1E-5"},  {1.5e20, u"1.5E20"},  {100, u"100"},
-                 {0.1 + 0.2, u"0.30000000000000004"},        {1.0 / 3, u"0.3333333333333333"},
+    } cases[] = {{0, u"0"},
+                 {1.5, u"1.5"},
+                 {-0.25, u"-0.25"},
+                 {0.1, u"0.1"},
+                 {1e15, u"1E15"},
+                 {123456789012345, u"123456789012345"},
+                 {0.0001, u"0.0001"},
+                 {0.00001, u"1E-5"},
+                 {1.5e20, u"1.5E20"},
+                 {100, u"100"},
+                 {0.1 + 0.2, u"0.30000000000000004"},
+                 {1.0 / 3, u"0.3333333333333333"},
                  {2.5e-300, u"2.5E-300"}};
     for (const auto& c : cases) EXPECT_EQ(XmlFloatToStr(c.Value), c.Text) << c.Value;
     std::mt19937_64 random(7);
@@ -85,8 +102,10 @@ public:
         tzset();
     }
     ~TZone() {
-        if (HadOld_) setenv("TZ", Old_.c_str(), 1);
-        else unsetenv("TZ");
+        if (HadOld_)
+            setenv("TZ", Old_.c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
 
@@ -163,7 +182,9 @@ TEST(XmlValues, XStringEscapesRoundTrip) {
         std::u16string Text;
         std::u16string Escaped;
     } cases[] = {
-        {u"a\x01" u"b", u"a_x0001_b"},
+        {u"a\x01"
+         u"b",
+         u"a_x0001_b"},
         {u"tab\tline\ncr\r", u"tab\tline\ncr\r"},
         {u"_x0041_", u"_x005F_x0041_"},
         {u"_x00_ and _xZZZZ_", u"_x00_ and _xZZZZ_"},

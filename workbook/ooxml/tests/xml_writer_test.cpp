@@ -98,8 +98,7 @@ TEST_F(XmlWriter, EscapesSoThatTheFileStaysWellFormedAndExact) {
         writer.AddAttribute("a", c.Value);
         writer.TextElement("t", c.Value);
         const std::string all(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
-        EXPECT_EQ(all.substr(Declaration.size()),
-                  std::string("<t a=\"") + c.Attribute + "\" >" + c.Text + "</t>\r")
+        EXPECT_EQ(all.substr(Declaration.size()), std::string("<t a=\"") + c.Attribute + "\" >" + c.Text + "</t>\r")
             << c.Name;
         // Read back, value and text are what was written, the characters XML cannot hold in
         // their escaped form, which XmlUnescapeXString turns back.

@@ -235,14 +235,11 @@ struct TDamage {
 TEST(ZipArchive, DamagedEntriesFailWithAClearError) {
     const TDamage cases[] = {
         {"crc", [](std::vector<uint8_t>& b, size_t c) { b[c + 16] ^= 1; }, "CRC error in zip entry \"dir/second.bin\""},
-        {"bomb",
-         [](std::vector<uint8_t>& b, size_t c) { Put32(b, c + 24, 0xFFFFFFF0u); },
+        {"bomb", [](std::vector<uint8_t>& b, size_t c) { Put32(b, c + 24, 0xFFFFFFF0u); },
          "Zip entry \"dir/second.bin\" declares an implausible size"},
-        {"ratio",
-         [](std::vector<uint8_t>& b, size_t c) { Put32(b, c + 24, Get32(b, c + 20) * 2000); },
+        {"ratio", [](std::vector<uint8_t>& b, size_t c) { Put32(b, c + 24, Get32(b, c + 20) * 2000); },
          "Zip entry \"dir/second.bin\" declares an implausible size"},
-        {"beyond end",
-         [](std::vector<uint8_t>& b, size_t c) { Put32(b, c + 20, Get32(b, c + 20) + 100000); },
+        {"beyond end", [](std::vector<uint8_t>& b, size_t c) { Put32(b, c + 20, Get32(b, c + 20) + 100000); },
          "Unexpected end of zip entry \"dir/second.bin\""},
         {"short data",
          [](std::vector<uint8_t>& b, size_t c) {
@@ -250,10 +247,10 @@ TEST(ZipArchive, DamagedEntriesFailWithAClearError) {
              Put32(b, c + 20, half);
          },
          "Unexpected end of zip entry \"dir/second.bin\""},
-        {"longer than data",
-         [](std::vector<uint8_t>& b, size_t c) { Put32(b, c + 24, Get32(b, c + 24) + 10); },
+        {"longer than data", [](std::vector<uint8_t>& b, size_t c) { Put32(b, c + 24, Get32(b, c + 24) + 10); },
          "Unexpected end of zip entry \"dir/second.bin\""},
-        {"encrypted", [](std::vector<uint8_t>& b, size_t c) { b[c + 8] |= 1; }, "Zip entry \"dir/second.bin\" is encrypted"},
+        {"encrypted", [](std::vector<uint8_t>& b, size_t c) { b[c + 8] |= 1; },
+         "Zip entry \"dir/second.bin\" is encrypted"},
         {"method", [](std::vector<uint8_t>& b, size_t c) { b[c + 10] = 12; },
          "Unsupported compression method 12 in \"dir/second.bin\""},
     };
@@ -327,11 +324,36 @@ TEST(ZipArchive, BrokenDirectoriesAreRefused) {
     const size_t end = clean.size() - 22;
     const size_t directory = Get32(clean, end + 16);
     const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-        {"count too high", [&] { auto b = clean; b[end + 8] = 4; return b; }()},
-        {"bad central signature", [&] { auto b = clean; b[directory] = 'X'; return b; }()},
-        {"local offset off", [&] { auto b = clean; Put32(b, directory + 42, 7); return b; }()},
-        {"local offset beyond end", [&] { auto b = clean; Put32(b, directory + 42, 0x7FFFFFF0); return b; }()},
-        {"name runs past the end", [&] { auto b = clean; b[directory + 29] = 0xFF; return b; }()},
+        {"count too high",
+         [&] {
+             auto b = clean;
+             b[end + 8] = 4;
+             return b;
+         }()},
+        {"bad central signature",
+         [&] {
+             auto b = clean;
+             b[directory] = 'X';
+             return b;
+         }()},
+        {"local offset off",
+         [&] {
+             auto b = clean;
+             Put32(b, directory + 42, 7);
+             return b;
+         }()},
+        {"local offset beyond end",
+         [&] {
+             auto b = clean;
+             Put32(b, directory + 42, 0x7FFFFFF0);
+             return b;
+         }()},
+        {"name runs past the end",
+         [&] {
+             auto b = clean;
+             b[directory + 29] = 0xFF;
+             return b;
+         }()},
     };
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);

@@ -107,7 +107,8 @@ struct TRawArchive {
     TMemoryStream View() const { return TMemoryStream::View(Bytes.data(), static_cast<int64_t>(Bytes.size())); }
 
 private:
-    template <size_t N> void Append(const std::array<uint8_t, N>& fixed) {
+    template <size_t N>
+    void Append(const std::array<uint8_t, N>& fixed) {
         Bytes.insert(Bytes.end(), fixed.begin(), fixed.end());
     }
 };
@@ -118,7 +119,8 @@ uint32_t Crc(const std::vector<uint8_t>& data) {
     return static_cast<uint32_t>(crc32(0, data.data(), static_cast<uInt>(data.size())));
 }
 
-template <class Action> std::string ErrorOf(Action&& action) {
+template <class Action>
+std::string ErrorOf(Action&& action) {
     try {
         action();
     } catch (const base::Exception& e) {
@@ -175,8 +177,7 @@ TEST(ZipBombs, TheLimitIsTheCallersAndExtractionStopsAtTheDeclaredSize) {
 TEST(ZipBombs, InflateBufferStopsAtItsLimitAndReturnsExactlyWhatItInflated) {
     const auto bomb = TZeroBomb(300).Zlib();
     const auto size = static_cast<int64_t>(bomb.size());
-    EXPECT_EQ(ErrorOf([&] { InflateBuffer(bomb.data(), size); }),
-              "Inflated data exceeds the limit of 268435456 bytes");
+    EXPECT_EQ(ErrorOf([&] { InflateBuffer(bomb.data(), size); }), "Inflated data exceeds the limit of 268435456 bytes");
     EXPECT_EQ(ErrorOf([&] { InflateBuffer(bomb.data(), size, 5 * MiB); }),
               "Inflated data exceeds the limit of 5242880 bytes");
     const auto small = TZeroBomb(3).Zlib();
@@ -190,7 +191,8 @@ TEST(ZipArchive, CentralRecordsThatShareOrMisnameLocalEntriesAreRefused) {
     TRawArchive inner;
     const auto hidden = inner.AddLocal("b.xml", 0, Text("hidden"), Crc(Text("hidden")), 6);
     TRawArchive raw;
-    const auto outer = raw.AddLocal("a.xml", 0, inner.Bytes, Crc(inner.Bytes), static_cast<uint32_t>(inner.Bytes.size()));
+    const auto outer =
+        raw.AddLocal("a.xml", 0, inner.Bytes, Crc(inner.Bytes), static_cast<uint32_t>(inner.Bytes.size()));
     auto inside = hidden;
     inside.LocalHeaderOffset = outer.LocalHeaderOffset + 30 + 5;
     auto misnamed = outer;

@@ -73,8 +73,10 @@ protected:
 TEST_F(ZipInterop, ArchivesOfInfoZipExtractLikeUnzip) {
     InSource("zip -q -0 " + ShellQuote(Dir / "stored.zip") + FileList());
     InSource("zip -q -9 " + ShellQuote(Dir / "deflated.zip") + FileList());
-    InSource("zip -q " + ShellQuote(Dir / "comment.zip") + FileList() + " && head -c 60000 big.xml | tr -d '\\r' | "
-             "zip -q -z " + ShellQuote(Dir / "comment.zip"));
+    InSource("zip -q " + ShellQuote(Dir / "comment.zip") + FileList() +
+             " && head -c 60000 big.xml | tr -d '\\r' | "
+             "zip -q -z " +
+             ShellQuote(Dir / "comment.zip"));
     // Written to a pipe, zip cannot seek back: sizes and CRC follow the data in descriptors.
     InSource("zip -q -r - ." + std::string(" | cat > ") + ShellQuote(Dir / "pipe.zip"));
     ExpectSameAsUnzip(Dir / "stored.zip", 4);

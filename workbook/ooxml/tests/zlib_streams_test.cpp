@@ -16,9 +16,7 @@ namespace {
 using base::TMemoryStream;
 using base::TSeekOrigin;
 
-std::vector<uint8_t> Bytes(TMemoryStream& stream) {
-    return {stream.Memory(), stream.Memory() + stream.Size()};
-}
+std::vector<uint8_t> Bytes(TMemoryStream& stream) { return {stream.Memory(), stream.Memory() + stream.Size()}; }
 
 // Raw inflate with zlib itself, independent of our streams.
 std::vector<uint8_t> RawInflate(const std::vector<uint8_t>& in, size_t expected) {
@@ -185,8 +183,9 @@ TEST(ZlibBuffers, RoundTripAndBadInput) {
         // A limit of exactly the size passes; one byte less refuses.
         EXPECT_EQ(InflateBuffer(packed.data(), static_cast<int64_t>(packed.size()), static_cast<int64_t>(size)), data);
         if (size > 0) {
-            EXPECT_THROW(InflateBuffer(packed.data(), static_cast<int64_t>(packed.size()), static_cast<int64_t>(size) - 1),
-                         EDecompressionError);
+            EXPECT_THROW(
+                InflateBuffer(packed.data(), static_cast<int64_t>(packed.size()), static_cast<int64_t>(size) - 1),
+                EDecompressionError);
         }
     }
     const auto data = testing::SampleBytes(5000, 9);

@@ -15,7 +15,8 @@ void TXpgDOMAttributes::Add(std::u16string_view name, std::u16string_view value)
 void TXpgDOMAttributes::AddInt(std::u16string_view name, int64_t value) { Add(name, XmlIntToStr(value)); }
 
 const TXpgDOMAttribute& TXpgDOMAttributes::Items(int index) const {
-    if (index < 0 || index >= Count()) throw base::Exception("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= Count())
+        throw base::Exception("List index out of bounds (" + std::to_string(index) + ")");
     return Items_[static_cast<size_t>(index)];
 }
 
@@ -40,8 +41,10 @@ int32_t TXpgDOMAttributes::GetIntValue(std::u16string_view name, int32_t default
 }
 
 void TXpgDOMAttributes::SetIntValue(std::u16string_view name, int64_t value) {
-    if (TXpgDOMAttribute* item = Find(name)) item->Value = XmlIntToStr(value);
-    else AddInt(name, value);
+    if (TXpgDOMAttribute* item = Find(name))
+        item->Value = XmlIntToStr(value);
+    else
+        AddInt(name, value);
 }
 
 std::unique_ptr<TXpgDOMNode> TXpgDOMNode::CreateNode(TXpgDOMNode*) { return std::make_unique<TXpgDOMNode>(); }
@@ -125,8 +128,10 @@ void TXpgSimpleDOM::Load(base::TStream& stream, bool tolerant) {
     Clear();
     Stack_.push_back(&Root());
     try {
-        if (tolerant) TXpgReadXML::LoadFromStreamTolerant(stream);
-        else TXpgReadXML::LoadFromStream(stream);
+        if (tolerant)
+            TXpgReadXML::LoadFromStreamTolerant(stream);
+        else
+            TXpgReadXML::LoadFromStream(stream);
     } catch (...) {
         Stack_.clear();
         throw;
@@ -186,8 +191,10 @@ void WriteNode(TXpgWriteXML& writer, const TXpgDOMNode& node) {
         writer.AddAttribute(base::Utf16ToUtf8(attributes.Items(i).Name), attributes.Items(i).Value);
     const std::string name = base::Utf16ToUtf8(node.Name());
     if (node.ChildCount() == 0) {
-        if (node.Text().empty()) writer.SimpleElement(name);
-        else writer.TextElement(name, node.Text());
+        if (node.Text().empty())
+            writer.SimpleElement(name);
+        else
+            writer.TextElement(name, node.Text());
         return;
     }
     writer.BeginElement(name);

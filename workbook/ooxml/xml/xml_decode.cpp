@@ -35,10 +35,14 @@ uint32_t CharacterReference(std::string_view entity) {
     uint32_t value = 0;
     for (const char c : digits) {
         uint32_t digit = 0;
-        if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
-        else if (hex && c >= 'a' && c <= 'f') digit = static_cast<uint32_t>(c - 'a' + 10);
-        else if (hex && c >= 'A' && c <= 'F') digit = static_cast<uint32_t>(c - 'A' + 10);
-        else EntityError("invalid character reference", entity);
+        if (c >= '0' && c <= '9')
+            digit = static_cast<uint32_t>(c - '0');
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = static_cast<uint32_t>(c - 'a' + 10);
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = static_cast<uint32_t>(c - 'A' + 10);
+        else
+            EntityError("invalid character reference", entity);
         value = value * (hex ? 16 : 10) + digit;
     }
     if (!IsXmlChar(value)) EntityError("reference to a character XML does not allow", entity);
@@ -66,13 +70,20 @@ void DecodeXmlText(std::string_view raw, bool attributeValue, std::u16string& ou
             if (semicolon == std::string_view::npos || semicolon - i - 1 > MaxEntityLength)
                 EntityError("\"&\" without \";\" at", raw.substr(i + 1, std::min(MaxEntityLength, raw.size() - i - 1)));
             const std::string_view entity = raw.substr(i + 1, semicolon - i - 1);
-            if (entity == "lt") utf8 += '<';
-            else if (entity == "gt") utf8 += '>';
-            else if (entity == "amp") utf8 += '&';
-            else if (entity == "apos") utf8 += '\'';
-            else if (entity == "quot") utf8 += '"';
-            else if (!entity.empty() && entity[0] == '#') base::AppendUtf8(utf8, CharacterReference(entity));
-            else EntityError("unknown entity", entity);
+            if (entity == "lt")
+                utf8 += '<';
+            else if (entity == "gt")
+                utf8 += '>';
+            else if (entity == "amp")
+                utf8 += '&';
+            else if (entity == "apos")
+                utf8 += '\'';
+            else if (entity == "quot")
+                utf8 += '"';
+            else if (!entity.empty() && entity[0] == '#')
+                base::AppendUtf8(utf8, CharacterReference(entity));
+            else
+                EntityError("unknown entity", entity);
             i = semicolon;
         } else if (c == '\r') {
             if (i + 1 < raw.size() && raw[i + 1] == '\n') ++i;

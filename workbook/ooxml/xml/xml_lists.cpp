@@ -12,7 +12,8 @@
 namespace xls {
 
 void TBaseXpgList::CheckIndex(int index) const {
-    if (index < 0 || index >= GetCount()) throw base::Exception("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= GetCount())
+        throw base::Exception("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 void TBaseXpgList::WriteElements(TXpgWriteXML& writer, std::string_view name) const {
@@ -37,8 +38,10 @@ void TItemXpgList<T>::SetDelimitedText(std::u16string_view text) {
     while (!rest.empty()) {
         SplitAtChar(Delimiter_, rest, piece);
         T value{};
-        if (TryParse(piece, value)) Items_.push_back(value);
-        else ItemError();
+        if (TryParse(piece, value))
+            Items_.push_back(value);
+        else
+            ItemError();
     }
 }
 
@@ -149,7 +152,8 @@ void TStringXpgList::SetDelimitedText(std::u16string_view text) {
         if (value[p] == '"') {
             for (++p; p < value.size(); ++p) {
                 if (value[p] == '"') {
-                    if (p + 1 < value.size() && value[p + 1] == '"') ++p;
+                    if (p + 1 < value.size() && value[p + 1] == '"')
+                        ++p;
                     else {
                         ++p;
                         break;

@@ -37,8 +37,7 @@ void TXpgReadXML::ProcessingInstruction() {
         std::string lower = encoding;
         std::transform(lower.begin(), lower.end(), lower.begin(),
                        [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-        if (lower != "utf-8")
-            throw base::Exception("Unsupported encoding of xml: \"" + encoding + "\". Must be utf-8");
+        if (lower != "utf-8") throw base::Exception("Unsupported encoding of xml: \"" + encoding + "\". Must be utf-8");
     }
 }
 
@@ -131,16 +130,13 @@ TXpgReadXML::TUnit TXpgReadXML::ParseUnit() {
         return TUnit::NeedMore;
     }
     switch (Buffer_[Pos_ + 1]) {
-        case '/':
-            return ParseEndTag(Pos_);
-        case '?':
-            return ParseProcessingInstruction(Pos_);
+        case '/': return ParseEndTag(Pos_);
+        case '?': return ParseProcessingInstruction(Pos_);
         case '!':
             if (Fill_ - Pos_ < 4 && !Eof_) return TUnit::NeedMore;
             if (std::string_view(Buffer_.data() + Pos_, Fill_ - Pos_).starts_with("<!--")) return ParseComment(Pos_);
             return ParseOtherDeclaration(Pos_);
-        default:
-            return ParseStartTag(Pos_);
+        default: return ParseStartTag(Pos_);
     }
 }
 
@@ -347,7 +343,8 @@ TXpgReadXML::TUnit TXpgReadXML::ParseOtherDeclaration(size_t pos) {
         // No document type: entity declarations could expand without bound or name outside files.
         if (rest.size() < 9 && !Eof_) return TUnit::NeedMore;
         if (rest.starts_with("<!DOCTYPE")) throw base::Exception("Document type declarations are not supported in XML");
-        SyntaxError("unsupported declaration \"" + std::string(rest.substr(0, std::min<size_t>(rest.size(), 12))) + "\"");
+        SyntaxError("unsupported declaration \"" + std::string(rest.substr(0, std::min<size_t>(rest.size(), 12))) +
+                    "\"");
     }
     const size_t gt = rest.find('>');
     if (gt == std::string_view::npos) return TUnit::NeedMore;

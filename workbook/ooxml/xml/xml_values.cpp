@@ -1,9 +1,9 @@
 #include "workbook/ooxml/xml/xml_values.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <ctime>
-#include <algorithm>
 #include <limits>
 
 #include "base/exception.h"
@@ -207,8 +207,7 @@ bool TryXmlStrToDateTime(std::u16string_view text, double& value) {
             }
         }
         // 24:00:00 is the end of the day; leap seconds are not kept.
-        if (hour > 24 || minute > 59 || second > 59 || (hour == 24 && (minute || second || fraction > 0)))
-            return false;
+        if (hour > 24 || minute > 59 || second > 59 || (hour == 24 && (minute || second || fraction > 0))) return false;
         if (pos < t.size()) {
             zoned = true;
             if (t[pos] == u'Z') {
@@ -258,11 +257,10 @@ std::u16string XmlDateTimeToStr(double value) {
     const int64_t month = mp < 10 ? mp + 3 : mp - 9;
     const int64_t year = yearOfEra + era * 400 + (month <= 2);
     char buffer[64];
-    const int length = std::snprintf(buffer, sizeof buffer, "%lld-%02lld-%02lldT%02lld:%02lld:%02lldZ",
-                                     static_cast<long long>(year), static_cast<long long>(month),
-                                     static_cast<long long>(day), static_cast<long long>(secondOfDay / 3600),
-                                     static_cast<long long>(secondOfDay / 60 % 60),
-                                     static_cast<long long>(secondOfDay % 60));
+    const int length = std::snprintf(
+        buffer, sizeof buffer, "%lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(year),
+        static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(secondOfDay / 3600),
+        static_cast<long long>(secondOfDay / 60 % 60), static_cast<long long>(secondOfDay % 60));
     return Widen(std::string_view(buffer, static_cast<size_t>(length)));
 }
 
@@ -278,8 +276,7 @@ std::u16string XmlIntToHex(int32_t value, int digits) {
     std::u16string text;
     const auto length = static_cast<int>(ptr - buffer);
     if (digits > length) text.assign(static_cast<size_t>(std::min(digits, 16) - length), u'0');
-    for (const char* p = buffer; p != ptr; ++p)
-        text += static_cast<char16_t>(*p >= 'a' ? *p - 'a' + 'A' : *p);
+    for (const char* p = buffer; p != ptr; ++p) text += static_cast<char16_t>(*p >= 'a' ? *p - 'a' + 'A' : *p);
     return text;
 }
 

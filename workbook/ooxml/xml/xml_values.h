@@ -101,7 +101,8 @@ void AppendXStringEscape(TString& out, char16_t unit) {
     constexpr char Digits[] = "0123456789ABCDEF";
     out += '_';
     out += 'x';
-    for (int shift = 12; shift >= 0; shift -= 4) out += static_cast<typename TString::value_type>(Digits[(unit >> shift) & 0xF]);
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += static_cast<typename TString::value_type>(Digits[(unit >> shift) & 0xF]);
     out += '_';
 }
 

@@ -42,16 +42,22 @@ void AppendXmlEscaped(std::string& out, std::u16string_view text, bool attribute
             case u'\'': out += "&apos;"; break;
             case u'\r': out += "&#13;"; break;
             case u'\n':
-                if (attributeValue) out += "&#10;";
-                else out += '\n';
+                if (attributeValue)
+                    out += "&#10;";
+                else
+                    out += '\n';
                 break;
             case u'\t':
-                if (attributeValue) out += "&#9;";
-                else out += '\t';
+                if (attributeValue)
+                    out += "&#9;";
+                else
+                    out += '\t';
                 break;
             default:
-                if (c < 0x20) AppendXStringEscape(out, c);
-                else out += static_cast<char>(c);
+                if (c < 0x20)
+                    AppendXStringEscape(out, c);
+                else
+                    out += static_cast<char>(c);
         }
     }
 }
@@ -78,8 +84,10 @@ void TXpgWriteXML::AddAttribute(std::string_view name, std::string_view utf8Valu
     const bool plain = std::all_of(utf8Value.begin(), utf8Value.end(), [](char c) {
         return c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'';
     });
-    if (plain) Pending_ += utf8Value;
-    else AppendXmlEscaped(Pending_, base::Utf8ToUtf16(utf8Value), true);
+    if (plain)
+        Pending_ += utf8Value;
+    else
+        AppendXmlEscaped(Pending_, base::Utf8ToUtf16(utf8Value), true);
     Pending_ += "\" ";
 }
 

@@ -320,8 +320,8 @@ void TXLSZipArchive::CheckEntriesApart() const {
     for (size_t i = 1; i < starts.size(); ++i) {
         const TXLSZipFile& before = *starts[i - 1].second;
         if (before.Local_.DataStart + int64_t{before.Central_.CompressedSize} > starts[i].first)
-            throw EZipError(base::Format("Zip entries \"%s\" and \"%s\" overlap",
-                                         {before.Name(), starts[i].second->Name()}));
+            throw EZipError(
+                base::Format("Zip entries \"%s\" and \"%s\" overlap", {before.Name(), starts[i].second->Name()}));
     }
 }
 

@@ -27,21 +27,22 @@ TEST(XpgRuntime, ReadsEveryAttributeKind) {
     sheetData.rowItem.OnReadc = [&](TCT_Cell& c) {
         cells.push_back(c.r + u":" + std::u16string(1, static_cast<char16_t>(u'0' + c.t)) + u":" + c.v);
     };
-    Load(doc, std::string("<worksheet xmlns=\"") + MainNs + "\" xmlns:r=\"urn:r\">"
-              "<sheetPr codeName=\"A\" filterMode=\"1\"/><sheetPr filterMode=\"0\"/>"
-              "<sheetData>"
-              "<row r=\"1\" spans=\"1:2 4:5\" hidden=\"true\" ht=\"12.5\">"
-              "<c r=\"A1\" t=\"S\"><v>3</v></c><c r=\"B1\" s=\"x\"><v>1.5</v></c></row>"
-              "<row r=\"2\" r=\"3\"/>"
-              "</sheetData>"
-              "<f si=\"7\">SUM(A1)</f>"
-              "<sheetProtection password=\"CC1A\" tehes=\"1\" bogus=\"1\"/>"
-              "<legacyDrawing xmlns:r=\"urn:r\" r:id=\"anysvml\"/>"
-              "<extLst><ext uri=\"{A}\"><deep><deeper/></deep></ext></extLst>"
-              "</worksheet>");
+    Load(doc, std::string("<worksheet xmlns=\"") + MainNs +
+                  "\" xmlns:r=\"urn:r\">"
+                  "<sheetPr codeName=\"A\" filterMode=\"1\"/><sheetPr filterMode=\"0\"/>"
+                  "<sheetData>"
+                  "<row r=\"1\" spans=\"1:2 4:5\" hidden=\"true\" ht=\"12.5\">"
+                  "<c r=\"A1\" t=\"S\"><v>3</v></c><c r=\"B1\" s=\"x\"><v>1.5</v></c></row>"
+                  "<row r=\"2\" r=\"3\"/>"
+                  "</sheetData>"
+                  "<f si=\"7\">SUM(A1)</f>"
+                  "<sheetProtection password=\"CC1A\" tehes=\"1\" bogus=\"1\"/>"
+                  "<legacyDrawing xmlns:r=\"urn:r\" r:id=\"anysvml\"/>"
+                  "<extLst><ext uri=\"{A}\"><deep><deeper/></deep></ext></extLst>"
+                  "</worksheet>");
     auto& ws = doc.worksheet();
     EXPECT_TRUE(ws.WasRead());
-    EXPECT_EQ(ws.sheetPr->codeName, u"A");    // a repeated single child keeps what is not overwritten
+    EXPECT_EQ(ws.sheetPr->codeName, u"A");  // a repeated single child keeps what is not overwritten
     EXPECT_FALSE(ws.sheetPr->filterMode);
     EXPECT_EQ(rows, (std::vector<int>{1, 3}));  // a duplicate attribute keeps the later value
     EXPECT_EQ(cells, (std::vector<std::u16string>{u"A1:3:3", u"B1:1:1.5"}));
@@ -113,10 +114,11 @@ TEST(XpgRuntime, WritesInSchemaOrderWhatIsAssigned) {
 
 TEST(XpgRuntime, PrefixedMainNamespaceAndUnknownWrapper) {
     TXPGDocTest doc;
-    Load(doc, std::string("<x:worksheet xmlns:x=\"") + MainNs + "\">"
-              "<x:sheetPr codeName=\"P\"/>"
-              "<x:wrapper codeName=\"lost\"><x:sheetPr codeName=\"inner\"/></x:wrapper>"
-              "</x:worksheet>");
+    Load(doc, std::string("<x:worksheet xmlns:x=\"") + MainNs +
+                  "\">"
+                  "<x:sheetPr codeName=\"P\"/>"
+                  "<x:wrapper codeName=\"lost\"><x:sheetPr codeName=\"inner\"/></x:wrapper>"
+                  "</x:worksheet>");
     EXPECT_TRUE(doc.worksheet().WasRead());
     EXPECT_EQ(doc.worksheet().sheetPr->codeName, u"P");
 }

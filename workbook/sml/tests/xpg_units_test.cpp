@@ -17,13 +17,14 @@ constexpr const char* RelsNs = "http://schemas.openxmlformats.org/package/2006/r
 
 TEST(XpgOpcUnit, ReadsRelationshipsAndWritesTargetModeFirst) {
     opc::TXPGDocOPC doc;
-    Load(doc, std::string("<Relationships xmlns=\"") + RelsNs + "\">"
-              "<Relationship Id=\"rId1\" Type=\"t1\" Target=\"http://x/\" TargetMode=\"External\" />"
-              "<Relationship Target=\"b.xml\" Id=\"rId2\" Type=\"t2\" />"
-              "<Relationship Id=\"rId3\" TargetMode=\"Sideways\" />"
-              "<Relationship Id=\"rId4\" TargetMode=\"internal\">text</Relationship>"
-              "<Relationship/>"
-              "</Relationships>");
+    Load(doc, std::string("<Relationships xmlns=\"") + RelsNs +
+                  "\">"
+                  "<Relationship Id=\"rId1\" Type=\"t1\" Target=\"http://x/\" TargetMode=\"External\" />"
+                  "<Relationship Target=\"b.xml\" Id=\"rId2\" Type=\"t2\" />"
+                  "<Relationship Id=\"rId3\" TargetMode=\"Sideways\" />"
+                  "<Relationship Id=\"rId4\" TargetMode=\"internal\">text</Relationship>"
+                  "<Relationship/>"
+                  "</Relationships>");
     auto& list = doc.Relationships().Relationship;
     ASSERT_EQ(list.Count(), 5);
     EXPECT_EQ(list.GetItems(0).TargetMode, opc::sttmExternal);
@@ -38,7 +39,8 @@ TEST(XpgOpcUnit, ReadsRelationshipsAndWritesTargetModeFirst) {
     const std::string saved = Save(doc);
     EXPECT_NE(saved.find("<Relationships xmlns=\"" + std::string(RelsNs) + "\"\r\n>"), std::string::npos) << saved;
     EXPECT_NE(saved.find("<Relationship TargetMode=\"External\" Target=\"http://x/\" Type=\"t1\" Id=\"rId1\" />"),
-              std::string::npos) << saved;
+              std::string::npos)
+        << saved;
     EXPECT_NE(saved.find("<Relationship Target=\"b.xml\" Type=\"t2\" Id=\"rId2\" />"), std::string::npos);
     EXPECT_NE(saved.find("<Relationship TargetMode=\"External\" Target=\"\" Type=\"\" Id=\"rId3\" />"),
               std::string::npos);
@@ -50,8 +52,9 @@ TEST(XpgOpcUnit, PrefixBoundToTheMainNamespaceIsNoPrefix) {
     opc::TXPGDocOPC doc;
     int reports = 0;
     doc.Errors.SetOnError([&](xls::TXpgPErrors&) { ++reports; });
-    Load(doc, std::string("<p:Relationships xmlns:p=\"") + RelsNs + "\">"
-              "<p:Relationship Id=\"rId1\" Type=\"t\" Target=\"a.xml\"/></p:Relationships>");
+    Load(doc, std::string("<p:Relationships xmlns:p=\"") + RelsNs +
+                  "\">"
+                  "<p:Relationship Id=\"rId1\" Type=\"t\" Target=\"a.xml\"/></p:Relationships>");
     ASSERT_EQ(doc.Relationships().Relationship.Count(), 1);
     EXPECT_EQ(doc.Relationships().Relationship.GetItems(0).Target, u"a.xml");
     EXPECT_EQ(reports, 0);
@@ -66,11 +69,12 @@ TEST(XpgOpcUnit, PrefixBoundToTheMainNamespaceIsNoPrefix) {
 
 TEST(XpgContentTypeUnit, WritesDefaultsBeforeOverrides) {
     content_type::TXPGDocContentType doc;
-    Load(doc, "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-              "<Override PartName=\"/xl/workbook.xml\" ContentType=\"main\" />"
-              "<Defualt Extension=\"xml\" ContentType=\"application/xml\" />"
-              "<Override PartName=\"/only-name\" />"
-              "</Types>");
+    Load(doc,
+         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+         "<Override PartName=\"/xl/workbook.xml\" ContentType=\"main\" />"
+         "<Defualt Extension=\"xml\" ContentType=\"application/xml\" />"
+         "<Override PartName=\"/only-name\" />"
+         "</Types>");
     auto& types = doc.Types();
     ASSERT_EQ(types.Default.Count(), 1);  // a name with the same byte sum is taken as "Default"
     ASSERT_EQ(types.Override.Count(), 2);
@@ -95,14 +99,15 @@ TEST(XpgContentTypeUnit, UnknownContentIsSkippedWhole) {
     content_type::TXPGDocContentType doc;
     std::vector<std::u16string> reports;
     doc.Errors.SetOnError([&](xls::TXpgPErrors& e) { reports.push_back(e.Text()); });
-    Load(doc, "<Types>"
-              "<Defaults Extension=\"bad\"><Default Extension=\"nested\"/></Defaults>"
-              "<Default Extension=\"png\" ContentType=\"image/png\"><x ContentType=\"lost\"/></Default>"
-              "<mc:AlternateContent xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
-              "<mc:Choice Requires=\"v2\"><Default Extension=\"choice\"/></mc:Choice>"
-              "<mc:Fallback><Default Extension=\"fallback\"/></mc:Fallback>"
-              "</mc:AlternateContent>"
-              "</Types>");
+    Load(doc,
+         "<Types>"
+         "<Defaults Extension=\"bad\"><Default Extension=\"nested\"/></Defaults>"
+         "<Default Extension=\"png\" ContentType=\"image/png\"><x ContentType=\"lost\"/></Default>"
+         "<mc:AlternateContent xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
+         "<mc:Choice Requires=\"v2\"><Default Extension=\"choice\"/></mc:Choice>"
+         "<mc:Fallback><Default Extension=\"fallback\"/></mc:Fallback>"
+         "</mc:AlternateContent>"
+         "</Types>");
     auto& list = doc.Types().Default;
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.GetItems(0).Extension, u"png");
