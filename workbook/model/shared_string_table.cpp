@@ -126,10 +126,8 @@ void TXc12DataSST::CheckIndex(int index) const {
 }
 
 int TXc12DataSST::Place(std::unique_ptr<TXc12SSTString> record, bool appendOnly) {
-    if (!appendOnly && !FreeHeap_.empty()) {
-        std::pop_heap(FreeHeap_.begin(), FreeHeap_.end(), std::greater<>());
-        const int slot = FreeHeap_.back();
-        FreeHeap_.pop_back();
+    if (!appendOnly && !FreeSlots_.Empty()) {
+        const int slot = static_cast<int>(FreeSlots_.TakeLowest());
         Items_[static_cast<size_t>(slot)] = std::move(record);
         Links_[static_cast<size_t>(slot)].Hashed = false;
         return slot;
@@ -260,8 +258,7 @@ void TXc12DataSST::Release(int index) {
         Links_.pop_back();
         --Count_;
     } else {
-        FreeHeap_.push_back(index);
-        std::push_heap(FreeHeap_.begin(), FreeHeap_.end(), std::greater<>());
+        FreeSlots_.Add(slot);
     }
 }
 
@@ -333,7 +330,7 @@ void TXc12DataSST::Clear() {
     std::vector<std::unique_ptr<TXc12SSTString>>().swap(Items_);
     std::vector<TSlotHash>().swap(Links_);
     std::vector<TBucket>().swap(Buckets_);
-    FreeHeap_.clear();
+    FreeSlots_.Clear();
     Count_ = 0;
     Hashed_ = 0;
     HashValid_ = false;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "workbook/model/free_slots.h"
 #include "workbook/model/style_sheet.h"
 
 namespace xls {
@@ -89,7 +90,7 @@ public:
 
     int Count() const { return Count_; }
     int Capacity() const { return static_cast<int>(Items_.capacity()); }
-    int FreeSlots() const { return static_cast<int>(FreeHeap_.size()); }
+    int FreeSlots() const { return static_cast<int>(FreeSlots_.Size()); }
     bool NoEscape() const { return NoEscape_; }
     void SetNoEscape(bool value) { NoEscape_ = value; }
     bool HashValid() const { return HashValid_; }
@@ -108,7 +109,7 @@ private:
     TXc12DataStyleSheet& StyleSheet_;
     std::vector<std::unique_ptr<TXc12SSTString>> Items_;
     int Count_ = 0;
-    std::vector<int> FreeHeap_;  // min-heap of free slots below Count
+    TFreeSlots FreeSlots_;  // free slots below Count
     // Open-addressed hash of the plain entries (linear probing, at most half full). A bucket
     // holds the hash and the entry itself, so that a lookup reads one bucket line and, on a
     // hash match, the entry: tables far larger than the caches cost two memory reads per
