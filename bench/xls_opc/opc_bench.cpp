@@ -1,5 +1,5 @@
-// Opening packages of many parts and resolving every relationship (time should grow linearly
-// with the number of parts), and opening a package with a 200 MB worksheet, which reads only
+// Opening packages of many parts and resolving every relationship, and writing them (time should
+// grow linearly with the number of parts), and opening a package with a 200 MB worksheet, which reads only
 // the relationship and content-type parts and never inflates the sheet.
 #include <benchmark/benchmark.h>
 
@@ -69,6 +69,18 @@ void BM_OpenAndResolve(benchmark::State& state) {
 BENCHMARK(BM_OpenAndResolve)
     ->RangeMultiplier(2)
     ->Range(256, 4096)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+
+// Writing: every worksheet is one more part under the workbook, so creating them must not
+// search the workbook's children one by one.
+void BM_WritePackage(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(MakePackage(static_cast<int>(state.range(0))).Size());
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_WritePackage)
+    ->RangeMultiplier(4)
+    ->Range(1024, 16384)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 

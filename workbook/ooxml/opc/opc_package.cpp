@@ -134,6 +134,27 @@ void TOPCItem::SetTarget(std::u16string_view target) {
         const std::string base = Parent == nullptr ? std::string() : Parent->GetPartFolder();
         PartName_ = OpcResolvePath(base.empty() ? text : base + "/" + text);
     }
+    if (Parent != nullptr) {
+        Parent->PathsStale_ = Parent->PathsStale_ || Indexed_;
+        Parent->Paths_.emplace(InternalPath(), static_cast<size_t>(Index));
+        Indexed_ = true;
+    }
+}
+
+std::u16string TOPCItem::InternalPath() const { return Folder.empty() ? FileName : Folder + u"/" + FileName; }
+
+TOPCItem* TOPCItem::FindInternalByPath(std::u16string_view path) const {
+    // The index keeps the first item given a path; once a child's target has changed, the
+    // index may be stale and the children are walked.
+    if (!PathsStale_) {
+        const auto found = Paths_.find(std::u16string(path));
+        if (found == Paths_.end()) return nullptr;
+        TOPCItem* item = Children_[found->second].second.get();
+        return item->IsExternal() ? nullptr : item;
+    }
+    for (const auto& [id, child] : Children_)
+        if (!child->IsExternal() && child->InternalPath() == path) return child.get();
+    return nullptr;
 }
 
 std::string TOPCItem::GetRelsName() const {
@@ -374,13 +395,7 @@ void TOPCContainer::WriteContentTypes() {
 TOPCItem* TOPCContainer::CreateItem(TOPCItem* parent, std::u16string_view relType, std::u16string_view contentType,
                                     std::u16string_view target) {
     if (parent == nullptr) parent = Root_.get();
-    TOPCItem* item = nullptr;
-    for (int i = 0; i < parent->Count() && item == nullptr; ++i) {
-        TOPCItem& child = parent->GetItems(i);
-        if (!child.IsExternal() && child.Folder + (child.Folder.empty() ? u"" : u"/") + child.FileName == target) {
-            item = &child;
-        }
-    }
+    TOPCItem* item = parent->FindInternalByPath(target);
     if (item == nullptr) {
         item = &parent->AddChild(parent->NextRId());
         item->RelType = relType;

@@ -62,6 +62,10 @@ public:
     TOPCItem* FindByTarget(std::u16string_view target) const;
     std::u16string GetTargetOf(std::string_view rId) const;
 
+    // The internal child whose decoded target ("folder/file") is path, the first such; nullptr
+    // when none. Keyed, so that creating many parts under one parent stays linear.
+    TOPCItem* FindInternalByPath(std::u16string_view path) const;
+
     TOPCItem& AddChild(std::string rId);
     void Close() { State = OpcClosed; }
 
@@ -83,6 +87,11 @@ private:
     std::vector<std::pair<std::string, std::unique_ptr<TOPCItem>>> Children_;
     // Upper-cased relationship id -> position in Children_.
     std::unordered_map<std::string, size_t> Ids_;
+    // Decoded internal target -> position in Children_ (the first child given it).
+    std::unordered_map<std::u16string, size_t> Paths_;
+    bool PathsStale_ = false;  // a child's target changed after it was indexed
+    bool Indexed_ = false;     // this item's target is in its parent's index
+    std::u16string InternalPath() const;
     std::string PartName_;
 };
 

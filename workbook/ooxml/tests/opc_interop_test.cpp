@@ -41,10 +41,10 @@ std::set<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-// Packages made by openpyxl and LibreOffice (tests/xml_fixtures/make_xml_fixtures.py) list the
+// Packages made by openpyxl, LibreOffice and gnumeric (tests/xml_fixtures/make_xml_fixtures.py) list the
 // same relationships and content types here as in an independent zipfile + lxml reading.
 TEST(OpcInterop, FixturesMatchTheOracle) {
-    for (const char* name : {"openpyxl.xlsx", "libreoffice.xlsx"}) {
+    for (const char* name : {"openpyxl.xlsx", "libreoffice.xlsx", "gnumeric.xlsx"}) {
         const std::string path = std::string(OMBRIX_SOURCE_DIR) + "/workbook/ooxml/tests/xml_fixtures/" + name;
         const auto result = RunCommand("/usr/bin/python3 " + ShellQuote(Oracle) + " list " + ShellQuote(path));
         ASSERT_EQ(result.ExitCode, 0) << result.Output;

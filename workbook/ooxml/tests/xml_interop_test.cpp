@@ -110,7 +110,7 @@ std::map<std::string, std::string> Parts(const std::string& package) {
 }
 
 TEST(XmlInterop, CallbacksReportWhatLxmlReadsInEveryPart) {
-    for (const char* fixture : {"openpyxl.xlsx", "libreoffice.xlsx"}) {
+    for (const char* fixture : {"openpyxl.xlsx", "libreoffice.xlsx", "gnumeric.xlsx"}) {
         const std::string package = FixtureDir + fixture;
         const auto expected = LxmlDumps("--dump " + ShellQuote(package));
         const auto parts = Parts(package);
@@ -162,7 +162,7 @@ TEST(XmlInterop, TreesSavedAgainAreCanonicallyEqualToTheirParts) {
     int count = 0;
     std::vector<std::pair<std::string, std::string>> documents;
     for (const std::string& text : Tricky) documents.emplace_back("hand-made", text);
-    for (const char* fixture : {"openpyxl.xlsx", "libreoffice.xlsx"})
+    for (const char* fixture : {"openpyxl.xlsx", "libreoffice.xlsx", "gnumeric.xlsx"})
         for (const auto& [name, bytes] : Parts(FixtureDir + fixture)) documents.emplace_back(name, bytes);
     for (const auto& [name, bytes] : documents) {
         SCOPED_TRACE(name);
