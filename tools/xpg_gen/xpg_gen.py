@@ -8,7 +8,11 @@ class above):
   namespace URI              the unit's XML namespace (a prefix bound to it counts as none)
   document CLASS             the part document class
   enum ST_Type PREFIX V...   an enumeration: registered as PREFIX+V with ordinals 0, 1, ...
-  class CLASS [hashrs]       an element class; hashrs: attributes switch on the RS hash
+  class CLASS [OPTION...]    an element class; options:
+                               hashrs       attributes switch on the RS hash
+                               firstletter  children told apart by their name's first letter
+                                            alone (the frequent children of rows and cells)
+                               quiet        unknown attributes are not reported (extensions)
     text                     the element carries a text value beside its attributes
     attr NAME KIND ... [always]
                              KIND: string | int DEFAULT | bool DEFAULT | float
@@ -131,6 +135,8 @@ class Class:
     def __init__(self, name, options):
         self.name = name
         self.hashrs = 'hashrs' in options
+        self.firstletter = 'firstletter' in options
+        self.quiet = 'quiet' in options
         self.text = False
         self.attrs = []
         self.children = []
@@ -208,6 +214,8 @@ def check(unit, path):
         hashes = [name_hash(c.name) for c in children]
         if len(hashes) > 1 and len(set(hashes)) != len(hashes):
             sys.exit('%s: %s: two children with the same name hash' % (path, cls.name))
+        if cls.firstletter and len({c.name[0] for c in children}) != len(children):
+            sys.exit('%s: %s: two children with the same first letter' % (path, cls.name))
         attr_hashes = [(name_hash_rs if cls.hashrs else name_hash)(a.name) for a in cls.attrs]
         if len(set(attr_hashes)) != len(attr_hashes):
             sys.exit('%s: %s: two attributes with the same name hash (use hashrs)' % (path, cls.name))
@@ -357,9 +365,16 @@ def emit_handle_child(c, w, indent):
         w(p + 'return &%sItem;' % c.field)
 
 
-def emit_handle_element(name, children, w, report):
+def emit_handle_element(name, children, w, report, firstletter=False):
     w('TXPGBase* %s::HandleElement(TXPGReader& reader) {' % name)
-    if len(children) == 1:
+    if firstletter:
+        w('    switch (reader.ElementName().front()) {')
+        for c in children:
+            w("        case '%s': {  // %s" % (c.name[0], c.name))
+            emit_handle_child(c, w, 12)
+            w('        }')
+        w('    }')
+    elif len(children) == 1:
         c = children[0]
         w('    if (reader.ElementName() == "%s") {' % c.name)
         emit_handle_child(c, w, 8)
@@ -422,7 +437,7 @@ def emit_class_def(cls, w):
     if cls.text:
         w('    if (!Text.empty()) {\n        Flags |= XpgText;\n        ++c;\n    }')
     w('    return a + c;\n}\n')
-    emit_handle_element(n, cls.children, w, report=bool(cls.children))
+    emit_handle_element(n, cls.children, w, report=bool(cls.children), firstletter=cls.firstletter)
     if cls.attrs:
         w('void %s::HandleAttributes(const xls::TXpgXMLAttributeList& attributes) {' % n)
         w('    for (int i = 0; i < attributes.Count(); ++i) {')
@@ -431,8 +446,9 @@ def emit_class_def(cls, w):
             a = cls.attrs[0]
             w('        if (attributes.GetRawName(i) == "%s") {' % a.name)
             w('            ' + (a.read('value') % a.enum_prefix if a.kind == 'enum' else a.read('value')))
-            w('        } else {')
-            w('            ReportUnknownAttribute(attributes.GetName(i));')
+            if not cls.quiet:
+                w('        } else {')
+                w('            ReportUnknownAttribute(attributes.GetName(i));')
             w('        }')
         else:
             fn = 'NameHashRS' if cls.hashrs else 'NameHash'
@@ -444,8 +460,9 @@ def emit_class_def(cls, w):
                   '            case %d:  // %s' % (hf(a.name), a.name))
                 w('                ' + code)
                 w('                break;')
-            w('            default:')
-            w('                ReportUnknownAttribute(attributes.GetName(i));')
+            if not cls.quiet:
+                w('            default:')
+                w('                ReportUnknownAttribute(attributes.GetName(i));')
             w('        }')
         w('    }\n}\n')
     if cls.has_streams():

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_encoding.h"
 #include "workbook/sml/tests/xpg_test_support.h"
 #include "workbook/sml/tests/xpgtest.h"
 
@@ -25,27 +26,31 @@ TEST(XpgRuntime, ReadsEveryAttributeKind) {
     auto& sheetData = *doc.worksheet().sheetData;
     sheetData.OnReadrow = [&](TCT_Row& row) { rows.push_back(row.r); };
     sheetData.rowItem.OnReadc = [&](TCT_Cell& c) {
-        cells.push_back(c.r + u":" + std::u16string(1, static_cast<char16_t>(u'0' + c.t)) + u":" + c.v);
+        cells.push_back(c.r + u":" + std::u16string(1, static_cast<char16_t>(u'0' + c.t)) + u":" + c.v + u":" +
+                        c.f->Text);
+        c.f->Text.clear();
     };
     Load(doc, std::string("<worksheet xmlns=\"") + MainNs +
                   "\" xmlns:r=\"urn:r\">"
                   "<sheetPr codeName=\"A\" filterMode=\"1\"/><sheetPr filterMode=\"0\"/>"
                   "<sheetData>"
                   "<row r=\"1\" spans=\"1:2 4:5\" hidden=\"true\" ht=\"12.5\">"
-                  "<c r=\"A1\" t=\"S\"><v>3</v></c><c r=\"B1\" s=\"x\"><v>1.5</v></c></row>"
+                  "<c r=\"A1\" t=\"S\"><v>3</v></c><c r=\"B1\" s=\"x\"><f>A1/2</f><v>1.5</v><q/></c></row>"
                   "<row r=\"2\" r=\"3\"/>"
                   "</sheetData>"
                   "<f si=\"7\">SUM(A1)</f>"
                   "<sheetProtection password=\"CC1A\" tehes=\"1\" bogus=\"1\"/>"
                   "<legacyDrawing xmlns:r=\"urn:r\" r:id=\"anysvml\"/>"
-                  "<extLst><ext uri=\"{A}\"><deep><deeper/></deep></ext></extLst>"
+                  "<extLst><ext xmlns:x14=\"urn:x14\" other=\"1\" uri=\"{A}\"><deep><deeper/></deep></ext></extLst>"
                   "</worksheet>");
     auto& ws = doc.worksheet();
     EXPECT_TRUE(ws.WasRead());
     EXPECT_EQ(ws.sheetPr->codeName, u"A");  // a repeated single child keeps what is not overwritten
     EXPECT_FALSE(ws.sheetPr->filterMode);
     EXPECT_EQ(rows, (std::vector<int>{1, 3}));  // a duplicate attribute keeps the later value
-    EXPECT_EQ(cells, (std::vector<std::u16string>{u"A1:3:3", u"B1:1:1.5"}));
+    // Cell children are told apart by their first letter; an unknown one is still reported.
+    EXPECT_EQ(cells, (std::vector<std::u16string>{u"A1:3:3:", u"B1:1:1.5:A1/2"}));
+    EXPECT_NE(std::find(reports.begin(), reports.end(), u"Row 0: Unknown Element \"q\""), reports.end());
     EXPECT_EQ(ws.f->si, 7);
     EXPECT_EQ(ws.f->Text, u"SUM(A1)");
     EXPECT_EQ(ws.sheetProtection->password, 0xCC1Au);
@@ -55,6 +60,9 @@ TEST(XpgRuntime, ReadsEveryAttributeKind) {
     ASSERT_EQ(ws.extLst->ext.Count(), 1);
     EXPECT_EQ(ws.extLst->ext.GetItems(0).uri, u"{A}");
     EXPECT_NE(std::find(reports.begin(), reports.end(), u"Row 0: Unknown Attribute \"bogus\""), reports.end());
+    // An extension reports nothing about attributes beside its uri.
+    for (const auto& report : reports)
+        EXPECT_EQ(report.find(u"other"), std::u16string::npos) << base::Utf16ToUtf8(report);
 }
 
 TEST(XpgRuntime, WritesInSchemaOrderWhatIsAssigned) {
