@@ -177,9 +177,13 @@ std::u16string TBiffDecoder::Run() {
             case xptgBiff: break;
             case xptgExtra: {
                 const size_t extra = R_.U16LE();
-                if (extra > End_ - R_.Position()) TokensCut();
+                const size_t at = R_.Position();
+                if (extra > End_ - at) TokensCut();
                 End_ -= extra;
                 Extra_ = base::TByteReader(R_.All().subspan(End_), TokensCut);
+                // Tokens never read into the array-constant data.
+                R_ = base::TByteReader(R_.All().first(End_), TokensCut);
+                R_.Seek(at);
                 break;
             }
             case ptgAdd: Binary(u"+"); break;

@@ -104,6 +104,7 @@ void TXLSFormulaEncoder::TablePartToken(const TXc12Table& table, int tableIndex,
                 if (table.totalsRowCount <= 0) error = 4, row1 = row2;
                 break;
             case ItemThisRow: row1 = row2 = 0; break;
+            case ItemAll:
             default: break;
         }
         token = New({xptgTableSpecial, static_cast<uint8_t>(item), error});

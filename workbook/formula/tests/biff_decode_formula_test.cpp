@@ -120,7 +120,8 @@ TEST(BiffDecodeFormula, RelativeTokensResolveAgainstTheCell) {
 
 TEST(BiffDecodeFormula, DefectsRaiseOrMark) {
     // A token cut short, a function without its arguments, an unknown function number.
-    for (const char* hex : {"1e01", "17050061", "4100", "1e0100 220304 00", "21ff7f", "fe0900 1e0100"})
+    // A second 0xFE whose length reaches back into the data of the first.
+    for (const char* hex : {"1e01", "17050061", "4100", "1e0100 220304 00", "21ff7f", "fe0900 1e0100", "fe0100 fe00fc"})
         EXPECT_THROW(Decode(hex), EXLSError) << hex;
     // An array constant without trailing data.
     EXPECT_THROW(Decode("2000000000000000"), EXLSError);
