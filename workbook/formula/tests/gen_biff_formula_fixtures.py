@@ -17,7 +17,6 @@ Run with Debian's interpreter: /usr/bin/python3 gen_biff_formula_fixtures.py [--
 """
 import os
 import re
-import shutil
 import struct
 import subprocess
 import sys
@@ -46,9 +45,10 @@ FORMULAS = [
 SHARED = ['A{r}*2+$A$1', 'SUM(A$1:A{r})', 'A{r}&B{r}']
 
 
-def make(folder):
+def source_book():
+    """The openpyxl workbook both fixture scripts start from: numbers in column A of three sheets,
+    the formulas in column B of Sheet1, the shared ones in C:E, an array formula, two names."""
     import openpyxl
-    import xlwt
     from openpyxl.workbook.defined_name import DefinedName
     book = openpyxl.Workbook()
     sheet = book.active
@@ -69,6 +69,12 @@ def make(folder):
     sheet.formula_attributes['G1'] = {'t': 'array', 'ref': 'G1:G3'}
     book.defined_names.append(DefinedName('Rate', attr_text='Sheet1!$A$2'))
     book.defined_names.append(DefinedName('Prices', attr_text="'Data 2'!$A$1:$A$12"))
+    return book
+
+
+def make(folder):
+    import xlwt
+    book = source_book()
     with tempfile.TemporaryDirectory() as tmp:
         source = os.path.join(tmp, 'libreoffice.xlsx')
         book.save(source)

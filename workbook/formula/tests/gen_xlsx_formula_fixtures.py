@@ -24,7 +24,7 @@ import tempfile
 import xml.etree.ElementTree as ET
 import zipfile
 
-from gen_biff_formula_fixtures import FORMULAS, SHARED, quote
+from gen_biff_formula_fixtures import quote, source_book
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 FIXTURES = os.path.join(HERE, 'xlsx_formula_fixtures')
@@ -40,24 +40,9 @@ TABLE_FORMULAS = [
 
 
 def make(folder):
-    import openpyxl
-    from openpyxl.workbook.defined_name import DefinedName
     from openpyxl.worksheet.table import Table
-    book = openpyxl.Workbook()
-    sheet = book.active
-    sheet.title = 'Sheet1'
-    data = book.create_sheet('Data 2')
-    third = book.create_sheet('Sheet3')
-    for r in range(1, 13):
-        sheet.cell(r, 1, r)
-        data.cell(r, 1, r * 10)
-        data.cell(r, 2, r * 100)
-        third.cell(r, 2, r + 0.5)
-    for i, f in enumerate(FORMULAS):
-        sheet.cell(i + 1, 2, '=' + f)
-    for k, f in enumerate(SHARED):
-        for r in range(1, 13):
-            sheet.cell(r, 3 + k, '=' + f.format(r=r))
+    book = source_book()
+    data = book['Data 2']
     # The table Sales at J1:L6 of Data 2: a header row, four data rows, a totals row.
     for c, name in enumerate(['Name', 'Amount', 'Cost']):
         data.cell(1, 10 + c, name)
@@ -71,8 +56,6 @@ def make(folder):
     data.add_table(table)
     for i, f in enumerate(TABLE_FORMULAS):
         data.cell(i + 1, 14, '=' + f)
-    book.defined_names.append(DefinedName('Rate', attr_text='Sheet1!$A$2'))
-    book.defined_names.append(DefinedName('Prices', attr_text="'Data 2'!$A$1:$A$12"))
     book.save(os.path.join(folder, 'openpyxl.xlsx'))
     with tempfile.TemporaryDirectory() as tmp:
         subprocess.run(['soffice', '--headless', '-env:UserInstallation=file://' + tmp + '/profile',
