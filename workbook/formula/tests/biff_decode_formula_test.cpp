@@ -141,6 +141,8 @@ TEST(FixupSharedFormula, RelativeTokensBecomeTheCellsReferences) {
         {true, "1e0100 2c 0100 0140 03", 4, 4, "1e0100 24 0100 0540 03"},
         // A choose attribute and a string are stepped over by their widths.
         {true, "19040200 0600 0800 0a00 17010041 2c0000 00c0", 1, 1, "19040200 0600 0800 0a00 17010041 240100 01c0"},
+        // The subexpression of a memory token is walked, not skipped: its references move too.
+        {true, "290600 2c0000 00c0 15", 2, 3, "290600 240200 03c0 15"},
         // BIFF5: flags in the row field, the column a byte.
         {false, "2cffff 01", 10, 5, "24 09c0 06"},
         {false, "2d 0040 0280 00 01", 3, 3, "25 0040 0580 03 01"},
