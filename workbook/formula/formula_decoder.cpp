@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 #include "base/text_encoding.h"
 
@@ -174,8 +175,9 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
     const char16_t list = Separators_.List;
     const char16_t columnSep = list == u';' ? u'\\' : list;
     std::u16string pending;
-    // What was typed before a closing parenthesis or brace: the first of two space attributes
-    // in a row in front of the call, parenthesis or array constant it closes.
+    // What was typed before a closing parenthesis or brace, or before an argument separator: the
+    // first of two space attributes in a row, in front of the call, parenthesis or array constant
+    // it closes, or of the next argument's first token.
     std::u16string closing;
     bool afterSpace = false;
     auto u16 = [&](size_t at) { return static_cast<uint32_t>(code[at] | (code[at + 1] << 8)); };
@@ -266,6 +268,10 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         } else {
             close = std::move(closing);
             closing.clear();
+            // Before any other token the first of the pair follows the argument on the stack.
+            const bool closer =
+                op == ptgParen || op == xptgArray || op == xptgFunc || op == xptgFuncVar || op == xptgUserFunc;
+            if (!closer && !close.empty()) Stack_.Postfix(std::exchange(close, std::u16string()));
         }
         afterSpace = op == xptgAttrSpace;
         switch (op) {

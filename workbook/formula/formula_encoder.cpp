@@ -189,9 +189,15 @@ void TXLSFormulaEncoder::ListSeparator(bool rowSeparator) {
     }
     ++Pool_[context].Args;
     if (rowSeparator) ++Pool_[context].Rows;
+    // A space before the separator is the text of a missing argument, or follows the argument.
+    uint8_t space = std::exchange(PendingSpace_, uint8_t(0));
+    if (LastKind_ == (rowSeparator ? xttArrayRowSep : xttListSep) || LastKind_ == xttFunc) {
+        PendingSpace_ = std::exchange(space, uint8_t(0));
+        Output(New({xptgMissArg}));
+    }
     // The separator only flushes the argument before it.
     Push(New({xptgListSep}));
-    if (LastKind_ == (rowSeparator ? xttArrayRowSep : xttListSep) || LastKind_ == xttFunc) Output(New({xptgMissArg}));
+    if (space) Pool_[Out_.back()].TrailSpace = space;
 }
 
 void TXLSFormulaEncoder::Function(const TXLSTokenListItem& item) {
@@ -482,6 +488,7 @@ std::vector<uint8_t> TXLSFormulaEncoder::Emit() {
     int64_t depth = 0;
     // Per pending operand: whether it may be a reference.
     std::vector<bool> references;
+    uint8_t trail = 0;
     for (size_t index : Out_) {
         const TToken& t = Pool_[index];
         const uint8_t op = t.Bytes[0];
@@ -511,15 +518,18 @@ std::vector<uint8_t> TXLSFormulaEncoder::Emit() {
         }
         references.resize(references.size() - static_cast<size_t>(takes));
         references.push_back(reference);
-        // A space before the closing bracket goes first of two space attributes.
-        if (t.CloseSpace) {
+        // A space before a closing bracket, or before the separator after the previous argument,
+        // goes first of two space attributes in front of the token.
+        const uint8_t before = t.CloseSpace ? t.CloseSpace : std::exchange(trail, uint8_t(0));
+        if (before) {
             code.push_back(xptgAttrSpace);
-            code.push_back(t.CloseSpace);
+            code.push_back(before);
         }
-        if (t.Space || t.CloseSpace) {
+        if (t.Space || before) {
             code.push_back(xptgAttrSpace);
             code.push_back(t.Space);
         }
+        trail = t.TrailSpace;
         if (Trace_)
             Trace_->Items.push_back(
                 {t.Start, t.End, static_cast<int>(code.size()), static_cast<int>(Trace_->Items.size())});

@@ -49,6 +49,7 @@ private:
         std::vector<uint8_t> Bytes;
         uint8_t Space = 0;       // spaces that stand before the token's text
         uint8_t CloseSpace = 0;  // spaces before the closing bracket of a call or constant
+        uint8_t TrailSpace = 0;  // spaces after the last token of an argument, before its separator
         int Start = 0;           // source characters, for the trace
         int End = 0;
         int32_t Args = 0;  // arguments of a call, elements of an array constant

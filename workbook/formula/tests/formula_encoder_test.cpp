@@ -236,10 +236,11 @@ TEST_F(FormulaCode, TextFacade) {
     EXPECT_EQ(DecodeFormulaText(Root, biff, 0), u"1+2");
 }
 
-// Spaces typed before a closing bracket come back too, apart from the spaces before its opener.
-TEST_F(FormulaCode, SpacesBeforeClosingBracketsComeBack) {
-    const std::u16string_view texts[] = {u"SUM(1 )",  u" SUM( 1 )", u"( 1 )*2",
-                                         u"FOO(1  )", u"PI( )",     u"IF(A1,SUM(B1 ),2)"};
+// Spaces typed before a closing bracket or an argument separator come back too.
+TEST_F(FormulaCode, SpacesBeforeClosingBracketsAndSeparatorsComeBack) {
+    const std::u16string_view texts[] = {
+        u"SUM(1 )",  u" SUM( 1 )",          u"( 1 )*2",         u"FOO(1  )",   u"PI( )",
+        u"SUM( ,1)", u"IF(A1,SUM(B1 ) ,2)", u"SUM(A1 , -B2 ,)", u"MAX(1+2 ,3)"};
     for (std::u16string_view text : texts) ExpectTextBack(text);
     // The close space is the first of two attributes in front of the call.
     EXPECT_EQ(Hex(u"SUM(1 )"),
