@@ -283,13 +283,13 @@ TEST_F(FormulaCode, DecoderRejectsBrokenCode) {
 }
 
 // Tables: Table1 on Sheet1 at B2:D7 (header row, totals row) with Name, Sales and Cost;
-// Orders on My Sheet at F1:G4 (header row only) with Cost and Sales, so that a column name
-// found first in another table would give the wrong column.
+// Orders on My Sheet at F1:I4 (header row only) with Cost, Sales, a name to escape and one with
+// a space, so that a column name found first in another table would give the wrong column.
 class StructuredRefs : public FormulaCode {
 protected:
     StructuredRefs() {
         AddTable(0, u"Table1", MakeCellArea(1, 1, 3, 6), 1, {u"Name", u"Sales", u"Cost"});
-        AddTable(1, u"Orders", MakeCellArea(5, 0, 6, 3), 0, {u"Cost", u"Sales", u"[Q#1]"});
+        AddTable(1, u"Orders", MakeCellArea(5, 0, 8, 3), 0, {u"Cost", u"Sales", u"[Q#1]", u"Sales Amount"});
     }
     void AddTable(int sheet, const char16_t* name, TXLSCellArea ref, int totals,
                   std::initializer_list<const char16_t*> columns) {
@@ -374,6 +374,8 @@ TEST_F(StructuredRefs, TextComesBackAsTyped) {
         u"SUM(Table1[[Sales]:[Cost]])",
         u"Orders[Sales]+Table1[Sales]",
         u"Orders['[Q'#1']]",
+        u"SUM(Orders[Sales Amount])",
+        u"Orders[[#Headers],[Sales Amount]]",
         u" Table1[Name]&\"x\"",
     };
     for (std::u16string_view text : texts) ExpectTextBack(text);
