@@ -192,7 +192,11 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         const std::u16string a = sheetName(first), b = sheetName(last);
         if (a.front() != u'\'' && b.front() != u'\'') return a + u":" + b;
         auto inner = [](const std::u16string& q) { return q.front() == u'\'' ? q.substr(1, q.size() - 2) : q; };
-        return u"'" + inner(a) + u":" + inner(b) + u"'";
+        std::u16string text(1, u'\'');
+        text += inner(a);
+        text += u':';
+        text += inner(b);
+        return text + u"'";
     };
     // "[book]sheet" (or "[book]first:last"), quoted as a whole when a part holds a character
     // that ends an unquoted prefix. The book is written as its file name.
@@ -207,12 +211,18 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         const std::u16string target =
             book.Target.empty() || (options & OptionBookNumbers) ? IntText(index + 1) : book.Target;
         std::u16string sheets = name(code[at + 2]);
-        if (range) sheets += u":" + name(code[at + 3]);
+        if (range) {
+            sheets += u':';
+            sheets += name(code[at + 3]);
+        }
         bool plain = true;
         for (char16_t c : target + sheets)
             if (c <= u' ' || std::u16string_view(u"&*+,-/<=>^'()?[\\]!{}\";#%").find(c) != std::u16string_view::npos)
                 plain = false;
-        std::u16string text = u"[" + target + u"]" + sheets;
+        std::u16string text(1, u'[');
+        text += target;
+        text += u']';
+        text += sheets;
         if (plain) return text + u"!";
         std::u16string quoted = u"'";
         for (char16_t c : text) {
@@ -228,10 +238,14 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         const uint32_t row1 = u32(at), row2 = u32(at + 4), col1 = u16(at + 8), col2 = u16(at + 10);
         // Whole columns and whole rows are written as they are typed ("C:C", "3:$5").
         auto colText = [](uint32_t col) {
-            return (col & 0x8000 ? u"$" : u"") + ColToRefStr(static_cast<int>(col & 0x3FFF));
+            std::u16string text = ColToRefStr(static_cast<int>(col & 0x3FFF));
+            if (col & 0x8000) text.insert(text.begin(), u'$');
+            return text;
         };
         auto rowText = [](uint32_t row) {
-            return (row & 0x80000000u ? u"$" : u"") + IntText(static_cast<int32_t>(row & 0x7FFFFFFF) + 1);
+            std::u16string text = IntText(static_cast<int32_t>(row & 0x7FFFFFFF) + 1);
+            if (row & 0x80000000u) text.insert(text.begin(), u'$');
+            return text;
         };
         if (row1 == 0 && row2 == LastRow) return colText(col1) + u":" + colText(col2);
         if (col1 == 0 && col2 == LastCol) return rowText(row1) + u":" + rowText(row2);
