@@ -147,7 +147,8 @@ void TXLSFormulaEncoder::StructuredReference() {
         ++p;
         // Without a table name the reference is one part; what follows belongs to the formula.
         if (!named) break;
-        const TXLSTokenKind next = kind(p);
+        // Between parts ";" is the list separator of a locale that uses it.
+        const TXLSTokenKind next = kind(p) == xttArrayRowSep ? xttListSep : kind(p);
         const bool separator = next == xttListSep || next == xttColon || next == xttTableSpace;
         if (separator && !IsPart(kind(p + 1))) Report(4028, t[p].Text);
         if (!separator) break;

@@ -375,6 +375,7 @@ TEST_F(StructuredRefs, TextComesBackAsTyped) {
         u"Orders[Sales]+Table1[Sales]",
         u"Orders['[Q'#1']]",
         u"SUM(Orders[Sales Amount])",
+        u"SUM(Table1[[#Headers],[Sales]],1)",
         u"Orders[[#Headers],[Sales Amount]]",
         u" Table1[Name]&\"x\"",
     };
@@ -382,6 +383,16 @@ TEST_F(StructuredRefs, TextComesBackAsTyped) {
     // Names and items are matched without case and written as the table has them.
     EXPECT_EQ(RoundTrip(u"table1[sales]"), u"Table1[Sales]");
     EXPECT_EQ(RoundTrip(u"Table1[[#headers],[cost]]"), u"Table1[[#Headers],[Cost]]");
+}
+
+TEST_F(StructuredRefs, LocaleListSeparatorBetweenParts) {
+    const std::vector<uint8_t> code =
+        EncodeCellFormulaText(Root, u"SUM(Table1[[#Data];[Cost]];2,5)", 0, -1, -1, {u',', u';'});
+    ASSERT_FALSE(code.empty());
+    TXLSFormulaDecoder decoder(Root);
+    decoder.SetSeparators({u',', u';'});
+    EXPECT_EQ(decoder.Decode(code, 0), u"SUM(Table1[[#Data];[Cost]];2,5)");
+    EXPECT_EQ(DecodeFormulaToText(Root, 0, code), u"SUM(Table1[[#Data],[Cost]],2.5)");
 }
 
 TEST_F(StructuredRefs, PartWithoutTableNameUsesTheTableAtTheCell) {
