@@ -2,17 +2,21 @@
 
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 #include "base/text_encoding.h"
 
+#include "workbook/formula/biff_decode_formula.h"
 #include "workbook/formula/excel_functions.h"
 #include "workbook/formula/formula_text.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/model/cell_reference.h"
+#include "workbook/model/cell_store.h"
 #include "workbook/model/defined_names.h"
 #include "workbook/model/document_root.h"
 #include "workbook/model/exceptions.h"
 #include "workbook/model/external_links.h"
+#include "workbook/model/tables.h"
 #include "workbook/model/worksheet_part.h"
 
 namespace xls {
@@ -64,7 +68,7 @@ void TStringStack::Wrap(std::u16string_view open, std::u16string_view close) {
     Items_.back().append(close);
 }
 
-void TStringStack::Call(std::u16string_view name, size_t count, char16_t separator) {
+void TStringStack::Call(std::u16string_view name, size_t count, char16_t separator, std::u16string_view space) {
     Need(count);
     std::u16string text(name);
     text += u'(';
@@ -72,12 +76,14 @@ void TStringStack::Call(std::u16string_view name, size_t count, char16_t separat
         if (i > Items_.size() - count) text += separator;
         text += Items_[i];
     }
+    text += space;
     text += u')';
     Items_.resize(Items_.size() - count);
     Push(std::move(text));
 }
 
-void TStringStack::ArrayConst(size_t cols, size_t rows, char16_t columnSeparator, char16_t rowSeparator) {
+void TStringStack::ArrayConst(size_t cols, size_t rows, char16_t columnSeparator, char16_t rowSeparator,
+                              std::u16string_view space) {
     const size_t count = cols * rows;
     Need(count);
     std::u16string text = u"{";
@@ -86,7 +92,35 @@ void TStringStack::ArrayConst(size_t cols, size_t rows, char16_t columnSeparator
         if (i > 0) text += i % cols == 0 ? rowSeparator : columnSeparator;
         text += Items_[first + i];
     }
+    text += space;
     text += u'}';
+    Items_.resize(first);
+    Push(std::move(text));
+}
+
+void TStringStack::TableCall(std::u16string_view name, size_t count, char16_t separator) {
+    Need(count);
+    const size_t first = Items_.size() - count;
+    std::u16string text(name);
+    // One part in its own brackets needs no second pair: Table1[Sales], Table1[#All]. "'" escapes
+    // the character after it inside a part.
+    bool single = count == 1 && Items_[first].starts_with(u'[');
+    for (size_t i = 1; single && i < Items_[first].size(); ++i) {
+        if (Items_[first][i] == u'\'')
+            ++i;
+        else if (Items_[first][i] == u']')
+            single = i == Items_[first].size() - 1;
+    }
+    if (single) {
+        text += Items_[first];
+    } else {
+        text += u'[';
+        for (size_t i = first; i < Items_.size(); ++i) {
+            if (i > first) text += separator;
+            text += Items_[i];
+        }
+        text += u']';
+    }
     Items_.resize(first);
     Push(std::move(text));
 }
@@ -96,14 +130,59 @@ const std::u16string& TStringStack::Result() const {
     return Items_.back();
 }
 
-std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int sheetIndex) {
+// A column name as a bracketed part: "[", "]", "#" and "'" are escaped with "'".
+std::u16string TXLSFormulaDecoder::TableColumnText(const TXc12Tables* tables, unsigned table, unsigned column) const {
+    if (!tables || static_cast<int>(table) >= tables->Count()) throw EXLSError(u"Unknown table");
+    const TXc12TableColumns& columns = tables->GetItems(static_cast<int>(table))->tableColumns;
+    if (static_cast<int>(column) >= columns.Count()) throw EXLSError(u"Unknown table column");
+    std::u16string text = u"[";
+    for (char16_t c : columns.GetItems(static_cast<int>(column))->name) {
+        if (c == u'[' || c == u']' || c == u'#' || c == u'\'') text += u'\'';
+        text += c;
+    }
+    return text + u"]";
+}
+
+// The formula of the anchor cell that a member cell (array, shared formula, data table) uses.
+std::u16string TXLSFormulaDecoder::AnchorText(TXLSCellMMU* cells, std::span<const uint8_t> token, int sheetIndex,
+                                              int options) {
+    if (!cells) throw EXLSError(u"Decode formula with ACells = Nil");
+    // An anchor is never a member itself; a stored loop of members must not recurse forever.
+    if (Depth_ > 0) throw EXLSError(u"Formula member refers to a member");
+    const int col = token[1] | (token[2] << 8);
+    const int row = static_cast<int32_t>(token[3] | (token[4] << 8) | (token[5] << 16) | (uint32_t(token[6]) << 24));
+    TXLSMMUCell cell;
+    if (!cells->FindCell(col, row, cell)) throw EXLSError(u"Anchor cell of a formula member not found");
+    if (!TXLSCellMMU::IsFormulaCompiled(cell)) {
+        std::u16string text;
+        TXLSCellMMU::GetFormulaText(cell, text);
+        return text;
+    }
+    const uint8_t* ptgs = nullptr;
+    const int len = TXLSCellMMU::GetFormulaPtgs(cell, ptgs);
+    const std::vector<uint8_t> anchor(ptgs, ptgs + len);
+    TXLSFormulaDecoder inner(Manager_);
+    inner.Separators_ = Separators_;
+    inner.Depth_ = Depth_ + 1;
+    return inner.Decode(anchor, sheetIndex, cells, options);
+}
+
+std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int sheetIndex, TXLSCellMMU* cells,
+                                          int options) {
+    if (!code.empty() && (code[0] == xptgBiff || code[0] == xptgExtra))
+        return DecodeBiffFormula(code, 0, Separators_.List, {}, 0, 0);
     Stack_.Reset();
     const char16_t list = Separators_.List;
     const char16_t columnSep = list == u';' ? u'\\' : list;
     std::u16string pending;
+    // What was typed before a closing parenthesis or brace, or before an argument separator: the
+    // first of two space attributes in a row, in front of the call, parenthesis or array constant
+    // it closes, or of the next argument's first token.
+    std::u16string closing;
+    bool afterSpace = false;
     auto u16 = [&](size_t at) { return static_cast<uint32_t>(code[at] | (code[at + 1] << 8)); };
     auto u32 = [&](size_t at) { return u16(at) | (u16(at + 2) << 16); };
-    auto sheet = [&](uint8_t index) -> TXc12DataWorksheet& {
+    auto sheet = [&](int index) -> TXc12DataWorksheet& {
         if (index >= Manager_.Worksheets().Count()) throw EXLSError(u"Unknown sheet index");
         return *Manager_.Worksheets().GetItems(index);
     };
@@ -113,7 +192,11 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         const std::u16string a = sheetName(first), b = sheetName(last);
         if (a.front() != u'\'' && b.front() != u'\'') return a + u":" + b;
         auto inner = [](const std::u16string& q) { return q.front() == u'\'' ? q.substr(1, q.size() - 2) : q; };
-        return u"'" + inner(a) + u":" + inner(b) + u"'";
+        std::u16string text(1, u'\'');
+        text += inner(a);
+        text += u':';
+        text += inner(b);
+        return text + u"'";
     };
     // "[book]sheet" (or "[book]first:last"), quoted as a whole when a part holds a character
     // that ends an unquoted prefix. The book is written as its file name.
@@ -125,14 +208,21 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
             if (sheetIndex >= book.SheetNames.size()) throw EXLSError(u"Unknown external sheet");
             return base::Utf8ToUtf16(book.SheetNames[sheetIndex]);
         };
-        const std::u16string target = book.Target.empty() ? IntText(index + 1) : book.Target;
+        const std::u16string target =
+            book.Target.empty() || (options & OptionBookNumbers) ? IntText(index + 1) : book.Target;
         std::u16string sheets = name(code[at + 2]);
-        if (range) sheets += u":" + name(code[at + 3]);
+        if (range) {
+            sheets += u':';
+            sheets += name(code[at + 3]);
+        }
         bool plain = true;
         for (char16_t c : target + sheets)
             if (c <= u' ' || std::u16string_view(u"&*+,-/<=>^'()?[\\]!{}\";#%").find(c) != std::u16string_view::npos)
                 plain = false;
-        std::u16string text = u"[" + target + u"]" + sheets;
+        std::u16string text(1, u'[');
+        text += target;
+        text += u']';
+        text += sheets;
         if (plain) return text + u"!";
         std::u16string quoted = u"'";
         for (char16_t c : text) {
@@ -148,15 +238,35 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         const uint32_t row1 = u32(at), row2 = u32(at + 4), col1 = u16(at + 8), col2 = u16(at + 10);
         // Whole columns and whole rows are written as they are typed ("C:C", "3:$5").
         auto colText = [](uint32_t col) {
-            return (col & 0x8000 ? u"$" : u"") + ColToRefStr(static_cast<int>(col & 0x3FFF));
+            std::u16string text = ColToRefStr(static_cast<int>(col & 0x3FFF));
+            if (col & 0x8000) text.insert(text.begin(), u'$');
+            return text;
         };
         auto rowText = [](uint32_t row) {
-            return (row & 0x80000000u ? u"$" : u"") + IntText(static_cast<int32_t>(row & 0x7FFFFFFF) + 1);
+            std::u16string text = IntText(static_cast<int32_t>(row & 0x7FFFFFFF) + 1);
+            if (row & 0x80000000u) text.insert(text.begin(), u'$');
+            return text;
         };
         if (row1 == 0 && row2 == LastRow) return colText(col1) + u":" + colText(col2);
         if (col1 == 0 && col2 == LastCol) return rowText(row1) + u":" + rowText(row2);
         return AreaFlagsToRefStr(static_cast<int32_t>(u16(at + 8)), static_cast<int32_t>(u32(at)),
                                  static_cast<int32_t>(u16(at + 10)), static_cast<int32_t>(u32(at + 4)));
+    };
+    const TXc12Tables* tables =
+        sheetIndex >= 0 && sheetIndex < Manager_.Worksheets().Count() ? &sheet(sheetIndex).tableParts : nullptr;
+    // The parts of a structured reference come before its table token, which tells the sheet
+    // whose tables they index.
+    auto tablesAhead = [&](size_t from) {
+        for (size_t p = from; p < code.size();) {
+            const size_t w = PtgTokenWidth(code.data() + p, code.size() - p, false);
+            if (w == 0) break;
+            if (code[p] == xptgTable) {
+                const unsigned owner = u16(p + 3);
+                return owner < 0xFF ? &sheet(static_cast<int>(owner)).tableParts : tables;
+            }
+            p += w;
+        }
+        return tables;
     };
     size_t pos = 0;
     while (pos < code.size()) {
@@ -166,6 +276,18 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         const size_t a = pos + 1;
         std::u16string space = std::move(pending);
         pending.clear();
+        std::u16string close;
+        if (op == xptgAttrSpace) {
+            if (afterSpace) closing = space;
+        } else {
+            close = std::move(closing);
+            closing.clear();
+            // Before any other token the first of the pair follows the argument on the stack.
+            const bool closer =
+                op == ptgParen || op == xptgArray || op == xptgFunc || op == xptgFuncVar || op == xptgUserFunc;
+            if (!closer && !close.empty()) Stack_.Postfix(std::exchange(close, std::u16string()));
+        }
+        afterSpace = op == xptgAttrSpace;
         switch (op) {
             case ptgAdd: Stack_.Join(space + u"+"); break;
             case ptgSub: Stack_.Join(space + u"-"); break;
@@ -185,7 +307,7 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
             case ptgUplus: Stack_.Prefix(space + u"+"); break;
             case ptgUminus: Stack_.Prefix(space + u"-"); break;
             case ptgPercent: Stack_.Postfix(space + u"%"); break;
-            case ptgParen: Stack_.Wrap(space + u"(", u")"); break;
+            case ptgParen: Stack_.Wrap(space + u"(", close + u")"); break;
             case ptgErr: Stack_.Push(space + ErrorText(code[a])); break;
             case ptgBool: Stack_.Push(space + (code[a] ? u"TRUE" : u"FALSE")); break;
             case ptgNum: {
@@ -199,21 +321,21 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
                 Stack_.Push(std::move(text));
                 break;
             }
-            case xptgArray: Stack_.ArrayConst(u16(a), u32(a + 2), columnSep, u';'); break;
+            case xptgArray: Stack_.ArrayConst(u16(a), u32(a + 2), columnSep, u';', close); break;
             case xptgFunc: {
                 const int id = static_cast<int>(u16(a));
                 const TXLSExcelFuncNames& funcs = TXLSExcelFuncNames::Instance();
-                Stack_.Call(space + funcs.NameById(id), static_cast<size_t>(funcs.MinArgs(id)), list);
+                Stack_.Call(space + funcs.NameById(id), static_cast<size_t>(funcs.MinArgs(id)), list, close);
                 break;
             }
             case xptgFuncVar:
                 Stack_.Call(space + TXLSExcelFuncNames::Instance().NameById(static_cast<int>(u16(a + 1))), code[a],
-                            list);
+                            list, close);
                 break;
             case xptgUserFunc: {
                 std::u16string name = space;
                 for (size_t i = 0; i < u16(a + 1); ++i) name += static_cast<char16_t>(u16(a + 3 + 2 * i));
-                Stack_.Call(name, code[a], list);
+                Stack_.Call(name, code[a], list, close);
                 break;
             }
             case xptgName: {
@@ -258,6 +380,39 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
             case xptgAreaErr3d:
             case xptgAreaErr3dRange: Stack_.Push(space + ErrorText(code[pos + 13])); break;
             case xptgMissArg: Stack_.Push(space); break;
+            case xptgArrayMember:
+            case xptgFormulaMember:
+            case xptgDataTableMember:
+                Stack_.Push(space + AnchorText(cells, code.subspan(pos, width), sheetIndex, options));
+                break;
+            case xptgDataTable: {
+                const uint8_t flags = code[a];
+                auto input = [&](size_t at, bool deleted) {
+                    return deleted ? std::u16string(u"#REF!")
+                                   : ColRowToRefStr(static_cast<int>(u16(at)), static_cast<int32_t>(u32(at + 2)));
+                };
+                std::u16string first = input(a + 1, flags & 1), second;
+                if (flags & 4)
+                    second = input(a + 7, flags & 2);
+                else if (!(flags & 8))
+                    std::swap(first, second);
+                Stack_.Push(space + u"TABLE(" + first + list + second + u")");
+                break;
+            }
+            case xptgTable: {
+                const unsigned table = u16(a), owner = u16(a + 2);
+                if (owner < 0xFF) tables = &sheet(static_cast<int>(owner)).tableParts;
+                if (!tables || static_cast<int>(table) >= tables->Count()) throw EXLSError(u"Unknown table");
+                Stack_.TableCall(space + tables->GetItems(static_cast<int>(table))->name, code[a + 4], list);
+                break;
+            }
+            case xptgTableColumn: Stack_.Push(space + TableColumnText(tablesAhead(pos), u16(a), u16(a + 2))); break;
+            case xptgTableSpecial: {
+                static constexpr std::u16string_view Items[] = {u"_ERROR_",    u"[#All]",    u"[#Data]",
+                                                                u"[#Headers]", u"[#Totals]", u"[#This Row]"};
+                Stack_.Push(std::u16string(code[a] < 6 ? Items[code[a]] : Items[0]));
+                break;
+            }
             case 0: throw EXLSError(u"Illegal ptgs " + Hex2(op));
             default: throw EXLSError(u"Unknown Ptg \"" + Hex2(op) + u"\"");
         }

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "workbook/formula/excel_functions.h"
 #include "workbook/formula/ptg_tokens.h"
+#include "workbook/model/cell_reference.h"
 #include "workbook/model/defined_names.h"
 #include "workbook/model/document_root.h"
 #include "workbook/model/error_manager.h"
+#include "workbook/model/tables.h"
 #include "workbook/model/worksheet_part.h"
 
 namespace xls {
@@ -52,6 +55,10 @@ size_t TXLSFormulaEncoder::New(std::initializer_list<uint8_t> bytes) {
     t.Bytes = bytes;
     t.Space = PendingSpace_;
     PendingSpace_ = 0;
+    if (Tokens_ && Pos_ < Tokens_->size()) {
+        t.Start = (*Tokens_)[Pos_].Start;
+        t.End = (*Tokens_)[Pos_].End;
+    }
     return Pool_.size() - 1;
 }
 
@@ -113,9 +120,12 @@ void TXLSFormulaEncoder::Push(size_t token) {
     Stack_.push_back(token);
 }
 
-void TXLSFormulaEncoder::CloseParen() {
+void TXLSFormulaEncoder::CloseParen(uint8_t space) {
     while (!Stack_.empty() && !IsOpener(Stack_.back())) PopToOutput();
     if (Stack_.empty()) Report(4006, u")");
+    TToken& opener = Pool_[Stack_.back()];
+    opener.CloseSpace = space;
+    opener.End = (*Tokens_)[Pos_].End;
     PopToOutput();
 }
 
@@ -165,7 +175,7 @@ void TXLSFormulaEncoder::Output(size_t token) {
 
 TXLSTokenKind TXLSFormulaEncoder::PeekKind(size_t from) const {
     for (size_t i = from; i < Tokens_->size(); ++i)
-        if ((*Tokens_)[i].Kind != xttWhitespace) return (*Tokens_)[i].Kind;
+        if ((*Tokens_)[i].Kind != xttWhitespace && (*Tokens_)[i].Kind != xttSpace) return (*Tokens_)[i].Kind;
     return xttBadChar;
 }
 
@@ -179,9 +189,15 @@ void TXLSFormulaEncoder::ListSeparator(bool rowSeparator) {
     }
     ++Pool_[context].Args;
     if (rowSeparator) ++Pool_[context].Rows;
+    // A space before the separator is the text of a missing argument, or follows the argument.
+    uint8_t space = std::exchange(PendingSpace_, uint8_t(0));
+    if (LastKind_ == (rowSeparator ? xttArrayRowSep : xttListSep) || LastKind_ == xttFunc) {
+        PendingSpace_ = std::exchange(space, uint8_t(0));
+        Output(New({xptgMissArg}));
+    }
     // The separator only flushes the argument before it.
     Push(New({xptgListSep}));
-    if (LastKind_ == (rowSeparator ? xttArrayRowSep : xttListSep) || LastKind_ == xttFunc) Output(New({xptgMissArg}));
+    if (space) Pool_[Out_.back()].TrailSpace = space;
 }
 
 void TXLSFormulaEncoder::Function(const TXLSTokenListItem& item) {
@@ -310,6 +326,7 @@ void TXLSFormulaEncoder::Reference() {
         if (book >= 0) Put16(b, static_cast<uint32_t>(book));
         sheets(b);
     }
+    Pool_[token].End = t[p - 1].End;
     Output(token);
     Pos_ = p - 1;
 }
@@ -320,7 +337,8 @@ void TXLSFormulaEncoder::CheckOrder(TXLSTokenKind kind) {
     const bool startsOperand = kind == xttParenOpen || kind == xttArrayOpen || kind == xttFunc || kind == xttNeg ||
                                kind == xttPos || kind == xttTrue || kind == xttFalse || kind == xttString ||
                                kind == xttNumber || kind == xttName || kind == xttTable || kind == xttBook ||
-                               kind == xttSheet || IsColKind(kind) || IsRowKind(kind) || IsErrorKind(kind);
+                               kind == xttTableColumn || kind == xttTableItem || kind == xttSheet || IsColKind(kind) ||
+                               IsRowKind(kind) || IsErrorKind(kind);
     const bool needsOperand = (kind >= xttPower && kind <= xttPercent && kind != xttNeg && kind != xttPos) ||
                               kind == xttRange || kind == xttColon || kind == xttIsect;
     if (startsOperand && OperandLast_) Report(4006, u"");
@@ -331,9 +349,13 @@ void TXLSFormulaEncoder::CheckOrder(TXLSTokenKind kind) {
                     kind != xttNeg && kind != xttPos);
 }
 
-std::vector<uint8_t> TXLSFormulaEncoder::Encode(const TXLSTokenList& tokens, int row, int col, int sheetIndex) {
-    (void)row;
-    (void)col;
+std::vector<uint8_t> TXLSFormulaEncoder::Encode(const TXLSTokenList& tokens, int row, int col, int sheetIndex,
+                                                TXLSFormulaTrace* trace) {
+    Row_ = row;
+    Col_ = col;
+    Trace_ = trace;
+    TableList_ = Tables_;
+    if (Trace_) Trace_->Items.clear();
     Tokens_ = &tokens;
     SheetIndex_ = sheetIndex;
     Pool_.clear();
@@ -361,7 +383,7 @@ std::vector<uint8_t> TXLSFormulaEncoder::Encode(const TXLSTokenList& tokens, int
                 case xttParenOpen: Push(New({ptgParen})); break;
                 case xttParenClose:
                     if (LastKind_ == xttListSep) Output(New({xptgMissArg}));
-                    CloseParen();
+                    CloseParen(std::exchange(PendingSpace_, uint8_t(0)));
                     break;
                 case xttArrayOpen: {
                     const size_t token = New({xptgArray});
@@ -372,7 +394,7 @@ std::vector<uint8_t> TXLSFormulaEncoder::Encode(const TXLSTokenList& tokens, int
                     Push(token);
                     break;
                 }
-                case xttArrayClose: CloseParen(); break;
+                case xttArrayClose: CloseParen(std::exchange(PendingSpace_, uint8_t(0))); break;
                 case xttTrue:
                 case xttFalse: Output(New({ptgBool, static_cast<uint8_t>(kind == xttTrue)})); break;
                 case xttString: {
@@ -439,7 +461,7 @@ std::vector<uint8_t> TXLSFormulaEncoder::Encode(const TXLSTokenList& tokens, int
                 case xttTableEnd: break;
                 case xttTable:
                 case xttTableColumn:
-                case xttTableItem: Report(4024, item.Text);
+                case xttTableItem: StructuredReference(); break;
                 default:
                     if (IsErrorKind(kind)) {
                         Output(New({ptgErr, static_cast<uint8_t>(kind - 12)}));
@@ -466,6 +488,7 @@ std::vector<uint8_t> TXLSFormulaEncoder::Emit() {
     int64_t depth = 0;
     // Per pending operand: whether it may be a reference.
     std::vector<bool> references;
+    uint8_t trail = 0;
     for (size_t index : Out_) {
         const TToken& t = Pool_[index];
         const uint8_t op = t.Bytes[0];
@@ -479,6 +502,7 @@ std::vector<uint8_t> TXLSFormulaEncoder::Emit() {
             case xptgFuncVar:
             case xptgUserFunc: takes = t.Bytes[1]; break;
             case xptgArray: takes = static_cast<int64_t>(t.Args); break;
+            case xptgTable: takes = t.Bytes[5]; break;
             default:
                 if (op >= ptgAdd && op <= ptgRange) takes = 2;
                 break;
@@ -494,10 +518,21 @@ std::vector<uint8_t> TXLSFormulaEncoder::Emit() {
         }
         references.resize(references.size() - static_cast<size_t>(takes));
         references.push_back(reference);
-        if (t.Space) {
+        // A space before a closing bracket, or before the separator after the previous argument,
+        // goes first of two space attributes in front of the token.
+        const uint8_t before = t.CloseSpace ? t.CloseSpace : std::exchange(trail, uint8_t(0));
+        if (before) {
+            code.push_back(xptgAttrSpace);
+            code.push_back(before);
+        }
+        if (t.Space || before) {
             code.push_back(xptgAttrSpace);
             code.push_back(t.Space);
         }
+        trail = t.TrailSpace;
+        if (Trace_)
+            Trace_->Items.push_back(
+                {t.Start, t.End, static_cast<int>(code.size()), static_cast<int>(Trace_->Items.size())});
         code.insert(code.end(), t.Bytes.begin(), t.Bytes.end());
     }
     if (depth != 1) Report(4015, u"");

@@ -2,9 +2,7 @@
 
 #include "workbook/formula/formula_decoder.h"
 #include "workbook/formula/formula_encoder.h"
-#include "workbook/formula/ptg_tokens.h"
 #include "workbook/model/document_root.h"
-#include "workbook/model/exceptions.h"
 
 namespace xls {
 
@@ -20,7 +18,6 @@ std::vector<uint8_t> EncodeCellFormulaText(TXc12Manager& manager, std::u16string
 
 std::u16string DecodeFormulaText(TXc12Manager& manager, std::span<const uint8_t> code, int sheetIndex,
                                  TXLSFormulaSeparators separators) {
-    if (!code.empty() && (code[0] == xptgBiff || code[0] == xptgExtra)) throw EXLSError(u"BIFF formula code");
     TXLSFormulaDecoder decoder(manager);
     decoder.SetSeparators(separators);
     return decoder.Decode(code, sheetIndex);

@@ -24,8 +24,8 @@ inline std::vector<uint8_t> EncodeFormulaText(TXc12Manager& manager, std::u16str
     return EncodeCellFormulaText(manager, text, sheetIndex, -1, -1);
 }
 
-// The text of own code; raises EXLSError for BIFF8 code (first byte 0xFE or 0xFF), which has its
-// own decoder, and for code that is not valid.
+// The text of own code, or of BIFF8 code (first byte 0xFE or 0xFF); raises EXLSError for code
+// that is not valid.
 std::u16string DecodeFormulaText(TXc12Manager& manager, std::span<const uint8_t> code, int sheetIndex,
                                  TXLSFormulaSeparators separators = {});
 

@@ -600,7 +600,8 @@ bool TXLSTokenizer::TablePart() {
     } else {
         return false;
     }
-    while (p < Text_.size() && Text_[p] > u' ' && !OneOf(Text_[p], u"#[]")) {
+    // Column names may hold spaces ("Table1[Sales Amount]"); a part ends at its bracket.
+    while (p < Text_.size() && Text_[p] >= u' ' && !OneOf(Text_[p], u"#[]")) {
         if (Text_[p] == u'\'' && OneOf(At(p + 1), u"#'[]")) ++p;
         ++p;
     }

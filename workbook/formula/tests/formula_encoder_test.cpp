@@ -14,6 +14,7 @@
 #include "workbook/model/document_root.h"
 #include "workbook/model/error_manager.h"
 #include "workbook/model/external_links.h"
+#include "workbook/model/tables.h"
 #include "workbook/model/worksheet_part.h"
 
 namespace xls {
@@ -53,6 +54,13 @@ protected:
             out += buf;
         }
         return Report ? "report " + std::to_string(Report) : out;
+    }
+
+    // The text comes back as typed, and text -> code -> text -> code is stable.
+    void ExpectTextBack(std::u16string_view text) {
+        const std::u16string decoded = RoundTrip(text);
+        EXPECT_EQ(base::Utf16ToUtf8(decoded), base::Utf16ToUtf8(text));
+        EXPECT_EQ(Compile(decoded), Compile(text)) << base::Utf16ToUtf8(text);
     }
 
     std::u16string RoundTrip(std::u16string_view text) {
@@ -223,8 +231,45 @@ TEST_F(FormulaCode, TextFacade) {
     EXPECT_EQ(DecodeFormulaText(Root, EncodeFormulaText(Root, u"Local", 1), 1), u"Local");
     EXPECT_TRUE(EncodeFormulaText(Root, u"SIN(1,2)", 0).empty());
     EXPECT_EQ(Report, 4021);
-    const uint8_t biff[] = {xptgBiff, 0x1E, 1, 0};
-    EXPECT_THROW(DecodeFormulaText(Root, biff, 0), EXLSError);
+    // BIFF8 code goes to its own decoder.
+    const uint8_t biff[] = {xptgBiff, 0x1E, 1, 0, 0x1E, 2, 0, ptgAdd};
+    EXPECT_EQ(DecodeFormulaText(Root, biff, 0), u"1+2");
+}
+
+// Spaces typed before a closing bracket or an argument separator come back too.
+TEST_F(FormulaCode, SpacesBeforeClosingBracketsAndSeparatorsComeBack) {
+    const std::u16string_view texts[] = {
+        u"SUM(1 )",  u" SUM( 1 )",          u"( 1 )*2",         u"FOO(1  )",   u"PI( )",
+        u"SUM( ,1)", u"IF(A1,SUM(B1 ) ,2)", u"SUM(A1 , -B2 ,)", u"MAX(1+2 ,3)"};
+    for (std::u16string_view text : texts) ExpectTextBack(text);
+    // The close space is the first of two attributes in front of the call.
+    EXPECT_EQ(Hex(u"SUM(1 )"),
+              "8901000000A001A0008201"
+              "0400");
+}
+
+TEST_F(FormulaCode, TraceGivesTheSourceOfEachToken) {
+    TXLSTokenizer tokenizer(Errors);
+    const TXLSTokenList tokens = tokenizer.Tokenize(u"1+SUM(A1, 2)");
+    TXLSFormulaTrace trace;
+    TXLSFormulaEncoder encoder(Root);
+    const std::vector<uint8_t> code = encoder.Encode(tokens, -1, -1, 0, &trace);
+    struct TItem {
+        int Start, End, Offset;
+        uint8_t Opcode;
+    };
+    // 1, A1, 2 (after its space attribute), SUM( .. ) to its parenthesis, +.
+    const TItem expected[] = {
+        {1, 1, 0, xptgInt}, {7, 8, 5, xptgRef}, {11, 11, 14, xptgInt}, {3, 12, 19, xptgFuncVar}, {2, 2, 23, ptgAdd}};
+    ASSERT_EQ(trace.Items.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(trace.Items[i].Start, expected[i].Start) << i;
+        EXPECT_EQ(trace.Items[i].End, expected[i].End) << i;
+        EXPECT_EQ(trace.Items[i].Offset, expected[i].Offset) << i;
+        EXPECT_EQ(trace.Items[i].Index, static_cast<int>(i));
+        EXPECT_EQ(code[static_cast<size_t>(expected[i].Offset)], expected[i].Opcode) << i;
+    }
+    EXPECT_EQ(code.size(), 24u);
 }
 
 TEST_F(FormulaCode, DecoderRejectsBrokenCode) {
@@ -235,6 +280,147 @@ TEST_F(FormulaCode, DecoderRejectsBrokenCode) {
     EXPECT_THROW(decoder.Decode(unknown, 0), std::exception);
     const uint8_t cut[] = {0x89, 1, 0};
     EXPECT_THROW(decoder.Decode(cut, 0), std::exception);
+}
+
+// Tables: Table1 on Sheet1 at B2:D7 (header row, totals row) with Name, Sales and Cost;
+// Orders on My Sheet at F1:I4 (header row only) with Cost, Sales, a name to escape and one with
+// a space, so that a column name found first in another table would give the wrong column.
+class StructuredRefs : public FormulaCode {
+protected:
+    StructuredRefs() {
+        AddTable(0, u"Table1", MakeCellArea(1, 1, 3, 6), 1, {u"Name", u"Sales", u"Cost"});
+        AddTable(1, u"Orders", MakeCellArea(5, 0, 8, 3), 0, {u"Cost", u"Sales", u"[Q#1]", u"Sales Amount"});
+    }
+    void AddTable(int sheet, const char16_t* name, TXLSCellArea ref, int totals,
+                  std::initializer_list<const char16_t*> columns) {
+        TXc12Table* table = Root.Worksheets().GetItems(sheet)->tableParts.Add();
+        table->name = name;
+        table->ref = ref;
+        table->totalsRowCount = totals;
+        for (const char16_t* column : columns) table->tableColumns.Add()->name = column;
+    }
+    std::vector<uint8_t> CompileAt(std::u16string_view text, int sheet, int col, int row) {
+        Report = 0;
+        TXLSTokenizer tokenizer(Errors);
+        const TXLSTokenList tokens = tokenizer.Tokenize(text);
+        if (tokenizer.Failed()) return {};
+        TXLSFormulaEncoder encoder(Root);
+        return encoder.Encode(tokens, row, col, sheet);
+    }
+};
+
+TEST_F(StructuredRefs, CompileToTheTableAreas) {
+    // Table1[Sales]: the column's data rows C3:C6, then the table (index 0, sheet 0, one part) with
+    // its data rows B3:D6.
+    EXPECT_EQ(Hex(u"Table1[Sales]"),
+              "BD00000100"
+              "86"
+              "02000000"
+              "05000000"
+              "02000200"
+              "BC00000000"
+              "01"
+              "86"
+              "02000000"
+              "05000000"
+              "01000300");
+    // Items: #All B2:D7, #Headers B2:D2, #Totals B7:D7, #This Row row 0.
+    EXPECT_TRUE(Hex(u"Table1[#All]")
+                    .starts_with("BE0100"
+                                 "86"
+                                 "01000000"
+                                 "06000000"
+                                 "01000300"));
+    EXPECT_TRUE(Hex(u"Table1[#Headers]")
+                    .starts_with("BE0300"
+                                 "86"
+                                 "01000000"
+                                 "01000000"));
+    EXPECT_TRUE(Hex(u"Table1[#Totals]")
+                    .starts_with("BE0400"
+                                 "86"
+                                 "06000000"
+                                 "06000000"));
+    EXPECT_TRUE(Hex(u"Table1[#This Row]")
+                    .starts_with("BE0500"
+                                 "86"
+                                 "00000000"
+                                 "00000000"));
+    // A table without totals row has no #Totals: the part carries "#REF!".
+    EXPECT_TRUE(Hex(u"Orders[#Totals]").starts_with("BE0404"));
+    // A column is looked up in its own table: Orders[Sales] is column 1 of Orders (G2:G4), not
+    // the position Sales has in Table1.
+    EXPECT_TRUE(Hex(u"Orders[Sales]")
+                    .starts_with("BD00000100"
+                                 "86"
+                                 "01000000"
+                                 "03000000"
+                                 "06000600"));
+    // The table token names the sheet of a table found on another sheet.
+    EXPECT_NE(Hex(u"Orders[Sales]")
+                  .find("BC00000100"
+                        "01"),
+              std::string::npos);
+}
+
+TEST_F(StructuredRefs, TextComesBackAsTyped) {
+    const std::u16string_view texts[] = {
+        u"Table1[Sales]",
+        u"SUM(Table1[Cost])",
+        u"Table1[]",
+        u"Table1[#Headers]",
+        u"Table1[[#Headers],[Sales]]",
+        u"Table1[[#Data],[#Totals],[Cost]]",
+        u"SUM(Table1[[Sales]:[Cost]])",
+        u"Orders[Sales]+Table1[Sales]",
+        u"Orders['[Q'#1']]",
+        u"SUM(Orders[Sales Amount])",
+        u"SUM(Table1[[#Headers],[Sales]],1)",
+        u"Orders[[#Headers],[Sales Amount]]",
+        u" Table1[Name]&\"x\"",
+    };
+    for (std::u16string_view text : texts) ExpectTextBack(text);
+    // Names and items are matched without case and written as the table has them.
+    EXPECT_EQ(RoundTrip(u"table1[sales]"), u"Table1[Sales]");
+    EXPECT_EQ(RoundTrip(u"Table1[[#headers],[cost]]"), u"Table1[[#Headers],[Cost]]");
+}
+
+TEST_F(StructuredRefs, LocaleListSeparatorBetweenParts) {
+    const std::vector<uint8_t> code =
+        EncodeCellFormulaText(Root, u"SUM(Table1[[#Data];[Cost]];2,5)", 0, -1, -1, {u',', u';'});
+    ASSERT_FALSE(code.empty());
+    TXLSFormulaDecoder decoder(Root);
+    decoder.SetSeparators({u',', u';'});
+    EXPECT_EQ(decoder.Decode(code, 0), u"SUM(Table1[[#Data];[Cost]];2,5)");
+    EXPECT_EQ(DecodeFormulaToText(Root, 0, code), u"SUM(Table1[[#Data],[Cost]],2.5)");
+}
+
+TEST_F(StructuredRefs, PartWithoutTableNameUsesTheTableAtTheCell) {
+    // C4 lies in Table1.
+    const std::vector<uint8_t> code = CompileAt(u"[Cost]*2", 0, 2, 3);
+    ASSERT_FALSE(code.empty());
+    EXPECT_EQ(DecodeFormulaToText(Root, 0, code), u"Table1[Cost]*2");
+    EXPECT_TRUE(CompileAt(u"[Cost]*2", 0, 9, 9).empty());
+    EXPECT_EQ(Report, 4024);
+}
+
+TEST_F(StructuredRefs, ReportsInvalidParts) {
+    struct TCase {
+        std::u16string_view Text;
+        int Code;
+    };
+    const TCase cases[] = {
+        {u"Nowhere[Sales]", 4024},
+        {u"Table1[Price]", 4025},
+        {u"Table1[#Some]", 4026},
+        {u"Table1[[#All],[#Data]]", 4026},
+        {u"Table1[[#Headers],[#Totals]]", 4026},
+        {u"Table1[[#Data],[#Headers],[#Totals]]", 4026},
+        {u"Table1[[Sales],[#Headers]]", 4030},
+        {u"Table1[[#Headers]:[Sales]]", 4028},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(Hex(c.Text), "report " + std::to_string(c.Code)) << base::Utf16ToUtf8(c.Text);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ CORPUS = [
     "Rate*2", "\"say \"\"hi\"\"\"", "{1,2;3,4}", "{\"a\",TRUE;#N/A,-1}",
     "IF(A1>=1,VLOOKUP(A1,Sheet1!$A$1:$C$10,3,FALSE),\"\")", "SUM(1,,2)", "A1:B2 B1:C3", "(A1,B2)",
     "FOO(1,2)", "1.5E+300", "PI()", "SUM(A:A)", "AVERAGE(Data!B2:B100)", "MAX(1,2)/MIN(3,4)",
-    "Table1[[#Headers],[Sales]]", "Table1[Sales]", "SUM(Table1[Sales])", "#DIV/0!", "TRUE", "FALSE",
+    "Table1[[#Headers],[Sales]]", "Table1[Sales]", "SUM(Table1[Sales Amount])", "SUM(Table1[Sales])", "#DIV/0!", "TRUE", "FALSE",
     "IF(AND(A1>0,B1<0),\"x\",\"y\")", "ROUND(A1*1.1,2)", "INDEX(A1:C3,2,3)", "COUNTIF(A:A,\">5\")",
     "LOG10(100)", "ATAN2(1,2)", "SUM(XFD1048576,A1)", "A1%*2", "--A1", "1.5", ".5", "12E3",
     "SUMPRODUCT((A1:A3>0)*(B1:B3))", "CONCATENATE(\"a\",\"b\",\"c\")", "NOW()-TODAY()",
