@@ -77,5 +77,41 @@ for key in sorted((k for k in objects if k.startswith('obj:')), key=lambda k: in
     }
 }
 
+// An action chained after another is written with /Next, in the clear and protected alike.
+TEST(Links, ChainedActionsPointToTheNextOne) {
+    for (bool protect : {false, true}) {
+        test::TTempDir dir;
+        const std::string file = dir.File("chain.pdf");
+        TPDFDocument document;
+        document.SetFileName(file);
+        document.SetProtectionEnabled(protect);
+        document.BeginDoc();
+        document.CurrentPage()->SetActiveFont("Helvetica", 0, 12);
+        document.CurrentPage()->TextOut("http://one.example ftp://two.example", 100, 100);
+        ASSERT_EQ(document.ActionCount(), 2u);
+        document.GetAction(0).Next = &document.GetAction(1);
+        TPDFURLAction& third = document.AddURLAction("http://three.example/(x)");
+        document.GetAction(1).Next = &third;
+        document.EndDoc();
+        std::string output;
+        ASSERT_TRUE(test::QpdfCheck(file, output)) << output;
+        // Follows the chain from the first link's action.
+        const auto json = test::RunPython(R"(
+import json, subprocess, sys
+out = subprocess.run(['qpdf', '--json=2', '--json-key=qpdf', sys.argv[1]], capture_output=True, check=True).stdout
+objects = json.loads(out)['qpdf'][1]
+links = [v['value'] for k, v in objects.items() if isinstance(v.get('value'), dict) and v['value'].get('/Subtype') == '/Link']
+action = objects['obj:' + links[0]['/A']]['value']
+while True:
+    print(action['/URI'])
+    if '/Next' not in action: break
+    action = objects['obj:' + action['/Next']]['value']
+)",
+                                          file);
+        ASSERT_EQ(json.ExitCode, 0) << json.Output;
+        EXPECT_EQ(json.Output, "u:http://one.example\nu:ftp://two.example\nu:http://three.example/(x)\n") << protect;
+    }
+}
+
 }  // namespace
 }  // namespace pdf
