@@ -29,7 +29,11 @@ void JpegMessage(j_common_ptr, int) {}
 
 }  // namespace
 
-TJpegFrame ReadJpegFrame(std::string_view data) {
+namespace {
+
+// Reads the frame and, given samples, decodes into them. The samples belong to the caller, as
+// nothing set up after setjmp may be relied on once libjpeg jumps back.
+bool RunDecoder(std::string_view data, TJpegFrame& frame, std::vector<uint8_t>* rgb) {
     jpeg_decompress_struct info{};
     TJpegError error{};
     info.err = jpeg_std_error(&error.Manager);
@@ -37,43 +41,45 @@ TJpegFrame ReadJpegFrame(std::string_view data) {
     error.Manager.emit_message = JpegMessage;
     if (setjmp(error.Jump)) {
         jpeg_destroy_decompress(&info);
-        NotValid();
+        return false;
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
-    const TJpegFrame frame{int(info.image_width), int(info.image_height), info.num_components};
-    const bool usable = info.jpeg_color_space == JCS_GRAYSCALE || info.jpeg_color_space == JCS_YCbCr ||
-                        info.jpeg_color_space == JCS_RGB;
+    frame = {int(info.image_width), int(info.image_height), info.num_components};
+    const bool usable = (info.jpeg_color_space == JCS_GRAYSCALE || info.jpeg_color_space == JCS_YCbCr ||
+                         info.jpeg_color_space == JCS_RGB) &&
+                        (frame.Components == 1 || frame.Components == 3);
+    if (usable && rgb) {
+        if (uint64_t(frame.Width) * uint64_t(frame.Height) > MaxDecodedPixels) {
+            jpeg_destroy_decompress(&info);
+            return false;
+        }
+        rgb->resize(size_t(frame.Width) * size_t(frame.Height) * 3);
+        info.out_color_space = JCS_RGB;
+        jpeg_start_decompress(&info);
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = rgb->data() + size_t(info.output_scanline) * size_t(frame.Width) * 3;
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_decompress(&info);
+    }
     jpeg_destroy_decompress(&info);
-    if (!usable || (frame.Components != 1 && frame.Components != 3)) NotValid();
+    return usable;
+}
+
+}  // namespace
+
+TJpegFrame ReadJpegFrame(std::string_view data) {
+    TJpegFrame frame;
+    if (!RunDecoder(data, frame, nullptr)) NotValid();
     return frame;
 }
 
 std::vector<uint8_t> DecodeJpegRGB(std::string_view data) {
-    const TJpegFrame frame = ReadJpegFrame(data);
-    if (uint64_t(frame.Width) * uint64_t(frame.Height) > MaxDecodedPixels) NotValid();
-    std::vector<uint8_t> rgb(size_t(frame.Width) * size_t(frame.Height) * 3);
-    jpeg_decompress_struct info{};
-    TJpegError error{};
-    info.err = jpeg_std_error(&error.Manager);
-    error.Manager.error_exit = JpegFail;
-    error.Manager.emit_message = JpegMessage;
-    if (setjmp(error.Jump)) {
-        jpeg_destroy_decompress(&info);
-        NotValid();
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()), static_cast<unsigned long>(data.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = rgb.data() + size_t(info.output_scanline) * size_t(frame.Width) * 3;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
+    TJpegFrame frame;
+    std::vector<uint8_t> rgb;
+    if (!RunDecoder(data, frame, &rgb)) NotValid();
     return rgb;
 }
 
