@@ -38,7 +38,7 @@ bool HandledBitBltOperation(uint32_t rop) {
     }
 }
 
-// The halftone copy a metafile of another program may ask for draws like a plain copy.
+// An operation some producers record for stretched copies; it is drawn as a plain copy.
 constexpr uint32_t HalftoneCopy = 0xB8074A;
 
 // Fields of the raster records, as offsets from the start of the record.
