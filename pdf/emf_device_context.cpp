@@ -2,6 +2,20 @@
 
 namespace pdf {
 
+namespace {
+
+// The stock DEFAULT_PALETTE, as 0x00BBGGRR.
+constexpr uint32_t DefaultPalette[20] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000,
+                                         0xC0C0C0, 0xC0DCC0, 0xF0CAA6, 0xF0FBFF, 0xA4A0A0, 0x808080, 0x0000FF,
+                                         0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+
+}  // namespace
+
+uint32_t ResolvePalette(uint32_t color) {
+    if (color >= 0x01000000 && color <= 0x01000013) return DefaultPalette[color - 0x01000000];
+    return color & 0xFFFFFF;
+}
+
 bool TEmfFont::SameLook(const TEmfFont& other) const {
     return FaceName == other.FaceName && Weight == other.Weight && Italic == other.Italic &&
            Underline == other.Underline && StrikeOut == other.StrikeOut && Charset == other.Charset &&

@@ -11,6 +11,9 @@
 
 namespace pdf {
 
+// A COLORREF (0x00BBGGRR) with an index of the stock default palette (0x010000nn) resolved.
+uint32_t ResolvePalette(uint32_t color);
+
 struct TEmfPen {
     uint32_t Style = platform::emf::PS_SOLID;
     int32_t Width = 0;

@@ -15,16 +15,6 @@ namespace {
 
 [[noreturn]] void DamagedMetafile() { throw TPDFException("Damaged metafile"); }
 
-// The stock DEFAULT_PALETTE, as 0x00BBGGRR.
-constexpr uint32_t DefaultPalette[20] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000,
-                                         0xC0C0C0, 0xC0DCC0, 0xF0CAA6, 0xF0FBFF, 0xA4A0A0, 0x808080, 0x0000FF,
-                                         0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
-
-uint32_t ResolvePalette(uint32_t color) {
-    if (color >= 0x01000000 && color <= 0x01000013) return DefaultPalette[color - 0x01000000];
-    return color & 0xFFFFFF;
-}
-
 double Red(uint32_t c) { return (c & 0xFF) / 255.0; }
 double Green(uint32_t c) { return ((c >> 8) & 0xFF) / 255.0; }
 double Blue(uint32_t c) { return ((c >> 16) & 0xFF) / 255.0; }
@@ -144,6 +134,13 @@ void TEMWParser::DoRecord(uint32_t type, TReader& r) {
         case EMR_EXTTEXTOUTA: return DoExtTextOut(r, false);
         case EMR_EXTTEXTOUTW: return DoExtTextOut(r, true);
         case EMR_SMALLTEXTOUT: return DoSmallTextOut(r);
+        case EMR_BITBLT:
+        case EMR_STRETCHBLT:
+        case EMR_MASKBLT:
+        case EMR_SETDIBITSTODEVICE:
+        case EMR_STRETCHDIBITS:
+        case EMR_ALPHABLEND:
+        case EMR_TRANSPARENTBLT: return DoBitmapRecord(type, r);
         default: break;
     }
     DoStateRecord(type, r);

@@ -12,6 +12,8 @@
 namespace pdf {
 
 class TPDFPage;
+struct TDibPlace;
+struct TRaster;
 
 // Plays an enhanced metafile onto a page: each record becomes content operators through the page's
 // own drawing operations. Metafile pixels of the 96-per-inch reference device map to page device
@@ -96,6 +98,36 @@ private:
     void DoAngleArc(TReader& r);
     void DoPolyDraw(TReader& r, bool small);
     void DoSetPixel(TReader& r);
+
+    // Bitmaps (emf_bitmaps.cpp).
+    void DoBitmapRecord(uint32_t type, TReader& r);
+    void DoBitBlt(TReader& r);
+    void BitBltOnPage(const TReader& r, uint32_t rop);
+    void DoStretchBlt(TReader& r);
+    void DoMaskBlt(TReader& r);
+    void DoSetDIBitsToDevice(TReader& r);
+    void DoStretchDIBits(TReader& r);
+    void DoAlphaBlend(TReader& r);
+    void DoTransparentBlt(TReader& r);
+    static TDibPlace ReadDibPlace(const TReader& r, size_t offBmiAt, size_t usageAt);
+    // Adds the bitmap to the document's images (1-bit as CCITT G4, others as the document asks)
+    // and returns its index.
+    int RegisterImage(const TRaster& raster, bool monochrome);
+    // Where an image goes, in page device units: top-left corner and size.
+    struct TPlacement {
+        double X, Y, Width, Height;
+    };
+    // The record's bounds, with the right and bottom edges inside or not.
+    TPlacement ByBounds(const TReader& r, bool inclusive) const;
+    TPlacement ByDestination(int32_t x, int32_t y, int32_t width, int32_t height) const;
+    // The destination point and size of the blit records.
+    TPlacement BltDestination(const TReader& r) const;
+    void ShowRecordImage(int index, const TPlacement& bounds, const TPlacement& destination);
+    // A size of the destination in page device units.
+    double DestinationWidth(double width) const;
+    double DestinationHeight(double height) const;
+    // Fills the mapped destination rectangle, in the brush colour or the current fill colour.
+    void FillDestination(const TReader& r, bool withBrush);
 
     // Text (emf_text.cpp).
     void SelectPDFFont();

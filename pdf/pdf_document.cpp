@@ -164,7 +164,14 @@ int TPDFDocument::AddImage(const TPDFBitmap& graphic, TPDFImageCompression compr
     return Images_->Count() - 1;
 }
 
-const TPDFURLAction& TPDFDocument::AddURLAction(const std::string& url) {
+int TPDFDocument::AddImage(const TPDFJpeg& graphic, TPDFImageCompression compression, int transparentColor, bool isMask,
+                           int maskIndex) {
+    CheckGenerating();
+    Images_->Add(graphic, compression, transparentColor, isMask, maskIndex);
+    return Images_->Count() - 1;
+}
+
+TPDFURLAction& TPDFDocument::AddURLAction(const std::string& url) {
     CheckGenerating();
     Actions_.push_back(std::make_unique<TPDFURLAction>(TPDFURLAction{Writer_->NextObjectNumber(), url}));
     return *Actions_.back();

@@ -58,9 +58,14 @@ public:
     TPDFFonts& Fonts() { return *Fonts_; }
     TPDFImages& Images() { return *Images_; }
     // A numbered URI action, written at the end of the document.
-    const TPDFURLAction& AddURLAction(const std::string& url);
+    TPDFURLAction& AddURLAction(const std::string& url);
+    // The actions in the order they were added (links add theirs), to chain them.
+    size_t ActionCount() const { return Actions_.size(); }
+    TPDFURLAction& GetAction(size_t index) const { return *Actions_.at(index); }
     // Registers an image while a document is open and returns its index for ShowImage.
     int AddImage(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor = -1,
+                 bool isMask = false, int maskIndex = -1);
+    int AddImage(const TPDFJpeg& graphic, TPDFImageCompression compression, int transparentColor = -1,
                  bool isMask = false, int maskIndex = -1);
     const std::string& FileID() const { return FileID_; }
     // The permission value P of the open or last document.

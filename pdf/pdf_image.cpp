@@ -1,15 +1,11 @@
 #include "pdf/pdf_image.h"
 
-#include <csetjmp>
-#include <cstdio>
-
-#include <jpeglib.h>
-
 #include "base/exception.h"
 #include "pdf/pdf_ccitt.h"
 #include "pdf/pdf_deflate.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_exception.h"
+#include "pdf/pdf_jpeg.h"
 #include "pdf/pdf_number_format.h"
 #include "pdf/pdf_object_writer.h"
 
@@ -46,46 +42,7 @@ std::vector<uint8_t> MaskBits(const TPDFBitmap& bitmap, uint32_t colour) {
     return bits;
 }
 
-struct TJpegError {
-    jpeg_error_mgr Manager;
-    std::jmp_buf Jump;
-};
-
-void JpegFail(j_common_ptr info) { std::longjmp(reinterpret_cast<TJpegError*>(info->err)->Jump, 1); }
-
 }  // namespace
-
-std::string EncodeJpeg(const uint8_t* rgb, int width, int height, int quality) {
-    jpeg_compress_struct info{};
-    TJpegError error{};
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    info.err = jpeg_std_error(&error.Manager);
-    error.Manager.error_exit = JpegFail;
-    if (setjmp(error.Jump)) {
-        jpeg_destroy_compress(&info);
-        free(buffer);
-        throw TPDFException("JPEG compression failed");
-    }
-    jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = JDIMENSION(width);
-    info.image_height = JDIMENSION(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(rgb + size_t(info.next_scanline) * size_t(width) * 3);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string data(reinterpret_cast<const char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    free(buffer);
-    return data;
-}
 
 TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMask, int maskIndex,
                      TPDFDocument* document, TPDFImageCompression compression)
@@ -95,13 +52,7 @@ TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMas
       Height_(graphic.Height),
       Mask_(isMask),
       MaskIndex_(maskIndex) {
-    if (maskIndex >= 0) {
-        if (isMask) throw TPDFException("Mask Image cannot have mask");
-        if (!document || maskIndex >= document->Images().Count())
-            throw TPDFException("Unknow Mask Image. Out of bound.");
-        if (!document->Images().GetImage(maskIndex).IsMask())
-            throw TPDFException("Mask Image not marked as \"Mask Image\".");
-    }
+    CheckMask(isMask, maskIndex);
     if ((graphic.BitsPerPixel != 1 && graphic.BitsPerPixel != 24) || graphic.Width < 0 || graphic.Height < 0 ||
         graphic.Pixels.size() < graphic.Stride() * size_t(graphic.Height))
         throw TPDFException("Not valid image.");
@@ -143,6 +94,37 @@ TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMas
                                                                                  : TCCITTMode::Group4);
             break;
     }
+}
+
+TPDFImage::TPDFImage(const TPDFJpeg& graphic, int, bool isMask, int maskIndex, TPDFDocument* document,
+                     TPDFImageCompression compression)
+    : Document_(document), Compression_(compression), Width_(0), Height_(0), Mask_(isMask), MaskIndex_(maskIndex) {
+    CheckMask(isMask, maskIndex);
+    if (isMask) throw TPDFException("Create Mask available only for bitmap images");
+    const TJpegFrame frame = ReadJpegFrame(graphic.Data);
+    Width_ = frame.Width;
+    Height_ = frame.Height;
+    switch (compression) {
+        case TPDFImageCompression::icJPEG:
+            // The file goes in as it stands, grey or colour.
+            Data_ = graphic.Data;
+            Gray_ = frame.Components == 1;
+            break;
+        case TPDFImageCompression::icFlate: {
+            const std::vector<uint8_t> rgb = DecodeJpegRGB(graphic.Data);
+            Data_ = Deflate(std::string_view(reinterpret_cast<const char*>(rgb.data()), rgb.size()));
+            break;
+        }
+        default: throw TPDFException("CCITT compression work only for bitmap");
+    }
+}
+
+void TPDFImage::CheckMask(bool isMask, int maskIndex) const {
+    if (maskIndex < 0) return;
+    if (isMask) throw TPDFException("Mask Image cannot have mask");
+    if (!Document_ || maskIndex >= Document_->Images().Count()) throw TPDFException("Unknow Mask Image. Out of bound.");
+    if (!Document_->Images().GetImage(maskIndex).IsMask())
+        throw TPDFException("Mask Image not marked as \"Mask Image\".");
 }
 
 void TPDFImage::Save(TPDFObjectWriter& writer) {
@@ -203,9 +185,7 @@ void TPDFImage::Save(TPDFObjectWriter& writer) {
     Written_ = true;
 }
 
-TPDFImage& TPDFImages::Add(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor,
-                           bool isMask, int maskIndex) {
-    auto image = std::make_unique<TPDFImage>(graphic, transparentColor, isMask, maskIndex, &Owner_, compression);
+TPDFImage& TPDFImages::Add(std::unique_ptr<TPDFImage> image) {
     image->ResourceName = "Im" + std::to_string(Images_.size());
     Images_.push_back(std::move(image));
     return *Images_.back();

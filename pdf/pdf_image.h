@@ -26,6 +26,12 @@ struct TPDFBitmap {
     size_t Stride() const { return BitsPerPixel == 1 ? (size_t(Width) + 7) / 8 : size_t(Width) * 3; }
 };
 
+// A JPEG file handed to the registry: as a JPEG image it is written as it stands (grey or colour);
+// as a deflated one it is decoded first.
+struct TPDFJpeg {
+    std::string Data;
+};
+
 // One image XObject: the samples are encoded when it is created and written once.
 class TPDFImage {
 public:
@@ -33,6 +39,10 @@ public:
     // colour of the bottom-left pixel, as a bitmap's own transparent colour). MaskIndex names
     // a registered image mask or is -1. Raises TPDFException on a bad mask or bitmap.
     TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMask, int maskIndex, TPDFDocument* document,
+              TPDFImageCompression compression);
+    // A JPEG file cannot be a mask or take CCITT compression; a file libjpeg cannot read raises
+    // "Not valid image.".
+    TPDFImage(const TPDFJpeg& graphic, int transparentColor, bool isMask, int maskIndex, TPDFDocument* document,
               TPDFImageCompression compression);
 
     void Save(TPDFObjectWriter& writer);
@@ -45,6 +55,9 @@ public:
     bool IsMask() const { return Mask_; }
 
 private:
+    // The mask index names a registered image mask, and a mask has none itself.
+    void CheckMask(bool isMask, int maskIndex) const;
+
     TPDFDocument* Document_;
     TPDFImageCompression Compression_;
     int Width_;
@@ -66,15 +79,18 @@ public:
     void Clear() { Images_.clear(); }
     int Count() const { return int(Images_.size()); }
     TPDFImage& GetImage(int index) const { return *Images_.at(size_t(index)); }
-    TPDFImage& Add(const TPDFBitmap& graphic, TPDFImageCompression compression, int transparentColor, bool isMask,
-                   int maskIndex);
+    // A bitmap or a JPEG file; an image that cannot be made is not added.
+    template <class TGraphic>
+    TPDFImage& Add(const TGraphic& graphic, TPDFImageCompression compression, int transparentColor, bool isMask,
+                   int maskIndex) {
+        return Add(std::make_unique<TPDFImage>(graphic, transparentColor, isMask, maskIndex, &Owner_, compression));
+    }
 
 private:
+    TPDFImage& Add(std::unique_ptr<TPDFImage> image);
+
     TPDFDocument& Owner_;
     std::vector<std::unique_ptr<TPDFImage>> Images_;
 };
-
-// Encodes 24-bit samples (red, green, blue, rows top first) as a baseline JPEG file.
-std::string EncodeJpeg(const uint8_t* rgb, int width, int height, int quality);
 
 }  // namespace pdf

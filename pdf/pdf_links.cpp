@@ -27,6 +27,7 @@ void TPDFURLAction::Save(TPDFObjectWriter& writer) const {
     int number = ObjNumber;
     writer.BeginObject(number);
     writer.WriteLine("/S /URI /URI (" + EscapeString(writer.Crypt(URL, ObjNumber)) + ")");
+    if (Next) writer.WriteLine("/Next " + FormatPDFInt(Next->ObjNumber) + " 0 R");
     writer.EndDictionary();
     writer.EndObject();
 }

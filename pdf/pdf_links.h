@@ -22,6 +22,8 @@ std::vector<TURLSpan> FindURLs(std::string_view lowered);
 struct TPDFURLAction {
     int ObjNumber = 0;
     std::string URL;
+    // An action of the same document that follows this one.
+    const TPDFURLAction* Next = nullptr;
 
     void Save(TPDFObjectWriter& writer) const;
 };

@@ -66,6 +66,11 @@ enum TRecordType : uint32_t {
     EMR_FILLRGN = 71,
     EMR_EXTSELECTCLIPRGN = 75,
     EMR_BITBLT = 76,
+    EMR_STRETCHBLT = 77,
+    EMR_MASKBLT = 78,
+    EMR_PLGBLT = 79,
+    EMR_SETDIBITSTODEVICE = 80,
+    EMR_STRETCHDIBITS = 81,
     EMR_EXTCREATEFONTINDIRECTW = 82,
     EMR_EXTTEXTOUTA = 83,
     EMR_EXTTEXTOUTW = 84,
@@ -79,6 +84,8 @@ enum TRecordType : uint32_t {
     EMR_POLYDRAW16 = 92,
     EMR_EXTCREATEPEN = 95,
     EMR_SMALLTEXTOUT = 108,
+    EMR_ALPHABLEND = 114,
+    EMR_TRANSPARENTBLT = 116,
 };
 
 constexpr uint32_t Signature = 0x464D4520;  // " EMF"
@@ -137,6 +144,29 @@ enum : uint32_t { AD_COUNTERCLOCKWISE = 1, AD_CLOCKWISE = 2 };
 enum : uint32_t { MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4 };
 enum : uint8_t { PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6 };
 enum : uint32_t { RGN_COPY = 5 };
+
+// Raster operations: the ternary operation's index in bits 16 to 23.
+enum : uint32_t {
+    BLACKNESS = 0x000042,
+    NOTSRCERASE = 0x1100A6,
+    NOTSRCCOPY = 0x330008,
+    SRCERASE = 0x440328,
+    DSTINVERT = 0x550009,
+    PATINVERT = 0x5A0049,
+    SRCINVERT = 0x660046,
+    SRCAND = 0x8800C6,
+    MERGEPAINT = 0xBB0226,
+    MERGECOPY = 0xC000CA,
+    SRCCOPY = 0xCC0020,
+    SRCPAINT = 0xEE0086,
+    PATCOPY = 0xF00021,
+    PATPAINT = 0xFB0A09,
+    WHITENESS = 0xFF0062,
+};
+// BITMAPINFOHEADER: 40 bytes; compressions and colour usages of a device-independent bitmap.
+constexpr uint32_t BitmapInfoHeaderSize = 40;
+enum : uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
+enum : uint32_t { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1 };
 
 // LOGFONTW: 28 bytes of fields, then 32 UTF-16 units of face name.
 constexpr uint32_t LogFontSize = 92;

@@ -286,6 +286,74 @@ void TMetafileCanvas::IntersectClipRect(int x1, int y1, int x2, int y2) {
     base::StoreLE32(p + 20, uint32_t(y2));
 }
 
+void TMetafileCanvas::StretchDraw(int x1, int y1, int x2, int y2, const TCanvasBitmap& bitmap) {
+    const int bits = bitmap.BitsPerPixel;
+    if ((bits != 1 && bits != 24 && bits != 32) || bitmap.Width <= 0 || bitmap.Height <= 0 ||
+        bitmap.Pixels.size() != bitmap.Stride() * size_t(bitmap.Height))
+        throw base::Exception("Invalid bitmap");
+    const uint32_t colours = bits == 1 ? 2 : 0;
+    const uint32_t infoSize = BitmapInfoHeaderSize + 4 * colours;
+    const size_t dibStride = (size_t(bitmap.Width) * size_t(bits) + 31) / 32 * 4;
+    const size_t bitsSize = dibStride * size_t(bitmap.Height);
+    constexpr uint32_t fixed = 108;
+    if (bitsSize > UINT32_MAX - fixed - infoSize) throw base::Exception("Invalid bitmap");
+    Include(x1, y1, x2 - 1, y2 - 1);
+    uint8_t* p = BeginRecord(EMR_STRETCHBLT, fixed + infoSize + uint32_t(bitsSize));
+    base::StoreLE32(p + 8, uint32_t(std::min(x1, x2)));
+    base::StoreLE32(p + 12, uint32_t(std::min(y1, y2)));
+    base::StoreLE32(p + 16, uint32_t(std::max(x1, x2) - 1));
+    base::StoreLE32(p + 20, uint32_t(std::max(y1, y2) - 1));
+    base::StoreLE32(p + 24, uint32_t(x1));
+    base::StoreLE32(p + 28, uint32_t(y1));
+    base::StoreLE32(p + 32, uint32_t(x2 - x1));
+    base::StoreLE32(p + 36, uint32_t(y2 - y1));
+    base::StoreLE32(p + 40, SRCCOPY);
+    // The source transform is the identity: 1, 0, 0, 1 as 32-bit floats, no offset.
+    base::StoreLE32(p + 52, 0x3F800000);
+    base::StoreLE32(p + 64, 0x3F800000);
+    base::StoreLE32(p + 80, DIB_RGB_COLORS);
+    base::StoreLE32(p + 84, fixed);
+    base::StoreLE32(p + 88, infoSize);
+    base::StoreLE32(p + 92, fixed + infoSize);
+    base::StoreLE32(p + 96, uint32_t(bitsSize));
+    base::StoreLE32(p + 100, uint32_t(bitmap.Width));
+    base::StoreLE32(p + 104, uint32_t(bitmap.Height));
+    uint8_t* info = p + fixed;
+    base::StoreLE32(info, BitmapInfoHeaderSize);
+    base::StoreLE32(info + 4, uint32_t(bitmap.Width));
+    base::StoreLE32(info + 8, uint32_t(bitmap.Height));  // bottom-up
+    base::StoreLE16(info + 12, 1);
+    base::StoreLE16(info + 14, uint16_t(bits));
+    base::StoreLE32(info + 16, BI_RGB);
+    base::StoreLE32(info + 20, uint32_t(bitsSize));
+    base::StoreLE32(info + 32, colours);
+    for (uint32_t i = 0; i < colours; ++i) {
+        const uint32_t c = bitmap.Palette[i];
+        info[40 + 4 * i] = uint8_t(c), info[41 + 4 * i] = uint8_t(c >> 8), info[42 + 4 * i] = uint8_t(c >> 16);
+    }
+    uint8_t* out = info + infoSize;
+    for (int y = 0; y < bitmap.Height; ++y) {
+        const uint8_t* row = bitmap.Pixels.data() + size_t(bitmap.Height - 1 - y) * bitmap.Stride();
+        uint8_t* line = out + size_t(y) * dibStride;
+        if (bits == 1) {
+            std::copy(row, row + bitmap.Stride(), line);
+            continue;
+        }
+        // Device-independent pixels are blue, green, red (and alpha).
+        const size_t bytes = size_t(bits / 8);
+        for (size_t x = 0; x < size_t(bitmap.Width); ++x) {
+            const uint8_t* from = row + bytes * x;
+            uint8_t* to = line + bytes * x;
+            to[0] = from[2], to[1] = from[1], to[2] = from[0];
+            if (bytes == 4) to[3] = from[3];
+        }
+    }
+}
+
+void TMetafileCanvas::Draw(int x, int y, const TCanvasBitmap& bitmap) {
+    StretchDraw(x, y, x + bitmap.Width, y + bitmap.Height, bitmap);
+}
+
 std::string TMetafileCanvas::Finish() {
     uint8_t* eof = BeginRecord(EMR_EOF, 20);
     base::StoreLE32(eof + 16, 20);

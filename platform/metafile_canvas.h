@@ -36,6 +36,18 @@ struct TCanvasBrush {
     bool Clear = false;  // BS_NULL: shapes unfilled, text backgrounds transparent
     uint32_t Color = 0xFFFFFF;
 };
+// A bitmap drawn on the canvas, rows from the top: 1 bit per pixel (rows of (Width + 7) / 8
+// bytes, leftmost pixel in the top bit, Palette giving the colours of 0 and 1), 24 bits (red,
+// green, blue) or 32 bits (red, green, blue, alpha).
+struct TCanvasBitmap {
+    int Width = 0;
+    int Height = 0;
+    int BitsPerPixel = 24;
+    std::vector<uint8_t> Pixels;
+    uint32_t Palette[2] = {0x000000, 0xFFFFFF};  // 0xRRGGBB
+
+    size_t Stride() const { return (size_t(Width) * size_t(BitsPerPixel) + 7) / 8; }
+};
 
 // A drawing surface that records what is drawn as a binary enhanced metafile, on a
 // reference device of 96 pixels per inch whatever the screen says. Fonts, pens and brushes
@@ -82,6 +94,11 @@ public:
     void StrokePath();
     void StrokeAndFillPath();
     void IntersectClipRect(int x1, int y1, int x2, int y2);
+    // The bitmap stretched over the rectangle (a stretch-blit of its device-independent bits,
+    // as the class library's canvas records it); Draw keeps its size. A bitmap whose pixels do
+    // not match its size raises base::Exception.
+    void StretchDraw(int x1, int y1, int x2, int y2, const TCanvasBitmap& bitmap);
+    void Draw(int x, int y, const TCanvasBitmap& bitmap);
 
     // Completes the metafile (end record, header with bounds, size and handle count) and
     // returns its bytes; the canvas records nothing more.

@@ -33,21 +33,7 @@ protected:
     }
     TPDFPage& Page() { return *Document.CurrentPage(); }
     // The operator lines the metafile produced, without the line cap and the closing resets.
-    std::string Play(const std::string& emf) {
-        const size_t before = Page().Content().size();
-        TEMWParser parser(Page());
-        parser.LoadMetafile(emf);
-        parser.Execute();
-        std::string drawn = Page().Content().substr(before);
-        if (drawn.rfind("1 J\r\n", 0) == 0) drawn.erase(0, 5);
-        std::string lines;
-        for (size_t at = 0; at < drawn.size();) {
-            const size_t end = drawn.find("\r\n", at);
-            lines += drawn.substr(at, end - at) + "|";
-            at = end + 2;
-        }
-        return lines;
-    }
+    std::string Play(const std::string& emf) { return test::PlayOnPage(Page(), emf); }
 
     test::TTempDir Dir;
     TPDFDocument Document;

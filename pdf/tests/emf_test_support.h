@@ -6,6 +6,8 @@
 #include <string>
 
 #include "base/byte_reader.h"
+#include "pdf/emf_parser.h"
+#include "pdf/pdf_page.h"
 #include "platform/emf_format.h"
 
 namespace pdf::test {
@@ -82,6 +84,24 @@ inline std::string TextRecord(int32_t x, int32_t y, const std::string& text, boo
     body.resize(68 + padded, '\0');
     for (int32_t v : dx) base::AppendLE32(body, uint32_t(v));
     return body;
+}
+
+// Plays a metafile on a page and gives the operator lines it appended, each ended by "|", without
+// the line cap the playback sets first.
+inline std::string PlayOnPage(TPDFPage& page, const std::string& emf) {
+    const size_t before = page.Content().size();
+    TEMWParser parser(page);
+    parser.LoadMetafile(emf);
+    parser.Execute();
+    std::string drawn = page.Content().substr(before);
+    if (drawn.rfind("1 J\r\n", 0) == 0) drawn.erase(0, 5);
+    std::string lines;
+    for (size_t at = 0; at < drawn.size();) {
+        const size_t end = drawn.find("\r\n", at);
+        lines += drawn.substr(at, end - at) + "|";
+        at = end + 2;
+    }
+    return lines;
 }
 
 }  // namespace pdf::test

@@ -196,5 +196,80 @@ TEST_F(ImageTest, MasksAndTheirErrors) {
     EXPECT_NE(objects.find("/K -1"), std::string::npos) << objects;
 }
 
+// JPEG files made by another encoder (Pillow) go in as they stand, grey or colour, or decoded and
+// deflated; files that are not grey or colour JPEGs, and the uses a JPEG cannot serve, are refused.
+TEST_F(ImageTest, JpegFilesAsTheyStand) {
+    const auto made = test::RunPython(R"(
+import sys
+from PIL import Image
+grey = Image.new('L', (61, 37))
+grey.putdata([(x * 4 + y * 3) % 256 for y in range(37) for x in range(61)])
+grey.save(sys.argv[1] + '/grey.jpg', quality=90)
+colour = Image.new('RGB', (50, 40))
+colour.putdata([(x * 5, y * 6, 128) for y in range(40) for x in range(50)])
+colour.save(sys.argv[1] + '/colour.jpg', quality=85, progressive=True)
+colour.convert('CMYK').save(sys.argv[1] + '/cmyk.jpg')
+# What a reader decodes the colour file to, for the deflated form.
+sys.stdout.buffer.write(Image.open(sys.argv[1] + '/colour.jpg').convert('RGB').tobytes())
+)",
+                                      Dir_.File(""));
+    ASSERT_EQ(made.ExitCode, 0) << made.Output;
+    const std::string grey = test::ReadFileBytes(Dir_.File("grey.jpg"));
+    const std::string colour = test::ReadFileBytes(Dir_.File("colour.jpg"));
+    const std::string file = Dir_.File("jpeg.pdf");
+    {
+        TPDFDocument document;
+        document.SetFileName(file);
+        document.BeginDoc();
+        TPDFPage& page = *document.CurrentPage();
+        page.ShowImage(document.AddImage(TPDFJpeg{grey}, TPDFImageCompression::icJPEG), 10, 10, 61, 37, 0);
+        page.ShowImage(document.AddImage(TPDFJpeg{colour}, TPDFImageCompression::icJPEG), 10, 100, 50, 40, 0);
+        page.ShowImage(document.AddImage(TPDFJpeg{colour}, TPDFImageCompression::icFlate), 10, 200, 50, 40, 0);
+        struct TRefusal {
+            std::string Data;
+            TPDFImageCompression Compression;
+            bool Mask;
+            const char* Message;
+        };
+        const TRefusal refusals[] = {
+            {test::ReadFileBytes(Dir_.File("cmyk.jpg")), TPDFImageCompression::icJPEG, false, "Not valid image."},
+            {"\xFF\xD8\xFF\xE0 not a JPEG", TPDFImageCompression::icJPEG, false, "Not valid image."},
+            {colour.substr(0, 200), TPDFImageCompression::icFlate, false, "Not valid image."},
+            {colour, TPDFImageCompression::icCCITTG4, false, "CCITT compression work only for bitmap"},
+            {colour, TPDFImageCompression::icJPEG, true, "Create Mask available only for bitmap images"},
+        };
+        for (const TRefusal& r : refusals) {
+            try {
+                document.AddImage(TPDFJpeg{r.Data}, r.Compression, -1, r.Mask);
+                ADD_FAILURE() << r.Message;
+            } catch (const TPDFException& e) {
+                EXPECT_STREQ(e.what(), r.Message);
+            }
+        }
+        EXPECT_EQ(document.Images().Count(), 3);
+        document.EndDoc();
+    }
+    std::string output;
+    ASSERT_TRUE(test::QpdfCheck(file, output)) << output;
+    const auto list = test::RunCommand("pdfimages -list " + file);
+    ASSERT_EQ(list.ExitCode, 0);
+    int found = 0;
+    for (const char* expected :
+         {"61    37  gray    1   8  jpeg", "50    40  rgb     3   8  jpeg", "50    40  rgb     3   8  image"})
+        found += list.Output.find(expected) != std::string::npos;
+    EXPECT_EQ(found, 3) << list.Output;
+    // pdfimages -j writes DCT streams out as they are: the files themselves.
+    const auto extracted = test::RunCommand("pdfimages -j " + file + " " + Dir_.File("im"));
+    ASSERT_EQ(extracted.ExitCode, 0) << extracted.Output;
+    EXPECT_TRUE(test::ReadFileBytes(Dir_.File("im-000.jpg")) == grey);
+    EXPECT_TRUE(test::ReadFileBytes(Dir_.File("im-001.jpg")) == colour);
+    int width = 0, height = 0;
+    const std::vector<uint8_t> decoded = ReadNetpbm(Dir_.File("im-002.ppm"), width, height);
+    ASSERT_EQ(decoded.size(), made.Output.size());
+    double total = 0;
+    for (size_t i = 0; i < decoded.size(); ++i) total += std::abs(int(decoded[i]) - int(uint8_t(made.Output[i])));
+    EXPECT_LE(total / double(decoded.size()), 1.0);
+}
+
 }  // namespace
 }  // namespace pdf

@@ -30,6 +30,16 @@ TEST(Links, WordsThatStartWithAPrefix) {
     }
 }
 
+// Runs a Python script that finds qpdf's objects of the file in `objects`.
+test::TCommandResult RunOnObjects(const std::string& script, const std::string& file) {
+    return test::RunPython(R"(
+import json, subprocess, sys
+out = subprocess.run(['qpdf', '--json=2', '--json-key=qpdf', sys.argv[1]], capture_output=True, check=True).stdout
+objects = json.loads(out)['qpdf'][1]
+)" + script,
+                           file);
+}
+
 // qpdf's view of the file shows each link annotation with its action and a rectangle over the word.
 TEST(Links, TextOutMakesLinkAnnotations) {
     for (bool protect : {false, true}) {
@@ -49,11 +59,7 @@ TEST(Links, TextOutMakesLinkAnnotations) {
         document.EndDoc();
         std::string output;
         ASSERT_TRUE(test::QpdfCheck(file, output)) << output;
-        const auto json = test::RunPython(R"(
-import json, subprocess, sys
-out = subprocess.run(['qpdf', '--json=2', '--json-key=qpdf', sys.argv[1]], capture_output=True, check=True).stdout
-objects = json.loads(out)['qpdf'][1]
-from lxml import etree
+        const auto json = RunOnObjects(R"(from lxml import etree
 html = subprocess.run(['pdftotext', '-bbox', sys.argv[1], '-'], capture_output=True, check=True).stdout
 words = etree.fromstring(html, etree.HTMLParser()).iter('word')
 words = list(words)
@@ -68,12 +74,45 @@ for key in sorted((k for k in objects if k.startswith('obj:')), key=lambda k: in
                    for w in words if w.text == action['/URI'][2:])
         print(action['/S'], action['/URI'], value['/Border'], value['/C'], value['/F'], over)
 )",
-                                          file);
+                                       file);
         ASSERT_EQ(json.ExitCode, 0) << json.Output;
         EXPECT_EQ(json.Output,
                   "/URI u:HTTP://Example.com/a(b) [] [1, 1, 0] 0 True\n"
                   "/URI u:mailto:lab@example.com [] [1, 1, 0] 0 True\n")
             << json.Output;
+    }
+}
+
+// An action chained after another is written with /Next, in the clear and protected alike.
+TEST(Links, ChainedActionsPointToTheNextOne) {
+    for (bool protect : {false, true}) {
+        test::TTempDir dir;
+        const std::string file = dir.File("chain.pdf");
+        TPDFDocument document;
+        document.SetFileName(file);
+        document.SetProtectionEnabled(protect);
+        document.BeginDoc();
+        document.CurrentPage()->SetActiveFont("Helvetica", 0, 12);
+        document.CurrentPage()->TextOut("http://one.example ftp://two.example", 100, 100);
+        ASSERT_EQ(document.ActionCount(), 2u);
+        document.GetAction(0).Next = &document.GetAction(1);
+        TPDFURLAction& third = document.AddURLAction("http://three.example/(x)");
+        document.GetAction(1).Next = &third;
+        document.EndDoc();
+        std::string output;
+        ASSERT_TRUE(test::QpdfCheck(file, output)) << output;
+        // Follows the chain from the first link's action.
+        const auto json = RunOnObjects(
+            R"(links = [v['value'] for k, v in objects.items() if isinstance(v.get('value'), dict) and v['value'].get('/Subtype') == '/Link']
+action = objects['obj:' + links[0]['/A']]['value']
+while True:
+    print(action['/URI'])
+    if '/Next' not in action: break
+    action = objects['obj:' + action['/Next']]['value']
+)",
+            file);
+        ASSERT_EQ(json.ExitCode, 0) << json.Output;
+        EXPECT_EQ(json.Output, "u:http://one.example\nu:ftp://two.example\nu:http://three.example/(x)\n") << protect;
     }
 }
 

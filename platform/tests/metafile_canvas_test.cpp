@@ -137,6 +137,56 @@ TEST(MetafileCanvas, MeasuresFromTheFaceTables) {
     EXPECT_GE(canvas.TextHeight("温"), 13);
 }
 
+TEST(MetafileCanvas, BitmapsBecomeStretchBlitsOfBottomUpBits) {
+    TMetafileCanvas canvas(200, 200);
+    // 3 x 2, 24 bits, rows from the top: red green blue, then black white grey.
+    const TCanvasBitmap colour{3, 2, 24, {255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 128, 128, 128}};
+    canvas.StretchDraw(10, 20, 16, 24, colour);
+    const TCanvasBitmap mono{9, 1, 1, {0x80, 0x80}, {0x112233, 0x445566}};
+    canvas.Draw(50, 60, mono);
+    const std::string emf = canvas.Finish();
+    const auto records = Records(emf);
+    ASSERT_EQ(records.size(), 4u);
+    const TRecord& blit = records[1];
+    ASSERT_EQ(blit.Type, uint32_t(EMR_STRETCHBLT));
+    // Bounds, destination, operation, source size, and the bitmap right after the fixed fields.
+    for (const auto& [offset, value] : std::vector<std::pair<size_t, uint32_t>>{{8, 10},
+                                                                                {12, 20},
+                                                                                {16, 15},
+                                                                                {20, 23},
+                                                                                {32, 6},
+                                                                                {36, 4},
+                                                                                {40, SRCCOPY},
+                                                                                {84, 108},
+                                                                                {88, 40},
+                                                                                {100, 3},
+                                                                                {104, 2},
+                                                                                {108, 40},
+                                                                                {112, 3},
+                                                                                {116, 2}})
+        EXPECT_EQ(blit.At(offset), value) << offset;
+    EXPECT_EQ(blit.At(92), 148u);
+    EXPECT_EQ(blit.At(96), 24u);  // two rows of 9 bytes, each padded to 12
+    // The bottom row comes first, blue-green-red.
+    EXPECT_EQ(blit.Bytes.substr(148, 9), std::string("\0\0\0\xFF\xFF\xFF\x80\x80\x80", 9));
+    EXPECT_EQ(blit.Bytes.substr(160, 9), std::string("\0\0\xFF\0\xFF\0\xFF\0\0", 9));
+    const TRecord& monoBlit = records[2];
+    // One bit per pixel with its two colours as blue-green-red quads.
+    EXPECT_EQ(monoBlit.At(108 + 14) & 0xFFFF, 1u);
+    EXPECT_EQ(monoBlit.At(108 + 40), 0x112233u);
+    EXPECT_EQ(monoBlit.At(108 + 44), 0x445566u);
+    EXPECT_EQ(monoBlit.At(108 + 48), 0x8080u);
+    EXPECT_EQ(records[0].At(16), 58u);  // bounds right: 50 + 9 - 1
+    EXPECT_THROW(canvas.Draw(0, 0, colour), base::Exception);
+}
+
+TEST(MetafileCanvas, BitmapsThatDoNotMatchTheirSizeAreRefused) {
+    TMetafileCanvas canvas(10, 10);
+    for (const TCanvasBitmap& bitmap :
+         {TCanvasBitmap{2, 2, 24, std::vector<uint8_t>(11)}, TCanvasBitmap{0, 2, 24, {}}, TCanvasBitmap{1, 1, 8, {0}}})
+        EXPECT_THROW(canvas.Draw(0, 0, bitmap), base::Exception);
+}
+
 TEST(MetafileCanvas, NoDrawingAfterFinish) {
     TMetafileCanvas canvas(10, 10);
     canvas.Finish();
