@@ -155,7 +155,8 @@ void TChartPlotArea::SetHasLegend(bool value) {
     if (value) {
         TChartRecord& legend = group.InsertRecord(-1, CHARTRECID_LEGEND, false, 0);
         legend.SetData(NewLegend);
-        legend.AddDefaultRecords(1);
+        // Set 1 nests its records under the group's last record, the new legend.
+        group.AddDefaultRecords(1);
         style.Legend().Bind(&legend);
     } else {
         group.DeleteRecord(CHARTRECID_LEGEND);

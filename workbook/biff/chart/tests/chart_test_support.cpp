@@ -12,7 +12,10 @@ TTestChartWorkbook::TTestChartWorkbook() {
     Fonts_.AddDefaults();
     Encoder_.OnExternRef = [this](const std::u16string&, const std::u16string&, int& sheetIndex, int& ixti,
                                   bool isSheetRef, const std::u16string&, const std::u16string& sheetName) {
-        if (!isSheetRef || sheetName.rfind(u"Sheet", 0) != 0) return;
+        // The encoder hands the sheet name over in upper case.
+        if (!isSheetRef || sheetName.size() < 6 ||
+            (sheetName.rfind(u"SHEET", 0) != 0 && sheetName.rfind(u"Sheet", 0) != 0))
+            return;
         const int number = std::stoi(base::Utf16ToUtf8(sheetName.substr(5)));
         sheetIndex = number - 1;
         UseSheet(sheetIndex);
