@@ -30,32 +30,6 @@ std::vector<uint8_t> Bytes(const TChartRecord& record) {
     return std::vector<uint8_t>(record.Data().begin(), record.Data().end());
 }
 
-// What the console does to the chart of every report sheet (sheet number, last data row).
-TDrwChart& ReportChart(TDrwCharts& charts, int sheet, int lastRow) {
-    charts.Clear();
-    TDrwChart& chart = charts.Add(sheet - 1);
-    TChartPlotArea& plot = chart.PlotArea();
-    plot.SetChartType(4);
-    plot.SetHasLegend(true);
-    plot.SetHas3D(false);
-    plot.Frame().LineFormat().SetColorIndex(9);
-    plot.Frame().AreaFormat().SetForeColorIndex(9);
-    plot.Frame().LineFormat().SetLinePattern(5);
-    plot.Style()->SetHasDefDataPoint(true);
-    plot.Style()->DefDataPoint().MarkerFormat().SetMarkerType(0);
-    const std::u16string s = u"Sheet" + base::Utf8ToUtf16(std::to_string(sheet));
-    const std::u16string last = base::Utf8ToUtf16(std::to_string(lastRow));
-    TXLSChartSerie& first = chart.Series().GetItems(chart.Series().Count() - 1);
-    first.SetValues(s + u"!$B$29:$B$" + last);
-    first.SetCategory(s + u"!$D$29:$D$" + last);
-    first.SetSerieName(u"Sheet1!$B$28");
-    TXLSChartSerie& second = chart.Series().Add();
-    second.SetValues(s + u"!$C$29:$C$" + last);
-    second.SetSerieName(u"Sheet1!$C$28");
-    second.SetCategory(s + u"!$D$29:$D$" + last);
-    return chart;
-}
-
 TEST_F(ChartModelTest, ReportChartHasTheConsolesRecords) {
     TDrwChart& chart = ReportChart(Charts, 1, 128);
     TChartRecord& group = *chart.PlotArea().Style()->Record();

@@ -8,6 +8,7 @@
 
 #include "workbook/biff/chart/chart_host.h"
 #include "workbook/biff/chart/chart_record.h"
+#include "workbook/biff/chart/drw_chart.h"
 #include "workbook/biff/xls_stream.h"
 #include "workbook/formula/biff_encode_formula.h"
 #include "workbook/model/style_items.h"
@@ -69,6 +70,9 @@ struct TRawRecord {
     std::vector<uint8_t> Data;
     bool operator==(const TRawRecord&) const = default;
 };
+
+// What the console does to the chart of every report sheet (sheet number, last data row).
+TDrwChart& ReportChart(TDrwCharts& charts, int sheet, int lastRow);
 
 // The bytes the tree's children write.
 std::vector<uint8_t> SaveBytes(TChartRecord& list, TTestChartOwner* owner = nullptr);
