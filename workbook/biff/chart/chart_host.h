@@ -53,6 +53,16 @@ public:
 
 class TChartRecord;
 
+// The Escher drawing that an MsoDrawing record of a chart sheet begins (shapes over the chart).
+class TChartDrawing {
+public:
+    virtual ~TChartDrawing() = default;
+
+    // The stream stands after the header of the MsoDrawing record of this length.
+    virtual void LoadFromStream(TXLSStream& stream, uint16_t length) = 0;
+    virtual void SaveToStream(TXLSStream& stream) = 0;
+};
+
 // A sheet's drawing layer as its charts use it: it creates and deletes the shapes that own the
 // charts' record trees.
 class TChartSheetDrawing {
