@@ -1,7 +1,6 @@
 #include "workbook/biff/chart/chart_series.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/byte_reader.h"
 #include "workbook/biff/chart/chart_host.h"
@@ -123,9 +122,9 @@ void TXLSChartSerie::SetCategory(std::u16string_view value) { StoreLink(Category
 void TXLSChartSerie::UpdateValueCount() {
     int col1, row1, col2, row2;
     if (!AreaStrToColRow(Values(), col1, row1, col2, row2)) return;
-    // An area written with its corners swapped names the same cells; a count beyond the 16-bit
-    // field is held at its top instead of wrapping round to a small one.
-    const long long cells = (std::llabs(row2 - row1) + 1LL) * (std::llabs(col2 - col1) + 1LL);
+    // A range that ends above its first row (a report without data rows) has no values; a count
+    // beyond the 16-bit field is held at its top instead of wrapping round to a small one.
+    const long long cells = std::max(0LL, row2 - row1 + 1LL) * std::max(0LL, col2 - col1 + 1LL);
     Series_->SetWord(SeriesCValY, static_cast<uint16_t>(std::min<long long>(cells, 0xFFFF)));
 }
 

@@ -34,8 +34,8 @@ TEST_F(ChartSeriesTest, ValueCountFollowsTheValuesArea) {
         {u"Sheet1!$B$5", 1},
         {u"Sheet1!$B$29:$B$128", 100},
         {u"Sheet1!$B$2:$D$3", 6},
-        // Corners given the other way round name the same cells.
-        {u"Sheet1!$B$10:$B$1", 10},
+        // A report without data rows: the range ends one row above its first.
+        {u"Sheet1!$B$29:$B$28", 0},
         // More cells than the 16-bit count holds: the count stays at its top.
         {u"Sheet1!$A$1:$B$65536", 0xFFFF},
     };

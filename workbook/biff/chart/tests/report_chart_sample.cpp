@@ -1,8 +1,9 @@
-// report_chart_sample HOST OUT: writes OUT, the workbook HOST (a sheet in the console's report
-// layout with one embedded chart) with that chart's substream replaced by the console's report
-// chart as this library writes it. The report check (fixtures/check_report_chart.py) lets
-// LibreOffice and gnumeric read the result.
+// report_chart_sample HOST OUT [LAST]: writes OUT, the workbook HOST (a sheet in the console's
+// report layout with one embedded chart) with that chart's substream replaced by the console's
+// report chart as this library writes it, its ranges ending on row LAST (default 128). The report check
+// (fixtures/check_report_chart.py) lets LibreOffice and gnumeric read the result.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <stdexcept>
 #include <vector>
@@ -16,8 +17,8 @@
 int main(int argc, char** argv) {
     using namespace xls;
     using namespace xls::testing;
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: report_chart_sample HOST OUT\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: report_chart_sample HOST OUT [LAST]\n");
         return 2;
     }
     try {
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
 
         const int hostFonts = workbook.Fonts().Count();
         TDrwCharts charts(owner, workbook);
-        TDrwChart& chart = ReportChart(charts, 1, 128);
+        TDrwChart& chart = ReportChart(charts, 1, argc == 4 ? std::atoi(argv[3]) : 128);
         // The fonts the chart added get their FONT records after the host's, as the workbook
         // writer gives every font of the list one; the sheets move by what that adds.
         int lastFont = -1;
