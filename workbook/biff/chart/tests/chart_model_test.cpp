@@ -215,6 +215,28 @@ TEST_F(ChartModelTest, LegendAnd3D) {
     EXPECT_THROW(plot.SetHas3D(true), EXLSError);
 }
 
+TEST_F(ChartModelTest, FormatColoursAreThePaletteEntriesThemselves) {
+    // rgb as the records store it: bytes red, green, blue, 0.
+    struct Case {
+        uint8_t Index;
+        uint32_t Rgb;
+    };
+    const Case cases[] = {{8, 0x000000}, {9, 0xFFFFFF}, {10, 0x0000FF}, {12, 0xFF0000}, {63, 0x333333}};
+    TDrwChart& chart = Charts.Add(0);
+    TPaintFrame& frame = chart.PlotArea().Frame();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Index);
+        frame.LineFormat().SetColorIndex(c.Index);
+        frame.AreaFormat().SetForeColorIndex(c.Index);
+        EXPECT_EQ(frame.LineFormat().Color(), c.Rgb);
+        EXPECT_EQ(frame.AreaFormat().ForeColor(), c.Rgb);
+        EXPECT_EQ(frame.LineFormat().ColorIndex(), c.Index);
+    }
+    // An index past the palette's 66 entries reads no memory beyond it: the automatic colour.
+    frame.LineFormat().SetColorIndex(200);
+    EXPECT_EQ(frame.LineFormat().Color(), IndexColorToChartRGB(64));
+}
+
 TEST_F(ChartModelTest, FormatSettersWithoutRecordsSayPropertyHasNoData) {
     TLineFormat line;
     TAreaFormat area;
