@@ -2,6 +2,7 @@
 
 #include "base/byte_reader.h"
 #include "workbook/model/cell_store.h"
+#include "workbook/model/error_manager.h"
 
 namespace xls {
 
@@ -25,8 +26,20 @@ void TXLSFormulaHandler::Calculate(const std::function<void(int done, int total)
     // for the whole recalculation.
     for (int sheet = 0; sheet < Document.SheetCount(); ++sheet)
         if (TXLSCellMMU* cells = Document.SheetCells(sheet)) cells->CalcDimension();
-    Builder.Build(Chain_, Errors);
+    // The console recalculates once per finished sheet. The chain is built again only when a
+    // store or a name it used changed since; when nothing changed since a complete
+    // recalculation and no formula calls a volatile function, the cached results stand.
+    const bool current = Builder.IsCurrent();
+    if (!current)
+        Builder.Build(Chain_, Errors);
+    else if (Errors)
+        for (const std::u16string& cycle : Builder.Cycles()) Errors->Warning(cycle, 3002);
     const int total = static_cast<int>(Chain_.size());
+    if (current && Settled && !Builder.Volatile()) {
+        if (progress) progress(total, total);
+        return;
+    }
+    Settled = false;
     int done = 0;
     for (const TXLSCalcCell& c : Chain_) {
         TXLSCellMMU* cells = Document.SheetCells(c.Sheet);
@@ -49,6 +62,10 @@ void TXLSFormulaHandler::Calculate(const std::function<void(int done, int total)
         if (progress && (++done % 1024 == 0 || done == total)) progress(done, total);
     }
     if (progress && total == 0) progress(0, 0);
+    if (!Builder.Volatile()) {
+        Builder.Restamp();
+        Settled = true;
+    }
 }
 
 }  // namespace xls

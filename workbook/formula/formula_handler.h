@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -19,6 +20,13 @@ public:
     // Progress gets (formulas done, formulas in the chain) every 1024 formulas and at the end.
     void Calculate(const std::function<void(int done, int total)>& progress = {});
 
+    // Moves the relative parts of the references in stored token code by the deltas, in place;
+    // a reference moved off the grid becomes its error token of the same width.
+    static void OffsetRelativeRefs(uint8_t* ptgs, int len, int colDelta, int rowDelta);
+    // Fixes the sheet numbers of 3-D references after delta sheets were inserted (delta > 0) or
+    // deleted (delta < 0) at sheetIndex; references into deleted sheets become #REF! tokens.
+    static void AdjustSheetRefs(uint8_t* ptgs, int len, int sheetIndex, int delta);
+
     TXLSFormulaEvaluator& Evaluator() { return Evaluator_; }
     const std::vector<TXLSCalcCell>& Chain() const { return Chain_; }
     const std::vector<std::u16string>& Cycles() const { return Builder.Cycles(); }
@@ -31,6 +39,8 @@ private:
     TXLSFormulaEvaluator Evaluator_;
     TXLSCalcChainBuilder Builder;
     std::vector<TXLSCalcCell> Chain_;
+    // The last recalculation ran to its end and its results are still those of the workbook.
+    bool Settled = false;
 };
 
 }  // namespace xls

@@ -1,5 +1,7 @@
 #include "workbook/formula/value_stack.h"
 
+#include "workbook/formula/date_text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -328,9 +330,12 @@ bool TValueStack::ValueToNumber(const TXLSFormulaValue& v, double& x, uint8_t& e
         case fvtNumber: x = s.Number; return true;
         case fvtBoolean: x = s.BoolErr ? 1 : 0; return true;
         case fvtError: err = s.BoolErr; return true;
-        case fvtString:
-            if (!ParseNumber(s.Str, x)) err = errValue;
+        case fvtString: {
+            // Texts that read as numbers, else as dates or times (their serial).
+            bool hasDate = false;
+            if (!ParseNumber(s.Str, x) && !DateTextToSerial(s.Str, x, hasDate)) err = errValue;
             return true;
+        }
         default: return false;
     }
 }

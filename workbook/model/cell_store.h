@@ -177,6 +177,10 @@ public:
     int IterFormulaPtgs(const uint8_t*& ptgs) const { return GetFormulaPtgs(IterCell_, ptgs); }
     void IterLoadFormula() { LoadFormula(IterCell_); }
 
+    // Counts the writes to the store but those of cached formula results: while it stays the
+    // same, a calculation chain built from the store and the results calculated from it hold.
+    uint64_t Changes() const { return Changes_; }
+
     // Bytes the store has reserved for its cells and rows.
     size_t MemoryUsed() const;
     int BlockCount() const { return static_cast<int>(Blocks_.size()); }
@@ -211,6 +215,8 @@ private:
     TXLSMMUBlockManager Manager_;
     TXLSCellArea Dimension_;
     std::unique_ptr<TXLSFormulaHelper> FormulaHelper_;
+    uint64_t Changes_ = 0;
+    uint64_t DimensionChanges_ = UINT64_MAX;  // Changes_ when Dimension_ was last found
 
     // Iterator state: the row and the position inside its record as offsets (the area may
     // move between calls of different iterations, never during one).

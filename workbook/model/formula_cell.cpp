@@ -128,6 +128,7 @@ void TXLSCellMMU::StoreFormula() {
     TXLSFormulaHelper& h = *FormulaHelper_;
     StoredKind(h.ResultKind);
     CheckXF(h.XF);
+    ++Changes_;
     WriteFormulaRecord();
     StyleSheet_.XFEditor().AddRefXF(h.XF);
 }
@@ -230,6 +231,7 @@ void TXLSCellMMU::ReplaceFormulaPtgs(int col, int row, const TXLSMMUCell& cell, 
     h.Row = row;
     h.SetPtgsCopy(copy.data(), len);
     h.StoredSize();
+    ++Changes_;
     WriteFormulaRecord();
 }
 
