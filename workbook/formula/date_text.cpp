@@ -75,10 +75,11 @@ bool ReadDate(TScanner& s, double& serial) {
     return true;
 }
 
-// h:mm[:ss[.fff]] [AM|PM]: hours up to 23, or 1..12 with AM or PM (12 AM is midnight).
+// h:mm[:ss[.fff]] [AM|PM]: hours 1..12 with AM or PM (12 AM is midnight), else up to 9999
+// (a duration past a day).
 bool ReadTime(TScanner& s, double& fraction) {
     int digits = 0;
-    const auto h = s.Number(2, digits);
+    const auto h = s.Number(4, digits);
     if (!h || !s.Skip(u':')) return false;
     const auto mi = s.Number(2, digits);
     if (!mi || digits != 2 || *mi > 59) return false;
@@ -103,7 +104,6 @@ bool ReadTime(TScanner& s, double& fraction) {
         hour = hour % 12 + (pm ? 12 : 0);
     } else {
         s.Pos = beforeSpaces;
-        if (hour > 23) return false;
     }
     fraction = (hour * 3600.0 + *mi * 60.0 + sec) / 86400.0;
     return true;

@@ -103,6 +103,7 @@ void Indirect(TValueStack& s, int argCount) {
     if (argCount == 2 && !s.PopArgBoolean(a1)) return;
     std::u16string text;
     if (!s.PopArgString(text, true)) return;
+    text = WideUpperCaseStr(text);
     int sheet = -1;
     const size_t bang = text.rfind(u'!');
     if (bang != std::u16string::npos && bang >= 1) {

@@ -245,6 +245,33 @@ TEST_F(FormulaEvaluatorTest, MathAndLogicFunctions) {
     for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
 }
 
+// INDIRECT finds sheets by name (quoted, with a book prefix dropped), R1C1 texts count from the
+// formula's cell (H10 here), and anything that is no reference is #REF!.
+TEST_F(FormulaEvaluatorTest, IndirectReferences) {
+    const TCase cases[] = {
+        {u"INDIRECT(\"S1!A1\")", "100"},
+        {u"INDIRECT(\"'s2'!a1\")", "200"},
+        {u"INDIRECT(\"'[book.xls]S2'!A1\")", "200"},
+        {u"SUM(INDIRECT(\"S0!D1:D6\"))", "23"},
+        {u"INDIRECT(\"S9!A1\")", "#REF!"},
+        {u"INDIRECT(\"R[-9]C[-7]\",FALSE)", "1"},
+        {u"INDIRECT(\"R[-9]C[-8]\",FALSE)", "#REF!"},
+        {u"SUM(INDIRECT(\"R1C4:R[-4]C4\",FALSE))", "23"},
+        {u"ISREF(INDIRECT(\"A1\"))", "TRUE"},
+        {u"ISREF(A1:B2)", "TRUE"},
+        {u"ISREF(1)", "FALSE"},
+        {u"ROW(B3:C4)", "3"},
+        {u"INDIRECT(\"\")", "#REF!"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
+}
+
+// The clock: TODAY is the whole day of NOW, both after 2020 in serials.
+TEST_F(FormulaEvaluatorTest, Clock) {
+    EXPECT_EQ(Run(u"TODAY()=INT(NOW())"), "TRUE");
+    EXPECT_EQ(Run(u"NOW()>DATEVALUE(\"2020-01-01\")"), "TRUE");
+}
+
 TEST_F(FormulaEvaluatorTest, ConsoleSummaryJoin) {
     // A sheet whose data column holds only its header: AVERAGE gives #DIV/0!, which the join
     // carries.
