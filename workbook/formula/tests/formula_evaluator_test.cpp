@@ -272,6 +272,51 @@ TEST_F(FormulaEvaluatorTest, Clock) {
     EXPECT_EQ(Run(u"NOW()>DATEVALUE(\"2020-01-01\")"), "TRUE");
 }
 
+// Chained iterators walk their values position by position together; areas on sheets with
+// different used areas keep meeting at the same offsets.
+TEST_F(FormulaEvaluatorTest, ChainedIteratorsWalkInLockstep) {
+    TValueStack& st = Eval.Stack();
+    st.BeginEvaluation(false, 0, 7, 9);
+    TXLSCellMMU& s1 = *Doc.SheetCells(1);
+    s1.StoreFloat(1, 2, 0, 5);  // S1!B3:B4 = 5, 6; S1's used area starts at row 1
+    s1.StoreFloat(1, 3, 0, 6);
+    s1.CalcDimension();
+    const auto area = [&](int sheet, int col, int row1, int row2) {
+        st.PushSheetArea(sheet, col, row1, col, row2);
+        return st.Pop();
+    };
+    double a = 0;
+    double b = 0;
+    // 1, 2, 3, "4" against 3, 1, 4, 1: the text position is passed over.
+    EXPECT_EQ(st.SumPairs(area(0, 0, 0, 3), area(0, 3, 0, 3), a, b), 3);
+    EXPECT_EQ(a, 6);
+    EXPECT_EQ(b, 8);
+    // D1:D4 = 3, 1, 4, 1 against S1!B1:B4 = empty, empty, 5, 6.
+    EXPECT_EQ(st.SumPairs(area(0, 3, 0, 3), area(1, 1, 0, 3), a, b), 2);
+    EXPECT_EQ(a, 5);
+    EXPECT_EQ(b, 11);
+    // And the other way round: the walk starts where either holds cells.
+    EXPECT_EQ(st.SumPairs(area(1, 1, 0, 3), area(0, 3, 0, 3), a, b), 2);
+    EXPECT_EQ(a, 11);
+
+    // A1:A5 against B1:B5 (10, empty, #DIV/0!, empty, empty): the error is found where met.
+    TValStackIterator& it = st.Iterator;
+    it.StartPair(area(0, 0, 0, 4), area(0, 1, 0, 4), false);
+    std::vector<std::string> seen;
+    uint8_t code = 0;
+    while (it.NextAll()) {
+        seen.push_back(Show(it.Current) + "/" + Show(it.NextInChain()->Current));
+        if (it.FindError(code)) break;
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"1/10", "2/empty", "3/#DIV/0!"}));
+    EXPECT_EQ(code, errDiv0);
+    it.StartPair(area(0, 0, 0, 4), area(0, 1, 0, 4), false);
+    ASSERT_TRUE(it.NextAnyWithNumbers());
+    EXPECT_EQ(it.CurrentAsNumber(), 1);
+    // The other positions each hold an empty value or an error on one side.
+    EXPECT_FALSE(it.NextValues());
+}
+
 TEST_F(FormulaEvaluatorTest, ConsoleSummaryJoin) {
     // A sheet whose data column holds only its header: AVERAGE gives #DIV/0!, which the join
     // carries.
