@@ -52,6 +52,10 @@ private:
     void Interpret(const uint8_t* ptgs, int len, int depth);
     void PushName(int index, bool biff, int depth);
     void PushArrayConstant(const uint8_t*& data, const uint8_t* end);
+    void PushNameArea(const uint8_t* p);
+    int NameCol(uint16_t col) const;
+    int NameRow(uint32_t row) const;
+    std::u16string ExternalReferenceText(const uint8_t* p, uint8_t op) const;
     void CallFixed(int id);
     void CallVariable(int id, int argCount);
     void CallUser(const std::u16string& name, int argCount);

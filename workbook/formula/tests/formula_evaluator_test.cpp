@@ -317,6 +317,59 @@ TEST_F(FormulaEvaluatorTest, ChainedIteratorsWalkInLockstep) {
     EXPECT_FALSE(it.NextValues());
 }
 
+// Own token code, little-endian, for tokens the text compiler does not write here.
+struct TOwnTokens {
+    std::vector<uint8_t> Bytes;
+    TOwnTokens& Op(uint8_t op) {
+        Bytes.push_back(op);
+        return *this;
+    }
+    TOwnTokens& U8(uint8_t v) { return Op(v); }
+    TOwnTokens& U16(uint16_t v) { return Op(static_cast<uint8_t>(v)).Op(static_cast<uint8_t>(v >> 8)); }
+    TOwnTokens& U32(uint32_t v) { return U16(static_cast<uint16_t>(v)).U16(static_cast<uint16_t>(v >> 16)); }
+};
+
+// Relative components of own references inside a name are offsets from the formula's cell,
+// wrapping around the grid; absolute ones stay.
+TEST_F(FormulaEvaluatorTest, NameReferencesRelativeToTheFormulaCell) {
+    // LEFTBELOW: one column left, one row down.
+    Doc.AddFormulaName(u"LEFTBELOW", u"0");
+    Doc.Names.back().Ptgs = TOwnTokens().Op(xptgRef).U32(1).U16(16383).Bytes;
+    // NEXT3: $D of this row down to two rows below.
+    Doc.AddFormulaName(u"NEXT3", u"0");
+    Doc.Names.back().Ptgs = TOwnTokens().Op(xptgArea).U32(0).U32(2).U16(3 | 0x8000).U16(3 | 0x8000).Bytes;
+    EXPECT_EQ(Run(u"LEFTBELOW", 1, 0), "2");  // in B1: A2
+    EXPECT_EQ(Run(u"LEFTBELOW", 1, 2), "\"4\"");  // in B3: A4 holds the text "4"
+    EXPECT_EQ(Run(u"SUM(NEXT3)", 7, 0), "8");
+    EXPECT_EQ(Run(u"SUM(NEXT3)", 7, 2), "10");
+}
+
+// A linked workbook's cells give the values kept with the link; references to more than one
+// external cell give their text.
+TEST(FormulaEvaluatorLinks, ExternalReferences) {
+    class TLinkedDocument : public TTestFormulaDocument {
+    public:
+        TLinkedDocument() : TTestFormulaDocument(1) {}
+        bool ExternalCachedValue(int book, int sheet, int col, int row, TXLSFormulaValue& value) const override {
+            if (book != 1 || sheet != 0 || col != 2 || row != 4) return false;
+            value = TXLSFormulaValue::MakeNumber(42);
+            return true;
+        }
+        std::u16string ExternalBookName(int book) const override { return book == 1 ? u"data.xls" : u""; }
+        std::u16string ExternalSheetName(int, int sheet) const override { return sheet == 0 ? u"Jan" : u"Feb"; }
+    } doc;
+    TXLSFormulaEvaluator eval(doc);
+    const auto run = [&](const std::vector<uint8_t>& ptgs) {
+        return Show(eval.Evaluate(0, 0, 0, ptgs.data(), static_cast<int>(ptgs.size())));
+    };
+    EXPECT_EQ(run(TOwnTokens().Op(xptgRefX).U32(4).U16(2).U16(1).U8(0).Bytes), "42");
+    EXPECT_EQ(run(TOwnTokens().Op(xptgRefX).U32(5).U16(2).U16(1).U8(0).Bytes), "0");  // nothing kept
+    EXPECT_EQ(run(TOwnTokens().Op(xptgRefXRange).U32(4 | 0x80000000u).U16(2).U16(1).U8(0).U8(1).Bytes),
+              "\"[data.xls]Jan:Feb!C$5\"");
+    EXPECT_EQ(run(TOwnTokens().Op(xptgAreaX).U32(0).U32(9).U16(0x8000).U16(1).U16(1).U8(1).Bytes),
+              "\"[data.xls]Feb!$A1:B10\"");
+}
+
 TEST_F(FormulaEvaluatorTest, ConsoleSummaryJoin) {
     // A sheet whose data column holds only its header: AVERAGE gives #DIV/0!, which the join
     // carries.
