@@ -31,6 +31,11 @@ bool IsVolatileFunction(int id) {
     return std::find(std::begin(Volatile), std::end(Volatile), id & 0x7FFF) != std::end(Volatile);
 }
 
+// Items in (sheet, row, column) order as one number, for the searches of the dependency walk.
+uint64_t ItemKey(int sheet, int row, int col) {
+    return static_cast<uint64_t>(sheet) << 46 | static_cast<uint64_t>(row) << 15 | static_cast<uint64_t>(col);
+}
+
 std::u16string CellText(const TXLSCalcCell& c) {
     return base::Utf8ToUtf16(std::to_string(c.Sheet)) + u"!" + ColRowToRefStr(c.Col, c.Row);
 }
@@ -41,13 +46,10 @@ void TXLSCalcChainBuilder::AddArea(int sheet1, int sheet2, int col1, int row1, i
     if (col1 > col2) std::swap(col1, col2);
     if (row1 > row2) std::swap(row1, row2);
     for (int sheet = std::min(sheet1, sheet2); sheet <= std::max(sheet1, sheet2); ++sheet) {
-        const TXLSCalcCell first{static_cast<uint16_t>(sheet), 0, row1};
-        auto it = std::lower_bound(Items.begin(), Items.end(), first, [](const TItem& a, const TXLSCalcCell& b) {
-            return std::tie(a.Cell.Sheet, a.Cell.Row, a.Cell.Col) < std::tie(b.Sheet, b.Row, b.Col);
-        });
-        for (; it != Items.end() && it->Cell.Sheet == sheet && it->Cell.Row <= row2; ++it)
-            if (it->Cell.Col >= col1 && it->Cell.Col <= col2)
-                Edges.push_back(static_cast<uint32_t>(it - Items.begin()));
+        const auto from = static_cast<size_t>(
+            std::lower_bound(Keys.begin(), Keys.end(), ItemKey(sheet, std::max(row1, 0), 0)) - Keys.begin());
+        for (size_t i = from; i < Items.size() && Items[i].Cell.Sheet == sheet && Items[i].Cell.Row <= row2; ++i)
+            if (Items[i].Cell.Col >= col1 && Items[i].Cell.Col <= col2) Edges.push_back(static_cast<uint32_t>(i));
         for (const TRangeAnchor& a : RangeAnchors)
             if (a.Sheet == sheet && a.Range.Col1 <= col2 && a.Range.Col2 >= col1 && a.Range.Row1 <= row2 &&
                 a.Range.Row2 >= row1)
@@ -91,18 +93,13 @@ bool TXLSCalcChainBuilder::LookUpSheetRange(const IXLSExternSheets* ext, int ind
     return l.Found;
 }
 
-void TXLSCalcChainBuilder::Restamp() {
-    for (size_t i = 0; i < SheetStamps.size(); ++i)
-        if (SheetStamps[i].first) SheetStamps[i].second = SheetStamps[i].first->Changes();
-}
-
 bool TXLSCalcChainBuilder::IsCurrent() const {
     if (!Built || SheetStamps.size() != static_cast<size_t>(Document.SheetCount()) ||
         BuiltExternSheets != Document.ExternSheets())
         return false;
     for (size_t i = 0; i < SheetStamps.size(); ++i) {
         const TXLSCellMMU* cells = Document.SheetCells(static_cast<int>(i));
-        if (cells != SheetStamps[i].first || (cells && cells->Changes() != SheetStamps[i].second)) return false;
+        if (cells != SheetStamps[i].first || (cells && cells->FormulaChanges() != SheetStamps[i].second)) return false;
     }
     for (const TNameLookup& l : NameLookups) {
         TXLSNameDef now;
@@ -225,6 +222,7 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
 bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorManager* errors) {
     chain.clear();
     Items.clear();
+    Keys.clear();
     RangeAnchors.clear();
     Edges.clear();
     EdgeStart.assign(1, 0);
@@ -237,7 +235,7 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
     BuiltExternSheets = Document.ExternSheets();
     for (int sheet = 0; sheet < Document.SheetCount(); ++sheet) {
         TXLSCellMMU* cells = Document.SheetCells(sheet);
-        SheetStamps.emplace_back(cells, cells ? cells->Changes() : 0);
+        SheetStamps.emplace_back(cells, cells ? cells->FormulaChanges() : 0);
         if (!cells) continue;
         cells->BeginIterate(0);
         while (cells->IterateNext()) {
@@ -256,6 +254,7 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
             if (const uint8_t* r = TXLSCellMMU::GetFormulaRange(cells->IterCell()))
                 RangeAnchors.push_back({static_cast<uint32_t>(Items.size()), sheet,
                                         MakeCellArea(U16(r), I32(r + 2), U16(r + 6), I32(r + 8))});
+            Keys.push_back(ItemKey(sheet, cells->IterRow(), cells->IterCol()));
             Items.push_back(
                 {{static_cast<uint16_t>(sheet), static_cast<uint16_t>(cells->IterCol()), cells->IterRow()}, ptgs, len});
         }
@@ -324,6 +323,7 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
     }
     // The items point into the stores, which may be written once the build is over.
     Items.clear();
+    Keys.clear();
     RangeAnchors.clear();
     Built = true;
     return ok;

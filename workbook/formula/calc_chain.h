@@ -34,14 +34,12 @@ public:
     const std::vector<std::u16string>& Cycles() const { return Cycles_; }
 
     // Whether a chain built last would come out the same now: no sheet store saw a formula
-    // change since, and every name and external-sheet entry the build looked up reads as it did.
+    // added, replaced or removed since, and every name and external-sheet entry the build looked
+    // up reads as it did.
     bool IsCurrent() const;
     // Whether a formula of the last build (or a name it used) calls a function whose value may
     // change while the workbook does not.
     bool Volatile() const { return Volatile_; }
-    // Takes the stores' present counts as those of the build: the writes since were the
-    // calculation's own (array results), which change no formula.
-    void Restamp();
 
     // Names that refer to names deeper than this add nothing more.
     static constexpr int MaxNameDepth = 32;
@@ -90,6 +88,7 @@ private:
 
     IXLSFormulaDocument& Document;
     std::vector<TItem> Items;
+    std::vector<uint64_t> Keys;  // of Items, ascending
     std::vector<TRangeAnchor> RangeAnchors;
     // The formula items each item depends on: those of item i are Edges[EdgeStart[i] ..
     // EdgeStart[i + 1]), filled in item order.

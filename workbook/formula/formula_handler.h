@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "workbook/formula/calc_chain.h"
@@ -33,14 +34,19 @@ public:
 
 private:
     void StoreResult(TXLSCellMMU& cells, int col, int row, const TXLSFormulaValue& v);
+    // No store was written since the last complete recalculation.
+    bool ResultsCurrent();
 
     IXLSFormulaDocument& Document;
     TXLSErrorManager* Errors;
     TXLSFormulaEvaluator Evaluator_;
     TXLSCalcChainBuilder Builder;
     std::vector<TXLSCalcCell> Chain_;
-    // The last recalculation ran to its end and its results are still those of the workbook.
-    bool Settled = false;
+    // The tokens of the formula being evaluated.
+    std::vector<uint8_t> Tokens;
+    // Each sheet's store and its change count when the last complete recalculation ended (none
+    // after an incomplete one or with volatile functions).
+    std::vector<std::pair<TXLSCellMMU*, uint64_t>> ResultStamps;
 };
 
 }  // namespace xls

@@ -110,9 +110,20 @@ TXLSMMUBlock* TXLSCellMMU::ExistingBlock(int row) const {
     return index < Blocks_.size() ? Blocks_[index].get() : nullptr;
 }
 
+bool TXLSCellMMU::InFormulaBlock(int row) const {
+    const size_t b = static_cast<size_t>(row) / MMURowsPerBlock;
+    return b < FormulaBlocks_.size() && FormulaBlocks_[b];
+}
+
+void TXLSCellMMU::NoteReplacedFormula(int col, int row) {
+    TXLSMMUCell cell;
+    if (InFormulaBlock(row) && FindCell(col, row, cell) && (cell.Type & XLSCellVariable)) ++FormulaChanges_;
+}
+
 uint8_t* TXLSCellMMU::WriteFixed(int col, int row, uint8_t kind, int xf, const void* value, size_t size) {
     CheckPosition(col, row);
     ++Changes_;
+    NoteReplacedFormula(col, row);
     TXLSMMUBlock& block = BlockFor(row);
     const int r = row % MMURowsPerBlock;
     if (!TXLSMMUBlockManager::RowRecord(block, r)) StyleSheet_.XFEditor().UseDefaultXF();
@@ -329,6 +340,7 @@ void TXLSCellMMU::DeleteCell(int col, int row) {
     TXLSMMUBlock* block = ExistingBlock(row);
     if (!block || col < 0 || col > XLSMaxCol) return;
     ++Changes_;
+    NoteReplacedFormula(col, row);
     Manager_.Flush();
     const int r = row % MMURowsPerBlock;
     TXLSMMUCell cell;
@@ -377,6 +389,11 @@ void ForEachCell(uint8_t* record, Fn fn) {
 void TXLSCellMMU::ClearRows(int row1, int row2) {
     if (row1 < 0 || row2 > XLSMaxRow || row2 < row1 || Blocks_.empty()) return;
     ++Changes_;
+    for (int b = row1 / MMURowsPerBlock; b <= row2 / MMURowsPerBlock; ++b)
+        if (InFormulaBlock(b * MMURowsPerBlock)) {
+            ++FormulaChanges_;
+            break;
+        }
     Manager_.Flush();
     TXc12XFEditor& editor = StyleSheet_.XFEditor();
     const size_t firstBlock = static_cast<size_t>(row1) / MMURowsPerBlock;

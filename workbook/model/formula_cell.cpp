@@ -129,7 +129,12 @@ void TXLSCellMMU::StoreFormula() {
     StoredKind(h.ResultKind);
     CheckXF(h.XF);
     ++Changes_;
+    ++FormulaChanges_;
     WriteFormulaRecord();
+    // The row is valid once written.
+    const size_t block = static_cast<size_t>(h.Row) / MMURowsPerBlock;
+    if (FormulaBlocks_.size() <= block) FormulaBlocks_.resize(block + 1);
+    FormulaBlocks_[block] = true;
     StyleSheet_.XFEditor().AddRefXF(h.XF);
 }
 
@@ -232,6 +237,7 @@ void TXLSCellMMU::ReplaceFormulaPtgs(int col, int row, const TXLSMMUCell& cell, 
     h.SetPtgsCopy(copy.data(), len);
     h.StoredSize();
     ++Changes_;
+    ++FormulaChanges_;
     WriteFormulaRecord();
 }
 

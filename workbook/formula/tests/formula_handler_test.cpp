@@ -242,6 +242,18 @@ TEST(FormulaHandlerTest, ChainIsRebuiltOnlyAfterAChange) {
     EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!A1", "0!C1"}));
     EXPECT_EQ(Cached(doc, 0, 2, 0), "40");
 
+    // A formula deleted, and one cleared by ClearRows, leave the chain.
+    doc.SetFormula(0, 0, 300, u"1+1");  // A301, in another block of rows
+    handler.Calculate();
+    EXPECT_EQ(handler.Chain().size(), 3u);
+    s.DeleteCell(2, 0);
+    handler.Calculate();
+    EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!A1", "0!A301"}));
+    s.ClearRows(300, 300);
+    handler.Calculate();
+    EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!A1"}));
+    doc.SetFormula(0, 2, 0, u"A1*10");  // C1 again
+
     // A formula whose tokens are replaced in place.
     const std::vector<uint8_t> ptgs = doc.Compile(u"C1+1");
     TXLSMMUCell cell;
