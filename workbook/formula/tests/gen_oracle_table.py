@@ -18,6 +18,8 @@ import tempfile
 
 import openpyxl
 
+from fixture_file import write_or_check
+
 # (column, row, value) of the data sheet, 0-based; "=..." is a formula whose result the sheet
 # holds (an error value).
 DATA = [
@@ -218,16 +220,7 @@ def render(values, gnumeric):
 
 
 def main():
-    check = sys.argv[1] == "--check"
-    path = sys.argv[-1]
-    text = render(*recalculate())
-    if check:
-        with open(path, encoding="utf-8") as f:
-            if f.read() != text:
-                sys.exit(f"{path} is not what LibreOffice gives now")
-        return
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(text)
+    write_or_check(render(*recalculate()), sys.argv)
 
 
 if __name__ == "__main__":
