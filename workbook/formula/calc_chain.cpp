@@ -22,32 +22,111 @@ constexpr int32_t OwnRowMask = 0x7FFFFFFF;
 constexpr uint16_t OwnColMask = 0x7FFF;
 constexpr uint16_t BiffColMask = 0x3FFF;
 
+// Functions whose value may change while no cell does: the clock, random numbers, the
+// environment, hidden rows (which the stores do not count as changes), texts resolved as
+// references, and the add-in call.
+bool IsVolatileFunction(int id) {
+    constexpr int Volatile[] = {63, 74, 125, 148, 221, 244, 255, 344, 818};  // RAND NOW CELL INDIRECT TODAY INFO
+                                                                             // add-in SUBTOTAL AGGREGATE
+    return std::find(std::begin(Volatile), std::end(Volatile), id & 0x7FFF) != std::end(Volatile);
+}
+
+// Items in (sheet, row, column) order as one number, for the searches of the dependency walk.
+uint64_t ItemKey(int sheet, int row, int col) {
+    return static_cast<uint64_t>(sheet) << 46 | static_cast<uint64_t>(row) << 15 | static_cast<uint64_t>(col);
+}
+
 std::u16string CellText(const TXLSCalcCell& c) {
     return base::Utf8ToUtf16(std::to_string(c.Sheet)) + u"!" + ColRowToRefStr(c.Col, c.Row);
 }
 
 }  // namespace
 
-void TXLSCalcChainBuilder::AddArea(size_t item, int sheet1, int sheet2, int col1, int row1, int col2, int row2) {
+void TXLSCalcChainBuilder::AddArea(int sheet1, int sheet2, int col1, int row1, int col2, int row2) {
     if (col1 > col2) std::swap(col1, col2);
     if (row1 > row2) std::swap(row1, row2);
     for (int sheet = std::min(sheet1, sheet2); sheet <= std::max(sheet1, sheet2); ++sheet) {
-        const TXLSCalcCell first{static_cast<uint16_t>(sheet), 0, row1};
-        auto it = std::lower_bound(Items.begin(), Items.end(), first, [](const TItem& a, const TXLSCalcCell& b) {
-            return std::tie(a.Cell.Sheet, a.Cell.Row, a.Cell.Col) < std::tie(b.Sheet, b.Row, b.Col);
-        });
-        for (; it != Items.end() && it->Cell.Sheet == sheet && it->Cell.Row <= row2; ++it)
-            if (it->Cell.Col >= col1 && it->Cell.Col <= col2)
-                Depends[item].push_back(static_cast<uint32_t>(it - Items.begin()));
+        const auto from = static_cast<size_t>(
+            std::lower_bound(Keys.begin(), Keys.end(), ItemKey(sheet, std::max(row1, 0), 0)) - Keys.begin());
+        for (size_t i = from; i < Items.size() && Items[i].Cell.Sheet == sheet && Items[i].Cell.Row <= row2; ++i)
+            if (Items[i].Cell.Col >= col1 && Items[i].Cell.Col <= col2) Edges.push_back(static_cast<uint32_t>(i));
+        for (const TRangeAnchor& a : RangeAnchors)
+            if (a.Sheet == sheet && a.Range.Col1 <= col2 && a.Range.Col2 >= col1 && a.Range.Row1 <= row2 &&
+                a.Range.Row2 >= row1)
+                Edges.push_back(a.Item);
     }
+}
+
+bool TXLSCalcChainBuilder::LookUpName(int index, TXLSNameDef& name) {
+    for (const TNameLookup& l : NameLookups)
+        if (l.Index == index) {
+            name = l.Def;
+            name.Ptgs = l.Ptgs.data();
+            return l.Found;
+        }
+    TNameLookup& l = NameLookups.emplace_back();
+    l.Index = index;
+    l.Found = Document.GetName(index, l.Def);
+    if (l.Found && l.Def.Kind == nkFormula && l.Def.Ptgs && l.Def.PtgsLen > 0)
+        l.Ptgs.assign(l.Def.Ptgs, l.Def.Ptgs + l.Def.PtgsLen);
+    else
+        l.Def.PtgsLen = 0;
+    l.Def.Ptgs = nullptr;
+    name = l.Def;
+    name.Ptgs = l.Ptgs.data();
+    return l.Found;
+}
+
+bool TXLSCalcChainBuilder::LookUpSheetRange(const IXLSExternSheets* ext, int index, int& first, int& last) {
+    if (!ext) return false;
+    for (const TSheetRangeLookup& l : SheetRangeLookups)
+        if (l.Index == index) {
+            first = l.First;
+            last = l.Last;
+            return l.Found;
+        }
+    TSheetRangeLookup& l = SheetRangeLookups.emplace_back();
+    l.Index = index;
+    l.Found = ext->GetSheetRange(index, l.First, l.Last);
+    first = l.First;
+    last = l.Last;
+    return l.Found;
+}
+
+bool TXLSCalcChainBuilder::IsCurrent() const {
+    if (!Built || SheetStamps.size() != static_cast<size_t>(Document.SheetCount()) ||
+        BuiltExternSheets != Document.ExternSheets())
+        return false;
+    for (size_t i = 0; i < SheetStamps.size(); ++i) {
+        const TXLSCellMMU* cells = Document.SheetCells(static_cast<int>(i));
+        if (cells != SheetStamps[i].first || (cells && cells->FormulaChanges() != SheetStamps[i].second)) return false;
+    }
+    for (const TNameLookup& l : NameLookups) {
+        TXLSNameDef now;
+        const bool found = Document.GetName(l.Index, now);
+        if (found != l.Found) return false;
+        if (!found) continue;
+        const bool hasPtgs = now.Kind == nkFormula && now.Ptgs && now.PtgsLen > 0;
+        if (now.Kind != l.Def.Kind || now.Sheet != l.Def.Sheet || now.Col1 != l.Def.Col1 || now.Row1 != l.Def.Row1 ||
+            now.Col2 != l.Def.Col2 || now.Row2 != l.Def.Row2 ||
+            (hasPtgs ? !std::equal(now.Ptgs, now.Ptgs + now.PtgsLen, l.Ptgs.begin(), l.Ptgs.end()) : !l.Ptgs.empty()))
+            return false;
+    }
+    for (const TSheetRangeLookup& l : SheetRangeLookups) {
+        int first = 0;
+        int last = 0;
+        const bool found = BuiltExternSheets->GetSheetRange(l.Index, first, last);
+        if (found != l.Found || (found && (first != l.First || last != l.Last))) return false;
+    }
+    return true;
 }
 
 void TXLSCalcChainBuilder::AddName(size_t item, int index, int depth) {
     TXLSNameDef name;
-    if (depth >= MaxNameDepth || !Document.GetName(index, name)) return;
+    if (depth >= MaxNameDepth || !LookUpName(index, name)) return;
     switch (name.Kind) {
-        case nkCell: AddArea(item, name.Sheet, name.Sheet, name.Col1, name.Row1, name.Col1, name.Row1); break;
-        case nkArea: AddArea(item, name.Sheet, name.Sheet, name.Col1, name.Row1, name.Col2, name.Row2); break;
+        case nkCell: AddArea(name.Sheet, name.Sheet, name.Col1, name.Row1, name.Col1, name.Row1); break;
+        case nkArea: AddArea(name.Sheet, name.Sheet, name.Col1, name.Row1, name.Col2, name.Row2); break;
         case nkFormula: AddDependencies(item, name.Ptgs, name.PtgsLen, depth + 1); break;
         default: break;
     }
@@ -77,24 +156,36 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
         int last = 0;
         switch (op) {
             case ptgRef:
-                AddArea(item, sheet, sheet, U16(p + 3) & BiffColMask, U16(p + 1), U16(p + 3) & BiffColMask, U16(p + 1));
+                AddArea(sheet, sheet, U16(p + 3) & BiffColMask, U16(p + 1), U16(p + 3) & BiffColMask, U16(p + 1));
                 break;
             case ptgArea:
-                AddArea(item, sheet, sheet, U16(p + 5) & BiffColMask, U16(p + 1), U16(p + 7) & BiffColMask, U16(p + 3));
+                AddArea(sheet, sheet, U16(p + 5) & BiffColMask, U16(p + 1), U16(p + 7) & BiffColMask, U16(p + 3));
                 break;
             case ptgRef3d:
-                if (ext && ext->GetSheetRange(U16(p + 1), first, last))
-                    AddArea(item, first, last, U16(p + 5) & BiffColMask, U16(p + 3), U16(p + 5) & BiffColMask,
-                            U16(p + 3));
+                if (LookUpSheetRange(ext, U16(p + 1), first, last))
+                    AddArea(first, last, U16(p + 5) & BiffColMask, U16(p + 3), U16(p + 5) & BiffColMask, U16(p + 3));
                 break;
             case ptgArea3d:
-                if (ext && ext->GetSheetRange(U16(p + 1), first, last))
-                    AddArea(item, first, last, U16(p + 7) & BiffColMask, U16(p + 3), U16(p + 9) & BiffColMask,
-                            U16(p + 5));
+                if (LookUpSheetRange(ext, U16(p + 1), first, last))
+                    AddArea(first, last, U16(p + 7) & BiffColMask, U16(p + 3), U16(p + 9) & BiffColMask, U16(p + 5));
                 break;
+            case ptgFunc:
+            case xptgFunc:
+                if (IsVolatileFunction(U16(p + 1))) Volatile_ = true;
+                break;
+            case ptgFuncVar:
+            case xptgFuncVar:
+                if (IsVolatileFunction(U16(p + 2))) Volatile_ = true;
+                break;
+            // User functions answer from outside, external references from the link tables.
+            case xptgUserFunc:
+            case xptgRefX:
+            case xptgRefXRange:
+            case xptgAreaX:
+            case xptgAreaXRange: Volatile_ = true; break;
             case ptgName: AddName(item, U16(p + 1) - 1, depth); break;
             case ptgNameX:
-                if (ext && ext->GetSheetRange(U16(p + 1), first, last) && first == 0xFFFE)
+                if (LookUpSheetRange(ext, U16(p + 1), first, last) && first == 0xFFFE)
                     AddName(item, U16(p + 3) - 1, depth);
                 break;
             case xptgName:
@@ -103,14 +194,14 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
             case xptgRef: {
                 const int c = U16(p + 5) & OwnColMask;
                 const int r = I32(p + 1) & OwnRowMask;
-                AddArea(item, sheet, sheet, c, r, c, r);
+                AddArea(sheet, sheet, c, r, c, r);
                 break;
             }
             case xptgRef3d:
             case xptgRef3dRange: {
                 const int c = U16(p + 5) & OwnColMask;
                 const int r = I32(p + 1) & OwnRowMask;
-                AddArea(item, p[7], op == xptgRef3d ? p[7] : p[8], c, r, c, r);
+                AddArea(p[7], op == xptgRef3d ? p[7] : p[8], c, r, c, r);
                 break;
             }
             case xptgArea:
@@ -118,7 +209,7 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
             case xptgArea3dRange: {
                 const int s1 = op == xptgArea ? sheet : p[13];
                 const int s2 = op == xptgArea3dRange ? p[14] : s1;
-                AddArea(item, s1, s2, U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask, U16(p + 11) & OwnColMask,
+                AddArea(s1, s2, U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask, U16(p + 11) & OwnColMask,
                         I32(p + 5) & OwnRowMask);
                 break;
             }
@@ -131,10 +222,20 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
 bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorManager* errors) {
     chain.clear();
     Items.clear();
-    Depends.clear();
+    Keys.clear();
+    RangeAnchors.clear();
+    Edges.clear();
+    EdgeStart.assign(1, 0);
     Cycles_.clear();
+    Built = false;
+    Volatile_ = false;
+    SheetStamps.clear();
+    NameLookups.clear();
+    SheetRangeLookups.clear();
+    BuiltExternSheets = Document.ExternSheets();
     for (int sheet = 0; sheet < Document.SheetCount(); ++sheet) {
         TXLSCellMMU* cells = Document.SheetCells(sheet);
+        SheetStamps.emplace_back(cells, cells ? cells->FormulaChanges() : 0);
         if (!cells) continue;
         cells->BeginIterate(0);
         while (cells->IterateNext()) {
@@ -150,16 +251,20 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
                 throw EXLSError(base::Utf8ToUtf16(e.what()) + u" [" + Document.SheetName(sheet) + u"!" +
                                 ColRowToRefStr(cells->IterCol(), cells->IterRow()) + u"]");
             }
-            Items.push_back({{static_cast<uint16_t>(sheet), static_cast<uint16_t>(cells->IterCol()), cells->IterRow()},
-                             std::vector<uint8_t>(ptgs, ptgs + len)});
+            if (const uint8_t* r = TXLSCellMMU::GetFormulaRange(cells->IterCell()))
+                RangeAnchors.push_back({static_cast<uint32_t>(Items.size()), sheet,
+                                        MakeCellArea(U16(r), I32(r + 2), U16(r + 6), I32(r + 8))});
+            Keys.push_back(ItemKey(sheet, cells->IterRow(), cells->IterCol()));
+            Items.push_back(
+                {{static_cast<uint16_t>(sheet), static_cast<uint16_t>(cells->IterCol()), cells->IterRow()}, ptgs, len});
         }
     }
-    Depends.resize(Items.size());
     for (size_t i = 0; i < Items.size(); ++i) {
-        AddDependencies(i, Items[i].Ptgs.data(), static_cast<int>(Items[i].Ptgs.size()), 0);
-        auto& d = Depends[i];
-        std::sort(d.begin(), d.end());
-        d.erase(std::unique(d.begin(), d.end()), d.end());
+        AddDependencies(i, Items[i].Ptgs, Items[i].Len, 0);
+        const auto first = Edges.begin() + EdgeStart.back();
+        std::sort(first, Edges.end());
+        Edges.erase(std::unique(first, Edges.end()), Edges.end());
+        EdgeStart.push_back(static_cast<uint32_t>(Edges.size()));
     }
 
     // Strongly connected components (Tarjan, without recursion): a component is complete once
@@ -183,8 +288,8 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
                 stack.push_back(v);
                 onStack[v] = true;
             }
-            if (next < Depends[v].size()) {
-                const uint32_t w = Depends[v][next++];
+            if (next < EdgeStart[v + 1] - EdgeStart[v]) {
+                const uint32_t w = Edges[EdgeStart[v] + next++];
                 if (index[w] == Unvisited)
                     work.push_back({w, 0});
                 else if (onStack[w])
@@ -216,6 +321,11 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
             if (errors) errors->Warning(text, 3002);
         }
     }
+    // The items point into the stores, which may be written once the build is over.
+    Items.clear();
+    Keys.clear();
+    RangeAnchors.clear();
+    Built = true;
     return ok;
 }
 

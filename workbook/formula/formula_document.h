@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "workbook/formula/formula_value.h"
 #include "workbook/formula/ptg_tokens.h"
 
 namespace xls {
@@ -39,6 +40,21 @@ public:
     virtual bool GetName(int index, TXLSNameDef& name) const = 0;
     // The BIFF external-sheet list; nullptr when the document has none.
     virtual const IXLSExternSheets* ExternSheets() const = 0;
+    // External links: the value an external book's cell held when the link was last updated
+    // (false when the link keeps none), the book's file name and its sheet names. A document
+    // without links keeps the defaults.
+    virtual bool ExternalCachedValue(int book, int sheet, int col, int row, TXLSFormulaValue& value) const {
+        (void)book, (void)sheet, (void)col, (void)row, (void)value;
+        return false;
+    }
+    virtual std::u16string ExternalBookName(int book) const {
+        (void)book;
+        return {};
+    }
+    virtual std::u16string ExternalSheetName(int book, int sheet) const {
+        (void)book, (void)sheet;
+        return {};
+    }
 };
 
 }  // namespace xls

@@ -9,6 +9,7 @@
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/formula/worksheet_functions.h"
 #include "workbook/model/biff_values.h"
+#include "workbook/model/cell_reference.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/error_manager.h"
 #include "workbook/model/exceptions.h"
@@ -252,6 +253,37 @@ void TXLSFormulaEvaluator::PushName(int index, bool biff, int depth) {
     }
 }
 
+// Own reference components inside a name's formula: a relative one is an offset from the
+// formula's cell, wrapping around the grid as it does when a name is defined away from A1.
+int TXLSFormulaEvaluator::NameCol(uint16_t col) const {
+    if (col & ColAbsFlag) return col & OwnColMask;
+    return ((col & OwnColMask) + Stack_.CurCol) % (XLSMaxCol + 1);
+}
+
+int TXLSFormulaEvaluator::NameRow(uint32_t row) const {
+    if (row & RowAbsFlag) return static_cast<int>(row & OwnRowMask);
+    return static_cast<int>(((row & OwnRowMask) + static_cast<int64_t>(Stack_.CurRow)) % (XLSMaxRow + 1));
+}
+
+void TXLSFormulaEvaluator::PushNameArea(const uint8_t* p) {
+    Stack_.PushArea(NameCol(U16(p + 9)), NameRow(base::LoadLE32(p + 1)), NameCol(U16(p + 11)),
+                    NameRow(base::LoadLE32(p + 5)));
+}
+
+// External references other than one cell of one sheet are given as their text:
+// "[book]sheet!A1", with ":sheet2" for a range of sheets.
+std::u16string TXLSFormulaEvaluator::ExternalReferenceText(const uint8_t* p, uint8_t op) const {
+    const bool area = op == xptgAreaX || op == xptgAreaXRange;
+    const uint8_t* book = p + (area ? 13 : 7);
+    const int index = U16(book);
+    std::u16string text = u"[" + Document.ExternalBookName(index) + u"]" + Document.ExternalSheetName(index, book[2]);
+    if (op == xptgRefXRange || op == xptgAreaXRange) text += u":" + Document.ExternalSheetName(index, book[3]);
+    text += u"!";
+    text += area ? AreaFlagsToRefStr(U16(p + 9), I32(p + 1), U16(p + 11), I32(p + 5))
+                 : ColRowFlagsToRefStr(U16(p + 5), I32(p + 1));
+    return text;
+}
+
 // BIFF8 array constant: columns - 1 (u8), rows - 1 (u16), then the values row by row.
 void TXLSFormulaEvaluator::PushArrayConstant(const uint8_t*& data, const uint8_t* end) {
     if (!data || end - data < 3) throw EXLSError(u"Formula data out of bounds");
@@ -410,11 +442,31 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
                 }
                 break;
             }
-            case xptgRef: Stack_.PushRef(U16(p + 5) & OwnColMask, I32(p + 1) & OwnRowMask); break;
-            case xptgArea:
-                Stack_.PushArea(U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask, U16(p + 11) & OwnColMask,
-                                I32(p + 5) & OwnRowMask);
+            case xptgRef:
+                if (depth > 0)
+                    Stack_.PushRef(NameCol(U16(p + 5)), NameRow(base::LoadLE32(p + 1)));
+                else
+                    Stack_.PushRef(U16(p + 5) & OwnColMask, I32(p + 1) & OwnRowMask);
                 break;
+            case xptgArea:
+                if (depth > 0)
+                    PushNameArea(p);
+                else
+                    Stack_.PushArea(U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask, U16(p + 11) & OwnColMask,
+                                    I32(p + 5) & OwnRowMask);
+                break;
+            case xptgRefX: {
+                TXLSFormulaValue v;
+                if (!Document.ExternalCachedValue(U16(p + 7), p[9], U16(p + 5) & OwnColMask, I32(p + 1) & OwnRowMask,
+                                                  v))
+                    v = TXLSFormulaValue();
+                v.Kind = vkValue;
+                Stack_.PushValue(v.ValType == fvtEmpty ? TXLSFormulaValue() : v);
+                break;
+            }
+            case xptgRefXRange:
+            case xptgAreaX:
+            case xptgAreaXRange: Stack_.PushString(ExternalReferenceText(p, op)); break;
             case xptgInt: Stack_.PushNumber(I32(p + 1)); break;
             case xptgStr: Stack_.PushString(ReadChars(p + 3, end, U16(p + 1), true)); break;
             case xptgRef3d: Stack_.PushSheetRef(p[7], U16(p + 5) & OwnColMask, I32(p + 1) & OwnRowMask); break;

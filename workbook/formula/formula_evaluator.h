@@ -34,7 +34,8 @@ public:
     // The value of the formula of cell (col, row) on sheet: always a plain value (number,
     // Boolean, error or string). An array formula gives its range (0-based Col1, Row1, Col2,
     // Row2): its operators and functions work element by element, the array result fills the
-    // range (clipped to it) and its first element is the value given.
+    // range (clipped to it) and its first element is the value given. The tokens must not lie
+    // in a cell store: walking a store may re-encode a row that earlier writes left open.
     TXLSFormulaValue Evaluate(int sheet, int col, int row, const uint8_t* ptgs, int len,
                               const TXLSCellArea* arrayRange = nullptr);
 
@@ -52,6 +53,10 @@ private:
     void Interpret(const uint8_t* ptgs, int len, int depth);
     void PushName(int index, bool biff, int depth);
     void PushArrayConstant(const uint8_t*& data, const uint8_t* end);
+    void PushNameArea(const uint8_t* p);
+    int NameCol(uint16_t col) const;
+    int NameRow(uint32_t row) const;
+    std::u16string ExternalReferenceText(const uint8_t* p, uint8_t op) const;
     void CallFixed(int id);
     void CallVariable(int id, int argCount);
     void CallUser(const std::u16string& name, int argCount);

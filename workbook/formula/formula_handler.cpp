@@ -2,6 +2,7 @@
 
 #include "base/byte_reader.h"
 #include "workbook/model/cell_store.h"
+#include "workbook/model/error_manager.h"
 
 namespace xls {
 
@@ -25,30 +26,58 @@ void TXLSFormulaHandler::Calculate(const std::function<void(int done, int total)
     // for the whole recalculation.
     for (int sheet = 0; sheet < Document.SheetCount(); ++sheet)
         if (TXLSCellMMU* cells = Document.SheetCells(sheet)) cells->CalcDimension();
-    Builder.Build(Chain_, Errors);
+    // The console recalculates once per finished sheet. The chain is built again only when a
+    // formula or a name it used changed since; when nothing at all changed since a complete
+    // recalculation and no formula calls a volatile function, the cached results stand.
+    const bool current = Builder.IsCurrent();
+    if (!current)
+        Builder.Build(Chain_, Errors);
+    else if (Errors)
+        for (const std::u16string& cycle : Builder.Cycles()) Errors->Warning(cycle, 3002);
     const int total = static_cast<int>(Chain_.size());
+    if (current && !Builder.Volatile() && ResultsCurrent()) {
+        if (progress) progress(total, total);
+        return;
+    }
+    ResultStamps.clear();
     int done = 0;
     for (const TXLSCalcCell& c : Chain_) {
         TXLSCellMMU* cells = Document.SheetCells(c.Sheet);
         TXLSMMUCell cell;
         if (cells && cells->FindCell(c.Col, c.Row, cell)) {
-            // An array formula's tokens are copied: writing its results into the range may move
-            // the cells of the store.
+            // The tokens are copied: walking a store during the evaluation may re-encode a row
+            // held open by earlier writes, and an array result written into the range may move
+            // the cells.
             const uint8_t* ptgs = nullptr;
             const int len = TXLSCellMMU::GetFormulaPtgs(cell, ptgs);
+            Tokens.assign(ptgs, ptgs + len);
             TXLSCellArea range;
             const uint8_t* r = TXLSCellMMU::GetFormulaRange(cell);
             if (r)
                 range = MakeCellArea(base::LoadLE16(r), static_cast<int32_t>(base::LoadLE32(r + 2)),
                                      base::LoadLE16(r + 6), static_cast<int32_t>(base::LoadLE32(r + 8)));
-            const std::vector<uint8_t> copy = r ? std::vector<uint8_t>(ptgs, ptgs + len) : std::vector<uint8_t>();
             const TXLSFormulaValue v =
-                Evaluator_.Evaluate(c.Sheet, c.Col, c.Row, r ? copy.data() : ptgs, len, r ? &range : nullptr);
+                Evaluator_.Evaluate(c.Sheet, c.Col, c.Row, Tokens.data(), len, r ? &range : nullptr);
             StoreResult(*cells, c.Col, c.Row, v);
         }
         if (progress && (++done % 1024 == 0 || done == total)) progress(done, total);
     }
     if (progress && total == 0) progress(0, 0);
+    // The writes of array results belong to this recalculation.
+    if (!Builder.Volatile())
+        for (int sheet = 0; sheet < Document.SheetCount(); ++sheet) {
+            TXLSCellMMU* cells = Document.SheetCells(sheet);
+            ResultStamps.emplace_back(cells, cells ? cells->Changes() : 0);
+        }
+}
+
+bool TXLSFormulaHandler::ResultsCurrent() {
+    if (ResultStamps.empty() || ResultStamps.size() != static_cast<size_t>(Document.SheetCount())) return false;
+    for (size_t i = 0; i < ResultStamps.size(); ++i) {
+        const TXLSCellMMU* cells = Document.SheetCells(static_cast<int>(i));
+        if (cells != ResultStamps[i].first || (cells && cells->Changes() != ResultStamps[i].second)) return false;
+    }
+    return true;
 }
 
 }  // namespace xls

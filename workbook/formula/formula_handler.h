@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "workbook/formula/calc_chain.h"
@@ -43,6 +45,13 @@ public:
     // Progress gets (formulas done, formulas in the chain) every 1024 formulas and at the end.
     void Calculate(const std::function<void(int done, int total)>& progress = {});
 
+    // Moves the relative parts of the references in stored token code by the deltas, in place;
+    // a reference moved off the grid becomes its error token of the same width.
+    static void OffsetRelativeRefs(uint8_t* ptgs, int len, int colDelta, int rowDelta);
+    // Fixes the sheet numbers of 3-D references after delta sheets were inserted (delta > 0) or
+    // deleted (delta < 0) at sheetIndex; references into deleted sheets become #REF! tokens.
+    static void AdjustSheetRefs(uint8_t* ptgs, int len, int sheetIndex, int delta);
+
     TXLSFormulaEvaluator& Evaluator() { return Evaluator_; }
     const std::vector<TXLSCalcCell>& Chain() const { return Chain_; }
     const std::vector<std::u16string>& Cycles() const { return Builder.Cycles(); }
@@ -50,6 +59,8 @@ public:
 private:
     std::vector<uint8_t> Compile(std::u16string_view text, int sheetIndex, int col, int row);
     void StoreResult(TXLSCellMMU& cells, int col, int row, const TXLSFormulaValue& v);
+    // No store was written since the last complete recalculation.
+    bool ResultsCurrent();
 
     IXLSFormulaDocument& Document;
     TXLSErrorManager* Errors;
@@ -60,6 +71,11 @@ private:
     std::unique_ptr<TXLSTokenizer> Tokenizer_;
     std::unique_ptr<TXLSFormulaDecoder> Decoder_;
     TXc12Tables* Tables_ = nullptr;
+    // The tokens of the formula being evaluated.
+    std::vector<uint8_t> Tokens;
+    // Each sheet's store and its change count when the last complete recalculation ended (none
+    // after an incomplete one or with volatile functions).
+    std::vector<std::pair<TXLSCellMMU*, uint64_t>> ResultStamps;
 };
 
 }  // namespace xls

@@ -1,10 +1,15 @@
 // Text, information and random-number worksheet functions.
+#include <algorithm>
 #include <clocale>
+#include <cmath>
+#include <cstdio>
 #include <cwctype>
 #include <random>
 
+#include "base/text_encoding.h"
 #include "workbook/formula/worksheet_functions.h"
 #include "workbook/model/cell_error.h"
+#include "workbook/model/format_settings.h"
 #include "workbook/model/utils.h"
 
 namespace xls {
@@ -12,6 +17,9 @@ namespace xls {
 namespace {
 
 enum : int {
+    fnDollar = 13,
+    fnFixed = 14,
+    fnMid = 31,
     fnRept = 30,
     fnLen = 32,
     fnTrue = 34,
@@ -23,6 +31,13 @@ enum : int {
     fnIsText = 127,
     fnIsNumber = 128,
     fnIsBlank = 129,
+    fnChar = 111,
+    fnLeft = 115,
+    fnRight = 116,
+    fnExact = 117,
+    fnTrim = 118,
+    fnCode = 121,
+    fnT = 130,
 };
 
 // The longest text a cell holds.
@@ -57,6 +72,64 @@ double Random() {
     return static_cast<double>(engine() >> 11) * 0x1.0p-53;
 }
 
+// x rounded half away from zero to decimals places (negative: left of the point) and written
+// with them, the integer part in groups of three when grouped; "-" before a negative value.
+std::u16string FixedText(double x, int decimals, bool grouped) {
+    x = RoundHalfAway(x, decimals);
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*f", std::max(decimals, 0), std::fabs(x));
+    std::string digits(buf);
+    const size_t point = digits.find('.');
+    std::string whole = digits.substr(0, point);
+    const std::string fraction = point == std::string::npos ? "" : digits.substr(point);
+    if (grouped)
+        for (size_t i = whole.size(); i > 3; i -= 3) whole.insert(i - 3, 1, ',');
+    const std::string text = (x < 0 ? "-" : "") + whole + fraction;
+    return std::u16string(text.begin(), text.end());
+}
+
+// DOLLAR and FIXED: the number, then the decimals (default 2, at most 127), for FIXED a flag
+// that leaves out the thousands separators.
+void FormatNumber(TValueStack& s, int id, int argCount) {
+    bool noCommas = false;
+    if (id == fnFixed && argCount == 3 && !s.PopArgBoolean(noCommas)) return;
+    int decimals = 2;
+    if (argCount >= 2 && !s.PopArgInteger(decimals)) return;
+    double x = 0;
+    if (!s.PopArgNumber(x)) return;
+    if (decimals > 127) return s.PushError(errValue);
+    decimals = std::max(decimals, -308);
+    if (id == fnFixed) return s.PushString(FixedText(x, decimals, !noCommas));
+    std::u16string text = FixedText(std::fabs(x), decimals, true);
+    const TFormatSettings& f = DefaultFormatSettings();
+    // The currency's place and the negative pattern of the format settings: "$1" and "($1)".
+    text = f.CurrencyString + text;
+    if (RoundHalfAway(x, decimals) < 0) text = f.NegCurrFormat == 0 ? u"(" + text + u")" : u"-" + text;
+    s.PushString(std::move(text));
+}
+
+// LEFT and RIGHT: the text, then the count (default 1, never negative).
+void LeftRight(TValueStack& s, int id, int argCount) {
+    int n = 1;
+    if (argCount == 2 && !s.PopArgInteger(n)) return;
+    std::u16string text;
+    if (!s.PopArgString(text, true)) return;
+    if (n < 0) return s.PushError(errValue);
+    const size_t count = std::min(static_cast<size_t>(n), text.size());
+    s.PushString(id == fnLeft ? text.substr(0, count) : text.substr(text.size() - count));
+}
+
+// TRIM takes the spaces off both ends and leaves one of each run inside.
+std::u16string Trim(const std::u16string& text) {
+    std::u16string out;
+    for (char16_t c : text) {
+        if (c == u' ' && (out.empty() || out.back() == u' ')) continue;
+        out += c;
+    }
+    if (!out.empty() && out.back() == u' ') out.pop_back();
+    return out;
+}
+
 // The type of the argument's single value (an area by implicit intersection).
 TXLSFormulaValueType ArgumentType(TValueStack& s) {
     uint8_t err = 0;
@@ -67,7 +140,6 @@ TXLSFormulaValueType ArgumentType(TValueStack& s) {
 }  // namespace
 
 bool CallTextFunction(TValueStack& s, int id, int argCount) {
-    (void)argCount;
     std::u16string text;
     switch (id) {
         case fnLen:
@@ -95,11 +167,53 @@ bool CallTextFunction(TValueStack& s, int id, int argCount) {
         }
         case fnTrue:
         case fnFalse: s.PushBoolean(id == fnTrue); return true;
+        case fnDollar:
+        case fnFixed: FormatNumber(s, id, argCount); return true;
+        case fnMid: {
+            int count = 0;
+            int start = 0;
+            if (!s.PopArgInteger(count) || !s.PopArgInteger(start) || !s.PopArgString(text, true)) return true;
+            if (start < 1 || count < 0) return s.PushError(errValue), true;
+            const auto first = static_cast<size_t>(start - 1);
+            s.PushString(first < text.size() ? text.substr(first, static_cast<size_t>(count)) : u"");
+            return true;
+        }
+        case fnLeft:
+        case fnRight: LeftRight(s, id, argCount); return true;
+        case fnChar: {
+            int code = 0;
+            if (!s.PopArgInteger(code)) return true;
+            if (code < 1 || code > 255) return s.PushError(errValue), true;
+            // Codes of the Western ANSI code page.
+            const std::string byte(1, static_cast<char>(code));
+            s.PushString(base::CodePageToUtf16(byte, 1252));
+            return true;
+        }
+        case fnCode:
+            if (!s.PopArgString(text, true)) return true;
+            text.empty() ? s.PushError(errValue) : s.PushNumber(text[0]);
+            return true;
+        case fnExact: {
+            std::u16string other;
+            if (!s.PopArgString(other, true) || !s.PopArgString(text, true)) return true;
+            s.PushBoolean(text == other);
+            return true;
+        }
+        case fnTrim:
+            if (s.PopArgString(text, true)) s.PushString(Trim(text));
+            return true;
+        case fnT: {
+            uint8_t err = 0;
+            const TXLSFormulaValue v = s.ScalarOf(s.PopArgument(), err);
+            if (err || v.ValType == fvtError) return s.PushError(err ? err : v.BoolErr), true;
+            s.PushString(v.ValType == fvtString ? v.Str : u"");
+            return true;
+        }
         case fnRand: s.PushNumber(Random()); return true;
         case fnIsText: s.PushBoolean(ArgumentType(s) == fvtString); return true;
         case fnIsNumber: s.PushBoolean(ArgumentType(s) == fvtNumber); return true;
         case fnIsBlank: s.PushBoolean(ArgumentType(s) == fvtEmpty); return true;
-        default: return false;
+        default: return CallInfoMathFunction(s, id, argCount);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "workbook/formula/value_stack.h"
 
+#include "workbook/formula/date_text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -328,9 +330,12 @@ bool TValueStack::ValueToNumber(const TXLSFormulaValue& v, double& x, uint8_t& e
         case fvtNumber: x = s.Number; return true;
         case fvtBoolean: x = s.BoolErr ? 1 : 0; return true;
         case fvtError: err = s.BoolErr; return true;
-        case fvtString:
-            if (!ParseNumber(s.Str, x)) err = errValue;
+        case fvtString: {
+            // Texts that read as numbers, else as dates or times (their serial).
+            bool hasDate = false;
+            if (!ParseNumber(s.Str, x) && !DateTextToSerial(s.Str, x, hasDate)) err = errValue;
             return true;
+        }
         default: return false;
     }
 }
@@ -559,20 +564,25 @@ void TValueStack::RefOperator(uint8_t op) {
 // Iterator
 
 void TValStackIterator::Start(const TXLSFormulaValue& v, bool stopAtError) {
+    Chained.reset();
     Source = v;
     StopAtError = stopAtError;
     Done = false;
     AreaIndex = 0;
     switch (v.Kind) {
         case vkArea: {
+            Whole = MakeCellArea(std::min(v.Col1, v.Col2), std::min(v.Row1, v.Row2), std::max(v.Col1, v.Col2),
+                                 std::max(v.Row1, v.Row2));
             const TXLSCellArea& used = v.Cells->Dimension();
-            const int c1 = std::min(v.Col1, v.Col2);
-            const int r1 = std::min(v.Row1, v.Row2);
-            Source.Col1 = std::max(c1, used.Col1);
-            Source.Row1 = std::max(r1, used.Row1);
-            Source.Col2 = std::min(std::max(v.Col1, v.Col2), used.Col2);
-            Source.Row2 = std::min(std::max(v.Row1, v.Row2), used.Row2);
-            if (used.Col1 < 0 || Source.Col1 > Source.Col2 || Source.Row1 > Source.Row2) Done = true;
+            if (used.Col1 < 0) {
+                Done = true;
+                break;
+            }
+            Source.Col1 = std::max(Whole.Col1, used.Col1);
+            Source.Row1 = std::max(Whole.Row1, used.Row1);
+            Source.Col2 = std::min(Whole.Col2, used.Col2);
+            Source.Row2 = std::min(Whole.Row2, used.Row2);
+            if (Source.Col1 > Source.Col2 || Source.Row1 > Source.Row2) Done = true;
             PosCol = Source.Col1 - 1;
             PosRow = Source.Row1;
             LastCol = Source.Col2;

@@ -7,6 +7,7 @@
 
 #include "workbook/formula/formula_document.h"
 #include "workbook/formula/formula_value.h"
+#include "workbook/model/cell_area.h"
 
 namespace xls {
 
@@ -14,14 +15,41 @@ class TValueStack;
 
 // Walks one value position by position: a plain value or reference once, an area row by row
 // (clipped to the used area of its sheet as last calculated: TXLSCellMMU.CalcDimension), an area list area by area, an
-// array row by row.
+// array row by row. Iterators can be chained to walk several values in lockstep; each owns the
+// one behind it.
 class TValStackIterator {
 public:
     explicit TValStackIterator(TValueStack& owner) : Owner(owner) {}
 
+    // Prepares the walk over v and frees the chain behind this iterator.
     void Start(const TXLSFormulaValue& v, bool stopAtError);
     // True when a position was reached; its value is then in Current.
     bool Next();
+
+    // --- Chains ---
+    // The next iterator of the chain, created when there is none (with the flags cleared).
+    TValStackIterator& EnsureNext();
+    void FreeNext() { Chained.reset(); }
+    TValStackIterator* NextInChain() const { return Chained.get(); }
+    // a on this iterator, b on the next one. Areas of the pair are clipped together, to the
+    // positions where either holds cells, so that their positions keep corresponding.
+    void StartPair(const TXLSFormulaValue& a, const TXLSFormulaValue& b, bool stopAtError);
+    // Next on every iterator of the chain from this one; true only when each reached a position
+    // (one that ends leaves those behind it where they were).
+    bool NextAll();
+    // Tests on the Current values of the chain from this one: every one a number; every one a
+    // number, Boolean or text; this one not empty and every later one a number.
+    bool AllNumbers() const;
+    bool AllValues() const;
+    bool AnyWithNumbers() const;
+    // NextAll until the test holds (true) or the walk ends (false).
+    bool NextNumbers();
+    bool NextValues();
+    bool NextAnyWithNumbers();
+    // The code of the first Current of the chain that is an error.
+    bool FindError(uint8_t& code) const;
+    // A number itself, a Boolean 1 or 0, anything else 0.
+    double CurrentAsNumber() const;
 
     bool SkipHidden = false;
     bool IgnoreErrors = false;
@@ -30,6 +58,8 @@ public:
 private:
     bool RowVisible(TXLSCellMMU* cells, int row) const;
     bool Step();
+    // Clips the areas of the chain from this one to one window of offsets (see StartPair).
+    void ClipChainTogether();
 
     TValueStack& Owner;
     TXLSFormulaValue Source;
@@ -40,6 +70,9 @@ private:
     size_t AreaIndex = 0;
     bool Done = true;
     bool StopAtError = false;
+    // The area as given, before clipping (vkArea).
+    TXLSCellArea Whole;
+    std::unique_ptr<TValStackIterator> Chained;
 };
 
 // The operand stack of the evaluator. Every operand token pushes a record, every operator
@@ -89,6 +122,10 @@ public:
     bool PopArgInteger(int& n);
     bool PopArgBoolean(bool& b);
     bool PopArgString(std::u16string& s, bool allowEmpty);
+
+    // Walks a and b in lockstep; over the positions where both are numbers adds those of a to
+    // sumA and those of b to sumB; gives the number of such positions.
+    int SumPairs(const TXLSFormulaValue& a, const TXLSFormulaValue& b, double& sumA, double& sumB);
 
     // --- Conversions ---
     bool IntersectCurrent(const TXLSFormulaValue& v, int& col, int& row) const;

@@ -69,23 +69,10 @@ void TValueStack::ArrayBinary(uint8_t op) {
     const bool arith = op <= 0x07;
     std::unique_ptr<TXLSArrayItem> b = PopArray(arith);
     std::unique_ptr<TXLSArrayItem> a = PopArray(arith);
-    int cols = std::max(a->ColCount(), b->ColCount());
-    int rows = std::max(a->RowCount(), b->RowCount());
-    if (arith) {
-        if (a->IsLine() && b->IsLine()) {
-            if (a->ColCount() == b->ColCount())
-                rows = std::min(a->RowCount(), b->RowCount());
-            else if (a->RowCount() == b->RowCount())
-                cols = std::min(a->ColCount(), b->ColCount());
-        } else if (a->IsLine() || b->IsLine()) {
-            const TXLSArrayItem& whole = a->IsLine() ? *b : *a;
-            cols = whole.ColCount();
-            rows = whole.RowCount();
-        } else {
-            cols = std::min(a->ColCount(), b->ColCount());
-            rows = std::min(a->RowCount(), b->RowCount());
-        }
-    }
+    // The larger size in each direction: a one-row or one-column operand (a single value
+    // included) is repeated across it, any other short operand gives #N/A beyond its end.
+    const int cols = std::max(a->ColCount(), b->ColCount());
+    const int rows = std::max(a->RowCount(), b->RowCount());
     auto result = std::make_unique<TXLSArrayItem>(cols, rows);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "workbook/model/cell_error.h"
+#include "workbook/model/cell_store.h"
 
 namespace xls {
 
@@ -90,6 +91,30 @@ enum : int {
     fnRank = 216,
 };
 
+// The numbers of the stored cells of an area, row by row, through the store's own walk (long
+// columns cost what they hold, not a search per cell); an error ends it and is returned.
+uint8_t GatherAreaNumbers(const TXLSFormulaValue& area, std::vector<double>& out) {
+    TXLSCellMMU& cells = *area.Cells;
+    const int col1 = std::min(area.Col1, area.Col2);
+    const int col2 = std::max(area.Col1, area.Col2);
+    const int row2 = std::max(area.Row1, area.Row2);
+    cells.BeginIterateRows(std::min(area.Row1, area.Row2) - 1);
+    while (cells.IterateNextRow() && cells.IterRow() <= row2) {
+        while (cells.IterateNextInRow() && cells.IterCol() <= col2) {
+            if (cells.IterCol() < col1) continue;
+            const TXLSMMUCell& cell = cells.IterCell();
+            switch (TXLSCellMMU::GetCellType(cell)) {
+                case xctFloat:
+                case xctFloatFormula: out.push_back(TXLSCellMMU::GetFloat(cell)); break;
+                case xctError: return TXLSCellMMU::GetError(cell);
+                case xctErrorFormula: return TXLSCellMMU::GetFormulaResultError(cell);
+                default: break;
+            }
+        }
+    }
+    return 0;
+}
+
 // The numbers of argCount arguments as the standard statistics take them: every number; from
 // values typed into the formula also Booleans and numeric texts; errors end the gathering
 // (their code is returned). Texts, Booleans and empty cells read through references are left out.
@@ -97,6 +122,10 @@ uint8_t GatherNumbers(TValueStack& s, int argCount, std::vector<double>& out) {
     for (int i = argCount - 1; i >= 0; --i) {
         const TXLSFormulaValue& arg = s.PeekArgument(i);
         TValStackIterator& it = s.Iterator;
+        if (arg.Kind == vkArea && arg.Cells && !it.SkipHidden && !it.IgnoreErrors) {
+            if (const uint8_t err = GatherAreaNumbers(arg, out)) return err;
+            continue;
+        }
         it.Start(arg, true);
         while (it.Next()) {
             const TXLSFormulaValue& c = it.Current;

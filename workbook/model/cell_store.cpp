@@ -110,8 +110,20 @@ TXLSMMUBlock* TXLSCellMMU::ExistingBlock(int row) const {
     return index < Blocks_.size() ? Blocks_[index].get() : nullptr;
 }
 
+bool TXLSCellMMU::InFormulaBlock(int row) const {
+    const size_t b = static_cast<size_t>(row) / MMURowsPerBlock;
+    return b < FormulaBlocks_.size() && FormulaBlocks_[b];
+}
+
+void TXLSCellMMU::NoteReplacedFormula(int col, int row) {
+    TXLSMMUCell cell;
+    if (InFormulaBlock(row) && FindCell(col, row, cell) && (cell.Type & XLSCellVariable)) ++FormulaChanges_;
+}
+
 uint8_t* TXLSCellMMU::WriteFixed(int col, int row, uint8_t kind, int xf, const void* value, size_t size) {
     CheckPosition(col, row);
+    ++Changes_;
+    NoteReplacedFormula(col, row);
     TXLSMMUBlock& block = BlockFor(row);
     const int r = row % MMURowsPerBlock;
     if (!TXLSMMUBlockManager::RowRecord(block, r)) StyleSheet_.XFEditor().UseDefaultXF();
@@ -218,6 +230,7 @@ void TXLSCellMMU::SetByteCell(int col, int row, uint8_t kind, uint8_t value, int
             return SetFormulaResultError(cell, col, row, value);
         }
         if ((cell.Type & 0x1F) == kind) {
+            ++Changes_;
             cell.Data[(cell.Type & XLSCellHasXF) ? 2 : 0] = value;
             return;
         }
@@ -261,6 +274,7 @@ void TXLSCellMMU::SetString(int col, int row, std::u16string_view text, int xf) 
         const int index = SST_.AddString(text);
         const uint8_t newKind = index <= 0xFFFF ? xckString16 : xckString32;
         if (newKind == kind) {
+            ++Changes_;
             SST_.AddRef(index);
             uint8_t* value = cell.Data + ((cell.Type & XLSCellHasXF) ? 2 : 0);
             if (kind == xckString16)
@@ -291,6 +305,7 @@ void TXLSCellMMU::SetXF(int col, int row, int xf) {
     const int old = GetXF(cell);
     if (old == xf) return;
     CheckXF(xf);
+    ++Changes_;
     if (cell.Type & XLSCellVariable) {
         LoadFormula(cell);
         FormulaHelper_->Col = col;
@@ -324,6 +339,8 @@ bool TXLSCellMMU::HeaderIsDefault(const uint8_t* header) const {
 void TXLSCellMMU::DeleteCell(int col, int row) {
     TXLSMMUBlock* block = ExistingBlock(row);
     if (!block || col < 0 || col > XLSMaxCol) return;
+    ++Changes_;
+    NoteReplacedFormula(col, row);
     Manager_.Flush();
     const int r = row % MMURowsPerBlock;
     TXLSMMUCell cell;
@@ -371,6 +388,12 @@ void ForEachCell(uint8_t* record, Fn fn) {
 
 void TXLSCellMMU::ClearRows(int row1, int row2) {
     if (row1 < 0 || row2 > XLSMaxRow || row2 < row1 || Blocks_.empty()) return;
+    ++Changes_;
+    for (int b = row1 / MMURowsPerBlock; b <= row2 / MMURowsPerBlock; ++b)
+        if (InFormulaBlock(b * MMURowsPerBlock)) {
+            ++FormulaChanges_;
+            break;
+        }
     Manager_.Flush();
     TXc12XFEditor& editor = StyleSheet_.XFEditor();
     const size_t firstBlock = static_cast<size_t>(row1) / MMURowsPerBlock;
@@ -399,6 +422,7 @@ void TXLSCellMMU::ClearRows(int row1, int row2) {
 TXLSMMURowHeader* TXLSCellMMU::AddRowHeader(int row, int xf) {
     CheckPosition(0, row);
     CheckXF(xf);
+    ++Changes_;
     TXLSMMUBlock& block = BlockFor(row);
     const int r = row % MMURowsPerBlock;
     const bool existed = TXLSMMUBlockManager::RowRecord(block, r) != nullptr;
@@ -557,6 +581,9 @@ bool TXLSCellMMU::GetAsString(int col, int row, std::u16string& text) {
 }
 
 void TXLSCellMMU::CalcDimension() {
+    // Every write counts as a change: without one the area found last still holds.
+    if (DimensionChanges_ == Changes_) return;
+    DimensionChanges_ = Changes_;
     ClearCellArea(Dimension_);
     if (Blocks_.empty()) return;
     int row1 = INT32_MAX, row2 = LowestInt32, col1 = INT32_MAX, col2 = LowestInt32;

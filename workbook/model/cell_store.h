@@ -177,6 +177,13 @@ public:
     int IterFormulaPtgs(const uint8_t*& ptgs) const { return GetFormulaPtgs(IterCell_, ptgs); }
     void IterLoadFormula() { LoadFormula(IterCell_); }
 
+    // Counts the writes to the store but those of cached formula results: while it stays the
+    // same, results calculated from the store hold.
+    uint64_t Changes() const { return Changes_; }
+    // Counts the writes that add, replace or remove a formula: while it stays the same, a
+    // calculation chain built from the store holds.
+    uint64_t FormulaChanges() const { return FormulaChanges_; }
+
     // Bytes the store has reserved for its cells and rows.
     size_t MemoryUsed() const;
     int BlockCount() const { return static_cast<int>(Blocks_.size()); }
@@ -185,6 +192,9 @@ private:
     TXLSMMUBlock& BlockFor(int row);
     TXLSMMUBlock* ExistingBlock(int row) const;
     void CheckPosition(int col, int row) const;
+    bool InFormulaBlock(int row) const;
+    // Counts the coming write as a formula change when the cell holds a formula.
+    void NoteReplacedFormula(int col, int row);
     void CheckXF(int xf) const;
     // Writes a fixed cell (kind + XF + value bytes); takes the new row's header use only.
     uint8_t* WriteFixed(int col, int row, uint8_t kind, int xf, const void* value, size_t size);
@@ -211,6 +221,11 @@ private:
     TXLSMMUBlockManager Manager_;
     TXLSCellArea Dimension_;
     std::unique_ptr<TXLSFormulaHelper> FormulaHelper_;
+    uint64_t Changes_ = 0;
+    uint64_t FormulaChanges_ = 0;
+    // Blocks that hold or held a formula: only writes there may replace one.
+    std::vector<bool> FormulaBlocks_;
+    uint64_t DimensionChanges_ = UINT64_MAX;  // Changes_ when Dimension_ was last found
 
     // Iterator state: the row and the position inside its record as offsets (the area may
     // move between calls of different iterations, never during one).

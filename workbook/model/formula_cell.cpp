@@ -128,7 +128,13 @@ void TXLSCellMMU::StoreFormula() {
     TXLSFormulaHelper& h = *FormulaHelper_;
     StoredKind(h.ResultKind);
     CheckXF(h.XF);
+    ++Changes_;
+    ++FormulaChanges_;
     WriteFormulaRecord();
+    // The row is valid once written.
+    const size_t block = static_cast<size_t>(h.Row) / MMURowsPerBlock;
+    if (FormulaBlocks_.size() <= block) FormulaBlocks_.resize(block + 1);
+    FormulaBlocks_[block] = true;
     StyleSheet_.XFEditor().AddRefXF(h.XF);
 }
 
@@ -230,6 +236,8 @@ void TXLSCellMMU::ReplaceFormulaPtgs(int col, int row, const TXLSMMUCell& cell, 
     h.Row = row;
     h.SetPtgsCopy(copy.data(), len);
     h.StoredSize();
+    ++Changes_;
+    ++FormulaChanges_;
     WriteFormulaRecord();
 }
 

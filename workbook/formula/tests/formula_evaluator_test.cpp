@@ -245,6 +245,131 @@ TEST_F(FormulaEvaluatorTest, MathAndLogicFunctions) {
     for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
 }
 
+// INDIRECT finds sheets by name (quoted, with a book prefix dropped), R1C1 texts count from the
+// formula's cell (H10 here), and anything that is no reference is #REF!.
+TEST_F(FormulaEvaluatorTest, IndirectReferences) {
+    const TCase cases[] = {
+        {u"INDIRECT(\"S1!A1\")", "100"},
+        {u"INDIRECT(\"'s2'!a1\")", "200"},
+        {u"INDIRECT(\"'[book.xls]S2'!A1\")", "200"},
+        {u"SUM(INDIRECT(\"S0!D1:D6\"))", "23"},
+        {u"INDIRECT(\"S9!A1\")", "#REF!"},
+        {u"INDIRECT(\"R[-9]C[-7]\",FALSE)", "1"},
+        {u"INDIRECT(\"R[-9]C[-8]\",FALSE)", "#REF!"},
+        {u"SUM(INDIRECT(\"R1C4:R[-4]C4\",FALSE))", "23"},
+        {u"ISREF(INDIRECT(\"A1\"))", "TRUE"},
+        {u"ISREF(A1:B2)", "TRUE"},
+        {u"ISREF(1)", "FALSE"},
+        {u"ROW(B3:C4)", "3"},
+        {u"INDIRECT(\"\")", "#REF!"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
+}
+
+// The clock: TODAY is the whole day of NOW, both after 2020 in serials.
+TEST_F(FormulaEvaluatorTest, Clock) {
+    EXPECT_EQ(Run(u"TODAY()=INT(NOW())"), "TRUE");
+    EXPECT_EQ(Run(u"NOW()>DATEVALUE(\"2020-01-01\")"), "TRUE");
+}
+
+// Chained iterators walk their values position by position together; areas on sheets with
+// different used areas keep meeting at the same offsets.
+TEST_F(FormulaEvaluatorTest, ChainedIteratorsWalkInLockstep) {
+    TValueStack& st = Eval.Stack();
+    st.BeginEvaluation(false, 0, 7, 9);
+    TXLSCellMMU& s1 = *Doc.SheetCells(1);
+    s1.StoreFloat(1, 2, 0, 5);  // S1!B3:B4 = 5, 6; S1's used area starts at row 1
+    s1.StoreFloat(1, 3, 0, 6);
+    s1.CalcDimension();
+    const auto area = [&](int sheet, int col, int row1, int row2) {
+        st.PushSheetArea(sheet, col, row1, col, row2);
+        return st.Pop();
+    };
+    double a = 0;
+    double b = 0;
+    // 1, 2, 3, "4" against 3, 1, 4, 1: the text position is passed over.
+    EXPECT_EQ(st.SumPairs(area(0, 0, 0, 3), area(0, 3, 0, 3), a, b), 3);
+    EXPECT_EQ(a, 6);
+    EXPECT_EQ(b, 8);
+    // D1:D4 = 3, 1, 4, 1 against S1!B1:B4 = empty, empty, 5, 6.
+    EXPECT_EQ(st.SumPairs(area(0, 3, 0, 3), area(1, 1, 0, 3), a, b), 2);
+    EXPECT_EQ(a, 5);
+    EXPECT_EQ(b, 11);
+    // And the other way round: the walk starts where either holds cells.
+    EXPECT_EQ(st.SumPairs(area(1, 1, 0, 3), area(0, 3, 0, 3), a, b), 2);
+    EXPECT_EQ(a, 11);
+
+    // A1:A5 against B1:B5 (10, empty, #DIV/0!, empty, empty): the error is found where met.
+    TValStackIterator& it = st.Iterator;
+    it.StartPair(area(0, 0, 0, 4), area(0, 1, 0, 4), false);
+    std::vector<std::string> seen;
+    uint8_t code = 0;
+    while (it.NextAll()) {
+        seen.push_back(Show(it.Current) + "/" + Show(it.NextInChain()->Current));
+        if (it.FindError(code)) break;
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"1/10", "2/empty", "3/#DIV/0!"}));
+    EXPECT_EQ(code, errDiv0);
+    it.StartPair(area(0, 0, 0, 4), area(0, 1, 0, 4), false);
+    ASSERT_TRUE(it.NextAnyWithNumbers());
+    EXPECT_EQ(it.CurrentAsNumber(), 1);
+    // The other positions each hold an empty value or an error on one side.
+    EXPECT_FALSE(it.NextValues());
+}
+
+// Own token code, little-endian, for tokens the text compiler does not write here.
+struct TOwnTokens {
+    std::vector<uint8_t> Bytes;
+    TOwnTokens& Op(uint8_t op) {
+        Bytes.push_back(op);
+        return *this;
+    }
+    TOwnTokens& U8(uint8_t v) { return Op(v); }
+    TOwnTokens& U16(uint16_t v) { return Op(static_cast<uint8_t>(v)).Op(static_cast<uint8_t>(v >> 8)); }
+    TOwnTokens& U32(uint32_t v) { return U16(static_cast<uint16_t>(v)).U16(static_cast<uint16_t>(v >> 16)); }
+};
+
+// Relative components of own references inside a name are offsets from the formula's cell,
+// wrapping around the grid; absolute ones stay.
+TEST_F(FormulaEvaluatorTest, NameReferencesRelativeToTheFormulaCell) {
+    // LEFTBELOW: one column left, one row down.
+    Doc.AddFormulaName(u"LEFTBELOW", u"0");
+    Doc.Names.back().Ptgs = TOwnTokens().Op(xptgRef).U32(1).U16(16383).Bytes;
+    // NEXT3: $D of this row down to two rows below.
+    Doc.AddFormulaName(u"NEXT3", u"0");
+    Doc.Names.back().Ptgs = TOwnTokens().Op(xptgArea).U32(0).U32(2).U16(3 | 0x8000).U16(3 | 0x8000).Bytes;
+    EXPECT_EQ(Run(u"LEFTBELOW", 1, 0), "2");  // in B1: A2
+    EXPECT_EQ(Run(u"LEFTBELOW", 1, 2), "\"4\"");  // in B3: A4 holds the text "4"
+    EXPECT_EQ(Run(u"SUM(NEXT3)", 7, 0), "8");
+    EXPECT_EQ(Run(u"SUM(NEXT3)", 7, 2), "10");
+}
+
+// A linked workbook's cells give the values kept with the link; references to more than one
+// external cell give their text.
+TEST(FormulaEvaluatorLinks, ExternalReferences) {
+    class TLinkedDocument : public TTestFormulaDocument {
+    public:
+        TLinkedDocument() : TTestFormulaDocument(1) {}
+        bool ExternalCachedValue(int book, int sheet, int col, int row, TXLSFormulaValue& value) const override {
+            if (book != 1 || sheet != 0 || col != 2 || row != 4) return false;
+            value = TXLSFormulaValue::MakeNumber(42);
+            return true;
+        }
+        std::u16string ExternalBookName(int book) const override { return book == 1 ? u"data.xls" : u""; }
+        std::u16string ExternalSheetName(int, int sheet) const override { return sheet == 0 ? u"Jan" : u"Feb"; }
+    } doc;
+    TXLSFormulaEvaluator eval(doc);
+    const auto run = [&](const std::vector<uint8_t>& ptgs) {
+        return Show(eval.Evaluate(0, 0, 0, ptgs.data(), static_cast<int>(ptgs.size())));
+    };
+    EXPECT_EQ(run(TOwnTokens().Op(xptgRefX).U32(4).U16(2).U16(1).U8(0).Bytes), "42");
+    EXPECT_EQ(run(TOwnTokens().Op(xptgRefX).U32(5).U16(2).U16(1).U8(0).Bytes), "0");  // nothing kept
+    EXPECT_EQ(run(TOwnTokens().Op(xptgRefXRange).U32(4 | 0x80000000u).U16(2).U16(1).U8(0).U8(1).Bytes),
+              "\"[data.xls]Jan:Feb!C$5\"");
+    EXPECT_EQ(run(TOwnTokens().Op(xptgAreaX).U32(0).U32(9).U16(0x8000).U16(1).U16(1).U8(1).Bytes),
+              "\"[data.xls]Feb!$A1:B10\"");
+}
+
 TEST_F(FormulaEvaluatorTest, ConsoleSummaryJoin) {
     // A sheet whose data column holds only its header: AVERAGE gives #DIV/0!, which the join
     // carries.

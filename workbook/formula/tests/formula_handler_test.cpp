@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/text_encoding.h"
 #include "workbook/formula/formula_handler.h"
 #include "workbook/formula/tests/formula_test_document.h"
+#include "workbook/model/cell_reference.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/error_manager.h"
 
@@ -193,6 +195,147 @@ TEST(FormulaHandlerTest, ConsoleSummariesOn32000RecordsAndOnNone) {
     EXPECT_EQ(Cached(doc, 1, 3, 4), "#DIV/0!");
     EXPECT_EQ(Cached(doc, 1, 0, 5), "    温度最小值:0");
     EXPECT_EQ(Cached(doc, 1, 3, 6), "    湿度最大值:0");
+}
+
+}  // namespace
+}  // namespace xls
+
+namespace xls {
+namespace {
+
+std::vector<std::string> ChainText(const TXLSFormulaHandler& handler) {
+    std::vector<std::string> out;
+    for (const TXLSCalcCell& c : handler.Chain())
+        out.push_back(std::to_string(c.Sheet) + "!" + base::Utf16ToUtf8(ColRowToRefStr(c.Col, c.Row)));
+    return out;
+}
+
+// The chain is kept between recalculations while nothing it was built from changed; any
+// change of a formula, of a cell that may have held one, or of a name it used rebuilds it.
+TEST(FormulaHandlerTest, ChainIsRebuiltOnlyAfterAChange) {
+    TTestFormulaDocument doc(1);
+    TXLSCellMMU& s = *doc.SheetCells(0);
+    s.StoreFloat(3, 0, 0, 1);  // D1
+    doc.AddFormulaName(u"LINK", u"5");
+    doc.SetFormula(0, 0, 0, u"LINK+0");  // A1
+    doc.SetFormula(0, 1, 0, u"D1*2");    // B1
+    TXLSFormulaHandler handler(doc);
+    handler.Calculate();
+    EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!A1", "0!B1"}));
+    EXPECT_TRUE(handler.Chain().size() == 2 && Cached(doc, 0, 0, 0) == "5");
+
+    // A value changes: the results follow (the chain may stay).
+    s.StoreFloat(3, 0, 0, 4);
+    handler.Calculate();
+    EXPECT_EQ(Cached(doc, 0, 1, 0), "8");
+
+    // The name now reads B1: A1 must come after it.
+    doc.Names[0].Ptgs = doc.Compile(u"B1+1");
+    handler.Calculate();
+    EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!B1", "0!A1"}));
+    EXPECT_EQ(Cached(doc, 0, 0, 0), "9");
+
+    // A new formula and a formula replaced by a value.
+    doc.SetFormula(0, 2, 0, u"A1*10");  // C1
+    s.StoreFloat(1, 0, 0, 3);           // B1 is a value now
+    handler.Calculate();
+    EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!A1", "0!C1"}));
+    EXPECT_EQ(Cached(doc, 0, 2, 0), "40");
+
+    // A formula deleted, and one cleared by ClearRows, leave the chain.
+    doc.SetFormula(0, 0, 300, u"1+1");  // A301, in another block of rows
+    handler.Calculate();
+    EXPECT_EQ(handler.Chain().size(), 3u);
+    s.DeleteCell(2, 0);
+    handler.Calculate();
+    EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!A1", "0!A301"}));
+    s.ClearRows(300, 300);
+    handler.Calculate();
+    EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!A1"}));
+    doc.SetFormula(0, 2, 0, u"A1*10");  // C1 again
+
+    // A formula whose tokens are replaced in place.
+    const std::vector<uint8_t> ptgs = doc.Compile(u"C1+1");
+    TXLSMMUCell cell;
+    ASSERT_TRUE(s.FindCell(0, 0, cell));
+    s.ReplaceFormulaPtgs(0, 0, cell, ptgs.data(), static_cast<int>(ptgs.size()));
+    TXLSErrorManager errors;
+    TXLSFormulaHandler withErrors(doc, &errors);
+    withErrors.Calculate();
+    withErrors.Calculate();
+    // A1 and C1 read each other: reported by every recalculation, cached chain or not.
+    EXPECT_EQ(errors.WarningCount(), 2);
+    EXPECT_TRUE(withErrors.Chain().empty());
+}
+
+// Reading a cell of an array formula's range waits for the anchor that fills the range.
+TEST(FormulaHandlerTest, ArrayRangeCellsDependOnTheirAnchor) {
+    TTestFormulaDocument doc(1);
+    TXLSCellMMU& s = *doc.SheetCells(0);
+    s.StoreFloat(2, 1, 0, 1);  // C2:C3 = 1 / 2
+    s.StoreFloat(2, 2, 0, 2);
+    doc.SetFormula(0, 1, 0, u"A3+100");             // B1, before the anchor in cell order
+    SetArrayFormula(doc, 0, 1, 0, 2, u"C2:C3*10");  // A2:A3
+    TXLSFormulaHandler handler(doc);
+    handler.Calculate();
+    EXPECT_EQ(Value(doc, 0, 1), "10");
+    EXPECT_EQ(Value(doc, 0, 2), "20");
+    EXPECT_EQ(Cached(doc, 0, 1, 0), "120");
+}
+
+}  // namespace
+}  // namespace xls
+
+namespace xls {
+namespace {
+
+// Nothing changed since a complete recalculation: the results stand. Every kind of write to a
+// store counts as a change, in-place ones included; volatile functions are always evaluated.
+TEST(FormulaHandlerTest, UnchangedWorkbookKeepsItsResultsUntilAnyWrite) {
+    TTestFormulaDocument doc(1);
+    TXLSCellMMU& s = *doc.SheetCells(0);
+    s.StoreBoolean(0, 0, 0, true);                                  // A1
+    s.StoreString(1, 0, 0, u"ab");                                  // B1
+    s.StoreFloat(2, 0, 0, 1);                                       // C1
+    s.StoreError(3, 0, 0, errNA);                                   // D1
+    doc.SetFormula(0, 0, 1, u"IF(A1,\"y\",\"n\")&B1&C1&ISNA(D1)");  // A2
+    doc.SetFormula(0, 1, 1, u"RAND()");                             // B2
+    TXLSFormulaHandler handler(doc);
+    std::vector<std::pair<int, int>> progress;
+    handler.Calculate();
+    EXPECT_EQ(Cached(doc, 0, 0, 1), "yab1TRUE");
+    const std::string random = Cached(doc, 0, 1, 1);
+    handler.Calculate([&](int done, int total) { progress.push_back({done, total}); });
+    EXPECT_NE(Cached(doc, 0, 1, 1), random);
+    EXPECT_EQ(progress.back(), std::make_pair(2, 2));
+
+    // Without the volatile formula a recalculation of an unchanged workbook changes nothing,
+    // and each writer below is seen.
+    s.StoreFloat(1, 1, 0, 0);
+    const struct {
+        std::function<void()> Write;
+        const char* Expected;
+    } writes[] = {
+        {[&] { s.SetBoolean(0, 0, false, 0); }, "nab1TRUE"},  // in place
+        {[&] { s.SetString(1, 0, u"cd", 0); }, "ncd1TRUE"},  // in place
+        {[&] { s.SetFloat(2, 0, 2, 0); }, "ncd2TRUE"},
+        {[&] { s.SetError(3, 0, errDiv0, 0); }, "ncd2FALSE"},  // in place
+        {[&] { s.ClearValue(2, 0); }, "ncdFALSE"},
+        {[&] { s.DeleteCell(1, 0); }, "nFALSE"},
+        {[&] { s.StoreBoolean(0, 0, 0, true); }, "yFALSE"},
+        {[&] { s.ClearRows(0, 0); }, "nFALSE"},
+    };
+    handler.Calculate();
+    for (size_t i = 0; i < std::size(writes); ++i) {
+        TXLSMMUCell cell;
+        ASSERT_TRUE(s.FindCell(0, 1, cell));
+        s.SetFormulaResultString(cell, 0, 1, u"stale");
+        handler.Calculate();
+        EXPECT_EQ(Cached(doc, 0, 0, 1), "stale") << i;
+        writes[i].Write();
+        handler.Calculate();
+        EXPECT_EQ(Cached(doc, 0, 0, 1), writes[i].Expected) << i;
+    }
 }
 
 }  // namespace

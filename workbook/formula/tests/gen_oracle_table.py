@@ -1,9 +1,11 @@
 #!/usr/bin/python3
-"""Writes oracle_table.inc: formulas over a small data sheet with the results LibreOffice gives.
+"""Writes oracle_table.inc: formulas over a small data sheet with the results LibreOffice and
+gnumeric give.
 
 The sheet is written with openpyxl (no cached values), recalculated and saved by LibreOffice
-headless, and read back with openpyxl. Where our results differ on purpose, DECISIONS holds the
-result we give and why; the table keeps both.
+headless and by gnumeric's ssconvert --recalc, and read back with openpyxl. Where our results
+differ from LibreOffice's on purpose, or the two disagree, DECISIONS holds the result we give
+and why; the table keeps all three.
 
 Usage: gen_oracle_table.py OUT.inc            writes the table
        gen_oracle_table.py --check OUT.inc    fails when LibreOffice now gives another table
@@ -15,6 +17,8 @@ import sys
 import tempfile
 
 import openpyxl
+
+from fixture_file import write_or_check
 
 # (column, row, value) of the data sheet, 0-based; "=..." is a formula whose result the sheet
 # holds (an error value).
@@ -57,9 +61,35 @@ FORMULAS = [
     "ISNUMBER(A4)", "ISBLANK(B2)", "ISBLANK(A1)", "AVERAGEA(A1:A5)", "MAXA(C1,-1)", "COUNTBLANK(A1:C3)",
     "TRIMMEAN(D1:D6,0.4)", "PERCENTRANK(D1:D6,4)", "PERCENTRANK(D1:D6,2)", "SUBTOTAL(9,D1:D6)",
     "SUBTOTAL(1,D1:D6)", "SUBTOTAL(12,D1)", "STDEVA(A1:A5)", "VARPA(A1:C1)", "MODE(D1:D6,3,3)",
+    "ISNA(NA())", "ISNA(1/0)", "ISNA(B3)", "ISLOGICAL(A5)", "ISLOGICAL(1)", "ISNONTEXT(C1)", "ISNONTEXT(B2)",
+    "ISREF(A1)", "ISREF(1)", "N(TRUE)", "N(\"7\")", "N(A1)", "N(B3)", "T(C1)", "T(1)", "T(B3)",
+    # Basic math
+    "PI()", "SIN(PI()/2)", "COS(0)", "TAN(1)", "ATAN(1)", "ASIN(2)", "ACOS(-1)", "SINH(1)", "COSH(1)",
+    "TANH(0.5)", "ASINH(1)", "ACOSH(0.5)", "ATANH(1)", "ATANH(0.5)", "EXP(1)", "EXP(1000)", "LOG10(1000)",
+    "LOG10(0)", "LOG(8,2)", "LOG(100)", "LOG(10,1)", "LOG(-1)", "LOG(8,-2)", "SIGN(-0.5)", "SIGN(0)",
+    "ATAN2(1,1)", "ATAN2(0,0)", "ATAN2(-1,0)", "ATAN2(1,-1)",
+    # Text
+    "MID(\"abcdef\",2,3)", "MID(\"abc\",5,1)", "MID(\"abc\",0,1)", "MID(\"abc\",1,-1)", "LEFT(\"abc\")",
+    "LEFT(\"abc\",5)", "RIGHT(\"abc\",2)", "RIGHT(\"abc\")", "LEFT(\"abc\",-1)", "LEFT(123.5,3)",
+    "CHAR(65)", "CHAR(233)", "CHAR(0)", "CHAR(256)", "CODE(\"A\")", "CODE(\"\")", "CODE(\"abc\")",
+    "EXACT(\"a\",\"A\")", "EXACT(1,\"1\")", "EXACT(\"\",B2)", "TRIM(\"  a   b  \")", "TRIM(12)",
+    "DOLLAR(1234.567)", "DOLLAR(-1234.567,1)", "DOLLAR(1234.567,-2)", "DOLLAR(0.125,2)", "FIXED(1234.567)",
+    "FIXED(1234.567,1,TRUE)", "FIXED(-0.5,0)", "FIXED(1234567.891,-3)", "FIXED(2.675,2,FALSE)",
+    # Dates and times written as text
+    "DATEVALUE(\"2024-03-15\")", "DATEVALUE(\"3/15/2024\")", "DATEVALUE(\"1900-02-28\")",
+    "DATEVALUE(\"1900-03-01\")", "DATEVALUE(\"2023-02-29\")", "DATEVALUE(\"12/31/99\")",
+    "DATEVALUE(\"1/1/29\")", "DATEVALUE(\"x\")", "TIMEVALUE(\"12:30\")", "TIMEVALUE(\"6:15:30 PM\")",
+    "TIMEVALUE(\"12:00 AM\")", "TIMEVALUE(\"2024-01-01 06:00\")", "TIMEVALUE(\"25:00\")",
+    "\"2024-01-02\"+1", "\"12:00\"*2", "\"3/1/2024 18:00\"-0", "SUM(\"2024-01-01\",1)",
+    # References
+    "ROW()", "COLUMN()", "ROW(B3:C5)", "COLUMN(D2)", "INDIRECT(\"A2\")", "INDIRECT(\"a3\")",
+    "INDIRECT(\"R2C1\",FALSE)", "SUM(INDIRECT(\"D1:D6\"))", "INDIRECT(\"Nope!A1\")", "INDIRECT(\"1x\")",
+    "SUM(INDIRECT(\"R1C4:R6C4\",FALSE))",
 ]
 
 # Results we give on purpose where LibreOffice differs: formula -> (our result, why).
+NOT_FINITE = "infinities and NaN are never stored: #NUM!; gnumeric stores infinity"
+EMPTY_TEXT = "LibreOffice's empty text reads back as no value"
 NO_BOOLEANS = "LibreOffice keeps TRUE as the number 1; Booleans are a type of their own here"
 STATS_SKIP = "a Boolean read through a reference is left out of statistics; LibreOffice counts it as 1"
 ARG_ERROR = "LibreOffice saves its argument error (Err:502) as #VALUE!; the error is #NUM!"
@@ -86,6 +116,29 @@ DECISIONS = {
     "RANK(2,D1:D6,0)": ("#N/A", "a number not in the list has no rank; LibreOffice gives where it would stand"),
     "UPPER(\"straße ÿ\")": ('"STRAßE Ÿ"', "one character for one: ß has no upper case of its own; LibreOffice writes U+1E9E"),
     "GEOMEAN(1,0)": ("#NUM!", "the geometric mean is defined for positive numbers only; LibreOffice gives 0"),
+    "E1*E1": ("#NUM!", NOT_FINITE),
+    "1/3&\"\"": ('"0.333333333333333"', "numbers join with 15 significant digits, as LibreOffice; gnumeric 20"),
+    "EXP(1000)": ("#NUM!", NOT_FINITE),
+    "SUM(\"x\")": ("#VALUE!", "a text typed as an argument that is no number is an error; gnumeric takes it as 0"),
+    "LOWER(\"ÄÖÜ Σ\")": ('"äöü σ"', "one character for one: gnumeric writes the final form of sigma"),
+    "SUBTOTAL(12,D1)": ("#VALUE!", "an unknown function code is a wrong argument (#VALUE!), as in LibreOffice"),
+    "N(\"7\")": ("N:0.0", "N gives 0 for every text; gnumeric converts a number text"),
+    "ACOSH(0.5)": ("#NUM!", ARG_ERROR),
+    "ATANH(1)": ("#NUM!", ARG_ERROR),
+    "LOG10(0)": ("#NUM!", ARG_ERROR),
+    "LOG(-1)": ("#NUM!", ARG_ERROR),
+    "LOG(8,-2)": ("#NUM!", ARG_ERROR),
+    "LOG(10,1)": ("#DIV/0!", "the logarithm of base 1 divides by ln 1 = 0; LibreOffice saves Err:502 as #VALUE!"),
+    "ATAN2(0,0)": ("#DIV/0!", "the angle of the origin is undefined: #DIV/0! as gnumeric; LibreOffice gives 0"),
+    "MID(\"abc\",5,1)": ('""', EMPTY_TEXT),
+    "T(1)": ('""', EMPTY_TEXT),
+    "CHAR(233)": ('"é"', "codes are those of the Western ANSI code page, as gnumeric; LibreOffice gives U+FFFD"),
+    "CHAR(0)": ("#VALUE!", "codes start at 1, as gnumeric; LibreOffice writes the control character"),
+    "CODE(\"\")": ("#VALUE!", "an empty text has no first character, as gnumeric; LibreOffice gives 0"),
+    "DOLLAR(-1234.567,1)": ('"($1,234.6)"', "the format settings' negative currency pattern ($1), as gnumeric"),
+    "FIXED(2.675,2,FALSE)": ('"2.68"', "rounds half away from zero as the number is written, as LibreOffice"),
+    "DATEVALUE(\"1900-02-28\")": ("N:59.0", "serials count the 29 February 1900 of the file format, as gnumeric"),
+    "SUM(\"2024-01-01\",1)": ("N:45293.0", "a date text typed as an argument converts as the operators convert it"),
 }
 
 ERRORS = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"}
@@ -107,8 +160,14 @@ def recalculate():
         subprocess.run(["soffice", "-env:UserInstallation=file://" + os.path.join(work, "profile"), "--headless",
                         "--calc", "--convert-to", "xlsx", "--outdir", out, src],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
-        result = openpyxl.load_workbook(os.path.join(out, "in.xlsx"), data_only=True).active
-        return [result.cell(row=i + 1, column=8).value for i in range(len(FORMULAS))]
+        gnumeric = os.path.join(work, "gnumeric.xlsx")
+        subprocess.run(["ssconvert", "--recalc", src, gnumeric], check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=300)
+        values = []
+        for path in (os.path.join(out, "in.xlsx"), gnumeric):
+            result = openpyxl.load_workbook(path, data_only=True).active
+            values.append([result.cell(row=i + 1, column=8).value for i in range(len(FORMULAS))])
+        return values
     finally:
         shutil.rmtree(work)
 
@@ -125,11 +184,19 @@ def show(value):
     return '"' + value + '"'
 
 
+def same(a, b):
+    """Equal results; numbers within the 15 digits LibreOffice writes."""
+    if a.startswith("N:") and b.startswith("N:"):
+        x, y = float(a[2:]), float(b[2:])
+        return x == y or abs(x - y) <= 1e-14 * max(1.0, abs(x), abs(y))
+    return a == b
+
+
 def cpp(text):
     return "u\"" + text.replace("\\", "\\\\").replace("\"", "\\\"") + "\""
 
 
-def render(values):
+def render(values, gnumeric):
     out = ["// Written by gen_oracle_table.py from LibreOffice's results; do not edit.\n",
            "const TOracleCell OracleData[] = {\n"]
     for col, row, value in DATA:
@@ -138,25 +205,22 @@ def render(values):
         else:
             out.append(f"    {{{col}, {row}, {cpp(show(value))}, false}},\n")
     out.append("};\nconst TOracleCase OracleCases[] = {\n")
-    for f, v in zip(FORMULAS, values):
+    disputed = []
+    for f, v, g in zip(FORMULAS, values, gnumeric):
         theirs = show(v)
+        other = show(g)
+        if not same(theirs, other) and f not in DECISIONS:
+            disputed.append(f"{f}: LibreOffice {theirs}, gnumeric {other}")
         ours, why = DECISIONS.get(f, (theirs, ""))
-        out.append(f"    {{{cpp(f)}, {cpp(ours)}, {cpp(theirs)}, {cpp(why)}}},\n")
+        out.append(f"    {{{cpp(f)}, {cpp(ours)}, {cpp(theirs)}, {cpp(other)}, {cpp(why)}}},\n")
+    if disputed:
+        sys.exit("LibreOffice and gnumeric disagree; decide in DECISIONS:\n" + "\n".join(disputed))
     out.append("};\n")
     return "".join(out)
 
 
 def main():
-    check = sys.argv[1] == "--check"
-    path = sys.argv[-1]
-    text = render(recalculate())
-    if check:
-        with open(path, encoding="utf-8") as f:
-            if f.read() != text:
-                sys.exit(f"{path} is not what LibreOffice gives now")
-        return
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(text)
+    write_or_check(render(*recalculate()), sys.argv)
 
 
 if __name__ == "__main__":

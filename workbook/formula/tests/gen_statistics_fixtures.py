@@ -9,6 +9,8 @@ import statistics
 import sys
 from fractions import Fraction
 
+from fixture_file import write_or_check
+
 DATA_SETS = [
     [3, 1, 4, 1, 5, 9],
     [21.5, 22.25, 19.75, 23.0, 20.5, 21.5, 24.125],
@@ -75,16 +77,7 @@ def render():
 
 
 def main():
-    check = sys.argv[1] == "--check"
-    path = sys.argv[-1]
-    text = render()
-    if check:
-        with open(path, encoding="utf-8") as f:
-            if f.read() != text:
-                sys.exit(f"{path} is not what gen_statistics_fixtures.py writes")
-        return
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(text)
+    write_or_check(render(), sys.argv)
 
 
 if __name__ == "__main__":

@@ -25,6 +25,7 @@ struct TOracleCase {
     const char16_t* Formula;
     const char16_t* Ours;
     const char16_t* LibreOffice;
+    const char16_t* Gnumeric;
     const char16_t* Why;
 };
 

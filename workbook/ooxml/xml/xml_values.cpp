@@ -6,6 +6,7 @@
 #include <ctime>
 #include <limits>
 
+#include "base/civil_date.h"
 #include "base/exception.h"
 #include "base/text_encoding.h"
 #include "workbook/model/utils.h"
@@ -43,22 +44,8 @@ int HexDigit(char16_t c) {
     return -1;
 }
 
-// Days since 1899-12-30 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t year, int month, int day) {
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468 + 25569;  // 25569: 1899-12-30 to 1970-01-01
-}
-
-bool IsLeapYear(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int64_t year, int month) {
-    static constexpr int Days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : Days[month - 1];
-}
+using base::DaysFromCivil;
+using base::DaysInMonth;
 
 // Broken-down time <-> seconds since 1970 without a zone (the arithmetic of timegm, with no
 // limit on the range of time_t).
