@@ -21,9 +21,6 @@ namespace xls {
 
 namespace {
 
-namespace bm = boost::math;
-using TPolicy = TDistributionPolicy;
-
 enum : int {
     fnBetaDist = 270,
     fnGammaLn = 271,
@@ -106,8 +103,8 @@ bool Whole(double& x, double min) {
     return x >= min && x <= LargestCount;
 }
 
-double NormalCdf(double z) { return 0.5 * bm::erfc(-z / std::sqrt(2.0), TPolicy()); }
-double NormalQuantile(double p) { return -std::sqrt(2.0) * bm::erfc_inv(2 * p, TPolicy()); }
+double NormalCdf(double z) { return 0.5 * bm::erfc(-z / std::sqrt(2.0), TDistributionPolicy()); }
+double NormalQuantile(double p) { return -std::sqrt(2.0) * bm::erfc_inv(2 * p, TDistributionPolicy()); }
 double NormalDensity(double z) { return std::exp(-0.5 * z * z) / std::sqrt(2 * M_PI); }
 
 void Normal(TValueStack& s, int id, int argCount) {
@@ -165,12 +162,12 @@ void Beta(TValueStack& s, int id, int argCount) {
     if (!(alpha > 0 && beta > 0) || lo >= hi) return s.PushError(errNum);
     if (inverse) {
         if (!(x >= 0 && x <= 1)) return s.PushError(errNum);
-        return s.PushResult(lo + (hi - lo) * bm::ibeta_inv(alpha, beta, x, TPolicy()));
+        return s.PushResult(lo + (hi - lo) * bm::ibeta_inv(alpha, beta, x, TDistributionPolicy()));
     }
     if (x < lo || x > hi) return s.PushError(errNum);
     const double t = (x - lo) / (hi - lo);
-    if (cumulative) return s.PushResult(bm::ibeta(alpha, beta, t, TPolicy()));
-    s.PushResult(bm::ibeta_derivative(alpha, beta, t, TPolicy()) / (hi - lo));
+    if (cumulative) return s.PushResult(bm::ibeta(alpha, beta, t, TDistributionPolicy()));
+    s.PushResult(bm::ibeta_derivative(alpha, beta, t, TDistributionPolicy()) / (hi - lo));
 }
 
 void Binomial(TValueStack& s, int id) {
@@ -182,7 +179,7 @@ void Binomial(TValueStack& s, int id) {
         double& n = a[1];
         const double p = a[2];
         if (!Whole(k, 0) || !Whole(n, 0) || k > n || !(p >= 0 && p <= 1)) return s.PushError(errNum);
-        const bm::binomial_distribution<double, TPolicy> d(n, p);
+        const bm::binomial_distribution<double, TDistributionPolicy> d(n, p);
         return s.PushResult(cumulative ? bm::cdf(d, k) : bm::pdf(d, k));
     }
     if (!Numbers(s, 3, a)) return;
@@ -191,7 +188,7 @@ void Binomial(TValueStack& s, int id) {
     const double alpha = a[2];
     if (!Whole(n, 0) || !(p >= 0 && p <= 1) || !(alpha >= 0 && alpha <= 1)) return s.PushError(errNum);
     // The smallest count whose cumulative probability reaches alpha.
-    const bm::binomial_distribution<double, TPolicy> d(n, p);
+    const bm::binomial_distribution<double, TDistributionPolicy> d(n, p);
     double k = std::floor(bm::quantile(d, alpha));
     if (!std::isfinite(k)) k = alpha <= 0 ? 0 : n;
     k = std::clamp(k, 0.0, n);
@@ -208,7 +205,7 @@ void NegativeBinomial(TValueStack& s, int id) {
     double& successes = a[1];
     const double p = a[2];
     if (!Whole(failures, 0) || !Whole(successes, 1) || !(p >= 0 && p < 1)) return s.PushError(errNum);
-    const bm::negative_binomial_distribution<double, TPolicy> d(successes, p);
+    const bm::negative_binomial_distribution<double, TDistributionPolicy> d(successes, p);
     s.PushResult(cumulative ? bm::cdf(d, failures) : bm::pdf(d, failures));
 }
 
@@ -225,7 +222,7 @@ void Hypergeometric(TValueStack& s, int id) {
         return s.PushError(errNum);
     // More successes than there are, or fewer than the draws force, cannot happen.
     if (k > successes || k < sample - population + successes) return s.PushNumber(cumulative && k > successes ? 1 : 0);
-    const bm::hypergeometric_distribution<double, TPolicy> d(
+    const bm::hypergeometric_distribution<double, TDistributionPolicy> d(
         static_cast<unsigned>(successes), static_cast<unsigned>(sample), static_cast<unsigned>(population));
     const auto x = static_cast<unsigned>(k);
     s.PushResult(cumulative ? bm::cdf(d, x) : bm::pdf(d, x));
@@ -238,7 +235,7 @@ void Poisson(TValueStack& s) {
     double& x = a[0];
     const double mean = a[1];
     if (!Whole(x, 0) || mean <= 0) return s.PushError(errNum);
-    const bm::poisson_distribution<double, TPolicy> d(mean);
+    const bm::poisson_distribution<double, TDistributionPolicy> d(mean);
     s.PushResult(cumulative ? bm::cdf(d, x) : bm::pdf(d, x));
 }
 
@@ -268,15 +265,15 @@ void Gamma(TValueStack& s, int id) {
     if (id == fnGammaInv || id == fnGammaInv2) {
         if (!Numbers(s, 3, a)) return;
         if (!(a[0] >= 0 && a[0] < 1) || a[1] <= 0 || a[2] <= 0) return s.PushError(errNum);
-        return s.PushResult(bm::gamma_p_inv(a[1], a[0], TPolicy()) * a[2]);
+        return s.PushResult(bm::gamma_p_inv(a[1], a[0], TDistributionPolicy()) * a[2]);
     }
     if (!Flag(s, true, cumulative) || !Numbers(s, 3, a)) return;
     const double x = a[0];
     const double alpha = a[1];
     const double beta = a[2];
     if (x < 0 || alpha <= 0 || beta <= 0) return s.PushError(errNum);
-    if (cumulative) return s.PushResult(bm::gamma_p(alpha, x / beta, TPolicy()));
-    s.PushResult(bm::gamma_p_derivative(alpha, x / beta, TPolicy()) / beta);
+    if (cumulative) return s.PushResult(bm::gamma_p(alpha, x / beta, TDistributionPolicy()));
+    s.PushResult(bm::gamma_p_derivative(alpha, x / beta, TDistributionPolicy()) / beta);
 }
 
 void ChiSquared(TValueStack& s, int id) {
@@ -291,17 +288,17 @@ void ChiSquared(TValueStack& s, int id) {
         case fnChiInv:
         case fnChiInvRT:
             if (!(x > 0 && x <= 1)) return s.PushError(errNum);
-            return s.PushResult(2 * bm::gamma_q_inv(k, x, TPolicy()));
+            return s.PushResult(2 * bm::gamma_q_inv(k, x, TDistributionPolicy()));
         case fnChiSqInv:
             if (!(x >= 0 && x < 1)) return s.PushError(errNum);
-            return s.PushResult(2 * bm::gamma_p_inv(k, x, TPolicy()));
+            return s.PushResult(2 * bm::gamma_p_inv(k, x, TDistributionPolicy()));
         default: break;
     }
     // The right tail of a negative x is the whole distribution.
-    if (id != fnChiSqDist) return s.PushResult(x <= 0 ? 1 : bm::gamma_q(k, x / 2, TPolicy()));
+    if (id != fnChiSqDist) return s.PushResult(x <= 0 ? 1 : bm::gamma_q(k, x / 2, TDistributionPolicy()));
     if (x < 0) return s.PushError(errNum);
-    if (cumulative) return s.PushResult(bm::gamma_p(k, x / 2, TPolicy()));
-    s.PushResult(bm::gamma_p_derivative(k, x / 2, TPolicy()) / 2);
+    if (cumulative) return s.PushResult(bm::gamma_p(k, x / 2, TDistributionPolicy()));
+    s.PushResult(bm::gamma_p_derivative(k, x / 2, TDistributionPolicy()) / 2);
 }
 
 void FisherF(TValueStack& s, int id) {
@@ -310,7 +307,7 @@ void FisherF(TValueStack& s, int id) {
     if (!Flag(s, id == fnFDistLeft, cumulative) || !Numbers(s, 3, a)) return;
     const double x = a[0];
     if (!Whole(a[1], 1) || !Whole(a[2], 1)) return s.PushError(errNum);
-    const bm::fisher_f_distribution<double, TPolicy> d(a[1], a[2]);
+    const bm::fisher_f_distribution<double, TDistributionPolicy> d(a[1], a[2]);
     switch (id) {
         case fnFInvLeft:
             if (!(x >= 0 && x < 1)) return s.PushError(errNum);
@@ -333,7 +330,7 @@ void StudentT(TValueStack& s, int id, int argCount) {
     if (!Flag(s, id == fnTDist3 && argCount == 3, cumulative) || !Numbers(s, numbers, a)) return;
     const double x = a[0];
     if (!Whole(a[1], 1)) return s.PushError(id == fnTDist3 && !cumulative ? errDiv0 : errNum);
-    const bm::students_t_distribution<double, TPolicy> d(a[1]);
+    const bm::students_t_distribution<double, TDistributionPolicy> d(a[1]);
     switch (id) {
         case fnTInv1:
             if (!(x > 0 && x < 1)) return s.PushError(errNum);
@@ -368,8 +365,8 @@ void Unary(TValueStack& s, int id) {
         case fnGammaLnPrecise:
             if (x <= 0) return s.PushError(errNum);
             return s.PushResult(std::lgamma(x));
-        case fnErfPrecise: return s.PushResult(bm::erf(x, TPolicy()));
-        default: return s.PushResult(bm::erfc(x, TPolicy()));
+        case fnErfPrecise: return s.PushResult(bm::erf(x, TDistributionPolicy()));
+        default: return s.PushResult(bm::erfc(x, TDistributionPolicy()));
     }
 }
 

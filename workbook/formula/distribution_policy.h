@@ -4,6 +4,8 @@
 
 namespace xls {
 
+namespace bm = boost::math;
+
 // Boost.Math as the worksheet functions use it: arguments are checked before each call, and what
 // still falls outside a function's range comes back as NaN or infinity (pushed as #NUM!), never
 // as an exception. Discrete quantiles are the smallest count whose cumulative probability

@@ -76,26 +76,20 @@ double RoundAt(double x, double digits, bool up) {
     return std::copysign(r, x);
 }
 
-void Ceiling(TValueStack& s, int id, int argCount) {
+// CEILING and FLOOR (whose significance keeps its sign) and their PRECISE forms (whose
+// significance is taken positive, 1 when left out).
+void RoundToMultiple(TValueStack& s, int id, int argCount) {
+    const bool signedForm = id == fnCeiling || id == fnFloor;
+    const bool up = id != fnFloor && id != fnFloorPrecise;
     double sig = 1;
     double x = 0;
-    if ((id == fnCeiling || argCount == 2) && !s.PopArgNumber(sig)) return;
+    if ((signedForm || argCount == 2) && !s.PopArgNumber(sig)) return;
     if (!s.PopArgNumber(x)) return;
-    if (id != fnCeiling) sig = std::fabs(sig);
-    if (sig == 0) return s.PushNumber(0);
-    if (x > 0 && sig < 0) return s.PushError(errNum);
-    s.PushResult(sig * ApproxCeil(x / sig));
-}
-
-void Floor(TValueStack& s, int id, int argCount) {
-    double sig = 1;
-    double x = 0;
-    if ((id == fnFloor || argCount == 2) && !s.PopArgNumber(sig)) return;
-    if (!s.PopArgNumber(x)) return;
-    if (id != fnFloor) sig = std::fabs(sig);
+    if (!signedForm) sig = std::fabs(sig);
+    // FLOOR alone divides by a zero significance.
     if (sig == 0) return id == fnFloor && x != 0 ? s.PushError(errDiv0) : s.PushNumber(0);
     if (x > 0 && sig < 0) return s.PushError(errNum);
-    s.PushResult(sig * ApproxFloor(x / sig));
+    s.PushResult(sig * (up ? ApproxCeil(x / sig) : ApproxFloor(x / sig)));
 }
 
 // The binomial coefficient by its product, the smaller side of the choice; #NUM! beyond double.
@@ -244,9 +238,9 @@ bool CallMathFunction(TValueStack& s, int id, int argCount) {
     switch (id) {
         case fnCeiling:
         case fnCeilingPrecise:
-        case fnIsoCeiling: Ceiling(s, id, argCount); return true;
+        case fnIsoCeiling:
         case fnFloor:
-        case fnFloorPrecise: Floor(s, id, argCount); return true;
+        case fnFloorPrecise: RoundToMultiple(s, id, argCount); return true;
         case fnEven:
             if (s.PopArgNumber(x)) s.PushResult(std::copysign(2 * ApproxCeil(std::fabs(x) / 2), x));
             return true;

@@ -14,9 +14,6 @@ namespace xls {
 
 namespace {
 
-namespace bm = boost::math;
-using TPolicy = TDistributionPolicy;
-
 enum : int {
     fnConfidence = 277,
     fnChiTest = 306,
@@ -51,7 +48,7 @@ TSample Describe(const std::vector<double>& v) {
     return r;
 }
 
-double NormalUpper(double z) { return 0.5 * bm::erfc(z / std::sqrt(2.0), TPolicy()); }
+double NormalUpper(double z) { return 0.5 * bm::erfc(z / std::sqrt(2.0), TDistributionPolicy()); }
 
 void Confidence(TValueStack& s, int id) {
     double n = 0;
@@ -61,10 +58,11 @@ void Confidence(TValueStack& s, int id) {
     n = std::trunc(n);
     if (!(alpha > 0 && alpha < 1) || sd <= 0 || n < 1) return s.PushError(errNum);
     // The standard normal quantile at 1 - alpha / 2 is sqrt(2) erfc^-1(alpha).
-    if (id != fnConfidenceT) return s.PushResult(std::sqrt(2.0) * bm::erfc_inv(alpha, TPolicy()) * sd / std::sqrt(n));
+    if (id != fnConfidenceT)
+        return s.PushResult(std::sqrt(2.0) * bm::erfc_inv(alpha, TDistributionPolicy()) * sd / std::sqrt(n));
     // The interval of a sample's mean whose deviation is estimated from the sample itself.
     if (n < 2) return s.PushError(errDiv0);
-    const bm::students_t_distribution<double, TPolicy> t(n - 1);
+    const bm::students_t_distribution<double, TDistributionPolicy> t(n - 1);
     s.PushResult(bm::quantile(bm::complement(t, alpha / 2)) * sd / std::sqrt(n));
 }
 
@@ -85,7 +83,7 @@ void ChiTest(TValueStack& s) {
         chi += (static_cast<long double>(as[i]) - es[i]) * (as[i] - es[i]) / es[i];
     }
     const double df = rows > 1 && cols > 1 ? double(rows - 1) * (cols - 1) : rows > 1 ? rows - 1 : cols - 1;
-    s.PushResult(bm::gamma_q(df / 2, static_cast<double>(chi) / 2, TPolicy()));
+    s.PushResult(bm::gamma_q(df / 2, static_cast<double>(chi) / 2, TDistributionPolicy()));
 }
 
 // Whether two samples have the same variance: the two-tailed probability of their ratio.
@@ -97,7 +95,7 @@ void FTest(TValueStack& s) {
     const TSample x = Describe(a);
     const TSample y = Describe(b);
     if (x.N < 2 || y.N < 2 || x.Variance == 0 || y.Variance == 0) return s.PushError(errDiv0);
-    const bm::fisher_f_distribution<double, TPolicy> f(x.N - 1, y.N - 1);
+    const bm::fisher_f_distribution<double, TDistributionPolicy> f(x.N - 1, y.N - 1);
     const double ratio = x.Variance / y.Variance;
     const double lower = bm::cdf(f, ratio);
     s.PushResult(2 * std::min(lower, bm::cdf(bm::complement(f, ratio))));
@@ -151,7 +149,7 @@ void TTest(TValueStack& s) {
     double t = 0;
     double df = 0;
     if (const uint8_t err = TStatistic(s, first, second, static_cast<int>(type), t, df)) return s.PushError(err);
-    const bm::students_t_distribution<double, TPolicy> d(df);
+    const bm::students_t_distribution<double, TDistributionPolicy> d(df);
     s.PushResult(tails * bm::cdf(bm::complement(d, std::fabs(t))));
 }
 

@@ -14,12 +14,13 @@ import math
 import os
 import re
 import shutil
-import subprocess
 import sys
 import tempfile
 
-import openpyxl
 from scipy import stats
+
+from spreadsheet_oracle import (ERRORS, cpp, gnumeric_recalc, libreoffice_recalc, read_column, render_data, show,
+                               write_book)
 
 # (column, row, value) of the data sheet, 0-based; "=..." is a formula (an error value).
 DATA = (
@@ -248,59 +249,20 @@ def decide(f, lo, gn):
     return None
 
 
-ERRORS = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"}
-
-
 def xlsx_formula(f):
     names = "|".join(re.escape(n) for n in NEW_NAMES)
     return "=" + re.sub(r"(?<![A-Za-z0-9._])(" + names + r")\(", r"_xlfn.\1(", f)
-
-
-def write_sheet(path):
-    book = openpyxl.Workbook()
-    sheet = book.active
-    for col, row, value in DATA:
-        sheet.cell(row=row + 1, column=col + 1, value=value)
-    for i, f in enumerate(FORMULAS):
-        sheet.cell(row=i + 1, column=16, value=xlsx_formula(f))
-    book.save(path)
-
-
-def read_results(path):
-    sheet = openpyxl.load_workbook(path, data_only=True).active
-    return [sheet.cell(row=i + 1, column=16).value for i in range(len(FORMULAS))]
 
 
 def recalculate():
     work = tempfile.mkdtemp()
     try:
         src = os.path.join(work, "in.xlsx")
-        write_sheet(src)
-        out = os.path.join(work, "lo")
-        os.mkdir(out)
-        subprocess.run(["soffice", "-env:UserInstallation=file://" + os.path.join(work, "profile"), "--headless",
-                        "--calc", "--convert-to", "xlsx", "--outdir", out, src],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
-        gnumeric = os.path.join(work, "gnumeric.xlsx")
-        subprocess.run(["ssconvert", "--recalc", src, gnumeric], check=True, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=300)
-        return read_results(os.path.join(out, "in.xlsx")), read_results(gnumeric)
+        write_book(src, DATA, [xlsx_formula(f) for f in FORMULAS], 16)
+        return [read_column(path, 16, len(FORMULAS))
+                for path in (libreoffice_recalc(src, work), gnumeric_recalc(src, work))]
     finally:
         shutil.rmtree(work)
-
-
-def show(value):
-    if isinstance(value, bool):
-        return "TRUE" if value else "FALSE"
-    if isinstance(value, (int, float)):
-        return "N:" + repr(float(value))
-    if value is None:
-        return "N:0.0"
-    if value in ERRORS:
-        return value
-    if value.startswith("#"):
-        return "#VALUE!"
-    return '"' + value + '"'
 
 
 def agree(a, b):
@@ -310,19 +272,10 @@ def agree(a, b):
     return a == b
 
 
-def cpp(text):
-    return "u\"" + text.replace("\\", "\\\\").replace("\"", "\\\"") + "\""
-
-
 def render(lo, gn):
-    out = ["// Written by gen_numeric_oracle.py from LibreOffice's, gnumeric's and SciPy's results; do not edit.\n",
-           "const TOracleCell NumericData[] = {\n"]
-    for col, row, value in DATA:
-        if isinstance(value, str) and value.startswith("="):
-            out.append(f"    {{{col}, {row}, u\"#DIV/0!\", true}},\n")
-        else:
-            out.append(f"    {{{col}, {row}, {cpp(show(value))}, false}},\n")
-    out.append("};\nconst TNumericCase NumericCases[] = {\n")
+    out = ["// Written by gen_numeric_oracle.py from LibreOffice's, gnumeric's and SciPy's results; do not edit.\n"]
+    out += render_data("NumericData", DATA)
+    out.append("const TNumericCase NumericCases[] = {\n")
     undecided = []
     for f, a, b in zip(FORMULAS, lo, gn):
         a, b = show(a), show(b)

@@ -10,11 +10,10 @@ Usage: gen_oracle_table.py OUT.inc            writes the table
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
-import openpyxl
+from spreadsheet_oracle import cpp, libreoffice_recalc, read_column, render_data, show, write_book
 
 # (column, row, value) of the data sheet, 0-based; "=..." is a formula whose result the sheet
 # holds (an error value).
@@ -88,56 +87,21 @@ DECISIONS = {
     "GEOMEAN(1,0)": ("#NUM!", "the geometric mean is defined for positive numbers only; LibreOffice gives 0"),
 }
 
-ERRORS = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"}
-
 
 def recalculate():
     work = tempfile.mkdtemp()
     try:
-        book = openpyxl.Workbook()
-        sheet = book.active
-        for col, row, value in DATA:
-            sheet.cell(row=row + 1, column=col + 1, value=value)
-        for i, f in enumerate(FORMULAS):
-            sheet.cell(row=i + 1, column=8, value="=" + f)
         src = os.path.join(work, "in.xlsx")
-        book.save(src)
-        out = os.path.join(work, "out")
-        os.mkdir(out)
-        subprocess.run(["soffice", "-env:UserInstallation=file://" + os.path.join(work, "profile"), "--headless",
-                        "--calc", "--convert-to", "xlsx", "--outdir", out, src],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
-        result = openpyxl.load_workbook(os.path.join(out, "in.xlsx"), data_only=True).active
-        return [result.cell(row=i + 1, column=8).value for i in range(len(FORMULAS))]
+        write_book(src, DATA, ["=" + f for f in FORMULAS], 8)
+        return read_column(libreoffice_recalc(src, work), 8, len(FORMULAS))
     finally:
         shutil.rmtree(work)
 
 
-def show(value):
-    if isinstance(value, bool):
-        return "TRUE" if value else "FALSE"
-    if isinstance(value, (int, float)):
-        return "N:" + repr(float(value))
-    if value is None:
-        return "N:0.0"
-    if value in ERRORS:
-        return value
-    return '"' + value + '"'
-
-
-def cpp(text):
-    return "u\"" + text.replace("\\", "\\\\").replace("\"", "\\\"") + "\""
-
-
 def render(values):
-    out = ["// Written by gen_oracle_table.py from LibreOffice's results; do not edit.\n",
-           "const TOracleCell OracleData[] = {\n"]
-    for col, row, value in DATA:
-        if isinstance(value, str) and value.startswith("="):
-            out.append(f"    {{{col}, {row}, u\"#DIV/0!\", true}},\n")
-        else:
-            out.append(f"    {{{col}, {row}, {cpp(show(value))}, false}},\n")
-    out.append("};\nconst TOracleCase OracleCases[] = {\n")
+    out = ["// Written by gen_oracle_table.py from LibreOffice's results; do not edit.\n"]
+    out += render_data("OracleData", DATA)
+    out.append("const TOracleCase OracleCases[] = {\n")
     for f, v in zip(FORMULAS, values):
         theirs = show(v)
         ours, why = DECISIONS.get(f, (theirs, ""))

@@ -10,18 +10,14 @@
 #include "workbook/formula/excel_functions.h"
 #include "workbook/formula/formula_evaluator.h"
 #include "workbook/formula/tests/formula_test_document.h"
+#include "workbook/formula/tests/oracle_cells.h"
 #include "workbook/model/cell_error.h"
 
 namespace xls {
 namespace {
 
-// A value of the table: "N:<number>", TRUE, FALSE, an error text or a text in double quotes.
-struct TOracleCell {
-    int Col;
-    int Row;
-    const char16_t* Value;
-    bool Error;
-};
+using test::OracleNumber;
+using test::TOracleCell;
 
 struct TNumericCase {
     const char16_t* Formula;
@@ -33,32 +29,6 @@ struct TNumericCase {
 };
 
 #include "workbook/formula/tests/numeric_oracle_table.inc"
-
-double Number(std::u16string_view text) { return std::strtod(base::Utf16ToUtf8(text.substr(2)).c_str(), nullptr); }
-
-void StoreCell(TXLSCellMMU& s, const TOracleCell& c) {
-    const std::u16string v = c.Value;
-    if (v.starts_with(u"N:"))
-        s.StoreFloat(c.Col, c.Row, 0, Number(v));
-    else if (v == u"TRUE" || v == u"FALSE")
-        s.StoreBoolean(c.Col, c.Row, 0, v == u"TRUE");
-    else if (c.Error)
-        s.StoreError(c.Col, c.Row, 0, ErrorTextToCellError(v));
-    else
-        s.StoreString(c.Col, c.Row, 0, v.substr(1, v.size() - 2));
-}
-
-// The spreadsheets and the statistics library round their last digits differently.
-bool Matches(const TXLSFormulaValue& v, std::u16string_view expected) {
-    if (expected.starts_with(u"N:")) {
-        const double x = Number(expected);
-        return v.ValType == fvtNumber && std::fabs(v.Number - x) <= 1e-9 * std::fabs(x) + 1e-30;
-    }
-    if (expected == u"TRUE" || expected == u"FALSE")
-        return v.ValType == fvtBoolean && v.BoolErr == (expected == u"TRUE");
-    if (expected.starts_with(u"\"")) return v.ValType == fvtString && u"\"" + v.Str + u"\"" == expected;
-    return v.ValType == fvtError && CellErrorToText(v.BoolErr) == expected;
-}
 
 std::u16string ColumnName(int col) {
     std::u16string name;
@@ -131,7 +101,7 @@ TXLSFormulaValue EvaluateElement(test::TTestFormulaDocument& doc, TXLSFormulaEva
 TEST(NumericOracleTable, FormulasGiveTheResultsOfTheTable) {
     test::TTestFormulaDocument doc(1);
     TXLSCellMMU& s = *doc.SheetCells(0);
-    for (const TOracleCell& c : NumericData) StoreCell(s, c);
+    for (const TOracleCell& c : NumericData) test::StoreOracleCell(s, c);
     s.CalcDimension();
     TXLSFormulaEvaluator eval(doc);
     int row = 0;
@@ -151,8 +121,9 @@ TEST(NumericOracleTable, FormulasGiveTheResultsOfTheTable) {
             ADD_FAILURE() << base::Utf16ToUtf8(formula) << " raises " << e.what();
         }
         ++row;
-        EXPECT_TRUE(Matches(v, c.Ours)) << base::Utf16ToUtf8(formula) << " gives " << test::Show(v) << ", the table "
-                                        << base::Utf16ToUtf8(c.Ours);
+        // The spreadsheets and the statistics library round their last digits differently.
+        EXPECT_TRUE(test::OracleMatches(v, c.Ours, 1e-9, 1e-30))
+            << base::Utf16ToUtf8(formula) << " gives " << test::Show(v) << ", the table " << base::Utf16ToUtf8(c.Ours);
     }
 }
 
@@ -161,8 +132,8 @@ TEST(NumericOracleTable, SciPyAgreesWhereAsked) {
     for (const TNumericCase& c : NumericCases) {
         const std::u16string_view sci = c.SciPy;
         if (sci.empty()) continue;
-        const double ours = Number(c.Ours);
-        EXPECT_NEAR(ours, Number(sci), 1e-9 * std::fabs(ours) + 1e-30) << base::Utf16ToUtf8(c.Formula);
+        const double ours = OracleNumber(c.Ours);
+        EXPECT_NEAR(ours, OracleNumber(sci), 1e-9 * std::fabs(ours) + 1e-30) << base::Utf16ToUtf8(c.Formula);
     }
 }
 
