@@ -225,7 +225,8 @@ void MatrixFunction(TValueStack& s, int id) {
     }
     if (a.Rows != a.Cols) return s.PushError(errValue);
     const TMatrixLU lu(std::move(a));
-    if (id == fnMDeterm) return s.PushResult(lu.Determinant());
+    // A singular matrix has the determinant 0, not -0.
+    if (id == fnMDeterm) return s.PushResult(lu.Determinant() + 0.0);
     if (lu.Singular()) return s.PushError(errNum);
     PushMatrix(s, lu.Inverse());
 }

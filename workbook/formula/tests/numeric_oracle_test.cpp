@@ -10,6 +10,7 @@
 #include "workbook/formula/excel_functions.h"
 #include "workbook/formula/formula_evaluator.h"
 #include "workbook/formula/tests/formula_test_document.h"
+#include "workbook/formula/tests/formula_text_support.h"
 #include "workbook/formula/tests/oracle_cells.h"
 #include "workbook/model/cell_error.h"
 
@@ -30,52 +31,6 @@ struct TNumericCase {
 
 #include "workbook/formula/tests/numeric_oracle_table.inc"
 
-std::u16string ColumnName(int col) {
-    std::u16string name;
-    for (++col; col > 0; col = (col - 1) / 26) name.insert(name.begin(), static_cast<char16_t>(u'A' + (col - 1) % 26));
-    return name;
-}
-
-// The BIFF8 tokens of these tests have no array constants: each {..} of numbers is written into
-// cells to the right of the data (column AO on, one block per constant) and referred to there.
-std::u16string InlineArrays(TXLSCellMMU& s, std::u16string formula) {
-    int block = 0;
-    for (size_t open = formula.find(u'{'); open != std::u16string::npos; open = formula.find(u'{')) {
-        const size_t close = formula.find(u'}', open);
-        const std::string items = base::Utf16ToUtf8(formula.substr(open + 1, close - open - 1));
-        const int col1 = 40 + 12 * block++;
-        int col = col1;
-        int row = 0;
-        int lastCol = col1;
-        for (const char* p = items.c_str(); *p;) {
-            char* end = nullptr;
-            s.StoreFloat(col, row, 0, std::strtod(p, &end));
-            lastCol = std::max(lastCol, col);
-            p = end;
-            if (*p == ',') ++col, ++p;
-            if (*p == ';') col = col1, ++row, ++p;
-        }
-        const std::u16string area =
-            ColumnName(col1) + u"1:" + ColumnName(lastCol) + base::Utf8ToUtf16(std::to_string(row + 1));
-        formula.replace(open, close - open + 1, area);
-    }
-    s.CalcDimension();
-    return formula;
-}
-
-// Formula text to tokens. Functions newer than the BIFF8 table are compiled as SUM with their
-// arguments and given their own number afterwards (only the outermost call may be such a one).
-std::vector<uint8_t> Compile(test::TTestFormulaDocument& doc, const std::u16string& formula) {
-    const size_t paren = formula.find(u'(');
-    const std::u16string name = formula.substr(0, paren);
-    if (paren == std::u16string::npos || ExcelFunctionByName(name) >= 0) return doc.Compile(formula);
-    std::vector<uint8_t> ptgs = doc.Compile(u"SUM" + formula.substr(paren));
-    const int id = TXLSExcelFuncNames::Instance().IdByName(name);
-    ptgs[ptgs.size() - 2] = static_cast<uint8_t>(id & 0xFF);
-    ptgs[ptgs.size() - 1] = static_cast<uint8_t>(id >> 8);
-    return ptgs;
-}
-
 // INDEX(F,r,c) of the table: F as an array formula over a 10 x 10 block of its own, element
 // (r, c) read from the block (INDEX itself is not one of the functions under test).
 TXLSFormulaValue EvaluateElement(test::TTestFormulaDocument& doc, TXLSFormulaEvaluator& eval,
@@ -88,7 +43,7 @@ TXLSFormulaValue EvaluateElement(test::TTestFormulaDocument& doc, TXLSFormulaEva
     const int col = 30;
     const int row = 10 * block;
     const TXLSCellArea range{row, row + 9, col, col + 9};
-    const std::vector<uint8_t> ptgs = Compile(doc, InlineArrays(*doc.SheetCells(0), inner));
+    const std::vector<uint8_t> ptgs = test::CompileNewer(doc, test::InlineArrays(*doc.SheetCells(0), inner));
     const TXLSFormulaValue first = eval.Evaluate(0, col, row, ptgs.data(), static_cast<int>(ptgs.size()), &range);
     if (r == 1 && c == 1) return first;
     TXLSFormulaValue v;
@@ -114,7 +69,7 @@ TEST(NumericOracleTable, FormulasGiveTheResultsOfTheTable) {
             if (formula.starts_with(u"INDEX(")) {
                 v = EvaluateElement(doc, eval, formula, ++block);
             } else {
-                const std::vector<uint8_t> ptgs = Compile(doc, InlineArrays(s, formula));
+                const std::vector<uint8_t> ptgs = test::CompileNewer(doc, test::InlineArrays(s, formula));
                 v = eval.Evaluate(0, 15, row, ptgs.data(), static_cast<int>(ptgs.size()));
             }
         } catch (const std::exception& e) {
