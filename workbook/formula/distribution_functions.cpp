@@ -309,13 +309,19 @@ void FisherF(TValueStack& s, int id) {
     if (!Whole(a[1], 1) || !Whole(a[2], 1)) return s.PushError(errNum);
     const bm::fisher_f_distribution<double, TDistributionPolicy> d(a[1], a[2]);
     switch (id) {
-        case fnFInvLeft:
+        // F = df2 t / (df1 (1 - t)) where t = df1 F / (df1 F + df2) has the beta distribution
+        // (df1/2, df2/2); the upper tail through the beta of the swapped shapes at 1 - t.
+        case fnFInvLeft: {
             if (!(x >= 0 && x < 1)) return s.PushError(errNum);
-            return s.PushResult(bm::quantile(d, x));
+            const double t = bm::ibeta_inv(a[1] / 2, a[2] / 2, x, TDistributionPolicy());
+            return s.PushResult(a[2] * t / (a[1] * (1 - t)));
+        }
         case fnFInv:
-        case fnFInvRT:
+        case fnFInvRT: {
             if (!(x > 0 && x <= 1)) return s.PushError(errNum);
-            return s.PushResult(bm::quantile(bm::complement(d, x)));
+            const double u = bm::ibeta_inv(a[2] / 2, a[1] / 2, x, TDistributionPolicy());
+            return s.PushResult(a[2] * (1 - u) / (a[1] * u));
+        }
         default: break;
     }
     if (x < 0) return s.PushError(errNum);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "workbook/formula/value_stack.h"
+#include "workbook/model/cell_error.h"
 
 namespace xls {
 
@@ -42,8 +44,30 @@ private:
     int64_t Last_ = 1;
 };
 
-// The positions where both sequences hold numbers, walked in step: the numbers of x and y in
-// order. 0, errNA when the two differ in their count of positions, or the first error value.
+// The positions where both sequences hold numbers, walked in step: f(x, y) for each. 0, errNA
+// when the two differ in their count of positions, or the first error value.
+template <class F>
+uint8_t ForEachPair(TValueStack& stack, const TXLSFormulaValue& x, const TXLSFormulaValue& y, F f) {
+    const TValueSequence a(stack, x);
+    const TValueSequence b(stack, y);
+    if (!a.Valid() || !b.Valid()) return errValue;
+    if (a.Count() != b.Count()) return errNA;
+    // An error anywhere in either sequence is the result, so the walk covers both used ranges.
+    const int64_t first = std::min(a.First(), b.First());
+    const int64_t last = std::max(a.Last(), b.Last());
+    TXLSFormulaValue va;
+    TXLSFormulaValue vb;
+    for (int64_t i = first; i < last; ++i) {
+        a.Get(i, va);
+        b.Get(i, vb);
+        if (va.ValType == fvtError) return va.BoolErr;
+        if (vb.ValType == fvtError) return vb.BoolErr;
+        if (va.ValType == fvtNumber && vb.ValType == fvtNumber) f(va.Number, vb.Number);
+    }
+    return 0;
+}
+
+// The same pairs gathered: the numbers of x and y in order.
 uint8_t PairedNumbers(TValueStack& stack, const TXLSFormulaValue& x, const TXLSFormulaValue& y, std::vector<double>& xs,
                       std::vector<double>& ys);
 

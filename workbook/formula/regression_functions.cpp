@@ -28,7 +28,8 @@ enum : int {
     fnCovarianceP = 852,
 };
 
-// Sums of deviations from the means, accumulated in extended precision over two passes.
+// Sums of deviations from the means, accumulated in extended precision in one pass that
+// updates the means as it goes (no list of the pairs is kept).
 struct TPairSums {
     long double N = 0;
     long double MeanX = 0;
@@ -36,22 +37,22 @@ struct TPairSums {
     long double Sxx = 0;
     long double Syy = 0;
     long double Sxy = 0;
+
+    void Add(double x, double y) {
+        N += 1;
+        const long double dx = x - MeanX;
+        const long double dy = y - MeanY;
+        MeanX += dx / N;
+        MeanY += dy / N;
+        Sxx += dx * (x - MeanX);
+        Syy += dy * (y - MeanY);
+        Sxy += dx * (y - MeanY);
+    }
 };
 
 TPairSums PairSums(const std::vector<double>& x, const std::vector<double>& y) {
     TPairSums p;
-    p.N = static_cast<long double>(x.size());
-    if (x.empty()) return p;
-    for (size_t i = 0; i < x.size(); ++i) p.MeanX += x[i], p.MeanY += y[i];
-    p.MeanX /= p.N;
-    p.MeanY /= p.N;
-    for (size_t i = 0; i < x.size(); ++i) {
-        const long double dx = x[i] - p.MeanX;
-        const long double dy = y[i] - p.MeanY;
-        p.Sxx += dx * dx;
-        p.Syy += dy * dy;
-        p.Sxy += dx * dy;
-    }
+    for (size_t i = 0; i < x.size(); ++i) p.Add(x[i], y[i]);
     return p;
 }
 
@@ -243,11 +244,10 @@ void PairFunction(TValueStack& s, int id) {
     if (id == fnForecast && !s.PopArgNumber(at)) return;
     const bool xFirst =
         id == fnCorrel || id == fnPearson || id == fnCovar || id == fnCovarianceP || id == fnCovarianceS;
-    std::vector<double> x;
-    std::vector<double> y;
-    if (const uint8_t err = xFirst ? PairedNumbers(s, first, second, x, y) : PairedNumbers(s, second, first, x, y))
+    TPairSums p;
+    const auto add = [&p](double x, double y) { p.Add(x, y); };
+    if (const uint8_t err = xFirst ? ForEachPair(s, first, second, add) : ForEachPair(s, second, first, add))
         return s.PushError(err);
-    const TPairSums p = PairSums(x, y);
     switch (id) {
         case fnCovar:
         case fnCovarianceP: return p.N < 1 ? s.PushError(errDiv0) : s.PushResult(static_cast<double>(p.Sxy / p.N));

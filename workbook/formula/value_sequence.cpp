@@ -69,26 +69,10 @@ uint8_t PairedNumbers(TValueStack& s, const TXLSFormulaValue& x, const TXLSFormu
                       std::vector<double>& ys) {
     xs.clear();
     ys.clear();
-    const TValueSequence a(s, x);
-    const TValueSequence b(s, y);
-    if (!a.Valid() || !b.Valid()) return errValue;
-    if (a.Count() != b.Count()) return errNA;
-    // An error anywhere in either sequence is the result, so the walk covers both used ranges.
-    const int64_t first = std::min(a.First(), b.First());
-    const int64_t last = std::max(a.Last(), b.Last());
-    TXLSFormulaValue va;
-    TXLSFormulaValue vb;
-    for (int64_t i = first; i < last; ++i) {
-        a.Get(i, va);
-        b.Get(i, vb);
-        if (va.ValType == fvtError) return va.BoolErr;
-        if (vb.ValType == fvtError) return vb.BoolErr;
-        if (va.ValType == fvtNumber && vb.ValType == fvtNumber) {
-            xs.push_back(va.Number);
-            ys.push_back(vb.Number);
-        }
-    }
-    return 0;
+    return ForEachPair(s, x, y, [&](double a, double b) {
+        xs.push_back(a);
+        ys.push_back(b);
+    });
 }
 
 uint8_t ArgumentNumbers(TValueStack& s, const TXLSFormulaValue& arg, std::vector<double>& out) {
