@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "workbook/formula/excel_functions.h"
 #include "workbook/formula/formula_evaluator.h"
 #include "workbook/formula/matrix_lu.h"
 #include "workbook/formula/tests/formula_test_document.h"
@@ -220,6 +221,157 @@ TEST_F(NumericFunctionsTest, DistributionDomains) {
         {u"HYPGEOM.DIST(400000000,1000000000,2000000000,4000000000,TRUE)", "0"},
         {u"CRITBINOM(10000000000,0.5,0.5)", "5000000000"},
     });
+}
+
+// Every numeric function, with every argument count it admits, over arguments of every kind
+// (domain edges, texts, errors, empty cells, areas up to whole columns, arrays):
+// each call leaves exactly one value (the evaluator raises otherwise) and nothing else happens.
+TEST_F(NumericFunctionsTest, EveryFunctionSurvivesAnyArguments) {
+    static const char16_t* const Names[] = {u"CEILING",
+                                            u"CEILING.PRECISE",
+                                            u"ISO.CEILING",
+                                            u"FLOOR",
+                                            u"FLOOR.PRECISE",
+                                            u"EVEN",
+                                            u"ODD",
+                                            u"ROUNDUP",
+                                            u"ROUNDDOWN",
+                                            u"TRUNC",
+                                            u"QUOTIENT",
+                                            u"RADIANS",
+                                            u"DEGREES",
+                                            u"FACT",
+                                            u"COMBIN",
+                                            u"PERMUT",
+                                            u"ROMAN",
+                                            u"SUMX2MY2",
+                                            u"SUMX2PY2",
+                                            u"SUMXMY2",
+                                            u"SUMPRODUCT",
+                                            u"MDETERM",
+                                            u"MINVERSE",
+                                            u"MMULT",
+                                            u"CORREL",
+                                            u"PEARSON",
+                                            u"RSQ",
+                                            u"SLOPE",
+                                            u"INTERCEPT",
+                                            u"FORECAST",
+                                            u"STEYX",
+                                            u"COVAR",
+                                            u"COVARIANCE.P",
+                                            u"COVARIANCE.S",
+                                            u"LINEST",
+                                            u"LOGEST",
+                                            u"TREND",
+                                            u"GROWTH",
+                                            u"PROB",
+                                            u"BETADIST",
+                                            u"BETA.DIST",
+                                            u"BETAINV",
+                                            u"BETA.INV",
+                                            u"BINOMDIST",
+                                            u"BINOM.DIST",
+                                            u"CRITBINOM",
+                                            u"BINOM.INV",
+                                            u"CHIDIST",
+                                            u"CHISQ.DIST.RT",
+                                            u"CHISQ.DIST",
+                                            u"CHIINV",
+                                            u"CHI.INV.RT",
+                                            u"CHISQ.INV",
+                                            u"CHITEST",
+                                            u"CHISQ.TEST",
+                                            u"CONFIDENCE",
+                                            u"CONFIDENCE.NORM",
+                                            u"CONFIDENCE.T",
+                                            u"EXPONDIST",
+                                            u"EXPON.DIST",
+                                            u"FDIST",
+                                            u"F.DIST.RT",
+                                            u"F.DIST",
+                                            u"F.INV",
+                                            u"FINV",
+                                            u"F.INV.RT",
+                                            u"FTEST",
+                                            u"F.TEST",
+                                            u"FISHER",
+                                            u"FISHERINV",
+                                            u"GAMMADIST",
+                                            u"GAMMA.DIST",
+                                            u"GAMMAINV",
+                                            u"GAMMA.INV",
+                                            u"GAMMALN",
+                                            u"GAMMALN.PRECISE",
+                                            u"HYPGEOMDIST",
+                                            u"HYPGEOM.DIST",
+                                            u"LOGNORMDIST",
+                                            u"LOGNORM.DIST",
+                                            u"LOGINV",
+                                            u"LOGNORM.INV",
+                                            u"NEGBINOMDIST",
+                                            u"NEGBINOM.DIST",
+                                            u"NORMDIST",
+                                            u"NORM.DIST",
+                                            u"NORMSDIST",
+                                            u"NORM.S.DIST",
+                                            u"NORMINV",
+                                            u"NORM.INV",
+                                            u"NORMSINV",
+                                            u"NORM.S.INV",
+                                            u"POISSON",
+                                            u"POISSON.DIST",
+                                            u"STANDARDIZE",
+                                            u"TDIST",
+                                            u"T.DIST",
+                                            u"T.DIST.RT",
+                                            u"T.DIST.2T",
+                                            u"TINV",
+                                            u"T.INV.2T",
+                                            u"T.INV",
+                                            u"TTEST",
+                                            u"T.TEST",
+                                            u"WEIBULL",
+                                            u"WEIBULL.DIST",
+                                            u"ZTEST",
+                                            u"Z.TEST",
+                                            u"ERFC",
+                                            u"ERFC.PRECISE",
+                                            u"ERF.PRECISE"};
+    static const char16_t* const Arguments[] = {u"0",         u"-1",
+                                                u"0.5",       u"1",
+                                                u"2",         u"10^300",
+                                                u"-10^300",   u"4294967296",
+                                                u"\"x\"",     u"\"\"",
+                                                u"#N/A",      u"TRUE",
+                                                u"C1",        u"G1",
+                                                u"A1:B3",     u"A1:A65536",
+                                                u"F1:F65536", u"A1:E3",
+                                                u"A1:C3",     u"{1,2;3,4}",
+                                                u"{1,-2,3}",  u"{0.1,0.2,0.7}",
+                                                u""};
+    std::mt19937 random(30);
+    std::uniform_int_distribution<size_t> pick(0, std::size(Arguments) - 1);
+    for (const char16_t* name : Names) {
+        const int id = TXLSExcelFuncNames::Instance().IdByName(name);
+        ASSERT_GE(id, 0) << base::Utf16ToUtf8(name);
+        int min = 0;
+        int max = 0;
+        TXLSExcelFuncNames::Instance().GetArgCount(id, min, max);
+        for (int count = std::max(min, 1); count <= std::min(max, 6); ++count)
+            for (int round = 0; round < 60; ++round) {
+                std::u16string call = u"SUM(";
+                for (int i = 0; i < count; ++i) call += (i ? u"," : u"") + std::u16string(Arguments[pick(random)]);
+                call += u")";
+                // A single left-out argument would be no argument at all.
+                if (call == u"SUM()") call = u"SUM(0)";
+                std::vector<uint8_t> ptgs = Doc.Compile(test::InlineArrays(Cells(), call));
+                ptgs[ptgs.size() - 2] = static_cast<uint8_t>(id & 0xFF);
+                ptgs[ptgs.size() - 1] = static_cast<uint8_t>(id >> 8);
+                EXPECT_NO_THROW(Eval.Evaluate(0, 20, 20, ptgs.data(), static_cast<int>(ptgs.size())))
+                    << base::Utf16ToUtf8(name) << " " << base::Utf16ToUtf8(call);
+            }
+    }
 }
 
 }  // namespace
