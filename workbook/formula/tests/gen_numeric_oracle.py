@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Writes numeric_oracle_table.inc: math, regression and distribution formulas with the results
-LibreOffice and gnumeric give, and SciPy's value where the two spreadsheets part.
+LibreOffice and gnumeric give, and SciPy's value where the two spreadsheets disagree.
 
 The sheet is written with openpyxl (no cached values), recalculated by LibreOffice headless and by
 gnumeric's ssconvert --recalc, and read back with openpyxl. A formula INDEX(F,r,c) stands for
@@ -157,7 +157,7 @@ NEW_NAMES = sorted({"CEILING.PRECISE", "ISO.CEILING", "FLOOR.PRECISE", "COVARIAN
                     "T.DIST.2T", "T.DIST", "T.INV.2T", "T.INV", "T.TEST", "WEIBULL.DIST", "Z.TEST",
                     "ERFC.PRECISE"}, key=len, reverse=True)
 
-# SciPy's value for formulas where the spreadsheets part.
+# SciPy's value for formulas where the spreadsheets disagree.
 SCIPY = {
     "NORMSDIST(-40)": stats.norm.cdf(-40),
     "NORM.DIST(-40,0,1,TRUE)": stats.norm.cdf(-40),
@@ -173,7 +173,7 @@ SCIPY = {
     "GAMMALN.PRECISE(4.5)": math.lgamma(4.5),
 }
 
-# Results we give on purpose where the spreadsheets part or both differ: formula -> (ours, why).
+# Results we give on purpose where the spreadsheets disagree or both differ: formula -> (ours, why).
 STATS_SKIP = "a Boolean read through a reference is not a number here; LibreOffice counts it as 1"
 TEXT_PAIRS = "positions where either value is not a number are left out; LibreOffice counts or refuses them"
 NEW_SIGN = "a negative number with a positive significance goes toward zero, as the current form of the function does; gnumeric keeps the old refusal"
@@ -233,7 +233,7 @@ NOT_FINITE = "gnumeric gives a value beyond the doubles; LibreOffice's result"
 
 
 def decide(f, lo, gn):
-    """Our result and why, or None when the spreadsheets part and no rule settles it."""
+    """Our result and why, or None when the spreadsheets disagree and no rule settles it."""
     if f in DECISIONS:
         return DECISIONS[f]
     if agree(lo, gn):
@@ -295,7 +295,7 @@ def main():
     path = sys.argv[-1]
     text, undecided = render(*recalculate())
     if undecided:
-        sys.exit("No decision where the spreadsheets part:\n" + "\n".join(undecided))
+        sys.exit("No decision where the spreadsheets disagree:\n" + "\n".join(undecided))
     if check:
         with open(path, encoding="utf-8") as f:
             if f.read() != text:
