@@ -15,6 +15,7 @@
 
 #include "workbook/formula/distribution_policy.h"
 #include "workbook/formula/numeric_functions.h"
+#include "workbook/formula/probability_mass.h"
 #include "workbook/model/cell_error.h"
 
 namespace xls {
@@ -218,14 +219,35 @@ void Hypergeometric(TValueStack& s, int id) {
     double& successes = a[2];
     double& population = a[3];
     if (!Whole(k, 0) || !Whole(sample, 1) || !Whole(successes, 1) || !Whole(population, 1) || k > sample ||
-        sample > population || successes > population || population > 4294967295.0)
+        sample > population || successes > population)
         return s.PushError(errNum);
     // More successes than there are, or fewer than the draws force, cannot happen.
     if (k > successes || k < sample - population + successes) return s.PushNumber(cumulative && k > successes ? 1 : 0);
-    const bm::hypergeometric_distribution<double, TDistributionPolicy> d(
-        static_cast<unsigned>(successes), static_cast<unsigned>(sample), static_cast<unsigned>(population));
-    const auto x = static_cast<unsigned>(k);
-    s.PushResult(cumulative ? bm::cdf(d, x) : bm::pdf(d, x));
+    // Boost.Math's mass is exact for the populations of everyday use; beyond them its cost grows
+    // with the counts, and the saddle point takes over.
+    const auto mass = [&](double x) {
+        if (population > 1e6) return HypergeometricMass(x, sample, successes, population);
+        const bm::hypergeometric_distribution<double, TDistributionPolicy> d(
+            static_cast<unsigned>(successes), static_cast<unsigned>(sample), static_cast<unsigned>(population));
+        return bm::pdf(d, static_cast<unsigned>(x));
+    };
+    if (!cumulative) return s.PushResult(mass(k));
+    // The cumulative probability is summed from x toward the nearer tail, where the terms fall off
+    // geometrically: a few standard deviations of terms, however large the population.
+    const double mode = std::floor((sample + 1) * (successes + 1) / (population + 2));
+    const double lowest = std::max(0.0, sample - population + successes);
+    const double highest = std::min(sample, successes);
+    const bool down = k < mode;
+    if (!down && k >= highest) return s.PushNumber(1);
+    long double term = mass(down ? k : k + 1);
+    long double sum = 0;
+    for (double i = down ? k : k + 1; term > 0; down ? --i : ++i) {
+        sum += term;
+        if (term < sum * 1e-20L || (down ? i <= lowest : i >= highest)) break;
+        term *= down ? i * (population - successes - sample + i) / ((successes - i + 1) * (sample - i + 1))
+                     : (successes - i) * (sample - i) / ((i + 1) * (population - successes - sample + i + 1));
+    }
+    s.PushResult(static_cast<double>(down ? sum : 1 - sum));
 }
 
 void Poisson(TValueStack& s) {

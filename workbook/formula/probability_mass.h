@@ -1,0 +1,14 @@
+#pragma once
+
+namespace xls {
+
+// The probability of x successes in n trials of probability p (q = 1 - p, given separately so
+// that either may be tiny), by the saddle-point expansion: accurate to a few units of the last
+// place for counts of any size, with no sums over the counts.
+double BinomialMass(double x, double n, double p, double q);
+
+// The probability of k successes in a sample drawn without replacement from a population
+// holding the given number of successes; the counts are whole and consistent.
+double HypergeometricMass(double k, double sample, double successes, double population);
+
+}  // namespace xls
