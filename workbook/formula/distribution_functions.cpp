@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <boost/math/distributions/binomial.hpp>
 #include <boost/math/distributions/fisher_f.hpp>
-#include <boost/math/distributions/hypergeometric.hpp>
-#include <boost/math/distributions/negative_binomial.hpp>
 #include <boost/math/distributions/normal.hpp>
 #include <boost/math/distributions/poisson.hpp>
 #include <boost/math/distributions/students_t.hpp>
@@ -180,8 +178,7 @@ void Binomial(TValueStack& s, int id) {
         double& n = a[1];
         const double p = a[2];
         if (!Whole(k, 0) || !Whole(n, 0) || k > n || !(p >= 0 && p <= 1)) return s.PushError(errNum);
-        const bm::binomial_distribution<double, TDistributionPolicy> d(n, p);
-        return s.PushResult(cumulative ? bm::cdf(d, k) : bm::pdf(d, k));
+        return s.PushResult(cumulative ? BinomialCdf(k, n, p) : BinomialMass(k, n, p, 1 - p));
     }
     if (!Numbers(s, 3, a)) return;
     double& n = a[0];
@@ -193,8 +190,8 @@ void Binomial(TValueStack& s, int id) {
     double k = std::floor(bm::quantile(d, alpha));
     if (!std::isfinite(k)) k = alpha <= 0 ? 0 : n;
     k = std::clamp(k, 0.0, n);
-    while (k > 0 && bm::cdf(d, k - 1) >= alpha) --k;
-    while (k < n && bm::cdf(d, k) < alpha) ++k;
+    while (k > 0 && BinomialCdf(k - 1, n, p) >= alpha) --k;
+    while (k < n && BinomialCdf(k, n, p) < alpha) ++k;
     s.PushNumber(k);
 }
 
@@ -206,8 +203,11 @@ void NegativeBinomial(TValueStack& s, int id) {
     double& successes = a[1];
     const double p = a[2];
     if (!Whole(failures, 0) || !Whole(successes, 1) || !(p >= 0 && p < 1)) return s.PushError(errNum);
-    const bm::negative_binomial_distribution<double, TDistributionPolicy> d(successes, p);
-    s.PushResult(cumulative ? bm::cdf(d, failures) : bm::pdf(d, failures));
+    // The mass is C(f + s - 1, f) p^s q^f, s / (f + s) of the binomial mass of s in f + s trials.
+    if (!cumulative)
+        return s.PushResult(successes / (failures + successes) *
+                            BinomialMass(successes, failures + successes, p, 1 - p));
+    s.PushResult(bm::ibeta(successes, failures + 1, p, TDistributionPolicy()));
 }
 
 void Hypergeometric(TValueStack& s, int id) {
@@ -223,31 +223,8 @@ void Hypergeometric(TValueStack& s, int id) {
         return s.PushError(errNum);
     // More successes than there are, or fewer than the draws force, cannot happen.
     if (k > successes || k < sample - population + successes) return s.PushNumber(cumulative && k > successes ? 1 : 0);
-    // Boost.Math's mass is exact for the populations of everyday use; beyond them its cost grows
-    // with the counts, and the saddle point takes over.
-    const auto mass = [&](double x) {
-        if (population > 1e6) return HypergeometricMass(x, sample, successes, population);
-        const bm::hypergeometric_distribution<double, TDistributionPolicy> d(
-            static_cast<unsigned>(successes), static_cast<unsigned>(sample), static_cast<unsigned>(population));
-        return bm::pdf(d, static_cast<unsigned>(x));
-    };
-    if (!cumulative) return s.PushResult(mass(k));
-    // The cumulative probability is summed from x toward the nearer tail, where the terms fall off
-    // geometrically: a few standard deviations of terms, however large the population.
-    const double mode = std::floor((sample + 1) * (successes + 1) / (population + 2));
-    const double lowest = std::max(0.0, sample - population + successes);
-    const double highest = std::min(sample, successes);
-    const bool down = k < mode;
-    if (!down && k >= highest) return s.PushNumber(1);
-    long double term = mass(down ? k : k + 1);
-    long double sum = 0;
-    for (double i = down ? k : k + 1; term > 0; down ? --i : ++i) {
-        sum += term;
-        if (term < sum * 1e-20L || (down ? i <= lowest : i >= highest)) break;
-        term *= down ? i * (population - successes - sample + i) / ((successes - i + 1) * (sample - i + 1))
-                     : (successes - i) * (sample - i) / ((i + 1) * (population - successes - sample + i + 1));
-    }
-    s.PushResult(static_cast<double>(down ? sum : 1 - sum));
+    s.PushResult(cumulative ? HypergeometricCdf(k, sample, successes, population)
+                            : HypergeometricMass(k, sample, successes, population));
 }
 
 void Poisson(TValueStack& s) {

@@ -11,4 +11,10 @@ double BinomialMass(double x, double n, double p, double q);
 // holding the given number of successes; the counts are whole and consistent.
 double HypergeometricMass(double k, double sample, double successes, double population);
 
+// The cumulative probabilities (at most x, at most k successes), summed from x toward the nearer
+// tail, where the masses fall off geometrically: some standard deviations of terms, which are
+// bounded by the square root of the trials or the sample.
+double BinomialCdf(double x, double n, double p);
+double HypergeometricCdf(double k, double sample, double successes, double population);
+
 }  // namespace xls
