@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/xls_formula/own_tokens.h"
 #include "workbook/formula/formula_handler.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/formula/tests/formula_test_document.h"
@@ -14,63 +15,8 @@
 
 namespace {
 
+using xls::bench::TTokens;
 using xls::test::TTestFormulaDocument;
-
-// Own token code: the BIFF8 grid stops at row 65,536, so references use the 32-bit rows.
-class TTokens {
-public:
-    TTokens& Ref(int col, int row) {
-        Bytes.push_back(xls::xptgRef);
-        Int(row);
-        U16(static_cast<uint16_t>(col));
-        return *this;
-    }
-    TTokens& Area(int col1, int row1, int col2, int row2) {
-        Bytes.push_back(xls::xptgArea);
-        Int(row1);
-        Int(row2);
-        U16(static_cast<uint16_t>(col1));
-        U16(static_cast<uint16_t>(col2));
-        return *this;
-    }
-    TTokens& Number(int value) {
-        Bytes.push_back(xls::xptgInt);
-        Int(value);
-        return *this;
-    }
-    TTokens& Str(std::u16string_view text) {
-        Bytes.push_back(xls::xptgStr);
-        U16(static_cast<uint16_t>(text.size()));
-        for (char16_t c : text) U16(c);
-        return *this;
-    }
-    TTokens& Op(uint8_t op) {
-        Bytes.push_back(op);
-        return *this;
-    }
-    TTokens& Func(int id, int argCount) {
-        Bytes.push_back(xls::xptgFuncVar);
-        Bytes.push_back(static_cast<uint8_t>(argCount));
-        U16(static_cast<uint16_t>(id));
-        return *this;
-    }
-    void Store(xls::TXLSCellMMU& cells, int col, int row) {
-        cells.StoreFormulaTokens(col, row, 0, static_cast<int>(Bytes.size()), Bytes.data(), 0);
-        Bytes.clear();
-    }
-
-private:
-    void Int(int32_t v) {
-        uint8_t b[4];
-        std::memcpy(b, &v, 4);
-        Bytes.insert(Bytes.end(), b, b + 4);
-    }
-    void U16(uint16_t v) {
-        Bytes.push_back(static_cast<uint8_t>(v));
-        Bytes.push_back(static_cast<uint8_t>(v >> 8));
-    }
-    std::vector<uint8_t> Bytes;
-};
 
 constexpr int FuncIf = 1, FuncSum = 4, FuncAverage = 5, FuncMin = 6, FuncMax = 7, FuncRound = 27;
 constexpr int LastRow = 1048575;

@@ -41,6 +41,9 @@ EXPLAINED = {
 }
 
 CLASS_BYTES = {'R': 0x20, 'V': 0x40, 'A': 0x60}
+# Functions that an array formula calls once with its whole arguments: their result is an array
+# that fills the formula's range (not one value per cell).
+WHOLE_ARRAY_RESULTS = {'MINVERSE', 'MMULT', 'LINEST', 'LOGEST', 'TREND', 'GROWTH'}
 
 
 def read_table():
@@ -142,7 +145,7 @@ def generate(rows):
     lines.append('// TXc12FuncData: the functions of the workbook model, ascending by number.')
     lines.append('constexpr TXc12FuncDataRecord Xc12FuncDataRecords[%d] = {' % len(model))
     for r in model:
-        flags = 1 if r['name'] == 'MINVERSE' else 0
+        flags = 1 if r['name'] in WHOLE_ARRAY_RESULTS else 0
         lines.append('    {%d, %d, %d, %d, %s},' % (flags, r['number'], r['model'][0], r['model'][1],
                                                   cxx_name(r['name'])))
     lines.append('};')

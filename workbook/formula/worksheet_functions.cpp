@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "workbook/formula/numeric_functions.h"
 #include "workbook/model/cell_error.h"
 #include "workbook/model/cell_store.h"
 
@@ -642,7 +643,7 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             s.PushString(std::move(t));
             return true;
         }
-        default: return CallTextFunction(s, id, argCount);
+        default: return CallNumericFunction(s, id, argCount) || CallTextFunction(s, id, argCount);
     }
 }
 

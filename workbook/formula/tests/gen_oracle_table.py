@@ -12,11 +12,10 @@ Usage: gen_oracle_table.py OUT.inc            writes the table
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
-import openpyxl
+from spreadsheet_oracle import cpp, gnumeric_recalc, libreoffice_recalc, read_column, render_data, show, write_book
 
 from fixture_file import write_or_check
 
@@ -141,47 +140,16 @@ DECISIONS = {
     "SUM(\"2024-01-01\",1)": ("N:45293.0", "a date text typed as an argument converts as the operators convert it"),
 }
 
-ERRORS = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"}
-
 
 def recalculate():
     work = tempfile.mkdtemp()
     try:
-        book = openpyxl.Workbook()
-        sheet = book.active
-        for col, row, value in DATA:
-            sheet.cell(row=row + 1, column=col + 1, value=value)
-        for i, f in enumerate(FORMULAS):
-            sheet.cell(row=i + 1, column=8, value="=" + f)
         src = os.path.join(work, "in.xlsx")
-        book.save(src)
-        out = os.path.join(work, "out")
-        os.mkdir(out)
-        subprocess.run(["soffice", "-env:UserInstallation=file://" + os.path.join(work, "profile"), "--headless",
-                        "--calc", "--convert-to", "xlsx", "--outdir", out, src],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
-        gnumeric = os.path.join(work, "gnumeric.xlsx")
-        subprocess.run(["ssconvert", "--recalc", src, gnumeric], check=True, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=300)
-        values = []
-        for path in (os.path.join(out, "in.xlsx"), gnumeric):
-            result = openpyxl.load_workbook(path, data_only=True).active
-            values.append([result.cell(row=i + 1, column=8).value for i in range(len(FORMULAS))])
-        return values
+        write_book(src, DATA, ["=" + f for f in FORMULAS], 8)
+        return [read_column(path, 8, len(FORMULAS))
+                for path in (libreoffice_recalc(src, work), gnumeric_recalc(src, work))]
     finally:
         shutil.rmtree(work)
-
-
-def show(value):
-    if isinstance(value, bool):
-        return "TRUE" if value else "FALSE"
-    if isinstance(value, (int, float)):
-        return "N:" + repr(float(value))
-    if value is None:
-        return "N:0.0"
-    if value in ERRORS:
-        return value
-    return '"' + value + '"'
 
 
 def same(a, b):
@@ -192,19 +160,10 @@ def same(a, b):
     return a == b
 
 
-def cpp(text):
-    return "u\"" + text.replace("\\", "\\\\").replace("\"", "\\\"") + "\""
-
-
 def render(values, gnumeric):
-    out = ["// Written by gen_oracle_table.py from LibreOffice's results; do not edit.\n",
-           "const TOracleCell OracleData[] = {\n"]
-    for col, row, value in DATA:
-        if isinstance(value, str) and value.startswith("="):
-            out.append(f"    {{{col}, {row}, u\"#DIV/0!\", true}},\n")
-        else:
-            out.append(f"    {{{col}, {row}, {cpp(show(value))}, false}},\n")
-    out.append("};\nconst TOracleCase OracleCases[] = {\n")
+    out = ["// Written by gen_oracle_table.py from LibreOffice's results; do not edit.\n"]
+    out += render_data("OracleData", DATA)
+    out.append("const TOracleCase OracleCases[] = {\n")
     disputed = []
     for f, v, g in zip(FORMULAS, values, gnumeric):
         theirs = show(v)

@@ -8,18 +8,13 @@
 #include "base/text_encoding.h"
 #include "workbook/formula/formula_evaluator.h"
 #include "workbook/formula/tests/formula_test_document.h"
+#include "workbook/formula/tests/oracle_cells.h"
 #include "workbook/model/cell_error.h"
 
 namespace xls {
 namespace {
 
-// A value of the table: "N:<number>", TRUE, FALSE, an error text or a text in double quotes.
-struct TOracleCell {
-    int Col;
-    int Row;
-    const char16_t* Value;
-    bool Error;
-};
+using test::TOracleCell;
 
 struct TOracleCase {
     const char16_t* Formula;
@@ -30,29 +25,6 @@ struct TOracleCase {
 };
 
 #include "workbook/formula/tests/oracle_table.inc"
-
-void StoreCell(TXLSCellMMU& s, const TOracleCell& c) {
-    const std::u16string v = c.Value;
-    if (v.starts_with(u"N:"))
-        s.StoreFloat(c.Col, c.Row, 0, std::strtod(base::Utf16ToUtf8(v.substr(2)).c_str(), nullptr));
-    else if (v == u"TRUE" || v == u"FALSE")
-        s.StoreBoolean(c.Col, c.Row, 0, v == u"TRUE");
-    else if (c.Error)
-        s.StoreError(c.Col, c.Row, 0, ErrorTextToCellError(v));
-    else
-        s.StoreString(c.Col, c.Row, 0, v.substr(1, v.size() - 2));
-}
-
-bool Matches(const TXLSFormulaValue& v, std::u16string_view expected) {
-    if (expected.starts_with(u"N:")) {
-        const double x = std::strtod(base::Utf16ToUtf8(expected.substr(2)).c_str(), nullptr);
-        return v.ValType == fvtNumber && std::fabs(v.Number - x) <= 1e-12 * std::max(1.0, std::fabs(x));
-    }
-    if (expected == u"TRUE" || expected == u"FALSE")
-        return v.ValType == fvtBoolean && v.BoolErr == (expected == u"TRUE");
-    if (expected.starts_with(u"\"")) return v.ValType == fvtString && u"\"" + v.Str + u"\"" == expected;
-    return v.ValType == fvtError && CellErrorToText(v.BoolErr) == expected;
-}
 
 std::string Describe(const TXLSFormulaValue& v) {
     switch (v.ValType) {
@@ -69,15 +41,15 @@ std::string Describe(const TXLSFormulaValue& v) {
 TEST(OracleTable, FormulasGiveTheResultsOfTheTable) {
     test::TTestFormulaDocument doc(1);
     TXLSCellMMU& s = *doc.SheetCells(0);
-    for (const TOracleCell& c : OracleData) StoreCell(s, c);
+    for (const TOracleCell& c : OracleData) test::StoreOracleCell(s, c);
     s.CalcDimension();
     TXLSFormulaEvaluator eval(doc);
     int row = 0;
     for (const TOracleCase& c : OracleCases) {
         const std::vector<uint8_t> ptgs = doc.Compile(c.Formula);
         const TXLSFormulaValue v = eval.Evaluate(0, 7, row++, ptgs.data(), static_cast<int>(ptgs.size()));
-        EXPECT_TRUE(Matches(v, c.Ours)) << base::Utf16ToUtf8(c.Formula) << " gives " << Describe(v) << ", the table "
-                                        << base::Utf16ToUtf8(c.Ours);
+        EXPECT_TRUE(test::OracleMatches(v, c.Ours, 1e-12, 1e-12))
+            << base::Utf16ToUtf8(c.Formula) << " gives " << Describe(v) << ", the table " << base::Utf16ToUtf8(c.Ours);
     }
 }
 
