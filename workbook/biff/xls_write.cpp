@@ -22,6 +22,7 @@ constexpr size_t WriteAccessMaxChars = 54;
 }  // namespace
 
 void TBoundsheetData::PatchPosition(TXLSStream& stream) const {
+    if (Position < 0) throw EBIFFError("The sheet list of the workbook globals is missing");
     const int64_t here = stream.Position();
     stream.Seek(Position, 0);
     stream.WriteLongWord(static_cast<uint32_t>(here));
@@ -129,7 +130,6 @@ void TXLSWriteBIFF::WriteGlobalRecord(const std::vector<uint8_t>& record) {
         case INSERT_NAMES:
             if (!ExternalWritten_) {
                 ExternalWritten_ = true;
-                Document_.FormulaHandler().ExternalNames().SaveToStream(Stream_);
                 WriteNames();
             }
             break;

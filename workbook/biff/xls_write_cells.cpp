@@ -22,12 +22,10 @@ constexpr int MaxRun = 256;
 constexpr int FormulaBufferSize = 1024;
 constexpr uint8_t PtgExp = 0x01;
 
-// The BIFF code of a model error value; #GETTING_DATA has its own code 0x2B.
 uint8_t ErrorCode(uint8_t value, int row, int col) {
-    static constexpr uint8_t Codes[] = {0x00, 0x07, 0x0F, 0x17, 0x1D, 0x24, 0x2A, 0x2B};
-    if (value == 0 || value > 8)
+    if (value == errUnknown || value > errGettingData)
         throw EBIFFError("Invalid error value in cell " + std::to_string(row) + ":" + std::to_string(col));
-    return Codes[value - 1];
+    return CellErrorToBIFFError(value);
 }
 
 }  // namespace

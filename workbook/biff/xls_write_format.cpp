@@ -66,7 +66,8 @@ std::vector<uint8_t> PackXF(const TXc12XF& xf, uint16_t font, uint16_t typeWord)
     uint8_t used = 0;
     if (wrap || horiz || vert) used |= 0x10;
     if (styles[xblLeft] || styles[xblTop] || styles[xblRight] || styles[xblBottom] || styles[xblDiagonal]) used |= 0x20;
-    if (fg != AutomaticColor || bg != AutomaticColor) used |= 0x40;
+    // The automatic pair (64 and 64, or 64 with the window background 65) is no fill of its own.
+    if (pattern != 0 || fg != AutomaticColor || (bg != AutomaticColor && bg != AutomaticBackground)) used |= 0x40;
 
     const uint32_t lines = static_cast<uint32_t>(styles[xblLeft]) | static_cast<uint32_t>(styles[xblRight]) << 4 |
                            static_cast<uint32_t>(styles[xblTop]) << 8 | static_cast<uint32_t>(styles[xblBottom]) << 12 |

@@ -15,16 +15,12 @@ constexpr uint8_t PtgArea3d = 0x3B;
 }  // namespace
 
 void TXLSWriteBIFF::WriteInternalSupBook() {
-    if (Document_.FormulaHandler().ExternalNames().HasSupBooks()) return;
     TRecordBytes data;
     data.Word(static_cast<uint16_t>(Document_.Sheets().Count())).Byte(0x01).Byte(0x04);
     WriteRecordData(BIFFRECID_SUPBOOK, data);
 }
 
 void TXLSWriteBIFF::WriteInternalExternSheet() {
-    // Entries that exist were written with their SUPBOOKs already; this table is only for a
-    // workbook without any.
-    if (Document_.FormulaHandler().ExternalNames().HasExternSheets()) return;
     const int count = Document_.Sheets().Count();
     TRecordBytes data;
     data.Word(static_cast<uint16_t>(count));
@@ -33,13 +29,16 @@ void TXLSWriteBIFF::WriteInternalExternSheet() {
 }
 
 void TXLSWriteBIFF::WriteNames() {
+    const TExternalNames& external = Document_.FormulaHandler().ExternalNames();
     const TXc12DefinedNames* names = Manager_.Workbook().definedNames.get();
-    if (!names || names->Count() == 0) return;
-    if (!Document_.FormulaHandler().ExternalNames().HasSupBooks()) {
-        NamesWritten_ = true;
-        WriteInternalSupBook();
-        WriteInternalExternSheet();
-    }
+    const bool anyNames = names && names->Count() > 0;
+    // Sheet references in names need this workbook's SUPBOOK before the EXTERNSHEET table; a
+    // table that exists is written once, with the SUPBOOKs, and one is made only when none exists.
+    NamesWritten_ = anyNames && !external.HasSupBooks();
+    if (NamesWritten_) WriteInternalSupBook();
+    external.SaveToStream(Stream_);
+    if (NamesWritten_ && !external.HasExternSheets()) WriteInternalExternSheet();
+    if (!anyNames) return;
     for (int i = 0; i < names->Count(); ++i) {
         const TXc12DefinedName* name = names->GetItems(i);
         if (!name || name->Deleted) continue;
