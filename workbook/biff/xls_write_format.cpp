@@ -135,6 +135,8 @@ void TXLSWriteBIFF::WriteFonts() {
         int color = PaletteIndex(font->GetColor(), 0);
         if (color == 0 || color == AutomaticColor) color = 0x7FFF;
         uint16_t options = 0;
+        // The old bold flag beside the weight: some readers look at the flag only.
+        if (font->GetStyle() & xfsBold) options |= 0x0001;
         if (font->GetStyle() & xfsItalic) options |= 0x0002;
         if (font->GetStyle() & xfsStrikeOut) options |= 0x0008;
         TRecordBytes data;

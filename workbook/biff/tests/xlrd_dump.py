@@ -27,7 +27,7 @@ def main(path):
                 fmt = book.format_map[xf.format_key].format_str
                 b = xf.border
                 out.append("xf %d %d %d font=%s,%d,%d,%d,%d fill=%d,%d,%d border=%d,%d,%d,%d,%d,%d align=%d,%d,%d fmt=%s" % (
-                    s, r, c, font.name, font.height, font.bold, font.italic, font.colour_index,
+                    s, r, c, font.name, font.height, font.weight * 10 + font.bold, font.italic, font.colour_index,
                     xf.background.fill_pattern, xf.background.pattern_colour_index,
                     xf.background.background_colour_index,
                     b.left_line_style, b.right_line_style, b.top_line_style, b.bottom_line_style,
@@ -42,8 +42,7 @@ def main(path):
                                                                         info.outline_level))
         for r in sorted(sheet.rowinfo_map):
             info = sheet.rowinfo_map[r]
-            out.append("rowinfo %d %d height=%d hidden=%d custom=%d" % (s, r, info.height, info.hidden,
-                                                                        info.has_default_height == 0))
+            out.append("rowinfo %d %d height=%d hidden=%d" % (s, r, info.height, info.hidden))
     print("\n".join(out))
 
 

@@ -8,6 +8,7 @@
 #include "workbook/biff/tests/biff_test_workbook.h"
 #include "workbook/model/cell_error.h"
 #include "workbook/model/defined_names.h"
+#include "workbook/model/formula_helper.h"
 
 namespace xls {
 namespace {
@@ -79,6 +80,92 @@ TEST_F(XlrdReadsWrittenFile, ValuesOfEveryCellKind) {
               "cell 0 1 4 5 43\n"
               "cell 0 1 5 6 \"\"\n"
               "cell 0 2 0 2 3.0\n");
+}
+
+// A formatted header block like the console's report: merged title, fonts, fills, borders,
+// column widths, row heights, formulas with cached text results, names and 3-D references.
+TEST_F(XlrdReadsWrittenFile, FormattingNamesAndSheetReferences) {
+    TXc12DataStyleSheet& styles = Book.Root.StyleSheet();
+    TXc12XFEditor& editor = styles.XFEditor();
+    editor.BeginEdit(nullptr);
+    editor.SetFontName(u"宋体");
+    editor.SetFontSize(18);
+    editor.SetFontStyle(xfsBold);
+    editor.SetFillColor(0xC0C0C0);
+    editor.SetHorizAlignment(2);
+    editor.SetVertAlignment(1);
+    editor.SetBorderLeftStyle(cbsThin);
+    editor.SetBorderTopStyle(cbsThin);
+    const int title = editor.EndEdit()->Index();
+    // Cells take their use of a format before the next edit, which may reuse an unused one.
+    TXLSCellMMU& cells = Book.Cells();
+    cells.StoreString(0, 0, title, u"温湿度历史记录报表");
+    for (int c = 1; c <= 3; ++c) cells.StoreBlank(c, 0, title);
+    editor.BeginEdit(nullptr);
+    editor.SetFontSize(9);
+    editor.SetFillColor(0xFFFFFF);
+    const int small = editor.EndEdit()->Index();
+    Book.Sheet().mergeCells->AddArea(MakeCellArea(0, 0, 3, 0));
+    TXLSMMURowHeader* header = cells.AddRowHeader(0, 0);
+    header->SetHeight(1000);
+    header->SetOptions(0x02);
+    cells.AddRowHeader(1, 0)->SetHeight(360);
+    for (int c = 0; c < 4; ++c) {
+        TXc12Column* col = Book.Sheet().cols.Add(nullptr);
+        col->min = col->max = c;
+        col->width = c == 3 ? 8800 : 4400;
+        col->Flags = 0x04;
+    }
+    for (int r = 28; r < 31; ++r) cells.StoreFloat(1, r, small, 20 + r / 10.0);
+    TXLSFormulaHelper& h = cells.FormulaHelper();
+    h.Clear();
+    h.Col = 0;
+    h.Row = 4;
+    h.XF = small;
+    const std::vector<uint8_t> tokens = Book.Document->CompileFormula(u"\"    温度平均值:\"&ROUND(AVERAGE(B28:B31),2)");
+    h.SetPtgsCopy(tokens.data(), static_cast<int>(tokens.size()));
+    h.SetResultString(u"    温度平均值:22.9");
+    cells.StoreFormula();
+
+    TXc12DataWorksheet& second = Book.AddSheet(u"Second");
+    second.sheetData->StoreFloat(0, 0, 0, 5);
+    Book.SetFormula(1, 1, 0, u"Sheet1!B29*2", 45.8);
+    Book.SetFormula(1, 2, 0, u"SUM(Sheet1!B29:B31)+A1", 73.7);
+    TXc12DefinedName* area = Book.Root.Workbook().definedNames->Add(u"_xlnm.Print_Area", 0);
+    area->RefKind = nrkArea;
+    area->RefSheet = 0;
+    area->RefRow2 = 30;
+    area->RefCol2 = 3;
+    TXc12DefinedName* rate = Book.Root.Workbook().definedNames->Add(u"Rate", -1);
+    std::vector<uint8_t> rateTokens(64, 0xFF);
+    const int rateLength =
+        Book.Document->FormulaHandler().EncodeFormula(u"Second!$A$1", 0x20, 63, rateTokens.data() + 1);
+    rate->SetPtgs(rateTokens.data(), rateLength + 1);
+
+    const std::string dump = WriteAndDump();
+    EXPECT_EQ(Lines(dump, "cell 0 0 0"), "cell 0 0 0 1 \"温湿度历史记录报表\"\n");
+    EXPECT_EQ(Lines(dump, "xf 0 0 0"),
+              "xf 0 0 0 font=宋体,360,7001,0,32767 fill=1,22,65 border=1,0,1,0,64,64 align=2,1,0 fmt=\"General\"\n");
+    EXPECT_EQ(Lines(dump, "xf 0 0 3"),
+              "xf 0 0 3 font=宋体,360,7001,0,32767 fill=1,22,65 border=1,0,1,0,64,64 align=2,1,0 fmt=\"General\"\n");
+    EXPECT_EQ(Lines(dump, "xf 0 28 1"),
+              "xf 0 28 1 font=Arial,180,4000,0,32767 fill=1,9,65 border=0,0,0,0,64,64 align=0,2,0 fmt=\"General\"\n");
+    EXPECT_EQ(Lines(dump, "cell 0 4 0"), "cell 0 4 0 1 \"    温度平均值:22.9\"\n");
+    EXPECT_EQ(Lines(dump, "merged"), "merged 0 0 1 0 4\n");
+    EXPECT_EQ(Lines(dump, "colinfo"),
+              "colinfo 0 0 width=4400 hidden=0 outline=0\n"
+              "colinfo 0 1 width=4400 hidden=0 outline=0\n"
+              "colinfo 0 2 width=4400 hidden=0 outline=0\n"
+              "colinfo 0 3 width=8800 hidden=0 outline=0\n");
+    EXPECT_EQ(Lines(dump, "rowinfo 0 0 "), "rowinfo 0 0 height=1000 hidden=0\n");
+    EXPECT_EQ(Lines(dump, "rowinfo 0 1 "), "rowinfo 0 1 height=360 hidden=0\n");
+    EXPECT_EQ(Lines(dump, "cell 1"),
+              "cell 1 0 0 2 5.0\n"
+              "cell 1 0 1 2 45.8\n"
+              "cell 1 0 2 2 73.7\n");
+    EXPECT_EQ(Lines(dump, "name"),
+              "name Print_Area scope=0 builtin=1 formula=3b000000001e0000000300\n"
+              "name Rate scope=-1 builtin=0 formula=3a010000000000\n");
 }
 
 }  // namespace
