@@ -38,53 +38,9 @@ std::string Lines(const std::string& dump, const std::string& prefix) {
     return result;
 }
 
-class XlrdReadsWrittenFile : public ::testing::Test {
-protected:
-    std::string WriteAndDump() {
-        Book.Document->SetFilename(Dir / "book.xls");
-        Book.Document->Write();
-        return XlrdDump(Dir / "book.xls");
-    }
-
-    TTempDir Dir;
-    test::TBIFFTestWorkbook Book;
-};
-
-TEST_F(XlrdReadsWrittenFile, ValuesOfEveryCellKind) {
-    TXLSCellMMU& cells = Book.Cells();
-    cells.StoreFloat(0, 0, 0, 1);
-    cells.StoreFloat(1, 0, 0, 2);
-    cells.StoreFloat(2, 0, 0, 3);
-    cells.StoreFloat(3, 0, 0, 0.09999999999999999);
-    cells.StoreFloat(4, 0, 0, 25.3);
-    cells.StoreFloat(5, 0, 0, 1e300);
-    cells.StoreString(0, 1, 0, u"温湿度历史记录报表");
-    cells.StoreString(1, 1, 0, u"plain");
-    cells.StoreBoolean(2, 1, 0, true);
-    cells.StoreError(3, 1, 0, errDiv0);
-    cells.StoreError(4, 1, 0, errGettingData);
-    cells.StoreBlank(5, 1, 0);
-    Book.SetFormula(0, 0, 2, u"A1+B1", 3);
-    const std::string dump = WriteAndDump();
-    EXPECT_EQ(Lines(dump, "cell "),
-              "cell 0 0 0 2 1.0\n"
-              "cell 0 0 1 2 2.0\n"
-              "cell 0 0 2 2 3.0\n"
-              "cell 0 0 3 2 0.09999999999999999\n"
-              "cell 0 0 4 2 25.3\n"
-              "cell 0 0 5 2 1e+300\n"
-              "cell 0 1 0 1 \"温湿度历史记录报表\"\n"
-              "cell 0 1 1 1 \"plain\"\n"
-              "cell 0 1 2 4 1\n"
-              "cell 0 1 3 5 7\n"
-              "cell 0 1 4 5 43\n"
-              "cell 0 1 5 6 \"\"\n"
-              "cell 0 2 0 2 3.0\n");
-}
-
 // A formatted header block like the console's report: merged title, fonts, fills, borders,
 // column widths, row heights, formulas with cached text results, names and 3-D references.
-TEST_F(XlrdReadsWrittenFile, FormattingNamesAndSheetReferences) {
+void BuildReportBlock(test::TBIFFTestWorkbook& Book) {
     TXc12DataStyleSheet& styles = Book.Root.StyleSheet();
     TXc12XFEditor& editor = styles.XFEditor();
     editor.BeginEdit(nullptr);
@@ -141,7 +97,54 @@ TEST_F(XlrdReadsWrittenFile, FormattingNamesAndSheetReferences) {
     const int rateLength =
         Book.Document->FormulaHandler().EncodeFormula(u"Second!$A$1", 0x20, 63, rateTokens.data() + 1);
     rate->SetPtgs(rateTokens.data(), rateLength + 1);
+}
 
+class XlrdReadsWrittenFile : public ::testing::Test {
+protected:
+    std::string WriteAndDump() {
+        Book.Document->SetFilename(Dir / "book.xls");
+        Book.Document->Write();
+        return XlrdDump(Dir / "book.xls");
+    }
+
+    TTempDir Dir;
+    test::TBIFFTestWorkbook Book;
+};
+
+TEST_F(XlrdReadsWrittenFile, ValuesOfEveryCellKind) {
+    TXLSCellMMU& cells = Book.Cells();
+    cells.StoreFloat(0, 0, 0, 1);
+    cells.StoreFloat(1, 0, 0, 2);
+    cells.StoreFloat(2, 0, 0, 3);
+    cells.StoreFloat(3, 0, 0, 0.09999999999999999);
+    cells.StoreFloat(4, 0, 0, 25.3);
+    cells.StoreFloat(5, 0, 0, 1e300);
+    cells.StoreString(0, 1, 0, u"温湿度历史记录报表");
+    cells.StoreString(1, 1, 0, u"plain");
+    cells.StoreBoolean(2, 1, 0, true);
+    cells.StoreError(3, 1, 0, errDiv0);
+    cells.StoreError(4, 1, 0, errGettingData);
+    cells.StoreBlank(5, 1, 0);
+    Book.SetFormula(0, 0, 2, u"A1+B1", 3);
+    const std::string dump = WriteAndDump();
+    EXPECT_EQ(Lines(dump, "cell "),
+              "cell 0 0 0 2 1.0\n"
+              "cell 0 0 1 2 2.0\n"
+              "cell 0 0 2 2 3.0\n"
+              "cell 0 0 3 2 0.09999999999999999\n"
+              "cell 0 0 4 2 25.3\n"
+              "cell 0 0 5 2 1e+300\n"
+              "cell 0 1 0 1 \"温湿度历史记录报表\"\n"
+              "cell 0 1 1 1 \"plain\"\n"
+              "cell 0 1 2 4 1\n"
+              "cell 0 1 3 5 7\n"
+              "cell 0 1 4 5 43\n"
+              "cell 0 1 5 6 \"\"\n"
+              "cell 0 2 0 2 3.0\n");
+}
+
+TEST_F(XlrdReadsWrittenFile, FormattingNamesAndSheetReferences) {
+    BuildReportBlock(Book);
     const std::string dump = WriteAndDump();
     EXPECT_EQ(Lines(dump, "cell 0 0 0"), "cell 0 0 0 1 \"温湿度历史记录报表\"\n");
     EXPECT_EQ(Lines(dump, "xf 0 0 0"),
@@ -166,6 +169,29 @@ TEST_F(XlrdReadsWrittenFile, FormattingNamesAndSheetReferences) {
     EXPECT_EQ(Lines(dump, "name"),
               "name Print_Area scope=0 builtin=1 formula=3b000000001e0000000300\n"
               "name Rate scope=-1 builtin=0 formula=3a010000000000\n");
+}
+
+// The same block through perl's Spreadsheet::ParseExcel.
+TEST_F(XlrdReadsWrittenFile, ParseExcelReadsTheReportBlock) {
+    BuildReportBlock(Book);
+    Book.Document->SetFilename(Dir / "book.xls");
+    Book.Document->Write();
+    const std::string script = std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/parseexcel_dump.pl";
+    const auto result = RunCommand("perl " + ShellQuote(script) + " " + ShellQuote(Dir / "book.xls"));
+    ASSERT_EQ(result.ExitCode, 0) << result.Output;
+    const std::string& dump = result.Output;
+    EXPECT_EQ(Lines(dump, "sheet"), "sheet 0 Sheet1 rows=0..30 cols=0..3\nsheet 1 Second rows=0..0 cols=0..2\n");
+    EXPECT_EQ(Lines(dump, "cell 0 0 0 "), "cell 0 0 0 Text 温湿度历史记录报表 font=宋体,360,1 fill=1,22\n");
+    EXPECT_EQ(Lines(dump, "cell 0 4 0 "), "cell 0 4 0 Text     温度平均值:22.9 font=Arial,180,0 fill=1,9\n");
+    EXPECT_EQ(Lines(dump, "cell 0 30 1 "), "cell 0 30 1 Numeric 23 font=Arial,180,0 fill=1,9\n");
+    EXPECT_EQ(Lines(dump, "cell 1"),
+              "cell 1 0 0 Numeric 5 font=Arial,200,0 fill=0,64\n"
+              "cell 1 0 1 Numeric 45.8 font=Arial,200,0 fill=0,64\n"
+              "cell 1 0 2 Numeric 73.7 font=Arial,200,0 fill=0,64\n");
+    EXPECT_EQ(Lines(dump, "merged"), "merged 0 0 0 0 3\n");
+    // Its character widths from 1/256 units: 4400 and 8800 (8766, a width scaled by 255, gives 33.57).
+    EXPECT_EQ(Lines(dump, "width 0 0"), "width 0 0 16.4300\n");
+    EXPECT_EQ(Lines(dump, "width 0 3"), "width 0 3 33.7100\n");
 }
 
 }  // namespace
