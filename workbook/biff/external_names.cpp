@@ -19,9 +19,10 @@ namespace {
 std::vector<uint8_t> ReadByteString(base::TByteReader& reader, size_t count) {
     const uint8_t flag = reader.U8();
     const size_t size = (flag & 1) ? 2 * count : count;
-    std::vector<uint8_t> result{static_cast<uint8_t>(flag & 1)};
     const auto chars = reader.Bytes(size);
-    result.insert(result.end(), chars.begin(), chars.end());
+    std::vector<uint8_t> result(size + 1);
+    result[0] = static_cast<uint8_t>(flag & 1);
+    std::copy(chars.begin(), chars.end(), result.begin() + 1);
     return result;
 }
 
