@@ -167,5 +167,44 @@ TEST_F(XlrdReadsWrittenFile, CachedValuesAreWhatTheOfficeProgramsCompute) {
     EXPECT_EQ(compared, 16);
 }
 
+// python3-xlwt and perl's Spreadsheet::WriteExcel wrote the same small workbook
+// (reference_records.txt, made by gen_reference_records.py). Substream order, the SST after its
+// first field and every cell value must be theirs. Kept differences: the SST's first field is the
+// number of strings here (theirs count the cells that use them; readers take the second field),
+// and runs of numbers become MULRK records (they write one record per number).
+TEST_F(XlrdReadsWrittenFile, SameRecordsAsOtherWriters) {
+    Book.Sheet().Name = u"Data";
+    TXLSCellMMU& cells = Book.Cells();
+    cells.StoreFloat(0, 0, 0, 1.0);
+    cells.StoreFloat(1, 0, 0, 2.5);
+    cells.StoreString(2, 0, 0, u"abc");
+    cells.StoreString(3, 0, 0, u"温度");
+    cells.StoreString(0, 1, 0, u"abc");
+    cells.StoreFloat(1, 1, 0, 1234567.0);
+    cells.StoreFloat(2, 1, 0, 0.3333);
+    cells.StoreFloat(0, 2, 0, 0.09999999999999999);
+    Book.Document->SetFilename(Dir / "book.xls");
+    Book.Document->Write();
+    const std::string script = std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/gen_reference_records.py";
+    const auto result =
+        RunCommand("/usr/bin/python3 " + ShellQuote(script) + " --describe " + ShellQuote(Dir / "book.xls"));
+    ASSERT_EQ(result.ExitCode, 0) << result.Output;
+    std::ifstream table(std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/reference_records.txt");
+    std::stringstream reference;
+    reference << table.rdbuf();
+    for (const std::string writer : {"xlwt", "writeexcel"}) {
+        std::string expected = Lines(reference.str(), writer + " ");
+        for (size_t at = 0; (at = expected.find(writer + " ", at)) != std::string::npos;)
+            expected.replace(at, writer.size(), "ours");
+        std::string ours = Lines(result.Output, "ours ");
+        ASSERT_FALSE(expected.empty()) << writer;
+        // The SST's total-references field (its first 4 bytes, 8 hex digits).
+        const size_t sst = ours.find("ours sst ") + 9;
+        const size_t theirSst = expected.find("ours sst ") + 9;
+        expected.replace(theirSst, 8, ours.substr(sst, 8));
+        EXPECT_EQ(ours, expected) << writer;
+    }
+}
+
 }  // namespace
 }  // namespace xls
