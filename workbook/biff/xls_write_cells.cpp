@@ -7,6 +7,7 @@
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/biff_record_ids.h"
 #include "workbook/biff/xls_write.h"
+#include "workbook/formula/formula_decoder.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/document_root.h"
@@ -214,7 +215,12 @@ void TXLSWriteBIFF::WriteFormula(int row, int col, uint16_t xf, uint8_t cellType
             tokens.assign(ptgs + 3, ptgs + length);
             tokenLength = length - 3 - extra;
         } else {
-            throw EBIFFError("Formula is not held as BIFF8 tokens");
+            // The model's own token code: back to text, then compiled with this workbook's sheets
+            // and names.
+            const std::u16string text =
+                DecodeFormulaToText(Manager_, CurrentSheet_, {ptgs, static_cast<size_t>(length)});
+            tokens = Document_.CompileFormula(text);
+            tokens.erase(tokens.begin());
         }
     } else {
         // A formula kept as text is compiled now, with this workbook's sheets and names.

@@ -10,6 +10,8 @@
 #include "workbook/biff/biff_record_ids.h"
 #include "workbook/biff/tests/biff_test_workbook.h"
 #include "workbook/biff/xls_write.h"
+#include "workbook/formula/formula_encoder.h"
+#include "workbook/formula/formula_tokenizer.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/cell_error.h"
 #include "workbook/model/defined_names.h"
@@ -260,6 +262,34 @@ TEST_F(WriterRecords, FormulaResultsAndStringRecord) {
         EXPECT_EQ(std::vector<uint8_t>(formulas[i].Data.begin() + 22, formulas[i].Data.end()),
                   (std::vector<uint8_t>{0x1E, 1, 0, 0x1E, 1, 0, 0x03}));
     }
+}
+
+TEST_F(WriterRecords, FormulasInOwnCodeOrTextAreCompiledForTheFile) {
+    Book.AddSheet(u"Other");
+    TXLSTokenizer tokenizer(Book.Errors);
+    const TXLSTokenList list = tokenizer.Tokenize(u"SUM(Other!A1:B2)*2");
+    ASSERT_FALSE(tokenizer.Failed());
+    TXLSFormulaEncoder encoder(Book.Root);
+    const std::vector<uint8_t> own = encoder.Encode(list, 0, 0, 0);
+    ASSERT_FALSE(own.empty());
+    ASSERT_NE(own[0], 0xFF);
+    Book.Cells().StoreFormulaTokens(0, 0, 8, static_cast<int>(own.size()), own.data(), 0);
+    TXLSFormulaHelper& h = Book.Cells().FormulaHelper();
+    h.Clear();
+    h.Col = 1;
+    h.Row = 0;
+    h.XF = 0;
+    h.Text = u"Other!A1+1";
+    h.SetResultFloat(1);
+    Book.Cells().StoreFormula();
+    const std::vector<uint8_t> sum = Book.Document->CompileFormula(u"SUM(Other!A1:B2)*2");
+    const std::vector<uint8_t> plus = Book.Document->CompileFormula(u"Other!A1+1");
+    std::vector<std::vector<uint8_t>> written;
+    for (const TRecord& r : Substream(Write(), 0))
+        if (r.Id == BIFFRECID_FORMULA) written.emplace_back(r.Data.begin() + 22, r.Data.end());
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written[0], std::vector<uint8_t>(sum.begin() + 1, sum.end()));
+    EXPECT_EQ(written[1], std::vector<uint8_t>(plus.begin() + 1, plus.end()));
 }
 
 TEST_F(WriterRecords, FontsSkipThePlaceholderAndXFsFollow) {
