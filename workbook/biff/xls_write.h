@@ -102,6 +102,7 @@ private:
     void WritePane();
     void WriteSelections();
     void WriteMergedCells();
+    void WriteHyperlinks();
     void WriteSheetProtection();
 
     // --- cells ---

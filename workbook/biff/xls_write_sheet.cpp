@@ -261,6 +261,7 @@ void TXLSWriteBIFF::WriteTrailing() {
     WritePane();
     WriteSelections();
     WriteMergedCells();
+    WriteHyperlinks();
     WriteSheetProtection();
 }
 

@@ -36,6 +36,10 @@ def main(path):
                     json.dumps(fmt, ensure_ascii=False)))
         for (r1, r2, c1, c2) in sheet.merged_cells:
             out.append("merged %d %d %d %d %d" % (s, r1, r2, c1, c2))
+        for link in sheet.hyperlink_list:
+            out.append("hlink %d %d %d %d %d %s %s %s %s %s" % (
+                s, link.frowx, link.lrowx, link.fcolx, link.lcolx, link.type, json.dumps(link.url_or_path),
+                json.dumps(link.desc, ensure_ascii=False), json.dumps(link.textmark), json.dumps(link.quicktip)))
         for c in sorted(sheet.colinfo_map):
             info = sheet.colinfo_map[c]
             out.append("colinfo %d %d width=%d hidden=%d outline=%d" % (s, c, info.width, info.hidden,

@@ -292,6 +292,25 @@ TEST_F(WriterRecords, FormulasInOwnCodeOrTextAreCompiledForTheFile) {
     EXPECT_EQ(written[1], std::vector<uint8_t>(plus.begin() + 1, plus.end()));
 }
 
+TEST_F(WriterRecords, FileHyperlinkCountsItsLeadingParentFolders) {
+    Book.Sheet().hyperlinks = std::make_unique<TXc12Hyperlinks>(Book.Factory);
+    TXc12Hyperlink* file = Book.Sheet().hyperlinks->Add();
+    file->ref = MakeCellArea(1, 2, 1, 2);
+    file->LinkType = xhltFile;
+    file->SetAddress(u"..\\..\\a.xls");
+    std::vector<const TRecord*> links;
+    const auto records = Write();
+    for (const TRecord& r : records)
+        if (r.Id == 0x01B8) links.push_back(&r);
+    ASSERT_EQ(links.size(), 1u);
+    const TRecord& link = *links[0];
+    EXPECT_EQ(link.Long(28), 0x0001u);                  // a file, no display text, no location
+    EXPECT_EQ(link.Word(48), 2);                        // two "..\" parts
+    EXPECT_EQ(link.Long(50), 0u);                       // no 8-bit path
+    EXPECT_EQ(link.Long(78), 2u * 5 + 6);               // "a.xls" as UTF-16 with its key
+    EXPECT_EQ(link.Data.size(), 78u + 4 + 4 + 2 + 10);  // and nothing after it
+}
+
 TEST_F(WriterRecords, FontsSkipThePlaceholderAndXFsFollow) {
     TXc12Fonts& fonts = Book.Root.StyleSheet().Fonts();
     TXc12Font* sixth = fonts.Add();

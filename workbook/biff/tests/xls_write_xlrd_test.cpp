@@ -135,6 +135,32 @@ TEST_F(XlrdReadsWrittenFile, ParseExcelReadsTheReportBlock) {
     EXPECT_EQ(Lines(dump, "width 0 3"), "width 0 3 33.7100\n");
 }
 
+TEST_F(XlrdReadsWrittenFile, Hyperlinks) {
+    Book.Sheet().hyperlinks = std::make_unique<TXc12Hyperlinks>(Book.Factory);
+    TXc12Hyperlinks& links = *Book.Sheet().hyperlinks;
+    TXc12Hyperlink* url = links.Add();
+    url->ref = MakeCellArea(0, 0, 1, 0);
+    url->LinkType = xhltURL;
+    url->SetAddress(u"http://example.com/a");
+    url->display = u"温湿度";
+    url->tooltip = u"tip";
+    TXc12Hyperlink* file = links.Add();
+    file->ref = MakeCellArea(0, 1, 0, 1);
+    file->LinkType = xhltFile;
+    file->SetAddress(u"..\\..\\data\\r.xls");
+    TXc12Hyperlink* place = links.Add();
+    place->ref = MakeCellArea(0, 2, 0, 2);
+    place->LinkType = xhltWorkbook;
+    place->location = u"Sheet1!A1";
+    const std::string dump = WriteAndDump();
+    EXPECT_EQ(Lines(dump, "hlink"),
+              "hlink 0 0 0 0 1 url \"http://example.com/a\" \"温湿度\" null \"tip\"\n"
+              "hlink 0 1 1 0 0 local file \"data\\\\r.xls\" null null null\n"
+              "hlink 0 2 2 0 0 workbook null null \"Sheet1!A1\" null\n");
+    // The model's address lost the two leading parts it now holds as a count.
+    EXPECT_EQ(file->GetAddress(), u"data\\r.xls");
+}
+
 // LibreOffice and gnumeric recalculated the report block (office_oracle.txt, made by
 // gen_office_oracle.py); the values the writer caches must be what they computed.
 TEST_F(XlrdReadsWrittenFile, CachedValuesAreWhatTheOfficeProgramsCompute) {
