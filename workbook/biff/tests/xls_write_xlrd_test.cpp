@@ -1,6 +1,7 @@
 // What python3-xlrd (formatting_info=True) reads from files the writer made.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -159,6 +160,32 @@ TEST_F(XlrdReadsWrittenFile, Hyperlinks) {
               "hlink 0 2 2 0 0 workbook null null \"Sheet1!A1\" null\n");
     // The model's address lost the two leading parts it now holds as a count.
     EXPECT_EQ(file->GetAddress(), u"data\\r.xls");
+}
+
+// The npm package "xlsx" (installed by scripts/setup into the oracle folder) reads the same block.
+TEST_F(XlrdReadsWrittenFile, NpmXlsxReadsTheReportBlock) {
+    const std::filesystem::path module = std::filesystem::path(OMBRIX_ORACLES) / "node_modules" / "xlsx";
+    ASSERT_TRUE(std::filesystem::exists(module / "package.json"))
+        << "the npm oracle xlsx is missing from " << OMBRIX_ORACLES << ": run scripts/setup";
+    test::BuildReportBlock(Book);
+    Book.Document->SetFilename(Dir / "book.xls");
+    Book.Document->Write();
+    const std::string script = std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/xlsx_npm_dump.js";
+    const auto result = RunCommand("node " + ShellQuote(script) + " " + ShellQuote(OMBRIX_ORACLES) + " " +
+                                   ShellQuote(Dir / "book.xls"));
+    ASSERT_EQ(result.ExitCode, 0) << result.Output;
+    EXPECT_EQ(result.Output,
+              "sheet 0 Sheet1 A1:D31\n"
+              "cell 0 0 0 s \"温湿度历史记录报表\"\n"
+              "cell 0 4 0 s \"    温度平均值:22.9\" =\"    温度平均值:\"&ROUND(AVERAGE(B28:B31),2)\n"
+              "cell 0 28 1 n 22.8\n"
+              "cell 0 29 1 n 22.9\n"
+              "cell 0 30 1 n 23\n"
+              "merged 0 A1:D1\n"
+              "sheet 1 Second A1:C1\n"
+              "cell 1 0 0 n 5\n"
+              "cell 1 0 1 n 45.6 =Sheet1!B29*2\n"
+              "cell 1 0 2 n 73.7 =SUM(Sheet1!B29:B31)+A1\n");
 }
 
 // LibreOffice and gnumeric recalculated the report block (office_oracle.txt, made by
