@@ -126,7 +126,6 @@ private:
     // Font file indexes by model font index; the model fonts written, in file order.
     std::vector<uint16_t> FontFileIndex_;
     std::vector<const TXc12Font*> FontsWritten_;
-    int XFPadding_ = 0;
 
     struct TRunCell {
         uint16_t XF;

@@ -33,7 +33,7 @@ uint8_t ErrorCode(uint8_t value, int row, int col) {
 
 void TXLSWriteBIFF::WriteRows() {
     TXLSCellMMU& cells = *Worksheet_->sheetData;
-    const TXLSCellArea area = Worksheet_->GetDimension();
+    const TXLSCellArea area = cells.Dimension();
     const uint16_t lastCol = static_cast<uint16_t>(std::clamp(area.Col2 + 1, 0, LastColumn97 + 1));
     cells.BeginIterateRows(-1);
     while (cells.IterateNextRow()) {

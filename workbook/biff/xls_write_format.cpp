@@ -181,8 +181,7 @@ void TXLSWriteBIFF::WriteXFs() {
     }
     // Cells without a format of their own point at XF 15: a style sheet with fewer formats
     // gets the default format's copies up to it (style formats before it, as the format has them).
-    XFPadding_ = 0;
-    for (; written <= DefaultCellXF; ++written, ++XFPadding_) {
+    for (; written <= DefaultCellXF; ++written) {
         const uint16_t typeWord = written < DefaultCellXF ? StyleXFWord : 0;
         WriteRecordData(BIFFRECID_XF, PackXF(*defaultXF, FontIndex(defaultXF->GetFont()), typeWord));
     }

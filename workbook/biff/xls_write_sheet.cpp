@@ -149,7 +149,8 @@ void TXLSWriteBIFF::WriteSetup() {
 }
 
 void TXLSWriteBIFF::WriteDimensions() {
-    TXLSCellArea area = Worksheet_->GetDimension();
+    // The cells' own area, computed for this write (not one a reader once set).
+    TXLSCellArea area = Worksheet_->sheetData->Dimension();
     // A sheet without cells has an empty used area.
     if (!CellAreaAssigned(area)) area = MakeCellArea(0, 0, -1, -1);
     const uint32_t lastRow = area.Row2 > LastRow97 ? 0x10000 : static_cast<uint32_t>(area.Row2 + 1);

@@ -175,7 +175,8 @@ TEST_F(WriterRecords, SheetSubstreamOfANewSheet) {
 TEST_F(WriterRecords, DimensionsAreComputedWhenWriting) {
     Book.Cells().StoreFloat(0, 0, 0, 1);
     Book.Cells().CalcDimension();
-    Book.Cells().StoreFloat(300, 70000, 0, 1);  // outside the grid of the format
+    Book.Sheet().SetDimension(MakeCellArea(0, 0, 0, 0));  // as a reader found it
+    Book.Cells().StoreFloat(300, 70000, 0, 1);            // outside the grid of the format
     Book.AddSheet(u"Empty");
     const auto records = Write();
     for (int n = 0; n < 2; ++n) {
