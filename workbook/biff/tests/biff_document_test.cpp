@@ -89,6 +89,24 @@ TEST(BIFFSheets, NamesRunOnAndRenamingChecksOtherSheets) {
     EXPECT_THROW(sheets.GetItems(1), EBIFFError);
 }
 
+TEST(BIFFDocument, DeletingASheetKeepsReferencesInStep) {
+    test::TBIFFTestWorkbook book;
+    book.AddSheet(u"Two");
+    book.AddSheet(u"Three");
+    TBIFF5& doc = *book.Document;
+    ASSERT_EQ(doc.Sheets().Count(), 3);
+    doc.CompileFormula(u"Two!A1+Three!A1");
+    doc.DeleteSheet(1);
+    EXPECT_EQ(doc.Sheets().Count(), 2);
+    const TExternalNames& external = doc.FormulaHandler().ExternalNames();
+    EXPECT_EQ(external.GetExternSheet(0).FirstSheet, ExtSheetDeleted);
+    EXPECT_EQ(external.GetExternSheet(1).FirstSheet, 1);
+    doc.DeleteSheet(1);
+    doc.DeleteSheet(0);
+    ASSERT_EQ(doc.Sheets().Count(), 1);  // the last one is replaced by a fresh sheet
+    EXPECT_EQ(doc.GetSheet(0).Kind(), 0);
+}
+
 TEST(BIFFSheets, OptionsLiveInTheStoredRecords) {
     test::TBIFFTestWorkbook book;
     TSheet& sheet = book.Document->GetSheet(0);
