@@ -53,6 +53,7 @@ void TBIFF5::Clear() {
     DefaultStyles = true;
     ResetSheets();
     Styles_.Clear();
+    if (PictureGroup) PictureGroup->Clear();
     ExtraObjects_.Clear();
     VersionRead = xvNone;
 }

@@ -31,6 +31,16 @@ private:
     std::vector<std::vector<uint8_t>> Items_;
 };
 
+// The workbook's drawing group (the pictures and shape defaults every sheet's drawing shares) as
+// the writer sees it: its MSODRAWINGGROUP data, continued by the stream as it needs.
+class TDrawingGroupPart {
+public:
+    virtual ~TDrawingGroupPart() = default;
+    virtual bool HasProperties() const = 0;
+    virtual void SaveToStream(TXLSStream& stream) = 0;
+    virtual void Clear() = 0;
+};
+
 // The .xls document object: what the BIFF format carries beside the workbook model (the sheets'
 // companions, the globals' stored records, the STYLE bodies, the formula handler, the storages
 // of the file last read) and the file name and version it is written with.
@@ -68,6 +78,8 @@ public:
     TStyles& Styles() { return Styles_; }
     TExtraObjects& ExtraObjects() { return ExtraObjects_; }
     TXc12Manager& Manager() const { return Manager_; }
+    // Empty until the drawing layer gives the document its group.
+    std::unique_ptr<TDrawingGroupPart> PictureGroup;
 
     // Callbacks of the formula handler.
     void GetSheetIndex(const std::u16string& name, int& index, int& count) const;

@@ -133,7 +133,13 @@ void TXLSWriteBIFF::WriteGlobalRecord(const std::vector<uint8_t>& record) {
                 WriteNames();
             }
             break;
-        case INSERT_DRAWINGGROUP: break;
+        case INSERT_DRAWINGGROUP:
+            if (Document_.PictureGroup && Document_.PictureGroup->HasProperties()) {
+                Stream_.BeginContinuedRecord(MAXRECSZ_97);
+                Document_.PictureGroup->SaveToStream(Stream_);
+                Stream_.EndContinuedRecord();
+            }
+            break;
         case INSERT_SST: WriteSST(); break;
         default: Stream_.WriteRaw(record.data(), static_cast<int64_t>(record.size()));
     }

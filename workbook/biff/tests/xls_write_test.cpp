@@ -61,6 +61,20 @@ TEST(EncodeRK, NoValueNearHundredthsChangesOnTheWayBack) {
     EXPECT_GT(changedBefore, 1000);
 }
 
+// The data of a record and of the CONTINUE records behind it.
+std::vector<uint8_t> Joined(const std::vector<TRecord>& records, size_t index) {
+    std::vector<uint8_t> data = records[index].Data;
+    for (size_t i = index + 1; i < records.size() && records[i].Id == BIFFRECID_CONTINUE; ++i)
+        data.insert(data.end(), records[i].Data.begin(), records[i].Data.end());
+    return data;
+}
+
+size_t IndexOf(const std::vector<TRecord>& records, uint16_t id) {
+    for (size_t i = 0; i < records.size(); ++i)
+        if (records[i].Id == id) return i;
+    return records.size();
+}
+
 class WriterRecords : public ::testing::Test {
 protected:
     std::vector<TRecord> Write() { return SplitRecords(Book.WriteStream()); }
@@ -312,6 +326,43 @@ TEST_F(WriterRecords, FileHyperlinkCountsItsLeadingParentFolders) {
     EXPECT_EQ(link.Data.size(), 78u + 4 + 4 + 2 + 10);  // and nothing after it
 }
 
+// Stand-ins for the drawing layer: what they write lands where the drawing records belong.
+class TFakeGroup : public TDrawingGroupPart {
+public:
+    bool HasProperties() const override { return true; }
+    void SaveToStream(TXLSStream& stream) override {
+        stream.WriteHeader(0x00EB, 0);
+        const std::vector<uint8_t> data(10000, 0x5A);
+        stream.Write(data.data(), static_cast<int64_t>(data.size()));
+    }
+    void Clear() override {}
+};
+
+class TFakeDrawing : public TSheetDrawingPart {
+public:
+    int ShapeCount() const override { return 1; }
+    void SaveToStream(TXLSStream& stream) override { stream.WriteWordRecord(0x00EC, 7); }
+    void Clear() override {}
+};
+
+TEST_F(WriterRecords, DrawingPartsWriteWhereTheirRecordsBelong) {
+    Book.Document->PictureGroup = std::make_unique<TFakeGroup>();
+    Book.Document->GetSheet(0).EscherDrawing = std::make_unique<TFakeDrawing>();
+    const auto records = Write();
+    const size_t group = IndexOf(records, 0x00EB);
+    ASSERT_LT(group, records.size());
+    EXPECT_EQ(records[group].Data.size(), 8224u);
+    EXPECT_EQ(records[group + 1].Id, BIFFRECID_CONTINUE);
+    EXPECT_EQ(records[group + 1].Data.size(), 10000u - 8224);
+    EXPECT_LT(IndexOf(records, BIFFRECID_BOUNDSHEET), group);
+    EXPECT_EQ(records[group + 2].Id, BIFFRECID_SST);
+    const auto sheet = Substream(records, 0);
+    const size_t drawing = IndexOf(sheet, 0x00EC);
+    ASSERT_LT(drawing, sheet.size());
+    EXPECT_EQ(sheet[drawing - 1].Id, BIFFRECID_WINDOW2);
+    EXPECT_EQ(sheet[drawing + 1].Id, BIFFRECID_SELECTION);
+}
+
 TEST_F(WriterRecords, FontsSkipThePlaceholderAndXFsFollow) {
     TXc12Fonts& fonts = Book.Root.StyleSheet().Fonts();
     TXc12Font* sixth = fonts.Add();
@@ -401,20 +452,6 @@ TEST_F(WriterRecords, SelectionsBeyondOneRecordAreRefused) {
     } catch (const EBIFFError& e) {
         EXPECT_STREQ(e.what(), "Too many selected areas (1370)");
     }
-}
-
-// The data of a record and of the CONTINUE records behind it.
-std::vector<uint8_t> Joined(const std::vector<TRecord>& records, size_t index) {
-    std::vector<uint8_t> data = records[index].Data;
-    for (size_t i = index + 1; i < records.size() && records[i].Id == BIFFRECID_CONTINUE; ++i)
-        data.insert(data.end(), records[i].Data.begin(), records[i].Data.end());
-    return data;
-}
-
-size_t IndexOf(const std::vector<TRecord>& records, uint16_t id) {
-    for (size_t i = 0; i < records.size(); ++i)
-        if (records[i].Id == id) return i;
-    return records.size();
 }
 
 TEST_F(WriterRecords, LongExternSheetTablesAndNamesAreContinued) {
