@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace xls {
@@ -9,12 +10,23 @@ namespace xls {
 // Builds the data of a default record from little-endian fields.
 class TRecordBytes {
 public:
+    TRecordBytes& Byte(uint8_t v) { return Put(v, 1); }
     TRecordBytes& Word(uint16_t v) { return Put(v, 2); }
     TRecordBytes& Long(uint32_t v) { return Put(v, 4); }
     TRecordBytes& Double(double v) {
         uint64_t bits;
         std::memcpy(&bits, &v, 8);
         return Put(bits, 8);
+    }
+    TRecordBytes& Append(const uint8_t* data, size_t n) {
+        Bytes.insert(Bytes.end(), data, data + n);
+        return *this;
+    }
+    // Flag byte 1 and the UTF-16LE characters.
+    TRecordBytes& Wide(std::u16string_view text) {
+        Byte(1);
+        for (char16_t c : text) Word(c);
+        return *this;
     }
     TRecordBytes& Zeros(size_t n) {
         Bytes.insert(Bytes.end(), n, 0);

@@ -18,8 +18,10 @@ struct TBIFFError {
 };
 
 constexpr TBIFFError BIFFErrors[] = {
-    {0x00, errNull, u"#NULL!"}, {0x07, errDiv0, u"#DIV/0!"}, {0x0F, errValue, u"#VALUE!"}, {0x17, errRef, u"#REF!"},
-    {0x1D, errName, u"#NAME?"}, {0x24, errNum, u"#NUM!"},    {0x2A, errNA, u"#N/A"},
+    {0x00, errNull, u"#NULL!"},   {0x07, errDiv0, u"#DIV/0!"},
+    {0x0F, errValue, u"#VALUE!"}, {0x17, errRef, u"#REF!"},
+    {0x1D, errName, u"#NAME?"},   {0x24, errNum, u"#NUM!"},
+    {0x2A, errNA, u"#N/A"},       {0x2B, errGettingData, u"#GETTING_DATA"},
 };
 
 // The number of bytes that count characters take, checked against the body; raises when the

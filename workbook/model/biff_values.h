@@ -17,7 +17,7 @@ namespace xls {
 // bits are the top bits of an IEEE double whose low 34 bits are 0; bit 0 set divides by 100.
 double DecodeRK(uint32_t value);
 
-// BIFF error codes 0x00, 0x07, 0x0F, 0x17, 0x1D, 0x24, 0x2A <-> the model's values 1 to 7.
+// BIFF error codes 0x00, 0x07, 0x0F, 0x17, 0x1D, 0x24, 0x2A, 0x2B <-> the model's values 1 to 8.
 // Any other code gives errUnknown.
 TXc12CellError BIFFErrorToCellError(int code);
 // The code of (value and 0x7F); any other value (0 and 8 included) gives 0x2A (#N/A).

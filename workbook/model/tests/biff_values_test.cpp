@@ -40,7 +40,8 @@ TEST(BIFFValues, ErrorCodes) {
     EXPECT_EQ(BIFFErrorToCellError(0x01), errUnknown);
     EXPECT_EQ(BIFFErrorToCellError(-1), errUnknown);
     EXPECT_EQ(CellErrorToBIFFError(0), 0x2A);  // "no error" is no BIFF error
-    EXPECT_EQ(CellErrorToBIFFError(errGettingData), 0x2A);
+    EXPECT_EQ(CellErrorToBIFFError(errGettingData), 0x2B);
+    EXPECT_EQ(BIFFErrorToCellError(0x2B), errGettingData);
     EXPECT_EQ(CellErrorToBIFFError(100), 0x2A);
     EXPECT_EQ(U8(BIFFErrorToText(0x07)), "#DIV/0!");
     EXPECT_EQ(U8(BIFFErrorToText(0x08)), "#???");

@@ -1,0 +1,146 @@
+// The console's report sheet (header block, six formulas, 32,000 data rows, no chart) written
+// from the filled model to an .xls file, beside libxlsxwriter writing the same cells as .xlsx in
+// constant-memory mode; then ten such sheets. Peak memory of a write is reported above the
+// resident size of the filled model.
+// Run from a release build: build-release/bench/xls_biff/xls_biff_bench
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "base/text_encoding.h"
+#include "bench/xls_biff/xlsx_report.h"
+#include "workbook/biff/tests/biff_test_workbook.h"
+#include "workbook/model/formula_helper.h"
+
+namespace {
+
+constexpr int ReportRows = 32000;
+
+std::string TempPath(const char* name) { return "/tmp/ombrix_xls_bench_" + std::to_string(::getpid()) + name; }
+
+// Resident and peak resident size in KiB.
+long StatusKiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0) return std::stol(line.substr(std::string(key).size()));
+    return 0;
+}
+
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+void FillReportSheet(xls::test::TBIFFTestWorkbook& book, int sheet) {
+    using namespace xls;
+    TXLSCellMMU& cells = book.Cells(sheet);
+    TXc12XFEditor& editor = book.Root.StyleSheet().XFEditor();
+    editor.BeginEdit(nullptr);
+    editor.SetFontName(u"宋体");
+    editor.SetFontSize(18);
+    editor.SetFontStyle(xfsBold);
+    editor.SetHorizAlignment(2);
+    editor.SetBorderLeftStyle(cbsThin);
+    const int title = editor.EndEdit()->Index();
+    cells.StoreString(0, 0, title, u"温湿度历史记录报表");
+    for (int c = 1; c < 4; ++c) cells.StoreBlank(c, 0, title);
+    editor.BeginEdit(nullptr);
+    editor.SetFontSize(9);
+    editor.SetFillColor(0xC0C0C0);
+    const int small = editor.EndEdit()->Index();
+    book.Sheet(sheet).mergeCells->AddArea(MakeCellArea(0, 0, 3, 0));
+    cells.AddRowHeader(0, 0)->SetHeight(1000);
+    for (int c = 0; c < 4; ++c) {
+        TXc12Column* col = book.Sheet(sheet).cols.Add(nullptr);
+        col->min = col->max = c;
+        col->width = c == 3 ? 8800 : 4400;
+    }
+    cells.StoreString(0, 1, small, u"1.设备信息：");
+    cells.StoreString(0, 2, small, u"    设备ID:1");
+    cells.StoreString(3, 2, small, u"    本页条数:32000");
+    cells.StoreString(0, 3, small, u"    开始时间:2026-01-01 00:00:00");
+    cells.StoreString(3, 3, small, u"    结束时间:2026-12-31 23:59:59");
+    const char16_t* formulas[6] = {u"\"    温度平均值:\"&ROUND(AVERAGE(B28:B32028),2)",
+                                   u"\"    湿度平均值:\"&ROUND(AVERAGE(C28:C32028),2)",
+                                   u"\"    温度最小值:\"&MIN(B28:B32028)",
+                                   u"\"    湿度最小值:\"&MIN(C28:C32028)",
+                                   u"\"    温度最大值:\"&MAX(B28:B32028)",
+                                   u"\"    湿度最大值:\"&MAX(C28:C32028)"};
+    for (int i = 0; i < 6; ++i) {
+        TXLSFormulaHelper& h = cells.FormulaHelper();
+        h.Clear();
+        h.Col = (i % 2) * 3;
+        h.Row = 4 + i / 2;
+        h.XF = small;
+        const std::vector<uint8_t> tokens = book.Document->CompileFormula(formulas[i]);
+        h.SetPtgsCopy(tokens.data(), static_cast<int>(tokens.size()));
+        h.SetResultString(u"    温度平均值:22.5");
+        cells.StoreFormula();
+    }
+    cells.StoreString(0, 8, small, u"2.温湿度曲线：");
+    cells.StoreString(0, 26, small, u"3.详细数据：");
+    const char16_t* heads[4] = {u"序号", u"温度", u"湿度", u"记录时间"};
+    for (int c = 0; c < 4; ++c) cells.StoreString(c, 27, 0, heads[c]);
+    char text[64];
+    for (int r = 0; r < ReportRows; ++r) {
+        cells.StoreFloat(0, 28 + r, 0, r + 1);
+        cells.StoreFloat(1, 28 + r, 0, (200 + r % 100) / 10.0);
+        cells.StoreFloat(2, 28 + r, 0, (500 + r % 300) / 10.0);
+        std::snprintf(text, sizeof text, "%.4d-%.2d-%.2d %.2d:%.2d:%.2d", 2026, 1 + r / 2880 % 12, 1 + r / 96 % 28,
+                      r / 4 % 24, r % 4 * 15, 0);
+        cells.StoreString(3, 28 + r, 0, base::Utf8ToUtf16(text));
+    }
+}
+
+std::unique_ptr<xls::test::TBIFFTestWorkbook> ReportBook(int sheets) {
+    auto book = std::make_unique<xls::test::TBIFFTestWorkbook>();
+    for (int s = 1; s < sheets; ++s) book->AddSheet(u"Sheet" + base::Utf8ToUtf16(std::to_string(s + 1)));
+    for (int s = 0; s < sheets; ++s) FillReportSheet(*book, s);
+    return book;
+}
+
+void WriteXls(benchmark::State& state, int sheets) {
+    auto book = ReportBook(sheets);
+    const std::string path = TempPath(".xls");
+    book->Document->SetFilename(path);
+    long peakAbove = 0;
+    for (auto _ : state) {
+        const long before = StatusKiB("VmRSS:");
+        ResetPeak();
+        book->Document->Write();
+        peakAbove = std::max(peakAbove, StatusKiB("VmHWM:") - before);
+    }
+    state.counters["PeakAboveModelMiB"] = static_cast<double>(peakAbove) / 1024.0;
+    state.counters["FileMiB"] = static_cast<double>(std::ifstream(path, std::ios::ate).tellg()) / (1 << 20);
+    std::remove(path.c_str());
+}
+
+void WriteXlsx(benchmark::State& state, int sheets) {
+    const std::string path = TempPath(".xlsx");
+    long peakAbove = 0;
+    for (auto _ : state) {
+        const long before = StatusKiB("VmRSS:");
+        ResetPeak();
+        if (WriteXlsxReport(path.c_str(), sheets, ReportRows) != 0) state.SkipWithError("libxlsxwriter failed");
+        peakAbove = std::max(peakAbove, StatusKiB("VmHWM:") - before);
+    }
+    state.counters["PeakAboveStartMiB"] = static_cast<double>(peakAbove) / 1024.0;
+    std::remove(path.c_str());
+}
+
+void BM_ReportSheetXls(benchmark::State& state) { WriteXls(state, 1); }
+void BM_ReportSheetXlsxConstantMemory(benchmark::State& state) { WriteXlsx(state, 1); }
+void BM_TenReportSheetsXls(benchmark::State& state) { WriteXls(state, 10); }
+void BM_TenReportSheetsXlsxConstantMemory(benchmark::State& state) { WriteXlsx(state, 10); }
+
+BENCHMARK(BM_ReportSheetXls)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_ReportSheetXlsxConstantMemory)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_TenReportSheetsXls)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_TenReportSheetsXlsxConstantMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
