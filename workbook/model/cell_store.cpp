@@ -164,14 +164,21 @@ void TXLSCellMMU::WriteSSTIndex(int col, int row, int xf, int64_t index) {
     }
 }
 
+void TXLSCellMMU::ReleaseOccupant(int col, int row) {
+    TXLSMMUCell cell;
+    if (FindCell(col, row, cell)) ReleaseCell(cell);
+}
+
 void TXLSCellMMU::StoreBlank(int col, int row, int xf) {
     CheckXF(xf);
+    ReleaseOccupant(col, row);
     WriteFixed(col, row, xckBlank, xf, nullptr, 0);
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
 
 void TXLSCellMMU::StoreBoolean(int col, int row, int xf, bool value) {
     CheckXF(xf);
+    ReleaseOccupant(col, row);
     const uint8_t v = value ? 1 : 0;
     WriteFixed(col, row, xckBoolean, xf, &v, 1);
     StyleSheet_.XFEditor().AddRefXF(xf);
@@ -179,12 +186,14 @@ void TXLSCellMMU::StoreBoolean(int col, int row, int xf, bool value) {
 
 void TXLSCellMMU::StoreError(int col, int row, int xf, uint8_t errorCode) {
     CheckXF(xf);
+    ReleaseOccupant(col, row);
     WriteFixed(col, row, xckError, xf, &errorCode, 1);
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
 
 void TXLSCellMMU::StoreFloat(int col, int row, int xf, double value) {
     CheckXF(xf);
+    ReleaseOccupant(col, row);
     WriteFloat(col, row, xf, value);
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
@@ -193,6 +202,7 @@ void TXLSCellMMU::StoreSSTString(int col, int row, int xf, int index) {
     CheckXF(xf);
     CheckPosition(col, row);
     SST_.AddRef(index);
+    ReleaseOccupant(col, row);
     WriteSSTIndex(col, row, xf, index);
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
@@ -243,8 +253,6 @@ void TXLSCellMMU::SetFloat(int col, int row, double value, int xf) {
     if (FindCell(col, row, cell)) {
         if (cell.Type & XLSCellVariable) return SetFormulaResultFloat(cell, col, row, value);
         if (GetXF(cell) != 0) xf = GetXF(cell);
-        CheckXF(xf);
-        ReleaseCell(cell);
     }
     StoreFloat(col, row, xf, value);
 }
@@ -257,11 +265,12 @@ void TXLSCellMMU::SetString(int col, int row, std::u16string_view text, int xf) 
     if (GetXF(cell) != 0 || kind == xckString16 || kind == xckString32) xf = GetXF(cell);
     CheckXF(xf);
     if (kind == xckString16 || kind == xckString32) {
-        SST_.Release(static_cast<int>(GetSSTIndex(cell)));
+        const int old = static_cast<int>(GetSSTIndex(cell));
         const int index = SST_.AddString(text);
         const uint8_t newKind = index <= 0xFFFF ? xckString16 : xckString32;
         if (newKind == kind) {
             SST_.AddRef(index);
+            SST_.Release(old);
             uint8_t* value = cell.Data + ((cell.Type & XLSCellHasXF) ? 2 : 0);
             if (kind == xckString16)
                 base::StoreLE16(value, static_cast<uint16_t>(index));
@@ -269,11 +278,9 @@ void TXLSCellMMU::SetString(int col, int row, std::u16string_view text, int xf) 
                 base::StoreLE32(value, static_cast<uint32_t>(index));
             return;
         }
-        StyleSheet_.XFEditor().ReleaseXF(xf);
         StoreSSTString(col, row, xf, index);
         return;
     }
-    ReleaseCell(cell);
     StoreString(col, row, xf, text);
 }
 

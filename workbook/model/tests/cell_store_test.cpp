@@ -208,7 +208,7 @@ enum class TLayout { Scattered, RightToLeft, RandomOrder };
 
 class CellStoreModelTest : public CellStoreTest, public ::testing::WithParamInterface<TLayout> {};
 
-// The store against a plain map: random stores, overwrites, deletes, format changes, row
+// The store against a plain map: random stores (also over occupied cells), overwrites, deletes, format changes, row
 // headers, formulas and cleared rows; after each write the cell read back, and after each batch
 // the used area, the cells, their iteration order and the use counts of formats and strings
 // must match.
@@ -354,10 +354,16 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
                     Store.StoreFormulaTokens(col, row, v, 3, tokens, xf);
                     touchRow(row);
                     cells[key] = {xctFloatFormula, v, u"", false, has ? existing->second.XF : xf};
-                } else if (!has) {
+                } else if (pick(2) == 0) {
+                    // Store operations replace whatever was there, giving back its uses.
                     Store.StoreBlank(col, row, xf);
                     touchRow(row);
                     cells[key] = {xctBlank, 0, u"", false, xf};
+                } else {
+                    const std::u16string text = u"t" + std::u16string(1, char16_t(u'a' + pick(20)));
+                    Store.StoreString(col, row, xf, text);
+                    touchRow(row);
+                    cells[key] = {xctString, 0, text, false, xf};
                 }
                 break;
         }
