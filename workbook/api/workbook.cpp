@@ -4,6 +4,7 @@
 
 #include "base/format.h"
 #include "base/text_encoding.h"
+#include "workbook/model/cell_reference.h"
 #include "workbook/model/document_root.h"
 
 namespace xls {
@@ -80,6 +81,11 @@ void TXLSWorkbook::DeleteSheet(int index, int count) {
     if (count > sheets.Count() - index) throw EListError::IndexOutOfBounds(index + count - 1);
     if (!Compiled_) CompileFormulas();
     for (int i = 0; i < count; ++i) {
+        // The sheet's cells, row headers and column records give back their uses of formats
+        // and strings before the sheet goes.
+        TXLSWorksheet* sheet = GetSheets(index);
+        sheet->Cells().ClearRows(0, XLSMaxRow);
+        sheet->GetColumns().Clear();
         Sheets_.Delete(index);
         sheets.Delete(index);
         if (Biff_) Biff_->DeleteSheet(index, false);

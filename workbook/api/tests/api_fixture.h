@@ -35,7 +35,7 @@ private:
 // A document root made with the interface's class factory, its workbook interface and
 // (optionally) a fake binary document.
 class ApiTest : public ::testing::Test {
-protected:
+public:
     ApiTest();
     ~ApiTest() override;
 
