@@ -65,18 +65,25 @@ void TXLSFormattedObj::SetVertAlignment(uint8_t value) {
 TXLSCell* TXLSCell::Locate(int col, int row) {
     Col_ = col;
     Row_ = row;
-    if (!Cells_.FindCell(col, row, Cell_)) {
+    TXLSMMUCell cell;
+    Located_ = Cells_.FindCell(col, row, cell);
+    if (!Located_) {
         XF_ = nullptr;
         return nullptr;
     }
-    XF_ = StyleSheet_.XFs().GetItems(TXLSCellMMU::GetXF(Cell_));
+    XF_ = StyleSheet_.XFs().GetItems(TXLSCellMMU::GetXF(cell));
     return this;
 }
 
+TXLSMMUCell TXLSCell::Cell() const {
+    TXLSMMUCell cell;
+    if (Located_) Cells_.FindCell(Col_, Row_, cell);
+    return cell;
+}
+
 void TXLSCell::ApplyXF() {
-    if (!Cell_.Data || !XF_) return;
+    if (!Located_ || !XF_) return;
     Cells_.SetXF(Col_, Row_, XF_->Index());
-    Cells_.FindCell(Col_, Row_, Cell_);
 }
 
 // --- TXLSRow ---

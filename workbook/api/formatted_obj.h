@@ -61,7 +61,8 @@ public:
     TXLSCell* Locate(int col, int row);
     int Col() const { return Col_; }
     int Row() const { return Row_; }
-    const TXLSMMUCell& Cell() const { return Cell_; }
+    // The located cell as stored now (its bytes move when the store is written).
+    TXLSMMUCell Cell() const;
 
 protected:
     void ApplyXF() override;
@@ -70,7 +71,7 @@ private:
     TXLSCellMMU& Cells_;
     int Col_ = 0;
     int Row_ = 0;
-    TXLSMMUCell Cell_;
+    bool Located_ = false;
 };
 
 class TXLSRows;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "workbook/model/cell_reference.h"
 #include "workbook/model/document_root.h"
@@ -34,13 +35,15 @@ TXLSRange& TXLSRange::GetItems(std::u16string_view ref) {
 }
 
 TXLSCellArea TXLSRange::WorkArea() {
+    WholeSpan_ = false;
     if (!Valid_) return MakeCellArea(1, 1, 0, 0);
     TXLSCellArea area = GetBounds();
     const bool wholeCols = area.Row1 == 0 && area.Row2 >= XLSMaxRow;
     const bool wholeRows = area.Col1 == 0 && area.Col2 >= XLSMaxCol;
     if (!wholeCols && !wholeRows) return area;
-    // Formatting a whole row or column formats the cells the sheet has there, not a million
+    // Formatting whole rows or columns formats the cells the sheet has there, not a million
     // blanks.
+    WholeSpan_ = true;
     Cells_.CalcDimension();
     const TXLSCellArea& used = Cells_.Dimension();
     if (used.Row1 < 0 || used.Col1 < 0) return MakeCellArea(1, 1, 0, 0);
@@ -51,25 +54,43 @@ TXLSCellArea TXLSRange::WorkArea() {
     return area;
 }
 
+std::vector<int> TXLSRange::RowsOf(const TXLSCellArea& area) {
+    std::vector<int> rows;
+    if (area.Row2 < area.Row1 || area.Col2 < area.Col1) return rows;
+    if (!WholeSpan_) {
+        rows.reserve(static_cast<size_t>(area.Row2 - area.Row1 + 1));
+        for (int row = area.Row1; row <= area.Row2; ++row) rows.push_back(row);
+        return rows;
+    }
+    // Over whole rows or columns only the rows the sheet stores count.
+    Cells_.BeginIterateRows(area.Row1 - 1);
+    while (Cells_.IterateNextRow() && Cells_.IterRow() <= area.Row2) rows.push_back(Cells_.IterRow());
+    return rows;
+}
+
 void TXLSRange::EnsureCells() {
     const TXLSCellArea area = WorkArea();
-    for (int row = area.Row1; row <= area.Row2; ++row)
+    for (int row : RowsOf(area))
         for (int col = area.Col1; col <= area.Col2; ++col)
             if (Cells_.IsEmpty(col, row)) Cells_.StoreBlank(col, row, 0);
 }
 
 void TXLSRange::Apply(int col1, int row1, int col2, int row2, const TChange& change) {
-    EnsureCells();
     const TXLSCellArea area = WorkArea();
-    col1 = std::max(col1, area.Col1);
-    row1 = std::max(row1, area.Row1);
-    col2 = std::min(col2, area.Col2);
-    row2 = std::min(row2, area.Row2);
     // Cells that shared a format before share the edited one after: one edit per source format.
     std::unordered_map<int, TXc12XF*> edited;
-    for (int row = row1; row <= row2; ++row) {
-        for (int col = col1; col <= col2; ++col) {
-            if (!Cell_.Locate(col, row)) continue;
+    for (int row : RowsOf(area)) {
+        const bool rowInside = row >= row1 && row <= row2;
+        for (int col = area.Col1; col <= area.Col2; ++col) {
+            // The whole range gets its missing cells; the change goes to the sub-rectangle.
+            const bool inside = rowInside && col >= col1 && col <= col2;
+            if (!Cell_.Locate(col, row)) {
+                Cells_.StoreBlank(col, row, 0);
+                if (!inside) continue;
+                Cell_.Locate(col, row);
+            } else if (!inside) {
+                continue;
+            }
             const int source = Cell_.GetXF()->Index();
             if (const auto found = edited.find(source); found != edited.end()) {
                 Cell_.AssignXF(found->second);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "workbook/api/formatted_obj.h"
 #include "workbook/model/cell_area.h"
@@ -58,8 +59,11 @@ private:
     using TChange = std::function<void(TXc12XFEditor&)>;
     // The range as it is worked on: cut to the used area when it spans the whole grid.
     TXLSCellArea WorkArea();
-    // EnsureCells, then the change on every cell of the sub-rectangle (empty when col2 < col1
-    // or row2 < row1).
+    // The rows of the work area to visit: all of them, or the stored ones over whole rows or
+    // columns.
+    std::vector<int> RowsOf(const TXLSCellArea& area);
+    // The missing cells of the range stored as blanks and the change made on every cell of the
+    // sub-rectangle (empty when col2 < col1 or row2 < row1).
     void Apply(int col1, int row1, int col2, int row2, const TChange& change);
     void ApplyWhole(const TChange& change);
 
@@ -68,6 +72,7 @@ private:
     TXLSCellMMU& Cells_;
     TXLSRangeKind Kind_ = xrkCell;
     bool Valid_ = true;
+    bool WholeSpan_ = false;
 };
 
 }  // namespace xls

@@ -86,20 +86,20 @@ void TXLSWorksheet::ClearArea(int col1, int row1, int col2, int row2, uint8_t fl
         TXLSCellMMU& cells = Cells();
         if (col1 == 0 && col2 >= XLSMaxCol) {
             cells.ClearRows(row1, row2);
-        } else {
-            // The stored cells of the rectangle, gathered first: the store may not be written
+        } else if (flags & xcfFormats) {
+            // Row by row over the stored rows, gathered first: the store may not be written
             // while it is iterated.
+            std::vector<int> rows;
+            cells.BeginIterateRows(std::max(row1, 0) - 1);
+            while (cells.IterateNextRow() && cells.IterRow() <= row2) rows.push_back(cells.IterRow());
+            for (int row : rows) cells.DeleteCells(col1, col2, row);
+        } else {
             std::vector<std::pair<int, int>> found;
             cells.BeginIterate(std::max(row1, 0));
             while (cells.IterateNext() && cells.IterRow() <= row2)
                 if (cells.IterCol() >= col1 && cells.IterCol() <= col2)
                     found.emplace_back(cells.IterCol(), cells.IterRow());
-            for (const auto& [col, row] : found) {
-                if (flags & xcfFormats)
-                    cells.DeleteCell(col, row);
-                else
-                    cells.ClearValue(col, row);
-            }
+            for (const auto& [col, row] : found) cells.ClearValue(col, row);
         }
         Sheet_.mergeCells->Delete(col1, row1, col2, row2);
         Sheet_.hyperlinks->Delete(col1, row1, col2, row2);

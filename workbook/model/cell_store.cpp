@@ -347,13 +347,13 @@ void TXLSCellMMU::DeleteCell(int col, int row) {
 
 namespace {
 
-// Calls fn(type, data) for every cell of a row record.
+// Calls fn(type, data) for every cell of a row record in columns col1..col2.
 template <class Fn>
-void ForEachCell(uint8_t* record, Fn fn) {
+void ForEachCellIn(uint8_t* record, int col1, int col2, Fn fn) {
     const int colCount = TXLSMMUBlockManager::ColCount(record);
     uint8_t* p = record + MMURowPrefixSize;
     int col = 0;
-    while (col < colCount) {
+    while (col < colCount && col <= col2) {
         const uint8_t count = *p;
         if (count & 0x80) {
             col += count & 0x7F;
@@ -362,19 +362,43 @@ void ForEachCell(uint8_t* record, Fn fn) {
         }
         const uint8_t type = p[1];
         if (type & 0x80) {
-            fn(type, p + 2);
+            if (col >= col1) fn(type, p + 2);
             ++col;
             p += 4 + base::LoadLE16(p + 2);
             continue;
         }
         const int size = MMUTypeSize(type);
-        for (int i = 0; i < count; ++i) fn(type, p + 2 + i * size);
+        for (int i = 0; i < count; ++i)
+            if (col + i >= col1 && col + i <= col2) fn(type, p + 2 + i * size);
         col += count;
         p += 2 + count * size;
     }
 }
 
+template <class Fn>
+void ForEachCell(uint8_t* record, Fn fn) {
+    ForEachCellIn(record, 0, XLSMaxCol, fn);
+}
+
 }  // namespace
+
+void TXLSCellMMU::DeleteCells(int col1, int col2, int row) {
+    TXLSMMUBlock* block = ExistingBlock(row);
+    col1 = std::max(col1, 0);
+    col2 = std::min(col2, XLSMaxCol);
+    if (!block || col2 < col1) return;
+    Manager_.Flush();
+    const int r = row % MMURowsPerBlock;
+    uint8_t* record = TXLSMMUBlockManager::RowRecord(*block, r);
+    if (!record) return;
+    ForEachCellIn(record, col1, col2, [&](uint8_t type, uint8_t* data) { ReleaseCell(TXLSMMUCell{type, data}); });
+    Manager_.DeleteColumns(*block, r, col1, col2, true);
+    record = TXLSMMUBlockManager::RowRecord(*block, r);
+    if (record && TXLSMMUBlockManager::ColCount(record) == 0 && HeaderIsDefault(record + MMURowHeaderOffset)) {
+        StyleSheet_.XFEditor().ReleaseXF(base::LoadLE16(record + MMURowHeaderOffset + 1));
+        Manager_.RemoveRow(*block, r);
+    }
+}
 
 void TXLSCellMMU::ClearRows(int row1, int row2) {
     if (row1 < 0 || row2 > XLSMaxRow || row2 < row1 || Blocks_.empty()) return;

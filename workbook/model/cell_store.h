@@ -112,6 +112,8 @@ public:
     // Gives back the cell's XF use and string reference and removes it (may move records). A row left without cells
     // loses its record only when its header holds nothing but the defaults.
     void DeleteCell(int col, int row);
+    // DeleteCell for every cell of row in columns col1..col2, in one pass over the row.
+    void DeleteCells(int col1, int col2, int row);
     void ClearRows(int row1, int row2);
     TXLSMMURowHeader* AddRowHeader(int row, int xf);
 
