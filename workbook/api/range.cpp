@@ -75,31 +75,50 @@ void TXLSRange::EnsureCells() {
             if (Cells_.IsEmpty(col, row)) Cells_.StoreBlank(col, row, 0);
 }
 
-void TXLSRange::Apply(int col1, int row1, int col2, int row2, const TChange& change) {
+void TXLSRange::Visit(const TMask& mask, const TSidedChange& change) {
     const TXLSCellArea area = WorkArea();
-    // Cells that shared a format before share the edited one after: one edit per source format.
+    // Cells that shared a format before share the edited one after: one edit per source format
+    // (and per set of sides).
     std::unordered_map<int, TXc12XF*> edited;
     for (int row : RowsOf(area)) {
-        const bool rowInside = row >= row1 && row <= row2;
         for (int col = area.Col1; col <= area.Col2; ++col) {
-            // The whole range gets its missing cells; the change goes to the sub-rectangle.
-            const bool inside = rowInside && col >= col1 && col <= col2;
+            // The whole range gets its missing cells; the change goes where the mask says.
+            const uint8_t sides = mask(col, row);
             if (!Cell_.Locate(col, row)) {
                 Cells_.StoreBlank(col, row, 0);
-                if (!inside) continue;
+                if (sides == 0) continue;
                 Cell_.Locate(col, row);
-            } else if (!inside) {
+            } else if (sides == 0) {
                 continue;
             }
-            const int source = Cell_.GetXF()->Index();
-            if (const auto found = edited.find(source); found != edited.end()) {
-                Cell_.AssignXF(found->second);
+            const int key = Cell_.GetXF()->Index() * 16 + sides;
+            if (const auto found = edited.find(key); found != edited.end()) {
+                if (found->second != Cell_.GetXF()) Cell_.AssignXF(found->second);
                 continue;
             }
-            Cell_.Edit(change);
-            edited.emplace(source, Cell_.GetXF());
+            Cell_.Edit([&](TXc12XFEditor& editor) { change(editor, sides); });
+            edited.emplace(key, Cell_.GetXF());
         }
     }
+}
+
+void TXLSRange::Apply(int col1, int row1, int col2, int row2, const TChange& change) {
+    Visit([&](int col,
+              int row) { return static_cast<uint8_t>(col >= col1 && col <= col2 && row >= row1 && row <= row2); },
+          [&](TXc12XFEditor& editor, uint8_t) { change(editor); });
+}
+
+void TXLSRange::Outline(const std::function<void(TXc12XFEditor&, TXc12BorderLine)>& change) {
+    const int col1 = GetCol1(), row1 = GetRow1(), col2 = GetCol2(), row2 = GetRow2();
+    // One pass: each cell gets its sides in the order left, top, right, bottom.
+    Visit(
+        [&](int col, int row) {
+            return static_cast<uint8_t>((col == col1) | (row == row1) << 1 | (col == col2) << 2 | (row == row2) << 3);
+        },
+        [&](TXc12XFEditor& editor, uint8_t sides) {
+            for (TXc12BorderLine line : {xblLeft, xblTop, xblRight, xblBottom})
+                if (sides & (1 << line)) change(editor, line);
+        });
 }
 
 void TXLSRange::ApplyWhole(const TChange& change) { Apply(GetCol1(), GetRow1(), GetCol2(), GetRow2(), change); }
@@ -149,17 +168,25 @@ void TXLSRange::SetBorderBottomStyle(TXc12CellBorderStyle style) {
 }
 
 void TXLSRange::SetBorderOutlineColor(uint32_t rgb) {
-    SetBorderLeftColor(rgb);
-    SetBorderTopColor(rgb);
-    SetBorderRightColor(rgb);
-    SetBorderBottomColor(rgb);
+    Outline([&](TXc12XFEditor& e, TXc12BorderLine line) {
+        switch (line) {
+            case xblLeft: return e.SetBorderLeftColor(rgb);
+            case xblTop: return e.SetBorderTopColor(rgb);
+            case xblRight: return e.SetBorderRightColor(rgb);
+            default: return e.SetBorderBottomColor(rgb);
+        }
+    });
 }
 
 void TXLSRange::SetBorderOutlineStyle(TXc12CellBorderStyle style) {
-    SetBorderLeftStyle(style);
-    SetBorderTopStyle(style);
-    SetBorderRightStyle(style);
-    SetBorderBottomStyle(style);
+    Outline([&](TXc12XFEditor& e, TXc12BorderLine line) {
+        switch (line) {
+            case xblLeft: return e.SetBorderLeftStyle(style);
+            case xblTop: return e.SetBorderTopStyle(style);
+            case xblRight: return e.SetBorderRightStyle(style);
+            default: return e.SetBorderBottomStyle(style);
+        }
+    });
 }
 
 void TXLSRange::SetBorderInsideHorizColor(uint32_t rgb) {

@@ -65,6 +65,13 @@ private:
     // The missing cells of the range stored as blanks and the change made on every cell of the
     // sub-rectangle (empty when col2 < col1 or row2 < row1).
     void Apply(int col1, int row1, int col2, int row2, const TChange& change);
+    // The sides of the outline (bit 1 << line) a cell of the range lies on; 0 for none.
+    using TMask = std::function<uint8_t(int col, int row)>;
+    using TSidedChange = std::function<void(TXc12XFEditor&, uint8_t sides)>;
+    // Stores the missing cells of the range and changes every cell the mask selects.
+    void Visit(const TMask& mask, const TSidedChange& change);
+    // The outline's sides in one pass over the range.
+    void Outline(const std::function<void(TXc12XFEditor&, TXc12BorderLine)>& change);
     void ApplyWhole(const TChange& change);
 
     TXc12Manager& Manager_;
