@@ -152,7 +152,7 @@ void TXLSHyperlink::Classify(std::u16string_view address) {
 
 std::unique_ptr<TXLSFactoryObject> TXLSClassFactoryImpl::CreateObject(int kind, TXLSFactoryObject* owner) {
     switch (kind) {
-        case xckNames: return std::make_unique<TXLSNames>(*this, Manager_, Formulas_);
+        case xckNames: return std::make_unique<TXLSNames>(*this, Manager_);
         case xckName: return std::make_unique<TXLSName>(dynamic_cast<TXLSNames*>(owner));
         case xckMergedCells: return std::make_unique<TXLSMergedCells>(*this);
         case xckMergedCell: return std::make_unique<TXLSMergedCell>();

@@ -21,19 +21,20 @@ class TXLSFormulaServices;
 
 class TXLSNames : public TXc12DefinedNames {
 public:
-    TXLSNames(TXLSClassFactory& factory, TXc12Manager* manager, TXLSFormulaServices* formulas)
-        : TXc12DefinedNames(factory), Manager_(manager), Formulas_(formulas) {}
+    TXLSNames(TXLSClassFactory& factory, TXc12Manager* manager) : TXc12DefinedNames(factory), Manager_(manager) {}
     // Compiles every name in list order.
     void CompileAll();
     TXc12Manager* Manager() const { return Manager_; }
     TXLSFormulaServices* Formulas() const { return Formulas_; }
+    // The workbook interface hands over its formula services once it exists.
+    void SetFormulas(TXLSFormulaServices* formulas) { Formulas_ = formulas; }
 
 protected:
     void AdjustFormulaSheetRefs(TXc12DefinedName& name, int sheetIndex, int delta) override;
 
 private:
     TXc12Manager* Manager_;
-    TXLSFormulaServices* Formulas_;
+    TXLSFormulaServices* Formulas_ = nullptr;
 };
 
 class TXLSName : public TXc12DefinedName {
@@ -96,17 +97,15 @@ private:
 class TXLSAutofilterColumn : public TXc12FilterColumn {};
 
 // Makes the interface's classes for the model; the rest as the model's own factory does. The
-// document root and the formula services are set once they exist.
+// document root is set once it exists, before its parts are created.
 class TXLSClassFactoryImpl : public TXc12ClassFactory {
 public:
     using TXc12ClassFactory::TXc12ClassFactory;
     std::unique_ptr<TXLSFactoryObject> CreateObject(int kind, TXLSFactoryObject* owner) override;
     void SetManager(TXc12Manager* manager) { Manager_ = manager; }
-    void SetFormulas(TXLSFormulaServices* formulas) { Formulas_ = formulas; }
 
 private:
     TXc12Manager* Manager_ = nullptr;
-    TXLSFormulaServices* Formulas_ = nullptr;
 };
 
 }  // namespace xls

@@ -27,7 +27,10 @@ bool SameText(std::u16string_view a, std::u16string_view b) {
 TXLSWorkbook::TXLSWorkbook(TXc12Manager& manager, TXLSFormulaServices& formulas)
     : Manager_(manager), Formulas_(formulas), CmdFormat_(manager), Clipboard_(manager) {
     Names_ = dynamic_cast<TXLSNames*>(manager.Workbook().definedNames.get());
-    if (Names_) manager.Names = Names_;
+    if (Names_) {
+        Names_->SetFormulas(&formulas);
+        manager.Names = Names_;
+    }
 }
 
 TXLSWorkbook::~TXLSWorkbook() = default;

@@ -38,7 +38,6 @@ ApiTest::ApiTest() {
     Manager->CreateParts();
     Manager->SetVersion(xvExcel97);
     Formulas = std::make_unique<TXLSFormulaServices>(*Manager);
-    Factory.SetFormulas(Formulas.get());
     Workbook = std::make_unique<TXLSWorkbook>(*Manager, *Formulas);
     for (int i = 0; i < Styles().XFs().Count(); ++i)
         BaselineUses.push_back(Styles().XFs().GetItems(i) ? Styles().XFs().GetItems(i)->UseCount() : 0);
