@@ -26,7 +26,8 @@ TXLSWorksheet::TXLSWorksheet(TXLSWorkbook& workbook, TXc12DataWorksheet& sheet, 
       Columns_(sheet.cols, manager.StyleSheet()),
       Range_(manager, Cell_, *sheet.sheetData),
       Comments_(sheet.comments),
-      Drawing_(manager, sheet.drawing.get()) {
+      Drawing_(manager, sheet.drawing.get()),
+      PrintSettings_(sheet.pageSetup, sheet.rowBreaks, sheet.colBreaks) {
     Drawing_.SetColumnsRows(&Columns_, &Rows_);
     if (Sheet_.pageSetup.paperSize == 0) Sheet_.pageSetup.paperSize = manager.DefaultPaperSize;
 }
@@ -37,6 +38,7 @@ void* TXLSWorksheet::QueryClass(const std::type_info& classRef) {
     if (classRef == typeid(TXc12DataWorksheet)) return &Sheet_;
     if (classRef == typeid(TXLSColumns)) return &Columns_;
     if (classRef == typeid(TXLSRows)) return &Rows_;
+    if (classRef == typeid(TCellAreas)) return &SelectedAreas_;
     return nullptr;
 }
 

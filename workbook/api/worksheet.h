@@ -9,6 +9,7 @@
 #include "workbook/api/formatted_obj.h"
 #include "workbook/api/range.h"
 #include "workbook/api/sheet_comments.h"
+#include "workbook/api/sheet_wrappers.h"
 #include "workbook/model/style_object.h"
 #include "workbook/model/worksheet_part.h"
 
@@ -54,6 +55,8 @@ public:
     TXc12Hyperlinks& GetHyperlinks() { return *Sheet_.hyperlinks; }
     TXLSComments& GetComments() { return Comments_; }
     TXLSDrawing& GetDrawing() { return Drawing_; }
+    TXLSSelectedAreas& GetSelectedAreas() { return SelectedAreas_; }
+    TXLSPrintSettings& GetPrintSettings() { return PrintSettings_; }
     TXc12DataWorksheet& Model() const { return Sheet_; }
     TXLSCellMMU& Cells() const { return *Sheet_.sheetData; }
     const std::u16string& GetName() const { return Sheet_.Name; }
@@ -88,6 +91,8 @@ private:
     TXLSRange Range_;
     TXLSComments Comments_;
     TXLSDrawing Drawing_;
+    TXLSSelectedAreas SelectedAreas_;
+    TXLSPrintSettings PrintSettings_;
 };
 
 }  // namespace xls

@@ -192,5 +192,20 @@ TEST_F(WorkbookTest, ClearAreaOfPartsOfTheSheet) {
     EXPECT_EQ(refs, 3);
 }
 
+TEST_F(WorkbookTest, WorksheetAnswersForItsParts) {
+    EXPECT_EQ(Sheet().Query<TXc12DataWorksheet>(), &Sheet().Model());
+    EXPECT_EQ(Sheet().Query<TXLSColumns>(), &Sheet().GetColumns());
+    EXPECT_EQ(Sheet().Query<TXLSRows>(), &Sheet().GetRows());
+    EXPECT_EQ(Sheet().Query<TCellAreas>(), &Sheet().GetSelectedAreas());
+    EXPECT_EQ(Sheet().Query<TXLSRange>(), nullptr);
+    EXPECT_EQ(Sheet().GetSelectedAreas().Count(), 1);
+    Sheet().GetSelectedAreas().SetSingle(2, 3);
+    EXPECT_EQ(Sheet().GetSelectedAreas().Row, 3);
+    Sheet().GetPrintSettings().SetPaperSize(0x89);
+    EXPECT_EQ(Sheet().GetPrintSettings().GetPaperSize(), 9);
+    EXPECT_EQ(Sheet().GetPrintSettings().HorizPagebreaks.Add(20)->man, 1);
+    EXPECT_EQ(Sheet().Model().rowBreaks.Count(), 1);
+}
+
 }  // namespace
 }  // namespace xls::test
