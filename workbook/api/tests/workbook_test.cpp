@@ -207,5 +207,24 @@ TEST_F(WorkbookTest, WorksheetAnswersForItsParts) {
     EXPECT_EQ(Sheet().Model().rowBreaks.Count(), 1);
 }
 
+TEST_F(WorkbookTest, BuildSheetsMirrorsTheModelAfterARead) {
+    // What a reader leaves: model sheets and names, no interface sheets.
+    Workbook->ClearSheets();
+    Manager->Worksheets().Add(-1)->Name = u"Data";
+    Manager->Worksheets().GetItems(1)->sheetData->StoreFloat(0, 0, 0, 4);
+    TXc12DefinedName* name = Workbook->Names()->Add(u"First", -1);
+    name->SetContent(u"Data!$A$1");
+    Workbook->BuildSheets();
+    ASSERT_EQ(Workbook->SheetCount(), 2);
+    EXPECT_EQ(Sheet(1).GetName(), u"Data");
+    EXPECT_EQ(&Sheet(1).Model(), Manager->Worksheets().GetItems(1));
+    EXPECT_EQ(Sheet(1).Index(), 1);
+    EXPECT_FALSE(Workbook->FormulasCompiled());
+    EXPECT_EQ(name->RefKind, nrkCell);
+    EXPECT_EQ(name->RefSheet, 1);
+    Workbook->CompileFormulas();
+    EXPECT_TRUE(Workbook->FormulasCompiled());
+}
+
 }  // namespace
 }  // namespace xls::test
