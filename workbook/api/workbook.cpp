@@ -64,17 +64,17 @@ TXLSWorksheet* TXLSWorkbook::AddSheet() {
     TXc12DataWorksheets& sheets = Manager_.Worksheets();
     TXc12DataWorksheet* sheet = sheets.Add(-1);
     sheet->Name = name;
-    TXLSWorksheet* added;
+    TXLSWorksheet* added = nullptr;
     try {
         added = AppendSheet(*sheet);
+        if (Biff_) Biff_->AddSheet(0);
     } catch (...) {
+        // The three sheet lists stay in step: what was added goes again.
+        if (added) Sheets_.Delete(SheetCount() - 1);
         sheets.Delete(sheets.Count() - 1);
         throw;
     }
-    if (Biff_) {
-        Biff_->AddSheet(0);
-        Biff_->SheetInserted(SheetCount() - 1);
-    }
+    if (Biff_) Biff_->SheetInserted(SheetCount() - 1);
     return added;
 }
 

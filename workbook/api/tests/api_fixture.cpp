@@ -18,6 +18,7 @@ TFakeBiffDocument::TFakeBiffDocument(TXLSWorkbook& workbook) : Workbook_(workboo
 
 void TFakeBiffDocument::AddSheet(uint8_t kind) {
     ASSERT_EQ(kind, 0);
+    if (FailAdd) throw EXLSError("binary sheet not added");
     ++SheetCount;
 }
 

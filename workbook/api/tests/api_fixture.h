@@ -24,6 +24,8 @@ public:
     int EncodeFormula(std::u16string_view formula, int ptgClass, int bufSize, uint8_t* buf) override;
 
     int SheetCount = 0;
+    // The next AddSheet raises.
+    bool FailAdd = false;
     std::vector<int> Inserted;
     std::vector<int> Deleted;
 

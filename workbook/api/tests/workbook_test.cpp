@@ -45,6 +45,15 @@ TEST_F(WorkbookTest, AddSheetThatCannotBeNamedLeavesNoModelSheet) {
     EXPECT_EQ(Workbook->SheetCount(), 1001);
 }
 
+TEST_F(WorkbookTest, AddSheetThatTheBinaryDocumentRefusesIsUndone) {
+    UseBiff();
+    Biff->FailAdd = true;
+    EXPECT_THROW(Workbook->AddSheet(), EXLSError);
+    EXPECT_EQ(Workbook->SheetCount(), 1);
+    EXPECT_EQ(Manager->Worksheets().Count(), 1);
+    EXPECT_TRUE(Biff->Inserted.empty());
+}
+
 TEST_F(WorkbookTest, DeleteSheetReachingPastTheEndDeletesNothing) {
     UseBiff();
     Workbook->AddSheet();
