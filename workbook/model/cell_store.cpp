@@ -176,14 +176,21 @@ void TXLSCellMMU::WriteSSTIndex(int col, int row, int xf, int64_t index) {
     }
 }
 
+void TXLSCellMMU::ReleaseOccupant(int col, int row) {
+    TXLSMMUCell cell;
+    if (FindCell(col, row, cell)) ReleaseCell(cell);
+}
+
 void TXLSCellMMU::StoreBlank(int col, int row, int xf) {
     CheckXF(xf);
+    ReleaseOccupant(col, row);
     WriteFixed(col, row, xckBlank, xf, nullptr, 0);
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
 
 void TXLSCellMMU::StoreBoolean(int col, int row, int xf, bool value) {
     CheckXF(xf);
+    ReleaseOccupant(col, row);
     const uint8_t v = value ? 1 : 0;
     WriteFixed(col, row, xckBoolean, xf, &v, 1);
     StyleSheet_.XFEditor().AddRefXF(xf);
@@ -191,12 +198,14 @@ void TXLSCellMMU::StoreBoolean(int col, int row, int xf, bool value) {
 
 void TXLSCellMMU::StoreError(int col, int row, int xf, uint8_t errorCode) {
     CheckXF(xf);
+    ReleaseOccupant(col, row);
     WriteFixed(col, row, xckError, xf, &errorCode, 1);
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
 
 void TXLSCellMMU::StoreFloat(int col, int row, int xf, double value) {
     CheckXF(xf);
+    ReleaseOccupant(col, row);
     WriteFloat(col, row, xf, value);
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
@@ -205,6 +214,7 @@ void TXLSCellMMU::StoreSSTString(int col, int row, int xf, int index) {
     CheckXF(xf);
     CheckPosition(col, row);
     SST_.AddRef(index);
+    ReleaseOccupant(col, row);
     WriteSSTIndex(col, row, xf, index);
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
@@ -256,8 +266,6 @@ void TXLSCellMMU::SetFloat(int col, int row, double value, int xf) {
     if (FindCell(col, row, cell)) {
         if (cell.Type & XLSCellVariable) return SetFormulaResultFloat(cell, col, row, value);
         if (GetXF(cell) != 0) xf = GetXF(cell);
-        CheckXF(xf);
-        ReleaseCell(cell);
     }
     StoreFloat(col, row, xf, value);
 }
@@ -270,12 +278,13 @@ void TXLSCellMMU::SetString(int col, int row, std::u16string_view text, int xf) 
     if (GetXF(cell) != 0 || kind == xckString16 || kind == xckString32) xf = GetXF(cell);
     CheckXF(xf);
     if (kind == xckString16 || kind == xckString32) {
-        SST_.Release(static_cast<int>(GetSSTIndex(cell)));
+        const int old = static_cast<int>(GetSSTIndex(cell));
         const int index = SST_.AddString(text);
         const uint8_t newKind = index <= 0xFFFF ? xckString16 : xckString32;
         if (newKind == kind) {
             ++Changes_;
             SST_.AddRef(index);
+            SST_.Release(old);
             uint8_t* value = cell.Data + ((cell.Type & XLSCellHasXF) ? 2 : 0);
             if (kind == xckString16)
                 base::StoreLE16(value, static_cast<uint16_t>(index));
@@ -283,11 +292,9 @@ void TXLSCellMMU::SetString(int col, int row, std::u16string_view text, int xf) 
                 base::StoreLE32(value, static_cast<uint32_t>(index));
             return;
         }
-        StyleSheet_.XFEditor().ReleaseXF(xf);
         StoreSSTString(col, row, xf, index);
         return;
     }
-    ReleaseCell(cell);
     StoreString(col, row, xf, text);
 }
 
@@ -357,13 +364,13 @@ void TXLSCellMMU::DeleteCell(int col, int row) {
 
 namespace {
 
-// Calls fn(type, data) for every cell of a row record.
+// Calls fn(type, data) for every cell of a row record in columns col1..col2.
 template <class Fn>
-void ForEachCell(uint8_t* record, Fn fn) {
+void ForEachCellIn(uint8_t* record, int col1, int col2, Fn fn) {
     const int colCount = TXLSMMUBlockManager::ColCount(record);
     uint8_t* p = record + MMURowPrefixSize;
     int col = 0;
-    while (col < colCount) {
+    while (col < colCount && col <= col2) {
         const uint8_t count = *p;
         if (count & 0x80) {
             col += count & 0x7F;
@@ -372,19 +379,43 @@ void ForEachCell(uint8_t* record, Fn fn) {
         }
         const uint8_t type = p[1];
         if (type & 0x80) {
-            fn(type, p + 2);
+            if (col >= col1) fn(type, p + 2);
             ++col;
             p += 4 + base::LoadLE16(p + 2);
             continue;
         }
         const int size = MMUTypeSize(type);
-        for (int i = 0; i < count; ++i) fn(type, p + 2 + i * size);
+        for (int i = 0; i < count; ++i)
+            if (col + i >= col1 && col + i <= col2) fn(type, p + 2 + i * size);
         col += count;
         p += 2 + count * size;
     }
 }
 
+template <class Fn>
+void ForEachCell(uint8_t* record, Fn fn) {
+    ForEachCellIn(record, 0, XLSMaxCol, fn);
+}
+
 }  // namespace
+
+void TXLSCellMMU::DeleteCells(int col1, int col2, int row) {
+    TXLSMMUBlock* block = ExistingBlock(row);
+    col1 = std::max(col1, 0);
+    col2 = std::min(col2, XLSMaxCol);
+    if (!block || col2 < col1) return;
+    Manager_.Flush();
+    const int r = row % MMURowsPerBlock;
+    uint8_t* record = TXLSMMUBlockManager::RowRecord(*block, r);
+    if (!record) return;
+    ForEachCellIn(record, col1, col2, [&](uint8_t type, uint8_t* data) { ReleaseCell(TXLSMMUCell{type, data}); });
+    Manager_.DeleteColumns(*block, r, col1, col2, true);
+    record = TXLSMMUBlockManager::RowRecord(*block, r);
+    if (record && TXLSMMUBlockManager::ColCount(record) == 0 && HeaderIsDefault(record + MMURowHeaderOffset)) {
+        StyleSheet_.XFEditor().ReleaseXF(base::LoadLE16(record + MMURowHeaderOffset + 1));
+        Manager_.RemoveRow(*block, r);
+    }
+}
 
 void TXLSCellMMU::ClearRows(int row1, int row2) {
     if (row1 < 0 || row2 > XLSMaxRow || row2 < row1 || Blocks_.empty()) return;

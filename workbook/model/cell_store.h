@@ -94,7 +94,7 @@ public:
     TXc12DataSST& SST() { return SST_; }
     TXLSFormulaHelper& FormulaHelper() { return *FormulaHelper_; }
 
-    // --- Writing. Store operations replace a cell without giving back what it held. ---
+    // --- Writing. Store operations replace a cell and give back what it held. ---
     void StoreBlank(int col, int row, int xf);
     void StoreBoolean(int col, int row, int xf, bool value);
     void StoreError(int col, int row, int xf, uint8_t errorCode);
@@ -112,6 +112,8 @@ public:
     // Gives back the cell's XF use and string reference and removes it (may move records). A row left without cells
     // loses its record only when its header holds nothing but the defaults.
     void DeleteCell(int col, int row);
+    // DeleteCell for every cell of row in columns col1..col2, in one pass over the row.
+    void DeleteCells(int col1, int col2, int row);
     void ClearRows(int row1, int row2);
     TXLSMMURowHeader* AddRowHeader(int row, int xf);
 
@@ -201,6 +203,7 @@ private:
     void WriteFloat(int col, int row, int xf, double value);
     void WriteSSTIndex(int col, int row, int xf, int64_t index);
     void ReleaseCell(const TXLSMMUCell& cell);
+    void ReleaseOccupant(int col, int row);
     // Rewrites a value cell with another XF, keeping its value bytes.
     void RewriteWithXF(int col, int row, const TXLSMMUCell& cell, int xf);
     bool HeaderIsDefault(const uint8_t* header) const;

@@ -1,5 +1,7 @@
 #include "workbook/model/worksheet_items.h"
 
+#include <algorithm>
+
 namespace xls {
 
 bool TXc12Column::Equal(const TXc12Column& other) const {
@@ -10,6 +12,10 @@ TXc12Column* TXc12Columns::Add(TXc12XF* style) {
     TXc12Column* column = TXc12ObjectList::Add();
     column->style = style;
     return column;
+}
+
+void TXc12Columns::Sort() {
+    std::stable_sort(Items_.begin(), Items_.end(), [](const auto& a, const auto& b) { return a->min < b->min; });
 }
 
 TXc12MergedCell* TXc12MergedCells::AddArea(const TXLSCellArea& area) {

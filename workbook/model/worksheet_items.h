@@ -43,6 +43,8 @@ public:
 class TXc12Columns : public TXc12ObjectList<TXc12Column> {
 public:
     TXc12Column* Add(TXc12XF* style);
+    // Orders the records by first column (their ranges never overlap).
+    void Sort();
 };
 
 // One merged area.

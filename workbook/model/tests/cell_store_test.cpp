@@ -208,8 +208,8 @@ enum class TLayout { Scattered, RightToLeft, RandomOrder };
 
 class CellStoreModelTest : public CellStoreTest, public ::testing::WithParamInterface<TLayout> {};
 
-// The store against a plain map: random stores, overwrites, deletes, format changes, row
-// headers, formulas and cleared rows; after each write the cell read back, and after each batch
+// The store against a plain map: random stores (also over occupied cells), overwrites, deletes, format changes, row
+// headers, formulas, cleared rows and deleted runs of cells; after each write the cell read back, and after each batch
 // the used area, the cells, their iteration order and the use counts of formats and strings
 // must match.
 TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
@@ -348,16 +348,29 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
                         return entry.first.first >= row && entry.first.first <= last;
                     });
                     std::erase_if(rows, [&](const auto& entry) { return entry.first >= row && entry.first <= last; });
+                } else if (pick(40) == 0) {
+                    const int last = col + pick(50);
+                    Store.DeleteCells(col, last, row);
+                    std::erase_if(cells, [&](const auto& entry) {
+                        return entry.first.first == row && entry.first.second >= col && entry.first.second <= last;
+                    });
+                    dropRowIfBare(row);
                 } else if (pick(2) == 0) {
                     const double v = numbers[pick(11)];
                     const uint8_t tokens[] = {0x1E, static_cast<uint8_t>(pick(256)), 0};
                     Store.StoreFormulaTokens(col, row, v, 3, tokens, xf);
                     touchRow(row);
                     cells[key] = {xctFloatFormula, v, u"", false, has ? existing->second.XF : xf};
-                } else if (!has) {
+                } else if (pick(2) == 0) {
+                    // Store operations replace whatever was there, giving back its uses.
                     Store.StoreBlank(col, row, xf);
                     touchRow(row);
                     cells[key] = {xctBlank, 0, u"", false, xf};
+                } else {
+                    const std::u16string text = u"t" + std::u16string(1, char16_t(u'a' + pick(20)));
+                    Store.StoreString(col, row, xf, text);
+                    touchRow(row);
+                    cells[key] = {xctString, 0, text, false, xf};
                 }
                 break;
         }
