@@ -118,7 +118,7 @@ void TEscherDrawing::LoadFromStream(TXLSStream& stream, uint16_t length) {
         Root_.Flags = BodyU32(sp, 4);
         if (!(Root_.Flags & SPFLAG_PATRIARCH)) throw EBIFFError("SP is not root");
         // Whatever else the patriarch's container holds is not written back.
-        const int64_t rootUsed = 16 + 8 + static_cast<int64_t>(rect.size()) + static_cast<int64_t>(sp.size());
+        const int64_t rootUsed = 16 + static_cast<int64_t>(rect.size()) + static_cast<int64_t>(sp.size());
         if (rootUsed > rootLength) throw EBIFFError("Error while reading Shape. Length <> 0");
         reader.Skip(rootLength - rootUsed);
 
