@@ -82,7 +82,11 @@ void TDGG::SaveToStream(TXLSStream& stream) {
     CspSaved = 0;
     uint32_t maxSpid = 0;
     for (TDGGData& cluster : Items) {
-        if (!cluster.Drawing) continue;
+        // A cluster whose drawing is not loaded keeps the count it was read with.
+        if (!cluster.Drawing) {
+            CspSaved += static_cast<int32_t>(cluster.CspidCur);
+            continue;
+        }
         const int shapes = cluster.Drawing->ShapeCount();
         CspSaved += shapes + 1;
         if (cluster.Changed) {
@@ -304,7 +308,7 @@ std::pair<int64_t, bool> TEscherGroup::LoadBSE(TEscherReader& reader, TMSOPictur
         reader.Skip(uids);
         uint8_t meta[MetafileHeaderSize];
         reader.Read(meta, MetafileHeaderSize);
-        const int64_t cbSave = base::LoadLE32(meta + 24);
+        const int64_t cbSave = base::LoadLE32(meta + 28);
         const int64_t rest = int64_t{blip.Length} - uids - MetafileHeaderSize;
         if (cbSave > rest) throw EBIFFError("Blip size in BSE don't match actually blip");
         std::vector<uint8_t> data = reader.Take(cbSave);
