@@ -79,22 +79,24 @@ void TDGG::LoadFromBytes(const uint8_t* body, uint32_t clusterCount) {
 }
 
 void TDGG::SaveToStream(TXLSStream& stream) {
-    CspSaved = 0;
+    // File values are unsigned; sums wrap as the 32-bit fields do.
+    uint32_t cspSaved = 0;
     uint32_t maxSpid = 0;
     for (TDGGData& cluster : Items) {
         // A cluster whose drawing is not loaded keeps the count it was read with.
         if (!cluster.Drawing) {
-            CspSaved += static_cast<int32_t>(cluster.CspidCur);
+            cspSaved += cluster.CspidCur;
             continue;
         }
         const int shapes = cluster.Drawing->ShapeCount();
-        CspSaved += shapes + 1;
+        cspSaved += static_cast<uint32_t>(shapes) + 1;
         if (cluster.Changed) {
             cluster.CspidCur = static_cast<uint32_t>(shapes + 1);
             maxSpid = std::max(maxSpid, cluster.Drawing->SpidCur);
         }
     }
-    SpidMax = std::max(SpidMax, static_cast<int32_t>(maxSpid));
+    CspSaved = static_cast<int32_t>(cspSaved);
+    SpidMax = static_cast<int32_t>(std::max(static_cast<uint32_t>(SpidMax), maxSpid));
     WriteMSOHeader(stream, 0, 0, MSOFBT_DGG, static_cast<uint32_t>(16 + 8 * Items.size()));
     WriteU32(stream, static_cast<uint32_t>(SpidMax));
     WriteU32(stream, static_cast<uint32_t>(Items.size() + 1));
@@ -415,7 +417,7 @@ std::pair<uint32_t, uint32_t> TEscherGroup::AddCluster(TEscherDrawing& drawing) 
     };
     while (inUse(dgId)) ++dgId;
     Clusters.Items.push_back({dgId, 0, &drawing, true});
-    ++Clusters.CdgSaved;
+    Clusters.CdgSaved = static_cast<int32_t>(static_cast<uint32_t>(Clusters.CdgSaved) + 1);
     // The cluster at position n (1-based) owns the shape ids from n * 1024; ids a file read
     // has used stay taken.
     uint32_t firstSpId = static_cast<uint32_t>(Clusters.Items.size()) * ClusterSize;
@@ -450,7 +452,7 @@ void TEscherGroup::DeleteCluster(uint32_t dgId) {
     for (size_t i = 0; i < Clusters.Items.size(); ++i) {
         if (Clusters.Items[i].DgId == dgId) {
             Clusters.Items.erase(Clusters.Items.begin() + static_cast<ptrdiff_t>(i));
-            --Clusters.CdgSaved;
+            Clusters.CdgSaved = static_cast<int32_t>(static_cast<uint32_t>(Clusters.CdgSaved) - 1);
             return;
         }
     }
