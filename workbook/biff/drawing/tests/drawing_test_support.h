@@ -36,16 +36,24 @@ void ReadGroup(const std::vector<uint8_t>& bytes, TEscherGroup& group);
 // The drawings of one workbook file, read by our readers, with the records they came from:
 // the group's records, and per sheet the run from its first MSODRAWING to the end of its
 // drawing followed by its NOTE records.
+// Ranges are [start, end) byte offsets in the workbook stream.
+using TRange = std::pair<int64_t, int64_t>;
 struct TFileSheet {
     std::unique_ptr<TEscherDrawing> Drawing;
     std::vector<uint8_t> Original;
+    std::vector<TRange> Ranges;  // the drawing's run, then each NOTE record
 };
 struct TFileDrawings {
+    std::vector<uint8_t> Stream;  // the whole workbook stream
     TEscherGroup Group;
     std::vector<uint8_t> GroupOriginal;
+    TRange GroupRange{0, 0};
     std::vector<TFileSheet> Sheets;
 };
 void ReadFileDrawings(const std::string& fileName, TFileDrawings& file);
+// The workbook stream with the group and every sheet drawing replaced by what our writers make
+// of them (each sheet's NOTE records follow its drawing), sheet offsets in BOUNDSHEET fixed.
+std::vector<uint8_t> RewriteDrawings(TFileDrawings& file);
 
 std::string FixturePath(const std::string& name);
 
