@@ -336,8 +336,8 @@ void TEscherDrawing::LoadNote(TXLSStream& stream, uint16_t length) {
 }
 
 void TEscherDrawing::SaveToStream(TXLSStream& stream) const {
-    if (Root_.Count() == 0) return;
-    if (stream.FileVersion() != xvExcel97) throw EBIFFError("Unhandled excel version");
+    // Only BIFF8 files carry drawings.
+    if (Root_.Count() == 0 || stream.FileVersion() != xvExcel97) return;
     int64_t shapes = 0;
     for (int i = 0; i < Root_.Count(); ++i) shapes += Root_.Items(i).GetSize();
     const int64_t regroup = RegroupItems.empty() ? 0 : 8 + 4 * static_cast<int64_t>(RegroupItems.size());

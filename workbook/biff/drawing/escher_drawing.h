@@ -20,6 +20,7 @@ class TEscherReader;
 // and the NOTE records of its notes.
 class TEscherDrawing {
 public:
+    // The group must outlive the drawing (a registered drawing leaves its cluster when freed).
     explicit TEscherDrawing(TEscherGroup& group);
     ~TEscherDrawing();
     TEscherDrawing(const TEscherDrawing&) = delete;
@@ -30,7 +31,8 @@ public:
     void AssignNote(int32_t col, int32_t row, const std::u16string& author, int32_t objId, uint16_t flags);
     // Reads the body of a NOTE record of length bytes and assigns it.
     void LoadNote(TXLSStream& stream, uint16_t length);
-    // Writes the drawing, the records of its objects and then the NOTE records (BIFF8 only).
+    // Writes the drawing, the records of its objects and then the NOTE records; nothing for a
+    // drawing without shapes or a stream of an earlier version than BIFF8.
     void SaveToStream(TXLSStream& stream) const;
 
     int ShapeCount() const { return Root_.Count(); }
