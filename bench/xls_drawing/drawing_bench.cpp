@@ -43,6 +43,16 @@ std::vector<uint8_t> Written(const xls::TEscherDrawing* drawing, xls::TEscherGro
     return bytes;
 }
 
+// A memory stream over bytes, standing after the header of their first record.
+xls::TBIFFHeader Load(xls::TXLSStream& stream, const std::vector<uint8_t>& bytes) {
+    stream.CreateMemory();
+    stream.WriteRaw(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.Seek(0, 0);
+    xls::TBIFFHeader header;
+    stream.ReadHeader(header);
+    return header;
+}
+
 void ReportChart(benchmark::State& state) {
     for (auto _ : state) {
         xls::TEscherGroup group;
@@ -73,11 +83,7 @@ void ThousandNotes(benchmark::State& state) {
         xls::TEscherGroup readGroup;
         xls::TEscherDrawing read(readGroup);
         xls::TXLSStream stream;
-        stream.CreateMemory();
-        stream.WriteRaw(bytes.data(), static_cast<int64_t>(bytes.size()));
-        stream.Seek(0, 0);
-        xls::TBIFFHeader header;
-        stream.ReadHeader(header);
+        xls::TBIFFHeader header = Load(stream, bytes);
         read.LoadFromStream(stream, header.Length);
         while (stream.ReadHeader(header) == 4) read.LoadNote(stream, header.Length);
     }
@@ -102,12 +108,7 @@ void HundredPictures(benchmark::State& state) {
         benchmark::DoNotOptimize(Written(nullptr, &group));
         xls::TEscherGroup read;
         xls::TXLSStream stream;
-        stream.CreateMemory();
-        stream.WriteRaw(bytes.data(), static_cast<int64_t>(bytes.size()));
-        stream.Seek(0, 0);
-        xls::TBIFFHeader header;
-        stream.ReadHeader(header);
-        read.LoadFromStream(stream, header.Length);
+        read.LoadFromStream(stream, Load(stream, bytes).Length);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()) * 2);
 }
