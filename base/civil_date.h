@@ -24,6 +24,26 @@ constexpr int64_t DaysFromCivil(int64_t year, int month, int day) {
     return era * 146097 + dayOfEra - 719468 + 25569;  // 25569: 1899-12-30 to 1970-01-01
 }
 
+struct TCivilDate {
+    int64_t Year;
+    int Month;  // 1..12
+    int Day;
+};
+
+// The date a day count from 30 December 1899 falls on (the inverse of DaysFromCivil).
+constexpr TCivilDate CivilFromDays(int64_t serial) {
+    const int64_t days = serial - 25569 + 719468;  // days from 1 March of year 0
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t mp = (5 * dayOfYear + 2) / 153;
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1)};
+}
+
 static_assert(DaysFromCivil(1970, 1, 1) == 25569 && DaysFromCivil(1899, 12, 30) == 0);
+static_assert(CivilFromDays(61).Year == 1900 && CivilFromDays(61).Month == 3 && CivilFromDays(61).Day == 1);
+static_assert(CivilFromDays(DaysFromCivil(2026, 12, 8)).Day == 8 && CivilFromDays(-1).Year == 1899);
 
 }  // namespace base

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "base/civil_date.h"
 #include "workbook/model/exceptions.h"
 
 namespace xls {
@@ -73,19 +74,6 @@ void DecimalDigits(double value, int decimals, std::string& integer, std::string
     fraction.resize(static_cast<size_t>(decimals), '0');
     const size_t first = integer.find_first_not_of('0');
     integer = first == std::string::npos ? "0" : integer.substr(first);
-}
-
-// Civil date of a day count since 1899-12-30.
-void CivilFromDays(int64_t serial, int64_t& year, int& month, int& day) {
-    int64_t days = serial - 25569 + 719468;  // to days since 0000-03-01
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
 }
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
@@ -432,10 +420,7 @@ std::u16string TExcelMask::FormatDateTime(const TSection& s, double value) const
     const int64_t total = FloorDiv(std::llround(value * 86400000.0), unit) * unit;
     const int64_t days = FloorDiv(total, 86400000);
     const int64_t ms = total - days * 86400000;
-    int64_t year = 0;
-    int month = 0;
-    int day = 0;
-    CivilFromDays(days, year, month, day);
+    const auto [year, month, day] = base::CivilFromDays(days);
     const int hour = static_cast<int>(ms / 3600000);
     const int minute = static_cast<int>(ms / 60000 % 60);
     const int second = static_cast<int>(ms / 1000 % 60);

@@ -233,16 +233,10 @@ std::u16string XmlDateTimeToStr(double value) {
     utc = localSeconds - LocalOffsetAtUtc(utc);
     int64_t days = utc >= 0 ? utc / 86400 : -((-utc + 86399) / 86400);
     const int64_t secondOfDay = utc - days * 86400;
-    // Civil date from days since 1970 (inverse of DaysFromCivil).
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t year = yearOfEra + era * 400 + (month <= 2);
+    const base::TCivilDate date = base::CivilFromDays(days + 25569);
+    const int64_t year = date.Year;
+    const int64_t month = date.Month;
+    const int64_t day = date.Day;
     char buffer[64];
     const int length = std::snprintf(
         buffer, sizeof buffer, "%lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(year),
