@@ -20,7 +20,6 @@ namespace {
 constexpr int LastColumn97 = 255;
 constexpr int LastRow97 = 0xFFFF;
 constexpr int MaxRun = 256;
-constexpr int FormulaBufferSize = 1024;
 constexpr uint8_t PtgExp = 0x01;
 
 uint8_t ErrorCode(uint8_t value, int row, int col) {
