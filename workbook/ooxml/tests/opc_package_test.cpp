@@ -169,6 +169,35 @@ TEST(OpcPackage, UnreadPartsAreKeptWithTheirContent) {
     EXPECT_TRUE(unread[2]->IsExternal());
 }
 
+// A kept part whose entry cannot be inflated is left out with a warning, never kept empty.
+TEST(OpcPackage, UnreadPartThatCannotBeCopiedIsDropped) {
+    const std::string body(400, 'k');
+    auto file = RawPackage({
+        {"[Content_Types].xml", Types},
+        {"_rels/.rels", Rels(Rel("rId1", "bad.xml") + Rel("rId2", "good.xml"))},
+        {"bad.xml", body},
+        {"good.xml", "<good/>"},
+    });
+    // Spoil the entry's data, which starts right after the name in its local header.
+    const std::string bytes(reinterpret_cast<const char*>(file.Memory()), static_cast<size_t>(file.Size()));
+    const auto name = bytes.find("bad.xml");
+    ASSERT_NE(name, std::string::npos);
+    file.Data()[name + 7 + 1] ^= 0x5A;
+    TOPCContainer package;
+    std::vector<std::string> warnings;
+    package.OnWarning = [&](const std::string& text) { warnings.push_back(text); };
+    package.OpenRead(file, false);
+    std::vector<TOPCItem*> unread;
+    package.LoadUnreadItems(unread);
+    ASSERT_EQ(unread.size(), 1u);
+    EXPECT_EQ(unread[0]->GetPartName(), "good.xml");
+    ASSERT_NE(unread[0]->Stream, nullptr);
+    EXPECT_EQ(ReadAll(*unread[0]->Stream), "<good/>");
+    EXPECT_EQ(package.Root().FindByRId("rId1")->Stream, nullptr);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("bad.xml"), std::string::npos) << warnings[0];
+}
+
 TEST(OpcPackage, PathHelpers) {
     struct Case {
         const char* in;
