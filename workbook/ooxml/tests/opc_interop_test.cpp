@@ -96,7 +96,11 @@ TEST(OpcInterop, WrittenPackagePassesOutsideChecks) {
             "<sheets><sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"" +
             U8(sheet->GetRId()) + "\"/></sheets></workbook>";
         const std::string sheetXml = "<worksheet xmlns=\"" + main + "\"><sheetData/></worksheet>";
-        for (auto [item, text] : {std::pair{book, bookXml}, std::pair{sheet, sheetXml}}) {
+        // A part whose name needs percent-escapes in its relationship and its content type.
+        TOPCItem* notes = package.CreateItem(book, u"http://example.com/relationships/notes", u"application/xml",
+                                             u"notes/my notes \u00E9.xml");
+        for (auto [item, text] :
+             {std::pair{book, bookXml}, std::pair{sheet, sheetXml}, std::pair{notes, std::string("<notes/>")}}) {
             base::TMemoryStream data;
             data.Write(text.data(), static_cast<int64_t>(text.size()));
             package.WriteItem(item, data);
@@ -107,6 +111,10 @@ TEST(OpcInterop, WrittenPackagePassesOutsideChecks) {
     EXPECT_EQ(unzip.ExitCode, 0) << unzip.Output;
     auto check = RunCommand("/usr/bin/python3 " + ShellQuote(Oracle) + " check " + ShellQuote(path));
     EXPECT_EQ(check.ExitCode, 0) << check.Output;
+    auto entries = RunCommand("unzip -p " + ShellQuote(path));
+    EXPECT_NE(entries.Output.find("Target=\"notes/my%20notes%20%C3%A9.xml\""), std::string::npos) << entries.Output;
+    EXPECT_NE(entries.Output.find("PartName=\"/xl/notes/my%20notes%20%C3%A9.xml\""), std::string::npos)
+        << entries.Output;
     auto openpyxl =
         RunCommand("/usr/bin/python3 -c " +
                    ShellQuote("import sys, openpyxl\nprint(openpyxl.load_workbook(sys.argv[1]).sheetnames)") + " " +
