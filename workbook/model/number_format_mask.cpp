@@ -28,7 +28,9 @@ std::u16string Widen(std::string_view text) { return {text.begin(), text.end()};
 std::u16string Padded(int64_t value, int width) {
     std::string digits = std::to_string(value < 0 ? -value : value);
     if (static_cast<int>(digits.size()) < width) digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
-    return (value < 0 ? u"-" : u"") + Widen(digits);
+    std::u16string text(value < 0 ? 1 : 0, u'-');
+    text.append(digits.begin(), digits.end());
+    return text;
 }
 
 // |value| rounded half away from zero to decimals places, taken from its 15 significant digits
@@ -65,7 +67,7 @@ void DecimalDigits(double value, int decimals, std::string& integer, std::string
     if (have < point + decimals && point + decimals > 0)
         digits.append(static_cast<size_t>(point + decimals - std::max(have, 0)), '0');
     if (point <= 0) {
-        integer = "0";
+        integer.assign(1, '0');  // GCC 12 at -O2 takes the literal assignment for an overlapping copy
         fraction = std::string(static_cast<size_t>(-point), '0') + digits;
     } else {
         integer = digits.substr(0, static_cast<size_t>(point));
