@@ -68,8 +68,8 @@ void TReportWorkbook::FillRows(int rows) {
         cells.StoreFloat(0, 28 + r, 0, r + 1);
         cells.StoreFloat(1, 28 + r, 0, (200 + r % 100) / 10.0);
         cells.StoreFloat(2, 28 + r, 0, (500 + r % 300) / 10.0);
-        std::snprintf(text, sizeof text, "2026-%.2d-%.2d %.2d:%.2d:00", 1 + r / 2880 % 12, 1 + r / 96 % 28,
-                      r / 4 % 24, r % 4 * 15);
+        std::snprintf(text, sizeof text, "2026-%.2d-%.2d %.2d:%.2d:00", 1 + r / 2880 % 12, 1 + r / 96 % 28, r / 4 % 24,
+                      r % 4 * 15);
         cells.StoreString(3, 28 + r, 0, base::Utf8ToUtf16(text));
     }
 }
@@ -125,7 +125,9 @@ std::u16string TReportWorkbook::DecodeFormula(std::span<const uint8_t> tokens) {
         0, 0);
 }
 
-void TReportWorkbook::ReadDrawing(TXLSStream&, uint16_t) { throw EXLSError("Chart record parent is not of excpected type"); }
+void TReportWorkbook::ReadDrawing(TXLSStream&, uint16_t) {
+    throw EXLSError("Chart record parent is not of excpected type");
+}
 
 void TReportWorkbook::WriteDrawing(TXLSStream&) { throw EXLSError("Chart record parent is not of excpected type"); }
 
