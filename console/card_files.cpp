@@ -137,6 +137,12 @@ TDayRecords ReadDayFile(const std::string& path) {
     return day;
 }
 
+std::string JoinedNames(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ",") + name;
+    return text;
+}
+
 QString CardRecordLine(uint32_t number, const THistoryRecord& r) {
     return QString::fromStdString(base::Format("(%d):温度:%0.1f,湿度:%0.1f,", {number, r.Temperature, r.Humidity})) +
            r.Time.DateTimeText();

@@ -84,6 +84,21 @@ struct TDayRecords {
 };
 TDayRecords ReadDayFile(const std::string& path);
 
+// What the memory-card panel knows of the card it last searched.
+struct TCardState {
+    // The devices of the last search (or of the re-listing after a delete): item k of the
+    // device list is RecordFileLists[k].
+    std::vector<TCardDevice> RecordFileLists;
+    std::string CardRoot;
+    // The first and last day of the chosen device: they bound both date pickers.
+    QDate FirstFileDate, LastFileDate;
+    // The day files the pickers select, for the delete and the export.
+    TDaySelection Selection;
+};
+
+// Names for a message: "a,b,c".
+std::string JoinedNames(const std::vector<std::string>& names);
+
 // The record list's line of an exported record.
 QString CardRecordLine(uint32_t number, const THistoryRecord& record);
 
