@@ -8,6 +8,8 @@
 
 #include "console/tests/console_fixture.h"
 #include "platform/testing/test_files.h"
+#include "tools/instrument/card_writer.h"
+#include "tools/instrument/history_store.h"
 
 namespace console::testing {
 namespace {
@@ -304,6 +306,27 @@ TEST_F(CardPageTest, DeleteThatEmptiesADeviceRelistsOrLeavesTheSearch) {
     EXPECT_EQ(Usable(), (std::vector<std::string>{"BitBtn28", "BitBtn48"}));
     Search();
     EXPECT_EQ(Form->Edit7->text(), "搜索完成,未发现TF卡!");
+}
+
+// The stand-in's card: every record of its history comes back, in order, in one export.
+TEST_F(CardPageTest, TheStandInsCardExportsItsWholeHistory) {
+    TTempDir card;
+    instrument::TInstrumentState state;
+    state.Parameters[instrument::pmAddress] = 3;
+    instrument::GenerateHistory(state, 3000, {2024, 7, 30, 20, 0, 0}, 150);
+    ASSERT_EQ(instrument::WriteCard(state, card.Path().string()), 7u);
+    Drives = {card.Path().string()};
+    Search();
+    EXPECT_EQ(Form->Edit7->text(), "搜索完成,共1设备7天的记录文件!");
+    Form->BitBtn30->click();
+    const QStringList lines = Lines();
+    ASSERT_EQ(lines.size(), 3000);
+    for (uint32_t i : {0u, 1u, 1499u, 2999u}) {
+        std::array<uint8_t, instrument::HistoryRecordSize> bytes{};
+        instrument::PutHistoryRecord(instrument::HistoryRecordAt(state, i), bytes);
+        EXPECT_EQ(lines[static_cast<int>(i)], CardRecordLine(i + 1, THistoryRecord::Decode(bytes.data())));
+    }
+    EXPECT_EQ(Form->Edit7->text(), "导出完成,共导出7天3000条记录!");
 }
 
 }  // namespace
