@@ -5,6 +5,7 @@
 #include <QDir>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "console/tests/console_fixture.h"
 #include "platform/testing/test_files.h"
@@ -327,6 +328,45 @@ TEST_F(CardPageTest, TheStandInsCardExportsItsWholeHistory) {
         EXPECT_EQ(lines[static_cast<int>(i)], CardRecordLine(i + 1, THistoryRecord::Decode(bytes.data())));
     }
     EXPECT_EQ(Form->Edit7->text(), "导出完成,共导出7天3000条记录!");
+}
+
+// A history reply that arrives while an export lets pending events through is handled by the
+// history page; the export's numbering, counts and PDF rows stay its own.
+TEST_F(CardPageTest, ALateHistoryReplyLeavesTheExportAlone) {
+    Connect();
+    TTempDir card;
+    for (int day = 1; day <= 4; ++day) WriteDay(card, 1, QDate(2024, 8, day), 5);
+    Drives = {card.Path().string()};
+    Form->BitBtn17->click();
+    ASSERT_EQ(Request(8), WithCrc({0x01, 0x03, 0x00, 0x07, 0x00, 0x04}));
+    Pty.Write(WithCrc({0x01, 0x03, 8, 0, 0, 0, 5, 0, 0, 0, 4}));
+    ASSERT_TRUE(PumpUntil([&] { return Form->LabeledEdit16->Text() == "4"; }));
+    Form->CheckBox3->setChecked(false);
+    Form->CheckBox10->setChecked(false);
+    Form->BitBtn19->click();
+    ASSERT_EQ(Request(8), WithCrc({0x01, 0x03, 0x00, 0x07, 0x00, 0x09}));
+    Form->BitBtn22->click();
+    Search();
+    Form->CheckBox7->setChecked(true);
+    // The reply waits in the window's queue until the export lets events through.
+    Pty.Write(
+        WithCrc({0x01, 0x03, 18, 0, 0, 0, 5, 0, 0, 0, 3, 0xFF, 0x38, 0x02, 0x58, 0x18, 0x05, 0x1F, 0x17, 0x3B, 0x3B}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    Form->BitBtn30->click();
+    // It was taken inside the export.
+    EXPECT_EQ(Form->State.RecordsRead, 1u);
+    ASSERT_TRUE(PumpUntil([&] { return Form->ListBox2->count() == 1; }));
+    const QStringList lines = Lines();
+    ASSERT_EQ(lines.size(), 20);
+    for (int i = 0; i < 20; ++i) EXPECT_TRUE(lines[i].startsWith(QString("(%1):").arg(i + 1))) << i;
+    EXPECT_EQ(Form->Edit7->text(), "导出完成,共导出4天20条记录!");
+    const QStringList pdfs = QDir("data").entryList({"*.pdf"});
+    ASSERT_EQ(pdfs.size(), 1);
+    const std::string text = platform::testing::RunCommand(
+                                 "pdftotext " + platform::testing::ShellQuote("data/" + pdfs[0].toStdString()) + " -")
+                                 .Output;
+    EXPECT_NE(text.find("2024-08-04 00:04:00"), std::string::npos);
+    EXPECT_EQ(text.find("2024-05-31"), std::string::npos);
 }
 
 }  // namespace
