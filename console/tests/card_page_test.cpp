@@ -202,6 +202,10 @@ TEST_F(CardPageTest, ExportToPdfFromTheFileBeforeTheStartDate) {
         platform::testing::RunCommand("pdftotext -layout " +
                                       platform::testing::ShellQuote("data/" + pdfs[0].toStdString()) + " -")
             .Output;
+    const std::string check =
+        platform::testing::RunCommand("qpdf --check " + platform::testing::ShellQuote("data/" + pdfs[0].toStdString()))
+            .Output;
+    EXPECT_NE(check.find("No syntax or stream encoding errors"), std::string::npos) << check;
     std::vector<std::string> rows;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
