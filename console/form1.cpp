@@ -59,6 +59,8 @@ void Tform1::OnClick(QPushButton* button, void (Tform1::*handler)()) {
     QObject::connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
 }
 
+void Tform1::RunGuarded(const std::function<void()>& handler) { Guarded(handler); }
+
 void Tform1::Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 void Tform1::ConnectHandlers() {
@@ -106,6 +108,7 @@ void Tform1::ConnectHandlers() {
     OnClick(BitBtn50, &Tform1::BitBtn50Click);
     OnClick(BitBtn52, &Tform1::BitBtn52Click);
     OnClick(BitBtn53, &Tform1::BitBtn53Click);
+    ConnectCardHandlers();
     QObject::connect(BitBtn24, &QPushButton::clicked, this,
                      [this] { Guarded([&] { SendCoil(protocol::coilDo1, true); }); });
     QObject::connect(BitBtn25, &QPushButton::clicked, this,

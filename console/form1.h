@@ -16,11 +16,13 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "console/card_files.h"
 #include "console/console_state.h"
 #include "console/history_record.h"
 #include "console/modbus_protocol.h"
@@ -133,6 +135,10 @@ public:
     QString PortPath() const;
     // Where the port list is read from; tests point it at folders of their own.
     static inline platform::TSerialPortRoots PortRoots{};
+    // The roots the memory-card search looks at; tests give folders of their own.
+    static inline std::function<std::vector<std::string>()> ReadCardDrives{};
+    // The memory card of the last search.
+    TCardState Card;
     void ShowPage(QWidget* page, const QString& mode);
     void FillPortBox(const std::vector<platform::TSerialPort>& ports);
 
@@ -161,6 +167,8 @@ private:
     template <typename Handler>
     void Guarded(Handler handler);
     void OnClick(QPushButton* button, void (Tform1::*handler)());
+    // Guarded for handlers connected outside this window's main file.
+    void RunGuarded(const std::function<void()>& handler);
 
     // Status bar panels the console writes.
     void SetPortState(const QString& text) { StatusBar1->SetPanelText(1, text); }
@@ -293,11 +301,31 @@ private:
     void SendAcknowledgement(const std::array<uint8_t, 6>& head);
     void ShowLiveReport(const TLiveReport& report);
     void ShowRecordReport(const TRecordReport& report);
+    // The memory-card panel.
+    void ConnectCardHandlers();
+    void BitBtn22Click();
+    void BitBtn28Click();
+    void ComboBox19Change(int index);
+    void CardDateChange(QDateTimeEdit* picker, const char* caption);
+    void BitBtn30Click();
+    void BitBtn31Click();
+    void BitBtn48Click();
+    std::vector<std::string> CardDrives() const;
+    void FillDeviceBox();
+    void SetCardDates(const TCardDevice& device);
+    void EnableExportOptions(bool enabled);
+    void SetCardMessage(const QString& edit, const QString& statistics);
+    TCardDevice* ChosenDevice();
+    void EndCardExport(const TCardDevice& device);
+    void SetCardSideButtons(bool enabled);
+
     // The commands an exception reply or the end of a record read gives back.
     std::vector<QWidget*> CommandGroup() const;
 
     std::unique_ptr<platform::TDeviceWatcher> DeviceWatcher_;
     TPdfReport PdfReport;
+    // The card export's own PDF report: a late history reply never writes into it.
+    TPdfReport CardPdfReport;
     // Record lines read and not yet in the record list, and the timer that moves them there.
     QStringList PendingLines_;
     QTimer LineFlush_;

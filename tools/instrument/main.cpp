@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/exception.h"
+#include "tools/instrument/card_writer.h"
 #include "tools/instrument/history_store.h"
 #include "tools/instrument/instrument_server.h"
 
@@ -24,6 +25,7 @@ constexpr const char* Usage =
     "  --history N        N unread history records, the last one taken now (default 0)\n"
     "  --interval S       seconds between the history records (default 60)\n"
     "  --events N         N unread alarm and event records (default 0)\n"
+    "  --card DIR         write the history as a memory card in DIR: DIR/THdb<address>/YYYYMMDD.hhw\n"
     "faults:\n"
     "  --silent           answer nothing\n"
     "  --silent-next N    answer none of the first N requests\n"
@@ -57,6 +59,7 @@ int main(int argc, char** argv) {
         uint32_t history = 0;
         uint32_t interval = 60;
         uint16_t events = 0;
+        std::string card;
         for (int i = 1; i < argc; ++i) {
             const std::string_view option = argv[i];
             if (option == "--help" || option == "-h") {
@@ -85,6 +88,8 @@ int main(int argc, char** argv) {
                 history = Number(option, value, 10000000);
             else if (option == "--interval")
                 interval = Number(option, value, 86400);
+            else if (option == "--card")
+                card = value;
             else if (option == "--events")
                 events = static_cast<uint16_t>(Number(option, value, 65535));
             else if (option == "--silent-next")
@@ -115,6 +120,8 @@ int main(int argc, char** argv) {
             const int64_t first = now - int64_t{std::max<uint32_t>(interval, 1)} * (history > 0 ? history - 1 : 0);
             instrument::GenerateHistory(s, history, instrument::FromCivilSeconds(first), interval);
             s.AlarmTotal = s.AlarmUnread = events;
+            if (!card.empty())
+                std::fprintf(stderr, "card: %zu day files in %s\n", instrument::WriteCard(s, card), card.c_str());
         });
         const std::string link = server.Publish(name);
         std::printf("%s\n%s\n", server.SlavePath().c_str(), link.c_str());
