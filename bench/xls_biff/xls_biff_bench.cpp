@@ -56,7 +56,7 @@ void FillReportSheet(xls::test::TBIFFTestWorkbook& book, int sheet) {
     for (int c = 0; c < 4; ++c) {
         TXc12Column* col = book.Sheet(sheet).cols.Add(nullptr);
         col->min = col->max = c;
-        col->width = c == 3 ? 8800 : 4400;
+        col->width = c == 3 ? 34.375 : 17.1875;
     }
     cells.StoreString(0, 1, small, u"1.设备信息：");
     cells.StoreString(0, 2, small, u"    设备ID:1");

@@ -74,13 +74,10 @@ private:
     bool Located_ = false;
 };
 
-class TXLSRows;
-
 // The cursor over a row header of the cell store.
 class TXLSRow : public TXLSFormattedObj {
 public:
-    TXLSRow(TXLSRows& owner, TXc12DataStyleSheet& styleSheet, TXLSCellMMU& cells)
-        : TXLSFormattedObj(styleSheet), Owner_(owner), Cells_(cells) {}
+    TXLSRow(TXc12DataStyleSheet& styleSheet, TXLSCellMMU& cells) : TXLSFormattedObj(styleSheet), Cells_(cells) {}
 
     void Locate(int row);
     int Row() const { return Row_; }
@@ -94,7 +91,6 @@ protected:
     void ApplyXF() override;
 
 private:
-    TXLSRows& Owner_;
     TXLSCellMMU& Cells_;
     int Row_ = 0;
     TXLSMMURowHeader* Header_ = nullptr;
@@ -102,7 +98,7 @@ private:
 
 class TXLSRows {
 public:
-    TXLSRows(TXc12DataStyleSheet& styleSheet, TXLSCellMMU& cells) : Row_(*this, styleSheet, cells) {}
+    TXLSRows(TXc12DataStyleSheet& styleSheet, TXLSCellMMU& cells) : Row_(styleSheet, cells) {}
     TXLSRow& GetItems(int row) {
         Row_.Locate(row);
         return Row_;

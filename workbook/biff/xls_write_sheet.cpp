@@ -245,8 +245,8 @@ void TXLSWriteBIFF::WriteColInfo() {
         if (col.Flags & 0x04) options |= 0x0002;
         if (col.Flags & 0x10) options |= 0x1000;
         const int xf = col.style ? col.style->Index() : 0;
-        // The model's width is already in 1/256 of a character, as the record wants it.
-        const double width = std::clamp(col.width, 0.0, 65535.0);
+        // The model holds characters; the record wants 1/256 of a character.
+        const double width = std::clamp(col.width * 256.0, 0.0, 65535.0);
         WriteRecordData(BIFFRECID_COLINFO, TRecordBytes()
                                                .Word(static_cast<uint16_t>(std::clamp(col.min, 0, LastColumn97)))
                                                .Word(static_cast<uint16_t>(std::clamp(col.max, 0, LastColumn97)))

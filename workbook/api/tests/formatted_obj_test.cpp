@@ -85,11 +85,13 @@ TEST_F(RowTest, HeightCreatesAHeaderOnlyWhenItDiffersAndFormatsKeepIt) {
     row.SetHeight(360);
     ASSERT_NE(Sheet().Cells().GetRowHeader(4), nullptr);
     EXPECT_EQ(Sheet().Cells().GetRowHeader(4)->Options() & 2, 2);
+    Sheet().Cells().GetRowHeader(4)->SetOutlineLevel(2);
     // Applying a format changes the row's format, nothing else.
     Sheet().GetRows().GetItems(4).SetHorizAlignment(2);
     const TXLSMMURowHeader* header = Sheet().Cells().GetRowHeader(4);
     EXPECT_EQ(header->Height(), 360);
     EXPECT_EQ(header->Options() & 2, 2);
+    EXPECT_EQ(header->OutlineLevel(), 2);
     EXPECT_EQ(Styles().XFs().GetItems(header->XF())->GetAlignment().GetHorizAlignment(), 2);
     // A row without header gets one carrying the format and the default height.
     Sheet().GetRows().GetItems(7).SetFillColor(0xC0C0C0);

@@ -39,7 +39,7 @@ inline void BuildReportBlock(TBIFFTestWorkbook& book) {
     for (int c = 0; c < 4; ++c) {
         TXc12Column* col = book.Sheet().cols.Add(nullptr);
         col->min = col->max = c;
-        col->width = c == 3 ? 8800 : 4400;
+        col->width = c == 3 ? 34.375 : 17.1875;  // 8800 and 4400 in 1/256 of a character
         col->Flags = 0x04;
     }
     for (int r = 28; r < 31; ++r) cells.StoreFloat(1, r, small, 20 + r / 10.0);

@@ -411,22 +411,24 @@ TEST_F(WriterRecords, ARealFontAtModelIndexFiveIsWritten) {
     EXPECT_EQ(xfs[21]->Word(0), 5);  // the fifth record is font 5 in the file
 }
 
+// The model's width in characters is written in 1/256 of a character (not 1/255: the
+// console's 4400 would come out as 4383).
 TEST_F(WriterRecords, ColumnsKeepTheirWidthInUnitsOf256) {
     TXc12Column* col = Book.Sheet().cols.Add(nullptr);
     col->min = col->max = 0;
-    col->width = 4400;
+    col->width = 17.1875;
     col->Flags = 0x01 | 0x04;
     col->outlineLevel = 2;
     TXc12Column* wide = Book.Sheet().cols.Add(nullptr);
     wide->min = 250;
     wide->max = 400;
-    wide->width = 2550;
+    wide->width = 10;
     std::vector<std::vector<uint8_t>> colinfos;
     for (const TRecord& r : Substream(Write(), 0))
         if (r.Id == BIFFRECID_COLINFO) colinfos.push_back(r.Data);
     ASSERT_EQ(colinfos.size(), 2u);
     EXPECT_EQ(colinfos[0], (std::vector<uint8_t>{0, 0, 0, 0, 0x30, 0x11, 15, 0, 0x03, 0x02, 0, 0}));
-    EXPECT_EQ(colinfos[1], (std::vector<uint8_t>{250, 0, 255, 0, 0xF6, 0x09, 15, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(colinfos[1], (std::vector<uint8_t>{250, 0, 255, 0, 0x00, 0x0A, 15, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(WriterRecords, MergedAreasSplitAt1027) {
