@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "pdf/pdf_document.h"
@@ -17,6 +18,34 @@ TEST(Security, PermissionValues) {
     // Print in high quality is a revision 3 bit only.
     EXPECT_EQ(PermissionValue({.Print = true, .PrintHigh = true}, false), -60);
     EXPECT_EQ(PermissionValue({.Print = true, .PrintHigh = true}, true), -3904 + 4 + 2048);
+}
+
+// Files written one after another under one name, as fast as they can be, each get their own
+// identifier and so their own key: no two share an RC4 keystream for the same object.
+TEST(Security, EveryFileGetsItsOwnIdentifierAndKey) {
+    test::TTempDir dir;
+    std::set<std::string> identifiers, userEntries, titles;
+    constexpr int Files = 40;
+    for (int i = 0; i < Files; ++i) {
+        TPDFDocument document;
+        document.SetFileName(dir.File("same.pdf"));
+        document.SetProtectionEnabled(true);
+        document.SetProtectionKeyLength(TPDFKeyLength::kl128);
+        document.BeginDoc();
+        document.EndDoc();
+        const std::string bytes = test::ReadFileBytes(dir.File("same.pdf"));
+        identifiers.insert(document.FileID());
+        const size_t u = bytes.find("/U (");
+        const size_t title = bytes.find("/Title (");
+        ASSERT_NE(u, std::string::npos);
+        ASSERT_NE(title, std::string::npos);
+        userEntries.insert(bytes.substr(u, bytes.find("\r\n", u) - u));
+        titles.insert(bytes.substr(title, bytes.find("\r\n", title) - title));
+    }
+    EXPECT_EQ(identifiers.size(), size_t(Files));
+    EXPECT_EQ(userEntries.size(), size_t(Files));
+    // The same title in the same object is encrypted differently in every file.
+    EXPECT_EQ(titles.size(), size_t(Files));
 }
 
 struct TProtectedCase {
