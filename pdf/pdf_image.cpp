@@ -19,16 +19,16 @@ uint32_t PixelColour(const TPDFBitmap& bitmap, int x, int y) {
     return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
 }
 
-std::vector<uint8_t> ToRGB(const TPDFBitmap& bitmap) {
-    if (bitmap.BitsPerPixel == 24) return bitmap.Pixels;
-    std::vector<uint8_t> rgb;
+// The samples as red, green, blue triples: a 24-bit bitmap's own, others widened into `rgb`.
+const uint8_t* ToRGB(const TPDFBitmap& bitmap, std::vector<uint8_t>& rgb) {
+    if (bitmap.BitsPerPixel == 24) return bitmap.Pixels.data();
     rgb.reserve(size_t(bitmap.Width) * size_t(bitmap.Height) * 3);
     for (int y = 0; y < bitmap.Height; ++y)
         for (int x = 0; x < bitmap.Width; ++x) {
             const uint32_t colour = PixelColour(bitmap, x, y);
             rgb.insert(rgb.end(), {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
         }
-    return rgb;
+    return rgb.data();
 }
 
 // Pixels of the colour become set (white, left out by the mask), all others clear.
@@ -74,13 +74,16 @@ TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMas
         return;
     }
     switch (compression) {
-        case TPDFImageCompression::icJPEG:
+        case TPDFImageCompression::icJPEG: {
+            std::vector<uint8_t> rgb;
             if (Width_ > 0 && Height_ > 0)
-                Data_ = EncodeJpeg(ToRGB(graphic).data(), Width_, Height_, document ? document->JPEGQuality() : 80);
+                Data_ = EncodeJpeg(ToRGB(graphic, rgb), Width_, Height_, document ? document->JPEGQuality() : 80);
             break;
+        }
         case TPDFImageCompression::icFlate: {
-            const std::vector<uint8_t> rgb = ToRGB(graphic);
-            Data_ = Deflate(std::string_view(reinterpret_cast<const char*>(rgb.data()), rgb.size()));
+            std::vector<uint8_t> rgb;
+            Data_ = Deflate(std::string_view(reinterpret_cast<const char*>(ToRGB(graphic, rgb)),
+                                             size_t(Width_) * size_t(Height_) * 3));
             break;
         }
         case TPDFImageCompression::icCCITT1D:

@@ -77,6 +77,24 @@ std::vector<uint8_t> SourceRGB(const TPDFBitmap& bitmap) {
     return rgb;
 }
 
+// Checks that every image's data of /Length bytes are followed by a line end and "endstream";
+// returns the number of images.
+int ExpectLineEndAfterImageData(const std::string& bytes) {
+    int images = 0;
+    for (size_t at = bytes.find("/Subtype /Image"); at != std::string::npos;
+         at = bytes.find("/Subtype /Image", at + 1), ++images) {
+        const size_t length = bytes.find("/Length ", at);
+        const size_t start = bytes.find(">>\r\nstream\r\n", at);
+        if (length == std::string::npos || start == std::string::npos) {
+            ADD_FAILURE() << "image " << images << " has no length or stream";
+            break;
+        }
+        const size_t end = start + 12 + std::stoul(bytes.substr(length + 8));
+        EXPECT_EQ(bytes.substr(end, 11), "\r\nendstream") << "image " << images;
+    }
+    return images;
+}
+
 class ImageTest : public ::testing::Test {
 protected:
     test::TTempDir Dir_;
@@ -119,6 +137,7 @@ TEST_F(ImageTest, EveryKindComesBackFromPdfimages) {
     }
     std::string output;
     ASSERT_TRUE(test::QpdfCheck(file, output)) << output;
+    EXPECT_EQ(ExpectLineEndAfterImageData(test::ReadFileBytes(file)), int(std::size(cases)));
     const auto list = test::RunCommand("pdfimages -list " + file);
     ASSERT_EQ(list.ExitCode, 0) << list.Output;
     const auto extracted = test::RunCommand("pdfimages " + file + " " + Dir_.File("im"));
