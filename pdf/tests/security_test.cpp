@@ -25,7 +25,7 @@ TEST(Security, PermissionValues) {
 TEST(Security, EveryFileGetsItsOwnIdentifierAndKey) {
     test::TTempDir dir;
     std::set<std::string> identifiers, userEntries, titles;
-    constexpr int Files = 40;
+    constexpr int Files = 100;
     for (int i = 0; i < Files; ++i) {
         TPDFDocument document;
         document.SetFileName(dir.File("same.pdf"));
@@ -55,6 +55,7 @@ struct TProtectedCase {
     TPDFCtiptoOptions Options;
     const char* Revision;
     const char* P;
+    const char* Allowed;  // what qpdf's JSON view says the permissions allow
 };
 
 class SecurityTest : public ::testing::TestWithParam<TProtectedCase> {
@@ -95,9 +96,21 @@ TEST_P(SecurityTest, QpdfAndPopplerOpenWithTheRightPasswordsOnly) {
         EXPECT_NE(user.Output.find("Supplied password is user password"), std::string::npos) << user.Output;
         const auto none = test::RunCommand("qpdf --check " + file);
         EXPECT_NE(none.ExitCode, 0) << none.Output;
-        const auto wrong = test::RunCommand("pdftotext -upw wrong " + file + " -");
-        EXPECT_NE(wrong.ExitCode, 0) << wrong.Output;
+        for (const std::string& refused : {"pdftotext -upw wrong " + file + " -", "pdftotext -opw wrong " + file + " -",
+                                           "qpdf --decrypt --password=wrong " + file + " " + Dir_.File("no.pdf")}) {
+            const auto wrong = test::RunCommand(refused);
+            EXPECT_NE(wrong.ExitCode, 0) << refused << wrong.Output;
+        }
     }
+    const auto allowed = test::RunPython(R"(
+import json, subprocess, sys
+out = subprocess.run(['qpdf', '--json=2', '--json-key=encrypt', '--password=' + sys.argv[2], sys.argv[1]],
+                     capture_output=True, check=True).stdout
+capabilities = json.loads(out)['encrypt']['capabilities']
+print(' '.join(sorted(k for k, v in capabilities.items() if v)))
+)",
+                                         file + " '" + owner + "'");
+    EXPECT_EQ(allowed.Output, std::string(c.Allowed) + "\n");
     const auto decrypted =
         test::RunCommand("qpdf --decrypt --password='" + owner + "' " + file + " " + Dir_.File("plain.pdf"));
     EXPECT_EQ(decrypted.ExitCode, 0) << decrypted.Output;
@@ -112,21 +125,25 @@ TEST_P(SecurityTest, QpdfAndPopplerOpenWithTheRightPasswordsOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SecurityTest,
-    ::testing::Values(TProtectedCase{TPDFKeyLength::kl40, "", "", {}, "2", "-64"},
-                      TProtectedCase{TPDFKeyLength::kl40, "boss", "clerk", {TPDFCriptoOption::coPrint}, "2", "-60"},
-                      TProtectedCase{TPDFKeyLength::kl128,
-                                     "",
-                                     "secret",
-                                     {TPDFCriptoOption::coPrintHi, TPDFCriptoOption::coCopyInformation},
-                                     "3",
-                                     "-1840"},
-                      TProtectedCase{TPDFKeyLength::kl128, "owner(1)", "", {}, "3", "-3904"},
-                      TProtectedCase{TPDFKeyLength::kl128,
-                                     "a very long owner password beyond thirty-two bytes",
-                                     "u",
-                                     {TPDFCriptoOption::coAssemble},
-                                     "3",
-                                     "-2880"}));
+    ::testing::Values(
+        TProtectedCase{TPDFKeyLength::kl40, "", "", {}, "2", "-64", ""},
+        TProtectedCase{
+            TPDFKeyLength::kl40, "boss", "clerk", {TPDFCriptoOption::coPrint}, "2", "-60", "printhigh printlow"},
+        TProtectedCase{TPDFKeyLength::kl128,
+                       "",
+                       "secret",
+                       {TPDFCriptoOption::coPrintHi, TPDFCriptoOption::coCopyInformation},
+                       "3",
+                       "-1840",
+                       "extract"},
+        TProtectedCase{TPDFKeyLength::kl128, "owner(1)", "", {}, "3", "-3904", ""},
+        TProtectedCase{TPDFKeyLength::kl128,
+                       "a very long owner password beyond thirty-two bytes",
+                       "u",
+                       {TPDFCriptoOption::coAssemble},
+                       "3",
+                       "-2880",
+                       "modifyassembly"}));
 
 }  // namespace
 }  // namespace pdf
