@@ -31,6 +31,9 @@ const uint8_t* ToRGB(const TPDFBitmap& bitmap, std::vector<uint8_t>& rgb) {
     return rgb.data();
 }
 
+// Rec. 601 weights, enough to tell the darker of two palette entries.
+uint32_t Brightness(uint32_t rgb) { return (rgb >> 16 & 0xFF) * 30 + (rgb >> 8 & 0xFF) * 59 + (rgb & 0xFF) * 11; }
+
 // Pixels of the colour become set (white, left out by the mask), all others clear.
 std::vector<uint8_t> MaskBits(const TPDFBitmap& bitmap, uint32_t colour) {
     std::vector<uint8_t> bits(((size_t(bitmap.Width) + 7) / 8) * size_t(bitmap.Height));
@@ -56,9 +59,10 @@ TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMas
     if ((graphic.BitsPerPixel != 1 && graphic.BitsPerPixel != 24) || graphic.Width < 0 || graphic.Height < 0 ||
         graphic.Pixels.size() < graphic.Stride() * size_t(graphic.Height))
         throw TPDFException("Not valid image.");
-    // Set bits are coded as white; the flag tells readers when index 1 is the dark colour.
-    if (graphic.BitsPerPixel == 1 && compression != TPDFImageCompression::icJPEG && !graphic.Pixels.empty())
-        BlackIs1_ = bool(graphic.Pixels[0] & 0x80) != (PixelColour(graphic, 0, 0) > 0);
+    // Set bits are coded as white; the flag tells readers when index 1 is the darker colour, by
+    // the palette alone: the first pixel's colour says nothing when neither entry is pure black.
+    if (graphic.BitsPerPixel == 1 && compression != TPDFImageCompression::icJPEG)
+        BlackIs1_ = Brightness(graphic.Palette[1]) < Brightness(graphic.Palette[0]);
     const TMonoBitmap mono{graphic.Pixels.data(), graphic.Width, graphic.Height, graphic.Stride()};
     if (isMask) {
         const uint32_t colour =
