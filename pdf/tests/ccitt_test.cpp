@@ -192,7 +192,8 @@ TEST(CCITT, GhostscriptDecodesEveryMode) {
                          "  { in buffer readstring exch out exch writestring not { exit } if } loop\n"
                          "  out closefile } def\n" +
                              program);
-    const auto decoded = test::RunCommand("gs -q -dNODISPLAY -dNOPAUSE -dBATCH -dNOSAFER '" + ps + "'");
+    const auto decoded =
+        test::RunCommand("gs -q -dNODISPLAY -dNOPAUSE -dBATCH --permit-file-all='" + dir.File("") + "' '" + ps + "'");
     ASSERT_EQ(decoded.ExitCode, 0) << decoded.Output;
     for (const auto& [i, mode] : runs)
         ExpectSameRows(cases[i].Bitmap,
