@@ -154,9 +154,11 @@ public:
             }
             std::swap(row, reference);
         }
-        if (Mode_ == TCCITTMode::Group4) {
+        // Group 4 ends with EOFB, Group 3 with RTC: what /DecodeParms' default EndOfBlock true
+        // promises, and what lets a decoder that reads ahead take the last row's codes.
+        for (int i = 0; i < (Mode_ == TCCITTMode::Group4 ? 2 : 6); ++i) {
             PutCode(EndOfLine);
-            PutCode(EndOfLine);
+            if (Mode_ == TCCITTMode::Group3TwoD) PutBits(1, 1);
         }
         if (Free_ < 8) Stream_.push_back(char(Byte_));
     }

@@ -25,8 +25,9 @@ inline constexpr int CCITTGroup3K = 4;
 
 // Appends the bitmap coded as CCITT facsimile data (T.4 / T.6, bits packed most significant
 // first, rows not byte aligned). Palette index 1 is coded as white, index 0 as black.
-// Group 3 two-dimensional rows start with EOL and the tag bit; Group 4 ends with EOFB.
-// A bitmap of width or height 0 appends nothing.
+// Group 3 two-dimensional rows start with EOL and the tag bit; Group 3 ends with RTC (six EOL,
+// each with the tag bit 1 in two-dimensional data), Group 4 with EOFB. A bitmap of width or
+// height 0 appends nothing.
 void CCITTCompressBitmap(const TMonoBitmap& bitmap, std::string& stream, TCCITTMode mode);
 
 }  // namespace pdf

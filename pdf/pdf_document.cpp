@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <random>
 
+#include "base/byte_reader.h"
 #include "base/file_stream.h"
 #include "base/text_encoding.h"
 #include "pdf/pdf_date_time.h"
@@ -132,7 +134,12 @@ void TPDFDocument::ResetModel() {
 void TPDFDocument::BeginDoc() {
     CheckIdle();
     ResetModel();
-    FileID_ = MD5String(FileName_ + FormatFileIdTime(NowDateTime()));
+    // The time repeats for files written within one millisecond: random bytes keep every file's
+    // identifier, and so its encryption key, its own.
+    std::string identified = FileName_ + FormatFileIdTime(NowDateTime());
+    std::random_device random;
+    for (int i = 0; i < 4; ++i) base::AppendLE32(identified, random());
+    FileID_ = MD5String(identified);
     Writer_ = std::make_unique<TPDFObjectWriter>(std::make_unique<base::TFileStream>(FileName_, base::fmCreate));
     const bool strong = ProtectionKeyLength_ == TPDFKeyLength::kl128;
     auto has = [this](TPDFCriptoOption option) { return ProtectionOptions_.count(option) > 0; };

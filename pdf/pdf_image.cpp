@@ -19,17 +19,20 @@ uint32_t PixelColour(const TPDFBitmap& bitmap, int x, int y) {
     return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
 }
 
-std::vector<uint8_t> ToRGB(const TPDFBitmap& bitmap) {
-    if (bitmap.BitsPerPixel == 24) return bitmap.Pixels;
-    std::vector<uint8_t> rgb;
+// The samples as red, green, blue triples: a 24-bit bitmap's own, others widened into `rgb`.
+const uint8_t* ToRGB(const TPDFBitmap& bitmap, std::vector<uint8_t>& rgb) {
+    if (bitmap.BitsPerPixel == 24) return bitmap.Pixels.data();
     rgb.reserve(size_t(bitmap.Width) * size_t(bitmap.Height) * 3);
     for (int y = 0; y < bitmap.Height; ++y)
         for (int x = 0; x < bitmap.Width; ++x) {
             const uint32_t colour = PixelColour(bitmap, x, y);
             rgb.insert(rgb.end(), {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
         }
-    return rgb;
+    return rgb.data();
 }
+
+// Rec. 601 weights, enough to tell the darker of two palette entries.
+uint32_t Brightness(uint32_t rgb) { return (rgb >> 16 & 0xFF) * 30 + (rgb >> 8 & 0xFF) * 59 + (rgb & 0xFF) * 11; }
 
 // Pixels of the colour become set (white, left out by the mask), all others clear.
 std::vector<uint8_t> MaskBits(const TPDFBitmap& bitmap, uint32_t colour) {
@@ -56,9 +59,10 @@ TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMas
     if ((graphic.BitsPerPixel != 1 && graphic.BitsPerPixel != 24) || graphic.Width < 0 || graphic.Height < 0 ||
         graphic.Pixels.size() < graphic.Stride() * size_t(graphic.Height))
         throw TPDFException("Not valid image.");
-    // Set bits are coded as white; the flag tells readers when index 1 is the dark colour.
-    if (graphic.BitsPerPixel == 1 && compression != TPDFImageCompression::icJPEG && !graphic.Pixels.empty())
-        BlackIs1_ = bool(graphic.Pixels[0] & 0x80) != (PixelColour(graphic, 0, 0) > 0);
+    // Set bits are coded as white; the flag tells readers when index 1 is the darker colour, by
+    // the palette alone: the first pixel's colour says nothing when neither entry is pure black.
+    if (graphic.BitsPerPixel == 1 && compression != TPDFImageCompression::icJPEG)
+        BlackIs1_ = Brightness(graphic.Palette[1]) < Brightness(graphic.Palette[0]);
     const TMonoBitmap mono{graphic.Pixels.data(), graphic.Width, graphic.Height, graphic.Stride()};
     if (isMask) {
         const uint32_t colour =
@@ -74,13 +78,16 @@ TPDFImage::TPDFImage(const TPDFBitmap& graphic, int transparentColor, bool isMas
         return;
     }
     switch (compression) {
-        case TPDFImageCompression::icJPEG:
+        case TPDFImageCompression::icJPEG: {
+            std::vector<uint8_t> rgb;
             if (Width_ > 0 && Height_ > 0)
-                Data_ = EncodeJpeg(ToRGB(graphic).data(), Width_, Height_, document ? document->JPEGQuality() : 80);
+                Data_ = EncodeJpeg(ToRGB(graphic, rgb), Width_, Height_, document ? document->JPEGQuality() : 80);
             break;
+        }
         case TPDFImageCompression::icFlate: {
-            const std::vector<uint8_t> rgb = ToRGB(graphic);
-            Data_ = Deflate(std::string_view(reinterpret_cast<const char*>(rgb.data()), rgb.size()));
+            std::vector<uint8_t> rgb;
+            Data_ = Deflate(std::string_view(reinterpret_cast<const char*>(ToRGB(graphic, rgb)),
+                                             size_t(Width_) * size_t(Height_) * 3));
             break;
         }
         case TPDFImageCompression::icCCITT1D:

@@ -76,16 +76,21 @@ std::string Bytes(std::initializer_list<int> values) {
 }
 
 TEST(CCITT, ExactCodes) {
-    // Makeup 1728 then terminating 0 (white).
-    EXPECT_EQ(Encode(Filled(1728, 1, true), TCCITTMode::Group3OneD), Bytes({0x4D, 0x9A, 0x80}));
-    // 5000 white: extended 2560, extended 2432, white terminating 8.
-    EXPECT_EQ(Encode(Filled(5000, 1, true), TCCITTMode::Group3OneD), Bytes({0x01, 0xF0, 0x1D, 0x98}));
-    // A row starting black: a white run of 0, then black 8.
-    EXPECT_EQ(Encode(Filled(8, 1, false), TCCITTMode::Group3OneD), Bytes({0x35, 0x14}));
+    // Makeup 1728 then terminating 0 (white), then RTC: six EOL.
+    EXPECT_EQ(Encode(Filled(1728, 1, true), TCCITTMode::Group3OneD),
+              Bytes({0x4D, 0x9A, 0x80, 0x08, 0x00, 0x80, 0x08, 0x00, 0x80, 0x08, 0x00, 0x80}));
+    // 5000 white: extended 2560, extended 2432, white terminating 8; RTC.
+    EXPECT_EQ(Encode(Filled(5000, 1, true), TCCITTMode::Group3OneD),
+              Bytes({0x01, 0xF0, 0x1D, 0x98, 0x00, 0x80, 0x08, 0x00, 0x80, 0x08, 0x00, 0x80, 0x08}));
+    // A row starting black: a white run of 0, then black 8; RTC.
+    EXPECT_EQ(Encode(Filled(8, 1, false), TCCITTMode::Group3OneD),
+              Bytes({0x35, 0x14, 0x00, 0x40, 0x04, 0x00, 0x40, 0x04, 0x00, 0x40, 0x04}));
     // Group 4 all white: one V0 per row, EOFB, zero bits up to the byte.
     EXPECT_EQ(Encode(Filled(16, 3, true), TCCITTMode::Group4), Bytes({0xE0, 0x02, 0x00, 0x20}));
-    // Group 3 two-dimensional: EOL and tag 1 (one-dimensional), EOL and tag 0 with V0.
-    EXPECT_EQ(Encode(Filled(1728, 2, true), TCCITTMode::Group3TwoD), Bytes({0x00, 0x1A, 0x6C, 0xD4, 0x00, 0x50}));
+    // Group 3 two-dimensional: EOL and tag 1 (one-dimensional), EOL and tag 0 with V0, then RTC:
+    // six EOL, each with tag 1.
+    EXPECT_EQ(Encode(Filled(1728, 2, true), TCCITTMode::Group3TwoD),
+              Bytes({0x00, 0x1A, 0x6C, 0xD4, 0x00, 0x50, 0x01, 0x80, 0x0C, 0x00, 0x60, 0x03, 0x00, 0x18, 0x00, 0xC0}));
     for (auto mode : {TCCITTMode::Group3OneD, TCCITTMode::Group3TwoD, TCCITTMode::Group4}) {
         EXPECT_EQ(Encode(Filled(0, 5, true), mode), "");
         EXPECT_EQ(Encode(Filled(5, 0, true), mode), "");
@@ -126,8 +131,8 @@ void ExpectSameRows(const TTestBitmap& source, const std::string& decoded, const
 }
 
 // libtiff's fax decoder needs EOL codes, so it checks the Group 4 and Group 3 mixed data.
-// fax2tiff counts the row holding EOFB as one more row, so Group 4 images may come back one
-// row taller; the rows of the bitmap must match.
+// fax2tiff takes the end codes (EOFB, RTC) for more rows, so images come back a few rows
+// taller; the rows of the bitmap must match.
 TEST(CCITT, LibtiffDecodesGroup4AndMixedGroup3) {
     const char* script = R"(
 import sys
@@ -154,10 +159,46 @@ for name in sys.argv[1:]:
     for (const auto& c : cases)
         for (const auto& [mode, flags] : modes) {
             std::string rows = test::ReadFileBytes(dir.File(c.Name + flags + ".tif.bits"));
-            if (mode == TCCITTMode::Group4 && rows.size() == c.Bitmap.Bits.size() + c.Bitmap.Stride())
+            if (rows.size() > c.Bitmap.Bits.size() && rows.size() <= c.Bitmap.Bits.size() + 6 * c.Bitmap.Stride())
                 rows.resize(c.Bitmap.Bits.size());
             ExpectSameRows(c.Bitmap, rows, c.Name + " " + flags);
         }
+}
+
+// Ghostscript's CCITTFaxDecode filter decodes the raw data of every mode, the one-dimensional
+// rows without EOL too, with the /K the image dictionary states for it. Its output has a set bit
+// for white, as the source.
+TEST(CCITT, GhostscriptDecodesEveryMode) {
+    test::TTempDir dir;
+    const auto cases = OracleCases();
+    std::string program;
+    std::vector<std::pair<size_t, TCCITTMode>> runs;
+    for (auto mode : {TCCITTMode::Group3OneD, TCCITTMode::Group3TwoD, TCCITTMode::Group4}) {
+        const int k = mode == TCCITTMode::Group3OneD ? 0 : mode == TCCITTMode::Group4 ? -1 : CCITTGroup3K;
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const std::string stem = dir.File(cases[i].Name + "-" + std::to_string(int(mode)));
+            test::WriteFileBytes(stem + ".raw", Encode(cases[i].Bitmap, mode));
+            program += "(" + stem + ".raw) (" + stem + ".out) " + std::to_string(k) + " " +
+                       std::to_string(cases[i].Bitmap.Width) + " " + std::to_string(cases[i].Bitmap.Height) +
+                       " decode\n";
+            runs.push_back({i, mode});
+        }
+    }
+    const std::string ps = dir.File("decode.ps");
+    test::WriteFileBytes(ps,
+                         "/decode { /rows exch def /columns exch def /k exch def (w) file /out exch def\n"
+                         "  (r) file << /K k /Columns columns /Rows rows >> /CCITTFaxDecode filter /in exch def\n"
+                         "  /buffer 65536 string def\n"
+                         "  { in buffer readstring exch out exch writestring not { exit } if } loop\n"
+                         "  out closefile } def\n" +
+                             program);
+    const auto decoded =
+        test::RunCommand("gs -q -dNODISPLAY -dNOPAUSE -dBATCH --permit-file-all='" + dir.File("") + "' '" + ps + "'");
+    ASSERT_EQ(decoded.ExitCode, 0) << decoded.Output;
+    for (const auto& [i, mode] : runs)
+        ExpectSameRows(cases[i].Bitmap,
+                       test::ReadFileBytes(dir.File(cases[i].Name + "-" + std::to_string(int(mode)) + ".out")),
+                       cases[i].Name + " mode " + std::to_string(int(mode)));
 }
 
 // A file with one image per case, each drawn on a page of its own.

@@ -56,9 +56,11 @@ std::string StretchDIBits(int32_t x, int32_t y, int32_t cx, int32_t cy, const st
                    10, info, bits);
 }
 
-// The blit records (BitBlt, StretchBlt, AlphaBlend, TransparentBlt share the first 100 bytes).
+// The blit records (BitBlt, StretchBlt, MaskBlt, AlphaBlend, TransparentBlt share the first 100
+// bytes); `tail` holds the fields after the source size, or after the first 100 bytes without one.
 std::string Blt(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t ropOrBlend, const std::string& info,
-                const std::string& bits, int32_t cxSrc = -1, int32_t cySrc = -1) {
+                const std::string& bits, int32_t cxSrc = -1, int32_t cySrc = -1,
+                const std::vector<uint32_t>& tail = {}) {
     std::vector<uint32_t> words = {uint32_t(x),
                                    uint32_t(y),
                                    uint32_t(x + cx - 1),
@@ -83,6 +85,7 @@ std::string Blt(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t ropOrBlen
                                    0,
                                    0};
     if (cxSrc >= 0) words.insert(words.end(), {uint32_t(cxSrc), uint32_t(cySrc)});
+    words.insert(words.end(), tail.begin(), tail.end());
     if (info.empty()) {
         std::string body;
         for (uint32_t w : words) base::AppendLE32(body, w);
@@ -293,6 +296,11 @@ TEST_F(EmfBitmapTest, RecordsDrawImagesOrFills) {
          0},
         {"a bit blit draws the source at its bounds",
          {{EMR_BITBLT, Blt(0, 0, 2, 2, SRCCOPY, mono, monoBits)}},
+         "q|1 0 0 1 0 840.5 cm|1.5 0 0 1.5 0 0 cm|/Im0 Do|Q|",
+         1},
+        // xMask, yMask, the mask's usage and no mask bitmap.
+        {"a mask blit draws its source at its bounds and leaves the mask aside",
+         {{EMR_MASKBLT, Blt(0, 0, 2, 2, SRCCOPY, colour, colourBits, -1, -1, {0, 0, DIB_RGB_COLORS, 0, 0, 0, 0})}},
          "q|1 0 0 1 0 840.5 cm|1.5 0 0 1.5 0 0 cm|/Im0 Do|Q|",
          1},
         {"a stretch blit draws the whole bitmap into its bounds",

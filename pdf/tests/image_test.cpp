@@ -34,6 +34,12 @@ TPDFBitmap Mono(int width, int height, uint32_t colour0, uint32_t colour1) {
     return bitmap;
 }
 
+// A bitmap whose first pixel has index 0.
+TPDFBitmap FirstPixelClear(TPDFBitmap bitmap) {
+    bitmap.Pixels[0] &= 0x7F;
+    return bitmap;
+}
+
 // The samples pdfimages gives back, as 8-bit red, green, blue (PBM and PGM widened).
 std::vector<uint8_t> ReadNetpbm(const std::string& fileName, int& width, int& height) {
     const std::string bytes = test::ReadFileBytes(fileName);
@@ -77,6 +83,24 @@ std::vector<uint8_t> SourceRGB(const TPDFBitmap& bitmap) {
     return rgb;
 }
 
+// Checks that every image's data of /Length bytes are followed by a line end and "endstream";
+// returns the number of images.
+int ExpectLineEndAfterImageData(const std::string& bytes) {
+    int images = 0;
+    for (size_t at = bytes.find("/Subtype /Image"); at != std::string::npos;
+         at = bytes.find("/Subtype /Image", at + 1), ++images) {
+        const size_t length = bytes.find("/Length ", at);
+        const size_t start = bytes.find(">>\r\nstream\r\n", at);
+        if (length == std::string::npos || start == std::string::npos) {
+            ADD_FAILURE() << "image " << images << " has no length or stream";
+            break;
+        }
+        const size_t end = start + 12 + std::stoul(bytes.substr(length + 8));
+        EXPECT_EQ(bytes.substr(end, 11), "\r\nendstream") << "image " << images;
+    }
+    return images;
+}
+
 class ImageTest : public ::testing::Test {
 protected:
     test::TTempDir Dir_;
@@ -99,6 +123,9 @@ TEST_F(ImageTest, EveryKindComesBackFromPdfimages) {
         {Mono(77, 31, 0xFFFFFF, 0x000000), TPDFImageCompression::icCCITTG4, "ccitt", 1, 0},
         {Mono(2600, 20, 0x000000, 0xFFFFFF), TPDFImageCompression::icCCITT1D, "ccitt", 1, 0},
         {Mono(333, 40, 0xFFFFFF, 0x000000), TPDFImageCompression::icCCITT2D, "ccitt", 1, 0},
+        // Two greys: the darker one comes back black, the lighter white, whatever the first pixel.
+        {FirstPixelClear(Mono(90, 30, 0x202020, 0xF0F0F0)), TPDFImageCompression::icCCITTG4, "ccitt", 1, 32},
+        {FirstPixelClear(Mono(90, 30, 0xF0F0F0, 0x202020)), TPDFImageCompression::icCCITTG4, "ccitt", 1, 32},
         {Mono(64, 64, 0x000000, 0xFFFFFF), TPDFImageCompression::icFlate, "image", 8, 0},
     };
     const std::string file = Dir_.File("images.pdf");
@@ -119,6 +146,7 @@ TEST_F(ImageTest, EveryKindComesBackFromPdfimages) {
     }
     std::string output;
     ASSERT_TRUE(test::QpdfCheck(file, output)) << output;
+    EXPECT_EQ(ExpectLineEndAfterImageData(test::ReadFileBytes(file)), int(std::size(cases)));
     const auto list = test::RunCommand("pdfimages -list " + file);
     ASSERT_EQ(list.ExitCode, 0) << list.Output;
     const auto extracted = test::RunCommand("pdfimages " + file + " " + Dir_.File("im"));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "pdf/pdf_document.h"
@@ -19,6 +20,34 @@ TEST(Security, PermissionValues) {
     EXPECT_EQ(PermissionValue({.Print = true, .PrintHigh = true}, true), -3904 + 4 + 2048);
 }
 
+// Files written one after another under one name, as fast as they can be, each get their own
+// identifier and so their own key: no two share an RC4 keystream for the same object.
+TEST(Security, EveryFileGetsItsOwnIdentifierAndKey) {
+    test::TTempDir dir;
+    std::set<std::string> identifiers, userEntries, titles;
+    constexpr int Files = 100;
+    for (int i = 0; i < Files; ++i) {
+        TPDFDocument document;
+        document.SetFileName(dir.File("same.pdf"));
+        document.SetProtectionEnabled(true);
+        document.SetProtectionKeyLength(TPDFKeyLength::kl128);
+        document.BeginDoc();
+        document.EndDoc();
+        const std::string bytes = test::ReadFileBytes(dir.File("same.pdf"));
+        identifiers.insert(document.FileID());
+        const size_t u = bytes.find("/U (");
+        const size_t title = bytes.find("/Title (");
+        ASSERT_NE(u, std::string::npos);
+        ASSERT_NE(title, std::string::npos);
+        userEntries.insert(bytes.substr(u, bytes.find("\r\n", u) - u));
+        titles.insert(bytes.substr(title, bytes.find("\r\n", title) - title));
+    }
+    EXPECT_EQ(identifiers.size(), size_t(Files));
+    EXPECT_EQ(userEntries.size(), size_t(Files));
+    // The same title in the same object is encrypted differently in every file.
+    EXPECT_EQ(titles.size(), size_t(Files));
+}
+
 struct TProtectedCase {
     TPDFKeyLength KeyLength;
     std::string Owner;
@@ -26,6 +55,7 @@ struct TProtectedCase {
     TPDFCtiptoOptions Options;
     const char* Revision;
     const char* P;
+    const char* Allowed;  // what qpdf's JSON view says the permissions allow
 };
 
 class SecurityTest : public ::testing::TestWithParam<TProtectedCase> {
@@ -66,9 +96,21 @@ TEST_P(SecurityTest, QpdfAndPopplerOpenWithTheRightPasswordsOnly) {
         EXPECT_NE(user.Output.find("Supplied password is user password"), std::string::npos) << user.Output;
         const auto none = test::RunCommand("qpdf --check " + file);
         EXPECT_NE(none.ExitCode, 0) << none.Output;
-        const auto wrong = test::RunCommand("pdftotext -upw wrong " + file + " -");
-        EXPECT_NE(wrong.ExitCode, 0) << wrong.Output;
+        for (const std::string& refused : {"pdftotext -upw wrong " + file + " -", "pdftotext -opw wrong " + file + " -",
+                                           "qpdf --decrypt --password=wrong " + file + " " + Dir_.File("no.pdf")}) {
+            const auto wrong = test::RunCommand(refused);
+            EXPECT_NE(wrong.ExitCode, 0) << refused << wrong.Output;
+        }
     }
+    const auto allowed = test::RunPython(R"(
+import json, subprocess, sys
+out = subprocess.run(['qpdf', '--json=2', '--json-key=encrypt', '--password=' + sys.argv[2], sys.argv[1]],
+                     capture_output=True, check=True).stdout
+capabilities = json.loads(out)['encrypt']['capabilities']
+print(' '.join(sorted(k for k, v in capabilities.items() if v)))
+)",
+                                         file + " '" + owner + "'");
+    EXPECT_EQ(allowed.Output, std::string(c.Allowed) + "\n");
     const auto decrypted =
         test::RunCommand("qpdf --decrypt --password='" + owner + "' " + file + " " + Dir_.File("plain.pdf"));
     EXPECT_EQ(decrypted.ExitCode, 0) << decrypted.Output;
@@ -83,21 +125,25 @@ TEST_P(SecurityTest, QpdfAndPopplerOpenWithTheRightPasswordsOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SecurityTest,
-    ::testing::Values(TProtectedCase{TPDFKeyLength::kl40, "", "", {}, "2", "-64"},
-                      TProtectedCase{TPDFKeyLength::kl40, "boss", "clerk", {TPDFCriptoOption::coPrint}, "2", "-60"},
-                      TProtectedCase{TPDFKeyLength::kl128,
-                                     "",
-                                     "secret",
-                                     {TPDFCriptoOption::coPrintHi, TPDFCriptoOption::coCopyInformation},
-                                     "3",
-                                     "-1840"},
-                      TProtectedCase{TPDFKeyLength::kl128, "owner(1)", "", {}, "3", "-3904"},
-                      TProtectedCase{TPDFKeyLength::kl128,
-                                     "a very long owner password beyond thirty-two bytes",
-                                     "u",
-                                     {TPDFCriptoOption::coAssemble},
-                                     "3",
-                                     "-2880"}));
+    ::testing::Values(
+        TProtectedCase{TPDFKeyLength::kl40, "", "", {}, "2", "-64", ""},
+        TProtectedCase{
+            TPDFKeyLength::kl40, "boss", "clerk", {TPDFCriptoOption::coPrint}, "2", "-60", "printhigh printlow"},
+        TProtectedCase{TPDFKeyLength::kl128,
+                       "",
+                       "secret",
+                       {TPDFCriptoOption::coPrintHi, TPDFCriptoOption::coCopyInformation},
+                       "3",
+                       "-1840",
+                       "extract"},
+        TProtectedCase{TPDFKeyLength::kl128, "owner(1)", "", {}, "3", "-3904", ""},
+        TProtectedCase{TPDFKeyLength::kl128,
+                       "a very long owner password beyond thirty-two bytes",
+                       "u",
+                       {TPDFCriptoOption::coAssemble},
+                       "3",
+                       "-2880",
+                       "modifyassembly"}));
 
 }  // namespace
 }  // namespace pdf
