@@ -99,11 +99,14 @@ void TXLSFormulaEvaluator::Call(int id, int argCount, const std::u16string* user
 void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string* userName) {
     constexpr int FuncTranspose = 83;
     const TXc12FuncData* rec = userName ? nullptr : TXLSExcelFuncNames::Instance().FuncData(id);
-    if (!userName && (!rec || !rec->ArgKinds)) {
+    if (!userName && !rec) {
         Stack_.OpenArguments(argCount);
         return Stack_.PushError(errNA);
     }
-    if (!userName && (id == FuncTranspose || (rec->Flags & FuncFlagWholeArrays))) return Call(id, argCount, userName);
+    // Functions without argument kinds take every argument whole, as do those whose result is
+    // itself the array of the range.
+    if (!userName && (id == FuncTranspose || !rec->ArgKinds || (rec->Flags & FuncFlagWholeArrays)))
+        return Call(id, argCount, userName);
     std::vector<TXLSFormulaValue> args(static_cast<size_t>(argCount));
     for (int i = argCount - 1; i >= 0; --i) args[static_cast<size_t>(i)] = Stack_.Pop();
     std::vector<TXLSArrayItem*> expanded(args.size(), nullptr);

@@ -82,8 +82,8 @@ TEST(ExcelFunctions, ModelRecordsAndArgumentKinds) {
             EXPECT_EQ(data->ArgKinds->Id, static_cast<uint32_t>(id));
         }
         // The functions whose result is an array filling an array formula's range: LINEST, TREND,
-        // LOGEST, GROWTH, MINVERSE, MMULT.
-        const bool whole = (id >= 49 && id <= 52) || id == 164 || id == 165;
+        // LOGEST, GROWTH, MINVERSE, MMULT, FREQUENCY, MODE.MULT.
+        const bool whole = (id >= 49 && id <= 52) || id == 164 || id == 165 || id == 252 || id == 841;
         EXPECT_EQ(data->Flags, whole ? FuncFlagWholeArrays : 0u) << id;
     }
     EXPECT_EQ(records, 327);
