@@ -46,21 +46,31 @@ TXLSFormulaValue TXLSFormulaEvaluator::Evaluate(int sheet, int col, int row, con
     if (arrayRange) ArrayRange = *arrayRange;
     Interpret(ptgs, len, 0);
     if (arrayRange && Stack_.Top() >= 0) {
+        // An area fills the range with its cells' values.
+        if (Stack_.TopValue().Kind == vkArea) Stack_.PushArray(Stack_.PopArray(false));
         const TXLSFormulaValue& top = Stack_.TopValue();
         if (top.Kind == vkArray) WriteArrayResult(*top.Array);
     }
     return ResultPop();
 }
 
-// Every element but the first goes into its cell of the range; an array larger than the range
-// is cut, never wrapped over cells already written.
+// Every cell of the range but the first gets its element: a one-row or one-column array is
+// repeated across the range, positions beyond a larger array's edge get #N/A (so that no stale
+// value stays), an array larger than the range is cut, never wrapped over cells already written.
 void TXLSFormulaEvaluator::WriteArrayResult(const TXLSArrayItem& array) {
     TXLSCellMMU* cells = Stack_.CurCells;
     if (!cells) return;
-    for (int r = 0; r < array.RowCount() && ArrayRange.Row1 + r <= ArrayRange.Row2; ++r)
-        for (int c = 0; c < array.ColCount() && ArrayRange.Col1 + c <= ArrayRange.Col2; ++c) {
+    if (static_cast<int64_t>(ArrayRange.Col2 - ArrayRange.Col1 + 1) * (ArrayRange.Row2 - ArrayRange.Row1 + 1) >
+        MaxArrayCells)
+        throw EXLSError(u"Invalid array formula range");
+    for (int r = 0; ArrayRange.Row1 + r <= ArrayRange.Row2; ++r)
+        for (int c = 0; ArrayRange.Col1 + c <= ArrayRange.Col2; ++c) {
             if (r == 0 && c == 0) continue;
-            const TXLSFormulaValue& e = array.Get(c, r);
+            const int ac = array.ColCount() == 1 ? 0 : c;
+            const int ar = array.RowCount() == 1 ? 0 : r;
+            TXLSFormulaValue e = array.InRange(ac, ar) ? array.Get(ac, ar) : TXLSFormulaValue::MakeError(errNA);
+            if (e.ValType == fvtEmpty) e = TXLSFormulaValue::MakeNumber(0);
+            if (e.ValType == fvtNumber) e = FiniteOrError(e.Number);
             const int col = ArrayRange.Col1 + c;
             const int row = ArrayRange.Row1 + r;
             TXLSMMUCell cell;

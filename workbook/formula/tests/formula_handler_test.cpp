@@ -338,5 +338,36 @@ TEST(FormulaHandlerTest, UnchangedWorkbookKeepsItsResultsUntilAnyWrite) {
     }
 }
 
+// An array result smaller than its range: a one-row or one-column array repeats, the cells past
+// a larger array's edge get #N/A instead of keeping what they held; an area fills the range with
+// its values, empty cells as 0 (as LibreOffice fills such ranges).
+TEST(FormulaHandlerTest, ArrayResultsFillTheWholeRange) {
+    TTestFormulaDocument doc(1);
+    TXLSCellMMU& s = *doc.SheetCells(0);
+    s.StoreFloat(2, 0, 0, 1);  // C1:D2 = 1 2 / 3 4
+    s.StoreFloat(3, 0, 0, 2);
+    s.StoreFloat(2, 1, 0, 3);
+    s.StoreFloat(3, 1, 0, 4);
+    s.StoreFloat(6, 0, 0, 10);  // G1:G2 = 10 / 20
+    s.StoreFloat(6, 1, 0, 20);
+    s.StoreFloat(0, 30, 0, 5);  // A31:A33 = 5, empty, 7
+    s.StoreFloat(0, 32, 0, 7);
+    s.StoreFloat(0, 14, 0, 99);  // a stale value inside the FREQUENCY range
+    SetArrayFormula(doc, 0, 10, 0, 14, u"FREQUENCY(C1:D2,G1:G2)");
+    SetArrayFormula(doc, 11, 0, 11, 3, u"A31:A33");
+    SetArrayFormula(doc, 12, 0, 13, 2, u"C1:D1*1");
+    s.CalcDimension();
+    TXLSFormulaHandler handler(doc);
+    handler.Calculate();
+    const char* frequency[] = {"4", "0", "0", "#N/A", "#N/A"};
+    for (int r = 0; r < 5; ++r) EXPECT_EQ(Value(doc, 0, 10 + r), frequency[r]) << r;
+    const char* area[] = {"5", "0", "7", "#N/A"};
+    for (int r = 0; r < 4; ++r) EXPECT_EQ(Value(doc, 11, r), area[r]) << r;
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(Value(doc, 12, r), "1") << r;
+        EXPECT_EQ(Value(doc, 13, r), "2") << r;
+    }
+}
+
 }  // namespace
 }  // namespace xls

@@ -183,8 +183,9 @@ TEST_F(NumericFunctionsTest, PairedSeries) {
 // LINEST honours const (a line through the origin) and stats (the block of five rows); a
 // constant y is a perfect horizontal fit; LOGEST of a y that is not positive has no logarithm.
 TEST_F(NumericFunctionsTest, LinestHonoursConstAndStats) {
+    // Without stats one row, repeated down the range as a one-row array is.
     EXPECT_EQ(RunArray(u"LINEST(B1:B3,A1:A3)", 2, 2),
-              (std::vector<std::string>{"2.5", "-0.666666666666667", "empty", "empty"}));
+              (std::vector<std::string>{"2.5", "-0.666666666666667", "2.5", "-0.666666666666667"}));
     EXPECT_EQ(RunArray(u"LINEST(B1:B3,A1:A3,FALSE,TRUE)", 2, 5),
               (std::vector<std::string>{"2.21428571428571", "0", "0.112938487863156", "#N/A", "0.994824016563147",
                                         "0.422577127364258", "384.4", "2", "68.6428571428571", "0.357142857142857"}));
