@@ -344,15 +344,11 @@ TEST(FormulaHandlerTest, UnchangedWorkbookKeepsItsResultsUntilAnyWrite) {
 TEST(FormulaHandlerTest, ArrayResultsFillTheWholeRange) {
     TTestFormulaDocument doc(1);
     TXLSCellMMU& s = *doc.SheetCells(0);
-    s.StoreFloat(2, 0, 0, 1);  // C1:D2 = 1 2 / 3 4
-    s.StoreFloat(3, 0, 0, 2);
-    s.StoreFloat(2, 1, 0, 3);
-    s.StoreFloat(3, 1, 0, 4);
-    s.StoreFloat(6, 0, 0, 10);  // G1:G2 = 10 / 20
-    s.StoreFloat(6, 1, 0, 20);
-    s.StoreFloat(0, 30, 0, 5);  // A31:A33 = 5, empty, 7
-    s.StoreFloat(0, 32, 0, 7);
-    s.StoreFloat(0, 14, 0, 99);  // a stale value inside the FREQUENCY range
+    // C1:D2 = 1 2 / 3 4, bins G1:G2 = 10 / 20, A31:A33 = 5, empty, 7, and a stale value in A15
+    // inside the FREQUENCY range.
+    const int cells[][3] = {{2, 0, 1}, {3, 0, 2}, {2, 1, 3}, {3, 1, 4}, {6, 0, 10},
+                            {6, 1, 20}, {0, 30, 5}, {0, 32, 7}, {0, 14, 99}};
+    for (const auto& c : cells) s.StoreFloat(c[0], c[1], 0, c[2]);
     SetArrayFormula(doc, 0, 10, 0, 14, u"FREQUENCY(C1:D2,G1:G2)");
     SetArrayFormula(doc, 11, 0, 11, 3, u"A31:A33");
     SetArrayFormula(doc, 12, 0, 13, 2, u"C1:D1*1");
