@@ -232,6 +232,17 @@ TEST_F(NumericFunctionsTest, LinestHonoursConstAndStats) {
               (std::vector<std::string>{"9.33333333333333", "11.8333333333333"}));
 }
 
+// The functions newer than the file format's table take their arguments in array formulas as
+// their older forms do: numbers element by element, lists whole.
+TEST_F(NumericFunctionsTest, NewerFunctionsInArrayFormulas) {
+    EXPECT_EQ(RunArray(u"CEILING.PRECISE(E1:E3)", 1, 3), (std::vector<std::string>{"1", "-2", "3"}));
+    EXPECT_EQ(RunArray(u"NORM.S.DIST(D1:D3,TRUE)", 1, 2),
+              (std::vector<std::string>{"0.999999713348428", "0.999999713348428"}));
+    EXPECT_EQ(RunArray(u"STDEV.S(A1:A3)", 2, 1), (std::vector<std::string>{"1", "1"}));
+    EXPECT_EQ(RunArray(u"PERCENTILE.INC(B1:B3,{0,0.5,1})", 3, 1), (std::vector<std::string>{"2", "4", "7"}));
+    EXPECT_EQ(RunArray(u"MODE.SNGL(D1:D3)", 1, 1), (std::vector<std::string>{"5"}));
+}
+
 // The distribution faults: inverse and rescaled beta, the t-based confidence, a given sigma of
 // 1000, the t-test's type and tails, and zero scales.
 TEST_F(NumericFunctionsTest, DistributionDomains) {
