@@ -1,6 +1,8 @@
 #include "workbook/formula/formula_evaluator.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstdlib>
 
 #include "base/byte_reader.h"
 #include "base/format.h"
@@ -46,8 +48,12 @@ TXLSFormulaValue TXLSFormulaEvaluator::Evaluate(int sheet, int col, int row, con
     if (arrayRange) ArrayRange = *arrayRange;
     Interpret(ptgs, len, 0);
     if (arrayRange && Stack_.Top() >= 0) {
-        // An area fills the range with its cells' values.
-        if (Stack_.TopValue().Kind == vkArea) Stack_.PushArray(Stack_.PopArray(false));
+        // An area fills the range with its cells' values (one of a bounded size).
+        const TXLSFormulaValue& area = Stack_.TopValue();
+        if (area.Kind == vkArea &&
+            static_cast<int64_t>(std::abs(area.Col2 - area.Col1) + 1) * (std::abs(area.Row2 - area.Row1) + 1) <=
+                MaxArrayCells)
+            Stack_.PushArray(Stack_.PopArray(false));
         const TXLSFormulaValue& top = Stack_.TopValue();
         if (top.Kind == vkArray) WriteArrayResult(*top.Array);
     }
@@ -60,11 +66,13 @@ TXLSFormulaValue TXLSFormulaEvaluator::Evaluate(int sheet, int col, int row, con
 void TXLSFormulaEvaluator::WriteArrayResult(const TXLSArrayItem& array) {
     TXLSCellMMU* cells = Stack_.CurCells;
     if (!cells) return;
-    if (static_cast<int64_t>(ArrayRange.Col2 - ArrayRange.Col1 + 1) * (ArrayRange.Row2 - ArrayRange.Row1 + 1) >
-        MaxArrayCells)
-        throw EXLSError(u"Invalid array formula range");
-    for (int r = 0; ArrayRange.Row1 + r <= ArrayRange.Row2; ++r)
-        for (int c = 0; ArrayRange.Col1 + c <= ArrayRange.Col2; ++c) {
+    // A range beyond the bound of arrays gets only the array's own cells.
+    const bool fill = static_cast<int64_t>(ArrayRange.Col2 - ArrayRange.Col1 + 1) *
+                          (ArrayRange.Row2 - ArrayRange.Row1 + 1) <= MaxArrayCells;
+    const int lastRow = fill ? ArrayRange.Row2 : std::min(ArrayRange.Row2, ArrayRange.Row1 + array.RowCount() - 1);
+    const int lastCol = fill ? ArrayRange.Col2 : std::min(ArrayRange.Col2, ArrayRange.Col1 + array.ColCount() - 1);
+    for (int r = 0; ArrayRange.Row1 + r <= lastRow; ++r)
+        for (int c = 0; ArrayRange.Col1 + c <= lastCol; ++c) {
             if (r == 0 && c == 0) continue;
             const int ac = array.ColCount() == 1 ? 0 : c;
             const int ar = array.RowCount() == 1 ? 0 : r;

@@ -352,6 +352,10 @@ TEST(FormulaHandlerTest, ArrayResultsFillTheWholeRange) {
     SetArrayFormula(doc, 0, 10, 0, 14, u"FREQUENCY(C1:D2,G1:G2)");
     SetArrayFormula(doc, 11, 0, 11, 3, u"A31:A33");
     SetArrayFormula(doc, 12, 0, 13, 2, u"C1:D1*1");
+    // Ranges and areas beyond the bound of arrays: only the result's own cells are
+    // written, and an area that large is not copied into an array.
+    SetArrayFormula(doc, 20, 0, 21, 1048575, u"MMULT(C1:D2,C1:D2)");
+    SetArrayFormula(doc, 23, 0, 24, 1048575, u"A1:Z65536");
     s.CalcDimension();
     TXLSFormulaHandler handler(doc);
     handler.Calculate();
@@ -363,6 +367,9 @@ TEST(FormulaHandlerTest, ArrayResultsFillTheWholeRange) {
         EXPECT_EQ(Value(doc, 12, r), "1") << r;
         EXPECT_EQ(Value(doc, 13, r), "2") << r;
     }
+    EXPECT_EQ(Value(doc, 21, 1), "22");
+    EXPECT_EQ(Value(doc, 20, 2), "none");
+    EXPECT_EQ(Value(doc, 24, 1), "none");
 }
 
 }  // namespace
