@@ -1,6 +1,8 @@
 #include "workbook/formula/formula_evaluator.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstdlib>
 
 #include "base/byte_reader.h"
 #include "base/format.h"
@@ -46,21 +48,37 @@ TXLSFormulaValue TXLSFormulaEvaluator::Evaluate(int sheet, int col, int row, con
     if (arrayRange) ArrayRange = *arrayRange;
     Interpret(ptgs, len, 0);
     if (arrayRange && Stack_.Top() >= 0) {
+        // An area fills the range with its cells' values (one of a bounded size).
+        const TXLSFormulaValue& area = Stack_.TopValue();
+        if (area.Kind == vkArea &&
+            static_cast<int64_t>(std::abs(area.Col2 - area.Col1) + 1) * (std::abs(area.Row2 - area.Row1) + 1) <=
+                MaxArrayCells)
+            Stack_.PushArray(Stack_.PopArray(false));
         const TXLSFormulaValue& top = Stack_.TopValue();
         if (top.Kind == vkArray) WriteArrayResult(*top.Array);
     }
     return ResultPop();
 }
 
-// Every element but the first goes into its cell of the range; an array larger than the range
-// is cut, never wrapped over cells already written.
+// Every cell of the range but the first gets its element: a one-row or one-column array is
+// repeated across the range, positions beyond a larger array's edge get #N/A (so that no stale
+// value stays), an array larger than the range is cut, never wrapped over cells already written.
 void TXLSFormulaEvaluator::WriteArrayResult(const TXLSArrayItem& array) {
     TXLSCellMMU* cells = Stack_.CurCells;
     if (!cells) return;
-    for (int r = 0; r < array.RowCount() && ArrayRange.Row1 + r <= ArrayRange.Row2; ++r)
-        for (int c = 0; c < array.ColCount() && ArrayRange.Col1 + c <= ArrayRange.Col2; ++c) {
+    // A range beyond the bound of arrays gets only the array's own cells.
+    const bool fill = static_cast<int64_t>(ArrayRange.Col2 - ArrayRange.Col1 + 1) *
+                          (ArrayRange.Row2 - ArrayRange.Row1 + 1) <= MaxArrayCells;
+    const int lastRow = fill ? ArrayRange.Row2 : std::min(ArrayRange.Row2, ArrayRange.Row1 + array.RowCount() - 1);
+    const int lastCol = fill ? ArrayRange.Col2 : std::min(ArrayRange.Col2, ArrayRange.Col1 + array.ColCount() - 1);
+    for (int r = 0; ArrayRange.Row1 + r <= lastRow; ++r)
+        for (int c = 0; ArrayRange.Col1 + c <= lastCol; ++c) {
             if (r == 0 && c == 0) continue;
-            const TXLSFormulaValue& e = array.Get(c, r);
+            const int ac = array.ColCount() == 1 ? 0 : c;
+            const int ar = array.RowCount() == 1 ? 0 : r;
+            TXLSFormulaValue e = array.InRange(ac, ar) ? array.Get(ac, ar) : TXLSFormulaValue::MakeError(errNA);
+            if (e.ValType == fvtEmpty) e = TXLSFormulaValue::MakeNumber(0);
+            if (e.ValType == fvtNumber) e = FiniteOrError(e.Number);
             const int col = ArrayRange.Col1 + c;
             const int row = ArrayRange.Row1 + r;
             TXLSMMUCell cell;
@@ -99,11 +117,14 @@ void TXLSFormulaEvaluator::Call(int id, int argCount, const std::u16string* user
 void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string* userName) {
     constexpr int FuncTranspose = 83;
     const TXc12FuncData* rec = userName ? nullptr : TXLSExcelFuncNames::Instance().FuncData(id);
-    if (!userName && (!rec || !rec->ArgKinds)) {
+    if (!userName && !rec) {
         Stack_.OpenArguments(argCount);
         return Stack_.PushError(errNA);
     }
-    if (!userName && (id == FuncTranspose || (rec->Flags & FuncFlagWholeArrays))) return Call(id, argCount, userName);
+    // Functions without argument kinds take every argument whole, as do those whose result is
+    // itself the array of the range.
+    if (!userName && (id == FuncTranspose || !rec->ArgKinds || (rec->Flags & FuncFlagWholeArrays)))
+        return Call(id, argCount, userName);
     std::vector<TXLSFormulaValue> args(static_cast<size_t>(argCount));
     for (int i = argCount - 1; i >= 0; --i) args[static_cast<size_t>(i)] = Stack_.Pop();
     std::vector<TXLSArrayItem*> expanded(args.size(), nullptr);

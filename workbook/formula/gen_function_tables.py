@@ -43,7 +43,7 @@ EXPLAINED = {
 CLASS_BYTES = {'R': 0x20, 'V': 0x40, 'A': 0x60}
 # Functions that an array formula calls once with its whole arguments: their result is an array
 # that fills the formula's range (not one value per cell).
-WHOLE_ARRAY_RESULTS = {'MINVERSE', 'MMULT', 'LINEST', 'LOGEST', 'TREND', 'GROWTH'}
+WHOLE_ARRAY_RESULTS = {'MINVERSE', 'MMULT', 'LINEST', 'LOGEST', 'TREND', 'GROWTH', 'FREQUENCY', 'MODE.MULT'}
 
 
 def read_table():

@@ -68,7 +68,7 @@ std::u16string Proper(std::u16string text) {
 
 // A double in [0, 1): 53 random bits, never 1.
 double Random() {
-    static std::mt19937_64 engine{std::random_device{}()};
+    thread_local std::mt19937_64 engine{std::random_device{}()};
     return static_cast<double>(engine() >> 11) * 0x1.0p-53;
 }
 

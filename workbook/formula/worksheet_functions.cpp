@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "workbook/formula/numeric_functions.h"
@@ -88,6 +90,8 @@ enum : int {
     fnPercentileExc = 826,
     fnQuartileExc = 827,
     fnPercentRankInc = 860,
+    fnModeMult = 841,
+    fnPercentRankExc = 843,
     fnRankEq = 862,
     fnRank = 216,
 };
@@ -273,10 +277,19 @@ void Mode(TValueStack& s, std::vector<double>& v) {
     s.PushNumber(mode);
 }
 
-// Position of x among the sorted numbers as a fraction of n - 1, interpolated between
-// neighbours; #N/A outside the numbers.
-void PercentRank(TValueStack& s, int argCount) {
-    if (argCount == 3) s.PopArgument();
+// The rank cut, not rounded, to its significant digits (a hair above the cut keeps 0.29 from
+// falling to 0.289 through its binary form).
+double CutToDigits(double x, int digits) {
+    const double scale = std::pow(10.0, digits);
+    return std::floor(x * scale * (1 + 4 * std::numeric_limits<double>::epsilon())) / scale;
+}
+
+// Position of x among the sorted numbers, interpolated between neighbours: i / (n - 1) for
+// PERCENTRANK, (i + 1) / (n + 1) for PERCENTRANK.EXC; cut to the significance (3 digits when
+// left out, #NUM! below 1); #N/A outside the numbers.
+void PercentRank(TValueStack& s, int argCount, bool exclusive) {
+    int digits = 3;
+    if (argCount == 3 && !s.PopArgInteger(digits)) return;
     double x = 0;
     uint8_t errX = 0;
     s.ValueToNumber(s.PopArgument(), x, errX);
@@ -284,14 +297,45 @@ void PercentRank(TValueStack& s, int argCount) {
     const uint8_t err = GatherNumbers(s, 1, v);
     s.PopArgument();
     if (err || errX) return s.PushError(err ? err : errX);
-    if (v.empty()) return s.PushError(errNum);
+    if (v.empty() || digits < 1) return s.PushError(errNum);
     std::sort(v.begin(), v.end());
     if (x < v.front() || x > v.back()) return s.PushError(errNA);
-    if (v.size() == 1) return s.PushNumber(1);
+    if (v.size() == 1 && !exclusive) return s.PushNumber(1);
     const auto i = static_cast<size_t>(std::lower_bound(v.begin(), v.end(), x) - v.begin());
-    const double n1 = static_cast<double>(v.size() - 1);
-    if (v[i] == x) return s.PushNumber(static_cast<double>(i) / n1);
-    s.PushNumber((static_cast<double>(i - 1) + (x - v[i - 1]) / (v[i] - v[i - 1])) / n1);
+    const double position =
+        v[i] == x ? static_cast<double>(i) : static_cast<double>(i - 1) + (x - v[i - 1]) / (v[i] - v[i - 1]);
+    const auto n = static_cast<double>(v.size());
+    s.PushNumber(CutToDigits(exclusive ? (position + 1) / (n + 1) : position / (n - 1), std::min(digits, 15)));
+}
+
+// PERCENTILE.EXC's rule: position k (n + 1) among the sorted numbers, which must lie from the
+// first to the last, interpolated; false outside.
+bool PercentileExc(std::vector<double> v, double k, double& out) {
+    const auto n = static_cast<double>(v.size());
+    const double position = k * (n + 1);
+    if (k <= 0 || k >= 1 || position < 1 || position > n) return false;
+    std::sort(v.begin(), v.end());
+    const auto lo = static_cast<size_t>(std::floor(position));
+    const size_t hi = std::min(lo, v.size() - 1);
+    out = v[lo - 1] + (position - std::floor(position)) * (v[hi] - v[lo - 1]);
+    return true;
+}
+
+// The most frequent numbers (at least twice) in the order they first appear, as one column;
+// #N/A when no number repeats.
+void ModeMulti(TValueStack& s, const std::vector<double>& v) {
+    if (v.empty()) return s.PushError(errNum);
+    std::map<double, size_t> counts;
+    size_t best = 0;
+    for (double x : v) best = std::max(best, ++counts[x]);
+    if (best < 2) return s.PushError(errNA);
+    std::vector<double> modes;
+    for (double x : v)
+        if (counts[x] == best) modes.push_back(x), counts[x] = 0;
+    auto result = std::make_unique<TXLSArrayItem>(1, static_cast<int>(modes.size()));
+    for (size_t r = 0; r < modes.size(); ++r)
+        result->At(0, static_cast<int>(r)) = TXLSFormulaValue::MakeNumber(modes[r]);
+    s.PushArray(std::move(result));
 }
 
 void TrimMean(TValueStack& s) {
@@ -560,12 +604,25 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
         case fnRank:
         case fnRankEq: Rank(s, argCount); return true;
         case fnPercentRank:
-        case fnPercentRankInc: PercentRank(s, argCount); return true;
+        case fnPercentRankInc: PercentRank(s, argCount, false); return true;
+        case fnPercentRankExc: PercentRank(s, argCount, true); return true;
+        case fnModeMult: NumbersFunction(s, argCount, [&](auto& v) { ModeMulti(s, v); }); return true;
         case fnTrimMean: TrimMean(s); return true;
         case fnFrequency: Frequency(s); return true;
         case fnCountBlank: CountBlank(s); return true;
         case fnPercentileExc:
-        case fnQuartileExc: s.PushError(errNA); return true;
+        case fnQuartileExc: {
+            std::vector<double> v;
+            double k = 0;
+            if (!NumbersAndK(s, v, k)) return true;
+            if (id == fnQuartileExc) k = std::trunc(k) / 4;
+            double r = 0;
+            if (PercentileExc(v, k, r))
+                s.PushNumber(r);
+            else
+                s.PushError(errNum);
+            return true;
+        }
         case fnAverageA:
             ValuesFunction(s, argCount, [&](auto& v) { v.empty() ? s.PushError(errDiv0) : s.PushResult(Mean(v)); });
             return true;

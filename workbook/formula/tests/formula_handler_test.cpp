@@ -338,5 +338,39 @@ TEST(FormulaHandlerTest, UnchangedWorkbookKeepsItsResultsUntilAnyWrite) {
     }
 }
 
+// An array result smaller than its range: a one-row or one-column array repeats, the cells past
+// a larger array's edge get #N/A instead of keeping what they held; an area fills the range with
+// its values, empty cells as 0 (as LibreOffice fills such ranges).
+TEST(FormulaHandlerTest, ArrayResultsFillTheWholeRange) {
+    TTestFormulaDocument doc(1);
+    TXLSCellMMU& s = *doc.SheetCells(0);
+    // C1:D2 = 1 2 / 3 4, bins G1:G2 = 10 / 20, A31:A33 = 5, empty, 7, and a stale value in A15
+    // inside the FREQUENCY range.
+    const int cells[][3] = {{2, 0, 1}, {3, 0, 2}, {2, 1, 3}, {3, 1, 4}, {6, 0, 10},
+                            {6, 1, 20}, {0, 30, 5}, {0, 32, 7}, {0, 14, 99}};
+    for (const auto& c : cells) s.StoreFloat(c[0], c[1], 0, c[2]);
+    SetArrayFormula(doc, 0, 10, 0, 14, u"FREQUENCY(C1:D2,G1:G2)");
+    SetArrayFormula(doc, 11, 0, 11, 3, u"A31:A33");
+    SetArrayFormula(doc, 12, 0, 13, 2, u"C1:D1*1");
+    // Ranges and areas beyond the bound of arrays: only the result's own cells are
+    // written, and an area that large is not copied into an array.
+    SetArrayFormula(doc, 20, 0, 21, 1048575, u"MMULT(C1:D2,C1:D2)");
+    SetArrayFormula(doc, 23, 0, 24, 1048575, u"A1:Z65536");
+    s.CalcDimension();
+    TXLSFormulaHandler handler(doc);
+    handler.Calculate();
+    const char* frequency[] = {"4", "0", "0", "#N/A", "#N/A"};
+    for (int r = 0; r < 5; ++r) EXPECT_EQ(Value(doc, 0, 10 + r), frequency[r]) << r;
+    const char* area[] = {"5", "0", "7", "#N/A"};
+    for (int r = 0; r < 4; ++r) EXPECT_EQ(Value(doc, 11, r), area[r]) << r;
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(Value(doc, 12, r), "1") << r;
+        EXPECT_EQ(Value(doc, 13, r), "2") << r;
+    }
+    EXPECT_EQ(Value(doc, 21, 1), "22");
+    EXPECT_EQ(Value(doc, 20, 2), "none");
+    EXPECT_EQ(Value(doc, 24, 1), "none");
+}
+
 }  // namespace
 }  // namespace xls

@@ -58,7 +58,7 @@ FORMULAS = [
     "FACT(5)", "FACT(0)", "FACT(170)", "FACT(171)", "FACT(-1)", "FACT(5.9)", "COMBIN(171,2)", "COMBIN(3,5)",
     "COMBIN(10,0)", "COMBIN(1000,500)", "COMBIN(1030,515)", "COMBIN(-1,0)", "COMBIN(8.9,2.5)", "PERMUT(5,0)",
     "PERMUT(0,0)", "PERMUT(5,3)", "PERMUT(3,5)", "PERMUT(171,171)", "PERMUT(100,10)",
-    "ROMAN(1999,0)", "ROMAN(4000,0)", "LEN(ROMAN(0,0))", "ROMAN(3999,0)", "ROMAN(499,0)", "ROMAN(-1,0)",
+    "ROMAN(1999,0)", "ROMAN(1999)", "ROMAN(4000,0)", "LEN(ROMAN(0,0))", "ROMAN(3999,0)", "ROMAN(499,0)", "ROMAN(-1,0)",
     "ROMAN(14.9,0)", "ROMAN(14,5)",
     # Sums over arguments and paired arrays
     "SUMSQ(C1:C6)", "SUMSQ(3,4)", "PRODUCT(C1:C6)", "SUMX2MY2(A1:A6,B1:B6)", "SUMX2PY2(A1:A6,B1:B6)",
@@ -88,7 +88,36 @@ FORMULAS = [
     "PROB(A1:A6,M1:M6,2)", "PROB(A1:A6,M1:M6,2,4)", "PROB({1,2,3},{0.2,0.3,0.5},2)",
     "PROB({1,2,3},{0.2,0.3,1.5},2)", "PROB({1,2,3},{0.2,0.3,0.4},2)",
 ] + LINEST_CELLS + [
-    # Distributions
+    # Descriptive statistics under their newer names, the exclusive percentiles and the arrays
+    "STDEV.S(A1:A6)", "STDEV.S(1)", "STDEV.P(A1:A6)", "STDEV.P(1)", "VAR.S(C1:C6)", "VAR.P(C1:C6)",
+    "VAR.S(N1:N2)", "STDEVPA(C1:C6)", "STDEVPA(1)", "VARA(C1:C6)", "VARA(1)", "MINA(C1:C6)", "MINA(A1:A6,-1)",
+    "MINA(C2)", "MAXA(C1:C6)", "MODE.SNGL(A1:A6,3)", "MODE.SNGL(A1:A6)", "MODE.SNGL(D1:D3,A1:A6)",
+    "INDEX(MODE.MULT({1,1,2,2,2,3}),1,1)", "INDEX(MODE.MULT({3,1,3,1,2}),1,1)", "INDEX(MODE.MULT({3,1,3,1,2}),2,1)",
+    "INDEX(MODE.MULT(A1:A6),1,1)", "INDEX(MODE.MULT(D1:D3,A1:A6),1,1)",
+    "PERCENTILE.INC(A1:A6,0.3)", "PERCENTILE.INC(A1:A6,1.5)", "PERCENTILE.EXC(A1:A6,0.3)",
+    "PERCENTILE.EXC(A1:A6,0.1)", "PERCENTILE.EXC(A1:A6,0)", "PERCENTILE.EXC(A1:A6,1)", "PERCENTILE.EXC(A1:A6,6/7)",
+    "PERCENTILE.EXC(A1:A6,0.9)", "PERCENTILE.EXC(C2,0.5)", "QUARTILE.INC(A1:A6,1)", "QUARTILE.INC(A1:A6,4.5)",
+    "QUARTILE.EXC(A1:A6,1)", "QUARTILE.EXC(A1:A6,3)", "QUARTILE.EXC(A1:A6,0)", "QUARTILE.EXC(A1:A6,4)",
+    "QUARTILE.EXC(A1:A6,2.7)", "QUARTILE.EXC(A1:A2,1)",
+    "PERCENTRANK(A1:A6,2.2)", "PERCENTRANK(A1:A4,2)", "PERCENTRANK(A1:A4,2,5)", "PERCENTRANK(A1:A4,2,1)",
+    "PERCENTRANK(A1:A4,2,0)", "PERCENTRANK(D1:D3,5)", "PERCENTRANK(A1,1)", "PERCENTRANK.INC(A1:A6,2.5)",
+    "PERCENTRANK.INC(K1:K6,27)", "PERCENTRANK.INC(A1:A6,7)", "PERCENTRANK.EXC(A1:A6,2)", "PERCENTRANK.EXC(A1:A6,2.5,4)",
+    "PERCENTRANK.EXC(A1:A6,7)", "PERCENTRANK.EXC(K1:K6,27)", "PERCENTRANK.EXC(A1:A6,6)", "PERCENTRANK.EXC(A1:A6,3,0)",
+    "RANK.EQ(30,K1:K6)", "RANK.EQ(15,K1:K6,1)", "RANK.EQ(5,D1:D3)", "RANK.EQ(5,D1:D3,1)", "RANK.EQ(16,K1:K6)",
+    "RANK(3,C1:C6)", "RANK(5,C1:C6,1)",
+    "INDEX(FREQUENCY(A1:A6,{5,2}),1,1)", "INDEX(FREQUENCY(A1:A6,{5,2}),2,1)", "INDEX(FREQUENCY(A1:A6,{5,2}),3,1)",
+    "INDEX(FREQUENCY(C1:C6,{4}),1,1)", "INDEX(FREQUENCY(C1:C6,{4}),2,1)", "INDEX(FREQUENCY(K1:K6,{20,20}),2,1)",
+    "INDEX(FREQUENCY(N1:N2,{1}),1,1)",
+    "AGGREGATE(1,0,A1:A6)", "AGGREGATE(2,0,C1:C6)", "AGGREGATE(3,0,C1:C6)", "AGGREGATE(4,6,N1:N2)",
+    "AGGREGATE(5,0,N1:N2)", "AGGREGATE(6,0,A1:A4)", "AGGREGATE(7,0,A1:A6)", "AGGREGATE(8,0,A1:A6)",
+    "AGGREGATE(9,6,N1:N2)", "AGGREGATE(10,0,A1:A6)", "AGGREGATE(11,0,A1:A6)", "AGGREGATE(12,0,A1:A6)",
+    "AGGREGATE(13,0,D1:D3)", "AGGREGATE(14,6,N1:N2,1)", "AGGREGATE(15,0,K1:K6,2)", "AGGREGATE(16,0,A1:A6,0.3)",
+    "AGGREGATE(17,0,A1:A6,1)", "AGGREGATE(18,0,A1:A6,0.3)", "AGGREGATE(19,0,A1:A6,1)", "AGGREGATE(14,0,A1:A6)",
+    "AGGREGATE(20,0,A1:A6)", "AGGREGATE(9,8,A1:A6)",
+    "SUBTOTAL(2,C1:C6)", "SUBTOTAL(3,C1:C6)", "SUBTOTAL(4,A1:A6)", "SUBTOTAL(5,A1:A6)", "SUBTOTAL(6,A1:A4)",
+    "SUBTOTAL(7,A1:A6)", "SUBTOTAL(8,A1:A6)", "SUBTOTAL(10,A1:A6)", "SUBTOTAL(11,A1:A6)", "SUBTOTAL(109,N1:N2)",
+    "ERF.PRECISE(0.5)", "ERF.PRECISE(-1)", "ERF.PRECISE(10)",
+] + [    # Distributions
     "BETADIST(0.5,2,3)", "BETADIST(0,2,3)", "BETADIST(0.5,2,3,0,0)", "BETADIST(2,8,10,1,3)", "BETADIST(1,2,3)",
     "BETA.DIST(0.4,2,3,FALSE)", "BETA.DIST(2,8,10,TRUE,1,3)", "BETA.DIST(2,8,10,FALSE,1,3)",
     "BETAINV(0.6875,2,3)", "BETAINV(0.685470581,8,10,1,3)", "BETA.INV(0.2,2,3)", "BETAINV(0,2,3)",
@@ -155,7 +184,9 @@ NEW_NAMES = sorted({"CEILING.PRECISE", "ISO.CEILING", "FLOOR.PRECISE", "COVARIAN
                     "GAMMALN.PRECISE", "HYPGEOM.DIST", "LOGNORM.DIST", "LOGNORM.INV", "NEGBINOM.DIST",
                     "NORM.DIST", "NORM.S.DIST", "NORM.INV", "NORM.S.INV", "POISSON.DIST", "T.DIST.RT",
                     "T.DIST.2T", "T.DIST", "T.INV.2T", "T.INV", "T.TEST", "WEIBULL.DIST", "Z.TEST",
-                    "ERFC.PRECISE"}, key=len, reverse=True)
+                    "ERFC.PRECISE", "AGGREGATE", "STDEV.S", "STDEV.P", "VAR.S", "VAR.P",
+                    "MODE.SNGL", "MODE.MULT", "PERCENTILE.INC", "PERCENTILE.EXC", "QUARTILE.INC", "QUARTILE.EXC",
+                    "PERCENTRANK.INC", "PERCENTRANK.EXC", "RANK.EQ", "ERF.PRECISE"}, key=len, reverse=True)
 
 # SciPy's value for formulas where the spreadsheets disagree.
 SCIPY = {
@@ -180,6 +211,10 @@ NEW_SIGN = "a negative number with a positive significance goes toward zero, as 
 WHOLE = "the argument is truncated to a whole number first, as LibreOffice does; gnumeric takes fractions"
 UNPAIRED = "series of different lengths cannot be paired: #N/A, the error of a missing value; the spreadsheets give #VALUE!"
 DOMAIN = "outside the function's domain: #NUM!; LibreOffice gives the value its extended domain allows"
+FIRST_SEEN = "the most frequent values in the order they first appear, as LibreOffice; gnumeric sorts them"
+TRUNCATED = "the rank is cut, not rounded, to its significant digits, as gnumeric; LibreOffice rounds"
+AGGREGATE_ARGS = "a missing k or a code out of range is a wrong argument: #VALUE!, as LibreOffice; gnumeric does not know the name"
+BINS = "bins need not be sorted: a number counts for the smallest bin at or above it, as LibreOffice"
 DECISIONS = {
     "CEILING(-2.5,2)": ("N:-2.0", NEW_SIGN),
     "FLOOR(-2.5,2)": ("N:-4.0", NEW_SIGN),
@@ -224,6 +259,24 @@ DECISIONS = {
     "TDIST(1,2.9,1)": ("N:0.211324865405187", WHOLE),
     "T.DIST(1,0,FALSE)": ("#DIV/0!", "the density of no degrees of freedom divides by zero"),
     "T.DIST.2T(-1,60)": ("#NUM!", "the two-tailed probability takes x from 0 on"),
+    "VAR.S(C1:C6)": ("N:9.333333333333334", STATS_SKIP),
+    "VAR.P(C1:C6)": ("N:6.222222222222222", STATS_SKIP),
+    "RANK(5,C1:C6,1)": ("N:2.0", STATS_SKIP),
+    "INDEX(FREQUENCY(C1:C6,{4}),1,1)": ("N:1.0", STATS_SKIP),
+    "SUBTOTAL(2,C1:C6)": ("N:3.0", STATS_SKIP),
+    "VARA(1)": ("#DIV/0!", "one value leaves n - 1 = 0: a division by zero, as LibreOffice"),
+    "INDEX(MODE.MULT({3,1,3,1,2}),1,1)": ("N:3.0", FIRST_SEEN),
+    "INDEX(MODE.MULT({3,1,3,1,2}),2,1)": ("N:1.0", FIRST_SEEN),
+    "PERCENTRANK.EXC(A1:A6,2)": ("N:0.285", TRUNCATED),
+    "PERCENTRANK.EXC(K1:K6,27)": ("N:0.628", TRUNCATED),
+    "INDEX(FREQUENCY(A1:A6,{5,2}),1,1)": ("N:3.0", BINS),
+    "INDEX(FREQUENCY(A1:A6,{5,2}),2,1)": ("N:2.0", BINS),
+    "SUBTOTAL(109,N1:N2)": ("#DIV/0!", "the error value in the range is the result, as LibreOffice"),
+    "AGGREGATE(2,0,C1:C6)": ("N:3.0", STATS_SKIP),
+    "AGGREGATE(14,0,A1:A6)": ("#VALUE!", AGGREGATE_ARGS),
+    "AGGREGATE(20,0,A1:A6)": ("#VALUE!", AGGREGATE_ARGS),
+    "AGGREGATE(9,8,A1:A6)": ("#VALUE!", AGGREGATE_ARGS),
+    "RANK.EQ(16,K1:K6)": ("#N/A", "a number not in the list has no rank; LibreOffice gives where it would stand"),
 }
 
 # LibreOffice writes its own argument error (Err:502) as #VALUE! into xlsx files.

@@ -84,6 +84,8 @@ FORMULAS = [
     "ROW()", "COLUMN()", "ROW(B3:C5)", "COLUMN(D2)", "INDIRECT(\"A2\")", "INDIRECT(\"a3\")",
     "INDIRECT(\"R2C1\",FALSE)", "SUM(INDIRECT(\"D1:D6\"))", "INDIRECT(\"Nope!A1\")", "INDIRECT(\"1x\")",
     "SUM(INDIRECT(\"R1C4:R6C4\",FALSE))",
+    # Constants, the clock and random numbers
+    "TRUE()", "FALSE()", "AND(RAND()>=0,RAND()<1)", "NOW()>=TODAY()", "TODAY()=INT(TODAY())",
 ]
 
 # Results we give on purpose where LibreOffice differs: formula -> (our result, why).
