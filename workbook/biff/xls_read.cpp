@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "base/format.h"
+#include "base/memory_stream.h"
+#include "platform/compound_file.h"
 #include "base/text_encoding.h"
 #include "workbook/biff/biff_document.h"
 #include "workbook/biff/biff_error.h"
@@ -50,6 +52,12 @@ void TXLSReadBIFF::Read(base::TStream* source) {
     CurrentSubstream_ = -1;
     SheetList_.Clear();
     Document_.DefaultStyles = false;
+    // A compound file is read from memory: its stream is read record by record.
+    base::TMemoryStream whole;
+    if (!source && platform::TCompoundFile::IsCompoundFile(Document_.GetFilename())) {
+        whole.LoadFromFile(Document_.GetFilename());
+        source = &whole;
+    }
     Stream_.SetSourceStream(source);
     try {
         Version_ = Stream_.Open(Document_.GetFilename());
