@@ -64,6 +64,9 @@ private:
     int ModelXF(uint16_t fileXF) const;
 
     // --- cells and formulas (xls_read_cells.cpp) ---
+    // With DirectRead on, set gives the value to the read-cell event instead of the cell store.
+    template <class TSet>
+    bool Direct(int col, int row, TSet set);
     void ReadBlank();
     void ReadMulBlank();
     void ReadNumber();

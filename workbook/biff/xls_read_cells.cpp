@@ -10,6 +10,7 @@
 #include "workbook/model/cell_reference.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/document_root.h"
+#include "workbook/model/event_cell.h"
 #include "workbook/model/formula_helper.h"
 
 namespace xls {
@@ -30,6 +31,21 @@ uint32_t AnchorKey(uint16_t row, uint16_t col) { return static_cast<uint32_t>(ro
 
 }  // namespace
 
+template <class TSet>
+bool TXLSReadBIFF::Direct(int col, int row, TSet set) {
+    if (!Manager_.DirectRead) return false;
+    Worksheet();
+    TXLSEventCell& cell = Manager_.EventCell();
+    cell.Reset();
+    cell.SheetIndex = CurrentSheet_;
+    cell.SheetName = Document_.Sheets().GetItems(CurrentSheet_).GetName();
+    cell.SetCol(col);
+    cell.SetRow(row);
+    set(cell);
+    Manager_.FireReadCell();
+    return true;
+}
+
 void TXLSReadBIFF::ReadBlank() {
     const base::TByteReader r = Reader();
     Cells().StoreBlank(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)));
@@ -48,12 +64,16 @@ void TXLSReadBIFF::ReadMulBlank() {
 
 void TXLSReadBIFF::ReadNumber() {
     const base::TByteReader r = Reader();
-    Cells().StoreFloat(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), base::LoadLEDouble(r.BytesAt(6, 8).data()));
+    const double value = base::LoadLEDouble(r.BytesAt(6, 8).data());
+    if (Direct(r.U16LEAt(2), r.U16LEAt(0), [&](TXLSEventCell& c) { c.SetAsFloat(value); })) return;
+    Cells().StoreFloat(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), value);
 }
 
 void TXLSReadBIFF::ReadRK() {
     const base::TByteReader r = Reader();
-    Cells().StoreFloat(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), DecodeRK(r.U32LEAt(6)));
+    const double value = DecodeRK(r.U32LEAt(6));
+    if (Direct(r.U16LEAt(2), r.U16LEAt(0), [&](TXLSEventCell& c) { c.SetAsFloat(value); })) return;
+    Cells().StoreFloat(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), value);
 }
 
 void TXLSReadBIFF::ReadMulRK() {
@@ -63,8 +83,12 @@ void TXLSReadBIFF::ReadMulRK() {
     if (r.Size() < 6) throw EBIFFError("Record too short");
     const size_t count = (r.Size() - 6) / 6;
     TXLSCellMMU& cells = Cells();
-    for (size_t i = 0; i < count; ++i)
-        cells.StoreFloat(first + static_cast<int>(i), row, ModelXF(r.U16LEAt(4 + 6 * i)), DecodeRK(r.U32LEAt(6 + 6 * i)));
+    for (size_t i = 0; i < count; ++i) {
+        const double value = DecodeRK(r.U32LEAt(6 + 6 * i));
+        const int col = first + static_cast<int>(i);
+        if (!Direct(col, row, [&](TXLSEventCell& c) { c.SetAsFloat(value); }))
+            cells.StoreFloat(col, row, ModelXF(r.U16LEAt(4 + 6 * i)), value);
+    }
 }
 
 void TXLSReadBIFF::ReadLabel() {
@@ -83,6 +107,7 @@ void TXLSReadBIFF::ReadLabel() {
         else
             text = ByteStrToWideStr(r.BytesAt(8, r.Size() - 8), count);
     }
+    if (Direct(r.U16LEAt(2), r.U16LEAt(0), [&](TXLSEventCell& c) { c.SetAsString(text); })) return;
     Cells().StoreString(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), text);
 }
 
@@ -91,13 +116,22 @@ void TXLSReadBIFF::ReadLabelSST() {
     const uint32_t index = r.U32LEAt(6);
     if (index >= static_cast<uint32_t>(Manager_.SST().Count()))
         throw EBIFFError("Shared string index out of range (" + std::to_string(index) + ")");
+    if (Direct(r.U16LEAt(2), r.U16LEAt(0),
+               [&](TXLSEventCell& c) { c.SetAsString(Manager_.SST().GetText(static_cast<int>(index))); }))
+        return;
     Cells().StoreSSTString(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), static_cast<int>(index));
 }
 
 void TXLSReadBIFF::ReadBoolErr() {
     const base::TByteReader r = Reader();
     const uint8_t value = r.U8At(6);
-    if (r.U8At(7) == 1)
+    const bool error = r.U8At(7) == 1;
+    if (Direct(r.U16LEAt(2), r.U16LEAt(0), [&](TXLSEventCell& c) {
+            if (error) c.SetAsError(BIFFErrorToCellError(value));
+            else c.SetAsBoolean(value != 0);
+        }))
+        return;
+    if (error)
         Cells().StoreError(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), BIFFErrorToCellError(value));
     else
         Cells().StoreBoolean(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), value != 0);
@@ -174,6 +208,16 @@ void TXLSReadBIFF::ReadFormula() {
         helper.SetPtgsWithExtra(joined.data(), static_cast<int>(tokens.size()), static_cast<int>(extra.size()));
     }
     ReadFormulaResult(helper, result);
+    // The direct road reports a formula by its cached result only.
+    if (Direct(col, row, [&](TXLSEventCell& c) {
+            switch (helper.ResultKind) {
+                case FormulaResultString: c.SetAsString(helper.GetResultString()); break;
+                case FormulaResultBoolean: c.SetAsBoolean(helper.GetResultBoolean()); break;
+                case FormulaResultError: c.SetAsError(helper.GetResultError()); break;
+                default: c.SetAsFloat(helper.GetResultFloat());
+            }
+        }))
+        return;
     cells.StoreFormula();
 }
 
@@ -220,7 +264,7 @@ bool TXLSReadBIFF::ReadArray(int row, int col, int xf, std::span<const uint8_t> 
         else
             helper.SetPtgs(tokens.data(), length);
         ReadFormulaResult(helper, result);
-        Cells().StoreFormula();
+        if (!Manager_.DirectRead) Cells().StoreFormula();
         return true;
     }
     if (PendingArray_.size() < 6) return false;
@@ -238,7 +282,7 @@ bool TXLSReadBIFF::ReadArray(int row, int col, int xf, std::span<const uint8_t> 
     helper.AnchorRow = row1;
     helper.FormulaKind = xfkAnchorMember;
     ReadFormulaResult(helper, result);
-    Cells().StoreFormula();
+    if (!Manager_.DirectRead) Cells().StoreFormula();
     return true;
 }
 

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <string>
 
+#include "base/text_encoding.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/tests/biff_read_book.h"
 #include "workbook/biff/tests/biff_test_workbook.h"
 #include "workbook/biff/tests/report_block.h"
 #include "workbook/model/cell_error.h"
 #include "workbook/model/cell_store.h"
+#include "workbook/model/event_cell.h"
 #include "workbook/model/formula_helper.h"
 
 namespace xls {
@@ -284,6 +286,36 @@ TEST(XLSRead, FewFontsStillPutThePlaceholderAtFive) {
     EXPECT_TRUE(fonts.GetItems(5)->GetName().empty());
     EXPECT_EQ(fonts.GetItems(1)->GetName(), u"Arial");
     EXPECT_EQ(read.Root.StyleSheet().XFs().GetItems(1)->GetFont(), fonts.GetItems(2));
+}
+
+TEST(XLSRead, DirectReadGivesValuesToTheEventInsteadOfTheStore) {
+    std::vector<uint8_t> number = Cell(0, 0, 15, {0, 0, 0, 0, 0, 0, 0x24, 0x40});  // 10.0
+    std::vector<uint8_t> label = Cell(0, 1, 15, {2, 0, 0, 'h', 'i'});
+    TRecords records;
+    records.Globals({"Data"}).BOF(0x0010).Record(0x0203, number).Record(0x0204, label);
+    records.Record(0x0205, Cell(1, 0, 15, {7, 1})).Record(0x0006, Formula(1, 1, NumberResult, 0, {0x1E, 1, 0}));
+    records.Record(0x0201, Cell(2, 0, 15, {})).EOF_();
+    TBIFFReadBook read;
+    read.Root.DirectRead = true;
+    std::vector<std::string> seen;
+    read.Root.OnReadCell = [&](TXLSEventCell& cell) {
+        std::string value;
+        switch (cell.GetCellType()) {
+            case xctFloat: value = std::to_string(static_cast<int>(cell.GetAsFloat())); break;
+            case xctString: value = base::Utf16ToUtf8(cell.GetAsString()); break;
+            case xctError: value = "error " + std::to_string(cell.GetAsError()); break;
+            default: value = "type " + std::to_string(cell.GetCellType());
+        }
+        seen.push_back(base::Utf16ToUtf8(cell.SheetName) + " " + std::to_string(cell.Col) + "," + std::to_string(cell.Row) +
+                       " " + value);
+    };
+    read.Load(records.File());
+    EXPECT_EQ(seen, (std::vector<std::string>{"Data 0,0 10", "Data 1,0 hi", "Data 0,1 error " + std::to_string(errDiv0),
+                                              "Data 1,1 1"}));
+    TXLSMMUCell cell;
+    EXPECT_FALSE(read.Cells().FindCell(0, 0, cell));
+    EXPECT_FALSE(read.Cells().FindCell(1, 1, cell));
+    EXPECT_TRUE(read.Cells().FindCell(0, 2, cell));
 }
 
 TEST(XLSRead, UnknownRecordsAreKeptInPlace) {
