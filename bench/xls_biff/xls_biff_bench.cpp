@@ -2,18 +2,26 @@
 // from the filled model to an .xls file, beside libxlsxwriter writing the same cells as .xlsx in
 // constant-memory mode; then ten such sheets. Peak memory of a write is reported above the
 // resident size of the filled model.
+// Reading: the same files read back into a fresh model, beside python3-xlrd reading them in the
+// same run (its time is taken inside the Python process, without the interpreter's start);
+// peak memory of a read above the resident size before it, and as a multiple of the file size.
 // Run from a release build: build-release/bench/xls_biff/xls_biff_bench
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <vector>
 #include <fstream>
 #include <memory>
 #include <string>
 
 #include "base/text_encoding.h"
 #include "bench/xls_biff/xlsx_report.h"
+#include "workbook/biff/tests/biff_read_book.h"
 #include "workbook/biff/tests/biff_test_workbook.h"
 #include "workbook/model/formula_helper.h"
 
@@ -131,7 +139,55 @@ void WriteXlsx(benchmark::State& state, int sheets) {
     std::remove(path.c_str());
 }
 
+// Seconds python3-xlrd takes to open the file, best of three.
+double XlrdSeconds(const std::string& path) {
+    const std::string command = "/usr/bin/python3 -c 'import sys,time,xlrd\nbest=1e9\nfor i in range(3):\n"
+                                " t=time.perf_counter(); xlrd.open_workbook(sys.argv[1]); best=min(best,time.perf_counter()-t)\n"
+                                "print(best)' " + path;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return 0;
+    char buffer[64] = {};
+    const bool got = std::fgets(buffer, sizeof(buffer), pipe) != nullptr;
+    ::pclose(pipe);
+    return got ? std::atof(buffer) : 0;
+}
+
+void ReadXls(benchmark::State& state, int sheets) {
+    const std::string path = TempPath("_read.xls");
+    {
+        auto book = ReportBook(sheets);
+        book->Document->SetFilename(path);
+        book->Document->Write();
+    }
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    long peakAbove = 0;
+    double seconds = 1e9;
+    for (auto _ : state) {
+        const long before = StatusKiB("VmRSS:");
+        ResetPeak();
+        const auto start = std::chrono::steady_clock::now();
+        {
+            xls::test::TBIFFReadBook book;
+            book.Document->SetFilename(path);
+            book.Document->Read();
+            peakAbove = std::max(peakAbove, StatusKiB("VmHWM:") - before);
+        }
+        seconds = std::min(seconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    const double xlrd = XlrdSeconds(path);
+    state.counters["FileMiB"] = static_cast<double>(file.size()) / (1 << 20);
+    state.counters["PeakAboveStartMiB"] = static_cast<double>(peakAbove) / 1024.0;
+    state.counters["PeakPerFileSize"] = static_cast<double>(peakAbove) * 1024.0 / static_cast<double>(file.size());
+    state.counters["BestMs"] = seconds * 1000;
+    state.counters["XlrdBestMs"] = xlrd * 1000;
+    state.counters["XlrdOverOurs"] = xlrd / seconds;
+    std::remove(path.c_str());
+}
+
 void BM_ReportSheetXls(benchmark::State& state) { WriteXls(state, 1); }
+void BM_ReadReportSheetXls(benchmark::State& state) { ReadXls(state, 1); }
+void BM_ReadTenReportSheetsXls(benchmark::State& state) { ReadXls(state, 10); }
 void BM_ReportSheetXlsxConstantMemory(benchmark::State& state) { WriteXlsx(state, 1); }
 void BM_TenReportSheetsXls(benchmark::State& state) { WriteXls(state, 10); }
 void BM_TenReportSheetsXlsxConstantMemory(benchmark::State& state) { WriteXlsx(state, 10); }
@@ -140,6 +196,8 @@ BENCHMARK(BM_ReportSheetXls)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_ReportSheetXlsxConstantMemory)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_TenReportSheetsXls)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_TenReportSheetsXlsxConstantMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadReportSheetXls)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_ReadTenReportSheetsXls)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

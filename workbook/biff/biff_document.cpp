@@ -1,6 +1,7 @@
 #include "workbook/biff/biff_document.h"
 
 #include "workbook/biff/biff_error.h"
+#include "workbook/biff/xls_read.h"
 #include "workbook/biff/xls_write.h"
 #include "workbook/model/color.h"
 #include "workbook/model/document_root.h"
@@ -63,6 +64,26 @@ void TBIFF5::ResetSheets() { Sheets_->ClearToOne(); }
 void TBIFF5::SetVersion(TExcelVersion version) {
     Version_ = version;
     MaxRecordSize_ = version < xvExcel97 ? MAXRECSZ_40 : MAXRECSZ_97;
+}
+
+void TBIFF5::LoadFromStream(base::TStream* stream) {
+    Manager_.Clear();
+    Clear();
+    Sheets_->Clear();
+    // Whatever happens, the workbook keeps one sheet in the model and in the document.
+    auto keepOne = [this] {
+        if (Sheets_->Count() > 0) return;
+        Sheets_->Add(0).SetNameDirect(u"Sheet1");
+        if (Manager_.Worksheets().Count() == 0) Manager_.Worksheets().Add(-1)->Name = u"Sheet1";
+    };
+    try {
+        TXLSReadBIFF reader(*this);
+        reader.Read(stream);
+    } catch (...) {
+        keepOne();
+        throw;
+    }
+    keepOne();
 }
 
 void TBIFF5::SaveToStream(base::TStream* stream) {

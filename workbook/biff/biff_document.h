@@ -59,6 +59,10 @@ public:
     const std::string& GetFilename() const { return FileName_; }
     void SetFilename(const std::string& name) { FileName_ = name; }
 
+    // Reads the named file or, given a stream, the stream into a cleared document root. A read
+    // that fails leaves what was read and at least one sheet.
+    void Read() { LoadFromStream(nullptr); }
+    void LoadFromStream(base::TStream* stream);
     // Writes the named file (through a temporary file renamed on success) or, given a stream,
     // into it.
     void Write() { SaveToStream(nullptr); }

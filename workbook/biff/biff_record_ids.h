@@ -83,6 +83,58 @@ inline constexpr uint16_t BIFFRECID_WSBOOL = 0x0081;
 inline constexpr uint16_t BIFFRECID_XCT = 0x0059;
 inline constexpr uint16_t BIFFRECID_XF = 0x00E0;
 
+// Ids only the reader meets: records of earlier versions, records it reads or skips but the
+// writer never builds.
+inline constexpr uint16_t BIFFRECID_AUTOFILTERINFO = 0x009D;
+inline constexpr uint16_t BIFFRECID_BOF_BIFF2 = 0x0009;
+inline constexpr uint16_t BIFFRECID_BOF_BIFF3 = 0x0209;
+inline constexpr uint16_t BIFFRECID_BOF_BIFF4 = 0x0409;
+inline constexpr uint16_t BIFFRECID_CODEPAGE = 0x0042;
+inline constexpr uint16_t BIFFRECID_CONDFMT = 0x01B0;
+inline constexpr uint16_t BIFFRECID_COUNTRY = 0x008C;
+inline constexpr uint16_t BIFFRECID_DBCELL = 0x00D7;
+inline constexpr uint16_t BIFFRECID_DIMENSIONS_BIFF2 = 0x0000;
+inline constexpr uint16_t BIFFRECID_DSF = 0x0161;
+inline constexpr uint16_t BIFFRECID_DV = 0x01BE;
+inline constexpr uint16_t BIFFRECID_DVAL = 0x01B2;
+inline constexpr uint16_t BIFFRECID_EXTERNCOUNT = 0x0016;
+inline constexpr uint16_t BIFFRECID_EXTERNNAME_BIFF3 = 0x0223;
+inline constexpr uint16_t BIFFRECID_FILEPASS = 0x002F;
+inline constexpr uint16_t BIFFRECID_FILESHARING = 0x005B;
+inline constexpr uint16_t BIFFRECID_FILTERMODE = 0x009B;
+inline constexpr uint16_t BIFFRECID_FNGROUPCOUNT = 0x009C;
+inline constexpr uint16_t BIFFRECID_FONT_BIFF3 = 0x0231;
+inline constexpr uint16_t BIFFRECID_HIDEOBJ = 0x008D;
+inline constexpr uint16_t BIFFRECID_INTEGER_BIFF2 = 0x0002;
+inline constexpr uint16_t BIFFRECID_LABEL = 0x0204;
+inline constexpr uint16_t BIFFRECID_LABEL_BIFF2 = 0x0004;
+inline constexpr uint16_t BIFFRECID_MSODRAWING = 0x00EC;
+inline constexpr uint16_t BIFFRECID_MSODRAWINGSELECTION = 0x00ED;
+inline constexpr uint16_t BIFFRECID_NAME_BIFF3 = 0x0218;
+inline constexpr uint16_t BIFFRECID_NOTE = 0x001C;
+inline constexpr uint16_t BIFFRECID_NUMBER_BIFF2 = 0x0003;
+inline constexpr uint16_t BIFFRECID_PROT4REV = 0x01AF;
+inline constexpr uint16_t BIFFRECID_PROT4REVPASS = 0x01BC;
+inline constexpr uint16_t BIFFRECID_RK_BIFF2 = 0x007E;
+inline constexpr uint16_t BIFFRECID_SHEETEXT = 0x0862;
+inline constexpr uint16_t BIFFRECID_SHRFMLA = 0x04BC;
+inline constexpr uint16_t BIFFRECID_SHRFMLA_BIFF5 = 0x00BC;
+inline constexpr uint16_t BIFFRECID_STRING_BIFF2 = 0x0007;
+inline constexpr uint16_t BIFFRECID_TABLE = 0x0236;
+inline constexpr uint16_t BIFFRECID_USERBVIEW = 0x01A9;
+inline constexpr uint16_t BIFFRECID_USERSVIEWBEGIN = 0x01AA;
+inline constexpr uint16_t BIFFRECID_USERSVIEWEND = 0x01AB;
+inline constexpr uint16_t BIFFRECID_WINDOWPROTECT = 0x0019;
+inline constexpr uint16_t BIFFRECID_XF_BIFF3 = 0x0243;
+inline constexpr uint16_t BIFFRECID_XF_BIFF4 = 0x0443;
+
+// Substream types of a BOF record.
+inline constexpr uint16_t BOFTypeWorksheet = 0x0010;
+inline constexpr uint16_t BOFTypeChart = 0x0020;
+inline constexpr uint16_t BOFTypeVBModule = 0x0006;
+inline constexpr uint16_t BOFTypeMacroSheet = 0x0040;
+inline constexpr uint16_t BOFTypeWorkspace = 0x0100;
+
 // Insertion points of the stored record lists: where the writer puts generated groups.
 inline constexpr uint16_t INSERT_FORMATTING = 0x8001;
 inline constexpr uint16_t INSERT_SHEETLIST = 0x8002;

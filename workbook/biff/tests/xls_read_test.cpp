@@ -1,0 +1,351 @@
+// The .xls reader: files the writer made read back to the same file, and crafted record
+// streams with the cases other producers and damaged files give.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "base/text_encoding.h"
+#include "workbook/biff/biff_error.h"
+#include "workbook/biff/tests/biff_read_book.h"
+#include "workbook/biff/tests/biff_test_workbook.h"
+#include "workbook/biff/tests/report_block.h"
+#include "workbook/model/cell_error.h"
+#include "workbook/model/cell_store.h"
+#include "workbook/model/event_cell.h"
+#include "workbook/model/formula_helper.h"
+
+namespace xls {
+namespace {
+
+using test::TBIFFReadBook;
+using test::TRecords;
+
+std::vector<uint8_t> Cell(uint16_t row, uint16_t col, uint16_t xf, std::initializer_list<uint8_t> rest) {
+    std::vector<uint8_t> data = TRecords::Words({row, col, xf});
+    data.insert(data.end(), rest);
+    return data;
+}
+
+// FORMULA with a cached result of 8 bytes, the options word and the tokens.
+std::vector<uint8_t> Formula(uint16_t row, uint16_t col, std::vector<uint8_t> result, uint16_t options,
+                             std::vector<uint8_t> tokens) {
+    std::vector<uint8_t> data = TRecords::Words({row, col, 15});
+    data.insert(data.end(), result.begin(), result.end());
+    TRecords::Word(data, options);
+    data.insert(data.end(), 4, 0);
+    TRecords::Word(data, static_cast<uint16_t>(tokens.size()));
+    data.insert(data.end(), tokens.begin(), tokens.end());
+    return data;
+}
+
+const std::vector<uint8_t> StringResult = {0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+const std::vector<uint8_t> NumberResult = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F};  // 1.0
+// A formula cell tied to the cell at (row, col): a shared or array formula's anchor.
+std::vector<uint8_t> ExpToken(uint16_t row, uint16_t col) {
+    std::vector<uint8_t> t = {0x01};
+    TRecords::Word(t, row);
+    TRecords::Word(t, col);
+    return t;
+}
+
+std::vector<uint8_t> FormulaPtgs(TXLSCellMMU& cells, int col, int row) {
+    TXLSMMUCell cell;
+    EXPECT_TRUE(cells.FindCell(col, row, cell)) << col << "," << row;
+    const uint8_t* ptgs = nullptr;
+    const int length = TXLSCellMMU::GetFormulaPtgs(cell, ptgs);
+    return {ptgs, ptgs + length};
+}
+
+TEST(XLSRead, ReportLayoutWrittenReadAndWrittenAgainIsByteIdentical) {
+    test::TBIFFTestWorkbook book;
+    test::BuildReportBlock(book);
+    const std::vector<uint8_t> first = test::WorkbookStream(test::SaveBytes(*book.Document));
+    TBIFFReadBook read;
+    read.Load(test::WrapWorkbook(first));
+    ASSERT_EQ(read.Root.Worksheets().Count(), 2);
+    const std::vector<uint8_t> second = test::WorkbookStream(read.Save());
+    EXPECT_EQ(second.size(), first.size());
+    EXPECT_TRUE(second == first);
+    // And once more from the copy.
+    TBIFFReadBook again;
+    again.Load(test::WrapWorkbook(second));
+    EXPECT_TRUE(test::WorkbookStream(again.Save()) == first);
+}
+
+TEST(XLSRead, EveryCellKindComesBack) {
+    test::TBIFFTestWorkbook book;
+    TXLSCellMMU& cells = book.Cells();
+    cells.StoreFloat(0, 0, 0, 1);
+    cells.StoreFloat(1, 0, 0, 0.1);
+    cells.StoreFloat(2, 0, 0, 1e300);
+    cells.StoreString(0, 1, 0, u"温湿度");
+    cells.StoreBoolean(1, 1, 0, true);
+    cells.StoreError(2, 1, 0, errDiv0);
+    cells.StoreBlank(3, 1, 5);
+    book.SetFormula(0, 0, 2, u"A1+B1", 1.1);
+    TBIFFReadBook read;
+    read.Load(test::SaveBytes(*book.Document));
+    TXLSCellMMU& got = read.Cells();
+    TXLSMMUCell cell;
+    ASSERT_TRUE(got.FindCell(1, 0, cell));
+    EXPECT_EQ(TXLSCellMMU::GetFloat(cell), 0.1);
+    ASSERT_TRUE(got.FindCell(2, 0, cell));
+    EXPECT_EQ(TXLSCellMMU::GetFloat(cell), 1e300);
+    std::u16string text;
+    ASSERT_TRUE(got.GetAsString(0, 1, text));
+    EXPECT_EQ(text, u"温湿度");
+    ASSERT_TRUE(got.FindCell(1, 1, cell));
+    EXPECT_TRUE(TXLSCellMMU::GetBoolean(cell));
+    ASSERT_TRUE(got.FindCell(2, 1, cell));
+    EXPECT_EQ(TXLSCellMMU::GetError(cell), errDiv0);
+    ASSERT_TRUE(got.FindCell(3, 1, cell));
+    EXPECT_EQ(TXLSCellMMU::GetCellType(cell), xctBlank);
+    EXPECT_EQ(TXLSCellMMU::GetXF(cell), 5);
+    ASSERT_TRUE(got.FindCell(0, 2, cell));
+    EXPECT_EQ(TXLSCellMMU::GetCellType(cell), xctFloatFormula);
+    EXPECT_EQ(TXLSCellMMU::GetFormulaResultFloat(cell), 1.1);
+}
+
+// Each case: a worksheet record whose count or length points past its own data.
+struct THostileCase {
+    const char* Name;
+    uint16_t Id;
+    std::vector<uint8_t> Data;
+};
+
+TEST(XLSRead, CountsAndLengthsPastTheRecordEndInAClearError) {
+    const THostileCase cases[] = {
+        {"MERGEDCELLS", 0x00E5, TRecords::Words({100, 0, 0, 0, 1})},
+        {"SELECTION", 0x001D, {3, 0, 0, 0, 0, 0, 0, 0x10, 0x00, 0, 0, 0, 0, 0, 0}},
+        {"FORMULA tokens", 0x0006, Formula(0, 0, NumberResult, 0, {}) /* length patched below */},
+        {"MULRK short", 0x00BD, {0, 0}},
+        {"LABELSST index", 0x00FD, Cell(0, 0, 15, {9, 0, 0, 0})},
+        {"LABEL count", 0x0204, Cell(0, 0, 15, {0xFF, 0x00, 0x00, 'a'})},
+        {"ROW", 0x0208, TRecords::Words({1, 0, 1})},
+        {"COLINFO short", 0x007D, TRecords::Words({0, 0, 2550, 15})},
+        {"PALETTE", 0x0092, TRecords::Words({56, 1, 2})},
+        {"page breaks", 0x001B, TRecords::Words({500, 1, 0, 255})},
+    };
+    for (THostileCase c : cases) {
+        if (std::string(c.Name) == "FORMULA tokens") c.Data[20] = 0x40;
+        TRecords records;
+        records.Globals({"Sheet1"}).BOF(0x0010).Record(c.Id, c.Data).EOF_();
+        TBIFFReadBook read;
+        try {
+            read.Load(records.File());
+            ADD_FAILURE() << c.Name << " was read";
+        } catch (const EBIFFError& e) {
+            const std::string message = e.what();
+            EXPECT_EQ(message.rfind("Error on reading record # ", 0), 0u) << c.Name << ": " << message;
+        }
+        // A failed read leaves one sheet to go on with.
+        EXPECT_GE(read.Root.Worksheets().Count(), 1) << c.Name;
+        EXPECT_EQ(read.Document->Sheets().Count(), read.Root.Worksheets().Count()) << c.Name;
+    }
+}
+
+TEST(XLSRead, SSTWithMoreStringsThanDataAndMissingContinue) {
+    std::vector<uint8_t> sst = TRecords::Words({1000, 0, 1000, 0, 1});
+    sst.push_back(0);
+    sst.push_back('a');
+    TRecords records;
+    records.BOF(0x0005).Record(0x00FC, sst).Boundsheet("S").EOF_().BOF(0x0010).EOF_();
+    TBIFFReadBook read;
+    try {
+        read.Load(records.File());
+        ADD_FAILURE() << "read";
+    } catch (const EBIFFError& e) {
+        EXPECT_NE(std::string(e.what()).find("CONTINUE record is missing in SST"), std::string::npos) << e.what();
+    }
+}
+
+TEST(XLSRead, SSTStringGoesOnSixteenBitInContinue) {
+    // "ab" 8-bit in the SST, then "c" 16-bit in the CONTINUE; a second plain string after it.
+    std::vector<uint8_t> sst = TRecords::Words({2, 0, 2, 0, 3});
+    sst.insert(sst.end(), {0, 'a', 'b'});
+    std::vector<uint8_t> more = {1, 0x4E, 0x6E};  // U+6E4E
+    more.insert(more.end(), {1, 0, 0, 'z'});
+    TRecords records;
+    records.BOF(0x0005).Record(0x00FC, sst).Record(0x003C, more).Boundsheet("S").EOF_();
+    records.BOF(0x0010).Record(0x00FD, Cell(0, 0, 15, {0, 0, 0, 0})).Record(0x00FD, Cell(0, 1, 15, {1, 0, 0, 0})).EOF_();
+    TBIFFReadBook read;
+    read.Load(records.File());
+    std::u16string text;
+    ASSERT_TRUE(read.Cells().GetAsString(0, 0, text));
+    EXPECT_EQ(text, u"ab\u6E4E");
+    ASSERT_TRUE(read.Cells().GetAsString(1, 0, text));
+    EXPECT_EQ(text, u"z");
+}
+
+TEST(XLSRead, EncryptedFilesEndInUnsupportedEncryption) {
+    const std::vector<uint8_t> kinds[] = {
+        TRecords::Words({1, 2, 2}),  // RC4 CryptoAPI
+        TRecords::Words({1, 1, 1}),  // RC4
+        TRecords::Words({0, 0, 0}),  // XOR obfuscation
+    };
+    for (const auto& filepass : kinds) {
+        TRecords records;
+        records.BOF(0x0005).Record(0x002F, filepass).Boundsheet("S").EOF_().BOF(0x0010).EOF_();
+        TBIFFReadBook read;
+        try {
+            read.Load(records.File());
+            ADD_FAILURE() << "read";
+        } catch (const EBIFFError& e) {
+            EXPECT_NE(std::string(e.what()).find("1002"), std::string::npos) << e.what();
+        }
+        // With an error event the report does not raise; the read still ends in an error.
+        TBIFFReadBook listening;
+        int reported = 0;
+        listening.Errors.SetOnError([&](TXLSErrorManager& sender, TXLSErrorLevel, const std::u16string&) {
+            reported = sender.LastError();
+        });
+        EXPECT_THROW(listening.Load(records.File()), EBIFFError);
+        EXPECT_EQ(reported, 1002);
+    }
+}
+
+TEST(XLSRead, PendingArrayEndsWithItsSheet) {
+    std::vector<uint8_t> array = TRecords::Words({0, 1});
+    array.insert(array.end(), {0, 1});
+    array.insert(array.end(), 6, 0);
+    TRecords::Word(array, 3);
+    array.insert(array.end(), {0x1E, 0x07, 0x00});  // ptgInt 7
+    TRecords records;
+    records.Globals({"One", "Two"});
+    records.BOF(0x0010).Record(0x0006, Formula(0, 0, NumberResult, 0, ExpToken(0, 0))).Record(0x0221, array);
+    records.Record(0x0006, Formula(1, 1, NumberResult, 0, ExpToken(0, 0))).EOF_();
+    // The second sheet's B2 refers to A1 too, with no ARRAY of its own.
+    records.BOF(0x0010).Record(0x0006, Formula(1, 1, NumberResult, 0, ExpToken(0, 0))).EOF_();
+    TBIFFReadBook read;
+    read.Load(records.File());
+    const std::vector<uint8_t> anchor = FormulaPtgs(read.Cells(0), 0, 0);
+    EXPECT_EQ(anchor, (std::vector<uint8_t>{0xFF, 0x1E, 0x07, 0x00}));
+    TXLSMMUCell cell;
+    ASSERT_TRUE(read.Cells(0).FindCell(1, 1, cell));
+    const std::vector<uint8_t> member = FormulaPtgs(read.Cells(0), 1, 1);
+    EXPECT_EQ(member[0], PtgAnchorMember);
+    const std::vector<uint8_t> other = FormulaPtgs(read.Cells(1), 1, 1);
+    EXPECT_EQ(other, (std::vector<uint8_t>{0xFF, 0x01, 0, 0, 0, 0}));
+}
+
+TEST(XLSRead, TextResultWithoutStringRecordKeepsTheFormula) {
+    std::vector<uint8_t> str = {3, 0, 0, 'a', 'b', 'c'};
+    TRecords records;
+    records.Globals({"S"}).BOF(0x0010);
+    records.Record(0x0006, Formula(0, 0, StringResult, 0, {0x17, 0, 0}));
+    records.Record(0x0006, Formula(1, 0, StringResult, 0, {0x17, 0, 0})).Record(0x0207, str).EOF_();
+    TBIFFReadBook read;
+    read.Load(records.File());
+    TXLSMMUCell cell;
+    ASSERT_TRUE(read.Cells().FindCell(0, 0, cell));
+    EXPECT_EQ(TXLSCellMMU::GetCellType(cell), xctStringFormula);
+    EXPECT_EQ(TXLSCellMMU::GetFormulaResultString(cell), u"");
+    ASSERT_TRUE(read.Cells().FindCell(0, 1, cell));
+    EXPECT_EQ(TXLSCellMMU::GetFormulaResultString(cell), u"abc");
+}
+
+TEST(XLSRead, SharedFormulaServesLaterCellsAndAMissingOneNamesTheCell) {
+    // B2:B5 share "the cell above" (ptgRefN row -1, relative row and column).
+    std::vector<uint8_t> shared = {1, 0, 4, 0, 1, 1, 0, 4};
+    TRecords::Word(shared, 5);
+    shared.insert(shared.end(), {0x2C, 0xFF, 0xFF, 0x00, 0xC0});
+    TRecords records;
+    records.Globals({"S"}).BOF(0x0010);
+    records.Record(0x0006, Formula(2, 1, NumberResult, 0x0008, ExpToken(1, 1))).Record(0x04BC, shared);
+    records.Record(0x0006, Formula(3, 1, NumberResult, 0x0008, ExpToken(1, 1)));
+    TRecords good = records;
+    good.EOF_();
+    TBIFFReadBook read;
+    read.Load(good.File());
+    EXPECT_EQ(FormulaPtgs(read.Cells(), 1, 2), (std::vector<uint8_t>{0xFF, 0x24, 0x01, 0x00, 0x01, 0xC0}));
+    EXPECT_EQ(FormulaPtgs(read.Cells(), 1, 3), (std::vector<uint8_t>{0xFF, 0x24, 0x02, 0x00, 0x01, 0xC0}));
+
+    records.Record(0x0006, Formula(8, 1, NumberResult, 0x0008, ExpToken(20, 1))).EOF_();
+    TBIFFReadBook bad;
+    try {
+        bad.Load(records.File());
+        ADD_FAILURE() << "read";
+    } catch (const EBIFFError& e) {
+        EXPECT_NE(std::string(e.what()).find("Fixup error in shared formula at C=1,R=8 ($B$9)"), std::string::npos)
+            << e.what();
+    }
+}
+
+TEST(XLSRead, FewFontsStillPutThePlaceholderAtFive) {
+    std::vector<uint8_t> font = TRecords::Words({200, 0, 0x7FFF, 400, 0});
+    font.insert(font.end(), {0, 0, 0, 0, 5, 0, 'A', 'r', 'i', 'a', 'l'});
+    std::vector<uint8_t> xf = TRecords::Words({1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    TRecords records;
+    records.BOF(0x0005).Record(0x0031, font).Record(0x0031, font).Record(0x00E0, xf).Boundsheet("S").EOF_();
+    records.BOF(0x0010).EOF_();
+    TBIFFReadBook read;
+    read.Load(records.File());
+    TXc12Fonts& fonts = read.Root.StyleSheet().Fonts();
+    ASSERT_GE(fonts.Count(), 6);
+    EXPECT_TRUE(fonts.GetItems(5)->GetName().empty());
+    EXPECT_EQ(fonts.GetItems(1)->GetName(), u"Arial");
+    EXPECT_EQ(read.Root.StyleSheet().XFs().GetItems(1)->GetFont(), fonts.GetItems(2));
+}
+
+TEST(XLSRead, DirectReadGivesValuesToTheEventInsteadOfTheStore) {
+    std::vector<uint8_t> number = Cell(0, 0, 15, {0, 0, 0, 0, 0, 0, 0x24, 0x40});  // 10.0
+    std::vector<uint8_t> label = Cell(0, 1, 15, {2, 0, 0, 'h', 'i'});
+    TRecords records;
+    records.Globals({"Data"}).BOF(0x0010).Record(0x0203, number).Record(0x0204, label);
+    records.Record(0x0205, Cell(1, 0, 15, {7, 1})).Record(0x0006, Formula(1, 1, NumberResult, 0, {0x1E, 1, 0}));
+    records.Record(0x0201, Cell(2, 0, 15, {})).EOF_();
+    TBIFFReadBook read;
+    read.Root.DirectRead = true;
+    std::vector<std::string> seen;
+    read.Root.OnReadCell = [&](TXLSEventCell& cell) {
+        std::string value;
+        switch (cell.GetCellType()) {
+            case xctFloat: value = std::to_string(static_cast<int>(cell.GetAsFloat())); break;
+            case xctString: value = base::Utf16ToUtf8(cell.GetAsString()); break;
+            case xctError: value = "error " + std::to_string(cell.GetAsError()); break;
+            default: value = "type " + std::to_string(cell.GetCellType());
+        }
+        seen.push_back(base::Utf16ToUtf8(cell.SheetName) + " " + std::to_string(cell.Col) + "," + std::to_string(cell.Row) +
+                       " " + value);
+    };
+    read.Load(records.File());
+    EXPECT_EQ(seen, (std::vector<std::string>{"Data 0,0 10", "Data 1,0 hi", "Data 0,1 error " + std::to_string(errDiv0),
+                                              "Data 1,1 1"}));
+    TXLSMMUCell cell;
+    EXPECT_FALSE(read.Cells().FindCell(0, 0, cell));
+    EXPECT_FALSE(read.Cells().FindCell(1, 1, cell));
+    EXPECT_TRUE(read.Cells().FindCell(0, 2, cell));
+}
+
+TEST(XLSRead, UnknownRecordsAreKeptInPlace) {
+    TRecords records;
+    records.Globals({"S"}).BOF(0x0010).Record(0x0200, std::vector<uint8_t>(14, 0)).Record(0x0777, {1, 2, 3}).EOF_();
+    TBIFFReadBook read;
+    read.Load(records.File());
+    const std::vector<uint8_t> stream = test::WorkbookStream(read.Save());
+    const std::vector<uint8_t> kept = {0x77, 0x07, 3, 0, 1, 2, 3};
+    EXPECT_NE(std::search(stream.begin(), stream.end(), kept.begin(), kept.end()), stream.end());
+}
+
+TEST(XLSRead, BadRecordIdAndOversizedBOF) {
+    TRecords bad;
+    bad.Globals({"S"}).BOF(0x0010).Record(0x8001, {}).EOF_();
+    TBIFFReadBook read;
+    try {
+        read.Load(bad.File());
+        ADD_FAILURE() << "read";
+    } catch (const EBIFFError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find(", 8001 Offs: "), std::string::npos) << message;
+        EXPECT_NE(message.find("Bad record in file"), std::string::npos) << message;
+    }
+    TRecords big;
+    std::vector<uint8_t> bof = TRecords::Words({0x0600, 0x0005});
+    bof.resize(257, 0);
+    big.Record(0x0809, bof).EOF_();
+    EXPECT_THROW(read.Load(big.File()), EBIFFError);
+}
+
+}  // namespace
+}  // namespace xls

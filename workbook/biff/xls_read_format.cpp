@@ -1,0 +1,289 @@
+#include <memory>
+
+#include "base/format.h"
+#include "workbook/biff/biff_document.h"
+#include "workbook/biff/biff_error.h"
+#include "workbook/biff/biff_record_ids.h"
+#include "workbook/biff/xls_read.h"
+#include "workbook/model/biff_values.h"
+#include "workbook/model/cell_format.h"
+#include "workbook/model/color.h"
+#include "workbook/model/document_root.h"
+
+namespace xls {
+
+namespace {
+
+constexpr int PlaceholderFontIndex = 5;
+constexpr int BuiltInXFCount = 22;
+constexpr size_t MaxPaletteColors = Xc12PaletteSize - 8;
+
+// The SST record and its CONTINUE records as one byte run that knows where each record ends: a
+// string's characters restart with a width byte at a record boundary, its other parts do not.
+class TSSTCursor {
+public:
+    void Append(const std::vector<uint8_t>& data) {
+        Bytes_.insert(Bytes_.end(), data.begin(), data.end());
+        Ends_.push_back(Bytes_.size());
+    }
+    uint8_t Byte() {
+        Need(1);
+        return Bytes_[Pos_++];
+    }
+    uint16_t Word() {
+        const uint8_t low = Byte();
+        return static_cast<uint16_t>(low | Byte() << 8);
+    }
+    uint32_t Long() {
+        const uint16_t low = Word();
+        return low | static_cast<uint32_t>(Word()) << 16;
+    }
+    void Skip(uint64_t count) {
+        if (count > Bytes_.size() - Pos_) Missing();
+        Pos_ += static_cast<size_t>(count);
+    }
+    // count characters, the first part in the given width; appended to text as UTF-16.
+    bool Chars(size_t count, bool wide, std::u16string& text) {
+        bool anyWide = wide;
+        while (count > 0) {
+            if (AtBoundary()) {
+                // The characters go on in the next record, which begins with their width.
+                wide = (Byte() & 1) != 0;
+                anyWide = anyWide || wide;
+            }
+            const size_t end = RecordEnd();
+            const size_t width = wide ? 2 : 1;
+            const size_t n = std::min(count, (end - Pos_) / width);
+            if (n == 0) Missing();
+            for (size_t i = 0; i < n; ++i)
+                text.push_back(wide ? static_cast<char16_t>(Bytes_[Pos_ + 2 * i] | Bytes_[Pos_ + 2 * i + 1] << 8)
+                                    : static_cast<char16_t>(Bytes_[Pos_ + i]));
+            Pos_ += n * width;
+            count -= n;
+        }
+        return anyWide;
+    }
+
+private:
+    // The end of the record the position is in (positions only grow).
+    size_t RecordEnd() {
+        while (Segment_ < Ends_.size() && Ends_[Segment_] <= Pos_) ++Segment_;
+        return Segment_ < Ends_.size() ? Ends_[Segment_] : Bytes_.size();
+    }
+    bool AtBoundary() {
+        RecordEnd();
+        return Segment_ > 0 && Segment_ < Ends_.size() && Ends_[Segment_ - 1] == Pos_;
+    }
+    void Need(size_t count) const {
+        if (count > Bytes_.size() - Pos_) Missing();
+    }
+    [[noreturn]] static void Missing() { throw EBIFFError("CONTINUE record is missing in SST"); }
+
+    std::vector<uint8_t> Bytes_;
+    std::vector<size_t> Ends_;
+    size_t Pos_ = 0;
+    size_t Segment_ = 0;
+};
+
+TXc12Underline UnderlineOf(uint8_t code) {
+    switch (code) {
+        case 0x01: return xulSingle;
+        case 0x02: return xulDouble;
+        case 0x21: return xulSingleAccount;
+        case 0x22: return xulDoubleAccount;
+        default: return xulNone;
+    }
+}
+
+}  // namespace
+
+void TXLSReadBIFF::ReadSST() {
+    TSSTCursor cursor;
+    std::vector<uint8_t> record(Header_.Length);
+    if (Stream_.Read(record.data(), Header_.Length) != Header_.Length) throw EBIFFError("Unexpected end of file");
+    cursor.Append(record);
+    while (Stream_.PeekRecordId() == BIFFRECID_CONTINUE) {
+        uint16_t id = 0;
+        if (!ReadNextRecord(id, record)) break;
+        cursor.Append(record);
+    }
+    TXc12DataSST& sst = Manager_.SST();
+    TXc12Fonts& fonts = Manager_.StyleSheet().Fonts();
+    cursor.Long();
+    const uint32_t unique = cursor.Long();
+    std::u16string text;
+    std::vector<TXc12FontRun> runs;
+    // The count is the file's word: the strings themselves bound the work, not the count.
+    for (uint32_t n = 0; n < unique; ++n) {
+        const uint16_t count = cursor.Word();
+        const uint8_t options = cursor.Byte();
+        if (options & 0xF2) throw EBIFFError(base::Format("STT: Unhandled string type in Read (%.2X)", {options}));
+        const uint16_t runCount = (options & 0x08) ? cursor.Word() : 0;
+        const uint32_t extLength = (options & 0x04) ? cursor.Long() : 0;
+        text.clear();
+        const bool wide = cursor.Chars(count, options & 0x01, text);
+        runs.clear();
+        for (uint16_t i = 0; i < runCount; ++i) {
+            const uint16_t first = cursor.Word();
+            const uint16_t font = cursor.Word();
+            TXc12Font* model = font + 1 < fonts.Count() ? fonts.GetItems(font + 1) : fonts.GetDefaultFont();
+            runs.push_back({first, model});
+        }
+        cursor.Skip(extLength);
+        if (!runs.empty()) {
+            sst.AppendRichString(text, runs);
+        } else if (wide) {
+            sst.AppendString(text);
+        } else {
+            std::vector<uint8_t> narrow(text.begin(), text.end());
+            sst.AppendAnsiChars(static_cast<int>(narrow.size()), narrow.data());
+        }
+    }
+}
+
+void TXLSReadBIFF::ReadFont() {
+    const base::TByteReader r = Reader();
+    TXc12Fonts& fonts = Manager_.StyleSheet().Fonts();
+    TXc12Font* font = fonts.Add();
+    font->SetSize(r.U16LEAt(0) / 20.0);
+    const uint16_t options = r.U16LEAt(2);
+    uint8_t style = 0;
+    if (Version_ >= xvExcel50) {
+        if (r.U16LEAt(6) >= 700) style |= xfsBold;
+        if (options & 0x0002) style |= xfsItalic;
+        if (options & 0x0008) style |= xfsStrikeOut;
+        const uint16_t color = r.U16LEAt(4);
+        font->SetColor(Xc12ColorFromIndex(color < 256 ? color : 0));
+        font->SetSubSuperscript(static_cast<TXc12SubSuperscript>(r.U16LEAt(8) & 0x03));
+        font->SetUnderline(UnderlineOf(r.U8At(10)));
+        font->SetFamily(r.U8At(11));
+        font->SetCharset(r.U8At(12));
+        const uint8_t length = r.U8At(14);
+        font->SetName(Biff8() ? BIFFBufToWideStr(r.BytesAt(15, r.Size() - 15), length)
+                              : ByteStrToWideStr(r.BytesAt(15, r.Size() - 15), length));
+    } else {
+        // BIFF2 to BIFF4: bold, italic, underline and strikeout are option bits.
+        if (options & 0x0001) style |= xfsBold;
+        if (options & 0x0002) style |= xfsItalic;
+        if (options & 0x0008) style |= xfsStrikeOut;
+        if (options & 0x0004) font->SetUnderline(xulSingle);
+        size_t at = 4;
+        if (Header_.RecID == BIFFRECID_FONT_BIFF3) {
+            font->SetColor(Xc12ColorFromIndex(r.U16LEAt(4)));
+            at = 6;
+        }
+        const uint8_t length = r.U8At(at);
+        font->SetName(ByteStrToWideStr(r.BytesAt(at + 1, r.Size() - at - 1), length));
+    }
+    font->SetStyle(static_cast<TXc12FontStyles>(style));
+    font->SetScheme(0);
+    // The writer writes the model's default font as the file's font 0 unless font 1 equals it:
+    // a workbook read gives it the file's font 0, as the file it came from had.
+    if (fonts.Count() == 2) fonts.GetItems(0)->Assign(*font);
+    if (fonts.Count() == PlaceholderFontIndex) fonts.AddPlaceholder();
+}
+
+void TXLSReadBIFF::PadFonts() {
+    if (FontsPadded_) return;
+    FontsPadded_ = true;
+    TXc12Fonts& fonts = Manager_.StyleSheet().Fonts();
+    while (fonts.Count() <= PlaceholderFontIndex) fonts.AddPlaceholder();
+}
+
+void TXLSReadBIFF::ReadFormat() {
+    const base::TByteReader r = Reader();
+    const uint16_t id = r.U16LEAt(0);
+    std::u16string text;
+    if (Biff8()) {
+        text = BIFFBufToWideStr(r.BytesAt(4, r.Size() - 4), r.U16LEAt(2));
+    } else {
+        const uint8_t length = r.U8At(2);
+        text = ByteStrToWideStr(r.BytesAt(3, r.Size() - 3), length);
+    }
+    Manager_.StyleSheet().NumFmts().SetFormatById(text, id);
+}
+
+void TXLSReadBIFF::ReadXF() {
+    PadFonts();
+    TXc12DataStyleSheet& styles = Manager_.StyleSheet();
+    auto xf = std::make_unique<TXc12XF>();
+    if (!Biff8()) {
+        xf->SetFont(styles.Fonts().GetDefaultFont());
+        xf->SetNumberFormat(styles.NumFmts().GetDefaultFormat());
+        xf->SetFill(styles.Fills().GetDefaultFill());
+        xf->SetBorder(styles.Borders().GetDefaultBorder());
+        styles.XFs().AddXF(std::move(xf));
+        return;
+    }
+    const base::TByteReader r = Reader();
+    const uint16_t fontIndex = r.U16LEAt(0);
+    const uint16_t formatId = r.U16LEAt(2);
+    const uint16_t typeWord = r.U16LEAt(4);
+    const uint16_t align = r.U16LEAt(6);
+    const uint16_t indent = r.U16LEAt(8);
+    const uint16_t lines = r.U16LEAt(10);
+    const uint16_t lineColors = r.U16LEAt(12);
+    const uint32_t more = r.U32LEAt(14);
+    const uint16_t fillColors = r.U16LEAt(18);
+
+    xf->BIFFOptions = typeWord;
+    const int modelFont = fontIndex + 1;
+    xf->SetFont(modelFont < styles.Fonts().Count() ? styles.Fonts().GetItems(modelFont) : styles.Fonts().GetDefaultFont());
+    TXc12NumberFormat* format = formatId < styles.NumFmts().Count() ? styles.NumFmts().GetItems(formatId) : nullptr;
+    xf->SetNumberFormat(format ? format : styles.NumFmts().GetDefaultFormat());
+    xf->SetProtection(typeWord & 0x03);
+
+    TXc12CellAlignment& alignment = xf->GetAlignment();
+    alignment.SetHorizAlignment(align & 0x07);
+    alignment.SetVertAlignment((align >> 4) & 0x07);
+    alignment.SetRotation(align >> 8);
+    alignment.SetIndent(indent & 0x0F);
+    alignment.SetOptions(static_cast<uint8_t>(((align & 0x08) ? 1 : 0) | ((indent & 0x10) ? 2 : 0)));
+
+    TXc12Fill* fill = styles.Fills().Add();
+    // The system colours stand for the automatic ones: window text in front, window behind.
+    const int fg = fillColors & 0x7F;
+    const int bg = (fillColors >> 7) & 0x7F;
+    fill->SetFgColor(fg == Xc12AutomaticIndex ? Xc12ColorAutomatic() : Xc12ColorFromIndex(fg));
+    fill->SetBgColor(bg == Xc12AutomaticIndex + 1 ? Xc12ColorAutomatic() : Xc12ColorFromIndex(bg));
+    fill->SetPatternType(static_cast<TXc12FillPattern>(more >> 26));
+    xf->SetFill(fill);
+
+    TXc12Border* border = styles.Borders().Add();
+    const std::pair<TXc12BorderLine, std::pair<int, int>> sides[] = {
+        {xblLeft, {lines & 0x0F, lineColors & 0x7F}},
+        {xblRight, {(lines >> 4) & 0x0F, (lineColors >> 7) & 0x7F}},
+        {xblTop, {(lines >> 8) & 0x0F, static_cast<int>(more & 0x7F)}},
+        {xblBottom, {(lines >> 12) & 0x0F, static_cast<int>((more >> 7) & 0x7F)}},
+        {xblDiagonal, {static_cast<int>((more >> 21) & 0x0F), static_cast<int>((more >> 14) & 0x7F)}},
+    };
+    for (const auto& [line, side] : sides) {
+        border->SetLineStyle(line, static_cast<TXc12CellBorderStyle>(side.first));
+        border->SetLineColor(line, Xc12ColorFromIndex(side.second));
+    }
+    border->SetOptions(static_cast<uint8_t>(lineColors >> 14));
+    xf->SetBorder(border);
+
+    TXc12XF* added = xf.get();
+    styles.XFs().AddXF(std::move(xf));
+    if (styles.XFs().Count() <= BuiltInXFCount) added->SetBuiltIn(true);
+    styles.XFEditor().UseXF(*added);
+}
+
+void TXLSReadBIFF::ReadPalette() {
+    const base::TByteReader r = Reader();
+    const size_t count = std::min<size_t>(r.U16LEAt(0), MaxPaletteColors);
+    if (2 + 4 * count > r.Size()) throw EBIFFError("PALETTE record too short");
+    TXc12IndexColorObjs& colors = Manager_.StyleSheet().IndexColors();
+    for (size_t i = 0; i < count + 8; ++i) {
+        TXc12IndexColorObj* entry = colors.Add();
+        if (i < 8) continue;
+        const uint32_t rgb = r.U32LEAt(2 + 4 * (i - 8));
+        entry->SetRGB(rgb);
+        Xc12CurrentPalette[i] = rgb;
+    }
+}
+
+void TXLSReadBIFF::ReadStyle() { Document_.Styles().Add(Data()); }
+
+}  // namespace xls
