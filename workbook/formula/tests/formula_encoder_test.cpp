@@ -25,7 +25,7 @@ protected:
     FormulaCode() : Root(Factory, Errors), Names(Factory) {
         Factory.SetGraphicManager(nullptr);
         Root.CreateParts();
-        for (const char16_t* name : {u"Sheet1", u"My Sheet", u"It's", u"Data_1"})
+        for (const char16_t* name : {u"Sheet1", u"My Sheet", u"It's", u"Data_1", u"TRUE"})
             Root.Worksheets().Add(-1)->Name = name;
         Root.Names = &Names;
         Names.Add(u"Rate", -1);
@@ -183,6 +183,7 @@ TEST_F(FormulaCode, TextComesBackAsTyped) {
         u"'My Sheet'!A1+'It''s'!B2+Sheet1!C3",
         u"SUM('Sheet1:My Sheet'!A1:B2,'Sheet1:Data_1'!B2)",
         u"'Data_1'!A1",
+        u"'TRUE'!A1+SUM('Sheet1:TRUE'!B2)",
         u"Rate*2",
         u"\"say \"\"hi\"\"\"&\"\"",
         u"{1,2;3,4}",
