@@ -109,7 +109,6 @@ struct TCorpusBook : test::TFormulaTextBook {
 // to the same code.
 TEST(OpenpyxlOracle, CorpusComesBackAsTyped) {
     const std::pair<std::u16string_view, std::u16string_view> respelled[] = {
-        {u"1.5E+300", u"1.5e+300"},
         {u".5", u"0.5"},
         {u"12E3", u"12000"},
         {u"[1]Data!A1", u"[Book1.xlsx]Data!A1"},
