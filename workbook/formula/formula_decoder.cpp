@@ -317,7 +317,9 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
                 char buf[40];
                 const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
                 std::u16string text = space;
-                for (const char* c = buf; c != end; ++c) text += *c == '.' ? Separators_.Decimal : char16_t(*c);
+                // The exponent as spreadsheets write it: 1E-07.
+                for (const char* c = buf; c != end; ++c)
+                    text += *c == '.' ? Separators_.Decimal : *c == 'e' ? u'E' : char16_t(*c);
                 Stack_.Push(std::move(text));
                 break;
             }

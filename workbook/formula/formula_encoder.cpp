@@ -129,21 +129,29 @@ void TXLSFormulaEncoder::CloseParen(uint8_t space) {
     PopToOutput();
 }
 
-// Fills in the counts of a call or array constant that closes, and checks a fixed count.
+// Fills in the counts of a call or array constant that closes, and checks the argument count of
+// a function against its table entry.
 void TXLSFormulaEncoder::CheckCall(size_t opener) {
     TToken& t = Pool_[opener];
+    const TXLSExcelFuncNames& funcs = TXLSExcelFuncNames::Instance();
     switch (t.Bytes[0]) {
         case xptgFunc: {
             const int id = t.Bytes[1] | (t.Bytes[2] << 8);
-            const int wanted = TXLSExcelFuncNames::Instance().MinArgs(id);
-            if (t.Args < wanted) Report(4020, TXLSExcelFuncNames::Instance().NameById(id));
-            if (t.Args > wanted) Report(4021, TXLSExcelFuncNames::Instance().NameById(id));
+            const int wanted = funcs.MinArgs(id);
+            if (t.Args < wanted) Report(4020, funcs.NameById(id));
+            if (t.Args > wanted) Report(4021, funcs.NameById(id));
             break;
         }
-        case xptgFuncVar:
-            if (t.Args > 255) Report(4021, TXLSExcelFuncNames::Instance().NameById(t.Bytes[2] | (t.Bytes[3] << 8)));
+        case xptgFuncVar: {
+            const int id = t.Bytes[2] | (t.Bytes[3] << 8);
+            int min = 0;
+            int max = 0;
+            funcs.GetArgCount(id, min, max);
+            if (t.Args < min) Report(4020, funcs.NameById(id));
+            if (t.Args > 255 || (max != FuncAnyArgs && t.Args > max)) Report(4021, funcs.NameById(id));
             t.Bytes[1] = static_cast<uint8_t>(t.Args);
             break;
+        }
         case xptgUserFunc:
             if (t.Args > 255) Report(4021, u"");
             t.Bytes[1] = static_cast<uint8_t>(t.Args);

@@ -13,10 +13,12 @@ namespace {
 bool IsAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// A plain name that a formula would read as something else: a number or a cell reference in
-// either notation.
+// A plain name that a formula would read as something else: a number, a Boolean or a cell
+// reference in either notation.
 bool ReadsAsOtherThanName(std::u16string_view name) {
     if (IsAsciiDigit(name.front())) return true;
+    const std::u16string upper = WideUpperCaseStr(name);
+    if (upper == u"TRUE" || upper == u"FALSE") return true;
     int col = 0;
     int row = 0;
     if (RefStrToColRow(name, col, row)) return true;

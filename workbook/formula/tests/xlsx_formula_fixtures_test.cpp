@@ -11,13 +11,9 @@
 
 #include "base/text_encoding.h"
 #include "workbook/formula/formula_text.h"
+#include "workbook/formula/tests/formula_text_book.h"
 #include "workbook/model/cell_reference.h"
-#include "workbook/model/class_factory.h"
-#include "workbook/model/defined_names.h"
-#include "workbook/model/document_root.h"
-#include "workbook/model/error_manager.h"
 #include "workbook/model/tables.h"
-#include "workbook/model/worksheet_part.h"
 
 namespace xls {
 namespace {
@@ -35,11 +31,8 @@ std::vector<std::u16string> Split(std::u16string_view list) {
     return items;
 }
 
-struct TBook {
-    explicit TBook(int index) : Root(Factory, Errors), Names(Factory) {
-        Factory.SetGraphicManager(nullptr);
-        Root.CreateParts();
-        Root.Names = &Names;
+struct TBook : test::TFormulaTextBook {
+    explicit TBook(int index) {
         const TXlsxFixtureBook& book = XlsxFixtureBooks[index];
         for (const std::u16string& sheet : Split(book.Sheets)) Root.Worksheets().Add(-1)->Name = sheet;
         for (const std::u16string& name : Split(book.Names)) {
@@ -57,15 +50,7 @@ struct TBook {
             table->totalsRowCount = t.Totals;
             for (const std::u16string& column : Split(t.Columns)) table->tableColumns.Add()->name = column;
         }
-        Errors.SetOnError([this](TXLSErrorManager& m, TXLSErrorLevel, const std::u16string& text) {
-            Report = std::to_string(m.LastError()) + " " + base::Utf16ToUtf8(text);
-        });
     }
-    TXc12ClassFactory Factory;
-    TXLSErrorManager Errors;
-    TXc12Manager Root;
-    TXc12DefinedNames Names;
-    std::string Report;
 };
 
 TEST(XlsxFormulaFixtures, FormulasOfOtherProgramsCompile) {
