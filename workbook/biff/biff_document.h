@@ -82,8 +82,10 @@ public:
     TStyles& Styles() { return Styles_; }
     TExtraObjects& ExtraObjects() { return ExtraObjects_; }
     TXc12Manager& Manager() const { return Manager_; }
-    // Empty until the drawing layer gives the document its group.
+    // Empty until the drawing layer gives the document its group and the maker of the sheets'
+    // drawings, which a sheet calls when it first needs one.
     std::unique_ptr<TDrawingGroupPart> PictureGroup;
+    std::function<std::unique_ptr<TSheetDrawingPart>(TSheet& sheet)> NewSheetDrawing;
 
     // Callbacks of the formula handler.
     void GetSheetIndex(const std::u16string& name, int& index, int& count) const;

@@ -2,6 +2,7 @@
 
 #include "base/byte_reader.h"
 #include "base/text_encoding.h"
+#include "workbook/biff/biff_document.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/biff_formula_handler.h"
 #include "workbook/model/utils.h"
@@ -27,6 +28,10 @@ void SetWord(std::span<uint8_t> data, size_t offset, uint16_t value) {
 
 }  // namespace
 
+TDrwCharts& TSheetDrawingPart::Charts() { throw EBIFFError("The drawing holds no charts"); }
+
+TDrwChart& TSheetDrawingPart::AddChart(int) { throw EBIFFError("The drawing holds no charts"); }
+
 TSheet::TSheet(TSheets& owner, uint8_t kind) : Owner_(owner), Kind_(kind) {}
 
 void TSheet::Clear() {
@@ -35,7 +40,15 @@ void TSheet::Clear() {
     AfterCellRecords_.Clear();
     StorageFilled = false;
     if (EscherDrawing) EscherDrawing->Clear();
-    if (Charts) Charts->Clear();
+}
+
+TSheetDrawingPart& TSheet::DrawingLayer() {
+    if (!EscherDrawing) {
+        const auto& make = Owner_.GetOwner().NewSheetDrawing;
+        if (!make) throw EBIFFError("The document has no drawing layer");
+        EscherDrawing = make(*this);
+    }
+    return *EscherDrawing;
 }
 
 void TSheet::Assign(const TSheet& source) {

@@ -11,6 +11,8 @@
 namespace xls {
 
 class TBIFF5;
+class TDrwChart;
+class TDrwCharts;
 class TFormulaHandler;
 class TXLSStream;
 
@@ -46,6 +48,10 @@ public:
     virtual int ShapeCount() const = 0;
     virtual void SaveToStream(TXLSStream& stream) = 0;
     virtual void Clear() = 0;
+    // The embedded charts of the layer, and a new one for the sheet at sheetIndex; a layer
+    // that holds no charts raises.
+    virtual TDrwCharts& Charts();
+    virtual TDrwChart& AddChart(int sheetIndex);
 };
 
 class TSheets;
@@ -87,11 +93,17 @@ public:
     uint16_t SheetProtection = 0x7FFF;
     int32_t SheetNumber = 0;
 
-    // The drawing layer and the embedded charts; empty until those parts are given to the sheet.
+    // The drawing layer with the embedded charts; empty until the sheet is given one, or until
+    // Charts or AddChart asks the document to make it.
     std::unique_ptr<TSheetDrawingPart> EscherDrawing;
-    std::unique_ptr<TSheetDrawingPart> Charts;
+    TDrwCharts& Charts() { return DrawingLayer().Charts(); }
+    // A new chart with one series: its shape in the sheet's drawing, its record tree the
+    // default chart substream.
+    TDrwChart& AddChart() { return DrawingLayer().AddChart(GetIndex()); }
 
 private:
+    TSheetDrawingPart& DrawingLayer();
+
     TSheets& Owner_;
     std::u16string Name_;
     uint8_t Kind_;

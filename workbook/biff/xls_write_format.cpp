@@ -1,8 +1,10 @@
 #include <cmath>
+#include <utility>
 
 #include "workbook/biff/biff_document.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/biff_record_ids.h"
+#include "workbook/biff/font_file_order.h"
 #include "workbook/biff/xls_write.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/document_root.h"
@@ -16,9 +18,6 @@ constexpr int AutomaticBackground = Xc12AutomaticIndex + 1;
 // The file's XF of the default cell format, which model XF 0 stands for.
 constexpr int DefaultCellXF = 15;
 constexpr uint16_t StyleXFWord = 0xFFF4;
-
-// A font the reader keeps for the file's unused font index 4: no name, no size.
-bool IsPlaceholder(const TXc12Font& font) { return font.GetName().empty() && font.GetSize() == 0; }
 
 int PaletteIndex(const TXc12Color& color, int automatic) {
     if (color.Kind == xc12ckAutomatic || color.Kind == xc12ckUnassigned) return automatic;
@@ -103,23 +102,10 @@ void TXLSWriteBIFF::WriteFormatting() {
 }
 
 void TXLSWriteBIFF::PrepareFonts() {
-    const TXc12Fonts& fonts = Manager_.StyleSheet().Fonts();
-    FontFileIndex_.assign(static_cast<size_t>(std::max(fonts.Count(), 1)), 0);
-    FontsWritten_.clear();
-    // A model read from a file holds the file's first font twice (as its default font 0 and as
-    // font 1); a model built in memory has its default font only once and writes it first.
-    const TXc12Font* first = fonts.Count() > 0 ? fonts.GetItems(0) : nullptr;
-    const TXc12Font* second = fonts.Count() > 1 ? fonts.GetItems(1) : nullptr;
-    if (first && !(second && second->Equal(*first))) FontsWritten_.push_back(first);
-    for (int i = 1; i < fonts.Count(); ++i) {
-        const TXc12Font* font = fonts.GetItems(i);
-        if (!font || IsPlaceholder(*font)) continue;
-        // The file has no font 4: the fifth record written is font 5.
-        const size_t position = FontsWritten_.size();
-        FontFileIndex_[static_cast<size_t>(i)] = static_cast<uint16_t>(position < 4 ? position : position + 1);
-        FontsWritten_.push_back(font);
-    }
-    if (FontsWritten_.size() > 0x7FFE) throw EBIFFError("Too many fonts");
+    TFontFileOrder order = FontFileOrder(Manager_.StyleSheet().Fonts());
+    if (order.Written.size() > 0x7FFE) throw EBIFFError("Too many fonts");
+    FontFileIndex_ = std::move(order.FileIndex);
+    FontsWritten_ = std::move(order.Written);
 }
 
 uint16_t TXLSWriteBIFF::FontIndex(const TXc12Font* font) const {

@@ -8,6 +8,7 @@
 #include "workbook/biff/chart/chart_formats.h"
 #include "workbook/biff/chart/chart_series.h"
 #include "workbook/biff/chart/chart_style.h"
+#include "workbook/biff/drawing/drawing_anchor.h"
 
 namespace xls {
 
@@ -69,6 +70,8 @@ public:
     TXLSChartSeries& Series() { return Series_; }
     TChartPlotArea& PlotArea() { return PlotArea_; }
     TPaintFrame& Frame() { return Frame_; }
+    // Where the chart's shape sits on the sheet; unbound for a chart without a sheet drawing.
+    TDrwAnchor& Anchor() { return Anchor_; }
 
     // "Property has no data" without a ShtProps record.
     TChartSheetOptions SheetOptions() const;
@@ -85,6 +88,7 @@ private:
     TXLSChartSeries Series_;
     TChartPlotArea PlotArea_;
     TPaintFrame Frame_;
+    TDrwAnchor Anchor_;
 };
 
 // The embedded charts of one sheet.

@@ -101,6 +101,11 @@ void TTestChartOwner::DeleteChartShape(TChartRecord& root) {
 TDrwChart& ReportChart(TDrwCharts& charts, int sheet, int lastRow) {
     charts.Clear();
     TDrwChart& chart = charts.Add(sheet - 1);
+    SetReportChart(chart, sheet, lastRow);
+    return chart;
+}
+
+void SetReportChart(TDrwChart& chart, int sheet, int lastRow) {
     TChartPlotArea& plot = chart.PlotArea();
     plot.SetChartType(4);
     plot.SetHasLegend(true);
@@ -120,7 +125,6 @@ TDrwChart& ReportChart(TDrwCharts& charts, int sheet, int lastRow) {
     second.SetValues(s + u"!$C$29:$C$" + last);
     second.SetSerieName(u"Sheet1!$C$28");
     second.SetCategory(s + u"!$D$29:$D$" + last);
-    return chart;
 }
 
 std::vector<uint8_t> SaveBytes(TChartRecord& list, TTestChartOwner* owner) {

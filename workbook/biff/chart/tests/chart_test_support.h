@@ -71,8 +71,11 @@ struct TRawRecord {
     bool operator==(const TRawRecord&) const = default;
 };
 
-// What the console does to the chart of every report sheet (sheet number, last data row).
+// What the console does to the chart of every report sheet (sheet number, last data row): the
+// charts cleared and a new chart set as SetReportChart sets it.
 TDrwChart& ReportChart(TDrwCharts& charts, int sheet, int lastRow);
+// The console's settings and two series on a new chart.
+void SetReportChart(TDrwChart& chart, int sheet, int lastRow);
 
 // The bytes the tree's children write.
 std::vector<uint8_t> SaveBytes(TChartRecord& list, TTestChartOwner* owner = nullptr);

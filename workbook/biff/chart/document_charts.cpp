@@ -1,0 +1,159 @@
+#include "workbook/biff/chart/document_charts.h"
+
+#include <memory>
+
+#include "workbook/biff/biff_document.h"
+#include "workbook/biff/biff_error.h"
+#include "workbook/biff/chart/chart_host.h"
+#include "workbook/biff/chart/chart_record.h"
+#include "workbook/biff/chart/drw_chart.h"
+#include "workbook/biff/drawing/escher_drawing.h"
+#include "workbook/biff/drawing/escher_group.h"
+#include "workbook/biff/drawing/shapes.h"
+#include "workbook/biff/font_file_order.h"
+#include "workbook/formula/biff_decode_formula.h"
+#include "workbook/model/document_root.h"
+#include "workbook/model/exceptions.h"
+
+namespace xls {
+
+namespace {
+
+// The document as its charts see it: the model's font list numbered as the writer numbers it,
+// the EXTERNSHEET table and the formula handler.
+class TDocumentChartWorkbook : public TChartWorkbook {
+public:
+    explicit TDocumentChartWorkbook(TBIFF5& document) : Document_(document) {}
+
+    TXc12Fonts& Fonts() override { return Document_.Manager().StyleSheet().Fonts(); }
+
+    int FontFileIndex(const TXc12Font& font) override {
+        const TXc12Fonts& fonts = Fonts();
+        const TFontFileOrder order = FontFileOrder(fonts);
+        for (int i = 0; i < fonts.Count(); ++i)
+            if (fonts.GetItems(i) == &font && order.AtFileIndex(order.FileIndex[static_cast<size_t>(i)]) == &font)
+                return order.FileIndex[static_cast<size_t>(i)];
+        throw EXLSError("Font is not in the list");
+    }
+
+    TXc12Font& FontAtFileIndex(int index) override {
+        const TXc12Font* wanted = FontFileOrder(Fonts()).AtFileIndex(index);
+        for (int i = 0; wanted && i < Fonts().Count(); ++i)
+            if (Fonts().GetItems(i) == wanted) return *Fonts().GetItems(i);
+        throw EListError::IndexOutOfBounds(index);
+    }
+
+    void UseSheet(int sheetIndex) override {
+        Document_.FormulaHandler().ExternalNames().GetInternalSheetRef(sheetIndex,
+                                                                       Document_.Manager().Worksheets().Count());
+    }
+
+    int EncodeFormula(std::u16string_view text, uint8_t* buf, int bufSize) override {
+        return Document_.FormulaHandler().EncodeFormula(std::u16string(text), 0, bufSize, buf);
+    }
+
+    std::u16string DecodeFormula(std::span<const uint8_t> tokens) override {
+        const TFormulaHandler& handler = Document_.FormulaHandler();
+        return DecodeBiffFormula(
+            tokens, 0, u',',
+            [&handler](TBiffDecodeKind kind, int index, int a, int b, int nameIndex) {
+                std::u16string text;
+                handler.GetNameText(static_cast<int>(kind), index, text, a, b, nameIndex);
+                return text;
+            },
+            0, 0);
+    }
+
+private:
+    TBIFF5& Document_;
+};
+
+// The drawing group as the writer sees it, with the charts' view of the document.
+class TGroupPart : public TDrawingGroupPart {
+public:
+    explicit TGroupPart(TBIFF5& document) : Workbook(document) {}
+    bool HasProperties() const override { return Group.HasProperties(); }
+    void SaveToStream(TXLSStream& stream) override { Group.SaveToStream(stream); }
+    void Clear() override { Group.Clear(); }
+
+    TEscherGroup Group;
+    TDocumentChartWorkbook Workbook;
+};
+
+// A chart shape's substream: the chart's record tree, from its BOF to its EOF.
+class TChartTree : public TChartSubstream {
+public:
+    void LoadFromStream(TXLSStream& stream) override { Root->LoadFromStream(stream); }
+    void SaveToStream(TXLSStream& stream) const override { Root->SaveToStream(stream); }
+    std::unique_ptr<TChartSubstream> Clone() const override { throw EXLSError("Charts are not copied"); }
+    std::unique_ptr<TChartRecord> Root;
+};
+
+// A sheet's drawing with its embedded charts; each chart's tree belongs to its shape.
+class TSheetDrawing : public TSheetDrawingPart, public TChartOwner, public TChartSheetDrawing {
+public:
+    TSheetDrawing(TEscherGroup& group, TChartWorkbook& workbook)
+        : Drawing_(group), Workbook_(workbook), Charts_(*this, workbook) {
+        Drawing_.OnNewChart = [this] {
+            auto tree = std::make_unique<TChartTree>();
+            tree->Root = TChartRecord::CreateRoot(*this);
+            NewRoot_ = tree->Root.get();
+            return std::unique_ptr<TChartSubstream>(std::move(tree));
+        };
+    }
+
+    int ShapeCount() const override { return Drawing_.ShapeCount(); }
+    void SaveToStream(TXLSStream& stream) override { Drawing_.SaveToStream(stream); }
+    void Clear() override {
+        Charts_.Clear();
+        Drawing_.Clear();
+    }
+    TDrwCharts& Charts() override { return Charts_; }
+    TDrwChart& AddChart(int sheetIndex) override {
+        TDrwChart& chart = Charts_.Add(sheetIndex);
+        chart.Anchor().SetShape(NewShape_);
+        return chart;
+    }
+
+    TChartWorkbook& Workbook() override { return Workbook_; }
+    // An embedded chart's drawing is the sheet's: its tree holds none of its own.
+    bool HoldsDrawing() const override { return false; }
+    void ReadDrawing(TXLSStream&, uint16_t) override { throw EBIFFError("An embedded chart holds no drawing"); }
+    void WriteDrawing(TXLSStream&) override { throw EBIFFError("An embedded chart holds no drawing"); }
+
+    TChartRecord& AddChartShape() override {
+        NewShape_ = &Drawing_.AddChart();
+        return *NewRoot_;
+    }
+
+    void DeleteChartShape(TChartRecord& root) override {
+        for (int i = 0; i < Drawing_.ShapeCount(); ++i) {
+            TShape& shape = Drawing_.Shapes(i);
+            auto* chart = dynamic_cast<TShapeOutsideMsoChart*>(shape.ObjPart.get());
+            auto* tree = chart ? dynamic_cast<TChartTree*>(&chart->Chart()) : nullptr;
+            if (tree && tree->Root.get() == &root) {
+                if (NewShape_ == &shape) NewShape_ = nullptr;
+                Drawing_.DeleteShape(shape.ShapeId);
+                return;
+            }
+        }
+    }
+
+private:
+    TEscherDrawing Drawing_;
+    TChartWorkbook& Workbook_;
+    TDrwCharts Charts_;
+    TShapeClientAnchor* NewShape_ = nullptr;
+    TChartRecord* NewRoot_ = nullptr;
+};
+
+}  // namespace
+
+void AttachDrawingLayer(TBIFF5& document) {
+    auto group = std::make_unique<TGroupPart>(document);
+    TGroupPart& part = *group;
+    document.PictureGroup = std::move(group);
+    document.NewSheetDrawing = [&part](TSheet&) { return std::make_unique<TSheetDrawing>(part.Group, part.Workbook); };
+}
+
+}  // namespace xls

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace xls {
+
+class TBIFF5;
+
+// Gives the document its drawing layer: the drawing group that the writer writes among the
+// globals, and for each sheet that asks for one (TSheet::Charts, TSheet::AddChart) a drawing
+// with its embedded charts, written behind the sheet's cells with each chart's substream.
+// The charts take their fonts and formulas from the document.
+void AttachDrawingLayer(TBIFF5& document);
+
+}  // namespace xls
