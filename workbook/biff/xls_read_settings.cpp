@@ -383,8 +383,9 @@ void TXLSReadBIFF::ReadColInfo() {
     TXc12Column* col = Worksheet().cols.Add(style);
     col->min = r.U16LEAt(0);
     col->max = std::max<int>(col->min, r.U16LEAt(2));
-    // The model keeps the width in 1/256 of a character, as the record has it.
-    col->width = r.U16LEAt(4);
+    // The record counts 1/256 of a character, the model characters: divided by 256 (not 255) so
+    // that a read and a write give back the stored width exactly.
+    col->width = r.U16LEAt(4) / 256.0;
     col->outlineLevel = (options >> 8) & 0x07;
     col->Flags = static_cast<uint8_t>(((options & 0x0001) ? 0x01 : 0) | ((options & 0x0002) ? 0x04 : 0) |
                                       ((options & 0x1000) ? 0x10 : 0));

@@ -99,7 +99,7 @@ std::string Dump(test::TBIFFReadBook& book) {
         for (int i = 0; i < sheet.cols.Count(); ++i) {
             const TXc12Column& col = *sheet.cols.GetItems(i);
             for (int c = col.min; c <= col.max && c <= 255; ++c)
-                line("col " + at + std::to_string(c) + " " + std::to_string(std::lround(col.width)) + " " +
+                line("col " + at + std::to_string(c) + " " + std::to_string(std::lround(col.width * 256)) + " " +
                      ((col.Flags & 0x01) ? "1" : "0"));
         }
         cells.BeginIterateRows(-1);
