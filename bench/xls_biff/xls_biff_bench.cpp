@@ -13,11 +13,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
-#include <vector>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/text_encoding.h"
 #include "bench/xls_biff/xlsx_report.h"
@@ -141,9 +141,11 @@ void WriteXlsx(benchmark::State& state, int sheets) {
 
 // Seconds python3-xlrd takes to open the file, best of three.
 double XlrdSeconds(const std::string& path) {
-    const std::string command = "/usr/bin/python3 -c 'import sys,time,xlrd\nbest=1e9\nfor i in range(3):\n"
-                                " t=time.perf_counter(); xlrd.open_workbook(sys.argv[1]); best=min(best,time.perf_counter()-t)\n"
-                                "print(best)' " + path;
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys,time,xlrd\nbest=1e9\nfor i in range(3):\n"
+        " t=time.perf_counter(); xlrd.open_workbook(sys.argv[1]); best=min(best,time.perf_counter()-t)\n"
+        "print(best)' " +
+        path;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return 0;
     char buffer[64] = {};

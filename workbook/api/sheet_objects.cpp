@@ -138,7 +138,10 @@ void TXLSHyperlink::Classify(std::u16string_view address) {
     } else if (IsWorkbookLocation(address)) {
         type = xhltWorkbook;
         // A tooltip the caller gave stays.
-        if (tooltip.empty()) tooltip = u"#" + std::u16string(address);
+        if (tooltip.empty()) {
+            tooltip.assign(1, u'#');  // assigned, then appended: GCC 12 at -O2 misreads "#" + text
+            tooltip += address;
+        }
     } else {
         type = xhltFile;
         result = EncodeAddress(address);

@@ -5,8 +5,8 @@
 
 #include "base/format.h"
 #include "base/memory_stream.h"
-#include "platform/compound_file.h"
 #include "base/text_encoding.h"
+#include "platform/compound_file.h"
 #include "workbook/biff/biff_document.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/biff_record_ids.h"
@@ -130,8 +130,8 @@ bool TXLSReadBIFF::ReadNextRecord(uint16_t& id, std::vector<uint8_t>& buffer) {
 
 void TXLSReadBIFF::ReportProgress() {
     if (!Document_.OnProgress || Stream_.StreamSize() <= 0) return;
-    const int percent =
-        static_cast<int>(std::nearbyint(static_cast<double>(Stream_.Position()) * 100.0 / static_cast<double>(Stream_.StreamSize())));
+    const int percent = static_cast<int>(
+        std::nearbyint(static_cast<double>(Stream_.Position()) * 100.0 / static_cast<double>(Stream_.StreamSize())));
     if (percent <= LastPercent_) return;
     LastPercent_ = percent;
     Document_.OnProgress(percent);
@@ -233,7 +233,8 @@ void TXLSReadBIFF::ReadBOF() {
                 if (!ReadNextRecord(id, record)) throw EBIFFError("Unexpected end of file");
                 if (id & 0x8000) throw EBIFFError("Bad record in file");
             } while (true);
-            if (!embedded && (SheetList_.GetCount() == 0 || CurrentSubstream_ >= SheetList_.GetCount() - 1)) Done_ = true;
+            if (!embedded && (SheetList_.GetCount() == 0 || CurrentSubstream_ >= SheetList_.GetCount() - 1))
+                Done_ = true;
             break;
         }
         case BOFTypeWorkspace: throw EBIFFError("BIFF4 Workbook unhandled");
@@ -257,7 +258,8 @@ void TXLSReadBIFF::BeginSubstream() {
     TXc12DataWorksheet& worksheet = *Manager_.Worksheets().GetItems(CurrentSheet_);
     sheet.StorageFilled = true;
     if (Version_ > xvExcel40) {
-        if (CurrentSubstream_ >= SheetList_.GetCount()) throw EBIFFError("Worksheet substream without its BOUNDSHEET record");
+        if (CurrentSubstream_ >= SheetList_.GetCount())
+            throw EBIFFError("Worksheet substream without its BOUNDSHEET record");
         const std::u16string name = SheetList_.GetString(CurrentSubstream_);
         sheet.SheetNumber = CurrentSubstream_;
         sheet.SetNameDirect(name);

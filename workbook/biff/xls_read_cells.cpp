@@ -127,8 +127,10 @@ void TXLSReadBIFF::ReadBoolErr() {
     const uint8_t value = r.U8At(6);
     const bool error = r.U8At(7) == 1;
     if (Direct(r.U16LEAt(2), r.U16LEAt(0), [&](TXLSEventCell& c) {
-            if (error) c.SetAsError(BIFFErrorToCellError(value));
-            else c.SetAsBoolean(value != 0);
+            if (error)
+                c.SetAsError(BIFFErrorToCellError(value));
+            else
+                c.SetAsBoolean(value != 0);
         }))
         return;
     if (error)
@@ -222,7 +224,7 @@ void TXLSReadBIFF::ReadFormula() {
 }
 
 const TXLSReadBIFF::TSharedFormula* TXLSReadBIFF::ReadSharedFormula(int row, int col, uint16_t anchorRow,
-                                                                       uint16_t anchorCol) {
+                                                                    uint16_t anchorCol) {
     const uint16_t next = Stream_.PeekRecordId();
     if (next == BIFFRECID_SHRFMLA || next == BIFFRECID_SHRFMLA_BIFF5) {
         uint16_t id = 0;

@@ -228,7 +228,8 @@ void TXLSReadBIFF::ReadXF() {
 
     xf->BIFFOptions = typeWord;
     const int modelFont = fontIndex + 1;
-    xf->SetFont(modelFont < styles.Fonts().Count() ? styles.Fonts().GetItems(modelFont) : styles.Fonts().GetDefaultFont());
+    xf->SetFont(modelFont < styles.Fonts().Count() ? styles.Fonts().GetItems(modelFont)
+                                                   : styles.Fonts().GetDefaultFont());
     TXc12NumberFormat* format = formatId < styles.NumFmts().Count() ? styles.NumFmts().GetItems(formatId) : nullptr;
     xf->SetNumberFormat(format ? format : styles.NumFmts().GetDefaultFormat());
     xf->SetProtection(typeWord & 0x03);

@@ -60,22 +60,44 @@ void TXLSReadBIFF::ReadSetting() {
     };
     switch (id) {
         case BIFFRECID_DIMENSIONS_BIFF2:
-            if (Version_ == xvExcel50) Keep_ = false;
-            else ReadDimensions();
+            if (Version_ == xvExcel50)
+                Keep_ = false;
+            else
+                ReadDimensions();
             return;
-        case BIFFRECID_CALCCOUNT: calc.iterateCount = r.U16LEAt(0); defaultRecord(); return;
+        case BIFFRECID_CALCCOUNT:
+            calc.iterateCount = r.U16LEAt(0);
+            defaultRecord();
+            return;
         case BIFFRECID_CALCMODE: {
             const int16_t mode = static_cast<int16_t>(r.U16LEAt(0));
-            if (mode == -1) calc.calcMode = 2;
-            else if (mode == 0 || mode == 1) calc.calcMode = static_cast<uint8_t>(mode);
+            if (mode == -1)
+                calc.calcMode = 2;
+            else if (mode == 0 || mode == 1)
+                calc.calcMode = static_cast<uint8_t>(mode);
             defaultRecord();
             return;
         }
-        case BIFFRECID_PRECISION: calc.fullPrecision = IsOne(r); defaultRecord(); return;
-        case BIFFRECID_REFMODE: calc.refMode = r.U16LEAt(0) == 0; defaultRecord(); return;
-        case BIFFRECID_DELTA: calc.iterateDelta = base::LoadLEDouble(r.BytesAt(0, 8).data()); defaultRecord(); return;
-        case BIFFRECID_ITERATION: calc.iterate = IsOne(r); defaultRecord(); return;
-        case BIFFRECID_SAVERECALC: calc.calcOnSave = IsOne(r); defaultRecord(); return;
+        case BIFFRECID_PRECISION:
+            calc.fullPrecision = IsOne(r);
+            defaultRecord();
+            return;
+        case BIFFRECID_REFMODE:
+            calc.refMode = r.U16LEAt(0) == 0;
+            defaultRecord();
+            return;
+        case BIFFRECID_DELTA:
+            calc.iterateDelta = base::LoadLEDouble(r.BytesAt(0, 8).data());
+            defaultRecord();
+            return;
+        case BIFFRECID_ITERATION:
+            calc.iterate = IsOne(r);
+            defaultRecord();
+            return;
+        case BIFFRECID_SAVERECALC:
+            calc.calcOnSave = IsOne(r);
+            defaultRecord();
+            return;
         case BIFFRECID_PROTECT:
             Keep_ = false;
             Storage_->UpdateDefault(id, Data());
@@ -124,16 +146,28 @@ void TXLSReadBIFF::ReadSetting() {
             Keep_ = false;
             if (Biff8()) ReadName();
             return;
-        case BIFFRECID_XCT: Keep_ = false; ReadXCT(); return;
-        case BIFFRECID_WINDOWPROTECT: book.workbookProtection.lockWindows = IsOne(r); defaultRecord(); return;
+        case BIFFRECID_XCT:
+            Keep_ = false;
+            ReadXCT();
+            return;
+        case BIFFRECID_WINDOWPROTECT:
+            book.workbookProtection.lockWindows = IsOne(r);
+            defaultRecord();
+            return;
         case BIFFRECID_VERTICALPAGEBREAKS:
         case BIFFRECID_HORIZONTALPAGEBREAKS:
             Keep_ = false;
             Storage_->SetInsertPoint(INSERT_PAGEBREAKS);
             ReadPageBreaks(id == BIFFRECID_HORIZONTALPAGEBREAKS);
             return;
-        case BIFFRECID_SELECTION: Keep_ = false; if (Biff5Plus()) ReadSelection(); return;
-        case BIFFRECID_DATEMODE: book.workbookPr.date1904 = IsOne(r); defaultRecord(); return;
+        case BIFFRECID_SELECTION:
+            Keep_ = false;
+            if (Biff5Plus()) ReadSelection();
+            return;
+        case BIFFRECID_DATEMODE:
+            book.workbookPr.date1904 = IsOne(r);
+            defaultRecord();
+            return;
         case BIFFRECID_LEFTMARGIN:
         case BIFFRECID_RIGHTMARGIN:
         case BIFFRECID_TOPMARGIN:
@@ -142,9 +176,10 @@ void TXLSReadBIFF::ReadSetting() {
             if (!Biff5Plus()) return;
             TXc12PageMargins& m = Worksheet().pageMargins;
             const double value = base::LoadLEDouble(r.BytesAt(0, 8).data());
-            (id == BIFFRECID_LEFTMARGIN ? m.left : id == BIFFRECID_RIGHTMARGIN ? m.right
-                                              : id == BIFFRECID_TOPMARGIN  ? m.top
-                                                                           : m.bottom) = value;
+            (id == BIFFRECID_LEFTMARGIN    ? m.left
+             : id == BIFFRECID_RIGHTMARGIN ? m.right
+             : id == BIFFRECID_TOPMARGIN   ? m.top
+                                           : m.bottom) = value;
             return;
         }
         case BIFFRECID_PRINTHEADERS:
@@ -174,8 +209,14 @@ void TXLSReadBIFF::ReadSetting() {
                 Storage_->UpdateDefault(id, Data());
             }
             return;
-        case BIFFRECID_BACKUP: book.workbookPr.backupFile = IsOne(r); defaultRecord(); return;
-        case BIFFRECID_PANE: Keep_ = false; ReadPane(); return;
+        case BIFFRECID_BACKUP:
+            book.workbookPr.backupFile = IsOne(r);
+            defaultRecord();
+            return;
+        case BIFFRECID_PANE:
+            Keep_ = false;
+            ReadPane();
+            return;
         case BIFFRECID_CODEPAGE:
         case BIFFRECID_GUTS:
         case BIFFRECID_HIDEOBJ: defaultRecord(); return;
@@ -194,8 +235,14 @@ void TXLSReadBIFF::ReadSetting() {
             Keep_ = false;
             if (Biff5Plus()) Worksheet().sheetFormatPr.baseColWidth = r.U16LEAt(0);
             return;
-        case BIFFRECID_WRITEACCESS: Keep_ = false; ReadWriteAccess(); return;
-        case BIFFRECID_COLINFO: Keep_ = false; ReadColInfo(); return;
+        case BIFFRECID_WRITEACCESS:
+            Keep_ = false;
+            ReadWriteAccess();
+            return;
+        case BIFFRECID_COLINFO:
+            Keep_ = false;
+            ReadColInfo();
+            return;
         case BIFFRECID_WSBOOL: {
             if (globals || !Biff5Plus()) return;
             const uint16_t flags = r.U16LEAt(0);
@@ -208,7 +255,10 @@ void TXLSReadBIFF::ReadSetting() {
             defaultRecord();
             return;
         }
-        case BIFFRECID_SETUP: ReadSetup(); defaultRecord(); return;
+        case BIFFRECID_SETUP:
+            ReadSetup();
+            defaultRecord();
+            return;
         case BIFFRECID_BOOKBOOL: {
             const uint16_t flags = r.U16LEAt(0);
             book.workbookPr.saveExternalLinkValues = flags & 0x01;
@@ -227,15 +277,18 @@ void TXLSReadBIFF::ReadSetting() {
             // Kept raw after the (empty) generated group until the drawing layer reads it.
             Storage_->SetInsertPoint(INSERT_DRAWINGGROUP);
             return;
-        case BIFFRECID_REFRESHALL: book.workbookPr.refreshAllConnections = IsOne(r); Keep_ = false; Storage_->UpdateDefault(id, Data()); return;
+        case BIFFRECID_REFRESHALL:
+            book.workbookPr.refreshAllConnections = IsOne(r);
+            Keep_ = false;
+            Storage_->UpdateDefault(id, Data());
+            return;
         case BIFFRECID_DIMENSIONS:
             ReadDimensions();
             defaultRecord();
             return;
         case BIFFRECID_DEFAULTROWHEIGHT:
             Keep_ = false;
-            if (Biff5Plus())
-                Worksheet().sheetFormatPr.defaultRowHeight = (r.U16LEAt(0) & 0x0001) ? r.U16LEAt(2) : 0;
+            if (Biff5Plus()) Worksheet().sheetFormatPr.defaultRowHeight = (r.U16LEAt(0) & 0x0001) ? r.U16LEAt(2) : 0;
             return;
         case BIFFRECID_WINDOW2:
             if (!Biff5Plus()) return;

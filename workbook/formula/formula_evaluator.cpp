@@ -67,8 +67,9 @@ void TXLSFormulaEvaluator::WriteArrayResult(const TXLSArrayItem& array) {
     TXLSCellMMU* cells = Stack_.CurCells;
     if (!cells) return;
     // A range beyond the bound of arrays gets only the array's own cells.
-    const bool fill = static_cast<int64_t>(ArrayRange.Col2 - ArrayRange.Col1 + 1) *
-                          (ArrayRange.Row2 - ArrayRange.Row1 + 1) <= MaxArrayCells;
+    const bool fill =
+        static_cast<int64_t>(ArrayRange.Col2 - ArrayRange.Col1 + 1) * (ArrayRange.Row2 - ArrayRange.Row1 + 1) <=
+        MaxArrayCells;
     const int lastRow = fill ? ArrayRange.Row2 : std::min(ArrayRange.Row2, ArrayRange.Row1 + array.RowCount() - 1);
     const int lastCol = fill ? ArrayRange.Col2 : std::min(ArrayRange.Col2, ArrayRange.Col1 + array.ColCount() - 1);
     for (int r = 0; ArrayRange.Row1 + r <= lastRow; ++r)
@@ -297,9 +298,16 @@ std::u16string TXLSFormulaEvaluator::ExternalReferenceText(const uint8_t* p, uin
     const bool area = op == xptgAreaX || op == xptgAreaXRange;
     const uint8_t* book = p + (area ? 13 : 7);
     const int index = U16(book);
-    std::u16string text = u"[" + Document.ExternalBookName(index) + u"]" + Document.ExternalSheetName(index, book[2]);
-    if (op == xptgRefXRange || op == xptgAreaXRange) text += u":" + Document.ExternalSheetName(index, book[3]);
-    text += u"!";
+    // Appended piece by piece: GCC 12 at -O2 takes literal-plus-string for an overlapping copy.
+    std::u16string text(1, u'[');
+    text += Document.ExternalBookName(index);
+    text += u']';
+    text += Document.ExternalSheetName(index, book[2]);
+    if (op == xptgRefXRange || op == xptgAreaXRange) {
+        text += u':';
+        text += Document.ExternalSheetName(index, book[3]);
+    }
+    text += u'!';
     text += area ? AreaFlagsToRefStr(U16(p + 9), I32(p + 1), U16(p + 11), I32(p + 5))
                  : ColRowFlagsToRefStr(U16(p + 5), I32(p + 1));
     return text;

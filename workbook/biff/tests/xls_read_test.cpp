@@ -168,7 +168,10 @@ TEST(XLSRead, SSTStringGoesOnSixteenBitInContinue) {
     more.insert(more.end(), {1, 0, 0, 'z'});
     TRecords records;
     records.BOF(0x0005).Record(0x00FC, sst).Record(0x003C, more).Boundsheet("S").EOF_();
-    records.BOF(0x0010).Record(0x00FD, Cell(0, 0, 15, {0, 0, 0, 0})).Record(0x00FD, Cell(0, 1, 15, {1, 0, 0, 0})).EOF_();
+    records.BOF(0x0010)
+        .Record(0x00FD, Cell(0, 0, 15, {0, 0, 0, 0}))
+        .Record(0x00FD, Cell(0, 1, 15, {1, 0, 0, 0}))
+        .EOF_();
     TBIFFReadBook read;
     read.Load(records.File());
     std::u16string text;
@@ -197,9 +200,8 @@ TEST(XLSRead, EncryptedFilesEndInUnsupportedEncryption) {
         // With an error event the report does not raise; the read still ends in an error.
         TBIFFReadBook listening;
         int reported = 0;
-        listening.Errors.SetOnError([&](TXLSErrorManager& sender, TXLSErrorLevel, const std::u16string&) {
-            reported = sender.LastError();
-        });
+        listening.Errors.SetOnError(
+            [&](TXLSErrorManager& sender, TXLSErrorLevel, const std::u16string&) { reported = sender.LastError(); });
         EXPECT_THROW(listening.Load(records.File()), EBIFFError);
         EXPECT_EQ(reported, 1002);
     }
@@ -306,8 +308,8 @@ TEST(XLSRead, DirectReadGivesValuesToTheEventInsteadOfTheStore) {
             case xctError: value = "error " + std::to_string(cell.GetAsError()); break;
             default: value = "type " + std::to_string(cell.GetCellType());
         }
-        seen.push_back(base::Utf16ToUtf8(cell.SheetName) + " " + std::to_string(cell.Col) + "," + std::to_string(cell.Row) +
-                       " " + value);
+        seen.push_back(base::Utf16ToUtf8(cell.SheetName) + " " + std::to_string(cell.Col) + "," +
+                       std::to_string(cell.Row) + " " + value);
     };
     read.Load(records.File());
     EXPECT_EQ(seen, (std::vector<std::string>{"Data 0,0 10", "Data 1,0 hi", "Data 0,1 error " + std::to_string(errDiv0),

@@ -64,7 +64,8 @@ std::string Dump(test::TBIFFReadBook& book) {
         TXLSCellMMU& cells = *sheet.sheetData;
         cells.BeginIterate(0);
         while (cells.IterateNext()) {
-            const std::string where = "cell " + at + std::to_string(cells.IterRow()) + " " + std::to_string(cells.IterCol());
+            const std::string where =
+                "cell " + at + std::to_string(cells.IterRow()) + " " + std::to_string(cells.IterCol());
             const TXLSMMUCell& cell = cells.IterCell();
             switch (cells.IterCellType()) {
                 case xctFloat: line(where + " n " + Number(cells.IterFloat())); break;
@@ -82,7 +83,8 @@ std::string Dump(test::TBIFFReadBook& book) {
                     break;
                 case xctError: line(where + " e " + std::to_string(CellErrorToBIFFError(cells.IterError()))); break;
                 case xctErrorFormula:
-                    line(where + " e " + std::to_string(CellErrorToBIFFError(TXLSCellMMU::GetFormulaResultError(cell))));
+                    line(where + " e " +
+                         std::to_string(CellErrorToBIFFError(TXLSCellMMU::GetFormulaResultError(cell))));
                     break;
                 default: break;
             }
@@ -123,8 +125,8 @@ TEST_P(ReadsLikeXlrd, SameSheetsCellsMergesWidthsAndHeights) {
     test::TBIFFReadBook book;
     book.Load(file);
     const std::string script = std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/xlrd_read_dump.py";
-    const auto oracle = platform::testing::RunCommand("/usr/bin/python3 " + platform::testing::ShellQuote(script) + " " +
-                                                      platform::testing::ShellQuote(path));
+    const auto oracle = platform::testing::RunCommand("/usr/bin/python3 " + platform::testing::ShellQuote(script) +
+                                                      " " + platform::testing::ShellQuote(path));
     ASSERT_EQ(oracle.ExitCode, 0) << oracle.Output;
     EXPECT_EQ(Dump(book), oracle.Output);
 }

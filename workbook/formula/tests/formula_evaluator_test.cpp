@@ -338,7 +338,7 @@ TEST_F(FormulaEvaluatorTest, NameReferencesRelativeToTheFormulaCell) {
     // NEXT3: $D of this row down to two rows below.
     Doc.AddFormulaName(u"NEXT3", u"0");
     Doc.Names.back().Ptgs = TOwnTokens().Op(xptgArea).U32(0).U32(2).U16(3 | 0x8000).U16(3 | 0x8000).Bytes;
-    EXPECT_EQ(Run(u"LEFTBELOW", 1, 0), "2");  // in B1: A2
+    EXPECT_EQ(Run(u"LEFTBELOW", 1, 0), "2");      // in B1: A2
     EXPECT_EQ(Run(u"LEFTBELOW", 1, 2), "\"4\"");  // in B3: A4 holds the text "4"
     EXPECT_EQ(Run(u"SUM(NEXT3)", 7, 0), "8");
     EXPECT_EQ(Run(u"SUM(NEXT3)", 7, 2), "10");

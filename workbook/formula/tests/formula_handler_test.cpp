@@ -346,7 +346,7 @@ TEST(FormulaHandlerTest, ArrayResultsFillTheWholeRange) {
     TXLSCellMMU& s = *doc.SheetCells(0);
     // C1:D2 = 1 2 / 3 4, bins G1:G2 = 10 / 20, A31:A33 = 5, empty, 7, and a stale value in A15
     // inside the FREQUENCY range.
-    const int cells[][3] = {{2, 0, 1}, {3, 0, 2}, {2, 1, 3}, {3, 1, 4}, {6, 0, 10},
+    const int cells[][3] = {{2, 0, 1},  {3, 0, 2},  {2, 1, 3},  {3, 1, 4},  {6, 0, 10},
                             {6, 1, 20}, {0, 30, 5}, {0, 32, 7}, {0, 14, 99}};
     for (const auto& c : cells) s.StoreFloat(c[0], c[1], 0, c[2]);
     SetArrayFormula(doc, 0, 10, 0, 14, u"FREQUENCY(C1:D2,G1:G2)");

@@ -54,7 +54,7 @@ public:
     TXLSCellMMU* SheetCells(int sheet) override {
         return sheet >= 0 && sheet < SheetCount() ? Sheets[static_cast<size_t>(sheet)].get() : nullptr;
     }
-    std::u16string SheetName(int sheet) const override { return u"S" + std::u16string(1, char16_t(u'0' + sheet)); }
+    std::u16string SheetName(int sheet) const override { return {u'S', char16_t(u'0' + sheet)}; }
     bool GetName(int index, TXLSNameDef& name) const override {
         if (index < 0 || index >= static_cast<int>(Names.size())) return false;
         name = Names[static_cast<size_t>(index)].Def;

@@ -33,24 +33,15 @@ protected:
 };
 
 const std::vector<std::pair<std::u16string, std::u16string>> QuotedNames{
-    {u"Sheet1", u"Sheet1"},
-    {u"Data", u"Data"},
-    {u"1999", u"'1999'"},
-    {u"2024Q1", u"'2024Q1'"},
-    {u"A1", u"'A1'"},
-    {u"XFD1048576", u"'XFD1048576'"},
-    {u"R1C1", u"'R1C1'"},
-    {u"R", u"'R'"},
-    {u"TRUE", u"'TRUE'"},
-    {u"false", u"'false'"},
-    {u"TRUEs", u"TRUEs"},
-    {u"My Sheet", u"'My Sheet'"},
-    {u"Data_2", u"'Data_2'"},
-    {u"Q1.2024", u"'Q1.2024'"},
-    {u"O'Neil", u"'O''Neil'"},
-    {u"'quoted'", u"'''quoted'''"},
-    {u"合计", u"'合计'"},
-    {u"Größe", u"'Größe'"},
+    {u"Sheet1", u"Sheet1"},    {u"Data", u"Data"},
+    {u"1999", u"'1999'"},      {u"2024Q1", u"'2024Q1'"},
+    {u"A1", u"'A1'"},          {u"XFD1048576", u"'XFD1048576'"},
+    {u"R1C1", u"'R1C1'"},      {u"R", u"'R'"},
+    {u"TRUE", u"'TRUE'"},      {u"false", u"'false'"},
+    {u"TRUEs", u"TRUEs"},      {u"My Sheet", u"'My Sheet'"},
+    {u"Data_2", u"'Data_2'"},  {u"Q1.2024", u"'Q1.2024'"},
+    {u"O'Neil", u"'O''Neil'"}, {u"'quoted'", u"'''quoted'''"},
+    {u"合计", u"'合计'"},      {u"Größe", u"'Größe'"},
 };
 
 TEST_F(WorksheetPart, QuotedNames) {

@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -56,8 +57,10 @@ struct TZeroBomb {
 
     // The same data in zlib format, as InflateBuffer takes it.
     std::vector<uint8_t> Zlib() const {
-        std::vector<uint8_t> out{0x78, 0xDA};
-        out.insert(out.end(), Raw.begin(), Raw.end());
+        std::vector<uint8_t> out(2 + Raw.size());
+        out[0] = 0x78;
+        out[1] = 0xDA;
+        std::copy(Raw.begin(), Raw.end(), out.begin() + 2);
         for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(Adler >> shift));
         return out;
     }
