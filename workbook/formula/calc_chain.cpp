@@ -260,7 +260,12 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
         }
     }
     for (size_t i = 0; i < Items.size(); ++i) {
-        AddDependencies(i, Items[i].Ptgs, Items[i].Len, 0);
+        // Damaged tokens keep the dependencies found before the damage; the evaluation then
+        // gives that formula an error value.
+        try {
+            AddDependencies(i, Items[i].Ptgs, Items[i].Len, 0);
+        } catch (const EXLSError&) {
+        }
         const auto first = Edges.begin() + EdgeStart.back();
         std::sort(first, Edges.end());
         Edges.erase(std::unique(first, Edges.end()), Edges.end());

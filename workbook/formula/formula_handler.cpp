@@ -1,8 +1,10 @@
 #include "workbook/formula/formula_handler.h"
 
 #include "base/byte_reader.h"
+#include "workbook/model/cell_error.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/error_manager.h"
+#include "workbook/model/exceptions.h"
 
 namespace xls {
 
@@ -56,8 +58,15 @@ void TXLSFormulaHandler::Calculate(const std::function<void(int done, int total)
             if (r)
                 range = MakeCellArea(base::LoadLE16(r), static_cast<int32_t>(base::LoadLE32(r + 2)),
                                      base::LoadLE16(r + 6), static_cast<int32_t>(base::LoadLE32(r + 8)));
-            const TXLSFormulaValue v =
-                Evaluator_.Evaluate(c.Sheet, c.Col, c.Row, Tokens.data(), len, r ? &range : nullptr);
+            // Damaged tokens (from a file) end only their own formula, which gets #VALUE!: a
+            // report must not keep the stale results of every formula after it.
+            TXLSFormulaValue v;
+            try {
+                v = Evaluator_.Evaluate(c.Sheet, c.Col, c.Row, Tokens.data(), len, r ? &range : nullptr);
+            } catch (const EXLSError&) {
+                v.ValType = fvtError;
+                v.BoolErr = errValue;
+            }
             StoreResult(*cells, c.Col, c.Row, v);
         }
         if (progress && (++done % 1024 == 0 || done == total)) progress(done, total);

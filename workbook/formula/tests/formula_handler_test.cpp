@@ -69,6 +69,18 @@ TEST(FormulaHandlerTest, CyclesAreReportedAndTheRestCalculated) {
     EXPECT_EQ(handler.Chain().size(), 3u);
 }
 
+// Tokens from a damaged file: a string constant claiming more characters than the formula holds.
+TEST(FormulaHandlerTest, AFormulaThatCannotBeEvaluatedGetsAnErrorAndTheRestAreCalculated) {
+    TTestFormulaDocument doc(1);
+    const uint8_t damaged[] = {0xFF, 0x17, 10, 0, 'a'};
+    doc.SheetCells(0)->StoreFormulaTokens(0, 0, 0, sizeof damaged, damaged, 0);  // A1
+    doc.SetFormula(0, 1, 0, u"2+3");                                             // B1
+    TXLSFormulaHandler handler(doc);
+    EXPECT_NO_THROW(handler.Calculate());
+    EXPECT_EQ(Cached(doc, 0, 0, 0), "#VALUE!");
+    EXPECT_EQ(Cached(doc, 0, 1, 0), "5");
+}
+
 TEST(FormulaHandlerTest, AreaListAndNameResultsAreStoredAsValues) {
     TTestFormulaDocument doc(2);
     doc.SheetCells(0)->StoreFloat(0, 0, 0, 2);
