@@ -61,3 +61,10 @@ function(ombrix_add_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
 endfunction()
+
+# ombrix_add_fixture_check(<name> <script> <fixture>): a CTest entry that re-runs a committed
+# generator (path relative to the folder) with --check against the fixture or table it made.
+function(ombrix_add_fixture_check name script fixture)
+  add_test(NAME ${name}
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/${script} --check ${CMAKE_CURRENT_SOURCE_DIR}/${fixture})
+endfunction()
