@@ -10,14 +10,9 @@ and why; the table keeps all three.
 Usage: gen_oracle_table.py OUT.inc            writes the table
        gen_oracle_table.py --check OUT.inc    fails when LibreOffice now gives another table
 """
-import os
-import shutil
 import sys
-import tempfile
 
-from spreadsheet_oracle import cpp, gnumeric_recalc, libreoffice_recalc, read_column, render_data, show, write_book
-
-from fixture_file import write_or_check
+from spreadsheet_oracle import oracle_table_main
 
 # (column, row, value) of the data sheet, 0-based; "=..." is a formula whose result the sheet
 # holds (an error value).
@@ -143,45 +138,8 @@ DECISIONS = {
 }
 
 
-def recalculate():
-    work = tempfile.mkdtemp()
-    try:
-        src = os.path.join(work, "in.xlsx")
-        write_book(src, DATA, ["=" + f for f in FORMULAS], 8)
-        return [read_column(path, 8, len(FORMULAS))
-                for path in (libreoffice_recalc(src, work), gnumeric_recalc(src, work))]
-    finally:
-        shutil.rmtree(work)
-
-
-def same(a, b):
-    """Equal results; numbers within the 15 digits LibreOffice writes."""
-    if a.startswith("N:") and b.startswith("N:"):
-        x, y = float(a[2:]), float(b[2:])
-        return x == y or abs(x - y) <= 1e-14 * max(1.0, abs(x), abs(y))
-    return a == b
-
-
-def render(values, gnumeric):
-    out = ["// Written by gen_oracle_table.py from LibreOffice's results; do not edit.\n"]
-    out += render_data("OracleData", DATA)
-    out.append("const TOracleCase OracleCases[] = {\n")
-    disputed = []
-    for f, v, g in zip(FORMULAS, values, gnumeric):
-        theirs = show(v)
-        other = show(g)
-        if not same(theirs, other) and f not in DECISIONS:
-            disputed.append(f"{f}: LibreOffice {theirs}, gnumeric {other}")
-        ours, why = DECISIONS.get(f, (theirs, ""))
-        out.append(f"    {{{cpp(f)}, {cpp(ours)}, {cpp(theirs)}, {cpp(other)}, {cpp(why)}}},\n")
-    if disputed:
-        sys.exit("LibreOffice and gnumeric disagree; decide in DECISIONS:\n" + "\n".join(disputed))
-    out.append("};\n")
-    return "".join(out)
-
-
 def main():
-    write_or_check(render(*recalculate()), sys.argv)
+    oracle_table_main(DATA, FORMULAS, DECISIONS, sys.argv)
 
 
 if __name__ == "__main__":

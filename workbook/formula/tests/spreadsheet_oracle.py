@@ -2,9 +2,14 @@
 (no cached values), recalculation by LibreOffice headless and by gnumeric, and the C++ text of
 the results."""
 import os
+import shutil
 import subprocess
+import sys
+import tempfile
 
 import openpyxl
+
+from fixture_file import write_or_check
 
 ERRORS = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"}
 
@@ -69,3 +74,47 @@ def render_data(name, data):
             out.append(f"    {{{col}, {row}, {cpp(show(value))}, false}},\n")
     out.append("};\n")
     return out
+
+
+def _recalculate(data, formulas):
+    work = tempfile.mkdtemp()
+    try:
+        src = os.path.join(work, "in.xlsx")
+        write_book(src, data, ["=" + f for f in formulas], 8)
+        return [read_column(path, 8, len(formulas))
+                for path in (libreoffice_recalc(src, work), gnumeric_recalc(src, work))]
+    finally:
+        shutil.rmtree(work)
+
+
+def _same(a, b):
+    if a.startswith("N:") and b.startswith("N:"):
+        x, y = float(a[2:]), float(b[2:])
+        return x == y or abs(x - y) <= 1e-14 * max(1.0, abs(x), abs(y))
+    return a == b
+
+
+def _render(script, data, formulas, decisions, values, gnumeric):
+    out = [f"// Written by {script} from LibreOffice's results; do not edit.\n"]
+    out += render_data("OracleData", data)
+    out.append("const TOracleCase OracleCases[] = {\n")
+    disputed = []
+    for f, v, g in zip(formulas, values, gnumeric):
+        theirs = show(v)
+        other = show(g)
+        if not _same(theirs, other) and f not in decisions:
+            disputed.append(f"{f}: LibreOffice {theirs}, gnumeric {other}")
+        ours, why = decisions.get(f, (theirs, ""))
+        out.append(f"    {{{cpp(f)}, {cpp(ours)}, {cpp(theirs)}, {cpp(other)}, {cpp(why)}}},\n")
+    if disputed:
+        sys.exit("LibreOffice and gnumeric disagree; decide in DECISIONS:\n" + "\n".join(disputed))
+    out.append("};\n")
+    return "".join(out)
+
+
+def oracle_table_main(data, formulas, decisions, argv):
+    """Writes (or with --check compares) the table of formulas over the data sheet: each formula in
+    column H, one a row, with LibreOffice's and gnumeric's results and ours where decisions (formula
+    -> (our result, why)) differ on purpose. The C++ side reads it with RunOracleTable."""
+    text = _render(os.path.basename(argv[0]), data, formulas, decisions, *_recalculate(data, formulas))
+    write_or_check(text, argv)
