@@ -24,8 +24,8 @@ TABLE = os.path.join(HERE, 'function_table.txt')
 OUTPUT = os.path.join(HERE, 'function_tables.inc')
 
 # Numbers the worksheet formulas may not call in the BIFF table, though the oracles give them limits:
-# macro-sheet and East Asian functions that the BIFF encoder refuses ("Invalid function name").
-UNUSABLE_KNOWN_TO_ORACLES = {92, 204, 205, 206, 207, 208, 209, 210, 211, 214, 215, 351, 352, 353, 358}
+# macro-sheet functions and the East Asian conversions that the BIFF encoder refuses ("Invalid function name").
+UNUSABLE_KNOWN_TO_ORACLES = {92, 204, 214, 215, 351, 352, 353, 358}
 
 # Explained differences, as (number, oracle, what differs).
 EXPLAINED = {

@@ -139,6 +139,11 @@ TXLSFormulaValueType ArgumentType(TValueStack& s) {
 
 }  // namespace
 
+std::u16string TextCase(std::u16string text, bool upper) {
+    for (char16_t& c : text) c = MapCase(c, upper);
+    return text;
+}
+
 bool CallTextFunction(TValueStack& s, int id, int argCount) {
     std::u16string text;
     switch (id) {
@@ -149,11 +154,7 @@ bool CallTextFunction(TValueStack& s, int id, int argCount) {
         case fnUpper:
         case fnProper:
             if (!s.PopArgString(text, true)) return true;
-            if (id == fnProper)
-                text = Proper(std::move(text));
-            else
-                for (char16_t& c : text) c = MapCase(c, id == fnUpper);
-            s.PushString(std::move(text));
+            s.PushString(id == fnProper ? Proper(std::move(text)) : TextCase(std::move(text), id == fnUpper));
             return true;
         case fnRept: {
             int count = 0;
@@ -213,7 +214,7 @@ bool CallTextFunction(TValueStack& s, int id, int argCount) {
         case fnIsText: s.PushBoolean(ArgumentType(s) == fvtString); return true;
         case fnIsNumber: s.PushBoolean(ArgumentType(s) == fvtNumber); return true;
         case fnIsBlank: s.PushBoolean(ArgumentType(s) == fvtEmpty); return true;
-        default: return CallInfoMathFunction(s, id, argCount);
+        default: return CallTextEditFunction(s, id, argCount) || CallInfoMathFunction(s, id, argCount);
     }
 }
 

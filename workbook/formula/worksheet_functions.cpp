@@ -65,7 +65,6 @@ enum : int {
     fnQuartile = 327,
     fnPercentile = 328,
     fnMode = 330,
-    fnConcatenate = 336,
     fnPower = 337,
     fnStdevS = 819,
     fnStdevP2 = 820,
@@ -685,19 +684,6 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             const TXLSFormulaValue v = s.ScalarOf(s.PopArgument(), err);
             const uint8_t code = err ? err : v.ValType == fvtError ? v.BoolErr : 0;
             s.PushBoolean(code != 0 && (id == fnIsError || code != errNA));
-            return true;
-        }
-        case fnConcatenate: {
-            std::u16string t;
-            for (int i = argCount - 1; i >= 0; --i) {
-                std::u16string part;
-                if (const uint8_t err = s.ValueToString(s.PeekArgument(i), part)) {
-                    s.PushError(err);
-                    return true;
-                }
-                t += part;
-            }
-            s.PushString(std::move(t));
             return true;
         }
         default: return CallNumericFunction(s, id, argCount) || CallTextFunction(s, id, argCount);

@@ -11,6 +11,11 @@ bool CallWorksheetFunction(TValueStack& stack, int id, int argCount);
 
 // The text, information and random-number functions; same contract.
 bool CallTextFunction(TValueStack& stack, int id, int argCount);
+// Joining, cleaning, replacing, searching, TEXT, VALUE, HYPERLINK and the code-page byte forms;
+// reached through CallTextFunction.
+bool CallTextEditFunction(TValueStack& stack, int id, int argCount);
+// Every UTF-16 unit by the simple Unicode case mapping (surrogates stay as they are).
+std::u16string TextCase(std::u16string text, bool upper);
 
 // The information, basic math, date and reference functions; same contract.
 bool CallInfoMathFunction(TValueStack& stack, int id, int argCount);

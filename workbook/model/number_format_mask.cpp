@@ -270,7 +270,6 @@ void TExcelMask::ParseSection(std::u16string_view text, TSection& s) {
             ++i;
         }
     }
-    if (s.Flags & msfDecimal) s.Commas = 0;
     s.Commas = std::min(s.Commas, 4);
     const auto first = std::find_if(s.Tokens.begin(), s.Tokens.end(),
                                     [](const TMaskData& t) { return IsDigitToken(t.Kind) || t.Kind == mkDecimal; });

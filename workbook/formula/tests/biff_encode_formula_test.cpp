@@ -163,7 +163,7 @@ TEST_F(EncodeFormulaTest, EveryFixedCountFunctionRefusesOtherCounts) {
         }
         ++checked;
     }
-    EXPECT_EQ(checked, 164);
+    EXPECT_EQ(checked, 167);
     Reports.clear();
     Collect(u"SIN(1,2)");
     ASSERT_EQ(Reports.size(), 1u);

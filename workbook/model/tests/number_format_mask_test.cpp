@@ -41,6 +41,30 @@ TEST(NumberFormatMask, AgreesWithLibreOffice) {
     }
 }
 
+// An elapsed-time group is part of the format wherever it stands (the first bracket group
+// included): the "mm" after it is minutes, never the month. Elapsed units count whole units.
+TEST(NumberFormatMask, ElapsedGroupsAreKeptAndTruncate) {
+    const struct {
+        const char16_t* Mask;
+        double Value;
+        const char* Expected;
+    } cases[] = {
+        {u"[h]:mm", 1.5 + 7.0 / 1440, "36:07"}, {u"[hh]:mm:ss", 2 - 1.0 / 86400, "47:59:59"},
+        {u"[Red][h]:mm", 0.25, "6:00"},         {u"[h]", 0.99, "23"},
+        {u"[h]", 1 - 1.0 / 86400, "23"},        {u"[m]", 0.99999, "1439"},
+        {u"[ss]", 59.9 / 86400, "59"},          {u"[mm]:ss", 0.5 + 59.0 / 86400, "720:59"},
+        {u"[h]:mm;@", 0.75, "18:00"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Format(c.Mask, c.Value), c.Expected) << base::Utf16ToUtf8(c.Mask);
+}
+
+// Commas after the last digit placeholder scale by 1000 each, after the decimals too.
+TEST(NumberFormatMask, TrailingCommasScaleAfterDecimals) {
+    EXPECT_EQ(Format(u"0.0,,\"M\"", 1234567), "1.2M");
+    EXPECT_EQ(Format(u"#,##0.00,", 1234567), "1,234.57");
+    EXPECT_EQ(Format(u"0.00", 1234.5), "1234.50");
+}
+
 TEST(NumberFormatMask, EdgesOfTheGeneralText) {
     EXPECT_EQ(Format(u"General", 1e20), "1E+20");
     EXPECT_EQ(Format(u"General", 0.1 + 0.2), "0.3");
