@@ -188,13 +188,25 @@ void TXLSTokenizer::ScanExclamation() {
 }
 
 void TXLSTokenizer::ScanString() {
-    const size_t end = Text_.find(u'"', Pos_ + 1);
-    if (end == std::u16string::npos) {
-        Report(eecMissingQuote, u"Missing quote characther in string %s", OrigText_);
+    // A doubled quote inside the string stands for one quote.
+    std::u16string text;
+    size_t from = Pos_ + 1;
+    for (;;) {
+        const size_t end = Text_.find(u'"', from);
+        if (end == std::u16string::npos) {
+            Report(eecMissingQuote, u"Missing quote characther in string %s", OrigText_);
+            return;
+        }
+        text.append(Text_, from, end - from);
+        if (end + 1 < Text_.size() && Text_[end + 1] == u'"') {
+            text += u'"';
+            from = end + 2;
+            continue;
+        }
+        Add(ttString, std::move(text));
+        Pos_ = end + 1;
         return;
     }
-    Add(ttString, Text_.substr(Pos_ + 1, end - Pos_ - 1));
-    Pos_ = end + 1;
 }
 
 void TXLSTokenizer::ScanError() {

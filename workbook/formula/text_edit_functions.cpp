@@ -45,8 +45,8 @@ public:
         const std::string bytes = base::Utf8ToCp936(base::Utf16ToUtf8(text));
         size_t b = 0;
         for (size_t i = 0; i < text.size();) {
-            const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
-                              text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+            const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                              text[i + 1] <= 0xDFFF;
             const auto lead = b < bytes.size() ? static_cast<unsigned char>(bytes[b]) : 0;
             const int width = lead >= 0x81 && lead <= 0xFE ? 2 : 1;
             Starts.push_back(i);
@@ -96,8 +96,8 @@ public:
 
 private:
     std::u16string_view Text;
-    std::vector<size_t> Starts;     // UTF-16 index of each character, and the end
-    std::vector<int> ByteStarts;    // byte offset of each character, and the total
+    std::vector<size_t> Starts;   // UTF-16 index of each character, and the end
+    std::vector<int> ByteStarts;  // byte offset of each character, and the total
     int Length = 0;
 };
 
@@ -160,7 +160,8 @@ void Substitute(TValueStack& s, int argCount) {
     if (instance > 0) {
         int seen = 0;
         for (size_t at = text.find(old); at != std::u16string::npos; at = text.find(old, at + 1))
-            if (++seen == instance) return s.PushString(text.substr(0, at) + replacement + text.substr(at + old.size()));
+            if (++seen == instance)
+                return s.PushString(text.substr(0, at) + replacement + text.substr(at + old.size()));
         return s.PushString(std::move(text));
     }
     std::u16string out;

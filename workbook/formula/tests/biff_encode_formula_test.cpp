@@ -126,7 +126,7 @@ TEST_F(EncodeFormulaTest, ErrorConstantsAreWritten) {
 }
 
 TEST_F(EncodeFormulaTest, LeftoverTokensAreReported) {
-    for (std::u16string_view text : {u"1 2", u"A1 B1", u"1)", u"1,2", u"\"a\"\"b\"", u"SUM(1 2)", u"1+2 3"}) {
+    for (std::u16string_view text : {u"1 2", u"A1 B1", u"1)", u"1,2", u"\"a\" \"b\"", u"SUM(1 2)", u"1+2 3"}) {
         Reports.clear();
         Collect(text);
         ASSERT_FALSE(Reports.empty()) << base::Utf16ToUtf8(text);

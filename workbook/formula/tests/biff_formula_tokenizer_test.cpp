@@ -36,6 +36,7 @@ TEST(BiffFormulaTokenizer, TokenKinds) {
          "ttNumber:1 ttLE:<= ttNumber:2 ttNE:<> ttNumber:3 ttGE:>= ttNumber:4 ttLT:< "
          "ttNumber:5 ttGT:> ttNumber:6 ttEQ:= ttNumber:7"},
         {u"\"it's\"&b1", "ttString:it's ttConcat:& ttRef:B1"},
+        {u"\"say \"\"hi\"\"\"&\"\"\"\"", "ttString:say \"hi\" ttConcat:& ttString:\""},
         {u"#div/0!+#N/A", "ttError:#DIV/0! ttAdd:+ ttError:#N/A"},
         {u"error.type(x)", "ttFunc:ERROR.TYPE ttName:X ttParenR:)"},
         {u"1.5%", "ttNumber:1.5 ttPercent:%"},

@@ -113,6 +113,7 @@ TEST_F(TextFunctionsTest, ConcatenateWalksAreasAndKeepsErrors) {
 TEST_F(TextFunctionsTest, TextFormatsAndRefusesLongFormats) {
     Check({
         {u"TEXT(1,C1)", "#VALUE!"},
+        {u"TEXT(0,\"0;-0;\"\"zero\"\"\")", "\"zero\""},
         {u"TEXT(1.75,\"[h]:mm\")", "\"42:00\""},
         {u"TEXT(0.99,\"[h]\")", "\"23\""},
         {u"TEXT(1/24-1/86400,\"[h]:mm:ss\")", "\"0:59:59\""},
@@ -125,13 +126,12 @@ TEST_F(TextFunctionsTest, TextFormatsAndRefusesLongFormats) {
 
 // Every function of this file, called with any kind of argument, leaves exactly one result.
 TEST_F(TextFunctionsTest, SurviveAnyArguments) {
-    static const char16_t* const Functions[] = {u"CONCATENATE", u"CLEAN",  u"REPLACE",  u"REPLACEB", u"SUBSTITUTE",
-                                                u"FIND",        u"FINDB",  u"SEARCH",   u"SEARCHB",  u"LEFTB",
-                                                u"RIGHTB",      u"MIDB",   u"LENB",     u"TEXT",     u"VALUE",
-                                                u"HYPERLINK"};
-    static const char16_t* const Arguments[] = {u"0",   u"-1",         u"2",    u"4294967296", u"\"温度\"", u"\"\"",
-                                                u"#N/A", u"TRUE",      u"A1",   u"B1:B6",      u"A1:B3",   u"{1,2}",
-                                                u"\"[h]:mm\"", u"2147483647", u"\"a😀\""};
+    static const char16_t* const Functions[] = {
+        u"CONCATENATE", u"CLEAN", u"REPLACE", u"REPLACEB", u"SUBSTITUTE", u"FIND", u"FINDB", u"SEARCH",
+        u"SEARCHB",     u"LEFTB", u"RIGHTB",  u"MIDB",     u"LENB",       u"TEXT", u"VALUE", u"HYPERLINK"};
+    static const char16_t* const Arguments[] = {u"0",     u"-1",    u"2",          u"4294967296", u"\"温度\"",
+                                                u"\"\"",  u"#N/A",  u"TRUE",       u"A1",         u"B1:B6",
+                                                u"A1:B3", u"{1,2}", u"\"[h]:mm\"", u"2147483647", u"\"a😀\""};
     std::mt19937 random(7);
     std::uniform_int_distribution<size_t> pick(0, std::size(Arguments) - 1);
     for (const char16_t* name : Functions) {
