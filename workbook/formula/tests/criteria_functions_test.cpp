@@ -10,6 +10,7 @@
 #include "workbook/formula/tests/formula_test_document.h"
 #include "workbook/formula/tests/formula_text_support.h"
 #include "workbook/model/cell_store.h"
+#include "workbook/model/exceptions.h"
 
 namespace xls {
 namespace {
@@ -247,6 +248,21 @@ TEST(TableReferences, ReadTheTablesOwnSheet) {
         {"an unknown sheet: the current one", sum({column(2), table(0xFFFF, 1)}), "2000"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.Got, c.Expected) << c.What;
+    // Damaged code: a table token that claims more parts than the stack holds ends the formula
+    // with an error instead of reading past the stack.
+    const std::vector<uint8_t> damaged = table(1, 3);
+    EXPECT_THROW(eval.Evaluate(0, 7, 0, damaged.data(), static_cast<int>(damaged.size())), EXLSError);
+}
+
+// A data-table token outside an array range has no cells to fill: #REF!; a range without room
+// for its input row and column is refused.
+TEST(DataTables, DamagedTokens) {
+    test::TTestFormulaDocument doc(1);
+    TXLSFormulaEvaluator eval(doc);
+    const std::vector<uint8_t> code = TCode().U8(xptgDataTable).U8(0).U16(7).U32(0).U16(0).U32(0).Bytes;
+    EXPECT_EQ(Show(eval.Evaluate(0, 1, 1, code.data(), static_cast<int>(code.size()))), "#REF!");
+    const TXLSCellArea edge = MakeCellArea(0, 0, 1, 1);
+    EXPECT_THROW(eval.Evaluate(0, 0, 0, code.data(), static_cast<int>(code.size()), &edge), EXLSError);
 }
 
 // A criterion over whole columns costs the used rows only and gives what a short range gives.
