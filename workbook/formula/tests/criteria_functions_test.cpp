@@ -131,6 +131,16 @@ TEST_F(CriteriaFunctionsTest, ArgumentShapes) {
     EXPECT_EQ(max, 3);
 }
 
+// In an array formula the criterion is taken element by element, the range whole.
+TEST_F(CriteriaFunctionsTest, ArrayFormulaTakesCriteriaOneByOne) {
+    const std::vector<uint8_t> ptgs = Doc.Compile(u"COUNTIF(A1:A4,A1:A2)");
+    const TXLSCellArea range = MakeCellArea(12, 0, 12, 1);
+    EXPECT_EQ(Show(Eval.Evaluate(0, 12, 0, ptgs.data(), static_cast<int>(ptgs.size()), &range)), "1");
+    TXLSFormulaValue second;
+    Eval.Stack().ReadCell(Doc.SheetCells(0), 12, 1, second);
+    EXPECT_EQ(Show(second), "2");
+}
+
 // Own token code, written byte by byte.
 class TCode {
 public:
