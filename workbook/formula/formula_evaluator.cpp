@@ -523,6 +523,13 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
                 Stack_.ArrayMode ? ArrayCall(-1, p[1], &name) : CallUser(name, p[1]);
                 break;
             }
+            case xptgDataTable: DataTable(p); break;
+            case xptgTableColumn:
+                Stack_.PushArea(U16(p + 14) & OwnColMask, I32(p + 6) & OwnRowMask, U16(p + 16) & OwnColMask,
+                                I32(p + 10) & OwnRowMask);
+                break;
+            case xptgTableSpecial: TableItem(p); break;
+            case xptgTable: TableArea(p); break;
             case xptgArrayMember:
             case xptgDataTableMember: throw EXLSError(u"This ptgs shall not be calculated");
             default: throw EXLSError(base::Format("Invalid ptgs: %.2X", {op}));

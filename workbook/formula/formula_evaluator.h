@@ -64,6 +64,12 @@ private:
     void Call(int id, int argCount, const std::u16string* userName);
     void ArrayCall(int id, int argCount, const std::u16string* userName);
     void WriteArrayResult(const TXLSArrayItem& array);
+    // Data tables and table references (formula_evaluator_tables.cpp).
+    void DataTable(const uint8_t* p);
+    TXLSFormulaValue EvalSubstituted(const uint8_t* ptgs, int len, const TXLSCellArea& inputs, int col1, int row1,
+                                     int col2, int row2);
+    void TableItem(const uint8_t* p);
+    void TableArea(const uint8_t* p);
     TXLSFormulaValue ResultPop();
 
     IXLSFormulaDocument& Document;

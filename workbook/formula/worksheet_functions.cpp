@@ -210,13 +210,16 @@ double DevSq(const std::vector<double>& v) {
     return t;
 }
 
-// Variance with (n - ddof) in the denominator: too few numbers divide by zero.
+}  // namespace
+
 void PushVariance(TValueStack& s, const std::vector<double>& v, int ddof, bool root) {
     const auto n = static_cast<double>(v.size());
     if (n - ddof <= 0) return s.PushError(errDiv0);
     const double var = DevSq(v) / (n - ddof);
     s.PushResult(root ? std::sqrt(var) : var);
 }
+
+namespace {
 
 // Linear interpolation at k in [0, 1] over the sorted numbers (PERCENTILE's inclusive rule).
 double Percentile(std::vector<double> v, double k) {
@@ -686,7 +689,10 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             s.PushBoolean(code != 0 && (id == fnIsError || code != errNA));
             return true;
         }
-        default: return CallNumericFunction(s, id, argCount) || CallTextFunction(s, id, argCount);
+        default:
+            return CallNumericFunction(s, id, argCount) ||
+                   CallTextFunction(s, id, argCount) ||
+                   CallCriteriaFunction(s, id, argCount);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "workbook/formula/value_stack.h"
 
 namespace xls {
@@ -19,6 +21,14 @@ std::u16string TextCase(std::u16string text, bool upper);
 
 // The information, basic math, date and reference functions; same contract.
 bool CallInfoMathFunction(TValueStack& stack, int id, int argCount);
+
+// The conditional aggregates (COUNTIF, SUMIF, AVERAGEIF and their several-criteria forms) and
+// the database functions; same contract.
+bool CallCriteriaFunction(TValueStack& stack, int id, int argCount);
+
+// The variance of numbers with (n - ddof) in the denominator, or its square root; too few
+// numbers divide by zero.
+void PushVariance(TValueStack& stack, const std::vector<double>& numbers, int ddof, bool root);
 
 // Half away from zero at every digit count; the scaled value is first taken to 15 significant
 // digits so that 2.675 rounds as written, not as stored.
