@@ -336,7 +336,7 @@ void TXLSReadBIFF::ReadOldXF() {
             const std::pair<TXc12BorderLine, int> sides[] = {
                 {xblLeft, 0x08}, {xblRight, 0x10}, {xblTop, 0x20}, {xblBottom, 0x40}};
             for (const auto& [line, bit] : sides)
-                if (look & bit) border->SetLineStyle(line, static_cast<TXc12CellBorderStyle>(1));
+                if (look & bit) border->SetLineStyle(line, cbsThin);
             xf->SetBorder(border);
         } else {
             xf->SetBorder(styles.Borders().GetDefaultBorder());
