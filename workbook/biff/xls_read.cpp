@@ -58,9 +58,11 @@ void TXLSReadBIFF::Read(base::TStream* source) {
     OldFormatCount_ = 0;
     OldFormatsRegistered_ = false;
     FormatBase_ = Manager_.StyleSheet().NumFmts().Count();
-    // A named file is read from memory: its records are then read without a system call each.
+    // A named file is read from memory, a compound file by the record stream itself: records are
+    // then read without a system call each.
     base::TMemoryStream whole;
-    if (!source && !Document_.GetFilename().empty()) {
+    if (!source && !Document_.GetFilename().empty() &&
+        !platform::TCompoundFile::IsCompoundFile(Document_.GetFilename())) {
         whole.LoadFromFile(Document_.GetFilename());
         source = &whole;
     }

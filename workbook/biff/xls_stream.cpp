@@ -83,7 +83,7 @@ TExcelVersion TXLSStream::Open(const std::string& fileName) {
 TExcelVersion TXLSStream::OpenStorage(const std::string& fileName) {
     Close();
     Storage_ = SourceStream_ ? platform::TCompoundFile::OpenStream(*SourceStream_)
-                             : platform::TCompoundFile::OpenFile(fileName);
+                             : platform::TCompoundFile::LoadFile(fileName);
     if (ExtraObjects_) ExtraObjects_->Keep(Storage_->Root());
     TExcelVersion version;
     if (Storage_->Root().HasStream(u"Workbook")) {
