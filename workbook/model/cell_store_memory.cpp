@@ -30,13 +30,9 @@ void CheckAreaSize(size_t size) {
 }
 
 // Grows an area by half again at a time: the store's memory figure counts reserved bytes.
-// A block's first rows start it at a few KiB, as its row offsets take 1 KiB already: growing
-// from a few bytes copies the area a dozen times before it holds a block of report rows.
-constexpr size_t MinAreaCapacity = 4096;
-
 void Reserve(std::vector<uint8_t>& area, size_t size) {
     if (size <= area.capacity()) return;
-    area.reserve(std::max({size, area.capacity() + area.capacity() / 2, MinAreaCapacity}));
+    area.reserve(std::max(size, area.capacity() + area.capacity() / 2));
 }
 
 }  // namespace
