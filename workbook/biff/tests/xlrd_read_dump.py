@@ -4,11 +4,18 @@ values (formula cells by their cached value), merged areas, column widths and ro
 
     xlrd_read_dump.py FILE             the values and the sheet layout
     xlrd_read_dump.py --formats FILE   each cell's number format, font and horizontal alignment
+    xlrd_read_dump.py --formulas FILE  the text xlrd's decompiler gives each cell formula of a
+                                       BIFF8 file, but shared ones and those naming other sheets
 """
 import json
+import re
+import struct
 import sys
 
+import olefile
+
 import xlrd
+import xlrd.formula
 
 
 def number(value):
@@ -70,8 +77,35 @@ def dump_formats(path):
     return "\n".join(out) + "\n"
 
 
+def dump_formulas(path):
+    book = xlrd.open_workbook(path, formatting_info=True)
+    data = olefile.OleFileIO(path).openstream("Workbook").read()
+    out = []
+    pos, sheet = 0, -1
+    while pos + 4 <= len(data):
+        rid, length = struct.unpack("<HH", data[pos:pos + 4])
+        body = data[pos + 4:pos + 4 + length]
+        pos += 4 + length
+        if rid == 0x0809 and struct.unpack("<H", body[2:4])[0] == 0x0010:
+            sheet += 1
+        if rid != 0x0006:
+            continue
+        row, col = struct.unpack("<HH", body[0:4])
+        count = struct.unpack("<H", body[20:22])[0]
+        text = xlrd.formula.decompile_formula(book, body[22:22 + count], count, xlrd.formula.FMLA_TYPE_CELL,
+                                              browx=row, bcolx=col)
+        if text.startswith("SHARED FMLA") or "!" in text:
+            continue
+        # xlrd writes every number as a float.
+        text = re.sub(r"(?<![\w.])(\d+)\.0(?![\d])", r"\1", text)
+        out.append("formula %d %d %d %s" % (sheet, row, col, text))
+    return "\n".join(out) + "\n"
+
+
 if __name__ == "__main__":
-    if sys.argv[1] == "--formats":
+    if sys.argv[1] == "--formulas":
+        sys.stdout.write(dump_formulas(sys.argv[2]))
+    elif sys.argv[1] == "--formats":
         sys.stdout.write(dump_formats(sys.argv[2]))
     else:
         sys.stdout.write(dump(sys.argv[1]))

@@ -10,11 +10,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "base/text_encoding.h"
 #include "platform/testing/test_files.h"
 #include "workbook/biff/tests/biff_read_book.h"
+#include "workbook/formula/biff_decode_formula.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/cell_format.h"
 #include "workbook/model/cell_store.h"
@@ -145,6 +148,28 @@ std::string DumpFormats(test::TBIFFReadBook& book) {
     return out;
 }
 
+// The text of each formula cell's tokens as the model holds them (shared formulas fixed up).
+std::set<std::string> FormulaTexts(test::TBIFFReadBook& book) {
+    std::set<std::string> out;
+    for (int s = 0; s < book.Root.Worksheets().Count(); ++s) {
+        TXLSCellMMU& cells = *book.Root.Worksheets().GetItems(s)->sheetData;
+        cells.BeginIterate(0);
+        while (cells.IterateNext()) {
+            const uint8_t* ptgs = nullptr;
+            const TCellValueType type = cells.IterCellType();
+            if (type != xctFloatFormula && type != xctStringFormula && type != xctBooleanFormula &&
+                type != xctErrorFormula)
+                continue;
+            const int length = cells.IterFormulaPtgs(ptgs);
+            const std::u16string text =
+                DecodeBiffFormula({ptgs, static_cast<size_t>(length)}, 0, u',', {}, cells.IterRow(), cells.IterCol());
+            out.insert("formula " + std::to_string(s) + " " + std::to_string(cells.IterRow()) + " " +
+                       std::to_string(cells.IterCol()) + " " + base::Utf16ToUtf8(text));
+        }
+    }
+    return out;
+}
+
 std::string Oracle(const std::string& arguments) {
     const std::string script = std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/xlrd_read_dump.py";
     const auto oracle =
@@ -177,6 +202,29 @@ TEST_P(ReadsLikeXlrd, SameSheetsCellsMergesWidthsAndHeights) {
 INSTANTIATE_TEST_SUITE_P(Producers, ReadsLikeXlrd,
                          ::testing::Values("xlwt.xls", "libreoffice.xls", "gnumeric_biff8.xls", "gnumeric_biff7.xls",
                                            "writeexcel.xls", "biff2.xls", "biff3.xls", "biff4.xls"),
+                         FixtureName);
+
+// Formula texts of our decoder against xlrd's decompiler on the same cells (xlrd leaves out
+// shared formulas and references to other sheets).
+class FormulasLikeXlrd : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FormulasLikeXlrd, SameTextForEveryFormulaXlrdDecompiles) {
+    const std::string path = FixtureDir + GetParam();
+    test::TBIFFReadBook book;
+    LoadFixture(book, path);
+    const std::set<std::string> ours = FormulaTexts(book);
+    std::istringstream oracle(Oracle("--formulas " + platform::testing::ShellQuote(path)));
+    int compared = 0;
+    for (std::string line; std::getline(oracle, line);) {
+        if (line.empty()) continue;
+        ++compared;
+        EXPECT_TRUE(ours.count(line)) << "xlrd: " << line;
+    }
+    EXPECT_GT(compared, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, FormulasLikeXlrd,
+                         ::testing::Values("xlwt.xls", "libreoffice.xls", "gnumeric_biff8.xls", "writeexcel.xls"),
                          FixtureName);
 
 // The cell formats of BIFF2 to BIFF5, whose XF records differ from each other and from BIFF8.
