@@ -1,6 +1,6 @@
 // What the reader makes of files other programs wrote, against what python3-xlrd reads from them:
 // sheets, cell values (formula cells by their cached value), merged areas, column widths and
-// row heights; and each cell's number format, font and alignment.
+// row heights; each cell's number format, font and alignment; and the formulas' texts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
