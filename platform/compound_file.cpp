@@ -200,6 +200,12 @@ std::unique_ptr<TCompoundFile> TCompoundFile::OpenFile(const std::string& fileNa
         std::make_shared<TCompoundFileReader>(std::make_unique<base::TFileStream>(fileName, base::fmOpenRead)));
 }
 
+std::unique_ptr<TCompoundFile> TCompoundFile::LoadFile(const std::string& fileName) {
+    auto memory = std::make_unique<base::TMemoryStream>();
+    memory->LoadFromFile(fileName);
+    return FromReader(std::make_shared<TCompoundFileReader>(std::move(memory)));
+}
+
 std::unique_ptr<TCompoundFile> TCompoundFile::OpenMemory(std::vector<uint8_t> bytes) {
     auto memory = std::make_unique<base::TMemoryStream>();
     memory->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
@@ -209,7 +215,8 @@ std::unique_ptr<TCompoundFile> TCompoundFile::OpenMemory(std::vector<uint8_t> by
 
 std::unique_ptr<TCompoundFile> TCompoundFile::OpenStream(base::TStream& source) {
     auto memory = std::make_unique<base::TMemoryStream>();
-    memory->CopyFrom(source, 0);
+    // One allocation of the whole size: growing while copying moves the bytes again and again.
+    memory->LoadFromStream(source);
     source.SetPosition(0);
     return FromReader(std::make_shared<TCompoundFileReader>(std::move(memory)));
 }

@@ -22,6 +22,8 @@ constexpr uint16_t BuildNumberWritten = 6319;
 constexpr size_t MaxGlobalsBOF = 256;
 constexpr uint16_t EncryptionRC4 = 1;
 constexpr uint16_t RC4Standard = 1;
+// The least a sheet takes of the stream: its BOUNDSHEET record and its substream's BOF and EOF.
+constexpr int64_t MinSheetBytes = 12 + 12 + 4;
 
 bool IsBOF(uint16_t id) { return (id & 0xFF) == 0x09 && id <= BIFFRECID_BOF; }
 
@@ -52,9 +54,15 @@ void TXLSReadBIFF::Read(base::TStream* source) {
     CurrentSubstream_ = -1;
     SheetList_.Clear();
     Document_.DefaultStyles = false;
-    // A compound file is read from memory: its stream is read record by record.
+    Biff2ExtendedXF_ = 0;
+    OldFormatCount_ = 0;
+    OldFormatsRegistered_ = false;
+    FormatBase_ = Manager_.StyleSheet().NumFmts().Count();
+    // A named file is read from memory, a compound file by the record stream itself: records are
+    // then read without a system call each.
     base::TMemoryStream whole;
-    if (!source && platform::TCompoundFile::IsCompoundFile(Document_.GetFilename())) {
+    if (!source && !Document_.GetFilename().empty() &&
+        !platform::TCompoundFile::IsCompoundFile(Document_.GetFilename())) {
         whole.LoadFromFile(Document_.GetFilename());
         source = &whole;
     }
@@ -170,8 +178,28 @@ void TXLSReadBIFF::Dispatch() {
         case BIFFRECID_INTEGER_BIFF2:
         case BIFFRECID_NUMBER_BIFF2:
         case BIFFRECID_LABEL_BIFF2: ReadBiff2Cell(); break;
+        case BIFFRECID_BLANK_BIFF2:
+        case BIFFRECID_BOOLERR_BIFF2:
+            if (Version_ != xvExcel21) {
+                handled = false;
+                break;
+            }
+            ReadBiff2Cell();
+            break;
+        case BIFFRECID_IXFE_BIFF2:
+            if (Version_ == xvExcel21) Biff2ExtendedXF_ = Reader().U16LEAt(0);
+            break;
         case BIFFRECID_ROW: ReadRow(); break;
-        case BIFFRECID_FORMULA: ReadFormula(); break;
+        case BIFFRECID_ROW_BIFF2:
+            if (Version_ != xvExcel21) {
+                handled = false;
+                break;
+            }
+            ReadBiff2Row();
+            break;
+        case BIFFRECID_FORMULA:
+        case BIFFRECID_FORMULA_BIFF3:
+        case BIFFRECID_FORMULA_BIFF4: ReadFormula(); break;
         // Records a formula reads after itself; met alone they belong to no formula.
         case BIFFRECID_SHRFMLA:
         case BIFFRECID_SHRFMLA_BIFF5:
@@ -186,8 +214,12 @@ void TXLSReadBIFF::Dispatch() {
         case BIFFRECID_SST: ReadSST(); break;
         case BIFFRECID_FONT:
         case BIFFRECID_FONT_BIFF3: ReadFont(); break;
-        case BIFFRECID_FORMAT: ReadFormat(); break;
-        case BIFFRECID_XF: ReadXF(); break;
+        case BIFFRECID_FORMAT:
+        case BIFFRECID_FORMAT_BIFF2: ReadFormat(); break;
+        case BIFFRECID_XF:
+        case BIFFRECID_XF_BIFF2:
+        case BIFFRECID_XF_BIFF3:
+        case BIFFRECID_XF_BIFF4: ReadXF(); break;
         case BIFFRECID_PALETTE: ReadPalette(); break;
         case BIFFRECID_STYLE: ReadStyle(); break;
         default: handled = false;
@@ -302,6 +334,9 @@ void TXLSReadBIFF::ReadBoundsheet() {
     } else {
         name = ByteStrToWideStr(r.BytesAt(7, length), length);
     }
+    // Every entry costs a sheet with its worksheet: the file must hold the substreams it lists.
+    if (r.U32LEAt(0) >= Stream_.StreamSize() || (SheetList_.GetCount() + 1) * MinSheetBytes > Stream_.StreamSize())
+        throw EBIFFError("More sheets listed than the file holds");
     SheetList_.AddValue(name, visibility);
     if (type & 0x02) return;
     Document_.Sheets().Add(0).SetNameDirect(name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -17,6 +18,8 @@ class TBIFF5;
 class TRecordStorage;
 class TXc12Manager;
 class TXc12DataWorksheet;
+class TXc12Font;
+class TXc12XF;
 class TXLSCellMMU;
 class TXLSFormulaHelper;
 
@@ -57,11 +60,16 @@ private:
     base::TByteReader Reader() const;
     bool Biff8() const { return Version_ == xvExcel97; }
     bool Biff5Plus() const { return Version_ >= xvExcel50; }
+    // A BIFF2 to BIFF4 worksheet file (a plain file whose first BOF is of BIFF5 or later is read
+    // with no version, and is not one).
+    bool OldBiff() const { return Version_ >= xvExcel21 && Version_ <= xvExcel40; }
     // The worksheet whose substream is being read; raises outside one.
     TXc12DataWorksheet& Worksheet();
     TXLSCellMMU& Cells();
     // Model cell format of a file XF index; an index the file has no XF for gives the default.
     int ModelXF(uint16_t fileXF) const;
+    // Model cell format of a BIFF2 cell's attribute bytes (at offset 4 of its record).
+    int Biff2XF(const base::TByteReader& r) const;
 
     // --- cells and formulas (xls_read_cells.cpp) ---
     // With DirectRead on, set gives the value to the read-cell event instead of the cell store.
@@ -76,7 +84,11 @@ private:
     void ReadLabelSST();
     void ReadBoolErr();
     void ReadBiff2Cell();
+    void StoreNumber(int col, int row, int xf, double value);
+    void StoreText(int col, int row, int xf, const std::u16string& text);
+    void StoreBoolErr(int col, int row, int xf, uint8_t value, bool error);
     void ReadRow();
+    void ReadBiff2Row();
     void ReadFormula();
     // The cached result of a FORMULA record; reads the STRING record that follows a text result.
     void ReadFormulaResult(TXLSFormulaHelper& helper, std::span<const uint8_t> result);
@@ -89,6 +101,15 @@ private:
     void ReadFont();
     void ReadFormat();
     void ReadXF();
+    void ReadBiff8XF();
+    void ReadBiff5XF();
+    // XF records of BIFF2, BIFF3 and BIFF4.
+    void ReadOldXF();
+    // Registers the number formats of BIFF2-4, which XFs select by position, once.
+    void RegisterOldFormats();
+    void AddXF(std::unique_ptr<TXc12XF> xf, bool builtIn);
+    // The model font an XF's file font index selects; the default font when there is none.
+    TXc12Font* XFFont(int fileIndex) const;
     void ReadPalette();
     void ReadStyle();
     // Ends the FONT records: the placeholder font stands at model index 5 whatever their count.
@@ -102,6 +123,8 @@ private:
     void ReadSelection();
     void ReadSetup();
     void ReadColInfo();
+    void ReadColWidth();
+    void AddColumns(int first, int last, uint16_t width, TXc12XF* style, uint16_t options);
     void ReadDimensions();
     void ReadMergedCells();
     void ReadPageBreaks(bool rows);
@@ -135,6 +158,13 @@ private:
     std::unordered_map<uint32_t, size_t> SharedByAnchor_;
     std::vector<uint8_t> PendingArray_;
     std::vector<uint8_t> Extra_;  // a record read ahead (SHRFMLA, ARRAY, STRING)
+
+    // BIFF2-4 number formats by position, and the model format id of position 0.
+    std::vector<std::u16string> OldFormats_;
+    size_t OldFormatCount_ = 0;
+    int FormatBase_ = 0;
+    bool OldFormatsRegistered_ = false;
+    uint16_t Biff2ExtendedXF_ = 0;  // the last IXFE record's XF index
 };
 
 }  // namespace xls

@@ -62,18 +62,38 @@ void TXLSReadBIFF::ReadMulBlank() {
         cells.StoreBlank(first + static_cast<int>(i), row, ModelXF(r.U16LEAt(4 + 2 * i)));
 }
 
+void TXLSReadBIFF::StoreNumber(int col, int row, int xf, double value) {
+    if (Direct(col, row, [&](TXLSEventCell& c) { c.SetAsFloat(value); })) return;
+    Cells().StoreFloat(col, row, xf, value);
+}
+
+void TXLSReadBIFF::StoreText(int col, int row, int xf, const std::u16string& text) {
+    if (Direct(col, row, [&](TXLSEventCell& c) { c.SetAsString(text); })) return;
+    Cells().StoreString(col, row, xf, text);
+}
+
+void TXLSReadBIFF::StoreBoolErr(int col, int row, int xf, uint8_t value, bool error) {
+    if (Direct(col, row, [&](TXLSEventCell& c) {
+            if (error)
+                c.SetAsError(BIFFErrorToCellError(value));
+            else
+                c.SetAsBoolean(value != 0);
+        }))
+        return;
+    if (error)
+        Cells().StoreError(col, row, xf, BIFFErrorToCellError(value));
+    else
+        Cells().StoreBoolean(col, row, xf, value != 0);
+}
+
 void TXLSReadBIFF::ReadNumber() {
     const base::TByteReader r = Reader();
-    const double value = base::LoadLEDouble(r.BytesAt(6, 8).data());
-    if (Direct(r.U16LEAt(2), r.U16LEAt(0), [&](TXLSEventCell& c) { c.SetAsFloat(value); })) return;
-    Cells().StoreFloat(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), value);
+    StoreNumber(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), base::LoadLEDouble(r.BytesAt(6, 8).data()));
 }
 
 void TXLSReadBIFF::ReadRK() {
     const base::TByteReader r = Reader();
-    const double value = DecodeRK(r.U32LEAt(6));
-    if (Direct(r.U16LEAt(2), r.U16LEAt(0), [&](TXLSEventCell& c) { c.SetAsFloat(value); })) return;
-    Cells().StoreFloat(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), value);
+    StoreNumber(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), DecodeRK(r.U32LEAt(6)));
 }
 
 void TXLSReadBIFF::ReadMulRK() {
@@ -107,8 +127,7 @@ void TXLSReadBIFF::ReadLabel() {
         else
             text = ByteStrToWideStr(r.BytesAt(8, r.Size() - 8), count);
     }
-    if (Direct(r.U16LEAt(2), r.U16LEAt(0), [&](TXLSEventCell& c) { c.SetAsString(text); })) return;
-    Cells().StoreString(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), text);
+    StoreText(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), text);
 }
 
 void TXLSReadBIFF::ReadLabelSST() {
@@ -124,34 +143,40 @@ void TXLSReadBIFF::ReadLabelSST() {
 
 void TXLSReadBIFF::ReadBoolErr() {
     const base::TByteReader r = Reader();
-    const uint8_t value = r.U8At(6);
-    const bool error = r.U8At(7) == 1;
-    if (Direct(r.U16LEAt(2), r.U16LEAt(0), [&](TXLSEventCell& c) {
-            if (error)
-                c.SetAsError(BIFFErrorToCellError(value));
-            else
-                c.SetAsBoolean(value != 0);
-        }))
-        return;
-    if (error)
-        Cells().StoreError(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), BIFFErrorToCellError(value));
-    else
-        Cells().StoreBoolean(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), value != 0);
+    StoreBoolErr(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), r.U8At(6), r.U8At(7) == 1);
+}
+
+int TXLSReadBIFF::Biff2XF(const base::TByteReader& r) const {
+    // XF index 63 stands for the one the IXFE record before the cell names.
+    const uint8_t index = r.U8At(4) & 0x3F;
+    return ModelXF(index == 0x3F ? Biff2ExtendedXF_ : index);
 }
 
 void TXLSReadBIFF::ReadBiff2Cell() {
     const base::TByteReader r = Reader();
     const int row = r.U16LEAt(0);
     const int col = r.U16LEAt(2);
-    TXLSCellMMU& cells = Cells();
+    const int xf = Biff2XF(r);
     switch (Header_.RecID) {
-        case BIFFRECID_INTEGER_BIFF2: cells.StoreFloat(col, row, 0, r.U16LEAt(7)); break;
-        case BIFFRECID_NUMBER_BIFF2: cells.StoreFloat(col, row, 0, base::LoadLEDouble(r.BytesAt(7, 8).data())); break;
+        case BIFFRECID_BLANK_BIFF2: Cells().StoreBlank(col, row, xf); break;
+        case BIFFRECID_BOOLERR_BIFF2: StoreBoolErr(col, row, xf, r.U8At(7), r.U8At(8) == 1); break;
+        case BIFFRECID_INTEGER_BIFF2: StoreNumber(col, row, xf, r.U16LEAt(7)); break;
+        case BIFFRECID_NUMBER_BIFF2: StoreNumber(col, row, xf, base::LoadLEDouble(r.BytesAt(7, 8).data())); break;
         default: {
             const uint8_t length = r.U8At(7);
-            cells.StoreString(col, row, 0, ByteStrToWideStr(r.BytesAt(8, length), length));
+            StoreText(col, row, xf, ByteStrToWideStr(r.BytesAt(8, length), length));
         }
     }
+}
+
+void TXLSReadBIFF::ReadBiff2Row() {
+    const base::TByteReader r = Reader();
+    // Bit 15 of the height marks the default height; the attributes follow when byte 10 is set.
+    const uint16_t height = r.U16LEAt(6);
+    const int xf = r.U8At(10) ? ModelXF(r.U8At(13) & 0x3F) : 0;
+    TXLSMMURowHeader* header = Cells().AddRowHeader(r.U16LEAt(0), xf);
+    header->SetHeight(height & 0x7FFF);
+    header->SetOptions((height & 0x8000) ? 0 : 0x02);
 }
 
 void TXLSReadBIFF::ReadRow() {
@@ -172,12 +197,17 @@ void TXLSReadBIFF::ReadFormula() {
     const base::TByteReader r = Reader();
     const int row = r.U16LEAt(0);
     const int col = r.U16LEAt(2);
-    const int xf = ModelXF(r.U16LEAt(4));
-    const std::span<const uint8_t> result = r.BytesAt(6, 8);
-    const uint16_t options = r.U16LEAt(14);
-    const uint16_t tokenLength = r.U16LEAt(20);
-    std::span<const uint8_t> tokens = r.BytesAt(FormulaTokensAt, tokenLength);
-    std::span<const uint8_t> extra = r.BytesAt(FormulaTokensAt + tokenLength, r.Size() - FormulaTokensAt - tokenLength);
+    // BIFF2 has 3 attribute bytes and 8-bit option and length fields; BIFF3 and BIFF4 lack the
+    // 4 bytes before the token length that BIFF5 and later have.
+    const bool biff2 = Header_.RecID == BIFFRECID_FORMULA && Version_ == xvExcel21;
+    const bool biff34 = Header_.RecID != BIFFRECID_FORMULA;
+    const int xf = biff2 ? Biff2XF(r) : ModelXF(r.U16LEAt(4));
+    const std::span<const uint8_t> result = r.BytesAt(biff2 ? 7 : 6, 8);
+    const uint16_t options = biff2 ? r.U8At(15) : r.U16LEAt(14);
+    const size_t tokensAt = biff2 ? 17 : biff34 ? 18 : FormulaTokensAt;
+    const uint16_t tokenLength = biff2 ? r.U8At(16) : r.U16LEAt(tokensAt - 2);
+    std::span<const uint8_t> tokens = r.BytesAt(tokensAt, tokenLength);
+    std::span<const uint8_t> extra = r.BytesAt(tokensAt + tokenLength, r.Size() - tokensAt - tokenLength);
     TXLSCellMMU& cells = Cells();
     TXLSFormulaHelper& helper = cells.FormulaHelper();
     std::vector<uint8_t> shared;
@@ -312,7 +342,7 @@ void TXLSReadBIFF::ReadFormulaResult(TXLSFormulaHelper& helper, std::span<const 
     const base::TByteReader s(Extra_, [] { throw EBIFFError("STRING record too short"); });
     std::u16string text;
     if (id == BIFFRECID_STRING_BIFF2) {
-        text = BIFFBufToWideStr(s.BytesAt(1, s.Size() - 1), s.U8At(0));
+        text = ByteStrToWideStr(s.BytesAt(1, s.Size() - 1), s.U8At(0));
     } else if (Biff8()) {
         text = BIFFBufToWideStr(s.BytesAt(2, s.Size() - 2), s.U16LEAt(0));
     } else {

@@ -1,4 +1,6 @@
+#include <iterator>
 #include <memory>
+#include <string_view>
 
 #include "base/format.h"
 #include "workbook/biff/biff_document.h"
@@ -84,6 +86,62 @@ private:
     size_t Pos_ = 0;
     size_t Segment_ = 0;
 };
+
+// The number formats a BIFF4 worksheet starts with, by position; a file's FORMAT records replace
+// them in order.
+constexpr std::u16string_view OldBuiltInFormats[] = {
+    u"General",
+    u"0",
+    u"0.00",
+    u"#,##0",
+    u"#,##0.00",
+    uR"(#,##0\ _$;\-#,##0\ _$)",
+    uR"(#,##0\ _$;[Red]\-#,##0\ _$)",
+    uR"(#,##0.00\ _$;\-#,##0.00\ _$)",
+    uR"(#,##0.00\ _$;[Red]\-#,##0.00\ _$)",
+    uR"(#,##0\ "kr";\-#,##0\ "kr")",
+    uR"(#,##0\ "kr";[Red]\-#,##0\ "kr")",
+    uR"(#,##0.00\ "kr";\-#,##0.00\ "kr")",
+    uR"(#,##0.00\ "kr";[Red]\-#,##0.00\ "kr")",
+    u"0%",
+    u"0.00%",
+    u"0.00E+00",
+    uR"(#" "?/?)",
+    uR"(#" "??/??)",
+    u"yyyy/mm/dd",
+    u"dd/mmm/yy",
+    u"dd/mmm",
+    u"mmm/yy",
+    uR"(h:mm\ AM/PM)",
+    uR"(h:mm:ss\ AM/PM)",
+    u"hh:mm",
+    u"hh:mm:ss",
+    uR"(yyyy/mm/dd\ hh:mm)",
+    u"##0.0E+0",
+    u"mm:ss",
+    u"@",
+    uR"(_-* #,##0\ "$"_-;\-* #,##0\ "$"_-;_-* "-"\ "$"_-;_-@_-)",
+    uR"(_-* #,##0\ _$_-;\-* #,##0\ _$_-;_-* "-"\ _$_-;_-@_-)",
+    uR"(_-* #,##0.00\ "kr"_-;\-* #,##0.00\ "kr"_-;_-* "-"??\ "kr"_-;_-@_-)",
+    uR"(_-* #,##0.00\ _$_-;\-* #,##0.00\ _$_-;_-* "-"??\ _$_-;_-@_-)",
+};
+
+// A fill colour: the two system colours of BIFF5 and later stand for the automatic ones,
+// window text in front and window behind.
+TXc12Color FillColor(int index, int automatic) {
+    return index == automatic ? Xc12ColorAutomatic() : Xc12ColorFromIndex(index);
+}
+
+// Rotation of the model from the orientation of BIFF4 and BIFF5: stacked, or turned by 90
+// degrees one way or the other.
+int RotationOf(int orientation) {
+    switch (orientation) {
+        case 1: return 255;
+        case 2: return 90;
+        case 3: return 180;
+        default: return 0;
+    }
+}
 
 TXc12Underline UnderlineOf(uint8_t code) {
     switch (code) {
@@ -192,6 +250,19 @@ void TXLSReadBIFF::PadFonts() {
 
 void TXLSReadBIFF::ReadFormat() {
     const base::TByteReader r = Reader();
+    if (OldBiff()) {
+        // BIFF2-4 formats have no id: XFs select them by position.
+        const size_t at = Header_.RecID == BIFFRECID_FORMAT ? 2 : 0;
+        const uint8_t length = r.U8At(at);
+        if (OldFormats_.empty()) OldFormats_.assign(std::begin(OldBuiltInFormats), std::end(OldBuiltInFormats));
+        const size_t position = OldFormatCount_++;
+        if (position >= OldFormats_.size()) OldFormats_.resize(position + 1);
+        OldFormats_[position] = ByteStrToWideStr(r.BytesAt(at + 1, length), length);
+        if (OldFormatsRegistered_)
+            Manager_.StyleSheet().NumFmts().SetFormatById(OldFormats_[position],
+                                                          FormatBase_ + static_cast<int>(position));
+        return;
+    }
     const uint16_t id = r.U16LEAt(0);
     std::u16string text;
     if (Biff8()) {
@@ -205,16 +276,156 @@ void TXLSReadBIFF::ReadFormat() {
 
 void TXLSReadBIFF::ReadXF() {
     PadFonts();
-    TXc12DataStyleSheet& styles = Manager_.StyleSheet();
-    auto xf = std::make_unique<TXc12XF>();
-    if (!Biff8()) {
+    if (Header_.RecID != BIFFRECID_XF) {
+        ReadOldXF();
+    } else if (Biff8()) {
+        ReadBiff8XF();
+    } else if (Version_ == xvExcel50) {
+        ReadBiff5XF();
+    } else {
+        TXc12DataStyleSheet& styles = Manager_.StyleSheet();
+        auto xf = std::make_unique<TXc12XF>();
         xf->SetFont(styles.Fonts().GetDefaultFont());
         xf->SetNumberFormat(styles.NumFmts().GetDefaultFormat());
         xf->SetFill(styles.Fills().GetDefaultFill());
         xf->SetBorder(styles.Borders().GetDefaultBorder());
         styles.XFs().AddXF(std::move(xf));
+    }
+}
+
+void TXLSReadBIFF::AddXF(std::unique_ptr<TXc12XF> xf, bool builtIn) {
+    TXc12DataStyleSheet& styles = Manager_.StyleSheet();
+    TXc12XF* added = xf.get();
+    styles.XFs().AddXF(std::move(xf));
+    if (builtIn && styles.XFs().Count() <= BuiltInXFCount) added->SetBuiltIn(true);
+    styles.XFEditor().UseXF(*added);
+}
+
+TXc12Font* TXLSReadBIFF::XFFont(int fileIndex) const {
+    const TXc12Fonts& fonts = Manager_.StyleSheet().Fonts();
+    return fileIndex + 1 < fonts.Count() ? fonts.GetItems(fileIndex + 1) : fonts.GetDefaultFont();
+}
+
+void TXLSReadBIFF::RegisterOldFormats() {
+    if (OldFormatsRegistered_) return;
+    OldFormatsRegistered_ = true;
+    if (OldFormats_.empty()) OldFormats_.assign(std::begin(OldBuiltInFormats), std::end(OldBuiltInFormats));
+    for (size_t i = 0; i < OldFormats_.size(); ++i)
+        Manager_.StyleSheet().NumFmts().SetFormatById(OldFormats_[i], FormatBase_ + static_cast<int>(i));
+}
+
+void TXLSReadBIFF::ReadOldXF() {
+    RegisterOldFormats();
+    const base::TByteReader r = Reader();
+    TXc12DataStyleSheet& styles = Manager_.StyleSheet();
+    auto xf = std::make_unique<TXc12XF>();
+    xf->SetFont(XFFont(r.U8At(0)));
+    const bool biff2 = Header_.RecID == BIFFRECID_XF_BIFF2;
+    const uint8_t formatByte = biff2 ? r.U8At(2) : r.U8At(1);
+    const int formatId = FormatBase_ + (biff2 ? formatByte & 0x3F : formatByte);
+    xf->SetNumberFormat(formatId < styles.NumFmts().Count() ? styles.NumFmts().GetItems(formatId)
+                                                            : styles.NumFmts().GetDefaultFormat());
+    TXc12CellAlignment& alignment = xf->GetAlignment();
+    if (biff2) {
+        // Protection in the format byte; alignment, four thin borders and a shade in byte 3.
+        xf->SetProtection((formatByte >> 6) & 0x03);
+        const uint8_t look = r.U8At(3);
+        alignment.SetHorizAlignment(look & 0x07);
+        if (look & 0x78) {
+            TXc12Border* border = styles.Borders().Add();
+            const std::pair<TXc12BorderLine, int> sides[] = {
+                {xblLeft, 0x08}, {xblRight, 0x10}, {xblTop, 0x20}, {xblBottom, 0x40}};
+            for (const auto& [line, bit] : sides)
+                if (look & bit) border->SetLineStyle(line, cbsThin);
+            xf->SetBorder(border);
+        } else {
+            xf->SetBorder(styles.Borders().GetDefaultBorder());
+        }
+        xf->SetFill(styles.Fills().GetDefaultFill());
+        AddXF(std::move(xf), false);
         return;
     }
+    xf->SetProtection(r.U8At(2) & 0x03);
+    const uint8_t align = r.U8At(4);
+    alignment.SetHorizAlignment(align & 0x07);
+    alignment.SetOptions((align & 0x08) ? 1 : 0);
+    // BIFF3 keeps the parent style in the upper bits of this byte.
+    if (Header_.RecID == BIFFRECID_XF_BIFF4) {
+        alignment.SetVertAlignment((align >> 4) & 0x03);
+        if ((align >> 6) >= 2) alignment.SetRotation(RotationOf(align >> 6));
+    }
+    const uint16_t fillWord = r.U16LEAt(6);
+    const int pattern = fillWord & 0x3F;
+    const int fg = (fillWord >> 6) & 0x1F;
+    const int bg = fillWord >> 11;
+    if (fg > 23 && fillWord > 0xBFFF) {
+        xf->SetFill(styles.Fills().GetDefaultFill());
+    } else {
+        TXc12Fill* fill = styles.Fills().Add();
+        if (fg <= 23) fill->SetFgColor(Xc12ColorFromIndex(fg));
+        if (bg <= 23) fill->SetBgColor(Xc12ColorFromIndex(bg));
+        if (pattern <= 18) fill->SetPatternType(static_cast<TXc12FillPattern>(pattern));
+        xf->SetFill(fill);
+    }
+    const std::span<const uint8_t> lines = r.BytesAt(8, 4);
+    if (lines[0] || lines[1] || lines[2] || lines[3]) {
+        TXc12Border* border = styles.Borders().Add();
+        const TXc12BorderLine sides[] = {xblTop, xblLeft, xblBottom, xblRight};
+        for (size_t i = 0; i < 4; ++i) {
+            if (!lines[i]) continue;
+            border->SetLineStyle(sides[i], static_cast<TXc12CellBorderStyle>(lines[i] & 0x07));
+            border->SetLineColor(sides[i], Xc12ColorFromIndex(lines[i] >> 3));
+        }
+        xf->SetBorder(border);
+    } else {
+        xf->SetBorder(styles.Borders().GetDefaultBorder());
+    }
+    AddXF(std::move(xf), false);
+}
+
+void TXLSReadBIFF::ReadBiff5XF() {
+    const base::TByteReader r = Reader();
+    TXc12DataStyleSheet& styles = Manager_.StyleSheet();
+    auto xf = std::make_unique<TXc12XF>();
+    const uint16_t typeWord = r.U16LEAt(4);
+    xf->BIFFOptions = typeWord;
+    xf->SetFont(XFFont(r.U16LEAt(0)));
+    const uint16_t formatId = r.U16LEAt(2);
+    xf->SetNumberFormat(formatId < styles.NumFmts().Count() ? styles.NumFmts().GetItems(formatId)
+                                                            : styles.NumFmts().GetDefaultFormat());
+    xf->SetProtection(typeWord & 0x03);
+    const uint8_t align = r.U8At(6);
+    TXc12CellAlignment& alignment = xf->GetAlignment();
+    alignment.SetHorizAlignment(align & 0x07);
+    alignment.SetVertAlignment((align >> 4) & 0x07);
+    alignment.SetOptions((align & 0x08) ? 1 : 0);
+    alignment.SetRotation(RotationOf(r.U8At(7) & 0x03));
+    // Fill and bottom line in the first long word, the other lines in the second.
+    const uint32_t fillWord = r.U32LEAt(8);
+    const uint32_t lineWord = r.U32LEAt(12);
+    TXc12Fill* fill = styles.Fills().Add();
+    fill->SetFgColor(FillColor(fillWord & 0x7F, Xc12AutomaticIndex));
+    fill->SetBgColor(FillColor((fillWord >> 7) & 0x7F, Xc12AutomaticIndex + 1));
+    fill->SetPatternType(static_cast<TXc12FillPattern>((fillWord >> 16) & 0x3F));
+    xf->SetFill(fill);
+    TXc12Border* border = styles.Borders().Add();
+    const std::pair<TXc12BorderLine, std::pair<uint32_t, uint32_t>> sides[] = {
+        {xblTop, {lineWord & 0x07, (lineWord >> 9) & 0x7F}},
+        {xblLeft, {(lineWord >> 3) & 0x07, (lineWord >> 16) & 0x7F}},
+        {xblRight, {(lineWord >> 6) & 0x07, (lineWord >> 23) & 0x7F}},
+        {xblBottom, {(fillWord >> 22) & 0x07, (fillWord >> 25) & 0x7F}},
+    };
+    for (const auto& [line, side] : sides) {
+        border->SetLineStyle(line, static_cast<TXc12CellBorderStyle>(side.first));
+        border->SetLineColor(line, Xc12ColorFromIndex(static_cast<int>(side.second)));
+    }
+    xf->SetBorder(border);
+    AddXF(std::move(xf), false);
+}
+
+void TXLSReadBIFF::ReadBiff8XF() {
+    TXc12DataStyleSheet& styles = Manager_.StyleSheet();
+    auto xf = std::make_unique<TXc12XF>();
     const base::TByteReader r = Reader();
     const uint16_t fontIndex = r.U16LEAt(0);
     const uint16_t formatId = r.U16LEAt(2);
@@ -227,9 +438,7 @@ void TXLSReadBIFF::ReadXF() {
     const uint16_t fillColors = r.U16LEAt(18);
 
     xf->BIFFOptions = typeWord;
-    const int modelFont = fontIndex + 1;
-    xf->SetFont(modelFont < styles.Fonts().Count() ? styles.Fonts().GetItems(modelFont)
-                                                   : styles.Fonts().GetDefaultFont());
+    xf->SetFont(XFFont(fontIndex));
     TXc12NumberFormat* format = formatId < styles.NumFmts().Count() ? styles.NumFmts().GetItems(formatId) : nullptr;
     xf->SetNumberFormat(format ? format : styles.NumFmts().GetDefaultFormat());
     xf->SetProtection(typeWord & 0x03);
@@ -242,11 +451,10 @@ void TXLSReadBIFF::ReadXF() {
     alignment.SetOptions(static_cast<uint8_t>(((align & 0x08) ? 1 : 0) | ((indent & 0x10) ? 2 : 0)));
 
     TXc12Fill* fill = styles.Fills().Add();
-    // The system colours stand for the automatic ones: window text in front, window behind.
     const int fg = fillColors & 0x7F;
     const int bg = (fillColors >> 7) & 0x7F;
-    fill->SetFgColor(fg == Xc12AutomaticIndex ? Xc12ColorAutomatic() : Xc12ColorFromIndex(fg));
-    fill->SetBgColor(bg == Xc12AutomaticIndex + 1 ? Xc12ColorAutomatic() : Xc12ColorFromIndex(bg));
+    fill->SetFgColor(FillColor(fg, Xc12AutomaticIndex));
+    fill->SetBgColor(FillColor(bg, Xc12AutomaticIndex + 1));
     fill->SetPatternType(static_cast<TXc12FillPattern>(more >> 26));
     xf->SetFill(fill);
 
@@ -265,10 +473,7 @@ void TXLSReadBIFF::ReadXF() {
     border->SetOptions(static_cast<uint8_t>(lineColors >> 14));
     xf->SetBorder(border);
 
-    TXc12XF* added = xf.get();
-    styles.XFs().AddXF(std::move(xf));
-    if (styles.XFs().Count() <= BuiltInXFCount) added->SetBuiltIn(true);
-    styles.XFEditor().UseXF(*added);
+    AddXF(std::move(xf), true);
 }
 
 void TXLSReadBIFF::ReadPalette() {

@@ -243,6 +243,11 @@ void TXLSReadBIFF::ReadSetting() {
             Keep_ = false;
             ReadColInfo();
             return;
+        case BIFFRECID_COLWIDTH_BIFF2:
+            if (Version_ != xvExcel21) return;
+            Keep_ = false;
+            ReadColWidth();
+            return;
         case BIFFRECID_WSBOOL: {
             if (globals || !Biff5Plus()) return;
             const uint16_t flags = r.U16LEAt(0);
@@ -432,13 +437,23 @@ void TXLSReadBIFF::ReadColInfo() {
     TXc12XF* style = xf < styles.XFs().Count() ? styles.XFs().GetItems(xf) : nullptr;
     if (!style) throw EBIFFError("Invalid XF index in COLINFO");
     styles.XFEditor().UseXF(*style);
-    const uint16_t options = r.U16LEAt(8);
+    AddColumns(r.U16LEAt(0), r.U16LEAt(2), r.U16LEAt(4), style, r.U16LEAt(8));
+}
+
+void TXLSReadBIFF::ReadColWidth() {
+    const base::TByteReader r = Reader();
+    TXc12XF* style = Manager_.StyleSheet().XFs().GetDefault();
+    Manager_.StyleSheet().XFEditor().UseXF(*style);
+    AddColumns(r.U8At(0), r.U8At(1), r.U16LEAt(2), style, 0);
+}
+
+void TXLSReadBIFF::AddColumns(int first, int last, uint16_t width, TXc12XF* style, uint16_t options) {
     TXc12Column* col = Worksheet().cols.Add(style);
-    col->min = r.U16LEAt(0);
-    col->max = std::max<int>(col->min, r.U16LEAt(2));
+    col->min = first;
+    col->max = std::max(first, last);
     // The record counts 1/256 of a character, the model characters: divided by 256 (not 255) so
     // that a read and a write give back the stored width exactly.
-    col->width = r.U16LEAt(4) / 256.0;
+    col->width = width / 256.0;
     col->outlineLevel = (options >> 8) & 0x07;
     col->Flags = static_cast<uint8_t>(((options & 0x0001) ? 0x01 : 0) | ((options & 0x0002) ? 0x04 : 0) |
                                       ((options & 0x1000) ? 0x10 : 0));

@@ -71,7 +71,9 @@ void TXLSStream::Close() {
 }
 
 TExcelVersion TXLSStream::Open(const std::string& fileName) {
-    if (SourceStream_ || platform::TCompoundFile::IsCompoundFile(fileName))
+    const bool compound = SourceStream_ ? platform::TCompoundFile::IsCompoundFile(*SourceStream_)
+                                        : platform::TCompoundFile::IsCompoundFile(fileName);
+    if (compound)
         FileVersion_ = OpenStorage(fileName);
     else
         FileVersion_ = OpenPlainFile(fileName);
@@ -81,7 +83,7 @@ TExcelVersion TXLSStream::Open(const std::string& fileName) {
 TExcelVersion TXLSStream::OpenStorage(const std::string& fileName) {
     Close();
     Storage_ = SourceStream_ ? platform::TCompoundFile::OpenStream(*SourceStream_)
-                             : platform::TCompoundFile::OpenFile(fileName);
+                             : platform::TCompoundFile::LoadFile(fileName);
     if (ExtraObjects_) ExtraObjects_->Keep(Storage_->Root());
     TExcelVersion version;
     if (Storage_->Root().HasStream(u"Workbook")) {
@@ -103,8 +105,13 @@ TExcelVersion TXLSStream::OpenStorage(const std::string& fileName) {
 
 TExcelVersion TXLSStream::OpenPlainFile(const std::string& fileName) {
     Close();
-    PlainOwned_ = std::make_unique<base::TFileStream>(fileName, base::fmOpenRead);
-    Plain_ = PlainOwned_.get();
+    if (SourceStream_) {
+        // A BIFF2-4 worksheet file handed over as a stream is its own record stream.
+        Plain_ = SourceStream_;
+    } else {
+        PlainOwned_ = std::make_unique<base::TFileStream>(fileName, base::fmOpenRead);
+        Plain_ = PlainOwned_.get();
+    }
     StreamSize_ = Plain_->Size();
     uint8_t head[4] = {};
     TExcelVersion version = xvNone;

@@ -30,7 +30,8 @@ public:
     TXLSStream(const TXLSStream&) = delete;
     TXLSStream& operator=(const TXLSStream&) = delete;
 
-    // Set before Open: read the compound file from this stream instead of the named file.
+    // Set before Open: read the file (a compound file, or a plain BIFF2-4 worksheet file) from this
+    // stream instead of the named file.
     void SetSourceStream(base::TStream* source) { SourceStream_ = source; }
     // Set before CreateFile: build the file in memory and copy it into this stream on Close.
     void SetTargetStream(base::TStream* target) { TargetStream_ = target; }

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Makes the .xls files the reader's differential tests read, with producers other than ours:
-python3-xlwt directly, and LibreOffice and gnumeric from one .xlsx source written by openpyxl
-(LibreOffice: BIFF8; gnumeric: BIFF8 and BIFF7).
+python3-xlwt and perl's Spreadsheet::WriteExcel directly, and LibreOffice and gnumeric from one
+.xlsx source written by openpyxl (LibreOffice: BIFF8; gnumeric: BIFF8 and BIFF7).
 
     gen_read_fixtures.py OUTDIR           writes the fixtures
     gen_read_fixtures.py --check OUTDIR   makes them again in a temporary folder and checks that
@@ -56,6 +56,50 @@ def make_xlwt(path):
     book.save(path)
 
 
+# Spreadsheet::WriteExcel: formats, merges, formulas with their cached results, UTF-16 and long
+# texts, widths and heights, a hidden row and column, and a second sheet.
+PERL = r"""
+use strict;
+use utf8;
+use Spreadsheet::WriteExcel;
+my $book = Spreadsheet::WriteExcel->new($ARGV[0]);
+my $sheet = $book->add_worksheet('Messwerte');
+my $bold = $book->add_format(bold => 1, align => 'center', bg_color => 'yellow', border => 1);
+my $merge = $book->add_format(bold => 1, align => 'center', valign => 'vcenter');
+$sheet->merge_range('A1:E1', '温湿度 Ombrix report', $merge);
+my @formats = ('0.00', '#,##0', '0%', 'yyyy-mm-dd hh:mm', '0.00E+00', '@');
+for my $i (0 .. $#formats) {
+    $sheet->write_number($i + 1, 0, 20.5 + $i * 1.25, $book->add_format(num_format => $formats[$i]));
+    $sheet->write_string($i + 1, 1, "Kanal $i äöü", $bold);
+}
+my @values = (0, 1, -1, 65536, 2 ** 31, 0.1, 1e-300, 1e300, 3.14159265358979, -273.15);
+for my $i (0 .. $#values) { $sheet->write_number(8 + $i, 2, $values[$i]); }
+$sheet->write_formula(8, 3, '=C9+C10', undef, 1);
+$sheet->write_formula(9, 3, '=SUM(C9:C18)', undef, 65537.14);
+$sheet->write_formula(10, 3, '="a"&"b"', undef, 'ab');
+$sheet->write_formula(11, 3, '=C9>C10', undef, 'FALSE');
+$sheet->write_utf16be_string(12, 3, pack('n*', 0x6E29, 0x5EA6, 0x0020, 0x0041));
+$sheet->write_string(13, 3, 'x' x 300);
+$sheet->write_blank(14, 3, $bold);
+$sheet->write_string(15, 3, "line
+break");
+$sheet->set_column('A:A', 18);
+$sheet->set_column('B:B', 30);
+$sheet->set_column('F:F', undef, undef, 1);
+$sheet->set_row(0, 30);
+$sheet->set_row(4, undef, undef, 1);
+my $other = $book->add_worksheet('Zweite');
+for my $r (0 .. 199) {
+    for my $c (0 .. 4) { $other->write($r, $c, $c == 0 ? "Zeile $r" : $r * 10 + $c); }
+}
+$book->close();
+"""
+
+
+def make_writeexcel(path):
+    subprocess.run(["perl", "-e", PERL, path], check=True, capture_output=True, timeout=120)
+
+
 def make_xlsx(path):
     book = openpyxl.Workbook()
     sheet = book.active
@@ -105,6 +149,7 @@ def convert(tool, source, target, outdir):
 
 def make_all(outdir):
     make_xlwt(os.path.join(outdir, "xlwt.xls"))
+    make_writeexcel(os.path.join(outdir, "writeexcel.xls"))
     with tempfile.TemporaryDirectory() as tmp:
         source = os.path.join(tmp, "office.xlsx")
         make_xlsx(source)

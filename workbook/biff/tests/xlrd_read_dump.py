@@ -1,10 +1,21 @@
 #!/usr/bin/python3
 """What python3-xlrd reads from an .xls file, in the reader test's line format: sheets, cell
-values (formula cells by their cached value), merged areas, column widths and row heights."""
+values (formula cells by their cached value), merged areas, column widths and row heights.
+
+    xlrd_read_dump.py FILE             the values and the sheet layout
+    xlrd_read_dump.py --formats FILE   each cell's number format, font and horizontal alignment
+    xlrd_read_dump.py --formulas FILE  the text xlrd's decompiler gives each cell formula of a
+                                       BIFF8 file, but shared ones and those naming other sheets
+"""
 import json
+import re
+import struct
 import sys
 
+import olefile
+
 import xlrd
+import xlrd.formula
 
 
 def number(value):
@@ -18,7 +29,9 @@ def dump(path):
     out = []
     for s in range(book.nsheets):
         sheet = book.sheet_by_index(s)
-        out.append("sheet %d %s" % (s, json.dumps(sheet.name, ensure_ascii=False)))
+        # A BIFF2-4 worksheet file has no sheet name: xlrd makes up "Sheet 1", the reader "Sheet1".
+        name = "Sheet1" if book.biff_version < 50 else sheet.name
+        out.append("sheet %d %s" % (s, json.dumps(name, ensure_ascii=False)))
         for r in range(sheet.nrows):
             for c in range(sheet.ncols):
                 cell = sheet.cell(r, c)
@@ -37,9 +50,62 @@ def dump(path):
             out.append("col %d %d %d %d" % (s, c, info.width, info.hidden))
         for r in sorted(sheet.rowinfo_map):
             info = sheet.rowinfo_map[r]
-            out.append("row %d %d %d %d" % (s, r, info.height, info.hidden))
+            # Visible rows of 300 twips, the height the reader gives a row that has no ROW
+            # record, are left out on both sides.
+            if info.height == 300 and not info.hidden:
+                continue
+            out.append("row %d %d %d %d" % (s, r, info.height, info.hidden or 0))
+    return "\n".join(out) + "\n"
+
+
+def dump_formats(path):
+    book = xlrd.open_workbook(path, formatting_info=True)
+    out = []
+    for s in range(book.nsheets):
+        sheet = book.sheet_by_index(s)
+        for r in range(sheet.nrows):
+            for c in range(sheet.ncols):
+                cell = sheet.cell(r, c)
+                if cell.ctype == xlrd.XL_CELL_EMPTY:
+                    continue
+                xf = book.xf_list[cell.xf_index]
+                font = book.font_list[xf.font_index]
+                out.append("format %d %d %d %s %s %d %d %d %d" % (
+                    s, r, c, json.dumps(book.format_map[xf.format_key].format_str, ensure_ascii=False),
+                    json.dumps(font.name, ensure_ascii=False), font.height, font.bold, font.italic,
+                    xf.alignment.hor_align))
+    return "\n".join(out) + "\n"
+
+
+def dump_formulas(path):
+    book = xlrd.open_workbook(path, formatting_info=True)
+    data = olefile.OleFileIO(path).openstream("Workbook").read()
+    out = []
+    pos, sheet = 0, -1
+    while pos + 4 <= len(data):
+        rid, length = struct.unpack("<HH", data[pos:pos + 4])
+        body = data[pos + 4:pos + 4 + length]
+        pos += 4 + length
+        if rid == 0x0809 and struct.unpack("<H", body[2:4])[0] == 0x0010:
+            sheet += 1
+        if rid != 0x0006:
+            continue
+        row, col = struct.unpack("<HH", body[0:4])
+        count = struct.unpack("<H", body[20:22])[0]
+        text = xlrd.formula.decompile_formula(book, body[22:22 + count], count, xlrd.formula.FMLA_TYPE_CELL,
+                                              browx=row, bcolx=col)
+        if text.startswith("SHARED FMLA") or "!" in text:
+            continue
+        # xlrd writes every number as a float.
+        text = re.sub(r"(?<![\w.])(\d+)\.0(?![\d])", r"\1", text)
+        out.append("formula %d %d %d %s" % (sheet, row, col, text))
     return "\n".join(out) + "\n"
 
 
 if __name__ == "__main__":
-    sys.stdout.write(dump(sys.argv[1]))
+    if sys.argv[1] == "--formulas":
+        sys.stdout.write(dump_formulas(sys.argv[2]))
+    elif sys.argv[1] == "--formats":
+        sys.stdout.write(dump_formats(sys.argv[2]))
+    else:
+        sys.stdout.write(dump(sys.argv[1]))

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 
 #include "base/text_encoding.h"
@@ -11,7 +14,9 @@
 #include "workbook/biff/tests/biff_test_workbook.h"
 #include "workbook/biff/tests/report_block.h"
 #include "workbook/model/cell_error.h"
+#include "workbook/model/cell_format.h"
 #include "workbook/model/cell_store.h"
+#include "workbook/model/document_root.h"
 #include "workbook/model/event_cell.h"
 #include "workbook/model/formula_helper.h"
 
@@ -290,17 +295,9 @@ TEST(XLSRead, FewFontsStillPutThePlaceholderAtFive) {
     EXPECT_EQ(read.Root.StyleSheet().XFs().GetItems(1)->GetFont(), fonts.GetItems(2));
 }
 
-TEST(XLSRead, DirectReadGivesValuesToTheEventInsteadOfTheStore) {
-    std::vector<uint8_t> number = Cell(0, 0, 15, {0, 0, 0, 0, 0, 0, 0x24, 0x40});  // 10.0
-    std::vector<uint8_t> label = Cell(0, 1, 15, {2, 0, 0, 'h', 'i'});
-    TRecords records;
-    records.Globals({"Data"}).BOF(0x0010).Record(0x0203, number).Record(0x0204, label);
-    records.Record(0x0205, Cell(1, 0, 15, {7, 1})).Record(0x0006, Formula(1, 1, NumberResult, 0, {0x1E, 1, 0}));
-    records.Record(0x0201, Cell(2, 0, 15, {})).EOF_();
-    TBIFFReadBook read;
-    read.Root.DirectRead = true;
-    std::vector<std::string> seen;
-    read.Root.OnReadCell = [&](TXLSEventCell& cell) {
+// A read-cell event that notes each cell as "sheet col,row value".
+std::function<void(TXLSEventCell&)> Collect(std::vector<std::string>& seen) {
+    return [&seen](TXLSEventCell& cell) {
         std::string value;
         switch (cell.GetCellType()) {
             case xctFloat: value = std::to_string(static_cast<int>(cell.GetAsFloat())); break;
@@ -311,6 +308,19 @@ TEST(XLSRead, DirectReadGivesValuesToTheEventInsteadOfTheStore) {
         seen.push_back(base::Utf16ToUtf8(cell.SheetName) + " " + std::to_string(cell.Col) + "," +
                        std::to_string(cell.Row) + " " + value);
     };
+}
+
+TEST(XLSRead, DirectReadGivesValuesToTheEventInsteadOfTheStore) {
+    std::vector<uint8_t> number = Cell(0, 0, 15, {0, 0, 0, 0, 0, 0, 0x24, 0x40});  // 10.0
+    std::vector<uint8_t> label = Cell(0, 1, 15, {2, 0, 0, 'h', 'i'});
+    TRecords records;
+    records.Globals({"Data"}).BOF(0x0010).Record(0x0203, number).Record(0x0204, label);
+    records.Record(0x0205, Cell(1, 0, 15, {7, 1})).Record(0x0006, Formula(1, 1, NumberResult, 0, {0x1E, 1, 0}));
+    records.Record(0x0201, Cell(2, 0, 15, {})).EOF_();
+    TBIFFReadBook read;
+    read.Root.DirectRead = true;
+    std::vector<std::string> seen;
+    read.Root.OnReadCell = Collect(seen);
     read.Load(records.File());
     EXPECT_EQ(seen, (std::vector<std::string>{"Data 0,0 10", "Data 1,0 hi", "Data 0,1 error " + std::to_string(errDiv0),
                                               "Data 1,1 1"}));
@@ -347,6 +357,110 @@ TEST(XLSRead, BadRecordIdAndOversizedBOF) {
     bof.resize(257, 0);
     big.Record(0x0809, bof).EOF_();
     EXPECT_THROW(read.Load(big.File()), EBIFFError);
+}
+
+// A sheet list the stream cannot hold: every entry would cost a worksheet object.
+TEST(XLSRead, SheetListLongerThanTheFileInAClearError) {
+    struct TCase {
+        const char* Name;
+        TRecords Records;
+    };
+    TCase many{"thousands of entries, one substream", {}};
+    many.Records.BOF(0x0005);
+    for (int i = 0; i < 3000; ++i) many.Records.Boundsheet("S" + std::to_string(i));
+    many.Records.EOF_().BOF(0x0010).EOF_();
+    TCase far{"substream past the end", {}};
+    far.Records.BOF(0x0005).Record(0x0085, {0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 1, 0, 'S'}).EOF_().BOF(0x0010).EOF_();
+    for (TCase* c : {&many, &far}) {
+        TBIFFReadBook read;
+        try {
+            read.Load(c->Records.File());
+            ADD_FAILURE() << c->Name << " was read";
+        } catch (const EBIFFError& e) {
+            EXPECT_NE(std::string(e.what()).find("More sheets listed than the file holds"), std::string::npos)
+                << c->Name << ": " << e.what();
+        }
+        EXPECT_GE(read.Root.Worksheets().Count(), 1) << c->Name;
+        EXPECT_EQ(read.Document->Sheets().Count(), read.Root.Worksheets().Count()) << c->Name;
+    }
+}
+
+std::vector<uint8_t> Fixture(const std::string& name) {
+    std::ifstream in(std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/read_fixtures/" + name, std::ios::binary);
+    EXPECT_TRUE(in) << name;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The fills, borders and protection of BIFF2-4 XF records, which xlrd's comparison leaves out.
+TEST(XLSRead, OldXFRecordsGiveFillsBordersAndProtection) {
+    struct TCase {
+        const char* File;
+        int Col, Row;
+        TXc12FillPattern Pattern;
+        int FgIndex;
+        TXc12CellBorderStyle Top, Bottom;
+        int Horizontal;
+    };
+    const TCase cases[] = {
+        {"biff3.xls", 0, 1, efpSolid, 10, cbsNone, cbsNone, 2}, {"biff4.xls", 0, 1, efpSolid, 10, cbsNone, cbsNone, 2},
+        {"biff3.xls", 1, 1, efpNone, 0, cbsThin, cbsMedium, 0}, {"biff4.xls", 1, 1, efpNone, 0, cbsThin, cbsMedium, 0},
+        {"biff2.xls", 2, 2, efpNone, -1, cbsNone, cbsThin, 0},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.File) + " " + std::to_string(c.Col) + "," + std::to_string(c.Row));
+        TBIFFReadBook read;
+        read.Load(Fixture(c.File));
+        TXLSMMUCell cell;
+        ASSERT_TRUE(read.Cells().FindCell(c.Col, c.Row, cell));
+        const TXc12XF& xf = *read.Root.StyleSheet().XFs().GetItems(TXLSCellMMU::GetXF(cell));
+        EXPECT_EQ(xf.GetFill()->GetPatternType(), c.Pattern);
+        if (c.FgIndex >= 0) {
+            EXPECT_EQ(xf.GetFill()->GetFgColor().Index, c.FgIndex);
+        }
+        EXPECT_EQ(xf.GetBorder()->Line(xblTop).Style, c.Top);
+        EXPECT_EQ(xf.GetBorder()->Line(xblBottom).Style, c.Bottom);
+        EXPECT_EQ(xf.GetAlignment().GetHorizAlignment(), c.Horizontal);
+        EXPECT_EQ(xf.GetProtection() & 0x01, 1);
+    }
+}
+
+// BIFF2 cells: the XF index 63 of the attributes stands for the IXFE record's, and DirectRead
+// hands the values to the event as for later versions.
+TEST(XLSRead, Biff2CellsTakeTheirXFAndGoToTheEvent) {
+    std::vector<uint8_t> file = {0x09, 0, 4, 0, 2, 0, 0x10, 0};
+    auto record = [&](uint16_t id, std::vector<uint8_t> data) {
+        TRecords::Word(file, id);
+        TRecords::Word(file, static_cast<uint16_t>(data.size()));
+        file.insert(file.end(), data.begin(), data.end());
+    };
+    for (int i = 0; i < 70; ++i) record(0x0043, {0, 0, static_cast<uint8_t>(0x40 | (i == 66 ? 1 : 0)), 0});
+    record(0x001E, {7, 'G', 'e', 'n', 'e', 'r', 'a', 'l'});
+    record(0x001E, {4, '0', '.', '0', '0'});
+    record(0x0044, {66, 0});
+    record(0x0003, {1, 0, 2, 0, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0, 0x24, 0x40});
+    record(0x0002, {1, 0, 3, 0, 5, 0, 0, 7, 0});
+    record(0x0004, {2, 0, 0, 0, 0, 0, 0, 2, 'h', 'i'});
+    record(0x0005, {2, 0, 1, 0, 0, 0, 0, 0x07, 1});
+    record(0x000A, {});
+    {
+        TBIFFReadBook read;
+        read.Load(file);
+        TXLSMMUCell cell;
+        ASSERT_TRUE(read.Cells().FindCell(2, 1, cell));
+        EXPECT_EQ(read.Root.StyleSheet().XFs().GetItems(TXLSCellMMU::GetXF(cell))->GetNumberFormat()->GetFormatString(),
+                  u"0.00");
+        ASSERT_TRUE(read.Cells().FindCell(3, 1, cell));
+        EXPECT_EQ(TXLSCellMMU::GetXF(cell), 6);
+    }
+    TBIFFReadBook direct;
+    direct.Root.DirectRead = true;
+    std::vector<std::string> seen;
+    direct.Root.OnReadCell = Collect(seen);
+    direct.Load(file);
+    EXPECT_EQ(seen, (std::vector<std::string>{"Sheet1 2,1 10", "Sheet1 3,1 7", "Sheet1 0,2 hi",
+                                              "Sheet1 1,2 error " + std::to_string(errDiv0)}));
+    TXLSMMUCell cell;
+    EXPECT_FALSE(direct.Cells().FindCell(2, 1, cell));
 }
 
 }  // namespace
