@@ -12,6 +12,9 @@ bool CallWorksheetFunction(TValueStack& stack, int id, int argCount);
 // The text, information and random-number functions; same contract.
 bool CallTextFunction(TValueStack& stack, int id, int argCount);
 
+// The date and time functions over date serials; same contract.
+bool CallDateFunction(TValueStack& stack, int id, int argCount);
+
 // The information, basic math, date and reference functions; same contract.
 bool CallInfoMathFunction(TValueStack& stack, int id, int argCount);
 
