@@ -114,6 +114,11 @@ FORMULAS = [
     "NETWORKDAYS.INTL(45000,45010,\"0000000\")", "NETWORKDAYS.INTL(45000,45010,17,A1:A5)",
     "NETWORKDAYS.INTL(45010,45000,\"1010100\")", "NETWORKDAYS.INTL(45000,45010,\"1111111\")",
     "NETWORKDAYS.INTL(45000,45010,0)",
+    # Date and time texts and the clock
+    "DATEVALUE(\"1900-02-29\")", "DATEVALUE(\"2024-02-29 13:00\")", "DATEVALUE(\"9999-12-31\")",
+    "DATEVALUE(45000)", "DATEVALUE(\"\")", "DATEVALUE(\"1899-12-31\")", "TIMEVALUE(\"23:59:59\")",
+    "TIMEVALUE(\"24:00\")", "TIMEVALUE(0.5)", "TIMEVALUE(\"2024-03-15\")", "DAY(\"2024-02-29\")",
+    "HOUR(\"2024-03-15 18:00\")", "YEAR(TODAY())>=2024", "INT(TODAY())=TODAY()", "NOW()-TODAY()<1",
 ]
 
 SERIALS = "serials count the 29 February 1900 of the file format, as gnumeric; LibreOffice counts one more before March 1900"
@@ -194,6 +199,10 @@ DECISIONS = {
     "NETWORKDAYS.INTL(45010,45000,\"1010100\")": ("N:-6.0", NO_PREFIX),
     "NETWORKDAYS.INTL(45000,45010,\"1111111\")": ("N:0.0", NO_PREFIX),
     "NETWORKDAYS.INTL(45000,45010,0)": ("#NUM!", ARG_ERROR + "; " + NO_PREFIX),
+    "DATEVALUE(45000)": ("#VALUE!", "a number is no date text, as LibreOffice; gnumeric passes it through"),
+    "DATEVALUE(\"1899-12-31\")": ("#VALUE!", "date texts are read from the year 1900 on; both programs read earlier ones"),
+    "TIMEVALUE(0.5)": ("#VALUE!", "a number is no time text, as LibreOffice; gnumeric passes it through"),
+    "TIMEVALUE(\"2024-03-15\")": ("N:0.0", "a date text alone is midnight, as gnumeric; LibreOffice wants a time"),
 }
 
 
