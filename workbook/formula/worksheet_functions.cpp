@@ -692,7 +692,8 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
         default:
             return CallNumericFunction(s, id, argCount) ||
                    CallTextFunction(s, id, argCount) ||
-                   CallCriteriaFunction(s, id, argCount);
+                   CallCriteriaFunction(s, id, argCount) ||
+                   CallDateFunction(s, id, argCount);
     }
 }
 

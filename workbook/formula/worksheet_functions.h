@@ -19,6 +19,9 @@ bool CallTextEditFunction(TValueStack& stack, int id, int argCount);
 // Every UTF-16 unit by the simple Unicode case mapping (surrogates stay as they are).
 std::u16string TextCase(std::u16string text, bool upper);
 
+// The date and time functions over date serials; same contract.
+bool CallDateFunction(TValueStack& stack, int id, int argCount);
+
 // The information, basic math, date and reference functions; same contract.
 bool CallInfoMathFunction(TValueStack& stack, int id, int argCount);
 
