@@ -40,6 +40,14 @@ std::vector<std::string> XlrdLines(const std::string& path) {
     return lines;
 }
 
+std::vector<uint8_t> WorkbookStream(const std::string& path) {
+    auto file = platform::TCompoundFile::OpenFile(path);
+    auto stream = file->Root().OpenStream(u"Workbook");
+    std::vector<uint8_t> bytes(static_cast<size_t>(stream->Size()));
+    stream->ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    return bytes;
+}
+
 class ReportRoadTest : public ::testing::Test {
 protected:
     // The first pass of a report: every sheet laid out and filled, then written.
@@ -96,6 +104,22 @@ TEST_F(ReportRoadTest, WrittenReadFinishedAndWrittenAgain) {
     for (const std::string& line : maxima)
         EXPECT_NE(std::find(second.begin(), second.end(), line), second.end()) << line;
     for (int s = 0; s < 2; ++s) EXPECT_EQ(book.GetBIFF()->GetSheet(s).Charts().Count(), 1);
+}
+
+TEST_F(ReportRoadTest, FinishedReportSurvivesReadAndWriteByteForByte) {
+    {
+        TVUZAzurEruraWorkbook book;
+        FirstPass(book, Dir / "report.xls");
+        SecondPass(book, Dir / "report.xls");
+    }
+    TVUZAzurEruraWorkbook once;
+    once.LoadFromFile(U16(Dir / "report.xls"));
+    once.SaveToFile(U16(Dir / "once.xls"));
+    TVUZAzurEruraWorkbook twice;
+    twice.LoadFromFile(U16(Dir / "once.xls"));
+    twice.SaveToFile(U16(Dir / "twice.xls"));
+    EXPECT_EQ(WorkbookStream(Dir / "once.xls"), WorkbookStream(Dir / "twice.xls"));
+    EXPECT_EQ(XlrdLines(Dir / "once.xls"), XlrdLines(Dir / "report.xls"));
 }
 
 TEST_F(ReportRoadTest, SecondReportOnTheSameComponent) {
