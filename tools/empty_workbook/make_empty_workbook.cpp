@@ -9,6 +9,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/byte_reader.h"
@@ -24,7 +25,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // Four fonts the file lists (the model's font 0 and the four built-in copies written for it),
-// the 21 standard XFs and the number formats of the five number styles.
+// the 21 standard XFs, the number formats of the five number styles and eight FORMAT records.
 void BuildTemplateModel(xls::TXc12Manager& root) {
     xls::TXc12DataStyleSheet& styles = root.StyleSheet();
     xls::TXc12Font* base = styles.Fonts().GetItems(0);
@@ -46,6 +47,19 @@ void BuildTemplateModel(xls::TXc12Manager& root) {
         xf->BIFFOptions = file == 15 ? 0 : 0xFFF4;
         if (file >= 16) xf->SetNumberFormat(styles.NumFmts().GetItems(StyleFormats[file - 16]));
     }
+    // The currency and accounting formats depend on the locale: the file carries them as FORMAT
+    // records, in kronor.
+    static constexpr std::pair<int, const char16_t*> LocaleFormats[] = {
+        {5, u"#,##0 \"kr\";-#,##0 \"kr\""},
+        {6, u"#,##0 \"kr\";[Red]-#,##0 \"kr\""},
+        {7, u"#,##0.00 \"kr\";-#,##0.00 \"kr\""},
+        {8, u"#,##0.00 \"kr\";[Red]-#,##0.00 \"kr\""},
+        {41, u"_-* #,##0_-;-* #,##0_-;_-* \"-\"_-;_-@_-"},
+        {42, u"_-* #,##0 \"kr\"_-;-* #,##0 \"kr\"_-;_-* \"-\" \"kr\"_-;_-@_-"},
+        {43, u"_-* #,##0.00_-;-* #,##0.00_-;_-* \"-\"??_-;_-@_-"},
+        {44, u"_-* #,##0.00 \"kr\"_-;-* #,##0.00 \"kr\"_-;_-* \"-\"?? \"kr\"_-;_-@_-"},
+    };
+    for (const auto& [id, text] : LocaleFormats) styles.NumFmts().SetFormatById(text, id);
     root.Worksheets().Add(-1)->Name = u"Sheet1";
 }
 

@@ -2,6 +2,7 @@
 """Checks the built-in empty workbook (a ZIP archive with the single entry "Empty.xls") with
 xlrd (one empty sheet, its fonts, formats, XFs and styles) and olefile (its three streams)."""
 import io
+import struct
 import sys
 import zipfile
 
@@ -37,10 +38,23 @@ def check(path):
     # xlrd adds the font index 4 that the file format skips.
     fonts = [(f.name, f.height, f.weight, f.colour_index) for f in book.font_list if f.font_index != 4]
     expect("fonts", fonts, [("Arial", 200, 400, 0x7FFF)] * 4)
-    formats = sorted(k for k in book.format_map if k not in xlrd.formatting.std_format_code_types or
-                     k in (5, 6, 7, 8, 41, 42, 43, 44))
-    user_formats = sorted(k for k in formats if k in (5, 6, 7, 8, 41, 42, 43, 44))
-    expect("format ids", user_formats, [5, 6, 7, 8, 41, 42, 43, 44])
+    # The records themselves, beside what xlrd makes of them.
+    stream = ole.openstream("Workbook").read()
+    records = []
+    pos = 0
+    while pos + 4 <= len(stream):
+        rid, length = struct.unpack_from("<HH", stream, pos)
+        records.append((rid, stream[pos + 4:pos + 4 + length]))
+        pos += 4 + length
+    expect("record stream length", pos, len(stream))
+    ids = [rid for rid, _ in records]
+    expect("FONT records", ids.count(0x0031), 4)
+    expect("FORMAT ids", [struct.unpack_from("<H", body)[0] for rid, body in records if rid == 0x041E],
+           [5, 6, 7, 8, 41, 42, 43, 44])
+    expect("XF records", ids.count(0x00E0), 21)
+    expect("STYLE records", ids.count(0x0293), 6)
+    expect("CODEPAGE", [struct.unpack_from("<H", body)[0] for rid, body in records if rid == 0x0042], [1200])
+    expect("SST", [struct.unpack_from("<II", body) for rid, body in records if rid == 0x00FC], [(0, 0)])
     expect("XF count", len(book.xf_list), 21)
     style_xfs = [xf.xf_index for xf in book.xf_list if xf.is_style]
     expect("style XFs", style_xfs, list(range(15)) + list(range(16, 21)))
