@@ -4,8 +4,8 @@
 
 #include <exception>
 #include <filesystem>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
