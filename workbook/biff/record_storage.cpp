@@ -150,9 +150,13 @@ void TRecordStorageDefault::FillFromDefaults() {
 }
 
 void TRecordStorageDefault::Place(uint16_t id, uint16_t length, const uint8_t* data, uint16_t recordId) {
-    const int existing = IndexOfId(recordId);
-    if (existing >= 0) {
-        TRecordBlock& block = *GetItems(existing);
+    // Only the default itself, once placed, is updated: a record of the same id kept raw in the
+    // list (inside an embedded chart's substream, say) is another record.
+    const auto field = Fields_.find(id);
+    bool placed = false;
+    for (int i = 0; i < Count() && field != Fields_.end() && !placed; ++i) placed = GetItems(i) == field->second;
+    if (placed) {
+        TRecordBlock& block = *field->second;
         if (RecordLength(block) != length)
             throw EBIFFError(base::Format("Size missmatch on default record %.4X", {int{id}}));
         if (data && length > 0) std::memcpy(RecordData(block), data, length);

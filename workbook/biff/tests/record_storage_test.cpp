@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/byte_reader.h"
@@ -203,6 +205,32 @@ TEST(RecordStorageTest, SecondRecordOfAnIdReplacesTheFirstOfTheSameSize) {
     } catch (const EBIFFError& e) {
         EXPECT_STREQ(e.what(), "Excpected default record 0080 not found.");
     }
+}
+
+TEST(RecordStorageTest, RecordsKeptRawDoNotStandInForTheDefaults) {
+    // An embedded chart's substream is kept raw inside the sheet: its BOF, SETUP, PROTECT and
+    // EOF are records of the chart, not the sheet's defaults, whatever comes after them.
+    TRecordStorageSheet sheet;
+    sheet.UpdateDefault(0x0809, Bytes(16, 1));
+    const std::vector<std::pair<uint16_t, Bytes>> chart = {
+        {0x0809, Bytes(16, 2)}, {0x00A1, Bytes(34, 5)}, {0x0012, Bytes(2, 1)}, {0x000A, {}}};
+    for (const auto& [id, data] : chart) sheet.AddRecord(id, data);
+    sheet.UpdateDefault(0x00A1, Bytes(34, 7));
+    sheet.UpdateDefault(0x000A, {});
+    std::vector<std::pair<uint16_t, Bytes>> kept;
+    for (int i = 0; i < sheet.Count(); ++i)
+        if (const TRecordBlock* block = sheet.GetItems(i); block && RecordId(*block) != 0)
+            kept.emplace_back(RecordId(*block), Bytes(RecordData(*block), RecordData(*block) + RecordLength(*block)));
+    auto count = [&](uint16_t id, const Bytes& data) {
+        return std::count(kept.begin(), kept.end(), std::pair<uint16_t, Bytes>{id, data});
+    };
+    EXPECT_EQ(count(0x0809, Bytes(16, 2)), 1);
+    EXPECT_EQ(count(0x00A1, Bytes(34, 5)), 1);
+    EXPECT_EQ(count(0x00A1, Bytes(34, 7)), 1);
+    EXPECT_EQ(count(0x0012, Bytes(2, 1)), 1);
+    // The chart's EOF and the sheet's own, last.
+    EXPECT_EQ(count(0x000A, {}), 2);
+    EXPECT_EQ(kept.back().first, 0x000A);
 }
 
 TEST(RecordStorageTest, ShortRecordsFromAFileDoNotReachTheAccessors) {
