@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <fstream>
 #include <stdexcept>
@@ -121,6 +122,11 @@ Bytes ZipOf(const Bytes& entry) {
     base::TMemoryStream archiveBytes;
     xls::TXLSZipArchive archive;
     archive.OpenForWrite(archiveBytes);
+    // A fixed time keeps the embedded bytes, and so the library, the same from build to build.
+    std::tm fixed{};
+    fixed.tm_mday = 1;
+    fixed.tm_year = 126;
+    archive.SetEntryDateTime(xls::DosDateTime(fixed));
     base::TMemoryStream source = base::TMemoryStream::View(entry.data(), static_cast<int64_t>(entry.size()));
     archive.AddStream("Empty.xls", source);
     archive.Close();

@@ -346,7 +346,7 @@ std::unique_ptr<TXLSZipFile> TXLSZipArchive::NewEntry(const std::string& name, u
     TLocalFile& l = entry->Local_;
     l.Flags = utf8 ? FlagUtf8Name : 0;
     l.Method = method;
-    l.DateTime = DosDateTimeNow();
+    l.DateTime = EntryDateTime_ ? *EntryDateTime_ : DosDateTimeNow();
     l.UncompressedSize = uncompressedSize;
     l.NameLength = static_cast<uint16_t>(normalized.size());
     l.Name = std::move(normalized);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -133,6 +134,9 @@ public:
     // checks it before touching the entry.
     std::weak_ptr<const bool> EntriesToken() const { return EntriesAlive_; }
 
+    // Entries added from now on carry this MS-DOS date and time instead of the current time
+    // (reproducible output, e.g. data embedded at build time).
+    void SetEntryDateTime(uint32_t dosDateTime) { EntryDateTime_ = dosDateTime; }
     // Adds the rest of stream (from its position) as a new entry.
     void AddStream(const std::string& name, base::TStream& stream);
     // Starts a deflated entry; the caller writes its content into the returned stream and
@@ -178,6 +182,7 @@ private:
     std::unique_ptr<TXLSZipFile> Active_;
     std::shared_ptr<const bool> EntriesAlive_ = std::make_shared<const bool>(true);
     const TCompressionStream* ActiveStream_ = nullptr;
+    std::optional<uint32_t> EntryDateTime_;
 };
 
 }  // namespace xls
