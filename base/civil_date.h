@@ -42,6 +42,13 @@ constexpr TCivilDate CivilFromDays(int64_t serial) {
     return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1)};
 }
 
+// The date of a spreadsheet date serial: the file formats count 1900 as a leap year, so 1 is
+// 1 January 1900 and 60 the 29 February 1900 that never was; from 61 on as CivilFromDays.
+constexpr TCivilDate CivilFromSerial(int64_t serial) {
+    if (serial == 60) return {1900, 2, 29};
+    return CivilFromDays(serial < 60 ? serial + 1 : serial);
+}
+
 static_assert(DaysFromCivil(1970, 1, 1) == 25569 && DaysFromCivil(1899, 12, 30) == 0);
 static_assert(CivilFromDays(61).Year == 1900 && CivilFromDays(61).Month == 3 && CivilFromDays(61).Day == 1);
 static_assert(CivilFromDays(DaysFromCivil(2026, 12, 8)).Day == 8 && CivilFromDays(-1).Year == 1899);

@@ -53,8 +53,7 @@ int64_t DateSerial(int64_t year, int month, int day) {
 }
 
 TDate SerialDate(int64_t serial) {
-    if (serial == FebruaryTwentyNinth1900) return {1900, 2, 29};
-    const base::TCivilDate d = base::CivilFromDays(serial < FebruaryTwentyNinth1900 ? serial + 1 : serial);
+    const base::TCivilDate d = base::CivilFromSerial(serial);
     return {d.Year, d.Month, d.Day};
 }
 

@@ -421,7 +421,7 @@ std::u16string TExcelMask::FormatDateTime(const TSection& s, double value) const
     const int64_t total = FloorDiv(std::llround(value * 86400000.0), unit) * unit;
     const int64_t days = FloorDiv(total, 86400000);
     const int64_t ms = total - days * 86400000;
-    const auto [year, month, day] = base::CivilFromDays(days);
+    const auto [year, month, day] = base::CivilFromSerial(days);
     const int hour = static_cast<int>(ms / 3600000);
     const int minute = static_cast<int>(ms / 60000 % 60);
     const int second = static_cast<int>(ms / 1000 % 60);

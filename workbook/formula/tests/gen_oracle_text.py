@@ -61,7 +61,7 @@ FORMULAS = [
     "TEXT(0.75,\"hh am/pm\")", "TEXT(0.25,\"h a/p\")", "TEXT(0.5+1.234/86400,\"h:mm:ss.00\")",
     "TEXT(90/86400,\"mm:ss\")", "TEXT(B3,\"[h]:mm\")", "TEXT(B2,\"[h]\")", "TEXT(B2,\"[mm]\")",
     "TEXT(1/24+5/86400,\"[mm]:ss\")", "TEXT(0.5,\"[s]\")", "TEXT(B3,\"[h]:mm:ss\")", "TEXT(61,\"dd.mm.yyyy\")",
-    "TEXT(59,\"yyyy-mm-dd\")",
+    "TEXT(59,\"yyyy-mm-dd\")", "TEXT(60,\"yyyy-mm-dd\")", "TEXT(1,\"yyyy-mm-dd ddd\")",
     # Reading numbers
     "VALUE(\"1.5\")", "VALUE(\"abc\")", "VALUE(A5)", "VALUE(\"\")", "VALUE(\" 12 \")", "VALUE(\"1e3\")",
     "TEXT(VALUE(\"2024-03-15\"),\"0.000\")", "TEXT(VALUE(\"12:30\"),\"0.000\")", "VALUE(\"$12.50\")", "VALUE(12)", "VALUE(\"-3\")", "VALUE(\"1,000\")", "VALUE(\"50%\")",
@@ -76,6 +76,8 @@ EMPTY_TEXT = "LibreOffice's empty text reads back as no value"
 CP936 = "the byte forms count the bytes of code page 936, as LibreOffice; gnumeric counts UTF-8 bytes"
 CUT = ("a double-byte character cut by the byte count leaves a space, as LibreOffice; gnumeric refuses "
        "the cut")
+EARLY_SERIALS = ("serials count 1900 as a leap year, as DATE, WEEKDAY and the files do (1 is 1900-01-01, a Sunday; "
+                 "60 the 29 February that never was); LibreOffice has no such day, gnumeric shows none")
 DECISIONS = {
     "CONCATENATE(\"a\",1.5,TRUE)": ('"a1.5TRUE"', NO_BOOLEANS),
     "CONCATENATE(A1,\"-\",A2,\"-\",A3,\"-\",A4)": ('"ab-1.5-TRUE-"', NO_BOOLEANS),
@@ -101,8 +103,9 @@ DECISIONS = {
     "SEARCHB(\"B\",\"温ab\")": ("N:4.0", CP936),
     "REPLACEB(\"温度计\",3,2,\"x\")": ('"温x计"', CP936),
     "TEXT(0.75,\"hh am/pm\")": ('"06 pm"', "the marker is written in the case the format gives; both peers write PM"),
-    "TEXT(59,\"yyyy-mm-dd\")": ('"1900-02-27"', "TEXT counts days from 30 December 1899 without a 29 February 1900, "
-                                                "as LibreOffice; gnumeric counts that day"),
+    "TEXT(59,\"yyyy-mm-dd\")": ('"1900-02-28"', EARLY_SERIALS),
+    "TEXT(60,\"yyyy-mm-dd\")": ('"1900-02-29"', EARLY_SERIALS),
+    "TEXT(1,\"yyyy-mm-dd ddd\")": ('"1900-01-01 Sun"', EARLY_SERIALS),
     "VALUE(\"1,000\")": ("#VALUE!", "VALUE reads what numbers read everywhere here: no thousands separators"),
     "VALUE(\"50%\")": ("#VALUE!", "VALUE reads what numbers read everywhere here: no percent sign"),
     "HYPERLINK(\"http://a.b/c\",12)": ('"12"', "the friendly name is given as text"),
