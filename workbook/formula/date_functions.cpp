@@ -197,11 +197,12 @@ bool IsLeap(int64_t year) { return DaysOfMonth(year, 2) == 29; }
 // Actual/actual: within one year the length of that year (366 when a 29 February lies in the
 // span), else the average length of the years touched.
 double ActualYearFraction(int64_t start, int64_t end, const TDate& a, const TDate& b) {
-    const bool withinYear = a.Year == b.Year || (b.Year == a.Year + 1 && (a.Month > b.Month ||
-                                                                          (a.Month == b.Month && a.Day >= b.Day)));
+    const bool withinYear =
+        a.Year == b.Year || (b.Year == a.Year + 1 && (a.Month > b.Month || (a.Month == b.Month && a.Day >= b.Day)));
     if (!withinYear) {
         const double years = static_cast<double>(b.Year - a.Year + 1);
-        return static_cast<double>(end - start) / (static_cast<double>(DateSerial(b.Year + 1, 1, 1) - DateSerial(a.Year, 1, 1)) / years);
+        return static_cast<double>(end - start) /
+               (static_cast<double>(DateSerial(b.Year + 1, 1, 1) - DateSerial(a.Year, 1, 1)) / years);
     }
     bool leap = a.Year == b.Year && IsLeap(a.Year);
     for (int64_t y = a.Year; y <= b.Year && !leap; ++y) {
@@ -368,8 +369,8 @@ void Workday(TValueStack& s, int argCount, bool intl) {
     int64_t result = AddWorkdays(start, days, w);
     // Holidays passed over push the result on by as many working days, which may pass more.
     for (;;) {
-        const int64_t passed = days > 0 ? HolidaysBetween(holidays, from + 1, result)
-                                        : HolidaysBetween(holidays, result, from - 1);
+        const int64_t passed =
+            days > 0 ? HolidaysBetween(holidays, from + 1, result) : HolidaysBetween(holidays, result, from - 1);
         if (passed == 0 || result < FirstSerial || result > LastSerial) break;
         from = result;
         result = AddWorkdays(result, days > 0 ? passed : -passed, w);

@@ -80,8 +80,8 @@ TEST_F(DateFunctionsTest, WorkdayLandsOnWorkingDaysPastHolidays) {
     for (const bool withHolidays : {false, true})
         for (int start = Wednesday - 7; start <= Wednesday + 7; ++start)
             for (int days = -12; days <= 12; ++days) {
-                const std::u16string formula = u"WORKDAY(" + Text(start) + u"," + Text(days) +
-                                               (withHolidays ? u",A1:A5)" : u")");
+                const std::u16string formula =
+                    u"WORKDAY(" + Text(start) + u"," + Text(days) + (withHolidays ? u",A1:A5)" : u")");
                 int expected = start;
                 for (int left = days < 0 ? -days : days; left > 0;) {
                     expected += days < 0 ? -1 : 1;
@@ -97,8 +97,8 @@ TEST_F(DateFunctionsTest, NetworkdaysCountsWorkingDays) {
     for (const bool withHolidays : {false, true})
         for (int start = Wednesday - 7; start <= Wednesday + 7; ++start)
             for (int end = start - 20; end <= start + 40; end += 3) {
-                const std::u16string formula = u"NETWORKDAYS(" + Text(start) + u"," + Text(end) +
-                                               (withHolidays ? u",A1:A5)" : u")");
+                const std::u16string formula =
+                    u"NETWORKDAYS(" + Text(start) + u"," + Text(end) + (withHolidays ? u",A1:A5)" : u")");
                 int count = 0;
                 for (int day = std::min(start, end); day <= std::max(start, end); ++day)
                     if (IsWorkday(day, withHolidays)) ++count;
@@ -119,10 +119,10 @@ TEST_F(DateFunctionsTest, IntlWeekendsAreTheDaysTheyName) {
         const char16_t* Weekend;
         const char* Off;
     } Cases[] = {
-        {u"1", "1000001"},         {u"2", "1100000"},         {u"3", "0110000"},         {u"4", "0011000"},
-        {u"5", "0001100"},         {u"6", "0000110"},         {u"7", "0000011"},         {u"11", "1000000"},
-        {u"12", "0100000"},        {u"13", "0010000"},        {u"14", "0001000"},        {u"15", "0000100"},
-        {u"16", "0000010"},        {u"17", "0000001"},        {u"\"0000011\"", "1000001"}, {u"\"1010100\"", "0101010"},
+        {u"1", "1000001"},           {u"2", "1100000"},  {u"3", "0110000"},           {u"4", "0011000"},
+        {u"5", "0001100"},           {u"6", "0000110"},  {u"7", "0000011"},           {u"11", "1000000"},
+        {u"12", "0100000"},          {u"13", "0010000"}, {u"14", "0001000"},          {u"15", "0000100"},
+        {u"16", "0000010"},          {u"17", "0000001"}, {u"\"0000011\"", "1000001"}, {u"\"1010100\"", "0101010"},
         {u"\"0000000\"", "0000000"},
     };
     for (const auto& c : Cases) {
@@ -159,26 +159,16 @@ TEST_F(DateFunctionsTest, IntlWeekendsAreTheDaysTheyName) {
 // Dates outside years 1..9999, and counts that lead there, are error values, not exceptions.
 TEST_F(DateFunctionsTest, OutOfRangeDatesGiveErrorValues) {
     Check({
-        {u"DATE(10000,1,1)", "#NUM!"},
-        {u"DATE(9999,12,32)", "#NUM!"},
-        {u"DATE(-1,1,1)", "#NUM!"},
-        {u"DATE(2021,10^9,1)", "#NUM!"},
-        {u"DATE(2021,1,-10^9)", "#NUM!"},
-        {u"DATE(10^300,1,1)", "#NUM!"},
-        {u"YEAR(2958466)", "#NUM!"},
-        {u"DAY(-10^300)", "#NUM!"},
-        {u"HOUR(10^300)", "#NUM!"},
-        {u"WEEKDAY(10^10)", "#NUM!"},
-        {u"DAYS360(1,10^10)", "#NUM!"},
-        {u"EOMONTH(2958465,1)", "#NUM!"},
-        {u"EOMONTH(45000,10^300)", "#NUM!"},
-        {u"YEARFRAC(1,10^10)", "#NUM!"},
-        {u"WORKDAY(2958465,1)", "#NUM!"},
-        {u"WORKDAY(45000,10^15)", "#NUM!"},
-        {u"WORKDAY(-693593,-1)", "#NUM!"},
-        {u"NETWORKDAYS(1,2958466)", "#NUM!"},
-        {u"DATE(9999,12,31)", "2958465"},
-        {u"NETWORKDAYS(-693593,2958465)", "2608615"},
+        {u"DATE(10000,1,1)", "#NUM!"},       {u"DATE(9999,12,32)", "#NUM!"},
+        {u"DATE(-1,1,1)", "#NUM!"},          {u"DATE(2021,10^9,1)", "#NUM!"},
+        {u"DATE(2021,1,-10^9)", "#NUM!"},    {u"DATE(10^300,1,1)", "#NUM!"},
+        {u"YEAR(2958466)", "#NUM!"},         {u"DAY(-10^300)", "#NUM!"},
+        {u"HOUR(10^300)", "#NUM!"},          {u"WEEKDAY(10^10)", "#NUM!"},
+        {u"DAYS360(1,10^10)", "#NUM!"},      {u"EOMONTH(2958465,1)", "#NUM!"},
+        {u"EOMONTH(45000,10^300)", "#NUM!"}, {u"YEARFRAC(1,10^10)", "#NUM!"},
+        {u"WORKDAY(2958465,1)", "#NUM!"},    {u"WORKDAY(45000,10^15)", "#NUM!"},
+        {u"WORKDAY(-693593,-1)", "#NUM!"},   {u"NETWORKDAYS(1,2958466)", "#NUM!"},
+        {u"DATE(9999,12,31)", "2958465"},    {u"NETWORKDAYS(-693593,2958465)", "2608615"},
     });
 }
 
