@@ -15,6 +15,9 @@ bool CallTextFunction(TValueStack& stack, int id, int argCount);
 // The information, basic math, date and reference functions; same contract.
 bool CallInfoMathFunction(TValueStack& stack, int id, int argCount);
 
+// The financial functions (annuities, cash flows, depreciation, accrued interest); same contract.
+bool CallFinancialFunction(TValueStack& stack, int id, int argCount);
+
 // Half away from zero at every digit count; the scaled value is first taken to 15 significant
 // digits so that 2.675 rounds as written, not as stored.
 double RoundHalfAway(double x, int digits);
