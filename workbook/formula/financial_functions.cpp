@@ -231,11 +231,11 @@ base::TCivilDate SerialDate(double serial) {
     return base::CivilFromDays(day < 60 ? day + 1 : day);
 }
 
-// Days from a to b by the day-count basis: actual days (1, 2, 3), or months of 30 days with the
-// days of the month as they are (0, 4); for basis 0 a February passed within one year counts
-// its real length.
+// Whole days from a to b (the time of day does not count) by the day-count basis: actual days
+// (1, 2, 3), or months of 30 days with the days of the month as they are (0, 4); for basis 0 a
+// February passed within one year counts its real length.
 double DayCount(double a, double b, int basis) {
-    if (basis != 0 && basis != 4) return std::round(b - a);
+    if (basis != 0 && basis != 4) return std::floor(b) - std::floor(a);
     const base::TCivilDate x = SerialDate(a);
     const base::TCivilDate y = SerialDate(b);
     double days = 360.0 * static_cast<double>(y.Year - x.Year) + 30.0 * (y.Month - x.Month) + y.Day - x.Day;

@@ -90,8 +90,8 @@ TEST_F(FinancialFunctionsTest, XirrFromAGuessOfZero) {
     });
 }
 
-// Searches that find no rate, and arguments outside a routine's domain, give #NUM! as the
-// formula's result instead of ending the recalculation.
+// Searches that find no rate, arguments outside a routine's domain and depreciation walks too
+// long to make give #NUM! as the formula's result instead of ending the recalculation.
 TEST_F(FinancialFunctionsTest, FailuresAreNumErrors) {
     Check({
         {u"RATE(10,100,800)", "#NUM!"},
@@ -103,6 +103,7 @@ TEST_F(FinancialFunctionsTest, FailuresAreNumErrors) {
         {u"FV(-1,1,1)", "#NUM!"},
         {u"PV(-1.5,10,-100)", "#NUM!"},
         {u"IPMT(0.1,3,2,100)", "#NUM!"},
+        {u"VDB(1,0,10^8,0,10^8)", "#NUM!"},
     });
 }
 
