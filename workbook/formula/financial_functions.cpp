@@ -37,11 +37,13 @@ enum : int {
     fnXnpv = 872,
 };
 
-// Pops the arguments, last first, as numbers into x (those left out of the call keep the values
-// x holds); false after pushing the first error.
+// Pops the arguments, last first, as numbers into x (those left out of the call, or left empty
+// in it as in "VDB(c,s,l,0,1,,TRUE)", keep the defaults x holds); false after pushing the first
+// error.
 bool PopNumbers(TValueStack& s, int argCount, std::span<double> x) {
     for (int i = argCount - 1; i >= 0; --i) {
-        if (static_cast<size_t>(i) >= x.size()) {
+        const TXLSFormulaValue& arg = s.PeekArgument(0);
+        if (static_cast<size_t>(i) >= x.size() || (arg.Kind == vkValue && arg.ValType == fvtEmpty)) {
             s.PopArgument();
             continue;
         }

@@ -128,5 +128,15 @@ TEST_F(FinancialFunctionsTest, PaymentTimingAndShortLives) {
     });
 }
 
+// An argument left empty takes its default, not 0.
+TEST_F(FinancialFunctionsTest, EmptyArgumentsTakeTheirDefaults) {
+    Check({
+        {u"VDB(2400,300,10,0,1,,TRUE)", "480"},
+        {u"DB(1000,100,5,1,)", "369"},
+        {u"PV(0.1,10,-100,,1)", "675.902381627515"},
+        {u"ACCRINT(45292,45474,45474,0.1,,2)", "50"},
+    });
+}
+
 }  // namespace
 }  // namespace xls
