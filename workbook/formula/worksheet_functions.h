@@ -32,6 +32,8 @@ bool CallCriteriaFunction(TValueStack& stack, int id, int argCount);
 // The variance of numbers with (n - ddof) in the denominator, or its square root; too few
 // numbers divide by zero.
 void PushVariance(TValueStack& stack, const std::vector<double>& numbers, int ddof, bool root);
+// The financial functions (annuities, cash flows, depreciation, accrued interest); same contract.
+bool CallFinancialFunction(TValueStack& stack, int id, int argCount);
 
 // Half away from zero at every digit count; the scaled value is first taken to 15 significant
 // digits so that 2.675 rounds as written, not as stored.
