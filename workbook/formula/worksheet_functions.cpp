@@ -700,7 +700,9 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             s.PushString(std::move(t));
             return true;
         }
-        default: return CallNumericFunction(s, id, argCount) || CallTextFunction(s, id, argCount);
+        default:
+            return CallNumericFunction(s, id, argCount) || CallTextFunction(s, id, argCount) ||
+                   CallLookupFunction(s, id, argCount);
     }
 }
 

@@ -15,6 +15,11 @@ bool CallTextFunction(TValueStack& stack, int id, int argCount);
 // The information, basic math, date and reference functions; same contract.
 bool CallInfoMathFunction(TValueStack& stack, int id, int argCount);
 
+// The lookup functions, then (CallReferenceFunction) the reference, information and choice
+// functions; same contract.
+bool CallLookupFunction(TValueStack& stack, int id, int argCount);
+bool CallReferenceFunction(TValueStack& stack, int id, int argCount);
+
 // Half away from zero at every digit count; the scaled value is first taken to 15 significant
 // digits so that 2.675 rounds as written, not as stored.
 double RoundHalfAway(double x, int digits);
