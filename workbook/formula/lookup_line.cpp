@@ -82,8 +82,7 @@ int32_t FindExact(const TLookupLine& line, const TXLSFormulaValue& key) {
     for (int32_t pos = line.First(); pos < line.Last(); ++pos) {
         line.Get(pos, c);
         if (c.ValType != key.ValType) continue;
-        if (text ? pattern.Matches(c.Str) : CompareValues(c, key) == 0)
-            return pos;
+        if (text ? pattern.Matches(c.Str) : CompareValues(c, key) == 0) return pos;
     }
     return -1;
 }

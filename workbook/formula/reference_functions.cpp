@@ -128,8 +128,8 @@ void Offset(TValueStack& s, int argCount) {
     bool heightGiven = false;
     bool given = false;
     if (!PopOptionalInteger(s, argCount == 5, width, widthGiven) ||
-        !PopOptionalInteger(s, argCount >= 4, height, heightGiven) || !PopOptionalInteger(s, argCount >= 3, cols, given) ||
-        !PopOptionalInteger(s, true, rows, given))
+        !PopOptionalInteger(s, argCount >= 4, height, heightGiven) ||
+        !PopOptionalInteger(s, argCount >= 3, cols, given) || !PopOptionalInteger(s, true, rows, given))
         return;
     const TXLSFormulaValue ref = s.PopArgument();
     if (ref.Kind != vkRef && ref.Kind != vkArea) return s.PushError(errValue);
@@ -215,8 +215,7 @@ void Address(TValueStack& s, int argCount) {
     int col = 0;
     int row = 0;
     if (!PopOptionalInteger(s, argCount >= 3, abs, given) || !s.PopArgInteger(col) || !s.PopArgInteger(row)) return;
-    if (col < 1 || col > XLSMaxCol + 1 || row < 1 || row > XLSMaxRow + 1)
-        return s.PushError(errValue);
+    if (col < 1 || col > XLSMaxCol + 1 || row < 1 || row > XLSMaxRow + 1) return s.PushError(errValue);
     // 2 makes only the row absolute, 3 only the column, 4 neither; any other value both.
     const bool rowAbs = abs != 3 && abs != 4;
     const bool colAbs = abs != 2 && abs != 4;

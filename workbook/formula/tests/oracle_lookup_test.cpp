@@ -10,7 +10,9 @@ using test::TOracleCell;
 
 #include "workbook/formula/tests/oracle_lookup.inc"
 
-TEST(OracleLookup, LookupAndReferenceFunctionsGiveTheResultsOfTheTable) { test::RunOracleTable(OracleData, OracleCases); }
+TEST(OracleLookup, LookupAndReferenceFunctionsGiveTheResultsOfTheTable) {
+    test::RunOracleTable(OracleData, OracleCases);
+}
 
 }  // namespace
 }  // namespace xls
