@@ -18,23 +18,14 @@ namespace {
 using xls::bench::TTokens;
 using xls::test::TTestFormulaDocument;
 
-constexpr int FuncIf = 1, FuncSum = 4, FuncAverage = 5, FuncMin = 6, FuncMax = 7, FuncRound = 27;
+constexpr int FuncAverage = 5, FuncMin = 6, FuncMax = 7, FuncRound = 27;
 constexpr int LastRow = 1048575;
 
 void BM_Recalculate100kRows(benchmark::State& state) {
     TTestFormulaDocument doc(1);
     xls::TXLSCellMMU& s = *doc.SheetCells(0);
     TTokens t;
-    const int rows = 100000;
-    for (int i = 0; i < rows; ++i) {
-        s.StoreFloat(0, i, 0, i);
-        s.StoreFloat(1, i, 0, (i * 37) % 101);
-        t.Ref(1, i).Number(2).Op(xls::ptgMul).Ref(0, i).Op(xls::ptgAdd).Store(s, 2, i);
-        t.Ref(1, i).Number(50).Op(xls::ptgGT).Ref(1, i).Ref(1, i).Op(xls::ptgUminus).Func(FuncIf, 3).Store(s, 3, i);
-    }
-    const int funcs[] = {FuncAverage, FuncMin, FuncMax, FuncSum};
-    for (int i = 0; i < 4; ++i) t.Area(2, 0, 2, LastRow).Func(funcs[i], 1).Store(s, 5, i);
-    t.Area(3, 0, 3, LastRow).Func(FuncAverage, 1).Number(2).Func(FuncRound, 2).Store(s, 5, 4);
+    xls::bench::StoreHundredThousandRows(s, t);
     xls::TXLSFormulaHandler handler(doc);
     handler.Calculate();
     double value = 0;

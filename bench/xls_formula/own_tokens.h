@@ -69,4 +69,21 @@ private:
     std::vector<uint8_t> Bytes;
 };
 
+// The recalculation workload of 100,000 rows: A = i, B = (i * 37) mod 101, C = B * 2 + A,
+// D = IF(B > 50, B, -B), and in F1:F5 AVERAGE, MIN, MAX and SUM of column C and ROUND(AVERAGE of
+// column D, 2), all over whole columns.
+inline void StoreHundredThousandRows(xls::TXLSCellMMU& s, TTokens& t) {
+    constexpr int FuncIf = 1, FuncSum = 4, FuncAverage = 5, FuncMin = 6, FuncMax = 7, FuncRound = 27;
+    constexpr int LastRow = 1048575;
+    for (int i = 0; i < 100000; ++i) {
+        s.StoreFloat(0, i, 0, i);
+        s.StoreFloat(1, i, 0, (i * 37) % 101);
+        t.Ref(1, i).Number(2).Op(xls::ptgMul).Ref(0, i).Op(xls::ptgAdd).Store(s, 2, i);
+        t.Ref(1, i).Number(50).Op(xls::ptgGT).Ref(1, i).Ref(1, i).Op(xls::ptgUminus).Func(FuncIf, 3).Store(s, 3, i);
+    }
+    const int funcs[] = {FuncAverage, FuncMin, FuncMax, FuncSum};
+    for (int i = 0; i < 4; ++i) t.Area(2, 0, 2, LastRow).Func(funcs[i], 1).Store(s, 5, i);
+    t.Area(3, 0, 3, LastRow).Func(FuncAverage, 1).Number(2).Func(FuncRound, 2).Store(s, 5, 4);
+}
+
 }  // namespace xls::bench

@@ -120,13 +120,26 @@ TEST(WildcardPattern, MatchesStarsQuestionMarksAndEscapesWithoutCase) {
         std::u16string Text;
         bool Matches;
     } cases[] = {
-        {u"a*c", u"abbbc", true},     {u"a*c", u"abbbd", false}, {u"a?c", u"abc", true},
-        {u"a?c", u"ac", false},       {u"~*", u"*", true},       {u"~*", u"a", false},
-        {u"~?", u"?", true},          {u"~~", u"~", true},       {u"a~", u"a~", true},
-        {u"*", u"", true},            {u"?", u"", false},        {u"[a]", u"a", false},
-        {u"[a]", u"[A]", true},       {u"AB", u"ab", true},      {u"é*", u"Éclair", true},
-        {stars + u"x", u"x", true},   {u"*a*a*b", u"aaaaaaaa", false},
-        {u"*a*a*b", u"xaya-zb", true}, {u"ab", u"abc", false},  {u"*c", u"abcc", true},
+        {u"a*c", u"abbbc", true},
+        {u"a*c", u"abbbd", false},
+        {u"a?c", u"abc", true},
+        {u"a?c", u"ac", false},
+        {u"~*", u"*", true},
+        {u"~*", u"a", false},
+        {u"~?", u"?", true},
+        {u"~~", u"~", true},
+        {u"a~", u"a~", true},
+        {u"*", u"", true},
+        {u"?", u"", false},
+        {u"[a]", u"a", false},
+        {u"[a]", u"[A]", true},
+        {u"AB", u"ab", true},
+        {u"é*", u"Éclair", true},
+        {stars + u"x", u"x", true},
+        {u"*a*a*b", u"aaaaaaaa", false},
+        {u"*a*a*b", u"xaya-zb", true},
+        {u"ab", u"abc", false},
+        {u"*c", u"abcc", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TWildcardPattern(c.Pattern).Matches(c.Text), c.Matches)
