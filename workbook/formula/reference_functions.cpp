@@ -225,6 +225,15 @@ void Address(TValueStack& s, int argCount) {
     s.PushString(std::move(text));
 }
 
+// The file name followed by the name of the sheet that holds cells ("[???]" for none).
+std::u16string FileNameOf(TValueStack& s, TXLSCellMMU* cells) {
+    const std::u16string file = s.Doc().FileName();
+    if (file.empty()) return file;
+    for (int i = 0; i < s.Doc().SheetCount(); ++i)
+        if (s.SheetCells(i) == cells) return file + s.Doc().SheetName(i);
+    return file + u"[???]";
+}
+
 // CELL: what the first cell of the reference (else A1) is: its address, row, column, file name
 // or type; the formatting infos keep their neutral values.
 void Cell(TValueStack& s, int argCount) {
@@ -244,7 +253,7 @@ void Cell(TValueStack& s, int argCount) {
     if (info == u"row") return s.PushNumber(r.Row1 + 1);
     if (info == u"color" || info == u"parentheses" || info == u"protect" || info == u"width") return s.PushNumber(0);
     if (info == u"format" || info == u"prefix") return s.PushString(u"");
-    if (info == u"filename") return s.PushString(u"");
+    if (info == u"filename") return s.PushString(FileNameOf(s, r.Cells));
     if (info == u"type") {
         TXLSFormulaValue v;
         s.ReadCell(r.Cells, r.Col1, r.Row1, v);

@@ -113,6 +113,43 @@ TEST_F(LookupFunctionsTest, IfErrorReplacesOnlyErrors) {
           false);
 }
 
+// CELL tells the position, kind and file of a reference's first cell (A1 of the formula's sheet
+// without one); the formatting infos keep neutral values.
+TEST_F(LookupFunctionsTest, CellDescribesTheFirstCellOfItsReference) {
+    Check({{u"CELL(\"address\",B2:C3)", "\"$B$2\""},
+           {u"CELL(\"address\")", "\"$A$1\""},
+           {u"CELL(\"Row\",C7)", "7"},
+           {u"CELL(\"col\",AA1)", "27"},
+           {u"CELL(\"type\",H9)", "\"b\""},
+           {u"CELL(\"type\",C1)", "\"l\""},
+           {u"CELL(\"type\",A1)", "\"v\""},
+           {u"CELL(\"width\",A1)", "0"},
+           {u"CELL(\"prefix\",C1)", "\"\""},
+           {u"CELL(\"filename\",A1)", "\"\""},
+           {u"CELL(\"\",A1)", "#VALUE!"},
+           {u"CELL(\"contents\",A1)", "#VALUE!"}},
+          false);
+    struct TNamedDocument : test::TTestFormulaDocument {
+        TNamedDocument() : TTestFormulaDocument(2) {}
+        std::u16string FileName() const override { return u"/data/[log.xls]"; }
+    } named;
+    TXLSFormulaEvaluator eval(named);
+    const struct {
+        const char16_t* Formula;
+        int Sheet;
+        const char* Expected;
+    } cases[] = {
+        {u"CELL(\"filename\",B2)", 0, "\"/data/[log.xls]S0\""},
+        {u"CELL(\"filename\")", 1, "\"/data/[log.xls]S1\""},
+        {u"CELL(\"filename\",S1!A1)", 0, "\"/data/[log.xls]S1\""},
+    };
+    for (const auto& c : cases) {
+        const std::vector<uint8_t> ptgs = named.Compile(c.Formula);
+        EXPECT_EQ(Show(eval.Evaluate(c.Sheet, 5, 5, ptgs.data(), static_cast<int>(ptgs.size()))), c.Expected)
+            << base::Utf16ToUtf8(c.Formula);
+    }
+}
+
 TEST(WildcardPattern, MatchesStarsQuestionMarksAndEscapesWithoutCase) {
     const std::u16string stars(40, u'*');
     const struct {
