@@ -51,6 +51,9 @@ public:
         (void)book;
         return {};
     }
+    // The document's file name as CELL("filename") begins it ("path[file]"); empty while the
+    // document has none.
+    virtual std::u16string FileName() const { return {}; }
     virtual std::u16string ExternalSheetName(int book, int sheet) const {
         (void)book, (void)sheet;
         return {};

@@ -690,11 +690,9 @@ bool CallWorksheetFunction(TValueStack& s, int id, int argCount) {
             return true;
         }
         default:
-            return CallNumericFunction(s, id, argCount) ||
-                   CallTextFunction(s, id, argCount) ||
-                   CallCriteriaFunction(s, id, argCount) ||
-                   CallDateFunction(s, id, argCount) ||
-                   CallFinancialFunction(s, id, argCount);
+            return CallNumericFunction(s, id, argCount) || CallTextFunction(s, id, argCount) ||
+                   CallCriteriaFunction(s, id, argCount) || CallDateFunction(s, id, argCount) ||
+                   CallFinancialFunction(s, id, argCount) || CallLookupFunction(s, id, argCount);
     }
 }
 

@@ -34,6 +34,10 @@ bool CallCriteriaFunction(TValueStack& stack, int id, int argCount);
 void PushVariance(TValueStack& stack, const std::vector<double>& numbers, int ddof, bool root);
 // The financial functions (annuities, cash flows, depreciation, accrued interest); same contract.
 bool CallFinancialFunction(TValueStack& stack, int id, int argCount);
+// The lookup functions, then (CallReferenceFunction) the reference, information and choice
+// functions; same contract.
+bool CallLookupFunction(TValueStack& stack, int id, int argCount);
+bool CallReferenceFunction(TValueStack& stack, int id, int argCount);
 
 // Half away from zero at every digit count; the scaled value is first taken to 15 significant
 // digits so that 2.675 rounds as written, not as stored.

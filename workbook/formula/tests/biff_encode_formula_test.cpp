@@ -171,7 +171,8 @@ TEST_F(EncodeFormulaTest, EveryFixedCountFunctionRefusesOtherCounts) {
 }
 
 TEST_F(EncodeFormulaTest, VariableCountsOutsideTheLimits) {
-    for (std::u16string_view text : {u"IF(1)", u"IF(1,2,3,4)", u"INDEX(1,2,3,4)"}) {
+    for (std::u16string_view text : {u"IF(1)", u"IF(1,2,3,4)", u"INDEX(1)", u"INDEX(1,2,3,4,5)", u"CELL(1,2,3)",
+                                     u"ADDRESS(1)", u"ADDRESS(1,2,3,4,5,6)"}) {
         Reports.clear();
         Collect(text);
         ASSERT_EQ(Reports.size(), 1u) << base::Utf16ToUtf8(text);
