@@ -6,52 +6,6 @@
 
 namespace xls {
 
-void TXLSWildcard::Compile(std::u16string_view pattern) {
-    const std::u16string upper = WideUpperCaseStr(pattern);
-    Chars_.clear();
-    Kinds_.clear();
-    Wild_ = false;
-    for (size_t i = 0; i < upper.size(); ++i) {
-        const char16_t c = upper[i];
-        if (c == u'~' && i + 1 < upper.size()) {
-            Chars_ += upper[++i];
-            Kinds_.push_back(0);
-            continue;
-        }
-        const uint8_t kind = c == u'?' ? 1 : c == u'*' ? 2 : 0;
-        // Runs of "*" match as one.
-        if (kind == 2 && !Kinds_.empty() && Kinds_.back() == 2) continue;
-        Wild_ = Wild_ || kind != 0;
-        Chars_ += c;
-        Kinds_.push_back(kind);
-    }
-}
-
-// Greedy with one backtracking point, the last "*": linear in the usual cases, never recursive.
-bool TXLSWildcard::Matches(std::u16string_view text) const {
-    const std::u16string t = WideUpperCaseStr(text);
-    size_t ti = 0;
-    size_t pi = 0;
-    size_t star = SIZE_MAX;
-    size_t resume = 0;
-    while (ti < t.size()) {
-        if (pi < Chars_.size() && Kinds_[pi] == 2) {
-            star = pi++;
-            resume = ti;
-        } else if (pi < Chars_.size() && (Kinds_[pi] == 1 || Chars_[pi] == t[ti])) {
-            ++pi;
-            ++ti;
-        } else if (star != SIZE_MAX) {
-            pi = star + 1;
-            ti = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (pi < Chars_.size() && Kinds_[pi] == 2) ++pi;
-    return pi == Chars_.size();
-}
-
 void TXLSCriterion::SetValue(const TXLSFormulaValue& v) {
     Op = coEqual;
     Value = v;
@@ -95,7 +49,7 @@ void TXLSCriterion::SetText(std::u16string_view text) {
 void TXLSCriterion::Compile() {
     if (Value.ValType != fvtString) return;
     Upper_ = WideUpperCaseStr(Value.Str);
-    Pattern_.Compile(Value.Str);
+    Pattern_ = TWildcardPattern(Value.Str);
 }
 
 namespace {

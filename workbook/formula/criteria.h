@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "workbook/formula/value_stack.h"
+#include "workbook/formula/wildcard_pattern.h"
 
 namespace xls {
 
@@ -17,22 +18,6 @@ enum TXLSCriterionOp : uint8_t {
     coGreaterEqual = 4,
     coGreater = 5,
     coNotEqual = 6,
-};
-
-// A wildcard pattern compiled once: "*" any run, "?" one character, "~" takes the next
-// character literally. Matching ignores letter case.
-class TXLSWildcard {
-public:
-    void Compile(std::u16string_view pattern);
-    bool HasWildcards() const { return Wild_; }
-    // Whether text (in any case) matches the whole pattern.
-    bool Matches(std::u16string_view text) const;
-
-private:
-    // Upper-case characters; a wildcard position is marked in Kinds (0 literal, 1 "?", 2 "*").
-    std::u16string Chars_;
-    std::vector<uint8_t> Kinds_;
-    bool Wild_ = false;
 };
 
 // One criterion of the conditional aggregates and the database functions: an operator and a
@@ -55,7 +40,7 @@ public:
 private:
     void Compile();
 
-    TXLSWildcard Pattern_;
+    TWildcardPattern Pattern_;
     std::u16string Upper_;
 };
 

@@ -12,6 +12,7 @@ namespace xls {
 // star limit and no character sets ("[" is an ordinary character).
 class TWildcardPattern {
 public:
+    TWildcardPattern() = default;
     explicit TWildcardPattern(std::u16string_view pattern);
 
     bool Matches(std::u16string_view text) const;

@@ -46,13 +46,11 @@ TEST(Wildcard, PatternsMatchWholeTextsWithoutCase) {
         {u"äö*", u"ÄÖÜ", true},
     };
     for (const auto& c : cases) {
-        TXLSWildcard w;
-        w.Compile(c.Pattern);
-        EXPECT_EQ(w.Matches(c.Text), c.Matches) << base::Utf16ToUtf8(c.Pattern) << " ~ " << base::Utf16ToUtf8(c.Text);
+        EXPECT_EQ(TWildcardPattern(c.Pattern).Matches(c.Text), c.Matches)
+            << base::Utf16ToUtf8(c.Pattern) << " ~ " << base::Utf16ToUtf8(c.Text);
     }
     // Many stars are no limit and cost no backtracking explosion.
-    TXLSWildcard many;
-    many.Compile(std::u16string(40, u'*') + u"x" + std::u16string(40, u'*') + u"y");
+    const TWildcardPattern many(std::u16string(40, u'*') + u"x" + std::u16string(40, u'*') + u"y");
     EXPECT_TRUE(many.Matches(std::u16string(5000, u'x') + u"y"));
     EXPECT_FALSE(many.Matches(std::u16string(5000, u'x')));
 }
