@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "workbook/formula/formula_decoder.h"
-#include "workbook/formula/formula_encoder.h"
 #include "workbook/formula/iterate_ptgs.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/model/document_root.h"
@@ -26,27 +24,19 @@ uint8_t DeletedForm(uint8_t opcode) {
 
 }  // namespace
 
-TXLSFormulaServices::TXLSFormulaServices(TXc12Manager& manager) : Manager_(manager), Tokenizer_(manager.Errors()) {}
+TXLSFormulaServices::TXLSFormulaServices(TXc12Manager& manager) : Document_(manager), Handler_(Document_, manager) {}
 
 std::vector<uint8_t> TXLSFormulaServices::EncodeFormula(std::u16string_view text, int sheetIndex) {
-    const TXLSTokenList tokens = Tokenizer_.Tokenize(text);
-    if (Tokenizer_.Failed() || tokens.empty()) return {};
-    return TXLSFormulaEncoder(Manager_).Encode(tokens, -1, -1, sheetIndex);
+    return Handler_.EncodeFormula(text, sheetIndex);
 }
 
 std::vector<uint8_t> TXLSFormulaServices::EncodeCellFormula(std::u16string_view text, bool invariantSeparators, int row,
                                                             int col, int sheetIndex) {
-    TXLSFormulaSeparators separators;
-    if (!invariantSeparators) separators.List = Manager_.ListSeparator;
-    Tokenizer_.SetSeparators(separators);
-    const TXLSTokenList tokens = Tokenizer_.Tokenize(text);
-    if (Tokenizer_.Failed() || tokens.empty()) return {};
-    return TXLSFormulaEncoder(Manager_).Encode(tokens, row, col, sheetIndex);
+    return Handler_.EncodeCellFormula(text, sheetIndex, col, row, invariantSeparators);
 }
 
 std::u16string TXLSFormulaServices::DecodeFormula(std::span<const uint8_t> ptgs, int sheetIndex) {
-    TXLSFormulaDecoder decoder(Manager_);
-    return decoder.Decode(ptgs, sheetIndex);
+    return Handler_.DecodeFormula(nullptr, sheetIndex, ptgs, 0);
 }
 
 void TXLSFormulaServices::AdjustSheetRefs(uint8_t* ptgs, int length, int delta, int sheetIndex) {

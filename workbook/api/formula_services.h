@@ -6,14 +6,16 @@
 #include <string_view>
 #include <vector>
 
-#include "workbook/formula/formula_tokenizer.h"
+#include "workbook/api/model_formula_document.h"
+#include "workbook/formula/formula_handler.h"
 
 namespace xls {
 
 class TXc12Manager;
 
 // The formula handler's services that the interface objects use: compiling formula text into the
-// model's own token code, decoding it back and following inserted and deleted sheets.
+// model's own token code, decoding it back and following inserted and deleted sheets. Text goes
+// through the one formula handler of the workbook, which also recalculates it.
 class TXLSFormulaServices {
 public:
     explicit TXLSFormulaServices(TXc12Manager& manager);
@@ -32,9 +34,12 @@ public:
     // the deleted form of its kind.
     static void AdjustSheetRefs(uint8_t* ptgs, int length, int delta, int sheetIndex);
 
+    TXLSFormulaHandler& Handler() { return Handler_; }
+    TXLSModelFormulaDocument& Document() { return Document_; }
+
 private:
-    TXc12Manager& Manager_;
-    TXLSTokenizer Tokenizer_;
+    TXLSModelFormulaDocument Document_;
+    TXLSFormulaHandler Handler_;
 };
 
 }  // namespace xls

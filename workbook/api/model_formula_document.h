@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "workbook/formula/formula_document.h"
+
+namespace xls {
+
+class TXc12Manager;
+
+// The document root as the formula engine sees it: the model's sheets and defined names, and
+// the external-sheet list of the binary document while one is kept (BIFF8 tokens refer to it).
+class TXLSModelFormulaDocument : public IXLSFormulaDocument {
+public:
+    explicit TXLSModelFormulaDocument(TXc12Manager& manager) : Manager_(manager) {}
+
+    int SheetCount() const override;
+    TXLSCellMMU* SheetCells(int sheet) override;
+    std::u16string SheetName(int sheet) const override;
+    bool GetName(int index, TXLSNameDef& name) const override;
+    const IXLSExternSheets* ExternSheets() const override { return ExternSheets_; }
+    // Not owned; nullptr while the workbook has no binary document.
+    void SetExternSheets(const IXLSExternSheets* externSheets) { ExternSheets_ = externSheets; }
+
+private:
+    TXc12Manager& Manager_;
+    const IXLSExternSheets* ExternSheets_ = nullptr;
+};
+
+}  // namespace xls
