@@ -2,13 +2,14 @@
 
 #include <filesystem>
 
+#include "base/text_encoding.h"
 #include "console/excel_report.h"
 #include "console/report_files.h"
 
 namespace console {
 
-int32_t PrepareAlarmWorkbook(TConsoleWorkbook& xls) {
-    xls::TXLSWorksheet& sheet = xls.GetSheets(0);
+int32_t PrepareAlarmWorkbook(xls::TVUZAzurEruraWorkbook& xls) {
+    xls::TXLSWorksheet& sheet = *xls.GetSheets(0);
     sheet.GetRows().GetItems(0).SetHeight(540);
     sheet.GetMergedCells().AddArea(0, 0, 2, 0);
     sheet.SetAsString(0, 0, u"告警记录");
@@ -26,8 +27,8 @@ int32_t PrepareAlarmWorkbook(TConsoleWorkbook& xls) {
     return 2;
 }
 
-void AddAlarmRow(TConsoleWorkbook& xls, int32_t& row, const TAlarmEvent& event) {
-    xls::TXLSWorksheet& sheet = xls.GetSheets(0);
+void AddAlarmRow(xls::TVUZAzurEruraWorkbook& xls, int32_t& row, const TAlarmEvent& event) {
+    xls::TXLSWorksheet& sheet = *xls.GetSheets(0);
     const QString texts[] = {event.EventText(), event.ValueText(), event.Time.DateTimeText()};
     for (int col = 0; col < 3; ++col) {
         sheet.SetAsString(col, row, texts[col].toStdU16String());
@@ -36,11 +37,11 @@ void AddAlarmRow(TConsoleWorkbook& xls, int32_t& row, const TAlarmEvent& event) 
     ++row;
 }
 
-std::string SaveAlarmWorkbook(TConsoleWorkbook& xls, const std::string& address, const QDateTime& now) {
+std::string SaveAlarmWorkbook(xls::TVUZAzurEruraWorkbook& xls, const std::string& address, const QDateTime& now) {
     const std::string name = ReportFileName(address, "告警记录", now, ".xls");
     try {
         std::filesystem::create_directories(ReportFolder);
-        xls.SetFilename(ReportFolder + name);
+        xls.SetFilename(base::Utf8ToUtf16(ReportFolder + name));
         xls.Write();
     } catch (...) {
         ClearReportWorkbook(xls);

@@ -5,6 +5,7 @@
 #include "base/format.h"
 #include "base/text_encoding.h"
 #include "console/report_files.h"
+#include "workbook/biff/biff_document.h"
 #include "workbook/biff/chart/drw_chart.h"
 
 namespace console {
@@ -89,11 +90,11 @@ void LayoutReportSheet(xls::TXLSWorksheet& sheet, std::u16string_view title) {
     range.GetItems(u"A1:D1").SetFontSize(18);
 }
 
-void ClearReportWorkbook(TConsoleWorkbook& xls) {
+void ClearReportWorkbook(xls::TVUZAzurEruraWorkbook& xls) {
     for (int i = xls.SheetCount() - 1; i >= 0; --i) {
-        if (i < xls.GetBIFF().Sheets().Count()) xls.GetBIFF().GetSheet(i).Charts().Clear();
-        xls.GetSheets(i).Clear();
-        if (i > 0) xls.DeleteSheet(i);
+        if (xls.GetBIFF() && i < xls.GetBIFF()->Sheets().Count()) xls.GetBIFF()->GetSheet(i).Charts().Clear();
+        xls.GetSheets(i)->Clear();
+        if (i > 0) xls.DeleteSheet(i, 1);
     }
 }
 
@@ -102,11 +103,11 @@ void TExcelReport::StartReport(const std::string& deviceId) {
     State_ = TExcelReportState();
     State_.DeviceId = deviceId;
     State_.Active = true;
-    LayoutReportSheet(XLS_.GetSheets(0), U(PlainTitle));
+    LayoutReportSheet(*XLS_.GetSheets(0), U(PlainTitle));
 }
 
 void TExcelReport::AddReportRow(uint32_t number, const THistoryRecord& record) {
-    xls::TXLSWorksheet& sheet = XLS_.GetSheets(State_.ReportSheet);
+    xls::TXLSWorksheet& sheet = *XLS_.GetSheets(State_.ReportSheet);
     const int row = State_.ReportRow;
     State_.RecordsRead = number;
     sheet.SetAsFloat(0, row, number);
@@ -130,18 +131,18 @@ void TExcelReport::CloseSheetInfo(xls::TXLSWorksheet& sheet) {
 
 void TExcelReport::StartNewReportSheet() {
     if (OnSheetChange) OnSheetChange();
-    xls::TXLSWorksheet& full = XLS_.GetSheets(State_.ReportSheet);
+    xls::TXLSWorksheet& full = *XLS_.GetSheets(State_.ReportSheet);
     full.SetAsString(0, 0, NumberedTitle(State_.ReportSheet));
     CloseSheetInfo(full);
     ++State_.ReportSheet;
-    xls::TXLSWorksheet& next = XLS_.AddSheet();
+    xls::TXLSWorksheet& next = *XLS_.AddSheet();
     State_.SheetRecords = 0;
     LayoutReportSheet(next, NumberedTitle(State_.ReportSheet));
     State_.ReportRow = HeaderRows;
 }
 
 void TExcelReport::FinishSheet(int index) {
-    xls::TXLSWorksheet& sheet = XLS_.GetSheets(index);
+    xls::TXLSWorksheet& sheet = *XLS_.GetSheets(index);
     if (State_.ReportSheet == 0)
         sheet.SetAsString(3, 2, Text("    记录条数:%d", {State_.RecordsRead}));
     else
@@ -169,7 +170,7 @@ void TExcelReport::FinishSheet(int index) {
     range.SetBorderInsideVertColor(Red);
     range.SetBorderInsideHorizColor(Red);
     range.SetBorderOutlineColor(Red);
-    xls::TSheet& biff = XLS_.GetBIFF().GetSheet(index);
+    xls::TSheet& biff = XLS_.GetBIFF()->GetSheet(index);
     biff.Charts().Clear();
     // A sheet without records gets no chart: its ranges would end above their first row.
     if (last > HeaderRows) AddReportChart(biff, index + 1, last);
@@ -183,10 +184,10 @@ void TExcelReport::DropReport() {
 std::string TExcelReport::FinishWorkbookReport(const std::function<void()>& afterReload, const QDateTime& now) {
     State_.Active = false;
     try {
-        CloseSheetInfo(XLS_.GetSheets(State_.ReportSheet));
+        CloseSheetInfo(*XLS_.GetSheets(State_.ReportSheet));
         State_.ReportFileName = ReportFileName(State_.DeviceId, "历史记录", now, ".xls");
         std::filesystem::create_directories(ReportFolder);
-        XLS_.SetFilename(ReportFolder + State_.ReportFileName);
+        XLS_.SetFilename(base::Utf8ToUtf16(ReportFolder + State_.ReportFileName));
         if (State_.ReportSheet > 0) {
             XLS_.Write();
             XLS_.Read();

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "console/console_workbook.h"
 #include "console/excel_report_state.h"
 #include "console/history_record.h"
+#include "workbook/component/workbook_component.h"
 
 namespace console {
 
@@ -21,7 +21,7 @@ constexpr int32_t CardSheetCapacity = 32364;
 // full. It is written through the window's workbook and left there as one cleared sheet.
 class TExcelReport {
 public:
-    TExcelReport(TConsoleWorkbook& xls, TExcelReportState& state, int32_t capacity)
+    TExcelReport(xls::TVUZAzurEruraWorkbook& xls, TExcelReportState& state, int32_t capacity)
         : XLS_(xls), State_(state), Capacity_(capacity) {}
 
     // Runs when a full sheet is closed (the caller scrolls its list).
@@ -47,7 +47,7 @@ private:
     void CloseSheetInfo(xls::TXLSWorksheet& sheet);
     void FinishSheet(int index);
 
-    TConsoleWorkbook& XLS_;
+    xls::TVUZAzurEruraWorkbook& XLS_;
     TExcelReportState& State_;
     int32_t Capacity_;
 };
@@ -57,6 +57,6 @@ private:
 void LayoutReportSheet(xls::TXLSWorksheet& sheet, std::u16string_view title);
 // Empties the workbook from its last sheet to its first: charts, cells, every sheet but the
 // first.
-void ClearReportWorkbook(TConsoleWorkbook& xls);
+void ClearReportWorkbook(xls::TVUZAzurEruraWorkbook& xls);
 
 }  // namespace console

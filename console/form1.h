@@ -24,7 +24,6 @@
 
 #include "console/card_files.h"
 #include "console/console_state.h"
-#include "console/console_workbook.h"
 #include "console/excel_report.h"
 #include "console/history_record.h"
 #include "console/modbus_protocol.h"
@@ -141,8 +140,9 @@ public:
     static inline std::function<std::vector<std::string>()> ReadCardDrives{};
     // The memory card of the last search.
     TCardState Card;
-    // The window's workbook, which the Excel reports and the alarm workbook are written through.
-    TConsoleWorkbook XLS;
+    // The window's Excel 97 workbook, which the Excel reports and the alarm workbook are written
+    // through (made so at creation).
+    xls::TVUZAzurEruraWorkbook XLS;
     // The history reading's Excel report (its state in State.Excel).
     TExcelReport ExcelReport{XLS, State.Excel, ReadingSheetCapacity};
     void ShowPage(QWidget* page, const QString& mode);

@@ -44,7 +44,7 @@ protected:
         const std::string name = report.FinishWorkbookReport({}, QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
         EXPECT_EQ(name, "温湿度007历史记录2024年5月6日7时8分9秒.xls");
         EXPECT_EQ(Form->XLS.SheetCount(), 1);
-        EXPECT_TRUE(Form->XLS.GetSheets(0).IsEmpty());
+        EXPECT_TRUE(Form->XLS.GetSheets(0)->IsEmpty());
         return "data/" + name;
     }
 
@@ -60,7 +60,8 @@ protected:
             const uint32_t onSheet = last + 1 - first;
             const int lastRow = 28 + int(onSheet);
             EXPECT_EQ(sheet["name"].toString(), QString("Sheet%1").arg(s + 1));
-            EXPECT_EQ(CellText(sheet, 0, 0), count == 1 ? "温湿度历史记录报表" : QString("温湿度历史记录报表%1").arg(s + 1));
+            EXPECT_EQ(CellText(sheet, 0, 0),
+                      count == 1 ? "温湿度历史记录报表" : QString("温湿度历史记录报表%1").arg(s + 1));
             EXPECT_EQ(CellText(sheet, 2, 0), "    设备ID:7");
             if (count == 1) {
                 EXPECT_EQ(CellText(sheet, 2, 3), QString("    记录条数:%1").arg(records));
@@ -79,8 +80,9 @@ protected:
                 return Shown(std::round(std::accumulate(v.begin(), v.end(), 0.0) / double(v.size()) * 100) / 100);
             };
             auto extreme = [](const std::vector<double>& v, bool max) {
-                return v.empty() ? QString("0") : Shown(max ? *std::max_element(v.begin(), v.end())
-                                                            : *std::min_element(v.begin(), v.end()));
+                return v.empty()
+                           ? QString("0")
+                           : Shown(max ? *std::max_element(v.begin(), v.end()) : *std::min_element(v.begin(), v.end()));
             };
             // Averages over no record are #DIV/0!, which xlrd gives as its error code 7.
             EXPECT_EQ(CellText(sheet, 4, 0), t.empty() ? "7" : "    温度平均值:" + average(t));
@@ -128,9 +130,14 @@ TEST_F(ExcelReportTest, SheetsFillToTheirCapacity) {
         uint32_t Records;
     };
     const Case cases[] = {
-        {ReadingSheetCapacity, 0},     {ReadingSheetCapacity, 7},     {4, 4},
-        {4, 9},                        {ReadingSheetCapacity, 32000}, {ReadingSheetCapacity, 32001},
-        {CardSheetCapacity, 32363},    {CardSheetCapacity, 32364},
+        {ReadingSheetCapacity, 0},
+        {ReadingSheetCapacity, 7},
+        {4, 4},
+        {4, 9},
+        {ReadingSheetCapacity, 32000},
+        {ReadingSheetCapacity, 32001},
+        {CardSheetCapacity, 32363},
+        {CardSheetCapacity, 32364},
     };
     // One workbook for every case, as the window reuses it: each report starts on Sheet1.
     for (const Case& c : cases) {
@@ -140,7 +147,8 @@ TEST_F(ExcelReportTest, SheetsFillToTheirCapacity) {
 }
 
 TEST_F(ExcelReportTest, HeaderBlockFormats) {
-    const QJsonArray sheets = DumpWorkbook(Write(ReadingSheetCapacity, 3), {"0,0", "1,0", "2,0", "27,0", "28,0", "30,3"});
+    const QJsonArray sheets =
+        DumpWorkbook(Write(ReadingSheetCapacity, 3), {"0,0", "1,0", "2,0", "27,0", "28,0", "30,3"});
     const QJsonObject sheet = sheets[0].toObject();
     EXPECT_EQ(sheet["widths"].toObject(), (QJsonObject{{"0", 4400}, {"1", 4400}, {"2", 4400}, {"3", 8800}}));
     const QJsonObject heights = sheet["heights"].toObject();
@@ -178,7 +186,7 @@ TEST_F(ExcelReportTest, FailedFinishLeavesTheWorkbookClean) {
     EXPECT_ANY_THROW(report.FinishWorkbookReport());
     EXPECT_FALSE(report.Active());
     EXPECT_EQ(Form->XLS.SheetCount(), 1);
-    EXPECT_TRUE(Form->XLS.GetSheets(0).IsEmpty());
+    EXPECT_TRUE(Form->XLS.GetSheets(0)->IsEmpty());
     std::filesystem::remove("data");
     ExpectReport(DumpWorkbook(Write(4, 2)), 4, 2);
 }

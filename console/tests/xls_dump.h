@@ -14,10 +14,10 @@ namespace console::testing {
 // one object per sheet with its rows, the formats of the cells asked for ("row,col", 0-based),
 // widths, heights, merged areas and charts.
 inline QJsonArray DumpWorkbook(const std::string& path, const std::vector<std::string>& formatCells = {}) {
-    std::string command = "/usr/bin/python3 " +
-                          platform::testing::ShellQuote(std::string(OMBRIX_SOURCE_DIR) +
-                                                        "/console/tests/xls_report_dump.py") +
-                          " " + platform::testing::ShellQuote(path);
+    std::string command =
+        "/usr/bin/python3 " +
+        platform::testing::ShellQuote(std::string(OMBRIX_SOURCE_DIR) + "/console/tests/xls_report_dump.py") + " " +
+        platform::testing::ShellQuote(path);
     for (const std::string& cell : formatCells) command += " " + cell;
     const auto result = platform::testing::RunCommand(command);
     EXPECT_EQ(result.ExitCode, 0) << result.Output;
