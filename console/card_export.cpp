@@ -6,8 +6,8 @@
 #include <QSignalBlocker>
 
 #include "base/format.h"
-#include "console/card_workbook_report.h"
 #include "console/form1.h"
+#include "console/report_files.h"
 
 namespace console {
 namespace {
@@ -46,15 +46,17 @@ void Tform1::BitBtn30Click() {
         false);
     SetCardSideButtons(false);
 
-    std::unique_ptr<TCardWorkbookReport> workbook;
-    if (CheckBox4->isChecked()) workbook = StartCardWorkbookReport(number);
+    const bool workbook = CheckBox4->isChecked();
+    TExcelReportState workbookState;
+    TExcelReport workbookReport(XLS, workbookState, CardSheetCapacity);
+    workbookReport.OnSheetChange = [this] { ListBox3->scrollToBottom(); };
+    if (workbook) workbookReport.StartReport(number);
     const bool pdf = CheckBox7->isChecked();
     Card.Selection = SelectDayFiles(device.Files, DateTimePicker4->date(), DateTimePicker5->date());
     const size_t low = Card.Selection.Low(), count = Card.Selection.Count();
     uint32_t exported = 0;
     std::vector<std::string> cutTails;
     try {
-        if (CheckBox4->isChecked() && !workbook) SetCardMessage("导出excel暂不可用,只列出记录!", "导出excel暂不可用");
         if (pdf) CardPdfReport.StartPdfReport(number, "温湿度历史记录", 300);
         for (size_t k = 1; k <= count; ++k) {
             const TDayFile& file = device.Files[low + k - 1];
@@ -64,7 +66,7 @@ void Tform1::BitBtn30Click() {
             for (const THistoryRecord& record : day.Records) {
                 ++exported;
                 lines << CardRecordLine(exported, record);
-                if (workbook) workbook->AddReportRow(exported, record);
+                if (workbook) workbookReport.AddReportRow(exported, record);
                 if (pdf) CardPdfReport.AddPdfRow(exported, record);
             }
             if (day.TailBytes) cutTails.push_back(base::Format("%s末尾%d字节", {file.FileName, day.TailBytes}));
@@ -77,7 +79,7 @@ void Tform1::BitBtn30Click() {
         if (workbook) {
             SetCardMessage("正在保存excel!", "正在保存excel!");
             QApplication::processEvents();
-            workbook->FinishWorkbookReport();
+            AskToOpenReportLater(workbookReport.FinishWorkbookReport());
         }
         if (pdf) {
             SetCardMessage("正在保存PDF!", "正在保存PDF!");

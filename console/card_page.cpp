@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "base/format.h"
-#include "console/card_workbook_report.h"
 #include "console/form1.h"
 #include "platform/removable_drives.h"
 
@@ -44,11 +43,6 @@ void Tform1::ConnectCardHandlers() {
     QObject::connect(CheckBox7, &QCheckBox::toggled, this, [this](bool checked) {
         if (checked) CheckBox4->setChecked(false);
     });
-    if (!CardWorkbookReportAvailable()) {
-        CheckBox4->setText("导出excel(暂不可用)");
-        CheckBox4->setToolTip("本版本尚未提供Excel报表,请选择导出PDF");
-        CheckBox4->setEnabled(false);
-    }
 }
 
 std::vector<std::string> Tform1::CardDrives() const {
@@ -60,11 +54,7 @@ void Tform1::SetCardMessage(const QString& edit, const QString& statistics) {
     SetStatistics(statistics);
 }
 
-// The Excel option is offered only where the console has an Excel report.
-void Tform1::EnableExportOptions(bool enabled) {
-    CheckBox7->setEnabled(enabled);
-    CheckBox4->setEnabled(enabled && CardWorkbookReportAvailable());
-}
+void Tform1::EnableExportOptions(bool enabled) { SetEnabled({CheckBox4, CheckBox7}, enabled); }
 
 void Tform1::SetCardSideButtons(bool enabled) { SetEnabled({BitBtn9, BitBtn22, BitBtn11, BitBtn10}, enabled); }
 

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "console/excel_report_state.h"
+
 namespace console {
 
 // What the request in flight asked for; the reply handler dispatches read replies by it.
@@ -65,8 +67,10 @@ struct TConsoleState {
     uint32_t BlockRecords = 0;
     bool FastRead = false;  // the block in flight was asked for as a fast block
     uint32_t ReportedRecords = 0;
-    int32_t ReportSheet = 0;
-    int32_t ReportRow = 0;
+    // The Excel report of the history reading (the card export keeps its own).
+    TExcelReportState Excel;
+    // The alarm and event workbook: its next row.
+    int32_t AlarmRow = 0;
 };
 
 }  // namespace console

@@ -186,6 +186,8 @@ QString Tform1::PortPath() const {
 }
 
 void Tform1::FormCreate() {
+    XLS.SetVersion(xls::xvExcel97);
+    XLS.SetDirectWrite(true);
     // The port-list refresh runs whatever a later step does.
     Timer3.SetInterval(1000);
     Timer3.SetEnabled(true);

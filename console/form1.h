@@ -24,6 +24,7 @@
 
 #include "console/card_files.h"
 #include "console/console_state.h"
+#include "console/excel_report.h"
 #include "console/history_record.h"
 #include "console/modbus_protocol.h"
 #include "console/pdf_report.h"
@@ -139,6 +140,11 @@ public:
     static inline std::function<std::vector<std::string>()> ReadCardDrives{};
     // The memory card of the last search.
     TCardState Card;
+    // The window's Excel 97 workbook, which the Excel reports and the alarm workbook are written
+    // through (made so at creation).
+    xls::TVUZAzurEruraWorkbook XLS;
+    // The history reading's Excel report (its state in State.Excel).
+    TExcelReport ExcelReport{XLS, State.Excel, ReadingSheetCapacity};
     void ShowPage(QWidget* page, const QString& mode);
     void FillPortBox(const std::vector<platform::TSerialPort>& ports);
 
@@ -289,6 +295,12 @@ private:
     // The PDF report of a history read: started by the read button, finished at the end.
     void StartPdfRun(int tab);
     void FinishPdfRun(bool pauseFirst);
+    // The Excel report of a history read: started by the read button, finished at the end with
+    // the status text shown once a report of several sheets has been read back.
+    void StartExcelRun();
+    void FinishExcelRun(const QString& savingStatus);
+    // The alarm read's workbook: saved, and optionally offered to open.
+    void SaveAlarmRun(bool offerToOpen);
     void FlushRecordLines();
     void HistoryBlockReply(bool range);
     void DayRecordsReply();

@@ -1,6 +1,7 @@
 // The read buttons of the history and alarm pages: one request, or a continuous run.
 #include <algorithm>
 
+#include "console/alarm_workbook.h"
 #include "console/form1.h"
 #include "console/modbus_protocol.h"
 
@@ -52,6 +53,7 @@ void Tform1::BitBtn19Click() {
             State.ReadSuccessCount = State.ReadFailureCount = State.RecordsRead = 0;
             SetEnabled({CheckBox6, CheckBox2}, false);
             if (CheckBox2->isChecked()) StartPdfRun(tab);
+            if (CheckBox6->isChecked()) StartExcelRun();
             Timer2.SetInterval(500);
             Timer2.SetEnabled(true);
         }
@@ -71,6 +73,7 @@ void Tform1::BitBtn19Click() {
             AwaitingReply_ = false;
         }
         if (CheckBox2->isChecked()) FinishPdfRun(tab == 1);
+        if (CheckBox6->isChecked()) FinishExcelRun(tab == 1 ? "正在保存..." : "");
         for (QCheckBox* box : {CheckBox6, CheckBox2}) {
             box->setChecked(false);
             box->setEnabled(true);
@@ -90,7 +93,10 @@ void Tform1::BitBtn15Click() {
         Timer2.SetEnabled(false);
         Timer1.SetEnabled(false);
         AwaitingReply_ = false;
-        if (CheckBox11->isChecked()) CheckBox11->setEnabled(false);
+        if (CheckBox11->isChecked()) {
+            CheckBox11->setEnabled(false);
+            SaveAlarmRun(false);
+        }
         return;
     }
     ListedLeft_.reset();
@@ -104,6 +110,7 @@ void Tform1::BitBtn15Click() {
         BitBtn15->setText("停止");
         State.ContinuousRead = true;
         State.ReadSuccessCount = State.ReadFailureCount = State.RecordsRead = 0;
+        if (CheckBox11->isChecked()) State.AlarmRow = PrepareAlarmWorkbook(XLS);
     }
     SendRequest({.Status = "读取中...",
                  .State = rsAlarmRecords,

@@ -5,13 +5,13 @@
 
 #include "base/format.h"
 #include "console/form1.h"
+#include "console/report_files.h"
 #include "platform/dialogs.h"
 #include "platform/open_with_desktop.h"
 
 namespace console {
 namespace {
 
-const char* const DataFolder = "./data/";
 const char* const ReportFace = "宋体";
 constexpr uint8_t ReportCharset = 134;  // GB2312
 // Right edges of the nested grid boxes, from the grid's left edge; and the row texts' x.
@@ -27,10 +27,7 @@ void SetCanvasFont(platform::TMetafileCanvas& canvas, int size) {
 }  // namespace
 
 std::string PdfReportFileName(const std::string& deviceId, const QDateTime& t) {
-    const QDate d = t.date();
-    const QTime h = t.time();
-    return base::Format("温湿度%s历史记录%d年%d月%d日%d时%d分%d秒.pdf",
-                        {deviceId, d.year(), d.month(), d.day(), h.hour(), h.minute(), h.second()});
+    return ReportFileName(deviceId, "历史记录", t, ".pdf");
 }
 
 std::string ShortestDecimal(double value) {
@@ -57,8 +54,8 @@ void TPdfReport::StartPdfReport(const std::string& deviceId, const std::string& 
     ReportFileName = PdfReportFileName(deviceId, now);
     SPDF = std::make_unique<pdf::TPDFDocument>();
     // The window makes the folder at start-up; a report must not fail for want of it.
-    std::filesystem::create_directories(DataFolder);
-    SPDF->SetFileName(DataFolder + ReportFileName);
+    std::filesystem::create_directories(ReportFolder);
+    SPDF->SetFileName(ReportFolder + ReportFileName);
     SPDF->BeginDoc();
     SPDF->CurrentPage()->SetActiveFont(ReportFace, pdf::fsUnderline, 50, ReportCharset);
     platform::TMetafileCanvas& canvas = *SPDF->GetCanvas();
@@ -103,7 +100,7 @@ void TPdfReport::FinishPdfReport(const std::function<void(int)>& pause) {
         if (platform::Dialogs().MessageBox("导出成功，是否打开文件？", "询问",
                                            platform::MB_OKCANCEL | platform::MB_ICONQUESTION | platform::MB_DEFBUTTON2 |
                                                platform::MB_TOPMOST) == platform::IDOK)
-            platform::OpenWithDesktop(DataFolder + ReportFileName);
+            platform::OpenWithDesktop(ReportFolder + ReportFileName);
     } catch (...) {
         // A failed end has aborted the document already; aborting again would replace its error.
         if (SPDF->Generating()) SPDF->Abort();

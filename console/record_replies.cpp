@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "console/alarm_event.h"
+#include "console/alarm_workbook.h"
 #include "console/conversions.h"
 #include "console/form1.h"
 #include "console/modbus_protocol.h"
@@ -53,6 +54,9 @@ void Tform1::AddHistoryRecord(const THistoryRecord& record, bool dayLine) {
     PendingLines_ << (dayLine ? DayLine(State.RecordsRead, record) : HistoryLine(State.RecordsRead, record));
     if (!LineFlush_.isActive()) LineFlush_.start();
     if (CheckBox2->isChecked() && PdfReport.Generating()) PdfReport.AddPdfRow(State.RecordsRead, record);
+    // A day is read into the report only when it is read through.
+    if (CheckBox6->isChecked() && ExcelReport.Active() && (!dayLine || CheckBox3->isChecked()))
+        ExcelReport.AddReportRow(State.RecordsRead, record);
 }
 
 // The list lays out all its lines again whenever lines are added, so during a run it takes
@@ -125,6 +129,7 @@ void Tform1::EndBlockRead(bool range) {
     SetEnabled({CheckBox6, CheckBox2, CheckBox3, CheckBox10}, false);
     if (!range) BitBtn19->setEnabled(false);
     if (CheckBox2->isChecked()) FinishPdfRun(false);
+    if (CheckBox6->isChecked()) FinishExcelRun(range ? "" : "读取中...");
     BitBtn19->setText("读取");
     State.ContinuousRead = false;
     Timer2.SetEnabled(false);
@@ -162,6 +167,7 @@ void Tform1::EndDayRead() {
     SetEnabled(CommandGroup(), true);
     SetEnabled({BitBtn12, BitBtn23, BitBtn49, BitBtn21}, true);
     if (CheckBox2->isChecked()) FinishPdfRun(false);
+    if (CheckBox6->isChecked()) FinishExcelRun("");
     SetEnabled({CheckBox6, CheckBox2, CheckBox3}, false);
     CheckBox2->setChecked(false);
     BitBtn19->setEnabled(false);
@@ -186,6 +192,7 @@ void Tform1::AlarmRecordsReply() {
             ListBox1->scrollToBottom();
         }
         ListBox1->addItem(reply.Event->Line());
+        if (CheckBox11->isChecked()) AddAlarmRow(XLS, State.AlarmRow, *reply.Event);
     }
     if (StrToInt(LabeledEdit13->Text().isEmpty() ? "0" : LabeledEdit13->Text()) < 1) {
         BitBtn15->setEnabled(false);
@@ -195,6 +202,10 @@ void Tform1::AlarmRecordsReply() {
             BitBtn15->setText("读取");
             State.ContinuousRead = false;
             Timer2.SetEnabled(false);
+            if (CheckBox11->isChecked()) {
+                CheckBox11->setEnabled(false);
+                SaveAlarmRun(true);
+            }
             for (QCheckBox* box : {CheckBox5, CheckBox11}) {
                 box->setChecked(false);
                 box->setEnabled(false);

@@ -89,6 +89,7 @@ void Tform1::ExceptionReply(uint8_t code) {
             BitBtn19->setText("读取");
             BitBtn19->setEnabled(true);
             if (state == rsHistoryUnread && CheckBox2->isChecked() && State.RecordsRead > 0) FinishPdfRun(false);
+            if (state == rsHistoryUnread && CheckBox6->isChecked() && State.RecordsRead > 0) FinishExcelRun("");
         } else if (state == rsAlarmRecords) {
             BitBtn15->setText("读取");
             BitBtn15->setEnabled(false);

@@ -187,6 +187,7 @@ void Tform1::Timer1Timer() {
 
 // The port vanished or was taken during a resend: back to the disconnected state.
 void Tform1::ReopenFailure() {
+    ExcelReport.DropReport();
     SetStatus("端口错误");
     SetPortState("关闭");
     State.LinkUp = false;

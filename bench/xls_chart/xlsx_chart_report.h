@@ -9,6 +9,8 @@ extern "C" {
    heads, the times as categories, a legend, no markers, from A10 to E27) with libxlsxwriter in
    constant-memory mode; 0 on success. */
 int WriteXlsxChartReport(const char* path, int rows);
+/* The same on each of sheets sheets "Sheet1", "Sheet2"..., each sheet's chart over its own rows. */
+int WriteXlsxChartReportSheets(const char* path, int rows, int sheets);
 
 #ifdef __cplusplus
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/tests/console_fixture.h"
+#include "tools/instrument/history_store.h"
 #include "tools/instrument/instrument_server.h"
 
 namespace console::testing {
@@ -47,6 +48,20 @@ protected:
         Form->ComboBox7->setCurrentText(baud);
         Form->BitBtn2->click();
         ASSERT_TRUE(PumpUntil([&] { return Panel(7).contains(",V101"); })) << Panel(5).toStdString();
+    }
+
+    // A window connected at 115200 baud to a stand-in holding records history records a minute
+    // apart from 2024-03-01 08:00, its counters asked for, "连续读取" and "快速读取" checked.
+    void ConnectWithHistory(uint32_t records) {
+        AddServer("port-a", 115200, false, 0x14).Instrument().Update([&](instrument::TInstrumentState& s) {
+            instrument::GenerateHistory(s, records, {2024, 3, 1, 8, 0, 0}, 60);
+        });
+        StartWindow();
+        ConnectToLastPort("115200");
+        Form->BitBtn17->click();
+        ASSERT_TRUE(PumpUntil([&] { return Form->BitBtn19->isEnabled(); }));
+        Form->CheckBox3->setChecked(true);
+        Form->CheckBox10->setChecked(true);
     }
 
     std::vector<std::unique_ptr<instrument::TInstrumentServer>> Servers;

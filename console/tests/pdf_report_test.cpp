@@ -221,16 +221,7 @@ TEST_F(PdfReportTest, FailedEndReportsItsOwnError) {
 class PdfReportWindowTest : public StandInTest {};
 
 TEST_F(PdfReportWindowTest, ContinuousReadWithPdfCheckedWritesTheReport) {
-    instrument::TInstrumentServer& server = AddServer("port-a", 115200, false, 0x14);
-    server.Instrument().Update([](instrument::TInstrumentState& s) {
-        instrument::GenerateHistory(s, 60, {2024, 3, 1, 8, 0, 0}, 60);
-    });
-    StartWindow();
-    ConnectToLastPort("115200");
-    Form->BitBtn17->click();
-    ASSERT_TRUE(PumpUntil([&] { return Form->BitBtn19->isEnabled(); }));
-    Form->CheckBox3->setChecked(true);
-    Form->CheckBox10->setChecked(true);
+    ASSERT_NO_FATAL_FAILURE(ConnectWithHistory(60));
     Form->CheckBox2->setEnabled(true);
     Form->CheckBox2->setChecked(true);
     const QDateTime started = QDateTime::currentDateTime();
