@@ -28,15 +28,7 @@ void BM_Recalculate100kRowsWithLookups(benchmark::State& state) {
     t.Number(99999).Number(2).Op(xls::ptgDiv).Area(0, 0, 3, LastRow).Number(3).Func(FuncVLookup, 3).Store(s, 6, 1);
     t.Number(-1).Area(0, 0, 0, LastRow).Number(0).Func(FuncMatch, 3).Store(s, 6, 2);
     xls::TXLSFormulaHandler handler(doc);
-    handler.Calculate();
-    double value = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        s.StoreFloat(0, 0, 0, ++value);
-        state.ResumeTiming();
-        handler.Calculate();
-    }
-    state.counters["formulas"] = static_cast<double>(handler.Chain().size());
+    xls::bench::TimeRecalculation(state, s, handler);
 }
 BENCHMARK(BM_Recalculate100kRowsWithLookups)->Unit(benchmark::kMillisecond);
 

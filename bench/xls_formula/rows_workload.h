@@ -1,6 +1,9 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include "bench/xls_formula/own_tokens.h"
+#include "workbook/formula/formula_handler.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/model/cell_store.h"
 
@@ -21,6 +24,20 @@ inline void StoreRowsWorkload(xls::TXLSCellMMU& s, TTokens& t) {
     const int funcs[] = {FuncAverage, FuncMin, FuncMax, FuncSum};
     for (int i = 0; i < 4; ++i) t.Area(2, 0, 2, LastRow).Func(funcs[i], 1).Store(s, 5, i);
     t.Area(3, 0, 3, LastRow).Func(FuncAverage, 1).Number(2).Func(FuncRound, 2).Store(s, 5, 4);
+}
+
+// Times the recalculation of the sheet s over and over; one value changes before each pass, so
+// that every pass evaluates every formula.
+inline void TimeRecalculation(benchmark::State& state, xls::TXLSCellMMU& s, xls::TXLSFormulaHandler& handler) {
+    handler.Calculate();
+    double value = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.StoreFloat(0, 0, 0, ++value);
+        state.ResumeTiming();
+        handler.Calculate();
+    }
+    state.counters["formulas"] = static_cast<double>(handler.Chain().size());
 }
 
 }  // namespace xls::bench
