@@ -33,4 +33,6 @@ bool TXLSModelFormulaDocument::GetName(int index, TXLSNameDef& name) const {
     return true;
 }
 
+std::u16string TXLSModelFormulaDocument::FileName() const { return Manager_.GetBracketedFilename(); }
+
 }  // namespace xls

@@ -19,6 +19,8 @@ public:
     std::u16string SheetName(int sheet) const override;
     bool GetName(int index, TXLSNameDef& name) const override;
     const IXLSExternSheets* ExternSheets() const override { return ExternSheets_; }
+    // CELL("filename") shows the workbook's file as "path[file]".
+    std::u16string FileName() const override;
     // Not owned; nullptr while the workbook has no binary document.
     void SetExternSheets(const IXLSExternSheets* externSheets) { ExternSheets_ = externSheets; }
 

@@ -294,5 +294,20 @@ TEST_F(ComponentTest, FormulasCompileAndRecalculateThroughTheOneHandler) {
     }
 }
 
+TEST_F(ComponentTest, CellFilenameNamesTheWorkbooksFileAndSheet) {
+    TVUZAzurEruraWorkbook book;
+    book.SetVersion(xvExcel97);
+    TXLSWorksheet& sheet = *book.GetSheets(0);
+    sheet.SetAsFormula(0, 0, u"CELL(\"filename\")");
+    for (const auto& [file, shown] : {std::pair<std::u16string, std::u16string>{u"", u""},
+                                      {u"./data/report.xls", u"./data/[report.xls]Sheet1"}}) {
+        book.SetFilename(file);
+        book.Calculate();
+        TXLSMMUCell cell;
+        ASSERT_TRUE(sheet.Cells().FindCell(0, 0, cell));
+        EXPECT_EQ(TXLSCellMMU::GetFormulaResultString(cell), shown);
+    }
+}
+
 }  // namespace
 }  // namespace xls::test
