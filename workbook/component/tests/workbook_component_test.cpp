@@ -299,8 +299,8 @@ TEST_F(ComponentTest, CellFilenameNamesTheWorkbooksFileAndSheet) {
     book.SetVersion(xvExcel97);
     TXLSWorksheet& sheet = *book.GetSheets(0);
     sheet.SetAsFormula(0, 0, u"CELL(\"filename\")");
-    for (const auto& [file, shown] : {std::pair<std::u16string, std::u16string>{u"", u""},
-                                      {u"./data/report.xls", u"./data/[report.xls]Sheet1"}}) {
+    for (const auto& [file, shown] :
+         {std::pair<std::u16string, std::u16string>{u"", u""}, {u"./data/report.xls", u"./data/[report.xls]Sheet1"}}) {
         book.SetFilename(file);
         book.Calculate();
         TXLSMMUCell cell;
