@@ -2,8 +2,10 @@
 #include <QApplication>
 
 #include "console/form1.h"
+#include "platform/process_heap.h"
 
 int main(int argc, char** argv) {
+    platform::KeepLargeBlocksInHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName("");
     console::Tform1 form1;

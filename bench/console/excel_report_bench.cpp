@@ -15,10 +15,14 @@
 #include "bench/xls_chart/xlsx_chart_report.h"
 #include "console/excel_report.h"
 #include "console/report_files.h"
+#include "platform/process_heap.h"
 
 namespace {
 
 using namespace console;
+
+// The process keeps its large blocks as the console's main sets it.
+[[maybe_unused]] const bool HeapAsTheConsoleKeepsIt = (platform::KeepLargeBlocksInHeap(), true);
 
 THistoryRecord Record(uint32_t i) {
     THistoryRecord r;
