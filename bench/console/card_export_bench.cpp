@@ -14,8 +14,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "console/form1.h"
 #include "bench/console/quiet_dialogs.h"
+#include "console/form1.h"
 #include "platform/dialogs.h"
 #include "platform/testing/test_files.h"
 #include "tools/instrument/card_writer.h"
@@ -60,7 +60,8 @@ void Run(const char* what, console::Tform1& form, bool pdf, bool workbook) {
     // The PDF report pauses a second before it asks whether to open the file.
     const double working = pdf ? seconds - 1.0 : seconds;
     std::printf(
-        "%s: %d records in %.3f s (%.3f s of work: the PDF report's 1 s pause before its question left out), %.0f records/s, "
+        "%s: %d records in %.3f s (%.3f s of work: the PDF report's 1 s pause before its question left out), %.0f "
+        "records/s, "
         "longest time without event handling %.1f ms while the files were read, %.1f ms for the last file and "
         "the save, peak memory %ld KiB\n",
         what, records, seconds, working, records / working, reading, saving, PeakMemoryKiB());

@@ -14,8 +14,8 @@
 #include "bench/console/quiet_dialogs.h"
 #include "console/form1.h"
 #include "platform/dialogs.h"
-#include "platform/testing/test_files.h"
 #include "platform/testing/pty_pair.h"
+#include "platform/testing/test_files.h"
 #include "tools/instrument/history_store.h"
 #include "tools/instrument/instrument.h"
 #include "tools/instrument/instrument_server.h"
@@ -92,7 +92,8 @@ void UnreadRecordsPerSecond(const TReadCase& c) {
     std::printf(
         "unread read, fast, %7u baud, %5u records, %5d lines listed before, Excel %-3s: %5d read in %6.2f s = "
         "%5.0f records/s; ceiling %5.0f records/s (%.1f ms a block) = %5.1f%%\n",
-        c.Baud, c.Records, c.Listed, c.Workbook ? "on" : "off", read, seconds, rate, ceiling, blockSeconds * 1000, 100 * rate / ceiling);
+        c.Baud, c.Records, c.Listed, c.Workbook ? "on" : "off", read, seconds, rate, ceiling, blockSeconds * 1000,
+        100 * rate / ceiling);
     form.BitBtn3->click();
 }
 
@@ -152,8 +153,8 @@ int main(int argc, char** argv) {
 
     for (const TReadCase& c :
          {TReadCase{115200, 5000, 0, false}, TReadCase{1000000, 5000, 0, false}, TReadCase{115200, 32000, 0, false},
-          TReadCase{1000000, 32000, 0, false}, TReadCase{1000000, 5000, 30000, false}, TReadCase{115200, 32000, 0, true},
-          TReadCase{1000000, 32000, 0, true}})
+          TReadCase{1000000, 32000, 0, false}, TReadCase{1000000, 5000, 30000, false},
+          TReadCase{115200, 32000, 0, true}, TReadCase{1000000, 32000, 0, true}})
         UnreadRecordsPerSecond(c);
     platform::SetDialogs(nullptr);
     QDir::setCurrent("/");
