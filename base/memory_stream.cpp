@@ -32,10 +32,10 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     const int64_t end = Position_ + count;
     if (end > Size_) {
         Reserve(end);
-        if (Position_ > Size_) std::memset(Buffer_.data() + Size_, 0, static_cast<size_t>(Position_ - Size_));
+        if (Position_ > Size_) std::memset(Buffer_.get() + Size_, 0, static_cast<size_t>(Position_ - Size_));
         Size_ = end;
     }
-    std::memcpy(Buffer_.data() + Position_, buffer, static_cast<size_t>(count));
+    std::memcpy(Buffer_.get() + Position_, buffer, static_cast<size_t>(count));
     Position_ = end;
     return count;
 }
@@ -57,19 +57,24 @@ void TMemoryStream::SetSize(int64_t newSize) {
     if (View_) throw EStreamError("A memory view cannot be resized");
     if (newSize < 0) throw EStreamError("Invalid stream size");
     Reserve(newSize);
-    if (newSize > Size_) std::memset(Buffer_.data() + Size_, 0, static_cast<size_t>(newSize - Size_));
+    if (newSize > Size_) std::memset(Buffer_.get() + Size_, 0, static_cast<size_t>(newSize - Size_));
     Size_ = newSize;
     Position_ = std::min(Position_, Size_);
 }
 
 uint8_t* TMemoryStream::Data() {
     if (View_) throw EStreamError("A memory view is read-only");
-    return Buffer_.data();
+    return Buffer_.get();
+}
+
+void TMemoryStream::SetCapacity(int64_t capacity) {
+    if (View_) throw EStreamError("A memory view cannot be resized");
+    if (capacity > Capacity_) Allocate(capacity);
 }
 
 void TMemoryStream::Clear() {
-    Buffer_.clear();
-    Buffer_.shrink_to_fit();
+    Buffer_.reset();
+    Capacity_ = 0;
     View_ = nullptr;
     Size_ = 0;
     Position_ = 0;
@@ -79,8 +84,11 @@ void TMemoryStream::LoadFromStream(TStream& source) {
     Clear();
     source.SetPosition(0);
     const int64_t size = source.Size();
-    SetSize(size);
-    if (size > 0) source.ReadBuffer(Buffer_.data(), size);
+    if (size < 0) throw EStreamError("Invalid stream size");
+    // The bytes are read straight into the buffer: no zero-fill first.
+    SetCapacity(size);
+    if (size > 0) source.ReadBuffer(Buffer_.get(), size);
+    Size_ = size;
 }
 
 void TMemoryStream::SaveToStream(TStream& target) const {
@@ -98,11 +106,18 @@ void TMemoryStream::SaveToFile(const std::string& fileName) const {
 }
 
 void TMemoryStream::Reserve(int64_t capacity) {
-    if (static_cast<uint64_t>(capacity) <= Buffer_.size()) return;
-    if (static_cast<uint64_t>(capacity) > Buffer_.max_size())
+    if (capacity <= Capacity_) return;
+    Allocate(std::max({capacity, Capacity_ + Capacity_ / 2, int64_t{256}}));
+}
+
+void TMemoryStream::Allocate(int64_t capacity) {
+    if (static_cast<uint64_t>(capacity) > std::numeric_limits<size_t>::max() / 2)
         throw EStreamError("Out of memory while expanding memory stream");
-    const size_t grown = std::max<size_t>(static_cast<size_t>(capacity), Buffer_.size() + Buffer_.size() / 2);
-    Buffer_.resize(std::max<size_t>(grown, 256));
+    void* grown = std::realloc(Buffer_.get(), static_cast<size_t>(capacity));
+    if (!grown) throw EStreamError("Out of memory while expanding memory stream");
+    (void)Buffer_.release();
+    Buffer_.reset(static_cast<uint8_t*>(grown));
+    Capacity_ = capacity;
 }
 
 }  // namespace base

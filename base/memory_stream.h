@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "base/stream.h"
 
@@ -24,9 +25,12 @@ public:
     void SetSize(int64_t newSize) override;
 
     bool IsView() const { return View_ != nullptr; }
-    const uint8_t* Memory() const { return View_ ? View_ : Buffer_.data(); }
+    const uint8_t* Memory() const { return View_ ? View_ : Buffer_.get(); }
     // Writable access to an owned buffer (raises for a view).
     uint8_t* Data();
+    // Makes room for capacity bytes without changing the size: a writer that knows about how
+    // much is coming spares the growth steps (raises for a view).
+    void SetCapacity(int64_t capacity);
 
     void Clear();
     void LoadFromStream(TStream& source);
@@ -35,9 +39,17 @@ public:
     void SaveToFile(const std::string& fileName) const;
 
 private:
+    // Grows the buffer geometrically; bytes past Size_ are undefined until written.
     void Reserve(int64_t capacity);
+    void Allocate(int64_t capacity);
 
-    std::vector<uint8_t> Buffer_;  // capacity grows geometrically; Size_ is the logical size
+    struct TFree {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    // Grown by reallocation, which extends a block in place where the heap allows it: no
+    // copy and no zero-fill of the new room.
+    std::unique_ptr<uint8_t, TFree> Buffer_;
+    int64_t Capacity_ = 0;
     const uint8_t* View_ = nullptr;
     int64_t Size_ = 0;
     int64_t Position_ = 0;

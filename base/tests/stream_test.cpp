@@ -30,6 +30,30 @@ TEST(MemoryStream, GrowsZeroFillsGapsAndReadsBack) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), 2), "ab");
 }
 
+// Bytes cut off by a smaller size, or room reserved ahead, never show up again as content.
+TEST(MemoryStream, RegrowingAfterCutOrReserveShowsZerosNotOldBytes) {
+    TMemoryStream stream;
+    stream.SetCapacity(4096);
+    EXPECT_EQ(stream.Size(), 0);
+    stream.WriteBuffer("abcdef", 6);
+    stream.SetSize(2);
+    stream.SetPosition(5);
+    stream.WriteBuffer("Z", 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), 6), std::string("ab\0\0\0Z", 6));
+    stream.SetSize(1);
+    stream.SetSize(4);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), 4), std::string("a\0\0\0", 4));
+    // Growing well past the reserved room keeps what was written.
+    std::string big(100000, 'x');
+    stream.SetPosition(4);
+    stream.WriteBuffer(big.data(), static_cast<int64_t>(big.size()));
+    stream.SetCapacity(10);
+    EXPECT_EQ(stream.Size(), 100004);
+    EXPECT_EQ(stream.Memory()[0], 'a');
+    EXPECT_EQ(stream.Memory()[100003], 'x');
+    EXPECT_THROW(TMemoryStream::View("ab", 2).SetCapacity(8), EStreamError);
+}
+
 TEST(MemoryStream, ViewReadsConstantBytesWithoutCopyAndRefusesWrites) {
     static const uint8_t Bytes[] = {1, 2, 3, 4};
     TMemoryStream view = TMemoryStream::View(Bytes, sizeof Bytes);
