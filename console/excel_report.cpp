@@ -1,5 +1,6 @@
 #include "console/excel_report.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "base/format.h"
@@ -91,11 +92,14 @@ void LayoutReportSheet(xls::TXLSWorksheet& sheet, std::u16string_view title) {
 }
 
 void ClearReportWorkbook(xls::TVUZAzurEruraWorkbook& xls) {
-    for (int i = xls.SheetCount() - 1; i >= 0; --i) {
-        if (xls.GetBIFF() && i < xls.GetBIFF()->Sheets().Count()) xls.GetBIFF()->GetSheet(i).Charts().Clear();
-        xls.GetSheets(i)->Clear();
-        if (i > 0) xls.DeleteSheet(i, 1);
-    }
+    if (xls.SheetCount() == 0) return;
+    if (xls.GetBIFF())
+        for (int i = std::min(xls.SheetCount(), xls.GetBIFF()->Sheets().Count()) - 1; i >= 0; --i)
+            xls.GetBIFF()->GetSheet(i).Charts().Clear();
+    // The sheets after the first go in one step: deleting gives back their formats and strings
+    // block by block, with no cell-by-cell clearing first.
+    if (xls.SheetCount() > 1) xls.DeleteSheet(1, xls.SheetCount() - 1);
+    xls.GetSheets(0)->Clear();
 }
 
 void TExcelReport::StartReport(const std::string& deviceId) {
@@ -162,7 +166,6 @@ void TExcelReport::FinishSheet(int index) {
                     {0, 6, "\"    温度最大值:\"&MAX(B28:B%d)"},
                     {3, 6, "\"    湿度最大值:\"&MAX(C28:C%d)"}};
     for (const auto& f : formulas) sheet.SetAsFormula(f.Col, f.Row, Text(f.Formula, {last}));
-    XLS_.Calculate();
     range.GetItems(Text("A28:D%d", {last}));
     range.SetBorderInsideVertStyle(xls::cbsThin);
     range.SetBorderInsideHorizStyle(xls::cbsThin);
@@ -194,6 +197,9 @@ std::string TExcelReport::FinishWorkbookReport(const std::function<void()>& afte
             if (afterReload) afterReload();
         }
         for (int i = 0; i <= State_.ReportSheet; ++i) FinishSheet(i);
+        // One recalculation for every sheet's summaries: each sheet's formulas read only its
+        // own records, and a recalculation per sheet would work out the earlier sheets' again.
+        XLS_.Calculate();
         XLS_.Write();
     } catch (...) {
         ClearReportWorkbook(XLS_);
