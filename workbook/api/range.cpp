@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "workbook/model/cell_reference.h"
@@ -78,26 +77,29 @@ void TXLSRange::EnsureCells() {
 void TXLSRange::Visit(const TMask& mask, const TSidedChange& change) {
     const TXLSCellArea area = WorkArea();
     // Cells that shared a format before share the edited one after: one edit per source format
-    // (and per set of sides).
-    std::unordered_map<int, TXc12XF*> edited;
+    // (and per set of sides), kept by source index * 16 + sides; -1 is not edited yet.
+    std::vector<int> edited;
+    TXLSMMUCell cell;
     for (int row : RowsOf(area)) {
         for (int col = area.Col1; col <= area.Col2; ++col) {
             // The whole range gets its missing cells; the change goes where the mask says.
             const uint8_t sides = mask(col, row);
-            if (!Cell_.Locate(col, row)) {
+            if (!Cells_.FindCell(col, row, cell)) {
                 Cells_.StoreBlank(col, row, 0);
                 if (sides == 0) continue;
-                Cell_.Locate(col, row);
+                Cells_.FindCell(col, row, cell);
             } else if (sides == 0) {
                 continue;
             }
-            const int key = Cell_.GetXF()->Index() * 16 + sides;
-            if (const auto found = edited.find(key); found != edited.end()) {
-                if (found->second != Cell_.GetXF()) Cell_.AssignXF(found->second);
+            const size_t key = static_cast<size_t>(TXLSCellMMU::GetXF(cell)) * 16 + sides;
+            if (key < edited.size() && edited[key] >= 0) {
+                Cells_.SetXF(col, row, edited[key]);
                 continue;
             }
+            Cell_.Locate(col, row);
             Cell_.Edit([&](TXc12XFEditor& editor) { change(editor, sides); });
-            edited.emplace(key, Cell_.GetXF());
+            if (key >= edited.size()) edited.resize(key + 1, -1);
+            edited[key] = Cell_.GetXF()->Index();
         }
     }
 }

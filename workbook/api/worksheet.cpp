@@ -90,11 +90,12 @@ void TXLSWorksheet::ClearArea(int col1, int row1, int col2, int row2, uint8_t fl
             cells.ClearRows(row1, row2);
         } else if (flags & xcfFormats) {
             // Row by row over the stored rows, gathered first: the store may not be written
-            // while it is iterated.
+            // while it is iterated. Last row first: a row that shrinks or goes then has no
+            // rows behind it in its block to move.
             std::vector<int> rows;
             cells.BeginIterateRows(std::max(row1, 0) - 1);
             while (cells.IterateNextRow() && cells.IterRow() <= row2) rows.push_back(cells.IterRow());
-            for (int row : rows) cells.DeleteCells(col1, col2, row);
+            for (auto row = rows.rbegin(); row != rows.rend(); ++row) cells.DeleteCells(col1, col2, *row);
         } else {
             std::vector<std::pair<int, int>> found;
             cells.BeginIterate(std::max(row1, 0));
