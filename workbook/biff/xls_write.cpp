@@ -53,10 +53,22 @@ int ColorToPaletteIndex(const TXc12Color& color) {
 TXLSWriteBIFF::TXLSWriteBIFF(TBIFF5& document) : Document_(document), Manager_(document.Manager()) {}
 
 void TXLSWriteBIFF::WriteRecordData(uint16_t id, const std::vector<uint8_t>& data) {
-    if (data.size() > static_cast<size_t>(Document_.MaxRecordSize()))
+    BeginRecord(id).Append(data.data(), data.size());
+    EndRecord();
+}
+
+TRecordBytes& TXLSWriteBIFF::BeginRecord(uint16_t id) {
+    Record_.Bytes.clear();
+    return Record_.Word(id).Word(0);
+}
+
+void TXLSWriteBIFF::EndRecord() {
+    const size_t length = Record_.Bytes.size() - 4;
+    const uint16_t id = base::LoadLE16(Record_.Bytes.data());
+    if (length > static_cast<size_t>(Document_.MaxRecordSize()))
         throw EBIFFError("Record " + std::to_string(id) + " is longer than a record can be");
-    Stream_.WriteHeader(id, static_cast<uint16_t>(data.size()));
-    Stream_.WriteRaw(data.data(), static_cast<int64_t>(data.size()));
+    base::StoreLE16(Record_.Bytes.data() + 2, static_cast<uint16_t>(length));
+    Stream_.WriteRaw(Record_.Bytes.data(), static_cast<int64_t>(Record_.Bytes.size()));
 }
 
 void TXLSWriteBIFF::BuildSheetEntries() {

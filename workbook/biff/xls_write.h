@@ -58,6 +58,10 @@ private:
     // A record that must fit in one record (the format has no continuation for it).
     void WriteRecordData(uint16_t id, const std::vector<uint8_t>& data);
     void WriteRecordData(uint16_t id, const TRecordBytes& data) { WriteRecordData(id, data.Bytes); }
+    // The record of the cell loops, built in one reused buffer after a header whose length
+    // EndRecord fills in, and written in one piece: no allocation and one write a record.
+    TRecordBytes& BeginRecord(uint16_t id);
+    void EndRecord();
 
     // --- globals ---
     void BuildSheetEntries();
@@ -134,6 +138,7 @@ private:
     bool RunBlank_ = false;
     int RunFirstCol_ = -1;
     std::vector<TRunCell> Run_;
+    TRecordBytes Record_;
 };
 
 }  // namespace xls

@@ -47,14 +47,15 @@ void TXLSWriteBIFF::WriteRows() {
         if (xf != 15) flags |= 0x0080;
         // A height the store never got is the default row height.
         const uint16_t height = header->Height() == 0xFFFF ? 255 : header->Height();
-        WriteRecordData(BIFFRECID_ROW, TRecordBytes()
-                                           .Word(static_cast<uint16_t>(row))
-                                           .Word(0)
-                                           .Word(lastCol)
-                                           .Word(height)
-                                           .Long(0)
-                                           .Word(flags)
-                                           .Word(xf));
+        BeginRecord(BIFFRECID_ROW)
+            .Word(static_cast<uint16_t>(row))
+            .Word(0)
+            .Word(lastCol)
+            .Word(height)
+            .Long(0)
+            .Word(flags)
+            .Word(xf);
+        EndRecord();
     }
 }
 
@@ -71,20 +72,16 @@ bool TXLSWriteBIFF::AddToRun(bool blank, int col, uint16_t xf, uint32_t rk) {
 
 void TXLSWriteBIFF::FlushRun(int row) {
     if (Run_.empty()) return;
-    TRecordBytes data;
+    const bool single = Run_.size() == 1;
+    TRecordBytes& data = BeginRecord(single ? (RunBlank_ ? BIFFRECID_BLANK : BIFFRECID_RK)
+                                            : (RunBlank_ ? BIFFRECID_MULBLANK : BIFFRECID_MULRK));
     data.Word(static_cast<uint16_t>(row)).Word(static_cast<uint16_t>(RunFirstCol_));
-    if (Run_.size() == 1) {
-        data.Word(Run_[0].XF);
-        if (!RunBlank_) data.Long(Run_[0].RK);
-        WriteRecordData(RunBlank_ ? BIFFRECID_BLANK : BIFFRECID_RK, data);
-    } else {
-        for (const TRunCell& cell : Run_) {
-            data.Word(cell.XF);
-            if (!RunBlank_) data.Long(cell.RK);
-        }
-        data.Word(static_cast<uint16_t>(RunFirstCol_ + static_cast<int>(Run_.size()) - 1));
-        WriteRecordData(RunBlank_ ? BIFFRECID_MULBLANK : BIFFRECID_MULRK, data);
+    for (const TRunCell& cell : Run_) {
+        data.Word(cell.XF);
+        if (!RunBlank_) data.Long(cell.RK);
     }
+    if (!single) data.Word(static_cast<uint16_t>(RunFirstCol_ + static_cast<int>(Run_.size()) - 1));
+    EndRecord();
     Run_.clear();
     RunFirstCol_ = -1;
 }
@@ -122,23 +119,31 @@ void TXLSWriteBIFF::WriteCells() {
                 continue;
             }
             FlushRun(row);
-            WriteRecordData(BIFFRECID_NUMBER, TRecordBytes()
-                                                  .Word(static_cast<uint16_t>(row))
-                                                  .Word(static_cast<uint16_t>(col))
-                                                  .Word(xf)
-                                                  .Double(value));
+            BeginRecord(BIFFRECID_NUMBER)
+                .Word(static_cast<uint16_t>(row))
+                .Word(static_cast<uint16_t>(col))
+                .Word(xf)
+                .Double(value);
+            EndRecord();
             continue;
         }
         FlushRun(row);
-        TRecordBytes data;
-        data.Word(static_cast<uint16_t>(row)).Word(static_cast<uint16_t>(col)).Word(xf);
+        // The fields every plain value record starts with.
+        const auto cellRecord = [&](uint16_t id) -> TRecordBytes& {
+            return BeginRecord(id).Word(static_cast<uint16_t>(row)).Word(static_cast<uint16_t>(col)).Word(xf);
+        };
         switch (type) {
-            case xctBoolean: WriteRecordData(BIFFRECID_BOOLERR, data.Byte(cells.IterBoolean() ? 1 : 0).Byte(0)); break;
+            case xctBoolean:
+                cellRecord(BIFFRECID_BOOLERR).Byte(cells.IterBoolean() ? 1 : 0).Byte(0);
+                EndRecord();
+                break;
             case xctError:
-                WriteRecordData(BIFFRECID_BOOLERR, data.Byte(ErrorCode(cells.IterError(), row, col)).Byte(1));
+                cellRecord(BIFFRECID_BOOLERR).Byte(ErrorCode(cells.IterError(), row, col)).Byte(1);
+                EndRecord();
                 break;
             case xctString:
-                WriteRecordData(BIFFRECID_LABELSST, data.Long(static_cast<uint32_t>(cells.IterSSTIndex())));
+                cellRecord(BIFFRECID_LABELSST).Long(static_cast<uint32_t>(cells.IterSSTIndex()));
+                EndRecord();
                 break;
             case xctFloatFormula:
             case xctStringFormula:
