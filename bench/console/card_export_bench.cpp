@@ -14,9 +14,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "bench/console/quiet_dialogs.h"
+#include "bench/console/offscreen_host.h"
 #include "console/form1.h"
-#include "platform/dialogs.h"
 #include "platform/testing/test_files.h"
 #include "tools/instrument/card_writer.h"
 #include "tools/instrument/history_store.h"
@@ -71,11 +70,8 @@ void Run(const char* what, console::Tform1& form, bool pdf, bool workbook) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    platform::testing::TTempDir folder;
-    QDir::setCurrent(QString::fromStdString(folder.Path().string()));
-    platform::SetDialogs(std::make_unique<console::bench::TQuietDialogs>());
+    const console::bench::TOffscreenHost host(argc, argv);
+    const platform::testing::TTempDir& folder = host.Folder();
 
     // 64,728 records over 400 days: a record every 533 seconds.
     instrument::TInstrumentState state;
@@ -98,7 +94,5 @@ int main(int argc, char** argv) {
     if (!workbooks.isEmpty())
         std::printf("Excel: %lld bytes\n", static_cast<long long>(QFileInfo(QDir("data"), workbooks[0]).size()));
     form.reset();
-    platform::SetDialogs(nullptr);
-    QDir::setCurrent("/");
     return 0;
 }

@@ -4,18 +4,15 @@
 // per second and as a share of what the line and the console's pauses allow, with the Excel
 // report ("保存excel") off and on.
 #include <QApplication>
-#include <QDir>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
-#include "bench/console/quiet_dialogs.h"
+#include "bench/console/offscreen_host.h"
 #include "console/form1.h"
-#include "platform/dialogs.h"
 #include "platform/testing/pty_pair.h"
-#include "platform/testing/test_files.h"
 #include "tools/instrument/history_store.h"
 #include "tools/instrument/instrument.h"
 #include "tools/instrument/instrument_server.h"
@@ -100,12 +97,8 @@ void UnreadRecordsPerSecond(const TReadCase& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     // The Excel report is written to ./data/ and offers to open itself: a folder of its own, no question.
-    platform::testing::TTempDir folder;
-    QDir::setCurrent(QString::fromStdString(folder.Path().string()));
-    platform::SetDialogs(std::make_unique<console::bench::TQuietDialogs>());
+    const console::bench::TOffscreenHost host(argc, argv);
     platform::testing::TPtyPair pty;
     instrument::TInstrument engine({.Address = 1, .BaudRate = 115200});
     console::Tform1 form;
@@ -156,7 +149,5 @@ int main(int argc, char** argv) {
           TReadCase{1000000, 32000, 0, false}, TReadCase{1000000, 5000, 30000, false},
           TReadCase{115200, 32000, 0, true}, TReadCase{1000000, 32000, 0, true}})
         UnreadRecordsPerSecond(c);
-    platform::SetDialogs(nullptr);
-    QDir::setCurrent("/");
     return 0;
 }
