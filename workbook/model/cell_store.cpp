@@ -100,7 +100,16 @@ void TXLSCellMMU::CheckXF(int xf) const {
 TXLSMMUBlock& TXLSCellMMU::BlockFor(int row) {
     const size_t index = static_cast<size_t>(row) / MMURowsPerBlock;
     if (Blocks_.size() <= index) Blocks_.resize(index + 1);
-    if (!Blocks_[index]) Blocks_[index] = std::make_unique<TXLSMMUBlock>();
+    if (!Blocks_[index]) {
+        Blocks_[index] = std::make_unique<TXLSMMUBlock>();
+        // The blocks of a sheet filled row after row tend to be alike: a new one starts with the
+        // room the one before takes and a little more, instead of being copied on each step of
+        // its growth.
+        if (index > 0 && Blocks_[index - 1]) {
+            const size_t before = Blocks_[index - 1]->Area.size();
+            Blocks_[index]->Area.reserve(before + before / 16);
+        }
+    }
     return *Blocks_[index];
 }
 
