@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -328,6 +329,78 @@ TEST(XLSRead, DirectReadGivesValuesToTheEventInsteadOfTheStore) {
     EXPECT_FALSE(read.Cells().FindCell(0, 0, cell));
     EXPECT_FALSE(read.Cells().FindCell(1, 1, cell));
     EXPECT_TRUE(read.Cells().FindCell(0, 2, cell));
+}
+
+// ROW with a custom height and an outline level (options 0x40 | level), no format of its own.
+std::vector<uint8_t> Row(uint16_t row, uint16_t height, uint8_t level) {
+    std::vector<uint8_t> data = TRecords::Words({row, 0, 4, height, 0, 0});
+    data.insert(data.end(), {static_cast<uint8_t>(0x40 | level), 0x01, 0x0F, 0x00});
+    return data;
+}
+
+std::vector<uint8_t> Number(uint16_t row, uint16_t col, double value) {
+    std::vector<uint8_t> data = TRecords::Words({row, col, 15});
+    uint8_t bytes[8];
+    std::memcpy(bytes, &value, 8);
+    data.insert(data.end(), bytes, bytes + 8);
+    return data;
+}
+
+// Files hold the ROW records in blocks before their cells, all of them first, or anywhere:
+// each row ends with its header and its cells whatever the order, the last ROW of a row winning.
+TEST(XLSRead, RowRecordsInAnyOrderGiveEachRowItsHeaderAndCells) {
+    struct TStep {
+        bool IsRow;
+        uint16_t Row;
+        uint16_t Height;  // a ROW's height; a cell's value
+    };
+    struct TCase {
+        const char* Name;
+        std::vector<TStep> Steps;
+    };
+    const TCase cases[] = {
+        {"rows first", {{true, 0, 400}, {true, 1, 410}, {true, 2, 420}, {false, 0, 1}, {false, 1, 2}, {false, 2, 3}}},
+        {"blocks", {{true, 0, 400}, {true, 1, 410}, {false, 0, 1}, {false, 1, 2}, {true, 2, 420}, {false, 2, 3}}},
+        {"row after its cells",
+         {{false, 0, 1}, {true, 0, 400}, {false, 1, 2}, {false, 2, 3}, {true, 2, 420}, {true, 1, 410}}},
+        {"out of order", {{true, 2, 420}, {true, 0, 400}, {false, 0, 1}, {true, 1, 410}, {false, 1, 2}, {false, 2, 3}}},
+        {"twice",
+         {{true, 0, 999}, {true, 1, 410}, {true, 2, 420}, {true, 0, 400}, {false, 0, 1}, {false, 1, 2}, {false, 2, 3}}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRecords records;
+        records.Globals({"One", "Two"}).BOF(0x0010);
+        for (const TStep& step : c.Steps) {
+            if (step.IsRow)
+                records.Record(0x0208, Row(step.Row, step.Height, static_cast<uint8_t>(step.Row + 1)));
+            else
+                records.Record(0x0203, Number(step.Row, step.Row, step.Height));
+        }
+        // A row with a header and no cells; the next sheet's rows are its own.
+        records.Record(0x0208, Row(7, 500, 0)).EOF_();
+        records.BOF(0x0010).Record(0x0208, Row(1, 600, 0)).Record(0x0203, Number(1, 3, 9)).EOF_();
+        TBIFFReadBook read;
+        read.Load(records.File());
+        TXLSCellMMU& cells = read.Cells(0);
+        for (int row = 0; row < 3; ++row) {
+            const TXLSMMURowHeader* header = cells.GetRowHeader(row);
+            ASSERT_NE(header, nullptr) << row;
+            EXPECT_EQ(header->Height(), 400 + 10 * row) << row;
+            EXPECT_EQ(header->OutlineLevel(), row + 1) << row;
+            EXPECT_EQ(header->Options(), 0x02) << row;
+            TXLSMMUCell cell;
+            ASSERT_TRUE(cells.FindCell(row, row, cell)) << row;
+            EXPECT_EQ(TXLSCellMMU::GetFloat(cell), row + 1) << row;
+        }
+        ASSERT_NE(cells.GetRowHeader(7), nullptr);
+        EXPECT_EQ(cells.GetRowHeader(7)->Height(), 500);
+        EXPECT_EQ(cells.GetRowHeader(1)->Height(), 410);
+        ASSERT_NE(read.Cells(1).GetRowHeader(1), nullptr);
+        EXPECT_EQ(read.Cells(1).GetRowHeader(1)->Height(), 600);
+        EXPECT_EQ(read.Cells(1).GetRowHeader(7), nullptr);
+        EXPECT_EQ(cells.GetRowHeader(3), nullptr);
+    }
 }
 
 TEST(XLSRead, UnknownRecordsAreKeptInPlace) {
