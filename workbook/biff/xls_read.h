@@ -175,7 +175,8 @@ private:
     // formula's anchor token points.
     std::unordered_map<uint32_t, size_t> SharedByAnchor_;
     std::vector<uint8_t> PendingArray_;
-    std::vector<uint8_t> Extra_;  // a record read ahead (SHRFMLA, ARRAY, STRING)
+    std::vector<uint8_t> Extra_;   // a record read ahead (SHRFMLA, ARRAY, STRING, SST and CONTINUE)
+    std::vector<uint8_t> Narrow_;  // one-byte characters of a shared string going to the table
 
     // BIFF2-4 number formats by position, and the model format id of position 0.
     std::vector<std::u16string> OldFormats_;

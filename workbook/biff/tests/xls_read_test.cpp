@@ -187,6 +187,50 @@ TEST(XLSRead, SSTStringGoesOnSixteenBitInContinue) {
     EXPECT_EQ(text, u"z");
 }
 
+// Strings cut by record boundaries at every place: the characters go on after a width byte,
+// anything else (counts, options, runs, phonetic data) goes on as it is; empty and unused
+// CONTINUE records change nothing.
+TEST(XLSRead, SSTStringsAcrossRecordBoundaries) {
+    using TBytes = std::vector<uint8_t>;
+    struct TCase {
+        const char* Name;
+        std::vector<TBytes> Records;  // the SST record's strings, then each CONTINUE record
+        std::vector<std::u16string> Strings;
+    };
+    const TCase cases[] = {
+        {"one-byte characters go on one-byte", {{3, 0, 0, 'a', 'b'}, {0, 'c', 1, 0, 0, 'd'}}, {u"abc", u"d"}},
+        {"characters end with the record", {{2, 0, 0, 'a', 'b'}, {1, 0, 0, 'z'}}, {u"ab", u"z"}},
+        {"count split", {{2, 0, 0, 'a', 'b', 2}, {0, 0, 'x', 'y'}}, {u"ab", u"xy"}},
+        {"options at the end", {{2, 0, 0, 'a', 'b', 2, 0, 0}, {0, 'x', 'y'}}, {u"ab", u"xy"}},
+        {"empty continue", {{3, 0, 0, 'a', 'b'}, {}, {0, 'c'}}, {u"abc"}},
+        {"phonetic data split", {{1, 0, 4, 3, 0, 0, 0, 'a', 9}, {9, 9, 1, 0, 0, 'b'}}, {u"a", u"b"}},
+        {"rich text", {{2, 0, 8, 1, 0, 'a', 'b', 1, 0}, {0, 0, 1, 0, 0, 'c'}}, {u"ab", u"c"}},
+        {"unused continue", {{1, 0, 0, 'a'}, {7, 7, 7}}, {u"a"}},
+        {"wide then one-byte", {{3, 0, 1, 0x4E, 0x6E}, {0, 'b', 'c'}}, {u"\u6E4Ebc"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const uint16_t count = static_cast<uint16_t>(c.Strings.size());
+        TBytes sst = TRecords::Words({count, 0, count, 0});
+        sst.insert(sst.end(), c.Records[0].begin(), c.Records[0].end());
+        TRecords records;
+        records.BOF(0x0005).Record(0x00FC, sst);
+        for (size_t i = 1; i < c.Records.size(); ++i) records.Record(0x003C, c.Records[i]);
+        records.Boundsheet("S").EOF_().BOF(0x0010);
+        for (uint16_t i = 0; i < count; ++i) records.Record(0x00FD, Cell(i, 0, 15, {static_cast<uint8_t>(i), 0, 0, 0}));
+        records.EOF_();
+        TBIFFReadBook read;
+        read.Load(records.File());
+        ASSERT_EQ(read.Root.SST().Count(), count);
+        for (uint16_t i = 0; i < count; ++i) {
+            std::u16string text;
+            ASSERT_TRUE(read.Cells().GetAsString(0, i, text)) << i;
+            EXPECT_EQ(text, c.Strings[i]) << i;
+        }
+        EXPECT_EQ(read.Root.Worksheets().Count(), 1);
+    }
+}
+
 TEST(XLSRead, EncryptedFilesEndInUnsupportedEncryption) {
     const std::vector<uint8_t> kinds[] = {
         TRecords::Words({1, 2, 2}),  // RC4 CryptoAPI
