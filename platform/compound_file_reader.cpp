@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/memory_stream.h"
 #include "platform/compound_file_error.h"
 #include "platform/compound_file_format.h"
+#include "platform/mapped_file.h"
 
 namespace platform {
 
@@ -65,6 +67,10 @@ private:
 
 TCompoundFileReader::TCompoundFileReader(std::unique_ptr<base::TStream> source) : Source_(std::move(source)) {
     FileSize_ = static_cast<uint64_t>(Source_->Size());
+    if (const auto* mapped = dynamic_cast<const TMappedFileStream*>(Source_.get()))
+        Memory_ = mapped->Memory();
+    else if (const auto* memory = dynamic_cast<const base::TMemoryStream*>(Source_.get()))
+        Memory_ = memory->Memory();
     ReadHeader();
     ReadFat();
     ReadDirectory();
@@ -73,12 +79,15 @@ TCompoundFileReader::TCompoundFileReader(std::unique_ptr<base::TStream> source) 
 
 void TCompoundFileReader::ReadAt(uint64_t offset, uint8_t* buffer, size_t count) {
     size_t got = 0;
-    if (offset < FileSize_) {
+    if (offset < FileSize_ && Memory_) {
+        got = static_cast<size_t>(std::min<uint64_t>(count, FileSize_ - offset));
+        std::memcpy(buffer, Memory_ + offset, got);
+    } else if (offset < FileSize_) {
         Source_->Seek(static_cast<int64_t>(offset), base::TSeekOrigin::soBeginning);
         got = static_cast<size_t>(Source_->Read(buffer, static_cast<int64_t>(count)));
     }
     // Only a short last sector ends before its bytes do; sector numbers are checked before.
-    std::memset(buffer + got, 0, count - got);
+    if (got < count) std::memset(buffer + got, 0, count - got);
 }
 
 void TCompoundFileReader::ReadHeader() {

@@ -25,6 +25,8 @@ public:
     int64_t Seek(int64_t offset, base::TSeekOrigin origin) override { return View_.Seek(offset, origin); }
     int64_t Size() override { return View_.Size(); }
     void SetSize(int64_t newSize) override;
+    // The file's bytes, Size() of them.
+    const uint8_t* Memory() const { return View_.Memory(); }
 
 private:
     void* Mapping_ = nullptr;
