@@ -14,6 +14,16 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& what) { throw ECompoundFileError("Invalid compound file: " + what); }
 
+// The position a seek of a read-only stream leads to.
+int64_t SeekTarget(int64_t position, int64_t size, int64_t offset, base::TSeekOrigin origin) {
+    const int64_t from = origin == base::TSeekOrigin::soBeginning ? 0
+                         : origin == base::TSeekOrigin::soCurrent ? position
+                                                                  : size;
+    if ((offset > 0 && from > INT64_MAX - offset) || from + offset < 0)
+        throw ECompoundFileError("Invalid stream position");
+    return from + offset;
+}
+
 // A stream whose bytes lie in fixed-size units scattered over the file (sectors or mini sectors).
 class TChainStream : public base::TStream {
 public:
@@ -45,12 +55,7 @@ public:
     }
     int64_t Write(const void*, int64_t) override { return 0; }
     int64_t Seek(int64_t offset, base::TSeekOrigin origin) override {
-        const int64_t from = origin == base::TSeekOrigin::soBeginning ? 0
-                             : origin == base::TSeekOrigin::soCurrent ? Position_
-                                                                      : Size_;
-        if ((offset > 0 && from > INT64_MAX - offset) || from + offset < 0)
-            throw ECompoundFileError("Invalid stream position");
-        Position_ = from + offset;
+        Position_ = SeekTarget(Position_, Size_, offset, origin);
         return Position_;
     }
     int64_t Size() override { return Size_; }
@@ -61,6 +66,25 @@ private:
     uint32_t UnitSize_;
     int64_t Size_;
     int64_t Position_ = 0;
+};
+
+// A stream whose sectors follow each other in a file held in memory: its bytes are read where
+// they stand. Keeps the reader, and so the memory, alive.
+class TMemoryRunStream : public base::TStream {
+public:
+    TMemoryRunStream(std::shared_ptr<TCompoundFileReader> reader, const uint8_t* bytes, int64_t size)
+        : Reader_(std::move(reader)), View_(base::TMemoryStream::View(bytes, size)) {}
+
+    int64_t Read(void* buffer, int64_t count) override { return View_.Read(buffer, count); }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override {
+        return View_.Seek(SeekTarget(View_.Position(), View_.Size(), offset, origin), base::TSeekOrigin::soBeginning);
+    }
+    int64_t Size() override { return View_.Size(); }
+
+private:
+    std::shared_ptr<TCompoundFileReader> Reader_;
+    base::TMemoryStream View_;
 };
 
 }  // namespace
@@ -274,6 +298,11 @@ std::unique_ptr<base::TStream> TCompoundFileReader::OpenEntry(uint32_t entry) {
     if (e.Size > static_cast<uint64_t>(SectorCount_) << SectorShift_) Fail("stream larger than the file");
     const uint64_t wanted = (e.Size + sectorSize - 1) >> SectorShift_;
     for (uint32_t sector : Chain(e.Start, Fat_, SectorCount_, wanted, "stream")) units.push_back(SectorOffset(sector));
+    bool run = Memory_ && !units.empty() && units.front() + e.Size <= FileSize_;
+    for (size_t i = 1; run && i < units.size(); ++i) run = units[i] == units[i - 1] + sectorSize;
+    if (run)
+        return std::make_unique<TMemoryRunStream>(shared_from_this(), Memory_ + units.front(),
+                                                  static_cast<int64_t>(e.Size));
     return std::make_unique<TChainStream>(shared_from_this(), std::move(units), sectorSize,
                                           static_cast<int64_t>(e.Size));
 }
