@@ -40,8 +40,8 @@ private:
     // A ROW record kept until the cells of its row come: the store then takes each row whole
     // at the end of its memory, instead of growing rows made beforehand one cell at a time.
     struct TPendingRow {
-        int Row;
-        int XF;
+        uint16_t Row;
+        uint16_t XF;  // model XF, which the store keeps in 16 bits too
         uint16_t Height;
         uint8_t OutlineLevel;
         uint8_t Options;

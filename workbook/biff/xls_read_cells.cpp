@@ -175,7 +175,7 @@ void TXLSReadBIFF::ReadBiff2Row() {
     const uint16_t height = r.U16LEAt(6);
     const int xf = r.U8At(10) ? ModelXF(r.U8At(13) & 0x3F) : 0;
     Worksheet();
-    PendingRows_.push_back({r.U16LEAt(0), xf, static_cast<uint16_t>(height & 0x7FFF), 0,
+    PendingRows_.push_back({r.U16LEAt(0), static_cast<uint16_t>(xf), static_cast<uint16_t>(height & 0x7FFF), 0,
                             static_cast<uint8_t>((height & 0x8000) ? 0 : 0x02)});
 }
 
@@ -188,7 +188,8 @@ void TXLSReadBIFF::ReadRow() {
     if (options & 0x20) flags |= 0x01;
     if (options & 0x40) flags |= 0x02;
     Worksheet();
-    PendingRows_.push_back({r.U16LEAt(0), xf, r.U16LEAt(6), static_cast<uint8_t>(options & 0x07), flags});
+    PendingRows_.push_back(
+        {r.U16LEAt(0), static_cast<uint16_t>(xf), r.U16LEAt(6), static_cast<uint8_t>(options & 0x07), flags});
 }
 
 void TXLSReadBIFF::ReadFormula() {
