@@ -6,9 +6,10 @@ ombrix_add_library(platform_storage
           compound_file_directory.h compound_file_directory.cpp
           compound_file_reader.h compound_file_reader.cpp
           compound_file_writer.h compound_file_writer.cpp
+          mapped_file.h mapped_file.cpp
   PUBLIC_LIBS base)
 
-list(APPEND PLATFORM_TEST_SOURCES tests/compound_file_test.cpp tests/compound_file_hostile_test.cpp)
+list(APPEND PLATFORM_TEST_SOURCES tests/compound_file_test.cpp tests/compound_file_hostile_test.cpp tests/mapped_file_test.cpp)
 list(APPEND PLATFORM_TEST_LIBS platform_storage)
 
 ombrix_add_fuzzer(compound_file_fuzz SOURCES fuzz/compound_file_fuzz.cpp LIBS platform_storage SECONDS 60)

@@ -11,6 +11,7 @@
 #include "platform/compound_file_format.h"
 #include "platform/compound_file_reader.h"
 #include "platform/compound_file_writer.h"
+#include "platform/mapped_file.h"
 
 namespace platform {
 
@@ -201,9 +202,7 @@ std::unique_ptr<TCompoundFile> TCompoundFile::OpenFile(const std::string& fileNa
 }
 
 std::unique_ptr<TCompoundFile> TCompoundFile::LoadFile(const std::string& fileName) {
-    auto memory = std::make_unique<base::TMemoryStream>();
-    memory->LoadFromFile(fileName);
-    return FromReader(std::make_shared<TCompoundFileReader>(std::move(memory)));
+    return FromReader(std::make_shared<TCompoundFileReader>(std::make_unique<TMappedFileStream>(fileName)));
 }
 
 std::unique_ptr<TCompoundFile> TCompoundFile::OpenMemory(std::vector<uint8_t> bytes) {

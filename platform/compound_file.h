@@ -112,8 +112,8 @@ public:
     // Opening validates the header, sector tables and directory; stream chains are validated when
     // a stream is read. Errors are ECompoundFileError (or the file stream's open error).
     static std::unique_ptr<TCompoundFile> OpenFile(const std::string& fileName);
-    // Reads the whole file into memory once, for readers that go through its streams in small
-    // steps; OpenFile reads each step from the file.
+    // Maps the whole file into memory once, for readers that go through its streams in small
+    // steps; OpenFile reads each step from the file. The file must not shrink while it is open.
     static std::unique_ptr<TCompoundFile> LoadFile(const std::string& fileName);
     static std::unique_ptr<TCompoundFile> OpenMemory(std::vector<uint8_t> bytes);
     // Copies the whole source (from its start) into memory and rewinds it.

@@ -3,14 +3,26 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/memory_stream.h"
 #include "platform/compound_file_error.h"
 #include "platform/compound_file_format.h"
+#include "platform/mapped_file.h"
 
 namespace platform {
 
 namespace {
 
 [[noreturn]] void Fail(const std::string& what) { throw ECompoundFileError("Invalid compound file: " + what); }
+
+// The position a seek of a read-only stream leads to.
+int64_t SeekTarget(int64_t position, int64_t size, int64_t offset, base::TSeekOrigin origin) {
+    const int64_t from = origin == base::TSeekOrigin::soBeginning ? 0
+                         : origin == base::TSeekOrigin::soCurrent ? position
+                                                                  : size;
+    if ((offset > 0 && from > INT64_MAX - offset) || from + offset < 0)
+        throw ECompoundFileError("Invalid stream position");
+    return from + offset;
+}
 
 // A stream whose bytes lie in fixed-size units scattered over the file (sectors or mini sectors).
 class TChainStream : public base::TStream {
@@ -43,12 +55,7 @@ public:
     }
     int64_t Write(const void*, int64_t) override { return 0; }
     int64_t Seek(int64_t offset, base::TSeekOrigin origin) override {
-        const int64_t from = origin == base::TSeekOrigin::soBeginning ? 0
-                             : origin == base::TSeekOrigin::soCurrent ? Position_
-                                                                      : Size_;
-        if ((offset > 0 && from > INT64_MAX - offset) || from + offset < 0)
-            throw ECompoundFileError("Invalid stream position");
-        Position_ = from + offset;
+        Position_ = SeekTarget(Position_, Size_, offset, origin);
         return Position_;
     }
     int64_t Size() override { return Size_; }
@@ -61,10 +68,33 @@ private:
     int64_t Position_ = 0;
 };
 
+// A stream whose sectors follow each other in a file held in memory: its bytes are read where
+// they stand. Keeps the reader, and so the memory, alive.
+class TMemoryRunStream : public base::TStream {
+public:
+    TMemoryRunStream(std::shared_ptr<TCompoundFileReader> reader, const uint8_t* bytes, int64_t size)
+        : Reader_(std::move(reader)), View_(base::TMemoryStream::View(bytes, size)) {}
+
+    int64_t Read(void* buffer, int64_t count) override { return View_.Read(buffer, count); }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override {
+        return View_.Seek(SeekTarget(View_.Position(), View_.Size(), offset, origin), base::TSeekOrigin::soBeginning);
+    }
+    int64_t Size() override { return View_.Size(); }
+
+private:
+    std::shared_ptr<TCompoundFileReader> Reader_;
+    base::TMemoryStream View_;
+};
+
 }  // namespace
 
 TCompoundFileReader::TCompoundFileReader(std::unique_ptr<base::TStream> source) : Source_(std::move(source)) {
     FileSize_ = static_cast<uint64_t>(Source_->Size());
+    if (const auto* mapped = dynamic_cast<const TMappedFileStream*>(Source_.get()))
+        Memory_ = mapped->Memory();
+    else if (const auto* memory = dynamic_cast<const base::TMemoryStream*>(Source_.get()))
+        Memory_ = memory->Memory();
     ReadHeader();
     ReadFat();
     ReadDirectory();
@@ -73,12 +103,15 @@ TCompoundFileReader::TCompoundFileReader(std::unique_ptr<base::TStream> source) 
 
 void TCompoundFileReader::ReadAt(uint64_t offset, uint8_t* buffer, size_t count) {
     size_t got = 0;
-    if (offset < FileSize_) {
+    if (offset < FileSize_ && Memory_) {
+        got = static_cast<size_t>(std::min<uint64_t>(count, FileSize_ - offset));
+        std::memcpy(buffer, Memory_ + offset, got);
+    } else if (offset < FileSize_) {
         Source_->Seek(static_cast<int64_t>(offset), base::TSeekOrigin::soBeginning);
         got = static_cast<size_t>(Source_->Read(buffer, static_cast<int64_t>(count)));
     }
     // Only a short last sector ends before its bytes do; sector numbers are checked before.
-    std::memset(buffer + got, 0, count - got);
+    if (got < count) std::memset(buffer + got, 0, count - got);
 }
 
 void TCompoundFileReader::ReadHeader() {
@@ -265,6 +298,11 @@ std::unique_ptr<base::TStream> TCompoundFileReader::OpenEntry(uint32_t entry) {
     if (e.Size > static_cast<uint64_t>(SectorCount_) << SectorShift_) Fail("stream larger than the file");
     const uint64_t wanted = (e.Size + sectorSize - 1) >> SectorShift_;
     for (uint32_t sector : Chain(e.Start, Fat_, SectorCount_, wanted, "stream")) units.push_back(SectorOffset(sector));
+    bool run = Memory_ && !units.empty() && units.front() + e.Size <= FileSize_;
+    for (size_t i = 1; run && i < units.size(); ++i) run = units[i] == units[i - 1] + sectorSize;
+    if (run)
+        return std::make_unique<TMemoryRunStream>(shared_from_this(), Memory_ + units.front(),
+                                                  static_cast<int64_t>(e.Size));
     return std::make_unique<TChainStream>(shared_from_this(), std::move(units), sectorSize,
                                           static_cast<int64_t>(e.Size));
 }

@@ -48,6 +48,7 @@ private:
     uint64_t SectorOffset(uint32_t sector) const { return (static_cast<uint64_t>(sector) + 1) << SectorShift_; }
 
     std::unique_ptr<base::TStream> Source_;
+    const uint8_t* Memory_ = nullptr;  // the source's bytes when they lie in memory: read without a stream call
     uint64_t FileSize_ = 0;
     int SectorShift_ = 9;
     uint32_t SectorCount_ = 0;  // sectors after the header that the file holds, a short last one included

@@ -272,6 +272,39 @@ TEST_F(CompoundFileTest, ReadsVersion4FilesLikeOlefile) {
     EXPECT_EQ(Listing(Streams(*TCompoundFile::OpenMemory(file->SaveToBytes()))), theirs);
 }
 
+// A stream whose sectors follow each other is read where it stands in memory, a scattered one
+// sector by sector: both give the same bytes, also while seeking.
+TEST_F(CompoundFileTest, StreamsInOneRunAndScatteredReadAlikeFromMemory) {
+    constexpr size_t S = 4096;
+    const std::vector<uint8_t> run = Version4File();
+    // The same file with the workbook's two sectors in the other order: sector 5 first, then 4.
+    std::vector<uint8_t> scattered = run;
+    std::copy(run.begin() + 5 * S, run.begin() + 6 * S, scattered.begin() + 6 * S);
+    std::copy(run.begin() + 6 * S, run.begin() + 7 * S, scattered.begin() + 5 * S);
+    auto u32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) scattered[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    u32(S + 4 * 4, 0xFFFFFFFE);
+    u32(S + 4 * 5, 4);
+    u32(2 * S + 128 * 2 + 116, 5);
+    std::vector<uint8_t> expected(5000);
+    for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<uint8_t>(i * 7);
+    const std::vector<uint8_t>* files[] = {&run, &scattered};
+    for (const std::vector<uint8_t>* file : files) {
+        const auto read = TCompoundFile::OpenMemory(*file);
+        EXPECT_EQ(read->Root().ReadStream(u"Workbook"), expected);
+        auto stream = read->Root().OpenStream(u"Workbook");
+        uint8_t two[2] = {};
+        stream->Seek(4095, base::TSeekOrigin::soBeginning);
+        ASSERT_EQ(stream->Read(two, 2), 2);
+        EXPECT_EQ(two[0], expected[4095]);
+        EXPECT_EQ(two[1], expected[4096]);
+        EXPECT_EQ(stream->Seek(-1, base::TSeekOrigin::soEnd), 4999);
+        EXPECT_THROW(stream->Seek(-5000, base::TSeekOrigin::soCurrent), ECompoundFileError);
+        EXPECT_EQ(stream->Read(two, 2), 1);
+    }
+}
+
 TEST_F(CompoundFileTest, StorageOperations) {
     TCompoundFile file;
     auto& root = file.Root();

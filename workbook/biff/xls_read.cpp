@@ -1,6 +1,7 @@
 #include "workbook/biff/xls_read.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "base/format.h"
@@ -11,6 +12,7 @@
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/biff_record_ids.h"
 #include "workbook/model/biff_values.h"
+#include "workbook/model/cell_store.h"
 #include "workbook/model/document_root.h"
 
 namespace xls {
@@ -47,7 +49,29 @@ int TXLSReadBIFF::ModelXF(uint16_t fileXF) const {
     return fileXF + 1 < Manager_.StyleSheet().XFs().Count() ? fileXF + 1 : 0;
 }
 
-TXLSCellMMU& TXLSReadBIFF::Cells() { return *Worksheet().sheetData; }
+TXLSCellMMU& TXLSReadBIFF::Cells(int row) {
+    TXLSCellMMU& cells = *Worksheet().sheetData;
+    // ROW records come in row order before their cells (in blocks, or all of them first).
+    GiveRows(cells, row);
+    return cells;
+}
+
+void TXLSReadBIFF::GiveRows(TXLSCellMMU& cells, int lastRow) {
+    while (RowsApplied_ < PendingRows_.size() && PendingRows_[RowsApplied_].Row <= lastRow) {
+        const TPendingRow& pending = PendingRows_[RowsApplied_++];
+        TXLSMMURowHeader* header = cells.AddRowHeader(pending.Row, pending.XF);
+        header->SetHeight(pending.Height);
+        header->SetOutlineLevel(pending.OutlineLevel);
+        header->SetOptions(pending.Options);
+    }
+}
+
+void TXLSReadBIFF::ApplyRows() {
+    // ROW records out of order wait behind a later row: all go now, still in file order.
+    if (RowsApplied_ < PendingRows_.size()) GiveRows(*Worksheet().sheetData, INT_MAX);
+    PendingRows_.clear();
+    RowsApplied_ = 0;
+}
 
 void TXLSReadBIFF::Read(base::TStream* source) {
     CurrentSheet_ = -1;
@@ -55,6 +79,8 @@ void TXLSReadBIFF::Read(base::TStream* source) {
     SheetList_.Clear();
     Document_.DefaultStyles = false;
     Biff2ExtendedXF_ = 0;
+    PendingRows_.clear();
+    RowsApplied_ = 0;
     OldFormatCount_ = 0;
     OldFormatsRegistered_ = false;
     FormatBase_ = Manager_.StyleSheet().NumFmts().Count();
@@ -111,6 +137,7 @@ void TXLSReadBIFF::ReadRecords() {
         if (Keep_) Storage_->AddRecord(id, Data());
         ++RecordCount_;
     }
+    ApplyRows();
 }
 
 void TXLSReadBIFF::ReadData() {
@@ -275,6 +302,7 @@ void TXLSReadBIFF::ReadBOF() {
 }
 
 void TXLSReadBIFF::BeginSubstream() {
+    ApplyRows();
     ++CurrentSubstream_;
     ++CurrentSheet_;
     InWorksheet_ = true;
@@ -306,6 +334,7 @@ void TXLSReadBIFF::BeginSubstream() {
 }
 
 void TXLSReadBIFF::ReadEOF() {
+    ApplyRows();
     Storage_->UpdateDefault(BIFFRECID_EOF, Data());
     Keep_ = false;
     ResetFormulaState();

@@ -37,6 +37,16 @@ public:
     void Read(base::TStream* source);
 
 private:
+    // A ROW record kept until the cells of its row come: the store then takes each row whole
+    // at the end of its memory, instead of growing rows made beforehand one cell at a time.
+    struct TPendingRow {
+        uint16_t Row;
+        uint16_t XF;  // model XF, which the store keeps in 16 bits too
+        uint16_t Height;
+        uint8_t OutlineLevel;
+        uint8_t Options;
+    };
+
     struct TSharedFormula {
         uint16_t Row1, Row2;
         uint8_t Col1, Col2;
@@ -65,7 +75,12 @@ private:
     bool OldBiff() const { return Version_ >= xvExcel21 && Version_ <= xvExcel40; }
     // The worksheet whose substream is being read; raises outside one.
     TXc12DataWorksheet& Worksheet();
-    TXLSCellMMU& Cells();
+    // The worksheet's cell store, with the ROW records of rows up to row given to it first.
+    TXLSCellMMU& Cells(int row);
+    // Gives the ROW records read so far to the cell store.
+    void ApplyRows();
+    // Gives the ROW records, in file order, until one of a row after lastRow.
+    void GiveRows(TXLSCellMMU& cells, int lastRow);
     // Model cell format of a file XF index; an index the file has no XF for gives the default.
     int ModelXF(uint16_t fileXF) const;
     // Model cell format of a BIFF2 cell's attribute bytes (at offset 4 of its record).
@@ -152,12 +167,16 @@ private:
     int32_t RecordCount_ = 0;
     int LastPercent_ = -1;
 
+    std::vector<TPendingRow> PendingRows_;
+    size_t RowsApplied_ = 0;  // PendingRows_ given to the store, in file order
+
     std::vector<TSharedFormula> SharedFormulas_;
     // Shared formulas by their top-left cell (row << 8 | column), which is where a shared
     // formula's anchor token points.
     std::unordered_map<uint32_t, size_t> SharedByAnchor_;
     std::vector<uint8_t> PendingArray_;
-    std::vector<uint8_t> Extra_;  // a record read ahead (SHRFMLA, ARRAY, STRING)
+    std::vector<uint8_t> Extra_;   // a record read ahead (SHRFMLA, ARRAY, STRING, SST and CONTINUE)
+    std::vector<uint8_t> Narrow_;  // one-byte characters of a shared string going to the table
 
     // BIFF2-4 number formats by position, and the model format id of position 0.
     std::vector<std::u16string> OldFormats_;

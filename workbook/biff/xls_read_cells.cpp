@@ -48,7 +48,7 @@ bool TXLSReadBIFF::Direct(int col, int row, TSet set) {
 
 void TXLSReadBIFF::ReadBlank() {
     const base::TByteReader r = Reader();
-    Cells().StoreBlank(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)));
+    Cells(r.U16LEAt(0)).StoreBlank(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)));
 }
 
 void TXLSReadBIFF::ReadMulBlank() {
@@ -57,19 +57,19 @@ void TXLSReadBIFF::ReadMulBlank() {
     const int first = r.U16LEAt(2);
     if (r.Size() < 6) throw EBIFFError("Record too short");
     const size_t count = (r.Size() - 6) / 2;
-    TXLSCellMMU& cells = Cells();
+    TXLSCellMMU& cells = Cells(row);
     for (size_t i = 0; i < count; ++i)
         cells.StoreBlank(first + static_cast<int>(i), row, ModelXF(r.U16LEAt(4 + 2 * i)));
 }
 
 void TXLSReadBIFF::StoreNumber(int col, int row, int xf, double value) {
     if (Direct(col, row, [&](TXLSEventCell& c) { c.SetAsFloat(value); })) return;
-    Cells().StoreFloat(col, row, xf, value);
+    Cells(row).StoreFloat(col, row, xf, value);
 }
 
 void TXLSReadBIFF::StoreText(int col, int row, int xf, const std::u16string& text) {
     if (Direct(col, row, [&](TXLSEventCell& c) { c.SetAsString(text); })) return;
-    Cells().StoreString(col, row, xf, text);
+    Cells(row).StoreString(col, row, xf, text);
 }
 
 void TXLSReadBIFF::StoreBoolErr(int col, int row, int xf, uint8_t value, bool error) {
@@ -81,9 +81,9 @@ void TXLSReadBIFF::StoreBoolErr(int col, int row, int xf, uint8_t value, bool er
         }))
         return;
     if (error)
-        Cells().StoreError(col, row, xf, BIFFErrorToCellError(value));
+        Cells(row).StoreError(col, row, xf, BIFFErrorToCellError(value));
     else
-        Cells().StoreBoolean(col, row, xf, value != 0);
+        Cells(row).StoreBoolean(col, row, xf, value != 0);
 }
 
 void TXLSReadBIFF::ReadNumber() {
@@ -102,7 +102,7 @@ void TXLSReadBIFF::ReadMulRK() {
     const int first = r.U16LEAt(2);
     if (r.Size() < 6) throw EBIFFError("Record too short");
     const size_t count = (r.Size() - 6) / 6;
-    TXLSCellMMU& cells = Cells();
+    TXLSCellMMU& cells = Cells(row);
     for (size_t i = 0; i < count; ++i) {
         const double value = DecodeRK(r.U32LEAt(6 + 6 * i));
         const int col = first + static_cast<int>(i);
@@ -138,7 +138,7 @@ void TXLSReadBIFF::ReadLabelSST() {
     if (Direct(r.U16LEAt(2), r.U16LEAt(0),
                [&](TXLSEventCell& c) { c.SetAsString(Manager_.SST().GetText(static_cast<int>(index))); }))
         return;
-    Cells().StoreSSTString(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), static_cast<int>(index));
+    Cells(r.U16LEAt(0)).StoreSSTString(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), static_cast<int>(index));
 }
 
 void TXLSReadBIFF::ReadBoolErr() {
@@ -158,7 +158,7 @@ void TXLSReadBIFF::ReadBiff2Cell() {
     const int col = r.U16LEAt(2);
     const int xf = Biff2XF(r);
     switch (Header_.RecID) {
-        case BIFFRECID_BLANK_BIFF2: Cells().StoreBlank(col, row, xf); break;
+        case BIFFRECID_BLANK_BIFF2: Cells(row).StoreBlank(col, row, xf); break;
         case BIFFRECID_BOOLERR_BIFF2: StoreBoolErr(col, row, xf, r.U8At(7), r.U8At(8) == 1); break;
         case BIFFRECID_INTEGER_BIFF2: StoreNumber(col, row, xf, r.U16LEAt(7)); break;
         case BIFFRECID_NUMBER_BIFF2: StoreNumber(col, row, xf, base::LoadLEDouble(r.BytesAt(7, 8).data())); break;
@@ -174,23 +174,22 @@ void TXLSReadBIFF::ReadBiff2Row() {
     // Bit 15 of the height marks the default height; the attributes follow when byte 10 is set.
     const uint16_t height = r.U16LEAt(6);
     const int xf = r.U8At(10) ? ModelXF(r.U8At(13) & 0x3F) : 0;
-    TXLSMMURowHeader* header = Cells().AddRowHeader(r.U16LEAt(0), xf);
-    header->SetHeight(height & 0x7FFF);
-    header->SetOptions((height & 0x8000) ? 0 : 0x02);
+    Worksheet();
+    PendingRows_.push_back({r.U16LEAt(0), static_cast<uint16_t>(xf), static_cast<uint16_t>(height & 0x7FFF), 0,
+                            static_cast<uint8_t>((height & 0x8000) ? 0 : 0x02)});
 }
 
 void TXLSReadBIFF::ReadRow() {
     const base::TByteReader r = Reader();
     const uint8_t options = r.U8At(12);
     const int xf = (options & 0x80) ? ModelXF(r.U16LEAt(14) & 0x0FFF) : 0;
-    TXLSMMURowHeader* header = Cells().AddRowHeader(r.U16LEAt(0), xf);
-    header->SetHeight(r.U16LEAt(6));
-    header->SetOutlineLevel(options & 0x07);
     uint8_t flags = 0;
     if (options & 0x10) flags |= 0x04;
     if (options & 0x20) flags |= 0x01;
     if (options & 0x40) flags |= 0x02;
-    header->SetOptions(flags);
+    Worksheet();
+    PendingRows_.push_back(
+        {r.U16LEAt(0), static_cast<uint16_t>(xf), r.U16LEAt(6), static_cast<uint8_t>(options & 0x07), flags});
 }
 
 void TXLSReadBIFF::ReadFormula() {
@@ -208,7 +207,7 @@ void TXLSReadBIFF::ReadFormula() {
     const uint16_t tokenLength = biff2 ? r.U8At(16) : r.U16LEAt(tokensAt - 2);
     std::span<const uint8_t> tokens = r.BytesAt(tokensAt, tokenLength);
     std::span<const uint8_t> extra = r.BytesAt(tokensAt + tokenLength, r.Size() - tokensAt - tokenLength);
-    TXLSCellMMU& cells = Cells();
+    TXLSCellMMU& cells = Cells(row);
     TXLSFormulaHelper& helper = cells.FormulaHelper();
     std::vector<uint8_t> shared;
 
@@ -296,7 +295,7 @@ bool TXLSReadBIFF::ReadArray(int row, int col, int xf, std::span<const uint8_t> 
         else
             helper.SetPtgs(tokens.data(), length);
         ReadFormulaResult(helper, result);
-        if (!Manager_.DirectRead) Cells().StoreFormula();
+        if (!Manager_.DirectRead) Cells(row).StoreFormula();
         return true;
     }
     if (PendingArray_.size() < 6) return false;
@@ -314,7 +313,7 @@ bool TXLSReadBIFF::ReadArray(int row, int col, int xf, std::span<const uint8_t> 
     helper.AnchorRow = row1;
     helper.FormulaKind = xfkAnchorMember;
     ReadFormulaResult(helper, result);
-    if (!Manager_.DirectRead) Cells().StoreFormula();
+    if (!Manager_.DirectRead) Cells(row).StoreFormula();
     return true;
 }
 

@@ -1,3 +1,4 @@
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string_view>
@@ -20,17 +21,18 @@ constexpr int PlaceholderFontIndex = 5;
 constexpr int BuiltInXFCount = 22;
 constexpr size_t MaxPaletteColors = Xc12PaletteSize - 8;
 
-// The SST record and its CONTINUE records as one byte run that knows where each record ends: a
+// The SST record and its CONTINUE records, read one record at a time into the same buffer: a
 // string's characters restart with a width byte at a record boundary, its other parts do not.
 class TSSTCursor {
 public:
-    void Append(const std::vector<uint8_t>& data) {
-        Bytes_.insert(Bytes_.end(), data.begin(), data.end());
-        Ends_.push_back(Bytes_.size());
-    }
+    // Reads the next CONTINUE record into the buffer; false when none follows.
+    using TNext = std::function<bool(std::vector<uint8_t>&)>;
+
+    TSSTCursor(std::vector<uint8_t>& record, TNext next) : Record_(record), Next_(std::move(next)) {}
+
     uint8_t Byte() {
-        Need(1);
-        return Bytes_[Pos_++];
+        if (Pos_ == Record_.size()) Advance();
+        return Record_[Pos_++];
     }
     uint16_t Word() {
         const uint8_t low = Byte();
@@ -41,50 +43,62 @@ public:
         return low | static_cast<uint32_t>(Word()) << 16;
     }
     void Skip(uint64_t count) {
-        if (count > Bytes_.size() - Pos_) Missing();
-        Pos_ += static_cast<size_t>(count);
+        while (count > 0) {
+            if (Pos_ == Record_.size()) Advance();
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(count, Record_.size() - Pos_));
+            Pos_ += n;
+            count -= n;
+        }
+    }
+    // count one-byte characters where they stand, when the record holds them all; nullptr
+    // otherwise (Chars then reads them). Valid until the cursor moves on.
+    const uint8_t* InPlace(size_t count) {
+        if (count == 0 || count > Record_.size() - Pos_) return nullptr;
+        const uint8_t* chars = Record_.data() + Pos_;
+        Pos_ += count;
+        return chars;
     }
     // count characters, the first part in the given width; appended to text as UTF-16.
     bool Chars(size_t count, bool wide, std::u16string& text) {
         bool anyWide = wide;
         while (count > 0) {
-            if (AtBoundary()) {
+            if (Pos_ == Record_.size()) {
                 // The characters go on in the next record, which begins with their width.
+                Advance();
                 wide = (Byte() & 1) != 0;
                 anyWide = anyWide || wide;
             }
-            const size_t end = RecordEnd();
             const size_t width = wide ? 2 : 1;
-            const size_t n = std::min(count, (end - Pos_) / width);
+            const size_t n = std::min(count, (Record_.size() - Pos_) / width);
             if (n == 0) Missing();
+            const uint8_t* p = Record_.data() + Pos_;
             for (size_t i = 0; i < n; ++i)
-                text.push_back(wide ? static_cast<char16_t>(Bytes_[Pos_ + 2 * i] | Bytes_[Pos_ + 2 * i + 1] << 8)
-                                    : static_cast<char16_t>(Bytes_[Pos_ + i]));
+                text.push_back(wide ? static_cast<char16_t>(p[2 * i] | p[2 * i + 1] << 8)
+                                    : static_cast<char16_t>(p[i]));
             Pos_ += n * width;
             count -= n;
         }
         return anyWide;
     }
+    // Passes over the CONTINUE records the strings did not reach.
+    void Finish() {
+        while (Next_(Record_)) {
+        }
+    }
 
 private:
-    // The end of the record the position is in (positions only grow).
-    size_t RecordEnd() {
-        while (Segment_ < Ends_.size() && Ends_[Segment_] <= Pos_) ++Segment_;
-        return Segment_ < Ends_.size() ? Ends_[Segment_] : Bytes_.size();
-    }
-    bool AtBoundary() {
-        RecordEnd();
-        return Segment_ > 0 && Segment_ < Ends_.size() && Ends_[Segment_ - 1] == Pos_;
-    }
-    void Need(size_t count) const {
-        if (count > Bytes_.size() - Pos_) Missing();
+    void Advance() {
+        // An empty CONTINUE record holds nothing to read: the next one goes on.
+        do {
+            if (!Next_(Record_)) Missing();
+        } while (Record_.empty());
+        Pos_ = 0;
     }
     [[noreturn]] static void Missing() { throw EBIFFError("CONTINUE record is missing in SST"); }
 
-    std::vector<uint8_t> Bytes_;
-    std::vector<size_t> Ends_;
+    std::vector<uint8_t>& Record_;
+    TNext Next_;
     size_t Pos_ = 0;
-    size_t Segment_ = 0;
 };
 
 // The number formats a BIFF4 worksheet starts with, by position; a file's FORMAT records replace
@@ -156,15 +170,12 @@ TXc12Underline UnderlineOf(uint8_t code) {
 }  // namespace
 
 void TXLSReadBIFF::ReadSST() {
-    TSSTCursor cursor;
-    std::vector<uint8_t> record(Header_.Length);
-    if (Stream_.Read(record.data(), Header_.Length) != Header_.Length) throw EBIFFError("Unexpected end of file");
-    cursor.Append(record);
-    while (Stream_.PeekRecordId() == BIFFRECID_CONTINUE) {
+    Extra_.resize(Header_.Length);
+    if (Stream_.Read(Extra_.data(), Header_.Length) != Header_.Length) throw EBIFFError("Unexpected end of file");
+    TSSTCursor cursor(Extra_, [this](std::vector<uint8_t>& record) {
         uint16_t id = 0;
-        if (!ReadNextRecord(id, record)) break;
-        cursor.Append(record);
-    }
+        return Stream_.PeekRecordId() == BIFFRECID_CONTINUE && ReadNextRecord(id, record);
+    });
     TXc12DataSST& sst = Manager_.SST();
     TXc12Fonts& fonts = Manager_.StyleSheet().Fonts();
     cursor.Long();
@@ -178,6 +189,13 @@ void TXLSReadBIFF::ReadSST() {
         if (options & 0xF2) throw EBIFFError(base::Format("STT: Unhandled string type in Read (%.2X)", {options}));
         const uint16_t runCount = (options & 0x08) ? cursor.Word() : 0;
         const uint32_t extLength = (options & 0x04) ? cursor.Long() : 0;
+        // Plain one-byte text inside one record, the common kind, goes to the table from where it stands.
+        const uint8_t* inPlace = (options & 0x09) == 0 ? cursor.InPlace(count) : nullptr;
+        if (inPlace) {
+            sst.AppendAnsiChars(count, inPlace);
+            cursor.Skip(extLength);
+            continue;
+        }
         text.clear();
         const bool wide = cursor.Chars(count, options & 0x01, text);
         runs.clear();
@@ -193,10 +211,11 @@ void TXLSReadBIFF::ReadSST() {
         } else if (wide) {
             sst.AppendString(text);
         } else {
-            std::vector<uint8_t> narrow(text.begin(), text.end());
-            sst.AppendAnsiChars(static_cast<int>(narrow.size()), narrow.data());
+            Narrow_.assign(text.begin(), text.end());
+            sst.AppendAnsiChars(static_cast<int>(Narrow_.size()), Narrow_.data());
         }
     }
+    cursor.Finish();
 }
 
 void TXLSReadBIFF::ReadFont() {

@@ -49,19 +49,20 @@ std::u16string FloatToText(double value) {
 }  // namespace
 
 TXLSPackedFloat XLSPackFloat(double x) {
-    if (!std::isfinite(x)) return {xckDouble, 0};
-    const double whole = std::trunc(x);
+    // Outside the 32-bit range (infinities and NaN too) nothing packs; inside it integer
+    // conversions truncate and round exactly, without calls into the maths library.
+    if (!(x >= LowestInt32 && x <= 2147483647.0)) return {xckDouble, 0};
+    const double whole = static_cast<double>(static_cast<int64_t>(x));
     const double fraction = x - whole;
     if (whole == 0 && fraction < 1e-8) return {xckDouble, 0};
     if (fraction == 0) {
         if (x >= -128 && x <= 127) return {xckInt8, static_cast<int64_t>(x)};
         if (x >= -32768 && x <= 32767) return {xckInt16, static_cast<int64_t>(x)};
-        if (x >= LowestInt32 && x <= 2147483647.0) return {xckInt32, static_cast<int64_t>(x)};
-        return {xckDouble, 0};
+        return {xckInt32, static_cast<int64_t>(x)};
     }
-    if (x > 2147483647.0 || x < LowestInt32) return {xckDouble, 0};
     const double y = x * 10000;
-    const double rounded = std::nearbyint(y);
+    // Half away from zero; where that differs from the nearest even, y is half-way and no form fits.
+    const double rounded = static_cast<double>(static_cast<int64_t>(y >= 0 ? y + 0.5 : y - 0.5));
     const double d = rounded - y;
     if (d <= -1e-8 || d >= 1e-8) return {xckDouble, 0};
     const int64_t c = static_cast<int64_t>(rounded);
@@ -100,7 +101,16 @@ void TXLSCellMMU::CheckXF(int xf) const {
 TXLSMMUBlock& TXLSCellMMU::BlockFor(int row) {
     const size_t index = static_cast<size_t>(row) / MMURowsPerBlock;
     if (Blocks_.size() <= index) Blocks_.resize(index + 1);
-    if (!Blocks_[index]) Blocks_[index] = std::make_unique<TXLSMMUBlock>();
+    if (!Blocks_[index]) {
+        Blocks_[index] = std::make_unique<TXLSMMUBlock>();
+        // The blocks of a sheet filled row after row tend to be alike: a new one starts with the
+        // room the one before takes and a little more, instead of being copied on each step of
+        // its growth.
+        if (index > 0 && Blocks_[index - 1]) {
+            const size_t before = Blocks_[index - 1]->Area.size();
+            Blocks_[index]->Area.reserve(before + before / 16);
+        }
+    }
     return *Blocks_[index];
 }
 

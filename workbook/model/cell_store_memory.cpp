@@ -24,6 +24,9 @@ uint8_t* WriteSkips(uint8_t* p, int gap) {
     return p;
 }
 
+// The largest record that moves to the end of its area to grow there.
+constexpr size_t MaxMovedRecord = 256;
+
 // Offsets inside a block are 32-bit: a block may not outgrow them.
 void CheckAreaSize(size_t size) {
     if (size > static_cast<size_t>(INT32_MAX)) throw EXLSError("Cell block larger than 2 GB");
@@ -285,9 +288,23 @@ int TXLSMMUBlockManager::FirstUsedColumn(const uint8_t* record) {
 }
 
 uint8_t* TXLSMMUBlockManager::ResizeRow(TXLSMMUBlock& block, int row, size_t oldSize, size_t newSize) {
-    const int32_t offset = block.RowOffsets[static_cast<size_t>(row)];
-    const size_t end = static_cast<size_t>(offset) + oldSize;
+    int32_t offset = block.RowOffsets[static_cast<size_t>(row)];
+    size_t end = static_cast<size_t>(offset) + oldSize;
     const size_t total = block.Area.size();
+    if (newSize > oldSize && end != total && oldSize <= MaxMovedRecord) {
+        // A small growing record moves behind the last one: rows filled one cell at a time after
+        // their ROW records (as files hold them) then grow in place, not by moving the rest.
+        uint8_t moving[MaxMovedRecord];
+        uint8_t* area = block.Area.data();
+        std::memcpy(moving, area + offset, oldSize);
+        std::memmove(area + offset, area + end, total - end);
+        std::memcpy(area + total - oldSize, moving, oldSize);
+        const int32_t moved = static_cast<int32_t>(oldSize);
+        for (int32_t& other : block.RowOffsets) other -= other > offset ? moved : 0;  // branch-free: vectorises
+        offset = static_cast<int32_t>(total - oldSize);
+        block.RowOffsets[static_cast<size_t>(row)] = offset;
+        end = total;
+    }
     if (newSize > oldSize) {
         const size_t grow = newSize - oldSize;
         CheckAreaSize(total + grow);

@@ -14,17 +14,14 @@ void* TIndexObject::QueryClass(const std::type_info&) { return nullptr; }
 TIndexObjectList::~TIndexObjectList() = default;
 
 void TIndexObjectList::CheckIndex(int index) const {
-    if (index < 0 || index >= Count()) throw EListError::IndexOutOfBounds(index);
+    if (index < 0 || index >= Count()) IndexOutOfBounds(index);
 }
 
 void TIndexObjectList::CheckItem(const TIndexObject* object) const {
     if (!object && !AllowNil_) throw EXLSError("Nil item in an index object list");
 }
 
-TIndexObject* TIndexObjectList::GetItems(int index) const {
-    CheckIndex(index);
-    return Items_[static_cast<size_t>(index)].get();
-}
+void TIndexObjectList::IndexOutOfBounds(int index) { throw EListError::IndexOutOfBounds(index); }
 
 int TIndexObjectList::IndexOf(const TIndexObject* object) const {
     for (size_t i = 0; i < Items_.size(); ++i)
@@ -103,11 +100,7 @@ void TXLSIndexObjectList::FreeSlot(int index) { SetItems(index, nullptr); }
 
 // --- TXLSStyleObject ---
 
-TXLSStyleObject* TXLSStyleObject::AddRef() {
-    if (UseCount_ == INT32_MAX) throw EXLSError("Integer overflow");
-    ++UseCount_;
-    return this;
-}
+void TXLSStyleObject::UseCountOverflow() { throw EXLSError("Integer overflow"); }
 
 void TXLSStyleObject::Release() {
     if (UseCount_ == INT32_MIN) throw EXLSError("Integer overflow");

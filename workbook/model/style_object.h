@@ -46,7 +46,11 @@ public:
     TIndexObjectList& operator=(const TIndexObjectList&) = delete;
 
     int Count() const { return static_cast<int>(Items_.size()); }
-    TIndexObject* GetItems(int index) const;
+    // Inline: cell stores look a format up for every cell they take.
+    TIndexObject* GetItems(int index) const {
+        if (index < 0 || index >= Count()) IndexOutOfBounds(index);
+        return Items_[static_cast<size_t>(index)].get();
+    }
     template <class T>
     T* ItemsAs(int index) const {
         return static_cast<T*>(GetItems(index));
@@ -77,6 +81,7 @@ protected:
     std::vector<std::unique_ptr<TIndexObject>> Items_;
 
 private:
+    [[noreturn]] static void IndexOutOfBounds(int index);
     void RenumberFrom(size_t first);
     bool AllowNil_ = false;
 };
@@ -102,8 +107,12 @@ class TXLSStyleObject : public TIndexObject {
 public:
     explicit TXLSStyleObject(TXLSStyleObjectList* owner = nullptr) : Owner_(owner) {}
 
-    // One more use; returns the object.
-    TXLSStyleObject* AddRef();
+    // One more use; returns the object. Inline: taken for every cell a store takes.
+    TXLSStyleObject* AddRef() {
+        if (UseCount_ == INT32_MAX) UseCountOverflow();
+        ++UseCount_;
+        return this;
+    }
     // One use less (the count may go below zero when a caller releases more than it took, as
     // in the original; the style sheet treats such objects as out of use).
     void Release();
@@ -128,6 +137,7 @@ protected:
     virtual int32_t CalcHash() const = 0;
 
 private:
+    [[noreturn]] static void UseCountOverflow();
     int32_t UseCount_ = 0;
     uint8_t HashValid_ = 0;
     int32_t Hash_ = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -186,6 +187,50 @@ TEST(XLSRead, SSTStringGoesOnSixteenBitInContinue) {
     EXPECT_EQ(text, u"z");
 }
 
+// Strings cut by record boundaries at every place: the characters go on after a width byte,
+// anything else (counts, options, runs, phonetic data) goes on as it is; empty and unused
+// CONTINUE records change nothing.
+TEST(XLSRead, SSTStringsAcrossRecordBoundaries) {
+    using TBytes = std::vector<uint8_t>;
+    struct TCase {
+        const char* Name;
+        std::vector<TBytes> Records;  // the SST record's strings, then each CONTINUE record
+        std::vector<std::u16string> Strings;
+    };
+    const TCase cases[] = {
+        {"one-byte characters go on one-byte", {{3, 0, 0, 'a', 'b'}, {0, 'c', 1, 0, 0, 'd'}}, {u"abc", u"d"}},
+        {"characters end with the record", {{2, 0, 0, 'a', 'b'}, {1, 0, 0, 'z'}}, {u"ab", u"z"}},
+        {"count split", {{2, 0, 0, 'a', 'b', 2}, {0, 0, 'x', 'y'}}, {u"ab", u"xy"}},
+        {"options at the end", {{2, 0, 0, 'a', 'b', 2, 0, 0}, {0, 'x', 'y'}}, {u"ab", u"xy"}},
+        {"empty continue", {{3, 0, 0, 'a', 'b'}, {}, {0, 'c'}}, {u"abc"}},
+        {"phonetic data split", {{1, 0, 4, 3, 0, 0, 0, 'a', 9}, {9, 9, 1, 0, 0, 'b'}}, {u"a", u"b"}},
+        {"rich text", {{2, 0, 8, 1, 0, 'a', 'b', 1, 0}, {0, 0, 1, 0, 0, 'c'}}, {u"ab", u"c"}},
+        {"unused continue", {{1, 0, 0, 'a'}, {7, 7, 7}}, {u"a"}},
+        {"wide then one-byte", {{3, 0, 1, 0x4E, 0x6E}, {0, 'b', 'c'}}, {u"\u6E4Ebc"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const uint16_t count = static_cast<uint16_t>(c.Strings.size());
+        TBytes sst = TRecords::Words({count, 0, count, 0});
+        sst.insert(sst.end(), c.Records[0].begin(), c.Records[0].end());
+        TRecords records;
+        records.BOF(0x0005).Record(0x00FC, sst);
+        for (size_t i = 1; i < c.Records.size(); ++i) records.Record(0x003C, c.Records[i]);
+        records.Boundsheet("S").EOF_().BOF(0x0010);
+        for (uint16_t i = 0; i < count; ++i) records.Record(0x00FD, Cell(i, 0, 15, {static_cast<uint8_t>(i), 0, 0, 0}));
+        records.EOF_();
+        TBIFFReadBook read;
+        read.Load(records.File());
+        ASSERT_EQ(read.Root.SST().Count(), count);
+        for (uint16_t i = 0; i < count; ++i) {
+            std::u16string text;
+            ASSERT_TRUE(read.Cells().GetAsString(0, i, text)) << i;
+            EXPECT_EQ(text, c.Strings[i]) << i;
+        }
+        EXPECT_EQ(read.Root.Worksheets().Count(), 1);
+    }
+}
+
 TEST(XLSRead, EncryptedFilesEndInUnsupportedEncryption) {
     const std::vector<uint8_t> kinds[] = {
         TRecords::Words({1, 2, 2}),  // RC4 CryptoAPI
@@ -328,6 +373,78 @@ TEST(XLSRead, DirectReadGivesValuesToTheEventInsteadOfTheStore) {
     EXPECT_FALSE(read.Cells().FindCell(0, 0, cell));
     EXPECT_FALSE(read.Cells().FindCell(1, 1, cell));
     EXPECT_TRUE(read.Cells().FindCell(0, 2, cell));
+}
+
+// ROW with a custom height and an outline level (options 0x40 | level), no format of its own.
+std::vector<uint8_t> Row(uint16_t row, uint16_t height, uint8_t level) {
+    std::vector<uint8_t> data = TRecords::Words({row, 0, 4, height, 0, 0});
+    data.insert(data.end(), {static_cast<uint8_t>(0x40 | level), 0x01, 0x0F, 0x00});
+    return data;
+}
+
+std::vector<uint8_t> Number(uint16_t row, uint16_t col, double value) {
+    std::vector<uint8_t> data = TRecords::Words({row, col, 15});
+    uint8_t bytes[8];
+    std::memcpy(bytes, &value, 8);
+    data.insert(data.end(), bytes, bytes + 8);
+    return data;
+}
+
+// Files hold the ROW records in blocks before their cells, all of them first, or anywhere:
+// each row ends with its header and its cells whatever the order, the last ROW of a row winning.
+TEST(XLSRead, RowRecordsInAnyOrderGiveEachRowItsHeaderAndCells) {
+    struct TStep {
+        bool IsRow;
+        uint16_t Row;
+        uint16_t Height;  // a ROW's height; a cell's value
+    };
+    struct TCase {
+        const char* Name;
+        std::vector<TStep> Steps;
+    };
+    const TCase cases[] = {
+        {"rows first", {{true, 0, 400}, {true, 1, 410}, {true, 2, 420}, {false, 0, 1}, {false, 1, 2}, {false, 2, 3}}},
+        {"blocks", {{true, 0, 400}, {true, 1, 410}, {false, 0, 1}, {false, 1, 2}, {true, 2, 420}, {false, 2, 3}}},
+        {"row after its cells",
+         {{false, 0, 1}, {true, 0, 400}, {false, 1, 2}, {false, 2, 3}, {true, 2, 420}, {true, 1, 410}}},
+        {"out of order", {{true, 2, 420}, {true, 0, 400}, {false, 0, 1}, {true, 1, 410}, {false, 1, 2}, {false, 2, 3}}},
+        {"twice",
+         {{true, 0, 999}, {true, 1, 410}, {true, 2, 420}, {true, 0, 400}, {false, 0, 1}, {false, 1, 2}, {false, 2, 3}}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRecords records;
+        records.Globals({"One", "Two"}).BOF(0x0010);
+        for (const TStep& step : c.Steps) {
+            if (step.IsRow)
+                records.Record(0x0208, Row(step.Row, step.Height, static_cast<uint8_t>(step.Row + 1)));
+            else
+                records.Record(0x0203, Number(step.Row, step.Row, step.Height));
+        }
+        // A row with a header and no cells; the next sheet's rows are its own.
+        records.Record(0x0208, Row(7, 500, 0)).EOF_();
+        records.BOF(0x0010).Record(0x0208, Row(1, 600, 0)).Record(0x0203, Number(1, 3, 9)).EOF_();
+        TBIFFReadBook read;
+        read.Load(records.File());
+        TXLSCellMMU& cells = read.Cells(0);
+        for (int row = 0; row < 3; ++row) {
+            const TXLSMMURowHeader* header = cells.GetRowHeader(row);
+            ASSERT_NE(header, nullptr) << row;
+            EXPECT_EQ(header->Height(), 400 + 10 * row) << row;
+            EXPECT_EQ(header->OutlineLevel(), row + 1) << row;
+            EXPECT_EQ(header->Options(), 0x02) << row;
+            TXLSMMUCell cell;
+            ASSERT_TRUE(cells.FindCell(row, row, cell)) << row;
+            EXPECT_EQ(TXLSCellMMU::GetFloat(cell), row + 1) << row;
+        }
+        ASSERT_NE(cells.GetRowHeader(7), nullptr);
+        EXPECT_EQ(cells.GetRowHeader(7)->Height(), 500);
+        EXPECT_EQ(cells.GetRowHeader(1)->Height(), 410);
+        ASSERT_NE(read.Cells(1).GetRowHeader(1), nullptr);
+        EXPECT_EQ(read.Cells(1).GetRowHeader(1)->Height(), 600);
+        EXPECT_EQ(read.Cells(1).GetRowHeader(7), nullptr);
+        EXPECT_EQ(cells.GetRowHeader(3), nullptr);
+    }
 }
 
 TEST(XLSRead, UnknownRecordsAreKeptInPlace) {

@@ -203,8 +203,10 @@ TEST_F(CellStoreTest, WritesOutsideTheGridRaise) {
 }
 
 // Where the randomised test writes: scattered over many rows, or a few wide rows filled right
-// to left or in random column order (the row held open across writes).
-enum class TLayout { Scattered, RightToLeft, RandomOrder };
+// to left or in random column order (the row held open across writes), or row after row left to
+// right behind row headers made first (as a file is read), now and then going back to an
+// earlier row (the row records move inside their block).
+enum class TLayout { Scattered, RightToLeft, RandomOrder, AfterRowHeaders };
 
 class CellStoreModelTest : public CellStoreTest, public ::testing::WithParamInterface<TLayout> {};
 
@@ -242,7 +244,8 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
         rows.erase(it);
     };
 
-    std::map<int, int> nextCol;  // right to left: the next column of each row
+    std::map<int, int> nextCol;    // right to left: the next column of each row
+    int fillRow = 0, fillCol = 0;  // after row headers: the next cell
     auto position = [&](int& col, int& row) {
         switch (GetParam()) {
             case TLayout::Scattered:
@@ -260,8 +263,29 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
                 row = pick(10) < 8 ? 5 + pick(2) : pick(600);
                 col = pick(3000);
                 return;
+            case TLayout::AfterRowHeaders:
+                if (pick(10) == 0) {
+                    row = pick(fillRow + 1);
+                    col = pick(40);
+                    return;
+                }
+                if (fillCol > pick(60)) {
+                    fillRow = (fillRow + 1 + pick(2)) % 600;
+                    fillCol = 0;
+                }
+                row = fillRow;
+                col = fillCol++;
+                return;
         }
     };
+    if (GetParam() == TLayout::AfterRowHeaders) {
+        for (int row = 0; row < 600; ++row) {
+            const int xf = xfs[pick(4)];
+            const uint16_t height = static_cast<uint16_t>(200 + pick(400));
+            Store.AddRowHeader(row, xf)->SetHeight(height);
+            rows[row] = {xf, height};
+        }
+    }
 
     for (int step = 0; step < 12000; ++step) {
         int row = 0, col = 0;
@@ -457,7 +481,8 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, CellStoreModelTest,
-                         ::testing::Values(TLayout::Scattered, TLayout::RightToLeft, TLayout::RandomOrder));
+                         ::testing::Values(TLayout::Scattered, TLayout::RightToLeft, TLayout::RandomOrder,
+                                           TLayout::AfterRowHeaders));
 
 }  // namespace
 }  // namespace xls
