@@ -45,14 +45,24 @@ void WriteWorkbookStream(const std::string& path, const std::vector<uint8_t>& by
     out.SaveToFile(path);
 }
 
-// The 4x3 picture that the fixtures hold.
-std::vector<uint8_t> SmallPng() {
-    const std::string hex =
-        "89504e470d0a1a0a0000000d49484452000000040000000308020000003b963991000000274944415478da0dc731"
-        "0100300c03a008ab9c88a8b08a40d6c64712131b17494d6d5d7f1896e3012c5e12496b32fbe70000000049454e44ae426082";
+std::vector<uint8_t> FromHex(const std::string& hex) {
     std::vector<uint8_t> bytes;
-    for (size_t i = 0; i < hex.size(); i += 2) bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     return bytes;
+}
+
+// The 4x3 pictures that the fixtures were made of (make_fixtures.sh).
+std::vector<uint8_t> SmallPng() {
+    return FromHex(
+        "89504e470d0a1a0a0000000d49484452000000040000000308020000003b963991000000274944415478da0dc731"
+        "0100300c03a008ab9c88a8b08a40d6c64712131b17494d6d5d7f1896e3012c5e12496b32fbe70000000049454e44ae426082");
+}
+
+std::vector<uint8_t> SmallBmp() {
+    return FromHex(
+        "424d5a0000000000000036000000280000000400000003000000010018000000000024000000130b0000130b0000"
+        "0000000000000000c80000c8003cc80078c800b4c86400c8643cc86478c864b4c8c800c8c83cc8c878c8c8b4");
 }
 
 std::vector<std::u16string> ImageNames(TVUZAzurEruraWorkbook& book, int sheet) {
@@ -110,6 +120,10 @@ TEST_P(BiffDrawingsTest, PicturesReadArriveUnderTheirSheetAndPlace) {
     const TEscherGroup* group = DrawingGroup(*book.GetBIFF());
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->GetItems(0).FileBytes(), SmallPng());
+    // WriteExcel's bitmap blip carries a second uid, which is no part of the picture.
+    if (bitmap) {
+        EXPECT_EQ(group->GetItems(1).FileBytes(), SmallBmp());
+    }
 }
 
 TEST_P(BiffDrawingsTest, NotesReadArriveAsComments) {
@@ -222,6 +236,85 @@ TEST(BiffPictureAddedTest, PictureAddedThroughTheInterfaceIsInTheWrittenFile) {
     EXPECT_EQ(first->To.Col, 4);
     EXPECT_EQ(first->To.Row, 7);
     EXPECT_EQ(DrawingGroup(*read.GetBIFF())->Count(), 1);
+}
+
+// The WriteExcel workbook with an unused store entry (reference count 0, still holding a blip)
+// put in front of its pictures: the shapes' blip ids then count it, the kept pictures do not.
+TEST(BiffPictureStoreTest, UnusedEntryBeforeThePicturesIsPassedOver) {
+    std::vector<uint8_t> stream = WorkbookStream(Fixture("writeexcel_drawing.xls"));
+    size_t group = 0;
+    for (size_t p = 0; p + 4 <= stream.size(); p += 4 + base::LoadLE16(&stream[p + 2]))
+        if (base::LoadLE16(&stream[p]) == 0x00EB) group = p;
+    ASSERT_GT(group, 0u);
+    // The group: DggContainer, FDGG, then the BStoreContainer.
+    const size_t dgg = group + 4;
+    const size_t store = dgg + 8 + 8 + base::LoadLE32(&stream[dgg + 8 + 4]);
+    ASSERT_EQ(base::LoadLE16(&stream[store + 2]), 0xF001);
+    std::vector<uint8_t> blip = {0x00, 0x00, 0x1E, 0xF0};  // a PNG blip of the picture
+    const std::vector<uint8_t> png = SmallPng();
+    base::AppendLE32(blip, static_cast<uint32_t>(17 + png.size()));
+    base::StoreLE16(&blip[0], 0x6E00);
+    blip.resize(blip.size() + 16, 0xAB);
+    blip.push_back(0xFF);
+    blip.insert(blip.end(), png.begin(), png.end());
+    std::vector<uint8_t> entry = {0x62, 0x00, 0x07, 0xF0};
+    base::AppendLE32(entry, static_cast<uint32_t>(36 + blip.size()));
+    std::vector<uint8_t> body(36, 0);
+    body[0] = body[1] = 6;
+    base::StoreLE32(&body[20], static_cast<uint32_t>(blip.size()));
+    entry.insert(entry.end(), body.begin(), body.end());
+    entry.insert(entry.end(), blip.begin(), blip.end());
+    const auto grow16 = [&stream](size_t at, size_t by) {
+        base::StoreLE16(&stream[at], static_cast<uint16_t>(base::LoadLE16(&stream[at]) + by));
+    };
+    const auto grow32 = [&stream](size_t at, size_t by) {
+        base::StoreLE32(&stream[at], static_cast<uint32_t>(base::LoadLE32(&stream[at]) + by));
+    };
+    grow16(group + 2, entry.size());
+    grow32(dgg + 4, entry.size());
+    grow32(store + 4, entry.size());
+    grow16(store, 1 << 4);  // one more entry in the instance
+    stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(store + 8), entry.begin(), entry.end());
+    for (size_t p = 0; p + 4 <= stream.size(); p += 4 + base::LoadLE16(&stream[p + 2]))
+        if (base::LoadLE16(&stream[p]) == 0x0085) grow32(p + 4, entry.size());
+    // Every shape's blip id points one entry further.
+    for (size_t p = 0; p + 10 <= stream.size(); ++p)
+        if (base::LoadLE16(&stream[p]) == 0x4104 && base::LoadLE32(&stream[p + 2]) - 1 < 2u) ++stream[p + 2];
+    TTempDir dir;
+    const std::string path = dir / "unused_entry.xls";
+    WriteWorkbookStream(path, stream);
+
+    TVUZAzurEruraWorkbook book;
+    book.LoadFromFile(U16(path));
+    const TEscherGroup* kept = DrawingGroup(*book.GetBIFF());
+    ASSERT_EQ(kept->Count(), 2);
+    EXPECT_EQ(kept->GetItems(0).FileBytes(), SmallPng());
+    EXPECT_EQ(kept->GetItems(1).FileBytes(), SmallBmp());
+    EXPECT_EQ(ImageNames(book, 0), std::vector<std::u16string>{u"Pict1_1.png"});
+    EXPECT_EQ(ImageNames(book, 1), std::vector<std::u16string>{u"Pict2_1.png"});
+    // Written without the unused entry, it reads as the fixture does.
+    const std::string written = dir / "written.xls";
+    book.SaveToFile(U16(written));
+    TVUZAzurEruraWorkbook again;
+    again.LoadFromFile(U16(written));
+    EXPECT_EQ(DrawingGroup(*again.GetBIFF())->Count(), 2);
+    EXPECT_EQ(PictureShapes(again, 0), 2);
+}
+
+// A picture frame without a picture (blip id 0), as a template leaves it, reads back as one.
+TEST(BiffPictureStoreTest, FrameWithoutAPictureReadsBack) {
+    TTempDir dir;
+    TVUZAzurEruraWorkbook book;
+    book.SetVersion(xvExcel97);
+    TSheet& sheet = book.GetBIFF()->GetSheet(0);
+    sheet.DrawingLayer();
+    SheetDrawing(sheet)->AddPicture();
+    const std::string path = dir / "frame.xls";
+    book.SaveToFile(U16(path));
+    TVUZAzurEruraWorkbook read;
+    read.LoadFromFile(U16(path));
+    EXPECT_EQ(PictureShapes(read, 0), 1);
+    EXPECT_EQ(read.GetSheets(0)->GetDrawing().Images().Count(), 0);
 }
 
 TEST(BiffPictureAddedTest, WithoutABinaryDocumentNothingTakesThePicture) {
