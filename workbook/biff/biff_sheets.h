@@ -111,7 +111,6 @@ public:
     TSheetDrawingPart& DrawingLayer();
 
 private:
-
     TSheets& Owner_;
     std::u16string Name_;
     uint8_t Kind_;

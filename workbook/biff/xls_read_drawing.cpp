@@ -17,7 +17,8 @@ void TXLSReadBIFF::ReadDrawing() {
     Stream_.BeginContinueRead();
     try {
         if (id == BIFFRECID_MSODRAWINGGROUP) {
-            if (CurrentSheet_ >= 0 || GroupRead_) throw EBIFFError("Drawing group outside the workbook globals");
+            if (CurrentSheet_ >= 0) throw EBIFFError("Drawing group outside the workbook globals");
+            if (GroupRead_) throw EBIFFError("Second drawing group in the workbook");
             GroupRead_ = true;
             Storage_->SetInsertPoint(INSERT_DRAWINGGROUP);
             Document_.PictureGroup->LoadFromStream(Stream_, Header_.Length);

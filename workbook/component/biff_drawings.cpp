@@ -112,7 +112,8 @@ bool TVUZAzurEruraWorkbook::AddPictureToBiff(const TXLSPictureSource& picture, i
     shape.Properties.SetBlipId(index + 1);
     // The file's own name, not where it lay on this computer.
     const size_t slash = stored.Name.find_last_of(u'/');
-    shape.Properties.SetString(MSOPROP_PIBNAME, slash == std::u16string::npos ? stored.Name : stored.Name.substr(slash + 1));
+    shape.Properties.SetString(MSOPROP_PIBNAME,
+                               slash == std::u16string::npos ? stored.Name : stored.Name.substr(slash + 1));
     ++stored.RefCount;
     TDrwAnchor anchor;
     anchor.SetShape(&shape);

@@ -21,8 +21,8 @@
 #include "workbook/biff/drawing/escher_drawing.h"
 #include "workbook/biff/drawing/escher_format.h"
 #include "workbook/biff/drawing/escher_group.h"
-#include "workbook/component/workbook_component.h"
 #include "workbook/component/tests/workbook_stream.h"
+#include "workbook/component/workbook_component.h"
 
 namespace xls::test {
 namespace {
@@ -68,7 +68,8 @@ std::vector<uint8_t> SmallBmp() {
 std::vector<std::u16string> ImageNames(TVUZAzurEruraWorkbook& book, int sheet) {
     std::vector<std::u16string> names;
     TXLSDrawing& drawing = book.GetSheets(sheet)->GetDrawing();
-    for (int i = 0; i < drawing.Images().Count(); ++i) names.push_back(drawing.Images().GetItems(i)->Anchor()->Picture.Descr);
+    for (int i = 0; i < drawing.Images().Count(); ++i)
+        names.push_back(drawing.Images().GetItems(i)->Anchor()->Picture.Descr);
     return names;
 }
 
@@ -76,7 +77,8 @@ std::vector<std::u16string> ImageNames(TVUZAzurEruraWorkbook& book, int sheet) {
 int PictureShapes(TVUZAzurEruraWorkbook& book, int sheet) {
     const TEscherDrawing* drawing = SheetDrawing(book.GetBIFF()->GetSheet(sheet));
     int count = 0;
-    for (int i = 0; drawing && i < drawing->ShapeCount(); ++i) count += drawing->Shapes(i).ShapeType == MSOSPT_PICTUREFRAME ? 1 : 0;
+    for (int i = 0; drawing && i < drawing->ShapeCount(); ++i)
+        count += drawing->Shapes(i).ShapeType == MSOSPT_PICTUREFRAME ? 1 : 0;
     return count;
 }
 
@@ -98,8 +100,8 @@ TEST_P(BiffDrawingsTest, PicturesReadArriveUnderTheirSheetAndPlace) {
     // WriteExcel stores the second picture as a bitmap, which the interface's picture store does
     // not take (it warns with the name); LibreOffice wrote it again as PNG.
     const bool bitmap = std::string(GetParam()) == "writeexcel_drawing.xls";
-    const std::vector<std::u16string> expected =
-        bitmap ? std::vector<std::u16string>{u"Pict1_1.png"} : std::vector<std::u16string>{u"Pict1_1.png", u"Pict1_2.png"};
+    const std::vector<std::u16string> expected = bitmap ? std::vector<std::u16string>{u"Pict1_1.png"}
+                                                        : std::vector<std::u16string>{u"Pict1_1.png", u"Pict1_2.png"};
     EXPECT_EQ(ImageNames(book, 0), expected);
     bool warned = false;
     for (const TXLSErrorMessage& message : book.Errors().Messages())
@@ -107,12 +109,11 @@ TEST_P(BiffDrawingsTest, PicturesReadArriveUnderTheirSheetAndPlace) {
     EXPECT_EQ(warned, bitmap);
     EXPECT_EQ(ImageNames(book, 1), (std::vector<std::u16string>{u"Pict2_1.png"}));
     // The first picture lies at D2, the second at D8, the third at B2.
-    const struct {
-        int Sheet, Index, Col, Row;
-    } places[] = {{0, 0, 3, 1}, {0, 1, 3, 7}, {1, 0, 1, 1}};
+    const struct { int Sheet, Index, Col, Row; } places[] = {{0, 0, 3, 1}, {0, 1, 3, 7}, {1, 0, 1, 1}};
     for (const auto& place : places) {
         if (place.Index >= book.GetSheets(place.Sheet)->GetDrawing().Images().Count()) continue;
-        const TXc12TwoCellAnchor* anchor = book.GetSheets(place.Sheet)->GetDrawing().Images().GetItems(place.Index)->Anchor();
+        const TXc12TwoCellAnchor* anchor =
+            book.GetSheets(place.Sheet)->GetDrawing().Images().GetItems(place.Index)->Anchor();
         EXPECT_EQ(anchor->From.Col, place.Col);
         EXPECT_EQ(anchor->From.Row, place.Row);
     }
@@ -190,8 +191,8 @@ TEST(BiffPictureAddedTest, PictureAddedThroughTheInterfaceIsInTheWrittenFile) {
     const std::string png = dir / "logo.png";
     {
         const std::vector<uint8_t> bytes = SmallPng();
-        std::ofstream(png, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                   static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(png, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     TVUZAzurEruraWorkbook book;
     book.SetVersion(xvExcel97);
@@ -222,8 +223,8 @@ TEST(BiffPictureAddedTest, PictureAddedThroughTheInterfaceIsInTheWrittenFile) {
         "print(group.count(png), drawings)\n";
     const std::string scriptPath = dir / "check.py";
     std::ofstream(scriptPath) << script;
-    const auto result = RunCommand("/usr/bin/python3 " + ShellQuote(scriptPath) + " " + ShellQuote(path) + " " +
-                                   ShellQuote(png));
+    const auto result =
+        RunCommand("/usr/bin/python3 " + ShellQuote(scriptPath) + " " + ShellQuote(path) + " " + ShellQuote(png));
     ASSERT_EQ(result.ExitCode, 0) << result.Output;
     EXPECT_EQ(result.Output.substr(0, 2), "1 ") << result.Output;
 

@@ -16,8 +16,8 @@
 #include "workbook/biff/biff_document.h"
 #include "workbook/biff/chart/drw_chart.h"
 #include "workbook/biff/chart/tests/chart_test_support.h"
-#include "workbook/component/workbook_component.h"
 #include "workbook/component/tests/workbook_stream.h"
+#include "workbook/component/workbook_component.h"
 
 namespace xls::test {
 namespace {
