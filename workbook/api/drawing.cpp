@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/file_stream.h"
 #include "base/format.h"
 #include "base/text_encoding.h"
 #include "workbook/api/formatted_obj.h"
@@ -95,6 +96,13 @@ TXLSDrawingImage* TXLSDrawing::AddImage(std::u16string_view fileName, base::TStr
     TXLSDrawingImage* wrapped = Images_.Add(*this);
     wrapped->SetAnchor(added);
     return wrapped;
+}
+
+TXLSDrawingImage* TXLSDrawing::AddPicture(const std::string& fileName, const TXLSDrawingAnchor& anchor) {
+    base::TFileStream file(fileName, base::fmOpenRead | base::fmShareDenyNone);
+    TXLSDrawingImage* image = AddImage(base::Utf8ToUtf16(fileName), file, anchor);
+    if (image && OnPictureAdded) OnPictureAdded({fileName, anchor});
+    return image;
 }
 
 }  // namespace xls

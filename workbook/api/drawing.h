@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,6 +29,13 @@ struct TXLSDrawingAnchor {
     double Col2Offset = 0;
     int Row2 = 0;
     double Row2Offset = 0;
+};
+
+// A picture added through the interface as the binary document takes it: the file it came from
+// and where it lies.
+struct TXLSPictureSource {
+    std::string FileName;
+    TXLSDrawingAnchor Anchor;
 };
 
 class TXLSDrawingObject {
@@ -88,6 +97,11 @@ public:
     // Stores the picture data under fileName in the picture store and anchors a picture of it;
     // nullptr (and no anchor) when the store cannot identify the data.
     TXLSDrawingImage* AddImage(std::u16string_view fileName, base::TStream& data, const TXLSDrawingAnchor& anchor);
+    // Adds the picture file at anchor as AddImage does and hands it to the picture event, which
+    // puts it into the binary document of an Excel 97 workbook too.
+    TXLSDrawingImage* AddPicture(const std::string& fileName, const TXLSDrawingAnchor& anchor);
+    // Set by the worksheet: forwards a picture added through AddPicture to its workbook.
+    std::function<void(const TXLSPictureSource&)> OnPictureAdded;
     void ClearArea() {}
     int HighestShapeId() const { return HighestShapeId_; }
     TXLSDrawingObjects<TXLSDrawingImage>& Images() { return Images_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,6 +50,12 @@ public:
     void AdjustSheetRefs(int sheetIndex, int delta);
     void CalcAllDimensions();
     void PrepareWrite() { CalcAllDimensions(); }
+    // A picture added through sheet sheetIndex's drawing, handed to PictureToBiff (the
+    // component's binary document); false when nothing takes it.
+    bool AddPictureToBiff(const TXLSPictureSource& picture, int sheetIndex, double row2Offset, double col2Offset) {
+        return PictureToBiff && PictureToBiff(picture, sheetIndex, row2Offset, col2Offset);
+    }
+    std::function<bool(const TXLSPictureSource&, int, double, double)> PictureToBiff;
 
     // The binary document kept beside the model (nullptr for Open XML workbooks); not owned.
     void SetBiff(IXLSBiffDocument* biff) { Biff_ = biff; }

@@ -29,6 +29,9 @@ TXLSWorksheet::TXLSWorksheet(TXLSWorkbook& workbook, TXc12DataWorksheet& sheet, 
       Drawing_(manager, sheet.drawing.get()),
       PrintSettings_(sheet.pageSetup, sheet.rowBreaks, sheet.colBreaks) {
     Drawing_.SetColumnsRows(&Columns_, &Rows_);
+    Drawing_.OnPictureAdded = [this](const TXLSPictureSource& picture) {
+        Workbook_.AddPictureToBiff(picture, Index(), picture.Anchor.Row2Offset, picture.Anchor.Col2Offset);
+    };
     if (Sheet_.pageSetup.paperSize == 0) Sheet_.pageSetup.paperSize = manager.DefaultPaperSize;
 }
 

@@ -37,6 +37,8 @@ const std::vector<uint8_t>& TStyles::GetItems(int index) const {
     return Items_[static_cast<size_t>(index)];
 }
 
+void TDrawingGroupPart::LoadFromStream(TXLSStream&, uint16_t) { throw EBIFFError("The drawing group reads no files"); }
+
 TBIFF5::TBIFF5(TXc12Manager& manager) : Manager_(manager) {
     Xc12ResetCurrentPalette();
     Handler_.OnSheetIndex = [this](const std::u16string& name, int& index, int& count) {

@@ -39,6 +39,9 @@ public:
     virtual bool HasProperties() const = 0;
     virtual void SaveToStream(TXLSStream& stream) = 0;
     virtual void Clear() = 0;
+    // The stream stands at the body of the MSODRAWINGGROUP record of length bytes; reads the
+    // group through its CONTINUE records. A layer that reads no group raises.
+    virtual void LoadFromStream(TXLSStream& stream, uint16_t length);
 };
 
 // The .xls document object: what the BIFF format carries beside the workbook model (the sheets'

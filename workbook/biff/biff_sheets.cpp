@@ -32,6 +32,10 @@ TDrwCharts& TSheetDrawingPart::Charts() { throw EBIFFError("The drawing holds no
 
 TDrwChart& TSheetDrawingPart::AddChart(int) { throw EBIFFError("The drawing holds no charts"); }
 
+void TSheetDrawingPart::LoadFromStream(TXLSStream&, uint16_t) { throw EBIFFError("The drawing reads no files"); }
+
+void TSheetDrawingPart::LoadNote(TXLSStream&, uint16_t) { throw EBIFFError("The drawing reads no files"); }
+
 TSheet::TSheet(TSheets& owner, uint8_t kind) : Owner_(owner), Kind_(kind) {}
 
 void TSheet::Clear() {

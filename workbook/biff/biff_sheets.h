@@ -52,6 +52,13 @@ public:
     // that holds no charts raises.
     virtual TDrwCharts& Charts();
     virtual TDrwChart& AddChart(int sheetIndex);
+    // Reading a file: the stream stands at the body of the sheet's first MSODRAWING record (the
+    // whole drawing with its objects' records follows) or of a NOTE record of length bytes.
+    // A layer that reads no drawings raises.
+    virtual void LoadFromStream(TXLSStream& stream, uint16_t length);
+    virtual void LoadNote(TXLSStream& stream, uint16_t length);
+    // After the whole file: pictures are referred to by their place in the group as kept.
+    virtual void AfterRead() {}
 };
 
 class TSheets;
@@ -100,10 +107,10 @@ public:
     // A new chart with one series: its shape in the sheet's drawing, its record tree the
     // default chart substream.
     TDrwChart& AddChart() { return DrawingLayer().AddChart(GetIndex()); }
-
-private:
+    // The sheet's drawing layer, made by the document when the sheet has none yet.
     TSheetDrawingPart& DrawingLayer();
 
+private:
     TSheets& Owner_;
     std::u16string Name_;
     uint8_t Kind_;

@@ -76,6 +76,8 @@ void TXLSReadBIFF::ApplyRows() {
 void TXLSReadBIFF::Read(base::TStream* source) {
     CurrentSheet_ = -1;
     CurrentSubstream_ = -1;
+    GroupRead_ = false;
+    DrawingSheet_ = -1;
     SheetList_.Clear();
     Document_.DefaultStyles = false;
     Biff2ExtendedXF_ = 0;
@@ -102,6 +104,7 @@ void TXLSReadBIFF::Read(base::TStream* source) {
         if (Document_.OnProgress) Document_.OnProgress(0);
         Stream_.Seek(0, 0);
         ReadRecords();
+        FinishDrawings();
         if (Document_.OnProgress) Document_.OnProgress(100);
     } catch (const std::exception& e) {
         int64_t position = 0;
@@ -126,6 +129,11 @@ void TXLSReadBIFF::ReadRecords() {
         if (Header_.Length > Buffer_.size()) Buffer_.resize(Header_.Length);
         DataLength_ = Header_.Length;
         const uint16_t id = Header_.RecID;
+        if (TakesDrawing(id)) {
+            ReadDrawing();
+            ++RecordCount_;
+            continue;
+        }
         if (!IsBOF(id) && id != BIFFRECID_SST) ReadData();
         ReportProgress();
         if (SkippingView_) {

@@ -86,6 +86,14 @@ private:
     // Model cell format of a BIFF2 cell's attribute bytes (at offset 4 of its record).
     int Biff2XF(const base::TByteReader& r) const;
 
+    // --- drawings (xls_read_drawing.cpp) ---
+    // True for the drawing group, a sheet's drawing and its notes when the document has a
+    // drawing layer to read them into; their handlers then read the record data themselves.
+    bool TakesDrawing(uint16_t id) const;
+    void ReadDrawing();
+    // Every sheet drawing read refers to its pictures by their place in the group as kept.
+    void FinishDrawings();
+
     // --- cells and formulas (xls_read_cells.cpp) ---
     // With DirectRead on, set gives the value to the read-cell event instead of the cell store.
     template <class TSet>
@@ -164,6 +172,8 @@ private:
     bool Done_ = false;
     bool SkippingView_ = false;
     bool FontsPadded_ = false;
+    bool GroupRead_ = false;
+    int DrawingSheet_ = -1;  // the last sheet whose drawing was read
     int32_t RecordCount_ = 0;
     int LastPercent_ = -1;
 

@@ -49,6 +49,10 @@ TVUZAzurEruraWorkbook::TVUZAzurEruraWorkbook() {
     Manager_->SetVersion(xvExcel2007);
     Formulas_ = std::make_unique<TXLSFormulaServices>(*Manager_);
     Workbook_ = std::make_unique<TXLSWorkbook>(*Manager_, *Formulas_);
+    Workbook_->PictureToBiff = [this](const TXLSPictureSource& picture, int sheet, double row2Offset,
+                                      double col2Offset) {
+        return AddPictureToBiff(picture, sheet, row2Offset, col2Offset);
+    };
     Clear(1);
 }
 
@@ -181,6 +185,9 @@ void TVUZAzurEruraWorkbook::BeforeRead() { Manager_->BeginLoad(); }
 void TVUZAzurEruraWorkbook::AfterRead() {
     Workbook_->BuildSheets();
     Manager_->AfterLoad();
+    if (!Biff_) return;
+    ImportBIFFPictures();
+    ImportBIFFNotes();
 }
 
 void TVUZAzurEruraWorkbook::Write() { SaveToFile(GetFilename()); }

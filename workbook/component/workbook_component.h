@@ -82,6 +82,12 @@ public:
     TXc12Manager& Manager() { return *Manager_; }
     TXLSFormulaHandler& FormulaHandler() { return Formulas_->Handler(); }
 
+    // A picture added through sheet sheetIndex's drawing interface: stored in the binary
+    // document's drawing group (once per file) and placed as a picture shape in the sheet's
+    // drawing, from the picture's first corner to the last cell of its anchor with the two
+    // offsets given. False without a binary document.
+    bool AddPictureToBiff(const TXLSPictureSource& picture, int sheetIndex, double row2Offset, double col2Offset);
+
     // Recalculates every formula and stores the results as the cells' values.
     void Calculate();
 
@@ -98,6 +104,10 @@ private:
     TBIFF5& NewBiff();
     void BeforeRead();
     void AfterRead();
+    // After a binary read: the pictures of the sheets' drawings go into the interface
+    // drawings as "Pict<sheet>_<picture>" files, the cell notes become comments.
+    void ImportBIFFPictures();
+    void ImportBIFFNotes();
     void BeforeWrite();
     // The binary read itself: from the file named by the document root, or from stream.
     void ReadBIFF(base::TStream* stream);

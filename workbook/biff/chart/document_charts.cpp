@@ -75,6 +75,7 @@ public:
     bool HasProperties() const override { return Group.HasProperties(); }
     void SaveToStream(TXLSStream& stream) override { Group.SaveToStream(stream); }
     void Clear() override { Group.Clear(); }
+    void LoadFromStream(TXLSStream& stream, uint16_t length) override { Group.LoadFromStream(stream, length); }
 
     TEscherGroup Group;
     TDocumentChartWorkbook Workbook;
@@ -101,6 +102,30 @@ public:
             return std::unique_ptr<TChartSubstream>(std::move(tree));
         };
     }
+
+    void LoadFromStream(TXLSStream& stream, uint16_t length) override {
+        // Charts read join the sheet's chart collection with their trees.
+        Drawing_.OnChartForReading = [this] {
+            auto tree = std::make_unique<TChartTree>();
+            tree->Root = TChartRecord::CreateRoot(*this);
+            return std::unique_ptr<TChartSubstream>(std::move(tree));
+        };
+        Drawing_.OnAfterShape = [this](TEscherDrawing&, TShape& shape) {
+            if (TChartTree* tree = ChartTree(shape)) Charts_.AddFromShape(*tree->Root);
+        };
+        Drawing_.LoadFromStream(stream, length);
+    }
+
+    void LoadNote(TXLSStream& stream, uint16_t length) override { Drawing_.LoadNote(stream, length); }
+
+    void AfterRead() override {
+        std::vector<int> indexes;
+        Drawing_.Group().GetFileIndexes(indexes);
+        Drawing_.RemapBlipIds(indexes);
+        Drawing_.CountPictureRefs();
+    }
+
+    TEscherDrawing& Escher() { return Drawing_; }
 
     int ShapeCount() const override { return Drawing_.ShapeCount(); }
     void SaveToStream(TXLSStream& stream) override { Drawing_.SaveToStream(stream); }
@@ -129,8 +154,7 @@ public:
     void DeleteChartShape(TChartRecord& root) override {
         for (int i = 0; i < Drawing_.ShapeCount(); ++i) {
             TShape& shape = Drawing_.Shapes(i);
-            auto* chart = dynamic_cast<TShapeOutsideMsoChart*>(shape.ObjPart.get());
-            auto* tree = chart ? dynamic_cast<TChartTree*>(&chart->Chart()) : nullptr;
+            TChartTree* tree = ChartTree(shape);
             if (tree && tree->Root.get() == &root) {
                 if (NewShape_ == &shape) NewShape_ = nullptr;
                 Drawing_.DeleteShape(shape.ShapeId);
@@ -140,6 +164,11 @@ public:
     }
 
 private:
+    static TChartTree* ChartTree(TShape& shape) {
+        auto* chart = dynamic_cast<TShapeOutsideMsoChart*>(shape.ObjPart.get());
+        return chart ? dynamic_cast<TChartTree*>(&chart->Chart()) : nullptr;
+    }
+
     TEscherDrawing Drawing_;
     TChartWorkbook& Workbook_;
     TDrwCharts Charts_;
@@ -148,6 +177,16 @@ private:
 };
 
 }  // namespace
+
+TEscherGroup* DrawingGroup(TBIFF5& document) {
+    auto* part = dynamic_cast<TGroupPart*>(document.PictureGroup.get());
+    return part ? &part->Group : nullptr;
+}
+
+TEscherDrawing* SheetDrawing(TSheet& sheet) {
+    auto* part = dynamic_cast<TSheetDrawing*>(sheet.EscherDrawing.get());
+    return part ? &part->Escher() : nullptr;
+}
 
 void AttachDrawingLayer(TBIFF5& document) {
     auto group = std::make_unique<TGroupPart>(document);

@@ -16,6 +16,7 @@
 #include "workbook/biff/biff_document.h"
 #include "workbook/biff/chart/drw_chart.h"
 #include "workbook/biff/chart/tests/chart_test_support.h"
+#include "workbook/component/tests/workbook_stream.h"
 #include "workbook/component/workbook_component.h"
 
 namespace xls::test {
@@ -38,14 +39,6 @@ std::vector<std::string> XlrdLines(const std::string& path) {
     for (std::string line; std::getline(in, line);)
         if (line.rfind("sheet ", 0) == 0 || line.rfind("cell ", 0) == 0) lines.push_back(line);
     return lines;
-}
-
-std::vector<uint8_t> WorkbookStream(const std::string& path) {
-    auto file = platform::TCompoundFile::OpenFile(path);
-    auto stream = file->Root().OpenStream(u"Workbook");
-    std::vector<uint8_t> bytes(static_cast<size_t>(stream->Size()));
-    stream->ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    return bytes;
 }
 
 class ReportRoadTest : public ::testing::Test {
