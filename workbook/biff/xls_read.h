@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -22,6 +23,10 @@ class TXc12Font;
 class TXc12XF;
 class TXLSCellMMU;
 class TXLSFormulaHelper;
+
+// The width in 1/256 of a character of a column the sheet's default width of characters
+// gives, with the padding every column has, at the default font's digit width in pixels.
+uint16_t DefaultColumnWidth(int characters, int digitPixels);
 
 // Reads one .xls workbook (BIFF2 to BIFF8) into the workbook model and the document object:
 // the globals, then one substream per BOUNDSHEET entry. Records it does not model are stored
@@ -70,6 +75,28 @@ private:
     int ModelXF(uint16_t fileXF) const;
     // Model cell format of a BIFF2 cell's attribute bytes (at offset 4 of its record).
     int Biff2XF(const base::TByteReader& r) const;
+
+    // --- records and layouts of BIFF2 to BIFF4 (xls_read_old.cpp) ---
+    struct TArrayTokens {
+        size_t At;
+        uint16_t Length;
+    };
+    struct TBiff2Column {
+        uint16_t Width = 0;  // 1/256 of a character; 0 when no COLWIDTH names the column
+        int XF = -1;         // model cell format; -1 when no COLUMNDEFAULT names the column
+    };
+    // Model cell format of the first of a BIFF2 cell's attribute bytes.
+    int Biff2AttrXF(uint8_t attribute) const;
+    // The cell that a formula's first token names when it is an anchor reference (tExp).
+    bool ExpAnchor(std::span<const uint8_t> tokens, uint16_t& row, uint16_t& col) const;
+    // The id of the ARRAY record in the file's version, and where its tokens stand.
+    uint16_t ArrayRecordId() const;
+    TArrayTokens ArrayTokens(const base::TByteReader& array) const;
+    // BIFF2 gives column widths (COLWIDTH) and column formats (COLUMNDEFAULT) in records of
+    // their own; the sheet's columns are made from both when its substream ends.
+    void ReadColWidth();
+    void ReadColumnDefault();
+    void FlushBiff2Columns();
 
     // --- cells and formulas (xls_read_cells.cpp) ---
     // With DirectRead on, set gives the value to the read-cell event instead of the cell store.
@@ -123,7 +150,6 @@ private:
     void ReadSelection();
     void ReadSetup();
     void ReadColInfo();
-    void ReadColWidth();
     void AddColumns(int first, int last, uint16_t width, TXc12XF* style, uint16_t options);
     void ReadDimensions();
     void ReadMergedCells();
@@ -165,6 +191,8 @@ private:
     int FormatBase_ = 0;
     bool OldFormatsRegistered_ = false;
     uint16_t Biff2ExtendedXF_ = 0;  // the last IXFE record's XF index
+    std::array<TBiff2Column, 256> Biff2Columns_{};
+    bool Biff2ColumnsRead_ = false;
 };
 
 }  // namespace xls

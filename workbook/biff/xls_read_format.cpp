@@ -327,7 +327,7 @@ void TXLSReadBIFF::ReadOldXF() {
                                                             : styles.NumFmts().GetDefaultFormat());
     TXc12CellAlignment& alignment = xf->GetAlignment();
     if (biff2) {
-        // Protection in the format byte; alignment, four thin borders and a shade in byte 3.
+        // Protection in the format byte; alignment, four thin borders and the shade bit in byte 3.
         xf->SetProtection((formatByte >> 6) & 0x03);
         const uint8_t look = r.U8At(3);
         alignment.SetHorizAlignment(look & 0x07);
@@ -341,7 +341,16 @@ void TXLSReadBIFF::ReadOldXF() {
         } else {
             xf->SetBorder(styles.Borders().GetDefaultBorder());
         }
-        xf->SetFill(styles.Fills().GetDefaultFill());
+        if (look & 0x80) {
+            // A shaded cell: a sparse black dot pattern on white.
+            TXc12Fill* fill = styles.Fills().Add();
+            fill->SetPatternType(efpGray125);
+            fill->SetFgColor(Xc12ColorFromIndex(8));
+            fill->SetBgColor(Xc12ColorFromIndex(9));
+            xf->SetFill(fill);
+        } else {
+            xf->SetFill(styles.Fills().GetDefaultFill());
+        }
         AddXF(std::move(xf), false);
         return;
     }

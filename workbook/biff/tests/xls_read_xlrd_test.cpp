@@ -17,6 +17,7 @@
 #include "base/text_encoding.h"
 #include "platform/testing/test_files.h"
 #include "workbook/biff/tests/biff_read_book.h"
+#include "workbook/biff/xls_read.h"
 #include "workbook/formula/biff_decode_formula.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/cell_format.h"
@@ -104,10 +105,16 @@ std::string Dump(test::TBIFFReadBook& book) {
         for (const auto& m : merged)
             line("merged " + at + std::to_string(m[0]) + " " + std::to_string(m[1]) + " " + std::to_string(m[2]) + " " +
                  std::to_string(m[3]));
+        // A column the file formats without giving it a width has the sheet's default width,
+        // which xlrd does not give.
+        const long defaultWidth =
+            DefaultColumnWidth(sheet.sheetFormatPr.baseColWidth, book.Root.StyleSheet().Fonts().DefaultCharWidth());
         for (int i = 0; i < sheet.cols.Count(); ++i) {
             const TXc12Column& col = *sheet.cols.GetItems(i);
+            const long width = std::lround(col.width * 256);
             for (int c = col.min; c <= col.max && c <= 255; ++c)
-                line("col " + at + std::to_string(c) + " " + std::to_string(std::lround(col.width * 256)) + " " +
+                line("col " + at + std::to_string(c) + " " +
+                     (width == defaultWidth ? "default" : std::to_string(width)) + " " +
                      ((col.Flags & 0x01) ? "1" : "0"));
         }
         cells.BeginIterateRows(-1);
@@ -124,25 +131,42 @@ std::string Dump(test::TBIFFReadBook& book) {
     return out;
 }
 
-// Each stored cell's number format, font (name, height in twips, bold, italic) and horizontal
-// alignment.
+// A cell format as the formats dump gives it: number format, font (name, height in twips,
+// bold, italic), horizontal alignment, fill pattern and the left, right, top and bottom line
+// styles.
+std::string Describe(const TXc12XF& xf) {
+    const TXc12Font& font = *xf.GetFont();
+    // The model keeps the general format as an empty text.
+    const std::u16string& format = xf.GetNumberFormat()->GetFormatString();
+    std::string out = Quoted(format.empty() ? u"General" : format) + " " + Quoted(font.GetName()) + " " +
+                      std::to_string(std::lround(font.GetSize() * 20)) + " " +
+                      ((font.GetStyle() & xfsBold) ? "1" : "0") + " " + ((font.GetStyle() & xfsItalic) ? "1" : "0") +
+                      " " + std::to_string(xf.GetAlignment().GetHorizAlignment()) + " " +
+                      std::to_string(xf.GetFill()->GetPatternType());
+    for (TXc12BorderLine line : {xblLeft, xblRight, xblTop, xblBottom})
+        out += " " + std::to_string(xf.GetBorder()->Line(line).Style);
+    return out;
+}
+
+// Each stored cell's format, then each formatted column's (the model's own default format
+// stands for a column the file gives no format).
 std::string DumpFormats(test::TBIFFReadBook& book) {
     std::string out;
     const TXc12XFs& xfs = book.Root.StyleSheet().XFs();
     for (int s = 0; s < book.Root.Worksheets().Count(); ++s) {
-        TXLSCellMMU& cells = *book.Root.Worksheets().GetItems(s)->sheetData;
+        TXc12DataWorksheet& sheet = *book.Root.Worksheets().GetItems(s);
+        TXLSCellMMU& cells = *sheet.sheetData;
         cells.BeginIterate(0);
         while (cells.IterateNext()) {
             if (cells.IterCellType() == xctNone) continue;
-            const TXc12XF& xf = *xfs.GetItems(cells.IterXF());
-            const TXc12Font& font = *xf.GetFont();
-            // The model keeps the general format as an empty text.
-            const std::u16string& format = xf.GetNumberFormat()->GetFormatString();
             out += "format " + std::to_string(s) + " " + std::to_string(cells.IterRow()) + " " +
-                   std::to_string(cells.IterCol()) + " " + Quoted(format.empty() ? u"General" : format) + " " +
-                   Quoted(font.GetName()) + " " + std::to_string(std::lround(font.GetSize() * 20)) + " " +
-                   ((font.GetStyle() & xfsBold) ? "1" : "0") + " " + ((font.GetStyle() & xfsItalic) ? "1" : "0") + " " +
-                   std::to_string(xf.GetAlignment().GetHorizAlignment()) + "\n";
+                   std::to_string(cells.IterCol()) + " " + Describe(*xfs.GetItems(cells.IterXF())) + "\n";
+        }
+        for (int i = 0; i < sheet.cols.Count(); ++i) {
+            const TXc12Column& col = *sheet.cols.GetItems(i);
+            if (!col.style || col.style == xfs.GetDefault()) continue;
+            for (int c = col.min; c <= col.max && c <= 255; ++c)
+                out += "column " + std::to_string(s) + " " + std::to_string(c) + " " + Describe(*col.style) + "\n";
         }
     }
     return out;
