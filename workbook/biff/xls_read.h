@@ -20,6 +20,7 @@ class TRecordStorage;
 class TXc12Manager;
 class TXc12DataWorksheet;
 class TXc12Font;
+class TXc12NumberFormat;
 class TXc12XF;
 class TXLSCellMMU;
 class TXLSFormulaHelper;
@@ -74,7 +75,7 @@ private:
     // Model cell format of a file XF index; an index the file has no XF for gives the default.
     int ModelXF(uint16_t fileXF) const;
     // Model cell format of a BIFF2 cell's attribute bytes (at offset 4 of its record).
-    int Biff2XF(const base::TByteReader& r) const;
+    int Biff2XF(const base::TByteReader& r);
 
     // --- records and layouts of BIFF2 to BIFF4 (xls_read_old.cpp) ---
     struct TArrayTokens {
@@ -85,8 +86,14 @@ private:
         uint16_t Width = 0;  // 1/256 of a character; 0 when no COLWIDTH names the column
         int XF = -1;         // model cell format; -1 when no COLUMNDEFAULT names the column
     };
-    // Model cell format of the first of a BIFF2 cell's attribute bytes.
-    int Biff2AttrXF(uint8_t attribute) const;
+    // Model cell format of a BIFF2 cell's three attribute bytes: the XF they name, or in a file
+    // without XF records, a cell format made from them (one for each different set).
+    int Biff2AttrXF(std::span<const uint8_t> attributes);
+    // A cell format of BIFF2: font index, number format position, the byte of alignment, borders
+    // and shade, protection (bit 0 locked, bit 1 hidden).
+    std::unique_ptr<TXc12XF> Biff2Format(int font, int format, uint8_t look, uint8_t protection);
+    // The number format of BIFF2-4, which formats select by position.
+    TXc12NumberFormat* OldNumberFormat(int position);
     // The cell that a formula's first token names when it is an anchor reference (tExp).
     bool ExpAnchor(std::span<const uint8_t> tokens, uint16_t& row, uint16_t& col) const;
     // The id of the ARRAY record in the file's version, and where its tokens stand.
@@ -193,6 +200,9 @@ private:
     uint16_t Biff2ExtendedXF_ = 0;  // the last IXFE record's XF index
     std::array<TBiff2Column, 256> Biff2Columns_{};
     bool Biff2ColumnsRead_ = false;
+    bool Biff2XFsRead_ = false;
+    // The cell formats made from BIFF2 cell attributes, by their bytes.
+    std::unordered_map<uint32_t, int> Biff2AttributeXFs_;
 };
 
 }  // namespace xls

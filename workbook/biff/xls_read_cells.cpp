@@ -144,7 +144,7 @@ void TXLSReadBIFF::ReadBoolErr() {
     StoreBoolErr(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), r.U8At(6), r.U8At(7) == 1);
 }
 
-int TXLSReadBIFF::Biff2XF(const base::TByteReader& r) const { return Biff2AttrXF(r.U8At(4)); }
+int TXLSReadBIFF::Biff2XF(const base::TByteReader& r) { return Biff2AttrXF(r.BytesAt(4, 3)); }
 
 void TXLSReadBIFF::ReadBiff2Cell() {
     const base::TByteReader r = Reader();
@@ -167,7 +167,7 @@ void TXLSReadBIFF::ReadBiff2Row() {
     const base::TByteReader r = Reader();
     // Bit 15 of the height marks the default height; the attributes follow when byte 10 is set.
     const uint16_t height = r.U16LEAt(6);
-    const int xf = r.U8At(10) ? ModelXF(r.U8At(13) & 0x3F) : 0;
+    const int xf = r.U8At(10) ? Biff2AttrXF(r.BytesAt(13, 3)) : 0;
     TXLSMMURowHeader* header = Cells().AddRowHeader(r.U16LEAt(0), xf);
     header->SetHeight(height & 0x7FFF);
     header->SetOptions((height & 0x8000) ? 0 : 0x02);

@@ -6,6 +6,7 @@
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/biff_record_ids.h"
 #include "workbook/biff/xls_read.h"
+#include "workbook/model/biff_values.h"
 #include "workbook/model/cell_format.h"
 #include "workbook/model/document_root.h"
 
@@ -27,9 +28,58 @@ uint16_t DefaultColumnWidth(int characters, int digitPixels) {
     return static_cast<uint16_t>(std::clamp((characters * digit + ColumnPaddingPixels) * 256 / digit, 0, 65535));
 }
 
-int TXLSReadBIFF::Biff2AttrXF(uint8_t attribute) const {
+TXc12NumberFormat* TXLSReadBIFF::OldNumberFormat(int position) {
+    RegisterOldFormats();
+    TXc12NumberFormats& formats = Manager_.StyleSheet().NumFmts();
+    const int id = FormatBase_ + position;
+    return id < formats.Count() ? formats.GetItems(id) : formats.GetDefaultFormat();
+}
+
+std::unique_ptr<TXc12XF> TXLSReadBIFF::Biff2Format(int font, int format, uint8_t look, uint8_t protection) {
+    TXc12DataStyleSheet& styles = Manager_.StyleSheet();
+    auto xf = std::make_unique<TXc12XF>();
+    xf->SetFont(XFFont(font));
+    xf->SetNumberFormat(OldNumberFormat(format));
+    xf->SetProtection(protection);
+    xf->GetAlignment().SetHorizAlignment(look & 0x07);
+    if (look & 0x78) {
+        TXc12Border* border = styles.Borders().Add();
+        const std::pair<TXc12BorderLine, int> sides[] = {
+            {xblLeft, 0x08}, {xblRight, 0x10}, {xblTop, 0x20}, {xblBottom, 0x40}};
+        for (const auto& [line, bit] : sides)
+            if (look & bit) border->SetLineStyle(line, cbsThin);
+        xf->SetBorder(border);
+    } else {
+        xf->SetBorder(styles.Borders().GetDefaultBorder());
+    }
+    if (look & 0x80) {
+        // A shaded cell: a sparse black dot pattern on white.
+        TXc12Fill* fill = styles.Fills().Add();
+        fill->SetPatternType(efpGray125);
+        fill->SetFgColor(Xc12ColorFromIndex(8));
+        fill->SetBgColor(Xc12ColorFromIndex(9));
+        xf->SetFill(fill);
+    } else {
+        xf->SetFill(styles.Fills().GetDefaultFill());
+    }
+    return xf;
+}
+
+int TXLSReadBIFF::Biff2AttrXF(std::span<const uint8_t> attributes) {
+    if (!Biff2XFsRead_) {
+        // A file without XF records (the first BIFF2 files): the attributes are the format
+        // (protection bits, then number format and font, then alignment, borders and shade).
+        const uint32_t key = (attributes[0] & 0xC0u) << 16 | attributes[1] << 8 | attributes[2];
+        const auto found = Biff2AttributeXFs_.find(key);
+        if (found != Biff2AttributeXFs_.end()) return found->second;
+        PadFonts();
+        AddXF(Biff2Format(attributes[1] >> 6, attributes[1] & 0x3F, attributes[2], attributes[0] >> 6), false);
+        const int xf = Manager_.StyleSheet().XFs().Count() - 1;
+        Biff2AttributeXFs_.emplace(key, xf);
+        return xf;
+    }
     // XF index 63 stands for the one the last IXFE record names.
-    const uint8_t index = attribute & Biff2ExtendedXFIndex;
+    const uint8_t index = attributes[0] & Biff2ExtendedXFIndex;
     return ModelXF(index == Biff2ExtendedXFIndex ? Biff2ExtendedXF_ : index);
 }
 
@@ -66,7 +116,7 @@ void TXLSReadBIFF::ReadColumnDefault() {
     const int end = std::min<int>(r.U16LEAt(2), Biff2Columns);
     for (int col = first; col < end; ++col) {
         const size_t at = 4 + Biff2CellAttributes * static_cast<size_t>(col - first);
-        Biff2Columns_[static_cast<size_t>(col)].XF = Biff2AttrXF(r.U8At(at));
+        Biff2Columns_[static_cast<size_t>(col)].XF = Biff2AttrXF(r.BytesAt(at, Biff2CellAttributes));
     }
     Biff2ColumnsRead_ = true;
 }

@@ -2,7 +2,7 @@
 """Writes small BIFF2, BIFF3 and BIFF4 worksheet files record by record, from the published
 record layouts, for the reader's differential tests against python3-xlrd.
 
-    gen_old_biff_fixtures.py OUTDIR           writes biff2.xls, biff3.xls and biff4.xls
+    gen_old_biff_fixtures.py OUTDIR           writes biff2.xls, biff20.xls, biff3.xls and biff4.xls
     gen_old_biff_fixtures.py --check OUTDIR   fails when the files in OUTDIR differ from these
 """
 import os
@@ -77,6 +77,29 @@ def biff2():
         if i == 0:
             out += record(0x0021, struct.pack("<HHBB", 7, 8, 0, 1) + bytes([0, len(array_tokens)]) + array_tokens)
     out += record(0x0004, struct.pack("<HH", 11, 4) + biff2_attr(0) + bytes([0]))
+    out += record(0x000A)
+    return out
+
+
+def biff20():
+    # A BIFF2 file without XF records: each cell's attribute bytes are its format (protection
+    # bits, then number format and font, then alignment, borders and shade).
+    def attr(prot, fmt, font, look):
+        return bytes([prot, fmt | (font << 6), look])
+
+    out = record(0x0009, struct.pack("<HH", 0x0002, 0x0010))
+    out += record(0x0042, struct.pack("<H", 1252))
+    for height, options, name in ((200, 0, "Arial"), (240, 1, "Arial"), (160, 2, "Times New Roman")):
+        out += record(0x0031, struct.pack("<HHB", height, options, len(name)) + text8(name))
+    for fmt in ("General", "0.00", "0%"):
+        out += record(0x001E, bytes([len(fmt)]) + text8(fmt))
+    out += record(0x0024, bytes([0, 0]) + struct.pack("<H", 5000))
+    out += record(0x0020, struct.pack("<HH", 1, 3) + attr(0x40, 2, 2, 0x03) + attr(0x40, 1, 0, 0x80))
+    out += record(0x0004, struct.pack("<HH", 0, 0) + attr(0x40, 0, 1, 0x02) + bytes([5]) + text8("Title"))
+    out += record(0x0003, struct.pack("<HH", 1, 0) + attr(0x40, 1, 0, 0x80 | 0x08) + struct.pack("<d", 1.5))
+    out += record(0x0003, struct.pack("<HH", 1, 1) + attr(0x00, 2, 2, 0x78) + struct.pack("<d", 0.25))
+    out += record(0x0002, struct.pack("<HH", 2, 0) + attr(0x40, 0, 0, 0) + struct.pack("<H", 7))
+    out += record(0x0002, struct.pack("<HH", 2, 1) + attr(0x40, 1, 0, 0x80 | 0x08) + struct.pack("<H", 8))
     out += record(0x000A)
     return out
 
@@ -156,7 +179,7 @@ def biff34(version):
 
 
 def main(argv):
-    files = {"biff2.xls": biff2(), "biff3.xls": biff34(3), "biff4.xls": biff34(4)}
+    files = {"biff2.xls": biff2(), "biff20.xls": biff20(), "biff3.xls": biff34(3), "biff4.xls": biff34(4)}
     outdir = argv[-1]
     if argv[0] != "--check":
         for name, data in files.items():

@@ -225,7 +225,7 @@ TEST_P(ReadsLikeXlrd, SameSheetsCellsMergesWidthsAndHeights) {
 
 INSTANTIATE_TEST_SUITE_P(Producers, ReadsLikeXlrd,
                          ::testing::Values("xlwt.xls", "libreoffice.xls", "gnumeric_biff8.xls", "gnumeric_biff7.xls",
-                                           "writeexcel.xls", "biff2.xls", "biff3.xls", "biff4.xls"),
+                                           "writeexcel.xls", "biff2.xls", "biff20.xls", "biff3.xls", "biff4.xls"),
                          FixtureName);
 
 // Formula texts of our decoder against xlrd's decompiler on the same cells (xlrd leaves out
@@ -262,7 +262,8 @@ TEST_P(FormatsLikeXlrd, SameNumberFormatFontAndAlignment) {
 }
 
 INSTANTIATE_TEST_SUITE_P(OlderVersions, FormatsLikeXlrd,
-                         ::testing::Values("biff2.xls", "biff3.xls", "biff4.xls", "gnumeric_biff7.xls"), FixtureName);
+                         ::testing::Values("biff2.xls", "biff20.xls", "biff3.xls", "biff4.xls", "gnumeric_biff7.xls"),
+                         FixtureName);
 
 }  // namespace
 }  // namespace xls
