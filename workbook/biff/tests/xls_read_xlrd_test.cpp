@@ -265,5 +265,39 @@ INSTANTIATE_TEST_SUITE_P(OlderVersions, FormatsLikeXlrd,
                          ::testing::Values("biff2.xls", "biff20.xls", "biff3.xls", "biff4.xls", "gnumeric_biff7.xls"),
                          FixtureName);
 
+// The array formulas of the hand-made BIFF2-4 files as LibreOffice reads them
+// (old_biff_office_oracle.txt, made by gen_old_biff_office_oracle.py): the same anchor, range
+// and formula text.
+TEST(OldArrayFormulas, AsLibreOfficeReadsThem) {
+    std::ifstream table(std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/old_biff_office_oracle.txt");
+    ASSERT_TRUE(table);
+    int compared = 0;
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream in(line);
+        std::string kind, file, text;
+        int col1 = 0, row1 = 0, col2 = 0, row2 = 0;
+        in >> kind >> file >> col1 >> row1 >> col2 >> row2 >> text;
+        SCOPED_TRACE(line);
+        test::TBIFFReadBook book;
+        LoadFixture(book, FixtureDir + file);
+        TXLSCellMMU& cells = book.Cells();
+        TXLSMMUCell cell;
+        ASSERT_TRUE(cells.FindCell(col1, row1, cell));
+        const uint8_t* range = TXLSCellMMU::GetFormulaRange(cell);
+        ASSERT_NE(range, nullptr);
+        EXPECT_EQ((std::array<int, 4>{base::LoadLE16(range), static_cast<int>(base::LoadLE32(range + 2)),
+                                      base::LoadLE16(range + 6), static_cast<int>(base::LoadLE32(range + 8))}),
+                  (std::array<int, 4>{col1, row1, col2, row2}));
+        const uint8_t* ptgs = nullptr;
+        const int length = TXLSCellMMU::GetFormulaPtgs(cell, ptgs);
+        ASSERT_GT(length, 1);
+        EXPECT_EQ(
+            base::Utf16ToUtf8(DecodeBiffFormula({ptgs + 1, static_cast<size_t>(length - 1)}, 0, u',', {}, row1, col1)),
+            text);
+        ++compared;
+    }
+    EXPECT_GT(compared, 0);
+}
+
 }  // namespace
 }  // namespace xls
