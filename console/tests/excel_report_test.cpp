@@ -174,6 +174,40 @@ TEST_F(ExcelReportTest, HeaderBlockFormats) {
     EXPECT_EQ(formats["28,0"].toObject()["font"].toString(), "宋体");
 }
 
+// A second report of a run writes the font list of the first: each report's charts leave with
+// the fonts they made for their texts. Those fonts have a face and a size.
+TEST_F(ExcelReportTest, LaterReportsWriteTheSameFonts) {
+    struct Case {
+        int32_t Capacity;
+        uint32_t Records;
+    };
+    // Compared as text, which a failure shows readably.
+    auto text = [](const QJsonArray& fonts) {
+        return QJsonDocument(fonts).toJson(QJsonDocument::Compact).toStdString();
+    };
+    for (const Case& c : {Case{ReadingSheetCapacity, 7}, Case{4, 9}}) {
+        SCOPED_TRACE(std::to_string(c.Capacity) + " a sheet");
+        const std::string path = Write(c.Capacity, c.Records);
+        const QJsonArray first = DumpFonts(path);
+        for (const QJsonValue& sheet : DumpWorkbook(path))
+            for (const QJsonValue& chart : sheet.toObject()["charts"].toArray()) {
+                const QJsonArray fbi = chart.toObject()["fonts"].toArray();
+                ASSERT_EQ(fbi.size(), 2);
+                EXPECT_NE(fbi[0].toInt(), fbi[1].toInt());
+                for (const QJsonValue& index : fbi) {
+                    ASSERT_LT(index.toInt(), first.size());
+                    const QJsonObject font = first[index.toInt()].toObject();
+                    EXPECT_EQ(font["name"].toString(), "Arial");
+                    EXPECT_EQ(font["height"].toInt(), 200);
+                }
+            }
+        EXPECT_EQ(text(DumpFonts(Write(c.Capacity, c.Records))), text(first));
+        // A report of several sheets reads its own file back, so the next one starts from that
+        // file's fonts, in that file's order: the list keeps its length.
+        EXPECT_EQ(DumpFonts(Write(c.Capacity, c.Records)).size(), first.size());
+    }
+}
+
 // A report that cannot be written is reported, and the next one starts on one clean sheet.
 TEST_F(ExcelReportTest, FailedFinishLeavesTheWorkbookClean) {
     QDir("data").removeRecursively();

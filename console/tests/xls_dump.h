@@ -24,6 +24,16 @@ inline QJsonArray DumpWorkbook(const std::string& path, const std::vector<std::s
     return QJsonDocument::fromJson(QByteArray::fromStdString(result.Output)).array();
 }
 
+// The workbook's fonts as xlrd reads them, by file index: name, height, weight and the rest.
+inline QJsonArray DumpFonts(const std::string& path) {
+    const auto result = platform::testing::RunCommand(
+        "/usr/bin/python3 " +
+        platform::testing::ShellQuote(std::string(OMBRIX_SOURCE_DIR) + "/console/tests/xls_report_dump.py") +
+        " --fonts " + platform::testing::ShellQuote(path));
+    EXPECT_EQ(result.ExitCode, 0) << result.Output;
+    return QJsonDocument::fromJson(QByteArray::fromStdString(result.Output)).array();
+}
+
 // A cell's value as the dump gives it: text as it is, a number in its shortest form.
 inline QString CellText(const QJsonObject& sheet, int row, int col) {
     const QJsonArray rows = sheet["rows"].toArray();

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Prints what a console workbook holds, as JSON, read by xlrd and olefile: each sheet's name,
 its cells, the formats of chosen cells, column widths, row heights, merged areas, and the charts
-embedded in it with their series' references, legend, chart type and markers."""
+embedded in it with their series' references, legend, chart type, markers and the font indexes
+of their Fbi records. With --fonts first: the workbook's font list instead."""
 import json
 import os
 import struct
@@ -63,7 +64,7 @@ def charts(path, sheets):
             if kind == 0x0010:
                 sheet += 1
             elif kind == 0x0020 and depth == 2:
-                chart = {"series": [], "legend": False, "line": False, "markers": []}
+                chart = {"series": [], "legend": False, "line": False, "markers": [], "fonts": []}
                 found[sheet].append(chart)
         elif rid == 0x000A:
             depth -= 1
@@ -86,6 +87,8 @@ def charts(path, sheets):
                 chart["line"] = True
             elif rid == 0x1009:
                 chart["markers"].append(struct.unpack_from("<H", data, 8)[0])
+            elif rid == 0x1060:
+                chart["fonts"].append(struct.unpack_from("<H", data, 8)[0])
     return found
 
 
@@ -108,6 +111,17 @@ def main(path, format_cells):
     json.dump(out, sys.stdout, ensure_ascii=False)
 
 
+def fonts(path):
+    """The workbook's fonts by file index (xlrd puts a dummy at the unused index 4)."""
+    book = xlrd.open_workbook(path, formatting_info=True, logfile=open(os.devnull, "w"))
+    json.dump([{"name": f.name, "height": f.height, "weight": f.weight, "italic": f.italic,
+                "underline": f.underline_type, "colour": f.colour_index, "family": f.family,
+                "charset": f.character_set} for f in book.font_list], sys.stdout, ensure_ascii=False)
+
+
 if __name__ == "__main__":
-    cells = [tuple(int(v) for v in arg.split(",")) for arg in sys.argv[2:]]
-    main(sys.argv[1], cells)
+    if sys.argv[1] == "--fonts":
+        fonts(sys.argv[2])
+    else:
+        cells = [tuple(int(v) for v in arg.split(",")) for arg in sys.argv[2:]]
+        main(sys.argv[1], cells)

@@ -85,6 +85,7 @@ inline constexpr uint16_t BIFFRECID_XF = 0x00E0;
 
 // Ids only the reader meets: records of earlier versions, records it reads or skips but the
 // writer never builds.
+inline constexpr uint16_t BIFFRECID_ARRAY_BIFF2 = 0x0021;
 inline constexpr uint16_t BIFFRECID_AUTOFILTERINFO = 0x009D;
 inline constexpr uint16_t BIFFRECID_BLANK_BIFF2 = 0x0001;
 inline constexpr uint16_t BIFFRECID_BOF_BIFF2 = 0x0009;
@@ -92,6 +93,7 @@ inline constexpr uint16_t BIFFRECID_BOF_BIFF3 = 0x0209;
 inline constexpr uint16_t BIFFRECID_BOF_BIFF4 = 0x0409;
 inline constexpr uint16_t BIFFRECID_BOOLERR_BIFF2 = 0x0005;
 inline constexpr uint16_t BIFFRECID_CODEPAGE = 0x0042;
+inline constexpr uint16_t BIFFRECID_COLUMNDEFAULT_BIFF2 = 0x0020;
 inline constexpr uint16_t BIFFRECID_COLWIDTH_BIFF2 = 0x0024;
 inline constexpr uint16_t BIFFRECID_CONDFMT = 0x01B0;
 inline constexpr uint16_t BIFFRECID_COUNTRY = 0x008C;

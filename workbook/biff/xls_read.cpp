@@ -104,6 +104,8 @@ void TXLSReadBIFF::Read(base::TStream* source) {
         if (Document_.OnProgress) Document_.OnProgress(0);
         Stream_.Seek(0, 0);
         ReadRecords();
+        // A worksheet whose EOF is missing keeps the columns read.
+        if (InWorksheet_) FlushBiff2Columns();
         FinishDrawings();
         if (Document_.OnProgress) Document_.OnProgress(100);
     } catch (const std::exception& e) {
@@ -346,6 +348,7 @@ void TXLSReadBIFF::ReadEOF() {
     Storage_->UpdateDefault(BIFFRECID_EOF, Data());
     Keep_ = false;
     ResetFormulaState();
+    if (InWorksheet_) FlushBiff2Columns();
     InWorksheet_ = false;
     if (SheetList_.GetCount() == 0 || CurrentSubstream_ >= SheetList_.GetCount() - 1) Done_ = true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -19,9 +20,14 @@ class TRecordStorage;
 class TXc12Manager;
 class TXc12DataWorksheet;
 class TXc12Font;
+class TXc12NumberFormat;
 class TXc12XF;
 class TXLSCellMMU;
 class TXLSFormulaHelper;
+
+// The width in 1/256 of a character of a column the sheet's default width of characters
+// gives, with the padding every column has, at the default font's digit width in pixels.
+uint16_t DefaultColumnWidth(int characters, int digitPixels);
 
 // Reads one .xls workbook (BIFF2 to BIFF8) into the workbook model and the document object:
 // the globals, then one substream per BOUNDSHEET entry. Records it does not model are stored
@@ -84,7 +90,35 @@ private:
     // Model cell format of a file XF index; an index the file has no XF for gives the default.
     int ModelXF(uint16_t fileXF) const;
     // Model cell format of a BIFF2 cell's attribute bytes (at offset 4 of its record).
-    int Biff2XF(const base::TByteReader& r) const;
+    int Biff2XF(const base::TByteReader& r);
+
+    // --- records and layouts of BIFF2 to BIFF4 (xls_read_old.cpp) ---
+    struct TArrayTokens {
+        size_t At;
+        uint16_t Length;
+    };
+    struct TBiff2Column {
+        uint16_t Width = 0;  // 1/256 of a character; 0 when no COLWIDTH names the column
+        int XF = -1;         // model cell format; -1 when no COLUMNDEFAULT names the column
+    };
+    // Model cell format of a BIFF2 cell's three attribute bytes: the XF they name, or in a file
+    // without XF records, a cell format made from them (one for each different set).
+    int Biff2AttrXF(std::span<const uint8_t> attributes);
+    // A cell format of BIFF2: font index, number format position, the byte of alignment, borders
+    // and shade, protection (bit 0 locked, bit 1 hidden).
+    std::unique_ptr<TXc12XF> Biff2Format(int font, int format, uint8_t look, uint8_t protection);
+    // The number format of BIFF2-4, which formats select by position.
+    TXc12NumberFormat* OldNumberFormat(int position);
+    // The cell that a formula's first token names when it is an anchor reference (tExp).
+    bool ExpAnchor(std::span<const uint8_t> tokens, uint16_t& row, uint16_t& col) const;
+    // The id of the ARRAY record in the file's version, and where its tokens stand.
+    uint16_t ArrayRecordId() const;
+    TArrayTokens ArrayTokens(const base::TByteReader& array) const;
+    // BIFF2 gives column widths (COLWIDTH) and column formats (COLUMNDEFAULT) in records of
+    // their own; the sheet's columns are made from both when its substream ends.
+    void ReadColWidth();
+    void ReadColumnDefault();
+    void FlushBiff2Columns();
 
     // --- drawings (xls_read_drawing.cpp) ---
     // True for the drawing group, a sheet's drawing and its notes when the document has a
@@ -146,7 +180,6 @@ private:
     void ReadSelection();
     void ReadSetup();
     void ReadColInfo();
-    void ReadColWidth();
     void AddColumns(int first, int last, uint16_t width, TXc12XF* style, uint16_t options);
     void ReadDimensions();
     void ReadMergedCells();
@@ -194,6 +227,11 @@ private:
     int FormatBase_ = 0;
     bool OldFormatsRegistered_ = false;
     uint16_t Biff2ExtendedXF_ = 0;  // the last IXFE record's XF index
+    std::array<TBiff2Column, 256> Biff2Columns_{};
+    bool Biff2ColumnsRead_ = false;
+    bool Biff2XFsRead_ = false;
+    // The cell formats made from BIFF2 cell attributes, by their bytes.
+    std::unordered_map<uint32_t, int> Biff2AttributeXFs_;
 };
 
 }  // namespace xls

@@ -17,10 +17,8 @@ namespace xls {
 
 namespace {
 
-constexpr uint8_t PtgExp = 0x01;
 constexpr uint16_t FormulaShared = 0x0008;
 constexpr size_t FormulaTokensAt = 22;
-constexpr size_t ArrayTokensAt = 14;
 constexpr size_t SharedTokensAt = 10;
 constexpr uint8_t ResultString = 0;
 constexpr uint8_t ResultBoolean = 1;
@@ -146,11 +144,7 @@ void TXLSReadBIFF::ReadBoolErr() {
     StoreBoolErr(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), r.U8At(6), r.U8At(7) == 1);
 }
 
-int TXLSReadBIFF::Biff2XF(const base::TByteReader& r) const {
-    // XF index 63 stands for the one the IXFE record before the cell names.
-    const uint8_t index = r.U8At(4) & 0x3F;
-    return ModelXF(index == 0x3F ? Biff2ExtendedXF_ : index);
-}
+int TXLSReadBIFF::Biff2XF(const base::TByteReader& r) { return Biff2AttrXF(r.BytesAt(4, 3)); }
 
 void TXLSReadBIFF::ReadBiff2Cell() {
     const base::TByteReader r = Reader();
@@ -173,7 +167,7 @@ void TXLSReadBIFF::ReadBiff2Row() {
     const base::TByteReader r = Reader();
     // Bit 15 of the height marks the default height; the attributes follow when byte 10 is set.
     const uint16_t height = r.U16LEAt(6);
-    const int xf = r.U8At(10) ? ModelXF(r.U8At(13) & 0x3F) : 0;
+    const int xf = r.U8At(10) ? Biff2AttrXF(r.BytesAt(13, 3)) : 0;
     Worksheet();
     PendingRows_.push_back({r.U16LEAt(0), static_cast<uint16_t>(xf), static_cast<uint16_t>(height & 0x7FFF), 0,
                             static_cast<uint8_t>((height & 0x8000) ? 0 : 0x02)});
@@ -211,9 +205,8 @@ void TXLSReadBIFF::ReadFormula() {
     TXLSFormulaHelper& helper = cells.FormulaHelper();
     std::vector<uint8_t> shared;
 
-    if (tokenLength >= 5 && tokens[0] == PtgExp) {
-        const uint16_t anchorRow = base::LoadLE16(tokens.data() + 1);
-        const uint16_t anchorCol = base::LoadLE16(tokens.data() + 3);
+    uint16_t anchorRow = 0, anchorCol = 0;
+    if (ExpAnchor(tokens, anchorRow, anchorCol)) {
         if (options & FormulaShared) {
             const TSharedFormula* entry = ReadSharedFormula(row, col, anchorRow, anchorCol);
             shared = entry->Tokens;
@@ -277,21 +270,22 @@ const TXLSReadBIFF::TSharedFormula* TXLSReadBIFF::ReadSharedFormula(int row, int
 }
 
 bool TXLSReadBIFF::ReadArray(int row, int col, int xf, std::span<const uint8_t> result, TXLSFormulaHelper& helper) {
-    if (Stream_.PeekRecordId() == BIFFRECID_ARRAY) {
+    if (Stream_.PeekRecordId() == ArrayRecordId()) {
         uint16_t id = 0;
         ReadNextRecord(id, PendingArray_);
         const base::TByteReader a(PendingArray_, [] { throw EBIFFError("ARRAY record too short"); });
-        const uint16_t length = a.U16LEAt(12);
-        const std::span<const uint8_t> tokens = a.BytesAt(ArrayTokensAt, length);
+        const auto [tokensAt, length] = ArrayTokens(a);
+        const std::span<const uint8_t> tokens = a.BytesAt(tokensAt, length);
         helper.Clear();
         helper.Col = col;
         helper.Row = row;
         helper.XF = xf;
         helper.SetRange(a.U8At(4), a.U16LEAt(0), a.U8At(5), a.U16LEAt(2));
+        helper.HasRange = true;
         helper.FormulaKind = xfkArrayAnchor;
-        const size_t extra = a.Size() - ArrayTokensAt - length;
+        const size_t extra = a.Size() - tokensAt - length;
         if (extra > 0)
-            helper.SetPtgsWithExtra(PendingArray_.data() + ArrayTokensAt, length, static_cast<int>(extra));
+            helper.SetPtgsWithExtra(PendingArray_.data() + tokensAt, length, static_cast<int>(extra));
         else
             helper.SetPtgs(tokens.data(), length);
         ReadFormulaResult(helper, result);

@@ -334,36 +334,20 @@ void TXLSReadBIFF::RegisterOldFormats() {
 }
 
 void TXLSReadBIFF::ReadOldXF() {
-    RegisterOldFormats();
     const base::TByteReader r = Reader();
+    if (Header_.RecID == BIFFRECID_XF_BIFF2) {
+        // Font, an unused byte, the number format with the protection bits, then the byte of
+        // alignment, borders and shade.
+        Biff2XFsRead_ = true;
+        const uint8_t formatByte = r.U8At(2);
+        AddXF(Biff2Format(r.U8At(0), formatByte & 0x3F, r.U8At(3), (formatByte >> 6) & 0x03), false);
+        return;
+    }
     TXc12DataStyleSheet& styles = Manager_.StyleSheet();
     auto xf = std::make_unique<TXc12XF>();
     xf->SetFont(XFFont(r.U8At(0)));
-    const bool biff2 = Header_.RecID == BIFFRECID_XF_BIFF2;
-    const uint8_t formatByte = biff2 ? r.U8At(2) : r.U8At(1);
-    const int formatId = FormatBase_ + (biff2 ? formatByte & 0x3F : formatByte);
-    xf->SetNumberFormat(formatId < styles.NumFmts().Count() ? styles.NumFmts().GetItems(formatId)
-                                                            : styles.NumFmts().GetDefaultFormat());
+    xf->SetNumberFormat(OldNumberFormat(r.U8At(1)));
     TXc12CellAlignment& alignment = xf->GetAlignment();
-    if (biff2) {
-        // Protection in the format byte; alignment, four thin borders and a shade in byte 3.
-        xf->SetProtection((formatByte >> 6) & 0x03);
-        const uint8_t look = r.U8At(3);
-        alignment.SetHorizAlignment(look & 0x07);
-        if (look & 0x78) {
-            TXc12Border* border = styles.Borders().Add();
-            const std::pair<TXc12BorderLine, int> sides[] = {
-                {xblLeft, 0x08}, {xblRight, 0x10}, {xblTop, 0x20}, {xblBottom, 0x40}};
-            for (const auto& [line, bit] : sides)
-                if (look & bit) border->SetLineStyle(line, cbsThin);
-            xf->SetBorder(border);
-        } else {
-            xf->SetBorder(styles.Borders().GetDefaultBorder());
-        }
-        xf->SetFill(styles.Fills().GetDefaultFill());
-        AddXF(std::move(xf), false);
-        return;
-    }
     xf->SetProtection(r.U8At(2) & 0x03);
     const uint8_t align = r.U8At(4);
     alignment.SetHorizAlignment(align & 0x07);

@@ -248,6 +248,11 @@ void TXLSReadBIFF::ReadSetting() {
             Keep_ = false;
             ReadColWidth();
             return;
+        case BIFFRECID_COLUMNDEFAULT_BIFF2:
+            if (Version_ != xvExcel21) return;
+            Keep_ = false;
+            ReadColumnDefault();
+            return;
         case BIFFRECID_WSBOOL: {
             if (globals || !Biff5Plus()) return;
             const uint16_t flags = r.U16LEAt(0);
@@ -438,13 +443,6 @@ void TXLSReadBIFF::ReadColInfo() {
     if (!style) throw EBIFFError("Invalid XF index in COLINFO");
     styles.XFEditor().UseXF(*style);
     AddColumns(r.U16LEAt(0), r.U16LEAt(2), r.U16LEAt(4), style, r.U16LEAt(8));
-}
-
-void TXLSReadBIFF::ReadColWidth() {
-    const base::TByteReader r = Reader();
-    TXc12XF* style = Manager_.StyleSheet().XFs().GetDefault();
-    Manager_.StyleSheet().XFEditor().UseXF(*style);
-    AddColumns(r.U8At(0), r.U8At(1), r.U16LEAt(2), style, 0);
 }
 
 void TXLSReadBIFF::AddColumns(int first, int last, uint16_t width, TXc12XF* style, uint16_t options) {

@@ -158,7 +158,7 @@ void TXLSWriteBIFF::WriteCells() {
 void TXLSWriteBIFF::WriteFormula(int row, int col, uint16_t xf, uint8_t cellType) {
     TXLSCellMMU& cells = *Worksheet_->sheetData;
     const TXLSMMUCell& cell = cells.IterCell();
-    const uint8_t kind = cells.IterFormulaKind();
+    const uint8_t kind = cells.IterFormulaKind() & 0x1F;  // without the range and table flags
     if (kind == xfkTableAnchor || kind == xfkTableMember) return;
 
     TRecordBytes result;

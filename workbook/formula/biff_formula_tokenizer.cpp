@@ -323,17 +323,27 @@ void TXLSTokenizer::ScanFile() {
 void TXLSTokenizer::ScanNumber() {
     size_t end = Pos_;
     bool separator = false;
+    bool exponent = false;
     while (end < Text_.size()) {
         const char16_t c = Text_[end];
         if (IsDigit(c)) {
             ++end;
-        } else if (c == DecimalSeparator_) {
+        } else if (c == DecimalSeparator_ && !exponent) {
             if (separator) {
                 Report(eecIllegalNumber, u"Illegal number", u"");
                 return;
             }
             separator = true;
             ++end;
+        } else if (c == u'E' && !exponent) {
+            // Scientific notation (the text is in upper case here): E, an optional sign, digits.
+            exponent = true;
+            ++end;
+            if (end < Text_.size() && (Text_[end] == u'+' || Text_[end] == u'-')) ++end;
+            if (end >= Text_.size() || !IsDigit(Text_[end])) {
+                Report(eecIllegalNumber, u"Illegal number", u"");
+                return;
+            }
         } else if (OneOf(c, NumberEnd) || c == ListSeparator_) {
             break;
         } else {

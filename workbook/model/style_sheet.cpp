@@ -252,6 +252,14 @@ void TXc12XFEditor::ReleaseFont(TXc12Font* font) {
         fonts.Delete(font->Index());
 }
 
+void TXc12XFEditor::DropFont(TXc12Font* font) {
+    TXc12Fonts& fonts = StyleSheet_.Fonts();
+    const int index = fonts.IndexOf(font);
+    // Font 0 is the workbook's default font, which every list keeps.
+    if (index <= 0 || font->UseCount() > 0 || FontInAnyXF(font)) return;
+    fonts.Delete(index);
+}
+
 void TXc12XFEditor::ReleaseFontRuns(const TXc12FontRun* runs, int count) {
     for (int i = 0; i < count; ++i) ReleaseFont(runs[i].Font);
 }

@@ -54,6 +54,9 @@ public:
     TXc12Font* UseFont(TXc12Font& font);
     // One use less; a font then out of use and not built-in leaves the list at once.
     void ReleaseFont(TXc12Font* font);
+    // Takes a font that its maker no longer needs out of the list, built-in or not, unless a
+    // use or an XF still holds it; a font not in the list is left alone.
+    void DropFont(TXc12Font* font);
     void ReleaseFontRuns(const TXc12FontRun* runs, int count);
     void AddRefFontRuns(const TXc12FontRun* runs, int count);
     // Every number format, font, fill and border now in the sheet becomes built-in.

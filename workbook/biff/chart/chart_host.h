@@ -25,6 +25,9 @@ public:
     // that names no font.
     virtual int FontFileIndex(const TXc12Font& font) = 0;
     virtual TXc12Font& FontAtFileIndex(int index) = 0;
+    // A font that a new chart made for its texts, no longer needed since the chart is gone: it
+    // leaves the list unless a cell format or a text run took it up meanwhile.
+    virtual void DropFont(TXc12Font& font) = 0;
 
     // Makes sure an EXTERNSHEET entry exists for the sheet, so that references can name it.
     virtual void UseSheet(int sheetIndex) = 0;

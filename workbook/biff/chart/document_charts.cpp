@@ -43,6 +43,8 @@ public:
         throw EListError::IndexOutOfBounds(index);
     }
 
+    void DropFont(TXc12Font& font) override { Document_.Manager().StyleSheet().XFEditor().DropFont(&font); }
+
     void UseSheet(int sheetIndex) override {
         Document_.FormulaHandler().ExternalNames().GetInternalSheetRef(sheetIndex,
                                                                        Document_.Manager().Worksheets().Count());
@@ -129,8 +131,11 @@ public:
 
     int ShapeCount() const override { return Drawing_.ShapeCount(); }
     void SaveToStream(TXLSStream& stream) override { Drawing_.SaveToStream(stream); }
+    // The sheet is cleared with its workbook, whose fonts are new by now: the charts are
+    // forgotten, not cleared, so that no font of the old list is looked for.
     void Clear() override {
-        Charts_.Clear();
+        Charts_.Forget();
+        NewShape_ = nullptr;
         Drawing_.Clear();
     }
     TDrwCharts& Charts() override { return Charts_; }

@@ -104,6 +104,8 @@ TDrwChart& TDrwCharts::Add(int sheetIndex) {
     TChartRecord& root = Drawing_.AddChartShape();
     Workbook_.UseSheet(sheetIndex);
     root.AddDefaultRecords(0);
+    for (int i = 0; i < root.Count(); ++i)
+        if (root.Items(i).RecId() == CHARTRECID_FBI && root.Items(i).Font()) MadeFonts_.push_back(root.Items(i).Font());
     return AddBound(root);
 }
 
@@ -113,6 +115,13 @@ void TDrwCharts::Clear() {
     for (const auto& chart : Items_)
         if (chart->Rec()) Drawing_.DeleteChartShape(*chart->Rec());
     Items_.clear();
+    for (TXc12Font* font : MadeFonts_) Workbook_.DropFont(*font);
+    MadeFonts_.clear();
+}
+
+void TDrwCharts::Forget() {
+    Items_.clear();
+    MadeFonts_.clear();
 }
 
 TDrwChart& TDrwCharts::GetItems(int index) const {

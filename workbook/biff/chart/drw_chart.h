@@ -13,6 +13,7 @@
 namespace xls {
 
 class TChartRecord;
+class TXc12Font;
 class TChartSheetDrawing;
 class TChartWorkbook;
 
@@ -101,8 +102,12 @@ public:
     TDrwChart& Add(int sheetIndex);
     // A chart for a shape read from a file, bound to its tree.
     TDrwChart& AddFromShape(TChartRecord& root);
-    // Removes every chart and its shape.
+    // Removes every chart and its shape, and the fonts that the charts made for their texts, so
+    // that a chart cleared and added again leaves the workbook's font list as it was.
     void Clear();
+    // Lets go of every chart without touching shapes or fonts: for a drawing that is cleared
+    // whole with its workbook.
+    void Forget();
     int Count() const { return static_cast<int>(Items_.size()); }
     TDrwChart& GetItems(int index) const;
 
@@ -113,6 +118,7 @@ private:
     TChartWorkbook& Workbook_;
     int NextId_ = 0;
     std::vector<std::unique_ptr<TDrwChart>> Items_;
+    std::vector<TXc12Font*> MadeFonts_;
 };
 
 }  // namespace xls

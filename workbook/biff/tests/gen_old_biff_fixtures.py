@@ -2,7 +2,7 @@
 """Writes small BIFF2, BIFF3 and BIFF4 worksheet files record by record, from the published
 record layouts, for the reader's differential tests against python3-xlrd.
 
-    gen_old_biff_fixtures.py OUTDIR           writes biff2.xls, biff3.xls and biff4.xls
+    gen_old_biff_fixtures.py OUTDIR           writes biff2.xls, biff20.xls, biff3.xls and biff4.xls
     gen_old_biff_fixtures.py --check OUTDIR   fails when the files in OUTDIR differ from these
 """
 import os
@@ -32,10 +32,14 @@ def biff2():
     for fmt in ("General", "0.00", "0%", "d-mmm-yy", "#,##0.00"):
         out += record(0x001E, bytes([len(fmt)]) + text8(fmt))
     # XF: font, unused, number format with the protection bits, alignment and borders.
-    for font, fmt, align in ((0, 0, 0), (1, 0, 2), (0, 1, 3), (0, 2, 0), (2, 3, 0x08 | 0x40)):
+    # The last one is shaded (bit 7 of the alignment byte).
+    for font, fmt, align in ((0, 0, 0), (1, 0, 2), (0, 1, 3), (0, 2, 0), (2, 3, 0x08 | 0x40), (0, 4, 0x80 | 0x20)):
         out += record(0x0043, bytes([font, 0, fmt | 0x40, align]))
     out += record(0x0024, bytes([0, 0]) + struct.pack("<H", 4000))
     out += record(0x0024, bytes([2, 3]) + struct.pack("<H", 6000))
+    # COLUMNDEFAULT: first column, the column after the last, then each column's cell
+    # attributes: column B has a format but no width, C and D a width and a format.
+    out += record(0x0020, struct.pack("<HH", 1, 4) + biff2_attr(2) + biff2_attr(5) + biff2_attr(1))
     # ROW: row, first and last+1 column, height, reserved, no default attributes, offset.
     out += record(0x0008, struct.pack("<HHHHHBH", 0, 0, 5, 400, 0, 0, 0))
     out += record(0x0008, struct.pack("<HHHHHBH", 4, 0, 5, 0x8000 | 255, 0, 0, 0))
@@ -61,7 +65,41 @@ def biff2():
     out += record(0x0006, struct.pack("<HH", 5, 1) + biff2_attr(0) + bytes([0, 0, 0, 0, 0, 0, 0xFF, 0xFF])
                   + bytes([0, len(text_tokens)]) + text_tokens)
     out += record(0x0007, bytes([2]) + text8("ok"))
+    out += record(0x0003, struct.pack("<HH", 6, 0) + biff2_attr(5) + struct.pack("<d", 0.5))
+    # An array formula over A8:B9: the anchor's FORMULA with an anchor token (row, one-byte
+    # column), the ARRAY record (range, flag byte, token length byte, tokens: 7+5), then the
+    # other cells' FORMULA records pointing at the anchor.
+    anchor = bytes([0x01]) + struct.pack("<HB", 7, 0)
+    array_tokens = bytes([0x1E]) + struct.pack("<H", 7) + bytes([0x1E]) + struct.pack("<H", 5) + bytes([0x03])
+    for i, (row, col) in enumerate(((7, 0), (7, 1), (8, 0), (8, 1))):
+        out += record(0x0006, struct.pack("<HH", row, col) + biff2_attr(0) + struct.pack("<d", 12.0)
+                      + bytes([0, len(anchor)]) + anchor)
+        if i == 0:
+            out += record(0x0021, struct.pack("<HHBB", 7, 8, 0, 1) + bytes([0, len(array_tokens)]) + array_tokens)
     out += record(0x0004, struct.pack("<HH", 11, 4) + biff2_attr(0) + bytes([0]))
+    out += record(0x000A)
+    return out
+
+
+def biff20():
+    # A BIFF2 file without XF records: each cell's attribute bytes are its format (protection
+    # bits, then number format and font, then alignment, borders and shade).
+    def attr(prot, fmt, font, look):
+        return bytes([prot, fmt | (font << 6), look])
+
+    out = record(0x0009, struct.pack("<HH", 0x0002, 0x0010))
+    out += record(0x0042, struct.pack("<H", 1252))
+    for height, options, name in ((200, 0, "Arial"), (240, 1, "Arial"), (160, 2, "Times New Roman")):
+        out += record(0x0031, struct.pack("<HHB", height, options, len(name)) + text8(name))
+    for fmt in ("General", "0.00", "0%"):
+        out += record(0x001E, bytes([len(fmt)]) + text8(fmt))
+    out += record(0x0024, bytes([0, 0]) + struct.pack("<H", 5000))
+    out += record(0x0020, struct.pack("<HH", 1, 3) + attr(0x40, 2, 2, 0x03) + attr(0x40, 1, 0, 0x80))
+    out += record(0x0004, struct.pack("<HH", 0, 0) + attr(0x40, 0, 1, 0x02) + bytes([5]) + text8("Title"))
+    out += record(0x0003, struct.pack("<HH", 1, 0) + attr(0x40, 1, 0, 0x80 | 0x08) + struct.pack("<d", 1.5))
+    out += record(0x0003, struct.pack("<HH", 1, 1) + attr(0x00, 2, 2, 0x78) + struct.pack("<d", 0.25))
+    out += record(0x0002, struct.pack("<HH", 2, 0) + attr(0x40, 0, 0, 0) + struct.pack("<H", 7))
+    out += record(0x0002, struct.pack("<HH", 2, 1) + attr(0x40, 1, 0, 0x80 | 0x08) + struct.pack("<H", 8))
     out += record(0x000A)
     return out
 
@@ -127,13 +165,21 @@ def biff34(version):
     out += record(0x00BD, struct.pack("<HH", 6, 1) + struct.pack("<HI", 0, (7 << 2) | 2)
                   + struct.pack("<HI", 0, (100 << 2) | 3) + struct.pack("<H", 2))
     out += record(0x00BE, struct.pack("<HH", 7, 0) + struct.pack("<HHH", 1, 2, 3) + struct.pack("<H", 2))
+    # An array formula over A10:A11: ARRAY with range, flag word, token length word, tokens.
+    anchor = bytes([0x01]) + struct.pack("<HH", 9, 0)
+    array_tokens = bytes([0x1E]) + struct.pack("<H", 7) + bytes([0x1E]) + struct.pack("<H", 5) + bytes([0x05])
+    for row in (9, 10):
+        out += record(formula_id, struct.pack("<HHH", row, 0, 0) + struct.pack("<d", 35.0)
+                      + struct.pack("<HH", 0, len(anchor)) + anchor)
+        if row == 9:
+            out += record(0x0221, struct.pack("<HHBBHH", 9, 10, 0, 0, 0, len(array_tokens)) + array_tokens)
     out += record(0x0204, struct.pack("<HHHH", 8, 4, 0, 9) + text8("Ende äöü."))
     out += record(0x000A)
     return out
 
 
 def main(argv):
-    files = {"biff2.xls": biff2(), "biff3.xls": biff34(3), "biff4.xls": biff34(4)}
+    files = {"biff2.xls": biff2(), "biff20.xls": biff20(), "biff3.xls": biff34(3), "biff4.xls": biff34(4)}
     outdir = argv[-1]
     if argv[0] != "--check":
         for name, data in files.items():

@@ -3,7 +3,8 @@
 values (formula cells by their cached value), merged areas, column widths and row heights.
 
     xlrd_read_dump.py FILE             the values and the sheet layout
-    xlrd_read_dump.py --formats FILE   each cell's number format, font and horizontal alignment
+    xlrd_read_dump.py --formats FILE   each cell's and column's number format, font, horizontal
+                                       alignment, fill pattern and border line styles
     xlrd_read_dump.py --formulas FILE  the text xlrd's decompiler gives each cell formula of a
                                        BIFF8 file, but shared ones and those naming other sheets
 """
@@ -47,7 +48,9 @@ def dump(path):
             out.append("merged %d %d %d %d %d" % (s, r1, r2 - 1, c1, c2 - 1))
         for c in sorted(sheet.colinfo_map):
             info = sheet.colinfo_map[c]
-            out.append("col %d %d %d %d" % (s, c, info.width, info.hidden))
+            # xlrd gives width 0 to a column the file formats but gives no width (BIFF2).
+            width = str(info.width) if info.width else "default"
+            out.append("col %d %d %s %d" % (s, c, width, info.hidden))
         for r in sorted(sheet.rowinfo_map):
             info = sheet.rowinfo_map[r]
             # Visible rows of 300 twips, the height the reader gives a row that has no ROW
@@ -56,6 +59,16 @@ def dump(path):
                 continue
             out.append("row %d %d %d %d" % (s, r, info.height, info.hidden or 0))
     return "\n".join(out) + "\n"
+
+
+def describe(book, xf_index):
+    xf = book.xf_list[xf_index]
+    font = book.font_list[xf.font_index]
+    b = xf.border
+    return "%s %s %d %d %d %d %d %d %d %d %d" % (
+        json.dumps(book.format_map[xf.format_key].format_str, ensure_ascii=False),
+        json.dumps(font.name, ensure_ascii=False), font.height, font.bold, font.italic, xf.alignment.hor_align,
+        xf.background.fill_pattern, b.left_line_style, b.right_line_style, b.top_line_style, b.bottom_line_style)
 
 
 def dump_formats(path):
@@ -68,12 +81,11 @@ def dump_formats(path):
                 cell = sheet.cell(r, c)
                 if cell.ctype == xlrd.XL_CELL_EMPTY:
                     continue
-                xf = book.xf_list[cell.xf_index]
-                font = book.font_list[xf.font_index]
-                out.append("format %d %d %d %s %s %d %d %d %d" % (
-                    s, r, c, json.dumps(book.format_map[xf.format_key].format_str, ensure_ascii=False),
-                    json.dumps(font.name, ensure_ascii=False), font.height, font.bold, font.italic,
-                    xf.alignment.hor_align))
+                out.append("format %d %d %d %s" % (s, r, c, describe(book, cell.xf_index)))
+        for c in sorted(sheet.colinfo_map):
+            # A column without a format of its own (a BIFF2 width alone) has none here.
+            if sheet.colinfo_map[c].xf_index >= 0:
+                out.append("column %d %d %s" % (s, c, describe(book, sheet.colinfo_map[c].xf_index)))
     return "\n".join(out) + "\n"
 
 

@@ -14,6 +14,7 @@
 #include "workbook/biff/tests/biff_read_book.h"
 #include "workbook/biff/tests/biff_test_workbook.h"
 #include "workbook/biff/tests/report_block.h"
+#include "workbook/biff/xls_read.h"
 #include "workbook/model/cell_error.h"
 #include "workbook/model/cell_format.h"
 #include "workbook/model/cell_store.h"
@@ -257,12 +258,18 @@ TEST(XLSRead, EncryptedFilesEndInUnsupportedEncryption) {
     }
 }
 
-TEST(XLSRead, PendingArrayEndsWithItsSheet) {
+// A BIFF8 ARRAY record over rows 0 to 1 and columns 0 to lastCol whose formula is 7.
+std::vector<uint8_t> ArrayOfSeven(uint8_t lastCol) {
     std::vector<uint8_t> array = TRecords::Words({0, 1});
-    array.insert(array.end(), {0, 1});
+    array.insert(array.end(), {0, lastCol});
     array.insert(array.end(), 6, 0);
     TRecords::Word(array, 3);
     array.insert(array.end(), {0x1E, 0x07, 0x00});  // ptgInt 7
+    return array;
+}
+
+TEST(XLSRead, PendingArrayEndsWithItsSheet) {
+    const std::vector<uint8_t> array = ArrayOfSeven(1);
     TRecords records;
     records.Globals({"One", "Two"});
     records.BOF(0x0010).Record(0x0006, Formula(0, 0, NumberResult, 0, ExpToken(0, 0))).Record(0x0221, array);
@@ -279,6 +286,29 @@ TEST(XLSRead, PendingArrayEndsWithItsSheet) {
     EXPECT_EQ(member[0], PtgAnchorMember);
     const std::vector<uint8_t> other = FormulaPtgs(read.Cells(1), 1, 1);
     EXPECT_EQ(other, (std::vector<uint8_t>{0xFF, 0x01, 0, 0, 0, 0}));
+}
+
+// An array formula read keeps its range, so that the workbook can be written again with it.
+TEST(XLSRead, ArrayFormulaReadIsWrittenBack) {
+    const std::vector<uint8_t> array = ArrayOfSeven(0);
+    TRecords records;
+    records.Globals({"One"});
+    records.BOF(0x0010).Record(0x0006, Formula(0, 0, NumberResult, 0, ExpToken(0, 0))).Record(0x0221, array);
+    records.Record(0x0006, Formula(1, 0, NumberResult, 0, ExpToken(0, 0))).EOF_();
+    TBIFFReadBook read;
+    read.Load(records.File());
+    TBIFFReadBook again;
+    again.Load(read.Save());
+    for (TBIFFReadBook* book : {&read, &again}) {
+        SCOPED_TRACE(book == &read ? "read" : "written and read again");
+        EXPECT_EQ(FormulaPtgs(book->Cells(), 0, 0), (std::vector<uint8_t>{0xFF, 0x1E, 0x07, 0x00}));
+        TXLSMMUCell cell;
+        ASSERT_TRUE(book->Cells().FindCell(0, 0, cell));
+        const uint8_t* range = TXLSCellMMU::GetFormulaRange(cell);
+        ASSERT_NE(range, nullptr);
+        EXPECT_EQ(base::LoadLE32(range + 8), 1u);
+        EXPECT_EQ(FormulaPtgs(book->Cells(), 0, 1)[0], PtgAnchorMember);
+    }
 }
 
 TEST(XLSRead, TextResultWithoutStringRecordKeepsTheFormula) {
@@ -519,9 +549,13 @@ TEST(XLSRead, OldXFRecordsGiveFillsBordersAndProtection) {
         int Horizontal;
     };
     const TCase cases[] = {
-        {"biff3.xls", 0, 1, efpSolid, 10, cbsNone, cbsNone, 2}, {"biff4.xls", 0, 1, efpSolid, 10, cbsNone, cbsNone, 2},
-        {"biff3.xls", 1, 1, efpNone, 0, cbsThin, cbsMedium, 0}, {"biff4.xls", 1, 1, efpNone, 0, cbsThin, cbsMedium, 0},
+        {"biff3.xls", 0, 1, efpSolid, 10, cbsNone, cbsNone, 2},
+        {"biff4.xls", 0, 1, efpSolid, 10, cbsNone, cbsNone, 2},
+        {"biff3.xls", 1, 1, efpNone, 0, cbsThin, cbsMedium, 0},
+        {"biff4.xls", 1, 1, efpNone, 0, cbsThin, cbsMedium, 0},
         {"biff2.xls", 2, 2, efpNone, -1, cbsNone, cbsThin, 0},
+        // The shade bit: a sparse dot pattern, black on white.
+        {"biff2.xls", 0, 6, efpGray125, 8, cbsThin, cbsNone, 0},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::string(c.File) + " " + std::to_string(c.Col) + "," + std::to_string(c.Row));
@@ -538,6 +572,100 @@ TEST(XLSRead, OldXFRecordsGiveFillsBordersAndProtection) {
         EXPECT_EQ(xf.GetBorder()->Line(xblBottom).Style, c.Bottom);
         EXPECT_EQ(xf.GetAlignment().GetHorizAlignment(), c.Horizontal);
         EXPECT_EQ(xf.GetProtection() & 0x01, 1);
+    }
+}
+
+// Array formulas of BIFF2 to BIFF4, whose anchor token (BIFF2) and ARRAY record are shorter
+// than in later versions: the anchor keeps the ARRAY's tokens and range, the other cells of the
+// range point at the anchor.
+TEST(XLSRead, OldArrayFormulasKeepTheirAnchorRangeAndMembers) {
+    struct TCase {
+        const char* File;
+        uint16_t Col1, Row1, Col2, Row2;
+        std::vector<uint8_t> Tokens;
+    };
+    const TCase cases[] = {
+        {"biff2.xls", 0, 7, 1, 8, {0x1E, 7, 0, 0x1E, 5, 0, 0x03}},
+        {"biff3.xls", 0, 9, 0, 10, {0x1E, 7, 0, 0x1E, 5, 0, 0x05}},
+        {"biff4.xls", 0, 9, 0, 10, {0x1E, 7, 0, 0x1E, 5, 0, 0x05}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.File);
+        TBIFFReadBook read;
+        read.Load(Fixture(c.File));
+        std::vector<uint8_t> anchor = {PtgsBIFF8};
+        anchor.insert(anchor.end(), c.Tokens.begin(), c.Tokens.end());
+        EXPECT_EQ(FormulaPtgs(read.Cells(), c.Col1, c.Row1), anchor);
+        TXLSMMUCell cell;
+        ASSERT_TRUE(read.Cells().FindCell(c.Col1, c.Row1, cell));
+        const uint8_t* range = TXLSCellMMU::GetFormulaRange(cell);
+        ASSERT_NE(range, nullptr);
+        EXPECT_EQ(base::LoadLE16(range), c.Col1);
+        EXPECT_EQ(base::LoadLE32(range + 2), c.Row1);
+        EXPECT_EQ(base::LoadLE16(range + 6), c.Col2);
+        EXPECT_EQ(base::LoadLE32(range + 8), c.Row2);
+        std::vector<uint8_t> member = {PtgAnchorMember};
+        TRecords::Word(member, c.Col1);
+        TRecords::Word(member, c.Row1);
+        TRecords::Word(member, 0);
+        for (uint16_t row = c.Row1; row <= c.Row2; ++row)
+            for (uint16_t col = c.Col1; col <= c.Col2; ++col) {
+                if (row != c.Row1 || col != c.Col1) {
+                    EXPECT_EQ(FormulaPtgs(read.Cells(), col, row), member);
+                }
+            }
+        ASSERT_TRUE(read.Cells().FindCell(c.Col1, c.Row2, cell));
+        EXPECT_EQ(TXLSCellMMU::GetFormulaResultFloat(cell), c.File[4] == '2' ? 12 : 35);
+    }
+}
+
+// A BIFF2 column's width (COLWIDTH) and format (COLUMNDEFAULT) come in records of their own, in
+// either order; a column with a format and no width gets the sheet's default width.
+TEST(XLSRead, Biff2ColumnsJoinWidthsAndFormats) {
+    auto file = [](bool formatsFirst) {
+        std::vector<uint8_t> out = {0x09, 0, 4, 0, 2, 0, 0x10, 0};
+        auto record = [&](uint16_t id, std::vector<uint8_t> data) {
+            TRecords::Word(out, id);
+            TRecords::Word(out, static_cast<uint16_t>(data.size()));
+            out.insert(out.end(), data.begin(), data.end());
+        };
+        for (uint8_t fmt : {0, 1}) record(0x0043, {0, 0, static_cast<uint8_t>(0x40 | fmt), 0});
+        record(0x001E, {7, 'G', 'e', 'n', 'e', 'r', 'a', 'l'});
+        record(0x001E, {4, '0', '.', '0', '0'});
+        const std::vector<uint8_t> widths = {1, 2, 0x00, 0x0C};                           // B:C 3072
+        const std::vector<uint8_t> formats = {2, 0, 5, 0, 1, 0, 0, 1, 0, 0, 0x3F, 0, 0};  // C, D: XF 1; E: IXFE
+        record(0x0044, {1, 0});
+        if (formatsFirst) record(0x0020, formats);
+        record(0x0024, widths);
+        if (!formatsFirst) record(0x0020, formats);
+        record(0x000A, {});
+        return out;
+    };
+    for (bool formatsFirst : {true, false}) {
+        SCOPED_TRACE(formatsFirst);
+        TBIFFReadBook read;
+        read.Load(file(formatsFirst));
+        TXc12DataWorksheet& sheet = *read.Root.Worksheets().GetItems(0);
+        const TXc12XF* hundredths = read.Root.StyleSheet().XFs().GetItems(2);
+        const double defaultWidth =
+            DefaultColumnWidth(sheet.sheetFormatPr.baseColWidth, read.Root.StyleSheet().Fonts().DefaultCharWidth()) /
+            256.0;
+        struct TColumn {
+            int Min, Max;
+            double Width;
+            const TXc12XF* Style;
+        };
+        const TColumn expected[] = {{1, 1, 12, read.Root.StyleSheet().XFs().GetDefault()},
+                                    {2, 2, 12, hundredths},
+                                    {3, 4, defaultWidth, hundredths}};
+        ASSERT_EQ(sheet.cols.Count(), 3);
+        for (int i = 0; i < 3; ++i) {
+            const TXc12Column& col = *sheet.cols.GetItems(i);
+            EXPECT_EQ(col.min, expected[i].Min) << i;
+            EXPECT_EQ(col.max, expected[i].Max) << i;
+            EXPECT_DOUBLE_EQ(col.width, expected[i].Width) << i;
+            EXPECT_EQ(col.style, expected[i].Style) << i;
+        }
     }
 }
 

@@ -17,6 +17,7 @@
 #include "base/text_encoding.h"
 #include "platform/testing/test_files.h"
 #include "workbook/biff/tests/biff_read_book.h"
+#include "workbook/biff/xls_read.h"
 #include "workbook/formula/biff_decode_formula.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/cell_format.h"
@@ -104,10 +105,16 @@ std::string Dump(test::TBIFFReadBook& book) {
         for (const auto& m : merged)
             line("merged " + at + std::to_string(m[0]) + " " + std::to_string(m[1]) + " " + std::to_string(m[2]) + " " +
                  std::to_string(m[3]));
+        // A column the file formats without giving it a width has the sheet's default width,
+        // which xlrd does not give.
+        const long defaultWidth =
+            DefaultColumnWidth(sheet.sheetFormatPr.baseColWidth, book.Root.StyleSheet().Fonts().DefaultCharWidth());
         for (int i = 0; i < sheet.cols.Count(); ++i) {
             const TXc12Column& col = *sheet.cols.GetItems(i);
+            const long width = std::lround(col.width * 256);
             for (int c = col.min; c <= col.max && c <= 255; ++c)
-                line("col " + at + std::to_string(c) + " " + std::to_string(std::lround(col.width * 256)) + " " +
+                line("col " + at + std::to_string(c) + " " +
+                     (width == defaultWidth ? "default" : std::to_string(width)) + " " +
                      ((col.Flags & 0x01) ? "1" : "0"));
         }
         cells.BeginIterateRows(-1);
@@ -124,25 +131,42 @@ std::string Dump(test::TBIFFReadBook& book) {
     return out;
 }
 
-// Each stored cell's number format, font (name, height in twips, bold, italic) and horizontal
-// alignment.
+// A cell format as the formats dump gives it: number format, font (name, height in twips,
+// bold, italic), horizontal alignment, fill pattern and the left, right, top and bottom line
+// styles.
+std::string Describe(const TXc12XF& xf) {
+    const TXc12Font& font = *xf.GetFont();
+    // The model keeps the general format as an empty text.
+    const std::u16string& format = xf.GetNumberFormat()->GetFormatString();
+    std::string out = Quoted(format.empty() ? u"General" : format) + " " + Quoted(font.GetName()) + " " +
+                      std::to_string(std::lround(font.GetSize() * 20)) + " " +
+                      ((font.GetStyle() & xfsBold) ? "1" : "0") + " " + ((font.GetStyle() & xfsItalic) ? "1" : "0") +
+                      " " + std::to_string(xf.GetAlignment().GetHorizAlignment()) + " " +
+                      std::to_string(xf.GetFill()->GetPatternType());
+    for (TXc12BorderLine line : {xblLeft, xblRight, xblTop, xblBottom})
+        out += " " + std::to_string(xf.GetBorder()->Line(line).Style);
+    return out;
+}
+
+// Each stored cell's format, then each formatted column's (the model's own default format
+// stands for a column the file gives no format).
 std::string DumpFormats(test::TBIFFReadBook& book) {
     std::string out;
     const TXc12XFs& xfs = book.Root.StyleSheet().XFs();
     for (int s = 0; s < book.Root.Worksheets().Count(); ++s) {
-        TXLSCellMMU& cells = *book.Root.Worksheets().GetItems(s)->sheetData;
+        TXc12DataWorksheet& sheet = *book.Root.Worksheets().GetItems(s);
+        TXLSCellMMU& cells = *sheet.sheetData;
         cells.BeginIterate(0);
         while (cells.IterateNext()) {
             if (cells.IterCellType() == xctNone) continue;
-            const TXc12XF& xf = *xfs.GetItems(cells.IterXF());
-            const TXc12Font& font = *xf.GetFont();
-            // The model keeps the general format as an empty text.
-            const std::u16string& format = xf.GetNumberFormat()->GetFormatString();
             out += "format " + std::to_string(s) + " " + std::to_string(cells.IterRow()) + " " +
-                   std::to_string(cells.IterCol()) + " " + Quoted(format.empty() ? u"General" : format) + " " +
-                   Quoted(font.GetName()) + " " + std::to_string(std::lround(font.GetSize() * 20)) + " " +
-                   ((font.GetStyle() & xfsBold) ? "1" : "0") + " " + ((font.GetStyle() & xfsItalic) ? "1" : "0") + " " +
-                   std::to_string(xf.GetAlignment().GetHorizAlignment()) + "\n";
+                   std::to_string(cells.IterCol()) + " " + Describe(*xfs.GetItems(cells.IterXF())) + "\n";
+        }
+        for (int i = 0; i < sheet.cols.Count(); ++i) {
+            const TXc12Column& col = *sheet.cols.GetItems(i);
+            if (!col.style || col.style == xfs.GetDefault()) continue;
+            for (int c = col.min; c <= col.max && c <= 255; ++c)
+                out += "column " + std::to_string(s) + " " + std::to_string(c) + " " + Describe(*col.style) + "\n";
         }
     }
     return out;
@@ -201,7 +225,7 @@ TEST_P(ReadsLikeXlrd, SameSheetsCellsMergesWidthsAndHeights) {
 
 INSTANTIATE_TEST_SUITE_P(Producers, ReadsLikeXlrd,
                          ::testing::Values("xlwt.xls", "libreoffice.xls", "gnumeric_biff8.xls", "gnumeric_biff7.xls",
-                                           "writeexcel.xls", "biff2.xls", "biff3.xls", "biff4.xls"),
+                                           "writeexcel.xls", "biff2.xls", "biff20.xls", "biff3.xls", "biff4.xls"),
                          FixtureName);
 
 // Formula texts of our decoder against xlrd's decompiler on the same cells (xlrd leaves out
@@ -238,7 +262,42 @@ TEST_P(FormatsLikeXlrd, SameNumberFormatFontAndAlignment) {
 }
 
 INSTANTIATE_TEST_SUITE_P(OlderVersions, FormatsLikeXlrd,
-                         ::testing::Values("biff2.xls", "biff3.xls", "biff4.xls", "gnumeric_biff7.xls"), FixtureName);
+                         ::testing::Values("biff2.xls", "biff20.xls", "biff3.xls", "biff4.xls", "gnumeric_biff7.xls"),
+                         FixtureName);
+
+// The array formulas of the hand-made BIFF2-4 files as LibreOffice reads them
+// (old_biff_office_oracle.txt, made by gen_old_biff_office_oracle.py): the same anchor, range
+// and formula text.
+TEST(OldArrayFormulas, AsLibreOfficeReadsThem) {
+    std::ifstream table(std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/old_biff_office_oracle.txt");
+    ASSERT_TRUE(table);
+    int compared = 0;
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream in(line);
+        std::string kind, file, text;
+        int col1 = 0, row1 = 0, col2 = 0, row2 = 0;
+        in >> kind >> file >> col1 >> row1 >> col2 >> row2 >> text;
+        SCOPED_TRACE(line);
+        test::TBIFFReadBook book;
+        LoadFixture(book, FixtureDir + file);
+        TXLSCellMMU& cells = book.Cells();
+        TXLSMMUCell cell;
+        ASSERT_TRUE(cells.FindCell(col1, row1, cell));
+        const uint8_t* range = TXLSCellMMU::GetFormulaRange(cell);
+        ASSERT_NE(range, nullptr);
+        EXPECT_EQ((std::array<int, 4>{base::LoadLE16(range), static_cast<int>(base::LoadLE32(range + 2)),
+                                      base::LoadLE16(range + 6), static_cast<int>(base::LoadLE32(range + 8))}),
+                  (std::array<int, 4>{col1, row1, col2, row2}));
+        const uint8_t* ptgs = nullptr;
+        const int length = TXLSCellMMU::GetFormulaPtgs(cell, ptgs);
+        ASSERT_GT(length, 1);
+        EXPECT_EQ(
+            base::Utf16ToUtf8(DecodeBiffFormula({ptgs + 1, static_cast<size_t>(length - 1)}, 0, u',', {}, row1, col1)),
+            text);
+        ++compared;
+    }
+    EXPECT_GT(compared, 0);
+}
 
 }  // namespace
 }  // namespace xls

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "base/text_encoding.h"
+#include "workbook/formula/biff_decode_formula.h"
 #include "workbook/formula/biff_encode_formula.h"
 #include "workbook/formula/excel_functions.h"
+#include "workbook/formula/value_stack.h"
 #include "workbook/model/exceptions.h"
 #include "workbook/model/utils.h"
 
@@ -73,6 +75,9 @@ TEST_F(EncodeFormulaTest, TokensOfFormulas) {
         {u"65535", {0x1E, 0xFF, 0xFF}},
         {u"65536", {0x1F, 0, 0, 0, 0, 0, 0, 0xF0, 0x40}},
         {u"1.5", {0x1F, 0, 0, 0, 0, 0, 0, 0xF8, 0x3F}},
+        {u"1E9", {0x1F, 0, 0, 0, 0, 0x65, 0xCD, 0xCD, 0x41}},
+        {u"1.5E+3", {0x1E, 0xDC, 0x05}},
+        {u"25e-1", {0x1F, 0, 0, 0, 0, 0, 0, 0x04, 0x40}},
         {u"-1", {0x1E, 1, 0, 0x13}},
         {u"+-1", {0x1E, 1, 0, 0x13, 0x12}},
         {u"50%*2", {0x1E, 50, 0, 0x14, 0x1E, 2, 0, 0x05}},
@@ -189,6 +194,19 @@ TEST_F(EncodeFormulaTest, VariableCountsOutsideTheLimits) {
     EXPECT_TRUE(Reports.empty());
 }
 
+// Numbers in the text the decoder gives (scientific notation beyond 15 digits) compile back to
+// the same value.
+TEST_F(EncodeFormulaTest, DecodedNumbersCompileAgain) {
+    for (double value : {1e20, 2.5e-7, 1.5e300, 123456789012345678.0}) {
+        const std::u16string text = FormulaNumberToText(value);
+        SCOPED_TRACE(base::Utf16ToUtf8(text));
+        const Bytes ptgs = Encode(text);
+        ASSERT_EQ(ptgs.size(), 9u);
+        EXPECT_EQ(ptgs[0], 0x1F);
+        EXPECT_EQ(DecodeBiffFormula(ptgs, 0, u',', {}, 0, 0), text);
+    }
+}
+
 TEST_F(EncodeFormulaTest, Reports) {
     struct TCase {
         std::u16string_view Text;
@@ -209,7 +227,7 @@ TEST_F(EncodeFormulaTest, Reports) {
         {u"IW1", 7, "Unknown name IW1"},
         {u"(1+2", 11, "Missmatching parantheses"},
         {u"1.2.3", 12, "Illegal number"},
-        {u"1E5", 12, "Illegal number"},
+        {u"1E+", 12, "Illegal number"},
         {u"'a/b'!A1", 13, "Illegal character in string a/b"},
         {u"[]A1", 14, "Bad filename []A1"},
         {u"\"a\"!A1", 15, "Invalid 3D name a"},

@@ -42,6 +42,13 @@ TEST(BiffFormulaTokenizer, TokenKinds) {
         {u"1.5%", "ttNumber:1.5 ttPercent:%"},
         {u"( 1 ,2)", "ttParenL:( ttSpace:  ttNumber:1 ttSpace:  ttListSep:, ttNumber:2 ttParenR:)"},
         {u"{1}", " !error"},
+        // Scientific notation, with or without a sign or a decimal point; an exponent needs digits.
+        {u"1e9*2", "ttNumber:1E9 ttMul:* ttNumber:2"},
+        {u"1.5E+3-2E-2", "ttNumber:1.5E+3 ttSub:- ttNumber:2E-2"},
+        {u"1E", " !error"},
+        {u"1E+)", " !error"},
+        {u"1E2E3", " !error"},
+        {u"1E2.5", " !error"},
     };
     for (const TCase& c : cases) EXPECT_EQ(Kinds(c.Text), c.Kinds) << base::Utf16ToUtf8(c.Text);
     EXPECT_EQ(XLSTokenTypeNames[ttError], u"ttError");

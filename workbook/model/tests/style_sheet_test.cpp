@@ -289,6 +289,36 @@ TEST(XFEditor, UseFontAndReleaseFont) {
     EXPECT_EQ(sheet.Fonts().Count(), 1);
 }
 
+TEST(XFEditor, DropFontLeavesFontsThatSomethingStillHolds) {
+    TXc12DataStyleSheet sheet;
+    TXc12XFEditor& editor = sheet.XFEditor();
+    auto added = [&sheet] {
+        TXc12Font* font = sheet.Fonts().Add();
+        font->SetName(u"Arial");
+        font->SetBuiltIn(true);
+        return font;
+    };
+    TXc12Font* plain = added();
+    TXc12Font* used = added();
+    used->AddRef();
+    TXc12Font* inXF = added();
+    sheet.XFs().GetItems(0)->SetFont(inXF);
+    TXc12Font* inStyleXF = added();
+    sheet.StyleXFs().GetItems(0)->SetFont(inStyleXF);
+    TXc12Font outside;
+    const int before = sheet.Fonts().Count();
+
+    editor.DropFont(&outside);
+    editor.DropFont(sheet.Fonts().GetItems(0));
+    for (TXc12Font* font : {used, inXF, inStyleXF}) editor.DropFont(font);
+    EXPECT_EQ(sheet.Fonts().Count(), before);
+
+    editor.DropFont(plain);
+    EXPECT_EQ(sheet.Fonts().Count(), before - 1);
+    EXPECT_EQ(sheet.Fonts().IndexOf(plain), -1);
+    for (TXc12Font* font : {used, inXF, inStyleXF}) EXPECT_EQ(sheet.Fonts().GetItems(font->Index()), font);
+}
+
 TEST(StyleSheet, PrepareWriteNumbersEveryItemByPosition) {
     TXc12DataStyleSheet sheet;
     sheet.XFEditor().AddRefXF(0);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "base/text_encoding.h"
 
@@ -98,17 +99,60 @@ TEST_F(ChartModelTest, ReportChartReadBackIsByteStableAndKeepsItsMeaning) {
 }
 
 TEST_F(ChartModelTest, SecondReportInTheSameRunGivesTheSameChart) {
+    const int fonts = Workbook.Fonts().Count();
     const std::vector<uint8_t> first = SaveBytes(*ReportChart(Charts, 1, 100).Rec());
+    EXPECT_EQ(Workbook.Fonts().Count(), fonts + 2);
     const std::vector<uint8_t> second = SaveBytes(*ReportChart(Charts, 1, 100).Rec());
     EXPECT_EQ(Charts.Count(), 1);
     EXPECT_EQ(Owner.ShapeCount(), 1);
-    // The fonts of the second chart are new fonts: only their indexes differ.
+    // Clearing took the first chart's two fonts away, so the second chart's fonts carry the
+    // same indexes: every record is the same, Fbi and FontX included.
+    EXPECT_EQ(Workbook.Fonts().Count(), fonts + 2);
     std::vector<TRawRecord> a = SplitRecords(first), b = SplitRecords(second);
     ASSERT_EQ(a.size(), b.size());
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].Id == CHARTRECID_FBI || a[i].Id == CHARTRECID_FONTX) continue;
-        EXPECT_EQ(a[i], b[i]) << "record " << i;
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i], b[i]) << "record " << i;
+    Charts.Clear();
+    EXPECT_EQ(Workbook.Fonts().Count(), fonts);
+}
+
+TEST_F(ChartModelTest, ClearingKeepsTheFontsOfChartsReadFromAFile) {
+    TXc12Font& title = Workbook.AddFileFont(u"Tahoma", 12);
+    TXc12Font& axis = Workbook.AddFileFont(u"Tahoma", 8);
+    const int fonts = Workbook.Fonts().Count();
+    // A chart as a file holds it: its Fbi and FontX records name fonts of the file's list,
+    // which cell formats may share.
+    std::vector<TRawRecord> records = SplitRecords(SaveBytes(*Charts.Add(0).Rec()));
+    std::map<uint8_t, uint8_t> fileIndex;
+    for (TRawRecord& r : records)
+        if (r.Id == CHARTRECID_FBI) {
+            const int to = Workbook.FontFileIndex(fileIndex.empty() ? title : axis);
+            fileIndex[r.Data.at(8)] = static_cast<uint8_t>(to);
+        }
+    ASSERT_EQ(fileIndex.size(), 2u);
+    std::vector<uint8_t> file;
+    for (TRawRecord& r : records) {
+        if (r.Id == CHARTRECID_FBI || r.Id == CHARTRECID_FONTX) {
+            uint8_t& index = r.Data.at(r.Id == CHARTRECID_FBI ? 8 : 0);
+            index = fileIndex.at(index);
+        }
+        for (uint16_t word : {r.Id, static_cast<uint16_t>(r.Data.size())}) {
+            file.push_back(static_cast<uint8_t>(word));
+            file.push_back(static_cast<uint8_t>(word >> 8));
+        }
+        file.insert(file.end(), r.Data.begin(), r.Data.end());
     }
+    Charts.Clear();
+    EXPECT_EQ(Workbook.Fonts().Count(), fonts);
+
+    TChartRecord& root = Owner.NewRoot();
+    LoadBytes(root, file);
+    TDrwChart& read = Charts.AddFromShape(root);
+    EXPECT_EQ(read.DefaultTextA().Font(), &title);
+    EXPECT_EQ(read.DefaultTextB().Font(), &axis);
+    Charts.Clear();
+    ASSERT_EQ(Workbook.Fonts().Count(), fonts);
+    EXPECT_EQ(&Workbook.FontAtFileIndex(Workbook.FontFileIndex(title)), &title);
+    EXPECT_EQ(axis.GetName(), u"Tahoma");
 }
 
 TEST_F(ChartModelTest, NewChartViews) {

@@ -36,6 +36,10 @@ TXc12Font& TTestChartWorkbook::FontAtFileIndex(int index) {
     return *Fonts_.GetItems(index + 1);
 }
 
+void TTestChartWorkbook::DropFont(TXc12Font& font) {
+    if (const int index = Fonts_.IndexOf(&font); index > 0) Fonts_.Delete(index);
+}
+
 void TTestChartWorkbook::UseSheet(int sheetIndex) {
     for (int sheet : ExternSheets)
         if (sheet == sheetIndex) return;

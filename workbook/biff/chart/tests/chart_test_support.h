@@ -26,6 +26,7 @@ public:
     TXc12Fonts& Fonts() override { return Fonts_; }
     int FontFileIndex(const TXc12Font& font) override;
     TXc12Font& FontAtFileIndex(int index) override;
+    void DropFont(TXc12Font& font) override;
     void UseSheet(int sheetIndex) override;
     int EncodeFormula(std::u16string_view text, uint8_t* buf, int bufSize) override;
     std::u16string DecodeFormula(std::span<const uint8_t> tokens) override;

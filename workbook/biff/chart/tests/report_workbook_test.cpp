@@ -25,33 +25,39 @@ std::vector<test::TRecord> DrawingRecords(const std::vector<uint8_t>& stream) {
     return result;
 }
 
+// The data of every record with the id, in stream order.
+std::vector<std::vector<uint8_t>> RecordsWithId(const std::vector<uint8_t>& stream, uint16_t id) {
+    std::vector<std::vector<uint8_t>> result;
+    for (const test::TRecord& r : test::SplitRecords(stream))
+        if (r.Id == id) result.push_back(r.Data);
+    return result;
+}
+
 TEST(ReportWorkbookTest, LaterReportsWriteTheSameDrawingAndChartAsTheFirst) {
     TReportWorkbook first;
     first.FillRows(50);
     first.AddReportChart(78);
-    const std::vector<test::TRecord> once = DrawingRecords(first.WriteStream());
+    const std::vector<uint8_t> onceStream = first.WriteStream();
+    const std::vector<test::TRecord> once = DrawingRecords(onceStream);
 
     TReportWorkbook run;
     run.FillRows(50);
     for (int report = 0; report < 3; ++report) run.AddReportChart(78);
     EXPECT_EQ(run.ChartShapeCount(), 1);
-    const std::vector<test::TRecord> third = DrawingRecords(run.WriteStream());
+    const std::vector<uint8_t> thirdStream = run.WriteStream();
+    const std::vector<test::TRecord> third = DrawingRecords(thirdStream);
 
-    // The same drawing group, drawing (shape ids of the first cluster) and chart records, but
-    // for the numbers that name the chart's fonts and its object: a later chart gets fonts and
-    // an object id of its own.
+    // The same font list: each report's chart leaves with the fonts it made.
+    EXPECT_EQ(RecordsWithId(thirdStream, 0x0031), RecordsWithId(onceStream, 0x0031));
+    // The same drawing group, drawing (shape ids of the first cluster) and chart records, Fbi
+    // and FontX font indexes included, but for the chart's object id: a later chart gets one of
+    // its own.
     ASSERT_EQ(third.size(), once.size());
     for (size_t i = 0; i < once.size(); ++i) {
         SCOPED_TRACE(i);
         ASSERT_EQ(third[i].Id, once[i].Id);
         std::vector<uint8_t> a = once[i].Data, b = third[i].Data;
-        const int number = once[i].Id == CHARTRECID_FBI     ? 8
-                           : once[i].Id == CHARTRECID_FONTX ? 0
-                           : once[i].Id == 0x005D           ? 6
-                                                            : -1;
-        if (number >= 0 && a.size() >= static_cast<size_t>(number) + 2 && a.size() == b.size()) {
-            a[number] = a[number + 1] = b[number] = b[number + 1] = 0;
-        }
+        if (once[i].Id == 0x005D && a.size() >= 8 && a.size() == b.size()) a[6] = a[7] = b[6] = b[7] = 0;
         EXPECT_EQ(b, a);
     }
     // The group, the sheet's MSODRAWING, the chart's OBJ and its substream with two series.
