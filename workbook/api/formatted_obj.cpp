@@ -95,7 +95,7 @@ void TXLSRow::Locate(int row) {
 }
 
 int TXLSRow::GetHeight() const {
-    return Header_ && Header_->Height() != 0xFFFF ? Header_->Height() : XLSDefaultRowHeight;
+    return Header_ && Header_->Height() != XLSRowHeightNotGiven ? Header_->Height() : XLSDefaultRowHeight;
 }
 
 void TXLSRow::SetHeight(int height) {

@@ -10,9 +10,7 @@
 
 namespace xls {
 
-// Row height (twips) of a row without header and column width (1/256 character) of a column
-// without record.
-constexpr int XLSDefaultRowHeight = 300;
+// Column width (1/256 character) of a column without record.
 constexpr int XLSDefaultColWidth = 2340;
 
 // Something that carries a cell format: every setter edits the current XF through the style

@@ -298,7 +298,11 @@ void TXLSReadBIFF::ReadSetting() {
             return;
         case BIFFRECID_DEFAULTROWHEIGHT:
             Keep_ = false;
-            if (Biff5Plus()) Worksheet().sheetFormatPr.defaultRowHeight = (r.U16LEAt(0) & 0x0001) ? r.U16LEAt(2) : 0;
+            if (Biff5Plus()) {
+                // Rows without a ROW record take this height, whether or not it follows the font.
+                Worksheet().sheetFormatPr.defaultRowHeight = r.U16LEAt(2);
+                Worksheet().sheetFormatPr.customHeight = r.U16LEAt(0) & 0x0001;
+            }
             return;
         case BIFFRECID_WINDOW2:
             if (!Biff5Plus()) return;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "base/byte_reader.h"
@@ -34,6 +35,10 @@ void TXLSWriteBIFF::WriteRows() {
     TXLSCellMMU& cells = *Worksheet_->sheetData;
     const TXLSCellArea area = cells.Dimension();
     const uint16_t lastCol = static_cast<uint16_t>(std::clamp(area.Col2 + 1, 0, LastColumn97 + 1));
+    // A row without a height of its own (one that a cell made) has the sheet's default height.
+    const double sheetDefault = Worksheet_->sheetFormatPr.defaultRowHeight;
+    const auto defaultHeight = static_cast<uint16_t>(
+        sheetDefault > 0 && sheetDefault < XLSRowHeightNotGiven ? std::lround(sheetDefault) : XLSDefaultRowHeight);
     cells.BeginIterateRows(-1);
     while (cells.IterateNextRow()) {
         const int row = cells.IterRow();
@@ -45,8 +50,7 @@ void TXLSWriteBIFF::WriteRows() {
         if (header->Options() & 0x01) flags |= 0x0020;
         if (header->Options() & 0x02) flags |= 0x0040;
         if (xf != 15) flags |= 0x0080;
-        // A height the store never got is the default row height.
-        const uint16_t height = header->Height() == 0xFFFF ? 255 : header->Height();
+        const uint16_t height = header->Height() == XLSRowHeightNotGiven ? defaultHeight : header->Height();
         BeginRecord(BIFFRECID_ROW)
             .Word(static_cast<uint16_t>(row))
             .Word(0)

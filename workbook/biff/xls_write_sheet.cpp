@@ -164,9 +164,10 @@ void TXLSWriteBIFF::WriteDimensions() {
 }
 
 void TXLSWriteBIFF::WriteDefaultRowHeight() {
-    const double height = Worksheet_->sheetFormatPr.defaultRowHeight;
-    if (height > 0)
-        WriteRecordData(BIFFRECID_DEFAULTROWHEIGHT, TRecordBytes().Word(1).Word(Round16(height)));
+    const TXc12SheetFormatPr& format = Worksheet_->sheetFormatPr;
+    if (format.defaultRowHeight > 0)
+        WriteRecordData(BIFFRECID_DEFAULTROWHEIGHT,
+                        TRecordBytes().Word(format.customHeight & 1).Word(Round16(format.defaultRowHeight)));
     else
         WriteRecordData(BIFFRECID_DEFAULTROWHEIGHT, TRecordBytes().Word(0).Word(255));
 }

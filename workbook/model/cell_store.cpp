@@ -83,7 +83,8 @@ TXLSCellMMU::TXLSCellMMU(int sheetIndex, TXc12DataStyleSheet& styleSheet, TXc12D
     : SheetIndex_(sheetIndex),
       StyleSheet_(styleSheet),
       SST_(sst),
-      DefaultHeader_{0, 0, 0, 0, 300 & 0xFF, 300 >> 8},
+      // A row that a cell makes has no height of its own: it takes the sheet's default.
+      DefaultHeader_{0, 0, 0, 0, XLSRowHeightNotGiven & 0xFF, XLSRowHeightNotGiven >> 8},
       Manager_(DefaultHeader_),
       FormulaHelper_(std::make_unique<TXLSFormulaHelper>()) {}
 

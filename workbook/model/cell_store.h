@@ -49,6 +49,9 @@ enum TXLSCellKind : uint8_t {
     xckFormulaBoolean = 22,
     xckFormulaError = 23,
 };
+// Height (twips) of a row whose header gives none, in a sheet without a default row height.
+constexpr int XLSDefaultRowHeight = 300;
+constexpr uint16_t XLSRowHeightNotGiven = 0xFFFF;
 constexpr uint8_t XLSCellHasXF = 0x40;
 constexpr uint8_t XLSCellVariable = 0x80;
 
@@ -68,7 +71,7 @@ struct TXLSMMURowHeader {
     void SetXF(uint16_t value) { base::StoreLE16(Bytes + 1, value); }
     uint8_t OutlineLevel() const { return Bytes[3]; }
     void SetOutlineLevel(uint8_t value) { Bytes[3] = value; }
-    uint16_t Height() const { return base::LoadLE16(Bytes + 4); }  // twips; 0xFFFF = not given
+    uint16_t Height() const { return base::LoadLE16(Bytes + 4); }  // twips or XLSRowHeightNotGiven
     void SetHeight(uint16_t value) { base::StoreLE16(Bytes + 4, value); }
 };
 static_assert(sizeof(TXLSMMURowHeader) == MMURowHeaderSize);

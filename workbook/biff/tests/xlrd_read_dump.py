@@ -7,6 +7,9 @@ values (formula cells by their cached value), merged areas, column widths and ro
                                        alignment, fill pattern and border line styles
     xlrd_read_dump.py --formulas FILE  the text xlrd's decompiler gives each cell formula of a
                                        BIFF8 file, but shared ones and those naming other sheets
+    xlrd_read_dump.py --heights FILE   the height of every row up to the last cell, from its ROW
+                                       record or the sheet's default, and whether the file marks
+                                       it as set by hand
 """
 import json
 import re
@@ -53,10 +56,6 @@ def dump(path):
             out.append("col %d %d %s %d" % (s, c, width, info.hidden))
         for r in sorted(sheet.rowinfo_map):
             info = sheet.rowinfo_map[r]
-            # Visible rows of 300 twips, the height the reader gives a row that has no ROW
-            # record, are left out on both sides.
-            if info.height == 300 and not info.hidden:
-                continue
             out.append("row %d %d %d %d" % (s, r, info.height, info.hidden or 0))
     return "\n".join(out) + "\n"
 
@@ -89,6 +88,18 @@ def dump_formats(path):
     return "\n".join(out) + "\n"
 
 
+def dump_heights(path):
+    book = xlrd.open_workbook(path, formatting_info=True)
+    out = []
+    for s, sheet in enumerate(book.sheets()):
+        for r in range(sheet.nrows):
+            info = sheet.rowinfo_map.get(r)
+            height = info.height if info else sheet.default_row_height
+            custom = info.height_mismatch if info else 0
+            out.append("row %d %d %s %d" % (s, r, height, custom))
+    return "\n".join(out) + "\n"
+
+
 def dump_formulas(path):
     book = xlrd.open_workbook(path, formatting_info=True)
     data = olefile.OleFileIO(path).openstream("Workbook").read()
@@ -115,7 +126,9 @@ def dump_formulas(path):
 
 
 if __name__ == "__main__":
-    if sys.argv[1] == "--formulas":
+    if sys.argv[1] == "--heights":
+        sys.stdout.write(dump_heights(sys.argv[2]))
+    elif sys.argv[1] == "--formulas":
         sys.stdout.write(dump_formulas(sys.argv[2]))
     elif sys.argv[1] == "--formats":
         sys.stdout.write(dump_formats(sys.argv[2]))

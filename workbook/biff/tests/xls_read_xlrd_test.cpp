@@ -27,7 +27,6 @@
 namespace xls {
 namespace {
 
-constexpr int DefaultRowTwips = 300;
 const std::string FixtureDir = std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/read_fixtures/";
 
 std::string Number(double value) {
@@ -120,10 +119,8 @@ std::string Dump(test::TBIFFReadBook& book) {
         cells.BeginIterateRows(-1);
         while (cells.IterateNextRow()) {
             const TXLSMMURowHeader* header = cells.IterRowHeader();
-            if (!header || header->Height() == 0xFFFF) continue;
-            // A row that only a cell made has the store's default height; rows of that height
-            // are left out on both sides, as a file need not have a ROW record for them.
-            if (header->Height() == DefaultRowTwips && !(header->Options() & 0x01)) continue;
+            // A row that only a cell made has no height and no ROW record in the file.
+            if (!header || header->Height() == XLSRowHeightNotGiven) continue;
             line("row " + at + std::to_string(cells.IterRow()) + " " + std::to_string(header->Height()) + " " +
                  ((header->Options() & 0x01) ? "1" : "0"));
         }
@@ -226,6 +223,25 @@ TEST_P(ReadsLikeXlrd, SameSheetsCellsMergesWidthsAndHeights) {
 INSTANTIATE_TEST_SUITE_P(Producers, ReadsLikeXlrd,
                          ::testing::Values("xlwt.xls", "libreoffice.xls", "gnumeric_biff8.xls", "gnumeric_biff7.xls",
                                            "writeexcel.xls", "biff2.xls", "biff20.xls", "biff3.xls", "biff4.xls"),
+                         FixtureName);
+
+// Rows without a ROW record (cells only) keep the sheet's default height and stay unmarked as
+// set by hand when the file is read and written again; rows with a record keep theirs.
+class HeightsSurviveRoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(HeightsSurviveRoundTrip, XlrdGivesTheSameHeightToEveryRow) {
+    const std::string path = FixtureDir + GetParam();
+    test::TBIFFReadBook book;
+    LoadFixture(book, path);
+    platform::testing::TTempDir dir;
+    const std::string written = dir / "written.xls";
+    platform::testing::WriteFileBytes(written, book.Save());
+    EXPECT_EQ(Oracle("--heights " + platform::testing::ShellQuote(written)),
+              Oracle("--heights " + platform::testing::ShellQuote(path)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, HeightsSurviveRoundTrip,
+                         ::testing::Values("xlwt.xls", "writeexcel.xls", "libreoffice.xls", "gnumeric_biff8.xls"),
                          FixtureName);
 
 // Formula texts of our decoder against xlrd's decompiler on the same cells (xlrd leaves out

@@ -224,8 +224,8 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
     };
     struct ModelRow {
         int XF = 0;
-        uint16_t Height = 300;
-        bool Default() const { return XF == 0 && Height == 300; }
+        uint16_t Height = XLSRowHeightNotGiven;
+        bool Default() const { return XF == 0 && Height == XLSRowHeightNotGiven; }
     };
     std::map<std::pair<int, int>, ModelCell> cells;  // (row, col)
     std::map<int, ModelRow> rows;
@@ -359,7 +359,7 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
                 }
                 break;
             case 7: {
-                const uint16_t height = pick(2) ? 300 : static_cast<uint16_t>(200 + pick(400));
+                const uint16_t height = pick(2) ? XLSRowHeightNotGiven : static_cast<uint16_t>(200 + pick(400));
                 Store.AddRowHeader(row, xf)->SetHeight(height);
                 rows[row] = {xf, height};
                 break;
