@@ -56,6 +56,7 @@ void TBIFF5::Clear() {
     DefaultStyles = true;
     ResetSheets();
     Styles_.Clear();
+    if (ChartSheets) ChartSheets->Clear();
     if (PictureGroup) PictureGroup->Clear();
     ExtraObjects_.Clear();
     VersionRead = xvNone;

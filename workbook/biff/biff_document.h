@@ -44,6 +44,26 @@ public:
     virtual void LoadFromStream(TXLSStream& stream, uint16_t length);
 };
 
+// The workbook's chart sheets as the reader and the writer see them: each is its substream, kept
+// as read, at its place among all sheets.
+class TChartSheetsPart {
+public:
+    virtual ~TChartSheetsPart() = default;
+    virtual int Count() const = 0;
+    // The sheet's position among all sheets, and its name.
+    virtual int SheetIndex(int index) const = 0;
+    virtual std::u16string Name(int index) const = 0;
+    // The stream stands after the BOF (whose data is bofData) of a chart sheet's substream:
+    // reads the rest of it through its EOF.
+    virtual void LoadChartSheet(TXLSStream& stream, std::u16string name, int sheetIndex,
+                                std::span<const uint8_t> bofData) = 0;
+    // Writes chart sheet index as a whole substream.
+    virtual void SaveChartSheet(int index, TXLSStream& stream) = 0;
+    // After the whole file: pictures are referred to by their place in the group as kept.
+    virtual void AfterRead() = 0;
+    virtual void Clear() = 0;
+};
+
 // The .xls document object: what the BIFF format carries beside the workbook model (the sheets'
 // companions, the globals' stored records, the STYLE bodies, the formula handler, the storages
 // of the file last read) and the file name and version it is written with.
@@ -89,6 +109,9 @@ public:
     // drawings, which a sheet calls when it first needs one.
     std::unique_ptr<TDrawingGroupPart> PictureGroup;
     std::function<std::unique_ptr<TSheetDrawingPart>(TSheet& sheet)> NewSheetDrawing;
+    // Empty until the drawing layer gives the document its chart sheets; without them a chart
+    // sheet read is passed over.
+    std::unique_ptr<TChartSheetsPart> ChartSheets;
 
     // Callbacks of the formula handler.
     void GetSheetIndex(const std::u16string& name, int& index, int& count) const;

@@ -287,10 +287,15 @@ void TXLSReadBIFF::ReadBOF() {
         case BOFTypeVBModule:
         case BOFTypeMacroSheet: throw EBIFFError("Invalid sheet type in file");
         case BOFTypeChart: {
-            // An embedded chart inside a worksheet, or a chart sheet: the whole substream is kept
-            // raw in the sheet it belongs to; a chart sheet has no sheet of its own to keep it.
+            // A chart sheet goes to the chart sheets when the document has them. Otherwise an
+            // embedded chart inside a worksheet is kept raw in the sheet it belongs to, and a
+            // chart sheet, which has no sheet of its own to keep it, is passed over.
             const bool embedded = InWorksheet_;
             if (!embedded) ++CurrentSubstream_;
+            if (TakesChartSheet()) {
+                ReadChartSheet();
+                break;
+            }
             std::vector<uint8_t> record(Data().begin(), Data().end());
             uint16_t id = Header_.RecID;
             int depth = 0;

@@ -127,6 +127,10 @@ private:
     void ReadDrawing();
     // Every sheet drawing read refers to its pictures by their place in the group as kept.
     void FinishDrawings();
+    // True at a chart sheet's BOF that the document's chart sheets read: a BIFF8 substream
+    // that its BOUNDSHEET entry names.
+    bool TakesChartSheet() const;
+    void ReadChartSheet();
 
     // --- cells and formulas (xls_read_cells.cpp) ---
     // With DirectRead on, set gives the value to the read-cell event instead of the cell store.

@@ -45,6 +45,17 @@ void TXLSReadBIFF::FinishDrawings() {
     TSheets& sheets = Document_.Sheets();
     for (int i = 0; i < sheets.Count(); ++i)
         if (sheets.GetItems(i).EscherDrawing) sheets.GetItems(i).EscherDrawing->AfterRead();
+    if (Document_.ChartSheets) Document_.ChartSheets->AfterRead();
+}
+
+bool TXLSReadBIFF::TakesChartSheet() const {
+    return Biff8() && Document_.ChartSheets && !InWorksheet_ && CurrentSubstream_ >= 0 &&
+           CurrentSubstream_ < SheetList_.GetCount();
+}
+
+void TXLSReadBIFF::ReadChartSheet() {
+    Document_.ChartSheets->LoadChartSheet(Stream_, SheetList_.GetString(CurrentSubstream_), CurrentSubstream_, Data());
+    if (CurrentSubstream_ >= SheetList_.GetCount() - 1) Done_ = true;
 }
 
 }  // namespace xls

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cmath>
 
 #include "base/byte_reader.h"
@@ -73,10 +74,14 @@ void TXLSWriteBIFF::EndRecord() {
 
 void TXLSWriteBIFF::BuildSheetEntries() {
     SheetEntries_.clear();
+    const int charts = Document_.ChartSheets ? Document_.ChartSheets->Count() : 0;
+    ChartsListed_.assign(static_cast<size_t>(charts), false);
+    ChartsWritten_.assign(static_cast<size_t>(charts), false);
     TSheets& sheets = Document_.Sheets();
     TXc12DataWorksheets& worksheets = Manager_.Worksheets();
     if (sheets.Count() != worksheets.Count()) throw EBIFFError("The BIFF sheets are not in step with the worksheets");
     for (int i = 0; i < sheets.Count(); ++i) {
+        ListChartSheets(sheets.GetItems(i).SheetNumber);
         TBoundsheetData entry;
         const uint8_t kind = sheets.GetItems(i).Kind();
         entry.Type = kind == 0 ? 0 : kind == 1 ? 2 : 3;
@@ -85,6 +90,7 @@ void TXLSWriteBIFF::BuildSheetEntries() {
         entry.Hidden = sheets.GetItems(i).Hidden;
         SheetEntries_.push_back(entry);
     }
+    ListChartSheets(INT_MAX);
 }
 
 void TXLSWriteBIFF::Write(base::TStream* target) {
@@ -104,7 +110,11 @@ void TXLSWriteBIFF::Write(base::TStream* target) {
             throw EBIFFError("Error on writing record # " + std::to_string(n) + "\r" + e.what());
         }
     }
-    for (int i = 0; i < Document_.Sheets().Count(); ++i) WriteSheet(i);
+    for (int i = 0; i < Document_.Sheets().Count(); ++i) {
+        WriteChartSheets(Document_.Sheets().GetItems(i).SheetNumber);
+        WriteSheet(i);
+    }
+    WriteChartSheets(INT_MAX);
     // Only a finished container becomes the file; a failed write leaves none (the stream
     // abandons what it built when the writer goes).
     Stream_.Close();
@@ -206,7 +216,7 @@ void TXLSWriteBIFF::WriteWriteAccess() {
 
 void TXLSWriteBIFF::WriteTabId() {
     TRecordBytes data;
-    for (int i = 0; i < Document_.Sheets().Count(); ++i) data.Word(static_cast<uint16_t>(i + 1));
+    for (size_t i = 0; i < SheetEntries_.size(); ++i) data.Word(static_cast<uint16_t>(i + 1));
     WriteRecordData(BIFFRECID_TABID, data);
 }
 

@@ -87,6 +87,14 @@ private:
     void WriteInternalSupBook();
     void WriteInternalExternSheet();
 
+    // --- chart sheets (xls_write_chart_sheets.cpp) ---
+    // Lists / writes the chart sheets not listed / written yet whose tab position is at most
+    // lastTab, in their collection's order.
+    void ListChartSheets(int lastTab);
+    void WriteChartSheets(int lastTab);
+    // The entry of a sheet (chart false: its index in the sheets) or of a chart sheet.
+    const TBoundsheetData& FindEntry(bool chart, int index) const;
+
     // --- sheets ---
     void WriteSheet(int index);
     void WriteSheetRecord(const std::vector<uint8_t>& record);
@@ -122,6 +130,8 @@ private:
     TXc12Manager& Manager_;
     TXLSStream Stream_;
     std::vector<TBoundsheetData> SheetEntries_;
+    std::vector<bool> ChartsListed_;
+    std::vector<bool> ChartsWritten_;
     TSheet* Sheet_ = nullptr;
     TXc12DataWorksheet* Worksheet_ = nullptr;
     int CurrentSheet_ = -1;

@@ -31,7 +31,7 @@ void TXLSWriteBIFF::WriteSheet(int index) {
     Worksheet_ = Manager_.Worksheets().GetItems(index);
     // The used area as it is now, not as it was last computed.
     Worksheet_->sheetData->CalcDimension();
-    SheetEntries_[static_cast<size_t>(index)].PatchPosition(Stream_);
+    FindEntry(false, index).PatchPosition(Stream_);
     const TRecordStorageSheet& records = Sheet_->Records();
     for (int n = 0; n < records.Count(); ++n)
         if (const TRecordBlock* record = records.GetItems(n)) WriteSheetRecord(*record);

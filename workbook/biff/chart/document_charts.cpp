@@ -7,6 +7,7 @@
 #include "workbook/biff/chart/chart_host.h"
 #include "workbook/biff/chart/chart_record.h"
 #include "workbook/biff/chart/drw_chart.h"
+#include "workbook/biff/chart/sheet_charts.h"
 #include "workbook/biff/drawing/escher_drawing.h"
 #include "workbook/biff/drawing/escher_group.h"
 #include "workbook/biff/drawing/shapes.h"
@@ -181,7 +182,50 @@ private:
     TChartRecord* NewRoot_ = nullptr;
 };
 
+// The drawing over a chart sheet: shapes on the workbook's drawing group.
+class TChartSheetEscher : public TChartDrawing {
+public:
+    explicit TChartSheetEscher(TEscherGroup& group) : Drawing(group) {}
+    void LoadFromStream(TXLSStream& stream, uint16_t length) override { Drawing.LoadFromStream(stream, length); }
+    void SaveToStream(TXLSStream& stream) override { Drawing.SaveToStream(stream); }
+    TEscherDrawing Drawing;
+};
+
+// The workbook's chart sheets, with the charts' view of the document.
+class TChartSheetsLayer : public TChartSheetsPart {
+public:
+    TChartSheetsLayer(TEscherGroup& group, TChartWorkbook& workbook)
+        : Sheets(workbook, [&group] { return std::make_unique<TChartSheetEscher>(group); }) {}
+
+    int Count() const override { return Sheets.Count(); }
+    int SheetIndex(int index) const override { return Sheets.GetItems(index).SheetIndex(); }
+    std::u16string Name(int index) const override { return Sheets.GetItems(index).Name(); }
+    void LoadChartSheet(TXLSStream& stream, std::u16string name, int sheetIndex,
+                        std::span<const uint8_t> bofData) override {
+        Sheets.LoadChartSheet(stream, std::move(name), sheetIndex, bofData);
+    }
+    void SaveChartSheet(int index, TXLSStream& stream) override { Sheets.SaveChartSheet(index, stream); }
+    void AfterRead() override {
+        for (int i = 0; i < Sheets.Count(); ++i) {
+            auto* drawing = dynamic_cast<TChartSheetEscher*>(Sheets.GetItems(i).Drawing());
+            if (!drawing) continue;
+            std::vector<int> indexes;
+            drawing->Drawing.Group().GetFileIndexes(indexes);
+            drawing->Drawing.RemapBlipIds(indexes);
+            drawing->Drawing.CountPictureRefs();
+        }
+    }
+    void Clear() override { Sheets.Clear(); }
+
+    TSheetCharts Sheets;
+};
+
 }  // namespace
+
+TSheetCharts* ChartSheets(TBIFF5& document) {
+    auto* part = dynamic_cast<TChartSheetsLayer*>(document.ChartSheets.get());
+    return part ? &part->Sheets : nullptr;
+}
 
 TEscherGroup* DrawingGroup(TBIFF5& document) {
     auto* part = dynamic_cast<TGroupPart*>(document.PictureGroup.get());
@@ -198,6 +242,7 @@ void AttachDrawingLayer(TBIFF5& document) {
     TGroupPart& part = *group;
     document.PictureGroup = std::move(group);
     document.NewSheetDrawing = [&part](TSheet&) { return std::make_unique<TSheetDrawing>(part.Group, part.Workbook); };
+    document.ChartSheets = std::make_unique<TChartSheetsLayer>(part.Group, part.Workbook);
 }
 
 }  // namespace xls

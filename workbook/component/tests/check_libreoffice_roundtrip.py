@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Workbooks with pictures, notes and charts read and written back through the workbook
+"""Workbooks with pictures, notes, charts and chart sheets read and written back through the workbook
 component (the roundtrip tool), and a new workbook with a picture added through the sheet's
 drawing interface, as LibreOffice sees them: each file is converted to .xlsx and its pictures
 (with their cells), comments (cell and text) and charts (series formulas) are listed.
@@ -22,6 +22,9 @@ from lxml import etree
 
 here = os.path.dirname(os.path.abspath(__file__))
 fixtures = os.path.join(here, '..', '..', 'biff', 'drawing', 'tests', 'fixtures')
+chart_fixtures = os.path.join(here, '..', '..', 'biff', 'chart', 'tests', 'fixtures')
+WORKBOOKS = [os.path.join(fixtures, 'writeexcel_drawing.xls'), os.path.join(fixtures, 'libreoffice_drawing.xls'),
+             os.path.join(chart_fixtures, 'writeexcel_chart_sheet.xls')]
 table_path = os.path.join(here, 'libreoffice_roundtrip.txt')
 NS = {
     'm': 'http://schemas.openxmlformats.org/spreadsheetml/2006/main',
@@ -116,10 +119,11 @@ def main():
     failures = []
     table = []
     with tempfile.TemporaryDirectory() as tmp:
-        for name in ('writeexcel_drawing', 'libreoffice_drawing'):
-            original = convert(os.path.join(fixtures, name + '.xls'), tmp)
+        for path in WORKBOOKS:
+            name = os.path.splitext(os.path.basename(path))[0]
+            original = convert(path, tmp)
             ours = os.path.join(tmp, 'ours_' + name + '.xls')
-            subprocess.run([tool, os.path.join(fixtures, name + '.xls'), ours], check=True)
+            subprocess.run([tool, path, ours], check=True)
             seen = convert(ours, tmp)
             # The cells must be the original's; the offsets in EMU follow the row heights.
             if cells_only(seen) != cells_only(original):
