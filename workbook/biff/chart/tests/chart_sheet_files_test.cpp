@@ -129,7 +129,8 @@ TEST(ChartSheetFilesTest, ChartSheetsAreReadAndWrittenInTheirTabPositions) {
         AttachDrawingLayer(*book.Document);
         book.Load(FixtureBytes(c.File));
         std::vector<std::u16string> names;
-        for (int i = 0; i < book.Root.Worksheets().Count(); ++i) names.push_back(book.Root.Worksheets().GetItems(i)->Name);
+        for (int i = 0; i < book.Root.Worksheets().Count(); ++i)
+            names.push_back(book.Root.Worksheets().GetItems(i)->Name);
         EXPECT_EQ(names, c.Worksheets);
         EXPECT_EQ(ChartSheetViews(*book.Document), c.Charts);
 
