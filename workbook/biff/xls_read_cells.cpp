@@ -101,11 +101,28 @@ void TXLSReadBIFF::ReadMulRK() {
     if (r.Size() < 6) throw EBIFFError("Record too short");
     const size_t count = (r.Size() - 6) / 6;
     TXLSCellMMU& cells = Cells(row);
-    for (size_t i = 0; i < count; ++i) {
-        const double value = DecodeRK(r.U32LEAt(6 + 6 * i));
-        const int col = first + static_cast<int>(i);
-        if (!Direct(col, row, [&](TXLSEventCell& c) { c.SetAsFloat(value); }))
-            cells.StoreFloat(col, row, ModelXF(r.U16LEAt(4 + 6 * i)), value);
+    if (Manager_.DirectRead) {
+        for (size_t i = 0; i < count; ++i) {
+            const double value = DecodeRK(r.U32LEAt(6 + 6 * i));
+            const int col = first + static_cast<int>(i);
+            if (!Direct(col, row, [&](TXLSEventCell& c) { c.SetAsFloat(value); }))
+                cells.StoreFloat(col, row, ModelXF(r.U16LEAt(4 + 6 * i)), value);
+        }
+        return;
+    }
+    // Runs of cells with one format are stored together: their format uses are counted once.
+    constexpr size_t RunMax = 64;
+    double values[RunMax];
+    size_t i = 0;
+    while (i < count) {
+        const uint16_t fileXF = r.U16LEAt(4 + 6 * i);
+        size_t n = 0;
+        while (i + n < count && n < RunMax && r.U16LEAt(4 + 6 * (i + n)) == fileXF) {
+            values[n] = DecodeRK(r.U32LEAt(6 + 6 * (i + n)));
+            ++n;
+        }
+        cells.StoreFloatRun(first + static_cast<int>(i), row, ModelXF(fileXF), values, static_cast<int>(n));
+        i += n;
     }
 }
 

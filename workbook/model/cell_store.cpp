@@ -221,6 +221,22 @@ void TXLSCellMMU::StoreFloat(int col, int row, int xf, double value) {
     StyleSheet_.XFEditor().AddRefXF(xf);
 }
 
+void TXLSCellMMU::StoreFloatRun(int firstCol, int row, int xf, const double* values, int count) {
+    CheckXF(xf);
+    int stored = 0;
+    try {
+        for (; stored < count; ++stored) {
+            ReleaseOccupant(firstCol + stored, row);
+            WriteFloat(firstCol + stored, row, xf, values[stored]);
+        }
+    } catch (...) {
+        // The cells written before the failure hold their uses, as after single stores.
+        StyleSheet_.XFEditor().AddRefXF(xf, stored);
+        throw;
+    }
+    StyleSheet_.XFEditor().AddRefXF(xf, count);
+}
+
 void TXLSCellMMU::StoreSSTString(int col, int row, int xf, int index) {
     CheckXF(xf);
     CheckPosition(col, row);

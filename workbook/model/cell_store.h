@@ -102,6 +102,9 @@ public:
     void StoreBoolean(int col, int row, int xf, bool value);
     void StoreError(int col, int row, int xf, uint8_t errorCode);
     void StoreFloat(int col, int row, int xf, double value);
+    // StoreFloat for count cells from firstCol on, all with format xf, whose uses are counted
+    // once for the run.
+    void StoreFloatRun(int firstCol, int row, int xf, const double* values, int count);
     void StoreSSTString(int col, int row, int xf, int index);
     void StoreString(int col, int row, int xf, std::u16string_view text);
 

@@ -113,6 +113,11 @@ public:
         ++UseCount_;
         return this;
     }
+    // count (>= 0) more uses at once: a run of cells with one format.
+    void AddRefs(int32_t count) {
+        if (UseCount_ > INT32_MAX - count) UseCountOverflow();
+        UseCount_ += count;
+    }
     // One use less (the count may go below zero when a caller releases more than it took, as
     // in the original; the style sheet treats such objects as out of use).
     void Release();

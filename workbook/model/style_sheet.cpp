@@ -189,20 +189,20 @@ void TXc12XFEditor::SetFontStyle(TXc12FontStyles style) {
 
 namespace {
 
-void AddRefParts(TXc12XF& xf) {
-    xf.AddRef();
-    if (xf.GetNumberFormat()) xf.GetNumberFormat()->AddRef();
-    if (xf.GetFont()) xf.GetFont()->AddRef();
-    if (xf.GetFill()) xf.GetFill()->AddRef();
-    if (xf.GetBorder()) xf.GetBorder()->AddRef();
+void AddRefParts(TXc12XF& xf, int32_t count = 1) {
+    xf.AddRefs(count);
+    if (xf.GetNumberFormat()) xf.GetNumberFormat()->AddRefs(count);
+    if (xf.GetFont()) xf.GetFont()->AddRefs(count);
+    if (xf.GetFill()) xf.GetFill()->AddRefs(count);
+    if (xf.GetBorder()) xf.GetBorder()->AddRefs(count);
 }
 
 }  // namespace
 
-void TXc12XFEditor::AddRefXF(int index) {
+void TXc12XFEditor::AddRefXF(int index, int32_t count) {
     TXc12XF* xf = StyleSheet_.XFs().GetItems(index);
     if (!xf) throw EXLSError("XF slot is empty");
-    AddRefParts(*xf);
+    AddRefParts(*xf, count);
 }
 
 void TXc12XFEditor::ReleaseXF(int index) {

@@ -45,7 +45,8 @@ public:
     void SetFontStyle(TXc12FontStyles style);
 
     // Use counts: a use of an XF is a use of the XF and of each of its four parts.
-    void AddRefXF(int index);
+    // count (>= 0) more uses of the XF and its parts.
+    void AddRefXF(int index, int32_t count = 1);
     void ReleaseXF(int index);
     void UseXF(TXc12XF& xf);
     TXc12XF* UseDefaultXF();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "workbook/model/cell_reference.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/exceptions.h"
 #include "workbook/model/tests/test_util.h"
@@ -153,6 +154,42 @@ TEST_F(CellStoreTest, DeletingTheLastCellKeepsAFormattedRowHeader) {
     Store.StoreFloat(0, 12, 0, 1);
     Store.DeleteCell(0, 12);
     EXPECT_EQ(Store.GetRowHeader(12), nullptr);
+}
+
+TEST_F(CellStoreTest, FloatRunCountsFormatUsesLikeSingleStores) {
+    const int run = AddXF();
+    const int other = AddXF();
+    TXc12XF& xf = *StyleSheet.XFs().GetItems(run);
+    // Both formats share the default font; rows hold uses of the default format too, so the rows
+    // exist before the counts are taken.
+    ASSERT_EQ(xf.GetFont(), StyleSheet.XFs().GetItems(other)->GetFont());
+    Store.StoreFloat(0, 5, 0, 0);
+    Store.StoreFloat(0, 7, 0, 0);
+    Store.StoreFloat(2, 5, other, 9);  // replaced by the run: its uses go back
+    const int xfUses = xf.UseCount();
+    const int fontUses = xf.GetFont()->UseCount();
+    const double values[] = {1, -0.5, 40000, 1e300, 2.0001};
+    Store.StoreFloatRun(1, 5, run, values, 5);
+    for (int i = 0; i < 5; ++i) {
+        TXLSMMUCell cell;
+        ASSERT_TRUE(Store.FindCell(1 + i, 5, cell)) << i;
+        EXPECT_TRUE(SameBits(TXLSCellMMU::GetFloat(cell), values[i])) << i;
+        EXPECT_EQ(TXLSCellMMU::GetXF(cell), run) << i;
+    }
+    EXPECT_EQ(xf.UseCount(), xfUses + 5);
+    EXPECT_EQ(xf.GetFont()->UseCount(), fontUses + 5 - 1);
+    EXPECT_EQ(StyleSheet.XFs().GetItems(other)->UseCount(), 0);
+    for (int i = 0; i < 5; ++i) Store.DeleteCell(1 + i, 5);
+    EXPECT_EQ(xf.UseCount(), xfUses);
+    EXPECT_EQ(xf.GetFont()->UseCount(), fontUses - 1);
+
+    // A run that passes the last column fails there; the cells stored before keep their uses.
+    EXPECT_THROW(Store.StoreFloatRun(XLSMaxCol - 1, 7, run, values, 5), EXLSError);
+    TXLSMMUCell cell;
+    EXPECT_TRUE(Store.FindCell(XLSMaxCol, 7, cell));
+    EXPECT_EQ(xf.UseCount(), xfUses + 2);
+    EXPECT_EQ(xf.GetFont()->UseCount(), fontUses - 1 + 2);
+    EXPECT_THROW(Store.StoreFloatRun(0, 8, StyleSheet.XFs().Count(), values, 1), EXLSError);
 }
 
 TEST_F(CellStoreTest, ClearValueClearsUnformattedCellsToo) {
