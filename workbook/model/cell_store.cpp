@@ -94,9 +94,10 @@ void TXLSCellMMU::CheckPosition(int col, int row) const {
     if (col < 0 || col > XLSMaxCol || row < 0 || row > XLSMaxRow) throw EXLSError("Index out of range");
 }
 
-void TXLSCellMMU::CheckXF(int xf) const {
-    if (xf < 0 || xf > 0xFFFF || xf >= StyleSheet_.XFs().Count() || !StyleSheet_.XFs().GetItems(xf))
-        throw EXLSError("Invalid XF index");
+TXc12XF& TXLSCellMMU::CheckXF(int xf) const {
+    TXc12XF* item = xf < 0 || xf > 0xFFFF || xf >= StyleSheet_.XFs().Count() ? nullptr : StyleSheet_.XFs().GetItems(xf);
+    if (!item) throw EXLSError("Invalid XF index");
+    return *item;
 }
 
 TXLSMMUBlock& TXLSCellMMU::BlockFor(int row) {
@@ -131,60 +132,82 @@ void TXLSCellMMU::NoteReplacedFormula(int col, int row) {
     if (InFormulaBlock(row) && FindCell(col, row, cell) && (cell.Type & XLSCellVariable)) ++FormulaChanges_;
 }
 
-uint8_t* TXLSCellMMU::WriteFixed(int col, int row, uint8_t kind, int xf, const void* value, size_t size) {
+namespace {
+
+// Largest stored fixed cell: an XF and a double.
+constexpr size_t MaxCellBytes = 10;
+
+// The stored type and bytes of a fixed cell of the kind; returns the byte count.
+size_t CellBytes(uint8_t kind, int xf, const void* value, size_t size, uint8_t& type, uint8_t* bytes) {
+    const bool withXF = xf != 0 || kind == xckBlank;
+    type = static_cast<uint8_t>(kind | (withXF ? XLSCellHasXF : 0));
+    size_t at = 0;
+    if (withXF) {
+        base::StoreLE16(bytes, static_cast<uint16_t>(xf));
+        at = 2;
+    }
+    if (size > 0) std::memcpy(bytes + at, value, size);
+    return at + size;
+}
+
+// A number cell in its smallest exact form.
+size_t FloatCellBytes(int xf, double value, uint8_t& type, uint8_t* bytes) {
+    const TXLSPackedFloat packed = XLSPackFloat(value);
+    uint8_t v[8];
+    switch (packed.Kind) {
+        case xckInt8: v[0] = static_cast<uint8_t>(packed.Value); return CellBytes(xckInt8, xf, v, 1, type, bytes);
+        case xckInt16:
+            base::StoreLE16(v, static_cast<uint16_t>(packed.Value));
+            return CellBytes(xckInt16, xf, v, 2, type, bytes);
+        case xckInt32:
+        case xckHundredths:
+        case xckTenThousandths:
+            base::StoreLE32(v, static_cast<uint32_t>(static_cast<int32_t>(packed.Value)));
+            return CellBytes(packed.Kind, xf, v, 4, type, bytes);
+        case xckDouble: return CellBytes(xckDouble, xf, &value, 8, type, bytes);
+        default: throw EXLSError("Invalid XLate");
+    }
+}
+
+size_t SSTCellBytes(int xf, int64_t index, uint8_t& type, uint8_t* bytes) {
+    uint8_t v[4];
+    if (index <= 0xFFFF) {
+        base::StoreLE16(v, static_cast<uint16_t>(index));
+        return CellBytes(xckString16, xf, v, 2, type, bytes);
+    }
+    base::StoreLE32(v, static_cast<uint32_t>(static_cast<int32_t>(index)));
+    return CellBytes(xckString32, xf, v, 4, type, bytes);
+}
+
+}  // namespace
+
+void TXLSCellMMU::WriteFixedBytes(int col, int row, uint8_t type, const uint8_t* bytes) {
     CheckPosition(col, row);
     ++Changes_;
     NoteReplacedFormula(col, row);
     TXLSMMUBlock& block = BlockFor(row);
     const int r = row % MMURowsPerBlock;
     if (!TXLSMMUBlockManager::RowRecord(block, r)) StyleSheet_.XFEditor().UseDefaultXF();
-    const bool withXF = xf != 0 || kind == xckBlank;
-    const uint8_t type = static_cast<uint8_t>(kind | (withXF ? XLSCellHasXF : 0));
     uint8_t* data = Manager_.AddFixedCell(block, r, col, type);
-    if (withXF) {
-        base::StoreLE16(data, static_cast<uint16_t>(xf));
-        data += 2;
-    }
-    if (size > 0) std::memcpy(data, value, size);
-    return data;
+    std::memcpy(data, bytes, static_cast<size_t>(MMUTypeSize(type)));
 }
 
-void TXLSCellMMU::WriteFloat(int col, int row, int xf, double value) {
-    const TXLSPackedFloat packed = XLSPackFloat(value);
-    switch (packed.Kind) {
-        case xckInt8: {
-            const int8_t v = static_cast<int8_t>(packed.Value);
-            WriteFixed(col, row, xckInt8, xf, &v, 1);
-            break;
-        }
-        case xckInt16: {
-            uint8_t v[2];
-            base::StoreLE16(v, static_cast<uint16_t>(packed.Value));
-            WriteFixed(col, row, xckInt16, xf, v, 2);
-            break;
-        }
-        case xckInt32:
-        case xckHundredths:
-        case xckTenThousandths: {
-            uint8_t v[4];
-            base::StoreLE32(v, static_cast<uint32_t>(static_cast<int32_t>(packed.Value)));
-            WriteFixed(col, row, packed.Kind, xf, v, 4);
-            break;
-        }
-        case xckDouble: WriteFixed(col, row, xckDouble, xf, &value, 8); break;
-        default: throw EXLSError("Invalid XLate");
-    }
+void TXLSCellMMU::WriteFixed(int col, int row, uint8_t kind, int xf, const void* value, size_t size) {
+    uint8_t type = 0;
+    uint8_t bytes[MaxCellBytes];
+    CellBytes(kind, xf, value, size, type, bytes);
+    WriteFixedBytes(col, row, type, bytes);
 }
 
-void TXLSCellMMU::WriteSSTIndex(int col, int row, int xf, int64_t index) {
-    uint8_t v[4];
-    if (index <= 0xFFFF) {
-        base::StoreLE16(v, static_cast<uint16_t>(index));
-        WriteFixed(col, row, xckString16, xf, v, 2);
-    } else {
-        base::StoreLE32(v, static_cast<uint32_t>(static_cast<int32_t>(index)));
-        WriteFixed(col, row, xckString32, xf, v, 4);
-    }
+bool TXLSCellMMU::AppendCells(int col, int row, const uint8_t* types, const uint8_t* bytes, int count) {
+    if (col < 0 || count > XLSMaxCol + 1 - col || row < 0 || row > XLSMaxRow) return false;
+    TXLSMMUBlock& block = BlockFor(row);
+    const int r = row % MMURowsPerBlock;
+    if (!Manager_.AtRowEnd(block, r, col)) return false;
+    Changes_ += static_cast<uint64_t>(count);
+    if (!TXLSMMUBlockManager::RowRecord(block, r)) StyleSheet_.XFEditor().UseDefaultXF();
+    Manager_.AppendFixedCells(block, r, col, types, bytes, count);
+    return true;
 }
 
 void TXLSCellMMU::ReleaseOccupant(int col, int row) {
@@ -192,58 +215,84 @@ void TXLSCellMMU::ReleaseOccupant(int col, int row) {
     if (FindCell(col, row, cell)) ReleaseCell(cell);
 }
 
-void TXLSCellMMU::StoreBlank(int col, int row, int xf) {
-    CheckXF(xf);
+void TXLSCellMMU::PutCell(int col, int row, uint8_t type, const uint8_t* bytes) {
+    if (AppendCells(col, row, &type, bytes, 1)) return;
     ReleaseOccupant(col, row);
-    WriteFixed(col, row, xckBlank, xf, nullptr, 0);
-    StyleSheet_.XFEditor().AddRefXF(xf);
+    WriteFixedBytes(col, row, type, bytes);
 }
 
+void TXLSCellMMU::StoreFixed(int col, int row, uint8_t kind, int xf, const void* value, size_t size) {
+    TXc12XF& format = CheckXF(xf);
+    uint8_t type = 0;
+    uint8_t bytes[MaxCellBytes];
+    CellBytes(kind, xf, value, size, type, bytes);
+    PutCell(col, row, type, bytes);
+    StyleSheet_.XFEditor().UseXF(format);
+}
+
+void TXLSCellMMU::StoreBlank(int col, int row, int xf) { StoreFixed(col, row, xckBlank, xf, nullptr, 0); }
+
 void TXLSCellMMU::StoreBoolean(int col, int row, int xf, bool value) {
-    CheckXF(xf);
-    ReleaseOccupant(col, row);
     const uint8_t v = value ? 1 : 0;
-    WriteFixed(col, row, xckBoolean, xf, &v, 1);
-    StyleSheet_.XFEditor().AddRefXF(xf);
+    StoreFixed(col, row, xckBoolean, xf, &v, 1);
 }
 
 void TXLSCellMMU::StoreError(int col, int row, int xf, uint8_t errorCode) {
-    CheckXF(xf);
-    ReleaseOccupant(col, row);
-    WriteFixed(col, row, xckError, xf, &errorCode, 1);
-    StyleSheet_.XFEditor().AddRefXF(xf);
+    StoreFixed(col, row, xckError, xf, &errorCode, 1);
 }
 
 void TXLSCellMMU::StoreFloat(int col, int row, int xf, double value) {
-    CheckXF(xf);
-    ReleaseOccupant(col, row);
-    WriteFloat(col, row, xf, value);
-    StyleSheet_.XFEditor().AddRefXF(xf);
+    TXc12XF& format = CheckXF(xf);
+    uint8_t type = 0;
+    uint8_t bytes[MaxCellBytes];
+    FloatCellBytes(xf, value, type, bytes);
+    PutCell(col, row, type, bytes);
+    StyleSheet_.XFEditor().UseXF(format);
 }
 
 void TXLSCellMMU::StoreFloatRun(int firstCol, int row, int xf, const double* values, int count) {
-    CheckXF(xf);
+    TXc12XF& format = CheckXF(xf);
+    constexpr int Batch = 64;
+    uint8_t types[Batch];
+    uint8_t bytes[Batch * MaxCellBytes];
+    size_t offsets[Batch];
     int stored = 0;
     try {
-        for (; stored < count; ++stored) {
-            ReleaseOccupant(firstCol + stored, row);
-            WriteFloat(firstCol + stored, row, xf, values[stored]);
+        while (stored < count) {
+            const int n = std::min(count - stored, Batch);
+            size_t size = 0;
+            for (int i = 0; i < n; ++i) {
+                offsets[i] = size;
+                size += FloatCellBytes(xf, values[stored + i], types[i], bytes + size);
+            }
+            // The cells from the first one after the row's last cell on go in together; those
+            // before replace theirs one by one.
+            for (int i = 0; i < n; ++i, ++stored) {
+                if (AppendCells(firstCol + stored, row, types + i, bytes + offsets[i], n - i)) {
+                    stored += n - i;
+                    break;
+                }
+                ReleaseOccupant(firstCol + stored, row);
+                WriteFixedBytes(firstCol + stored, row, types[i], bytes + offsets[i]);
+            }
         }
     } catch (...) {
         // The cells written before the failure hold their uses, as after single stores.
-        StyleSheet_.XFEditor().AddRefXF(xf, stored);
+        StyleSheet_.XFEditor().UseXF(format, stored);
         throw;
     }
-    StyleSheet_.XFEditor().AddRefXF(xf, count);
+    StyleSheet_.XFEditor().UseXF(format, count);
 }
 
 void TXLSCellMMU::StoreSSTString(int col, int row, int xf, int index) {
-    CheckXF(xf);
+    TXc12XF& format = CheckXF(xf);
     CheckPosition(col, row);
     SST_.AddRef(index);
-    ReleaseOccupant(col, row);
-    WriteSSTIndex(col, row, xf, index);
-    StyleSheet_.XFEditor().AddRefXF(xf);
+    uint8_t type = 0;
+    uint8_t bytes[MaxCellBytes];
+    SSTCellBytes(xf, index, type, bytes);
+    PutCell(col, row, type, bytes);
+    StyleSheet_.XFEditor().UseXF(format);
 }
 
 void TXLSCellMMU::StoreString(int col, int row, int xf, std::u16string_view text) {
@@ -479,7 +528,7 @@ void TXLSCellMMU::ClearRows(int row1, int row2) {
 
 TXLSMMURowHeader* TXLSCellMMU::AddRowHeader(int row, int xf) {
     CheckPosition(0, row);
-    CheckXF(xf);
+    TXc12XF& format = CheckXF(xf);
     ++Changes_;
     TXLSMMUBlock& block = BlockFor(row);
     const int r = row % MMURowsPerBlock;
@@ -488,7 +537,7 @@ TXLSMMURowHeader* TXLSCellMMU::AddRowHeader(int row, int xf) {
     if (existed) StyleSheet_.XFEditor().ReleaseXF(header->XF());
     std::memcpy(header->Bytes, DefaultHeader_, MMURowHeaderSize);
     header->SetXF(static_cast<uint16_t>(xf));
-    StyleSheet_.XFEditor().AddRefXF(xf);
+    StyleSheet_.XFEditor().UseXF(format);
     return header;
 }
 

@@ -203,11 +203,20 @@ private:
     bool InFormulaBlock(int row) const;
     // Counts the coming write as a formula change when the cell holds a formula.
     void NoteReplacedFormula(int col, int row);
-    void CheckXF(int xf) const;
-    // Writes a fixed cell (kind + XF + value bytes); takes the new row's header use only.
-    uint8_t* WriteFixed(int col, int row, uint8_t kind, int xf, const void* value, size_t size);
-    void WriteFloat(int col, int row, int xf, double value);
-    void WriteSSTIndex(int col, int row, int xf, int64_t index);
+    // The format xf, raising when there is none.
+    TXc12XF& CheckXF(int xf) const;
+    // Writes a fixed cell of the stored type and bytes (XF first, when the type has one); takes
+    // the new row's header use only.
+    void WriteFixedBytes(int col, int row, uint8_t type, const uint8_t* bytes);
+    void WriteFixed(int col, int row, uint8_t kind, int xf, const void* value, size_t size);
+    // Stores a fixed cell, giving back the uses of the cell it replaces.
+    void PutCell(int col, int row, uint8_t type, const uint8_t* bytes);
+    // PutCell of a cell of the kind, value bytes and format, taking a use of the format.
+    void StoreFixed(int col, int row, uint8_t kind, int xf, const void* value, size_t size);
+    // Stores count fixed cells from col on when they come after every cell of the row (nothing
+    // to release there); false, with nothing changed, otherwise. Takes the new row's header use
+    // only.
+    bool AppendCells(int col, int row, const uint8_t* types, const uint8_t* bytes, int count);
     void ReleaseCell(const TXLSMMUCell& cell);
     void ReleaseOccupant(int col, int row);
     // Rewrites a value cell with another XF, keeping its value bytes.

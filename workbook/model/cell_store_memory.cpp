@@ -371,29 +371,73 @@ uint8_t* TXLSMMUBlockManager::AddCell(TXLSMMUBlock& block, int row, int col, uin
         OpenRow_ = row;
         return PutOpen(col, type, variable, length);
     }
+    if (!variable) {
+        // The cell bytes are the caller's to write: the record's last ones after the append.
+        static constexpr uint8_t Unset[16] = {};
+        AppendFixedCells(block, row, col, &type, Unset, 1);
+        record = RowRecord(block, row);
+        return record + RowSize(record) - cellSize;
+    }
     const int colCount = record ? ColCount(record) : 0;
     if (!record) record = NewRecord(block, row, MMURowPrefixSize);
     const size_t rowSize = RowSize(record);
-    if (!variable && colCount > 0 && col == colCount) {
-        const size_t lastRun = static_cast<size_t>(base::LoadLE32(record + 2));
-        if (record[lastRun + 1] == type && record[lastRun] < MMUMaxRunCells) {
-            record = ResizeRow(block, row, rowSize, rowSize + cellSize);
-            ++record[lastRun];
-            base::StoreLE16(record, static_cast<uint16_t>(col + 1));
-            return record + rowSize;
-        }
-    }
     const int gap = col - colCount;
-    const size_t skips = SkipBytes(gap);
-    record = ResizeRow(block, row, rowSize, rowSize + skips + 2 + cellSize);
+    record = ResizeRow(block, row, rowSize, rowSize + SkipBytes(gap) + 2 + cellSize);
     uint8_t* p = WriteSkips(record + rowSize, gap);
     base::StoreLE32(record + 2, static_cast<uint32_t>(p - record));
     p[0] = 1;
     p[1] = type;
-    uint8_t* cell = p + 2;
-    if (variable) base::StoreLE16(cell, length);
+    base::StoreLE16(p + 2, length);
     base::StoreLE16(record, static_cast<uint16_t>(col + 1));
-    return cell;
+    return p + 2;
+}
+
+void TXLSMMUBlockManager::AppendFixedCells(TXLSMMUBlock& block, int row, int col, const uint8_t* types,
+                                           const uint8_t* data, int count) {
+    if (count <= 0) return;
+    if (col < 0 || count > MMUMaxColumns - col || row < 0 || row >= MMURowsPerBlock)
+        throw EXLSError("Index out of range");
+    uint8_t* record = RowRecord(block, row);
+    const int colCount = record ? ColCount(record) : 0;
+    const int gap = col - colCount;
+    // The first cell joins the last run when it follows it directly with the same type.
+    size_t runAt = colCount > 0 ? base::LoadLE32(record + 2) : 0;
+    uint8_t runType = colCount > 0 && gap == 0 ? record[runAt + 1] : 0;
+    int runCells = runType ? record[runAt] : 0;
+    size_t grow = SkipBytes(gap);
+    for (int i = 0; i < count; ++i) {
+        if (types[i] == runType && runCells < MMUMaxRunCells) {
+            ++runCells;
+        } else {
+            runType = types[i];
+            runCells = 1;
+            grow += 2;
+        }
+        const int size = MMUTypeSize(types[i]);
+        if (size <= 0) throw EXLSError("Invalid XLate code");
+        grow += static_cast<size_t>(size);
+    }
+    if (!record) record = NewRecord(block, row, MMURowPrefixSize);
+    const size_t rowSize = RowSize(record);
+    record = ResizeRow(block, row, rowSize, rowSize + grow);
+    uint8_t* p = WriteSkips(record + rowSize, gap);
+    runType = colCount > 0 && gap == 0 ? record[runAt + 1] : 0;
+    for (int i = 0; i < count; ++i) {
+        if (types[i] == runType && record[runAt] < MMUMaxRunCells) {
+            ++record[runAt];
+        } else {
+            runAt = static_cast<size_t>(p - record);
+            runType = types[i];
+            *p++ = 1;
+            *p++ = runType;
+        }
+        const size_t size = static_cast<size_t>(MMUTypeSize(types[i]));
+        std::memcpy(p, data, size);
+        p += size;
+        data += size;
+    }
+    base::StoreLE32(record + 2, static_cast<uint32_t>(runAt));
+    base::StoreLE16(record, static_cast<uint16_t>(col + count));
 }
 
 uint8_t* TXLSMMUBlockManager::PutOpen(int col, uint8_t type, bool variable, uint16_t length) {

@@ -115,6 +115,15 @@ public:
 
     // A new fixed cell of the type at col (replacing any cell there); returns its data.
     uint8_t* AddFixedCell(TXLSMMUBlock& block, int row, int col, uint8_t type);
+    // True when a cell at col would come after every cell of the row, outside the open row: it
+    // can replace nothing, and AppendFixedCells may store it.
+    bool AtRowEnd(TXLSMMUBlock& block, int row, int col) const {
+        const uint8_t* record = RowRecord(block, row);
+        return !IsOpen(block, row) && (!record || col >= ColCount(record));
+    }
+    // Stores count fixed cells at col, col + 1, ... (AtRowEnd must hold): cell i has type types[i]
+    // and its MMUTypeSize bytes follow those of the cell before in data. The record grows once.
+    void AppendFixedCells(TXLSMMUBlock& block, int row, int col, const uint8_t* types, const uint8_t* data, int count);
     // A new variable cell (type without bit 7) of length data bytes; returns the pointer to its
     // u16 length, already written. Raises for a length above 65,535 before anything changes.
     uint8_t* AddVarCell(TXLSMMUBlock& block, int row, int col, uint8_t type, size_t length);

@@ -215,7 +215,7 @@ void TXc12XFEditor::ReleaseXF(int index) {
     if (xf->GetBorder()) xf->GetBorder()->Release();
 }
 
-void TXc12XFEditor::UseXF(TXc12XF& xf) { AddRefParts(xf); }
+void TXc12XFEditor::UseXF(TXc12XF& xf, int32_t count) { AddRefParts(xf, count); }
 
 TXc12XF* TXc12XFEditor::UseDefaultXF() {
     TXc12XF* xf = StyleSheet_.XFs().GetDefault();

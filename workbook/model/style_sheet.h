@@ -48,7 +48,7 @@ public:
     // count (>= 0) more uses of the XF and its parts.
     void AddRefXF(int index, int32_t count = 1);
     void ReleaseXF(int index);
-    void UseXF(TXc12XF& xf);
+    void UseXF(TXc12XF& xf, int32_t count = 1);
     TXc12XF* UseDefaultXF();
     void UseStyleXF(int index);
     // The stored font equal to font, with one more use; raises "Can not find font".

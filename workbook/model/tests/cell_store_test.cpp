@@ -192,6 +192,84 @@ TEST_F(CellStoreTest, FloatRunCountsFormatUsesLikeSingleStores) {
     EXPECT_THROW(Store.StoreFloatRun(0, 8, StyleSheet.XFs().Count(), values, 1), EXLSError);
 }
 
+// Cells appended after a row's last one are laid out in one step; the same cells written right
+// to left go through the decoded row and its encoder instead. Both must give the same record.
+TEST_F(CellStoreTest, AppendedRunsMatchTheEncodedLayout) {
+    TXLSCellMMU reference{1, StyleSheet, SST};
+    const int xf = AddXF();
+    struct TCase {
+        const char* Name;
+        int Before;    // cells of value 1 (int8) from column 0, or 0
+        bool Formula;  // a formula cell after them
+        bool Header;   // a row header made first
+        int First;     // first column of the run
+        std::vector<double> Values;
+    };
+    const std::vector<double> mixed = {1, 0.5, 1, 1e300, 2.0001, 40000, 40000, -3};
+    std::vector<double> many(300);
+    for (size_t i = 0; i < many.size(); ++i) many[i] = i % 7 == 6 ? 0.25 : 9;
+    const TCase cases[] = {
+        {"empty row", 0, false, false, 0, mixed},
+        {"after a header-only row", 0, false, true, 2, mixed},
+        {"joins the last run", 3, false, false, 3, {7, 8, 0.5}},
+        {"crosses the run limit", 125, false, false, 125, {1, 2, 3, 4, 5}},
+        {"full last run", 127, false, false, 127, {1, 2}},
+        {"after a gap", 3, false, false, 3 + 200, mixed},
+        {"after a formula", 2, true, false, 3, {1, 2}},
+        {"long run", 0, false, false, 0, many},
+        {"over the last cells", 5, false, false, 3, mixed},
+    };
+    int row = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const int count = static_cast<int>(c.Values.size());
+        std::vector<std::pair<int, double>> cells;  // (column, value) in column order
+        for (int col = 0; col < c.Before; ++col) cells.emplace_back(col, 1);
+        for (int i = 0; i < count; ++i) {
+            if (c.First + i < static_cast<int>(cells.size()))
+                cells[static_cast<size_t>(c.First + i)].second = c.Values[static_cast<size_t>(i)];
+            else
+                cells.emplace_back(c.First + i, c.Values[static_cast<size_t>(i)]);
+        }
+        const uint8_t tokens[] = {0x1E, 0x05, 0x00};
+        for (TXLSCellMMU* store : {&Store, &reference})
+            if (c.Header) store->AddRowHeader(row, xf);
+        for (int col = 0; col < c.Before; ++col) Store.StoreFloat(col, row, xf, 1);
+        if (c.Formula) Store.StoreFormulaTokens(c.Before, row, 0, 3, tokens, xf);
+        const uint64_t formulaChanges = Store.FormulaChanges();
+        Store.StoreFloatRun(c.First, row, xf, c.Values.data(), count);
+        EXPECT_EQ(Store.FormulaChanges(), formulaChanges);
+        if (c.Formula) reference.StoreFormulaTokens(c.Before, row, 0, 3, tokens, xf);
+        for (auto it = cells.rbegin(); it != cells.rend(); ++it)
+            if (!c.Formula || it->first != c.Before) reference.StoreFloat(it->first, row, xf, it->second);
+        Store.BeginIterate(0);
+        reference.BeginIterate(0);
+        const uint8_t* got = RowRecord(row);
+        TXLSMMURowHeader* header = reference.GetRowHeader(row);
+        ASSERT_NE(got, nullptr);
+        ASSERT_NE(header, nullptr);
+        const uint8_t* want = reinterpret_cast<const uint8_t*>(header) - MMURowHeaderOffset;
+        const size_t size = TXLSMMUBlockManager::RowSize(want);
+        ASSERT_EQ(TXLSMMUBlockManager::RowSize(got), size);
+        EXPECT_EQ(std::vector<uint8_t>(got, got + size), std::vector<uint8_t>(want, want + size));
+        for (const auto& [col, value] : cells) {
+            TXLSMMUCell cell;
+            ASSERT_TRUE(Store.FindCell(col, row, cell)) << col;
+            EXPECT_TRUE(SameBits(TXLSCellMMU::GetFloat(cell), value)) << col;
+        }
+        ++row;
+    }
+    // Everything stored holds one use of its format: the cells and the row headers.
+    int uses = 0;
+    for (TXLSCellMMU* store : {&Store, &reference}) {
+        store->BeginIterate(0);
+        while (store->IterateNext()) uses += store->IterXF() == xf;
+        store->BeginIterateRows(-1);
+        while (store->IterateNextRow()) uses += store->IterRowHeader()->XF() == xf;
+    }
+    EXPECT_EQ(StyleSheet.XFs().GetItems(xf)->UseCount(), uses);
+}
+
 TEST_F(CellStoreTest, ClearValueClearsUnformattedCellsToo) {
     const int xf = AddXF();
     Store.SetString(0, 0, u"gone", 0);
@@ -422,6 +500,21 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
                     Store.StoreFormulaTokens(col, row, v, 3, tokens, xf);
                     touchRow(row);
                     cells[key] = {xctFloatFormula, v, u"", false, has ? existing->second.XF : xf};
+                } else if (pick(3) == 0) {
+                    // A run of numbers, over cells or after the row's last one.
+                    std::vector<double> run(static_cast<size_t>(1 + pick(6)));
+                    bool replacesFormula = false;
+                    for (size_t i = 0; i < run.size(); ++i) {
+                        run[i] = numbers[pick(11)];
+                        const auto over = cells.find({row, col + static_cast<int>(i)});
+                        replacesFormula = replacesFormula || (over != cells.end() && IsFormula(over->second.Type));
+                    }
+                    const uint64_t formulaChanges = Store.FormulaChanges();
+                    Store.StoreFloatRun(col, row, xf, run.data(), static_cast<int>(run.size()));
+                    ASSERT_EQ(Store.FormulaChanges() > formulaChanges, replacesFormula);
+                    touchRow(row);
+                    for (size_t i = 0; i < run.size(); ++i)
+                        cells[{row, col + static_cast<int>(i)}] = {xctFloat, run[i], u"", false, xf};
                 } else if (pick(2) == 0) {
                     // Store operations replace whatever was there, giving back its uses.
                     Store.StoreBlank(col, row, xf);
