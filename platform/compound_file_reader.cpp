@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "base/memory_stream.h"
 #include "platform/compound_file_error.h"
@@ -185,7 +186,10 @@ std::vector<uint32_t> TCompoundFileReader::Chain(uint32_t start, const std::vect
         sector = table[sector];
     }
     // A shorter chain may still loop back on itself within its declared length: any sector met
-    // twice is a cycle. Sorting a copy costs the chain's length, not the file's sector count.
+    // twice is a cycle. A chain that only goes forward, as writers lay streams out, meets none;
+    // any other is sorted, which costs the chain's length, not the file's sector count.
+    if (std::adjacent_find(sectors.begin(), sectors.end(), std::greater_equal<uint32_t>()) == sectors.end())
+        return sectors;
     std::vector<uint32_t> sorted = sectors;
     std::sort(sorted.begin(), sorted.end());
     if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -180,9 +181,12 @@ void TXLSReadBIFF::ReadSST() {
     TXc12Fonts& fonts = Manager_.StyleSheet().Fonts();
     cursor.Long();
     const uint32_t unique = cursor.Long();
+    // The count is the file's word: the strings themselves bound the work, not the count, and
+    // the room taken ahead is what the rest of the stream can hold (three bytes at least each).
+    const int64_t rest = std::max<int64_t>(0, Stream_.StreamSize() - Stream_.Position()) + Header_.Length;
+    sst.Reserve(std::min<uint64_t>(unique, static_cast<uint64_t>(rest) / 3));
     std::u16string text;
     std::vector<TXc12FontRun> runs;
-    // The count is the file's word: the strings themselves bound the work, not the count.
     for (uint32_t n = 0; n < unique; ++n) {
         const uint16_t count = cursor.Word();
         const uint8_t options = cursor.Byte();

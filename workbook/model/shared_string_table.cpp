@@ -14,6 +14,23 @@ namespace {
 
 constexpr size_t FirstCapacity = 255;
 constexpr size_t FirstBucketCount = 1024;
+// Appended entries share blocks of this size; larger ones get memory of their own, so that a
+// block wastes little at its end.
+constexpr size_t BlockSize = 64 * 1024;
+constexpr size_t LargestBlockEntry = BlockSize / 8;
+
+// The head of a block: how many entries in it are alive, plus one while the table appends to it.
+struct TBlockHead {
+    uint32_t Live;
+};
+// Entries start after the head, at an offset that keeps them aligned and is never 0.
+constexpr size_t BlockStart = alignof(TXc12SSTString);
+static_assert(sizeof(TBlockHead) <= BlockStart);
+
+void ReleaseBlock(uint8_t* block) {
+    auto* head = std::launder(reinterpret_cast<TBlockHead*>(block));
+    if (--head->Live == 0) ::operator delete(block);
+}
 
 uint32_t HashUnit(uint32_t hash, char16_t c) { return (hash ^ c) * 16777619u; }
 
@@ -59,14 +76,27 @@ void CheckLength(size_t length) {
 
 void* TXc12SSTString::operator new(size_t size, size_t extra) { return ::operator new(size + extra); }
 
-void TXc12SSTString::operator delete(void* pointer) { ::operator delete(pointer); }
+void TXc12SSTString::operator delete(TXc12SSTString* record, std::destroying_delete_t) {
+    const uint32_t offset = record->BlockOffset_;
+    record->~TXc12SSTString();
+    if (offset == 0)
+        ::operator delete(record);
+    else
+        ReleaseBlock(reinterpret_cast<uint8_t*>(record) - offset);
+}
+
+size_t TXc12SSTString::SizeFor(size_t length, bool wide, size_t runCount) {
+    return sizeof(TXc12SSTString) + runCount * sizeof(TXc12FontRun) + length * (wide ? 2 : 1);
+}
 
 std::unique_ptr<TXc12SSTString> TXc12SSTString::Make(size_t length, bool wide, std::span<const TXc12FontRun> runs,
-                                                     bool withRuns) {
+                                                     bool withRuns, void* place, uint32_t blockOffset) {
     CheckLength(length);
     if (runs.size() > 0xFFFF) throw EXLSError("SST: too many font runs");
-    const size_t extra = runs.size() * sizeof(TXc12FontRun) + length * (wide ? 2 : 1);
-    std::unique_ptr<TXc12SSTString> record(new (extra) TXc12SSTString());
+    TXc12SSTString* made = place ? ::new (place) TXc12SSTString()
+                                 : new (SizeFor(length, wide, runs.size()) - sizeof(TXc12SSTString)) TXc12SSTString();
+    made->BlockOffset_ = blockOffset;
+    std::unique_ptr<TXc12SSTString> record(made);
     record->Length_ = static_cast<uint16_t>(length);
     record->Flags_ = static_cast<uint8_t>((wide ? sstWide : 0) | (withRuns ? sstRuns : 0));
     record->RunCount_ = static_cast<uint16_t>(runs.size());
@@ -143,6 +173,32 @@ int TXc12DataSST::Place(std::unique_ptr<TXc12SSTString> record, bool appendOnly)
     // Appends are not hashed: the next lookup rebuilds the hash so that it finds them.
     if (appendOnly) HashValid_ = false;
     return Count_++;
+}
+
+std::unique_ptr<TXc12SSTString> TXc12DataSST::MakeAppended(size_t length, bool wide, std::span<const TXc12FontRun> runs,
+                                                           bool withRuns) {
+    // Make checks the length and the runs before it takes the room: a refused entry takes none.
+    const size_t align = alignof(TXc12SSTString);
+    const size_t size = (TXc12SSTString::SizeFor(length, wide, runs.size()) + align - 1) & ~(align - 1);
+    if (size > LargestBlockEntry) return TXc12SSTString::Make(length, wide, runs, withRuns);
+    if (!Block_ || BlockUsed_ + size > BlockSize) {
+        LeaveBlock();
+        Block_ = static_cast<uint8_t*>(::operator new(BlockSize));
+        ::new (Block_) TBlockHead{1};
+        BlockUsed_ = BlockStart;
+    }
+    const size_t offset = BlockUsed_;
+    auto record = TXc12SSTString::Make(length, wide, runs, withRuns, Block_ + offset, static_cast<uint32_t>(offset));
+    BlockUsed_ += size;
+    ++std::launder(reinterpret_cast<TBlockHead*>(Block_))->Live;
+    return record;
+}
+
+void TXc12DataSST::LeaveBlock() {
+    if (!Block_) return;
+    ReleaseBlock(Block_);
+    Block_ = nullptr;
+    BlockUsed_ = 0;
 }
 
 void TXc12DataSST::ResizeBuckets(size_t count) {
@@ -284,7 +340,7 @@ std::u16string TXc12DataSST::GetText(int index) const {
 int TXc12DataSST::AppendString(std::u16string_view text) {
     CheckLength(text.size());
     const bool wide = !AllCharsBelow256(text);
-    auto record = TXc12SSTString::Make(text.size(), wide, {}, false);
+    auto record = MakeAppended(text.size(), wide, {}, false);
     uint8_t* chars = record->Data();
     if (wide)
         std::memcpy(chars, text.data(), 2 * text.size());
@@ -295,14 +351,14 @@ int TXc12DataSST::AppendString(std::u16string_view text) {
 
 int TXc12DataSST::AppendAnsiChars(int count, const uint8_t* buffer) {
     if (count < 0 || (count > 0 && !buffer)) throw EXLSError("SST: invalid string");
-    auto record = TXc12SSTString::Make(static_cast<size_t>(count), false, {}, false);
+    auto record = MakeAppended(static_cast<size_t>(count), false, {}, false);
     if (count > 0) std::memcpy(record->Data(), buffer, static_cast<size_t>(count));
     return Place(std::move(record), true);
 }
 
 int TXc12DataSST::AppendWideChars(int count, const uint8_t* buffer) {
     if (count < 0 || (count > 0 && !buffer)) throw EXLSError("SST: invalid string");
-    auto record = TXc12SSTString::Make(static_cast<size_t>(count), true, {}, false);
+    auto record = MakeAppended(static_cast<size_t>(count), true, {}, false);
     uint8_t* chars = record->Data();
     for (size_t i = 0; i < static_cast<size_t>(count); ++i) {
         const char16_t c = static_cast<char16_t>(buffer[2 * i] | (buffer[2 * i + 1] << 8));
@@ -313,7 +369,7 @@ int TXc12DataSST::AppendWideChars(int count, const uint8_t* buffer) {
 
 int TXc12DataSST::AppendRichString(std::u16string_view text, std::span<const TXc12FontRun> runs) {
     const bool wide = !AllCharsBelow256(text);
-    auto record = TXc12SSTString::Make(text.size(), wide, runs, true);
+    auto record = MakeAppended(text.size(), wide, runs, true);
     uint8_t* chars = record->Data() + runs.size() * sizeof(TXc12FontRun);
     if (wide)
         std::memcpy(chars, text.data(), 2 * text.size());
@@ -324,10 +380,18 @@ int TXc12DataSST::AppendRichString(std::u16string_view text, std::span<const TXc
     return index;
 }
 
+void TXc12DataSST::Reserve(size_t count) {
+    if (count > static_cast<size_t>(INT32_MAX - Count_)) throw EXLSError("SST: too many strings");
+    Items_.reserve(Items_.size() + count);
+    Links_.reserve(Links_.size() + count);
+}
+
 void TXc12DataSST::Clear() {
     for (const auto& record : Items_)
         if (record && record->HasRuns()) StyleSheet_.XFEditor().ReleaseFontRuns(record->Runs(), record->RunCount());
+    // The entries go before the table lets go of its block: one of them may lie in it.
     std::vector<std::unique_ptr<TXc12SSTString>>().swap(Items_);
+    LeaveBlock();
     std::vector<TSlotHash>().swap(Links_);
     std::vector<TBucket>().swap(Buckets_);
     FreeSlots_.Clear();

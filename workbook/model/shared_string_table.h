@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,8 +22,9 @@ enum TXc12SSTFlags : uint8_t {
 
 constexpr int Xc12MaxSSTLength = 0xFFFF;
 
-// One entry of the table: a single allocation holding the counters, the characters (one byte
-// each when all are below 256) and the font runs.
+// One entry of the table: a single piece of memory holding the counters, the characters (one
+// byte each when all are below 256) and the font runs. Entries the reader appends lie side by side
+// in blocks of the table; the others are allocations of their own.
 // Aligned so that the runs after the header keep their pointers aligned.
 class alignas(8) TXc12SSTString {
 public:
@@ -39,22 +41,27 @@ public:
     std::u16string Text() const;
     // Compares without decoding into a new string.
     bool TextEquals(std::u16string_view text) const;
-    static void operator delete(void* pointer);
+    // Gives the memory back where it came from: its own allocation, or its share of a block.
+    static void operator delete(TXc12SSTString* record, std::destroying_delete_t);
 
 private:
     friend class TXc12DataSST;
     // The record's allocator: the characters and runs live after the header.
     static void* operator new(size_t size, size_t extra);
+    static size_t SizeFor(size_t length, bool wide, size_t runCount);
+    // Builds the entry in memory of its own, or at place (blockOffset bytes after the start of
+    // its block) when place is given.
     static std::unique_ptr<TXc12SSTString> Make(size_t length, bool wide, std::span<const TXc12FontRun> runs,
-                                                bool withRuns);
+                                                bool withRuns, void* place = nullptr, uint32_t blockOffset = 0);
     uint8_t* Data() { return reinterpret_cast<uint8_t*>(this) + sizeof(TXc12SSTString); }
     const uint8_t* Data() const { return reinterpret_cast<const uint8_t*>(this) + sizeof(TXc12SSTString); }
     TXc12SSTString() = default;
 
     int32_t RefCount_ = 0;
     uint16_t Length_ = 0;
-    uint8_t Flags_ = 0;
     uint16_t RunCount_ = 0;
+    uint8_t Flags_ = 0;
+    uint32_t BlockOffset_ = 0;  // 0: memory of its own; else the distance back to the start of its block
 };
 
 // The document's table of cell texts. Cells hold indexes into it; each entry counts its cells
@@ -85,6 +92,9 @@ public:
     // Takes one use of each run's font; the entry gives them back when it is freed.
     int AppendRichString(std::u16string_view text, std::span<const TXc12FontRun> runs);
 
+    // Room for count more entries, so that a reader that knows how many follow grows the table
+    // once. The caller bounds count by what its source can hold.
+    void Reserve(size_t count);
     void Clear();
     void RebuildHash();
 
@@ -100,6 +110,10 @@ public:
 
 private:
     int Place(std::unique_ptr<TXc12SSTString> record, bool appendOnly);
+    // An appended entry, carved from the current block when it is small enough.
+    std::unique_ptr<TXc12SSTString> MakeAppended(size_t length, bool wide, std::span<const TXc12FontRun> runs,
+                                                 bool withRuns);
+    void LeaveBlock();
     void CheckIndex(int index) const;
     void HashInsert(int index, uint32_t hash);
     void HashRemove(int index);
@@ -107,6 +121,11 @@ private:
     void ResizeBuckets(size_t count);
 
     TXc12DataStyleSheet& StyleSheet_;
+    // The block that appends are carved from, and the bytes of it used. A file's strings then
+    // cost one allocation per block instead of one each, and their memory goes back a block at
+    // a time: a block lives while the table appends to it or any entry in it is in use.
+    uint8_t* Block_ = nullptr;
+    size_t BlockUsed_ = 0;
     std::vector<std::unique_ptr<TXc12SSTString>> Items_;
     int Count_ = 0;
     TFreeSlots FreeSlots_;  // free slots below Count

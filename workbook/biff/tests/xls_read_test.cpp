@@ -153,17 +153,24 @@ TEST(XLSRead, CountsAndLengthsPastTheRecordEndInAClearError) {
 }
 
 TEST(XLSRead, SSTWithMoreStringsThanDataAndMissingContinue) {
-    std::vector<uint8_t> sst = TRecords::Words({1000, 0, 1000, 0, 1});
-    sst.push_back(0);
-    sst.push_back('a');
-    TRecords records;
-    records.BOF(0x0005).Record(0x00FC, sst).Boundsheet("S").EOF_().BOF(0x0010).EOF_();
-    TBIFFReadBook read;
-    try {
-        read.Load(records.File());
-        ADD_FAILURE() << "read";
-    } catch (const EBIFFError& e) {
-        EXPECT_NE(std::string(e.what()).find("CONTINUE record is missing in SST"), std::string::npos) << e.what();
+    // The string count is the file's word: the room taken for it is what the file can hold.
+    for (const uint32_t count : {uint32_t{1000}, uint32_t{0xFFFFFFFF}}) {
+        SCOPED_TRACE(count);
+        std::vector<uint8_t> sst =
+            TRecords::Words({1000, 0, static_cast<uint16_t>(count), static_cast<uint16_t>(count >> 16), 1});
+        sst.push_back(0);
+        sst.push_back('a');
+        TRecords records;
+        records.BOF(0x0005).Record(0x00FC, sst).Boundsheet("S").EOF_().BOF(0x0010).EOF_();
+        const std::vector<uint8_t> file = records.File();
+        TBIFFReadBook read;
+        try {
+            read.Load(file);
+            ADD_FAILURE() << "read";
+        } catch (const EBIFFError& e) {
+            EXPECT_NE(std::string(e.what()).find("CONTINUE record is missing in SST"), std::string::npos) << e.what();
+        }
+        EXPECT_LE(static_cast<size_t>(read.Root.SST().Capacity()), file.size());
     }
 }
 

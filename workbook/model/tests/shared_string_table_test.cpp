@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -91,6 +92,53 @@ TEST_F(SSTTest, ReaderAppendsAreNotLookedUp) {
     // Appends after a lookup has built the hash are found too.
     const int late = SST.AppendString(u"late");
     EXPECT_EQ(SST.AddString(u"late"), late);
+}
+
+// A read's entries share memory: freed in any order, mixed with entries too large to share and
+// with entries added one by one, each keeps its text until its last use goes, and whatever is
+// left goes with the table (the sanitizers see a block freed early or never).
+TEST_F(SSTTest, AppendedEntriesFreedInAnyOrderKeepTheirTexts) {
+    std::mt19937 rng(11);
+    std::map<int, std::u16string> live;
+    for (int i = 0; i < 6000; ++i) {
+        const std::string number = std::to_string(i);
+        std::u16string text = u"row " + std::u16string(number.begin(), number.end());
+        int index;
+        if (i % 997 == 0) {
+            text += std::u16string(9000, u'w');  // larger than a shared piece of memory
+            index = SST.AppendString(text);
+        } else if (i % 3 == 0) {
+            text += u"\u6E29";
+            index = SST.AppendString(text);
+        } else if (i % 101 == 0) {
+            index = SST.AddString(text);
+        } else {
+            const std::string narrow(text.begin(), text.end());
+            index =
+                SST.AppendAnsiChars(static_cast<int>(narrow.size()), reinterpret_cast<const uint8_t*>(narrow.data()));
+        }
+        SST.AddRef(index);
+        live[index] = text;
+    }
+    std::vector<int> order;
+    for (const auto& entry : live) order.push_back(entry.first);
+    std::shuffle(order.begin(), order.end(), rng);
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i % 5 == 4) continue;  // every fifth stays with the table
+        SST.Release(order[i]);
+        EXPECT_TRUE(order[i] >= SST.Count() || SST.GetStringRec(order[i]) == nullptr);
+        live.erase(order[i]);
+        if (i % 1000 == 0) {
+            for (const auto& [index, text] : live) ASSERT_EQ(SST.GetText(index), text) << index;
+        }
+    }
+    for (const auto& [index, text] : live) ASSERT_EQ(SST.GetText(index), text) << index;
+    // Appends after the frees start where the table ends and leave the survivors alone.
+    const uint8_t more[] = {'m', 'o', 'r', 'e'};
+    const int last = SST.AppendAnsiChars(4, more);
+    EXPECT_EQ(last, SST.Count() - 1);
+    EXPECT_EQ(SST.GetText(last), u"more");
+    for (const auto& [index, text] : live) ASSERT_EQ(SST.GetText(index), text) << index;
 }
 
 TEST_F(SSTTest, LengthsBeyondSixteenBitsRaise) {
