@@ -92,7 +92,9 @@ void TBIFF5::LoadFromStream(base::TStream* stream) {
 void TBIFF5::SaveToStream(base::TStream* stream) {
     if (Version_ == xvExcel21 || Version_ == xvExcel30) throw EBIFFError("Can not write Excel 2.1/3.0 files");
     if (OnProgress) OnProgress(0);
-    Handler_.ExternalNames().SetInternalSheetCount(Manager_.Worksheets().Count());
+    // The file's sheet list holds the chart sheets too.
+    Handler_.ExternalNames().SetInternalSheetCount(Manager_.Worksheets().Count() +
+                                                   (ChartSheets ? ChartSheets->Count() : 0));
     TXLSWriteBIFF writer(*this);
     writer.Write(stream);
     if (OnProgress) OnProgress(100);

@@ -189,7 +189,20 @@ void TExternalNames::AddExternName(std::span<const uint8_t> data) {
     LastSupBook("No SUPBOOK for EXTERNNAME").ExternalNames.push_back(std::move(name));
 }
 
-void TExternalNames::ReadExternSheet(std::span<const uint8_t> data) {
+int FirstSheetFromTab(int tab, std::span<const int> chartTabs) {
+    return tab - static_cast<int>(std::lower_bound(chartTabs.begin(), chartTabs.end(), tab) - chartTabs.begin());
+}
+
+int LastSheetFromTab(int tab, std::span<const int> chartTabs) {
+    return tab - static_cast<int>(std::upper_bound(chartTabs.begin(), chartTabs.end(), tab) - chartTabs.begin());
+}
+
+bool TExternalNames::IsInternal(const TExtSheet& entry) const {
+    return entry.SupBook >= 0 && entry.SupBook < SupBookCount() &&
+           SupBooks_[static_cast<size_t>(entry.SupBook)]->Kind == SupBookInternal;
+}
+
+void TExternalNames::ReadExternSheet(std::span<const uint8_t> data, std::span<const int> chartTabs) {
     base::TByteReader reader(data, ShortRecord);
     const uint16_t count = reader.U16LE();
     if (!reader.Has(size_t{count} * 6)) ShortRecord();
@@ -198,6 +211,13 @@ void TExternalNames::ReadExternSheet(std::span<const uint8_t> data) {
         entry.SupBook = reader.U16LE();
         entry.FirstSheet = reader.U16LE();
         entry.LastSheet = reader.U16LE();
+        if (!chartTabs.empty() && IsInternal(entry) && entry.FirstSheet < 0xF000 && entry.LastSheet < 0xF000) {
+            const int first = FirstSheetFromTab(entry.FirstSheet, chartTabs);
+            const int last = LastSheetFromTab(entry.LastSheet, chartTabs);
+            const bool any = first <= last;
+            entry.FirstSheet = any ? static_cast<uint16_t>(first) : ExtSheetDeleted;
+            entry.LastSheet = any ? static_cast<uint16_t>(last) : ExtSheetDeleted;
+        }
         ExtSheets_.push_back(entry);
     }
 }
@@ -241,16 +261,14 @@ bool TExternalNames::GetSheetRange(int index, int& first, int& last) const {
 int TExternalNames::GetInternalSheetIndex(int index) const {
     if (index < 0 || index >= ExternSheetCount()) return -1;
     const TExtSheet& entry = ExtSheets_[static_cast<size_t>(index)];
-    if (entry.SupBook < 0 || entry.SupBook >= SupBookCount()) return -1;
-    return SupBooks_[static_cast<size_t>(entry.SupBook)]->Kind == SupBookInternal ? entry.FirstSheet : -1;
+    return IsInternal(entry) ? entry.FirstSheet : -1;
 }
 
 int TExternalNames::GetInternalSheetRef(int sheetIndex, int sheetCount) {
     int internal = -1;
     for (size_t i = 0; i < ExtSheets_.size(); ++i) {
         const TExtSheet& entry = ExtSheets_[i];
-        if (entry.SupBook < 0 || entry.SupBook >= SupBookCount()) continue;
-        if (SupBooks_[static_cast<size_t>(entry.SupBook)]->Kind != SupBookInternal) continue;
+        if (!IsInternal(entry)) continue;
         internal = entry.SupBook;
         if (entry.FirstSheet == sheetIndex && entry.LastSheet == sheetIndex) return static_cast<int>(i);
     }
@@ -353,9 +371,7 @@ std::u16string TExternalNames::GetExternalRefText(int index, int nameNumber) con
 
 void TExternalNames::SheetInserted(int index) {
     for (TExtSheet& entry : ExtSheets_) {
-        if (entry.SupBook < 0 || entry.SupBook >= SupBookCount()) continue;
-        if (SupBooks_[static_cast<size_t>(entry.SupBook)]->Kind != SupBookInternal || entry.FirstSheet < index)
-            continue;
+        if (!IsInternal(entry) || entry.FirstSheet < index) continue;
         if (entry.FirstSheet < 0xF000) ++entry.FirstSheet;
         if (entry.LastSheet >= index && entry.LastSheet < 0xF000) ++entry.LastSheet;
     }
@@ -370,9 +386,7 @@ void TExternalNames::SheetDeleted(int index) {
             --sheet;
     };
     for (TExtSheet& entry : ExtSheets_) {
-        if (entry.SupBook < 0 || entry.SupBook >= SupBookCount()) continue;
-        if (SupBooks_[static_cast<size_t>(entry.SupBook)]->Kind != SupBookInternal || entry.FirstSheet < index)
-            continue;
+        if (!IsInternal(entry) || entry.FirstSheet < index) continue;
         shift(entry.FirstSheet);
         shift(entry.LastSheet);
     }
@@ -386,7 +400,7 @@ void TExternalNames::SetInternalSheetCount(int count) {
     }
 }
 
-void TExternalNames::SaveToStream(TXLSStream& stream) const {
+void TExternalNames::SaveToStream(TXLSStream& stream, std::span<const int> tabOfSheet) const {
     for (const auto& book : SupBooks_) book->SaveToStream(stream);
     if (ExtSheets_.empty()) return;
     if (ExtSheets_.size() > 0xFFFF) throw EBIFFError("Too many external sheet references");
@@ -394,9 +408,13 @@ void TExternalNames::SaveToStream(TXLSStream& stream) const {
     data.reserve(2 + 6 * ExtSheets_.size());
     base::AppendLE16(data, static_cast<uint16_t>(ExtSheets_.size()));
     for (const TExtSheet& entry : ExtSheets_) {
+        const bool internal = IsInternal(entry);
+        auto tab = [&](uint16_t sheet) {
+            return internal && sheet < tabOfSheet.size() ? static_cast<uint16_t>(tabOfSheet[sheet]) : sheet;
+        };
         base::AppendLE16(data, static_cast<uint16_t>(entry.SupBook));
-        base::AppendLE16(data, entry.FirstSheet);
-        base::AppendLE16(data, entry.LastSheet);
+        base::AppendLE16(data, tab(entry.FirstSheet));
+        base::AppendLE16(data, tab(entry.LastSheet));
     }
     // More than 1,370 entries go on in CONTINUE records.
     stream.WriteRecord(BIFFRECID_EXTERNSHEET, data.data(), static_cast<int64_t>(data.size()));

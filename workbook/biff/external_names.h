@@ -18,6 +18,13 @@ inline constexpr uint16_t SupBookAddIn = 0x3A01;
 inline constexpr uint16_t ExtSheetDeleted = 0xFFFF;
 inline constexpr uint16_t ExtSheetWorkbook = 0xFFFE;
 
+// Files number sheets over their whole sheet list, chart sheets included, while the model's list
+// leaves chart sheets out. chartTabs: the chart sheets' places in the file's list, ascending.
+// The model index of the first worksheet at or after tab, and of the last one at or before it:
+// the two are equal when tab is a worksheet.
+int FirstSheetFromTab(int tab, std::span<const int> chartTabs);
+int LastSheetFromTab(int tab, std::span<const int> chartTabs);
+
 // One XTI of EXTERNSHEET.
 struct TExtSheet {
     int32_t SupBook = 0;
@@ -75,7 +82,9 @@ public:
     // Readers of record data; short or inconsistent data raises.
     void AddSupBook(std::span<const uint8_t> data);
     void AddExternName(std::span<const uint8_t> data);
-    void ReadExternSheet(std::span<const uint8_t> data);
+    // Entries of this workbook are turned from the file's sheet numbering into the model's; one
+    // that covers chart sheets only becomes deleted.
+    void ReadExternSheet(std::span<const uint8_t> data, std::span<const int> chartTabs = {});
     void AddCRN(int sheetIndex, std::span<const uint8_t> data);
 
     int ExternSheetCount() const { return static_cast<int>(ExtSheets_.size()); }
@@ -106,13 +115,17 @@ public:
     bool HasExternSheets() const { return !ExtSheets_.empty(); }
     bool HasSupBooks() const { return !SupBooks_.empty(); }
 
-    // Every SUPBOOK with its names and cached values, then EXTERNSHEET (continued as needed).
-    void SaveToStream(TXLSStream& stream) const;
+    // Every SUPBOOK with its names and cached values, then EXTERNSHEET (continued as needed), its
+    // entries of this workbook numbered as the file lists the sheets (tabOfSheet: the place of
+    // each model sheet; empty when the two agree).
+    void SaveToStream(TXLSStream& stream, std::span<const int> tabOfSheet = {}) const;
 
     std::u16string BaseFolder;
 
 private:
     TSupBook& LastSupBook(const char* missingText);
+    // The entry points into this workbook.
+    bool IsInternal(const TExtSheet& entry) const;
 
     std::vector<TExtSheet> ExtSheets_;
     std::vector<std::unique_ptr<TSupBook>> SupBooks_;

@@ -383,7 +383,10 @@ void TXLSReadBIFF::ReadBoundsheet() {
     if (r.U32LEAt(0) >= Stream_.StreamSize() || (SheetList_.GetCount() + 1) * MinSheetBytes > Stream_.StreamSize())
         throw EBIFFError("More sheets listed than the file holds");
     SheetList_.AddValue(name, visibility);
-    if (type & 0x02) return;
+    if (type & 0x02) {
+        ChartTabs_.push_back(SheetList_.GetCount() - 1);
+        return;
+    }
     Document_.Sheets().Add(0).SetNameDirect(name);
     TXc12DataWorksheet* worksheet = Manager_.Worksheets().Add(-1);
     worksheet->Name = name;

@@ -202,6 +202,7 @@ private:
     size_t DataLength_ = 0;  // the record's data, with its CONTINUE records where they are joined
     TRecordStorage* Storage_ = nullptr;
     TXLSWideStringList SheetList_;
+    std::vector<int> ChartTabs_;  // places of the chart sheets in SheetList_
     int CurrentSheet_ = -1;
     int CurrentSubstream_ = -1;
     bool InWorksheet_ = false;

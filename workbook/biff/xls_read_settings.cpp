@@ -127,7 +127,7 @@ void TXLSReadBIFF::ReadSetting() {
             return;
         case BIFFRECID_EXTERNSHEET:
             if (!Biff8()) return;
-            Document_.FormulaHandler().ExternalNames().ReadExternSheet(Data());
+            Document_.FormulaHandler().ExternalNames().ReadExternSheet(Data(), ChartTabs_);
             insertPoint(INSERT_NAMES);
             return;
         case BIFFRECID_SUPBOOK:
@@ -543,10 +543,15 @@ void TXLSReadBIFF::ReadName() {
     const std::span<const uint8_t> nameData = r.BytesAt(NameTextAt, nameBytes);
     const std::span<const uint8_t> tokens = r.BytesAt(NameTextAt + nameBytes, formulaLength);
     const bool builtIn = (options & 0x0020) != 0;
-    const int localSheet = sheet - 1;
+    // The file counts chart sheets in its sheet numbers; the model has no scope of a chart sheet,
+    // so a name local to one is read as a workbook name.
+    const int tab = sheet - 1;
+    const int localSheet = tab < 0 || FirstSheetFromTab(tab, ChartTabs_) != LastSheetFromTab(tab, ChartTabs_)
+                               ? -1
+                               : FirstSheetFromTab(tab, ChartTabs_);
 
     TInternalName& internal = Document_.GetInternalNames().Add();
-    internal.Sheet = sheet;
+    internal.Sheet = static_cast<uint16_t>(localSheet + 1);
     internal.Options = builtIn ? 1 : 0;
     internal.Name.assign(nameData.begin(), nameData.end());
     internal.Definition.assign(tokens.begin(), tokens.end());

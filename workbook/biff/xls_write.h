@@ -28,6 +28,7 @@ struct TBoundsheetData {
     uint8_t Hidden = 0;
 
     void PatchPosition(TXLSStream& stream) const;
+    bool IsChartSheet() const { return Type == 1; }
 };
 
 // The RK form of a double that decodes to exactly the same bits; none when there is none.
@@ -86,6 +87,8 @@ private:
     void WriteNames();
     void WriteInternalSupBook();
     void WriteInternalExternSheet();
+    // The place of each model sheet in the file's sheet list, chart sheets included.
+    std::vector<int> TabOfSheet() const;
 
     // --- chart sheets (xls_write_chart_sheets.cpp) ---
     // Lists / writes the chart sheets not listed / written yet whose tab position is at most

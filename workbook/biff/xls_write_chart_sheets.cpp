@@ -35,8 +35,16 @@ void TXLSWriteBIFF::WriteChartSheets(int lastTab) {
 
 const TBoundsheetData& TXLSWriteBIFF::FindEntry(bool chart, int index) const {
     for (const TBoundsheetData& entry : SheetEntries_)
-        if ((entry.Type == EntryChartSheet) == chart && entry.Index == index) return entry;
+        if (entry.IsChartSheet() == chart && entry.Index == index) return entry;
     throw EBIFFError("The sheet list of the workbook globals is missing");
+}
+
+std::vector<int> TXLSWriteBIFF::TabOfSheet() const {
+    std::vector<int> tabs(static_cast<size_t>(Document_.Sheets().Count()));
+    for (size_t tab = 0; tab < SheetEntries_.size(); ++tab)
+        if (!SheetEntries_[tab].IsChartSheet())
+            tabs[static_cast<size_t>(SheetEntries_[tab].Index)] = static_cast<int>(tab);
+    return tabs;
 }
 
 }  // namespace xls

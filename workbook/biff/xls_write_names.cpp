@@ -12,19 +12,25 @@ namespace {
 constexpr uint8_t BuiltInCodes[] = {0x00, 0x03, 0x04, 0x05, 0x06, 0x07, 0x0C, 0x0D};
 constexpr uint8_t PtgArea3d = 0x3B;
 
+// A name's sheet as the file numbers it (-1: the workbook's).
+int LocalTab(int sheet, const std::vector<int>& tabOfSheet) {
+    return sheet >= 0 && static_cast<size_t>(sheet) < tabOfSheet.size() ? tabOfSheet[static_cast<size_t>(sheet)]
+                                                                        : sheet;
+}
+
 }  // namespace
 
 void TXLSWriteBIFF::WriteInternalSupBook() {
     TRecordBytes data;
-    data.Word(static_cast<uint16_t>(Document_.Sheets().Count())).Byte(0x01).Byte(0x04);
+    data.Word(static_cast<uint16_t>(SheetEntries_.size())).Byte(0x01).Byte(0x04);
     WriteRecordData(BIFFRECID_SUPBOOK, data);
 }
 
 void TXLSWriteBIFF::WriteInternalExternSheet() {
-    const int count = Document_.Sheets().Count();
+    const std::vector<int> tabs = TabOfSheet();
     TRecordBytes data;
-    data.Word(static_cast<uint16_t>(count));
-    for (int i = 0; i < count; ++i) data.Word(0).Word(static_cast<uint16_t>(i)).Word(static_cast<uint16_t>(i));
+    data.Word(static_cast<uint16_t>(tabs.size()));
+    for (const int tab : tabs) data.Word(0).Word(static_cast<uint16_t>(tab)).Word(static_cast<uint16_t>(tab));
     Stream_.WriteRecord(BIFFRECID_EXTERNSHEET, data.Bytes.data(), static_cast<int64_t>(data.Bytes.size()));
 }
 
@@ -36,7 +42,8 @@ void TXLSWriteBIFF::WriteNames() {
     // table that exists is written once, with the SUPBOOKs, and one is made only when none exists.
     NamesWritten_ = anyNames && !external.HasSupBooks();
     if (NamesWritten_) WriteInternalSupBook();
-    external.SaveToStream(Stream_);
+    const std::vector<int> tabs = TabOfSheet();
+    external.SaveToStream(Stream_, tabs);
     if (NamesWritten_ && !external.HasExternSheets()) WriteInternalExternSheet();
     if (!anyNames) return;
     for (int i = 0; i < names->Count(); ++i) {
@@ -76,7 +83,7 @@ void TXLSWriteBIFF::WriteNames() {
             .Byte(static_cast<uint8_t>(builtIn ? 1 : name->name.size()))
             .Word(static_cast<uint16_t>(tokens.size()))
             .Word(0)
-            .Word(static_cast<uint16_t>(name->localSheetId + 1));
+            .Word(static_cast<uint16_t>(LocalTab(name->localSheetId, tabs) + 1));
         for (const std::u16string* text : texts) data.Byte(static_cast<uint8_t>(text->size()));
         if (builtIn) {
             const uint8_t code = name->BuiltIn < bnNone ? BuiltInCodes[name->BuiltIn] : name->BuiltInCode;

@@ -118,6 +118,12 @@ const std::vector<TChartSheetCase>& Cases() {
          {u"Data", u"Notes"},
          {{u"Data", 0x0010}, {u"Trend", 0x0020}, {u"Notes", 0x0010}},
          {{u"Trend", 1, {{u"Data!$A$2:$A$7", u"Data!$B$2:$B$7"}, {u"Data!$A$2:$A$7", u"Data!$C$2:$C$7"}}}}},
+        // The series points at a worksheet behind the chart sheet, which the file numbers with
+        // the chart sheet counted.
+        {"writeexcel_sheet_refs.xls",
+         {u"First", u"Second", u"Third"},
+         {{u"First", 0x0010}, {u"Trend", 0x0020}, {u"Second", 0x0010}, {u"Third", 0x0010}},
+         {{u"Trend", 1, {{u"", u"Second!$A$1:$A$2"}}}}},
     };
     return cases;
 }
