@@ -72,7 +72,7 @@ private:
     bool ReadNextRecord(uint16_t& id, std::vector<uint8_t>& buffer);
     void ReportProgress();
 
-    std::span<const uint8_t> Data() const { return {Buffer_.data(), DataLength_}; }
+    std::span<const uint8_t> Data() const { return {RecordData_, DataLength_}; }
     base::TByteReader Reader() const;
     bool Biff8() const { return Version_ == xvExcel97; }
     bool Biff5Plus() const { return Version_ >= xvExcel50; }
@@ -199,7 +199,10 @@ private:
     TExcelVersion Version_ = xvNone;
     std::vector<uint8_t> Buffer_;
     TBIFFHeader Header_;
-    size_t DataLength_ = 0;  // the record's data, with its CONTINUE records where they are joined
+    // The record's data, with its CONTINUE records where they are joined: in Buffer_, or where it
+    // stands in the stream's bytes, which stay until the stream is closed at the end of Read.
+    const uint8_t* RecordData_ = nullptr;
+    size_t DataLength_ = 0;
     TRecordStorage* Storage_ = nullptr;
     TXLSWideStringList SheetList_;
     int CurrentSheet_ = -1;
