@@ -39,10 +39,13 @@ base::TByteReader TXLSReadBIFF::Reader() const {
     return base::TByteReader(Data(), [] { throw EBIFFError("Record too short"); });
 }
 
-TXc12DataWorksheet& TXLSReadBIFF::Worksheet() {
+TXc12DataWorksheet& TXLSReadBIFF::FindWorksheet() {
     if (CurrentSheet_ < 0 || CurrentSheet_ >= Manager_.Worksheets().Count())
         throw EBIFFError("Cell record outside a worksheet");
-    return *Manager_.Worksheets().GetItems(CurrentSheet_);
+    // Worksheets are only added while a file is read: the one found stays.
+    Worksheet_ = Manager_.Worksheets().GetItems(CurrentSheet_);
+    WorksheetOf_ = CurrentSheet_;
+    return *Worksheet_;
 }
 
 int TXLSReadBIFF::ModelXF(uint16_t fileXF) const {
@@ -75,6 +78,7 @@ void TXLSReadBIFF::ApplyRows() {
 
 void TXLSReadBIFF::Read(base::TStream* source) {
     CurrentSheet_ = -1;
+    WorksheetOf_ = -1;
     CurrentSubstream_ = -1;
     GroupRead_ = false;
     DrawingSheet_ = -1;

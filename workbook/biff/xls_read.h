@@ -10,6 +10,7 @@
 
 #include "base/byte_reader.h"
 #include "base/stream.h"
+#include "workbook/biff/biff_record_ids.h"
 #include "workbook/biff/wide_string_list.h"
 #include "workbook/biff/xls_stream.h"
 
@@ -80,7 +81,10 @@ private:
     // with no version, and is not one).
     bool OldBiff() const { return Version_ >= xvExcel21 && Version_ <= xvExcel40; }
     // The worksheet whose substream is being read; raises outside one.
-    TXc12DataWorksheet& Worksheet();
+    TXc12DataWorksheet& Worksheet() {
+        return CurrentSheet_ == WorksheetOf_ && CurrentSheet_ >= 0 ? *Worksheet_ : FindWorksheet();
+    }
+    TXc12DataWorksheet& FindWorksheet();
     // The worksheet's cell store, with the ROW records of rows up to row given to it first.
     TXLSCellMMU& Cells(int row);
     // Gives the ROW records read so far to the cell store.
@@ -123,7 +127,11 @@ private:
     // --- drawings (xls_read_drawing.cpp) ---
     // True for the drawing group, a sheet's drawing and its notes when the document has a
     // drawing layer to read them into; their handlers then read the record data themselves.
-    bool TakesDrawing(uint16_t id) const;
+    bool TakesDrawing(uint16_t id) const {
+        return (id == BIFFRECID_MSODRAWINGGROUP || id == BIFFRECID_MSODRAWING || id == BIFFRECID_NOTE) &&
+               DrawingLayerTakes(id);
+    }
+    bool DrawingLayerTakes(uint16_t id) const;
     void ReadDrawing();
     // Every sheet drawing read refers to its pictures by their place in the group as kept.
     void FinishDrawings();
@@ -206,6 +214,9 @@ private:
     TRecordStorage* Storage_ = nullptr;
     TXLSWideStringList SheetList_;
     int CurrentSheet_ = -1;
+    // The worksheet found last, and the sheet index it was found for (-1: none).
+    TXc12DataWorksheet* Worksheet_ = nullptr;
+    int WorksheetOf_ = -1;
     int CurrentSubstream_ = -1;
     bool InWorksheet_ = false;
     bool Keep_ = true;

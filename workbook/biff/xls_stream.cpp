@@ -170,15 +170,13 @@ bool TXLSStream::BeginInPlaceRead() {
     return true;
 }
 
-const uint8_t* TXLSStream::ReadInPlace(int64_t count) {
+const uint8_t* TXLSStream::ReadInPlaceShort(int64_t count) {
     if (!InPlace_ || ContinueRead_) return nullptr;
-    const int64_t at = InPlacePos_;
-    if (count < 0 || at > InPlaceSize_ || InPlaceSize_ - at < count) {
-        InPlacePos_ = std::max(at, InPlaceSize_);
-        throw EBIFFError("Unexpected end of file");
-    }
-    InPlacePos_ += count;
-    return InPlace_ + at;
+    // Nothing wanted past the end is nothing missing, as for a copy.
+    if (count == 0) return InPlace_ + InPlaceSize_;
+    // Fewer bytes are left than the record's length: the position goes to the end, as a copy's would.
+    if (count > 0) InPlacePos_ = std::max(InPlacePos_, InPlaceSize_);
+    throw EBIFFError("Unexpected end of file");
 }
 
 int64_t TXLSStream::ReadRaw(void* buffer, int64_t count) {

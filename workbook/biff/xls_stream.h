@@ -57,7 +57,13 @@ public:
     // The next count bytes where they stand, the position moved past them; nil when reads are
     // not in place or in CONTINUE-read mode. Raises when fewer than count bytes are left. The
     // bytes stay valid until Close.
-    const uint8_t* ReadInPlace(int64_t count);
+    const uint8_t* ReadInPlace(int64_t count) {
+        if (!InPlace_ || ContinueRead_ || count < 0 || InPlacePos_ > InPlaceSize_ || InPlaceSize_ - InPlacePos_ < count)
+            return ReadInPlaceShort(count);
+        const uint8_t* bytes = InPlace_ + InPlacePos_;
+        InPlacePos_ += count;
+        return bytes;
+    }
 
     int ReadHeader(TBIFFHeader& header) {
         if (InPlace_ && InPlaceSize_ - InPlacePos_ >= 4) {
@@ -115,6 +121,8 @@ private:
     base::TStream& Current();
     // Reads from the bytes in place or from the stream, without following CONTINUE records.
     int64_t ReadRaw(void* buffer, int64_t count);
+    // ReadInPlace where it does not give the bytes: nil, or the error.
+    const uint8_t* ReadInPlaceShort(int64_t count);
     // The next record's header without moving; false when fewer than four bytes are left.
     bool PeekHeader(uint8_t (&bytes)[4]);
     int64_t ReadContinued(uint8_t* buffer, int64_t count);
