@@ -26,6 +26,7 @@ public:
 
     bool IsView() const { return View_ != nullptr; }
     const uint8_t* Memory() const { return View_ ? View_ : Buffer_.get(); }
+    const uint8_t* ContiguousBytes() const override { return Memory(); }
     // Writable access to an owned buffer (raises for a view).
     uint8_t* Data();
     // Makes room for capacity bytes without changing the size: a writer that knows about how

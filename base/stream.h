@@ -23,6 +23,11 @@ public:
     virtual int64_t Size();
     virtual void SetSize(int64_t newSize);
 
+    // The stream's bytes, Size() of them in order, when they all lie in memory; nil otherwise.
+    // A reader may then take them where they stand. Valid until the stream is written, resized
+    // or destroyed.
+    virtual const uint8_t* ContiguousBytes() const { return nullptr; }
+
     int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
     void SetPosition(int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
 

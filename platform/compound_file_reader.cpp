@@ -82,6 +82,7 @@ public:
         return View_.Seek(SeekTarget(View_.Position(), View_.Size(), offset, origin), base::TSeekOrigin::soBeginning);
     }
     int64_t Size() override { return View_.Size(); }
+    const uint8_t* ContiguousBytes() const override { return View_.Memory(); }
 
 private:
     std::shared_ptr<TCompoundFileReader> Reader_;

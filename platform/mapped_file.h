@@ -27,6 +27,7 @@ public:
     void SetSize(int64_t newSize) override;
     // The file's bytes, Size() of them.
     const uint8_t* Memory() const { return View_.Memory(); }
+    const uint8_t* ContiguousBytes() const override { return Memory(); }
 
 private:
     void* Mapping_ = nullptr;

@@ -39,10 +39,13 @@ base::TByteReader TXLSReadBIFF::Reader() const {
     return base::TByteReader(Data(), [] { throw EBIFFError("Record too short"); });
 }
 
-TXc12DataWorksheet& TXLSReadBIFF::Worksheet() {
+TXc12DataWorksheet& TXLSReadBIFF::FindWorksheet() {
     if (CurrentSheet_ < 0 || CurrentSheet_ >= Manager_.Worksheets().Count())
         throw EBIFFError("Cell record outside a worksheet");
-    return *Manager_.Worksheets().GetItems(CurrentSheet_);
+    // Worksheets are only added while a file is read: the one found stays.
+    Worksheet_ = Manager_.Worksheets().GetItems(CurrentSheet_);
+    WorksheetOf_ = CurrentSheet_;
+    return *Worksheet_;
 }
 
 int TXLSReadBIFF::ModelXF(uint16_t fileXF) const {
@@ -75,6 +78,7 @@ void TXLSReadBIFF::ApplyRows() {
 
 void TXLSReadBIFF::Read(base::TStream* source) {
     CurrentSheet_ = -1;
+    WorksheetOf_ = -1;
     CurrentSubstream_ = -1;
     GroupRead_ = false;
     DrawingSheet_ = -1;
@@ -100,9 +104,11 @@ void TXLSReadBIFF::Read(base::TStream* source) {
         Document_.SetVersion(Version_ == xvNone ? xvExcel97 : Version_);
         Document_.VersionRead = Version_;
         Buffer_.assign(static_cast<size_t>(Document_.MaxRecordSize()), 0);
+        RecordData_ = Buffer_.data();
         Storage_ = &Document_.GlobalRecords();
         if (Document_.OnProgress) Document_.OnProgress(0);
         Stream_.Seek(0, 0);
+        Stream_.BeginInPlaceRead();
         ReadRecords();
         // A worksheet whose EOF is missing keeps the columns read.
         if (InWorksheet_) FlushBiff2Columns();
@@ -129,6 +135,7 @@ void TXLSReadBIFF::ReadRecords() {
         if (Stream_.ReadHeader(Header_) < 4) break;
         if (Header_.RecID & 0x8000) throw EBIFFError("Bad record in file");
         if (Header_.Length > Buffer_.size()) Buffer_.resize(Header_.Length);
+        RecordData_ = Buffer_.data();
         DataLength_ = Header_.Length;
         const uint16_t id = Header_.RecID;
         if (TakesDrawing(id)) {
@@ -152,16 +159,23 @@ void TXLSReadBIFF::ReadRecords() {
 
 void TXLSReadBIFF::ReadData() {
     DataLength_ = Header_.Length;
+    // Records whose data goes on in CONTINUE records as plain bytes are joined in the buffer.
+    const bool joined = Header_.RecID == BIFFRECID_NAME || Header_.RecID == BIFFRECID_EXTERNSHEET;
+    if (!joined) {
+        if (const uint8_t* bytes = Stream_.ReadInPlace(Header_.Length)) {
+            RecordData_ = bytes;
+            return;
+        }
+    }
     if (Stream_.Read(Buffer_.data(), Header_.Length) != Header_.Length) throw EBIFFError("Unexpected end of file");
-    // Records whose data goes on in CONTINUE records as plain bytes.
-    if (Header_.RecID != BIFFRECID_NAME && Header_.RecID != BIFFRECID_EXTERNSHEET) return;
-    while (Stream_.PeekRecordId() == BIFFRECID_CONTINUE) {
+    while (joined && Stream_.PeekRecordId() == BIFFRECID_CONTINUE) {
         uint16_t id = 0;
         if (!ReadNextRecord(id, Extra_)) break;
         if (Buffer_.size() < DataLength_ + Extra_.size()) Buffer_.resize(DataLength_ + Extra_.size());
         std::copy(Extra_.begin(), Extra_.end(), Buffer_.begin() + static_cast<std::ptrdiff_t>(DataLength_));
         DataLength_ += Extra_.size();
     }
+    RecordData_ = Buffer_.data();
 }
 
 bool TXLSReadBIFF::ReadNextRecord(uint16_t& id, std::vector<uint8_t>& buffer) {

@@ -10,6 +10,7 @@
 
 #include "base/byte_reader.h"
 #include "base/stream.h"
+#include "workbook/biff/biff_record_ids.h"
 #include "workbook/biff/wide_string_list.h"
 #include "workbook/biff/xls_stream.h"
 
@@ -72,7 +73,7 @@ private:
     bool ReadNextRecord(uint16_t& id, std::vector<uint8_t>& buffer);
     void ReportProgress();
 
-    std::span<const uint8_t> Data() const { return {Buffer_.data(), DataLength_}; }
+    std::span<const uint8_t> Data() const { return {RecordData_, DataLength_}; }
     base::TByteReader Reader() const;
     bool Biff8() const { return Version_ == xvExcel97; }
     bool Biff5Plus() const { return Version_ >= xvExcel50; }
@@ -80,7 +81,10 @@ private:
     // with no version, and is not one).
     bool OldBiff() const { return Version_ >= xvExcel21 && Version_ <= xvExcel40; }
     // The worksheet whose substream is being read; raises outside one.
-    TXc12DataWorksheet& Worksheet();
+    TXc12DataWorksheet& Worksheet() {
+        return CurrentSheet_ == WorksheetOf_ && CurrentSheet_ >= 0 ? *Worksheet_ : FindWorksheet();
+    }
+    TXc12DataWorksheet& FindWorksheet();
     // The worksheet's cell store, with the ROW records of rows up to row given to it first.
     TXLSCellMMU& Cells(int row);
     // Gives the ROW records read so far to the cell store.
@@ -123,7 +127,11 @@ private:
     // --- drawings (xls_read_drawing.cpp) ---
     // True for the drawing group, a sheet's drawing and its notes when the document has a
     // drawing layer to read them into; their handlers then read the record data themselves.
-    bool TakesDrawing(uint16_t id) const;
+    bool TakesDrawing(uint16_t id) const {
+        return (id == BIFFRECID_MSODRAWINGGROUP || id == BIFFRECID_MSODRAWING || id == BIFFRECID_NOTE) &&
+               DrawingLayerTakes(id);
+    }
+    bool DrawingLayerTakes(uint16_t id) const;
     void ReadDrawing();
     // Every sheet drawing read refers to its pictures by their place in the group as kept.
     void FinishDrawings();
@@ -199,11 +207,17 @@ private:
     TExcelVersion Version_ = xvNone;
     std::vector<uint8_t> Buffer_;
     TBIFFHeader Header_;
-    size_t DataLength_ = 0;  // the record's data, with its CONTINUE records where they are joined
+    // The record's data, with its CONTINUE records where they are joined: in Buffer_, or where it
+    // stands in the stream's bytes, which stay until the stream is closed at the end of Read.
+    const uint8_t* RecordData_ = nullptr;
+    size_t DataLength_ = 0;
     TRecordStorage* Storage_ = nullptr;
     TXLSWideStringList SheetList_;
     std::vector<int> ChartTabs_;  // places of the chart sheets in SheetList_
     int CurrentSheet_ = -1;
+    // The worksheet found last, and the sheet index it was found for (-1: none).
+    TXc12DataWorksheet* Worksheet_ = nullptr;
+    int WorksheetOf_ = -1;
     int CurrentSubstream_ = -1;
     bool InWorksheet_ = false;
     bool Keep_ = true;

@@ -5,8 +5,7 @@
 
 namespace xls {
 
-bool TXLSReadBIFF::TakesDrawing(uint16_t id) const {
-    if (id != BIFFRECID_MSODRAWINGGROUP && id != BIFFRECID_MSODRAWING && id != BIFFRECID_NOTE) return false;
+bool TXLSReadBIFF::DrawingLayerTakes(uint16_t id) const {
     // Only BIFF8 carries OfficeArt drawings; without a drawing layer the records are kept raw.
     if (!Biff8() || !Document_.PictureGroup || !Document_.NewSheetDrawing) return false;
     return id == BIFFRECID_MSODRAWINGGROUP || InWorksheet_;

@@ -41,6 +41,9 @@ void TXLSStream::Release() {
     Plain_ = nullptr;
     if (!TemporaryName_.empty()) std::remove(TemporaryName_.c_str());
     TemporaryName_.clear();
+    InPlace_ = nullptr;
+    InPlaceSize_ = 0;
+    InPlacePos_ = 0;
     Ole_ = nullptr;
     OleRead_.reset();
     Storage_.reset();
@@ -158,21 +161,46 @@ void TXLSStream::CreateMemory() {
     FileVersion_ = xvExcel97;
 }
 
+bool TXLSStream::BeginInPlaceRead() {
+    base::TStream& stream = Current();
+    InPlace_ = stream.ContiguousBytes();
+    if (!InPlace_) return false;
+    InPlaceSize_ = stream.Size();
+    InPlacePos_ = stream.Position();
+    return true;
+}
+
+const uint8_t* TXLSStream::ReadInPlaceShort(int64_t count) {
+    if (!InPlace_ || ContinueRead_) return nullptr;
+    // Nothing wanted past the end is nothing missing, as for a copy.
+    if (count == 0) return InPlace_ + InPlaceSize_;
+    // Fewer bytes are left than the record's length: the position goes to the end, as a copy's would.
+    if (count > 0) InPlacePos_ = std::max(InPlacePos_, InPlaceSize_);
+    throw EBIFFError("Unexpected end of file");
+}
+
+int64_t TXLSStream::ReadRaw(void* buffer, int64_t count) {
+    if (!InPlace_) return Current().Read(buffer, count);
+    if (count <= 0 || InPlacePos_ >= InPlaceSize_) return 0;
+    const int64_t n = std::min(count, InPlaceSize_ - InPlacePos_);
+    std::memcpy(buffer, InPlace_ + InPlacePos_, static_cast<size_t>(n));
+    InPlacePos_ += n;
+    return n;
+}
+
 int TXLSStream::ReadHeaderInContinue(TBIFFHeader& header) {
     uint8_t bytes[4] = {};
-    const int n = static_cast<int>(Current().Read(bytes, 4));
+    const int n = static_cast<int>(ReadRaw(bytes, 4));
     header.RecID = base::LoadLE16(bytes);
     header.Length = base::LoadLE16(bytes + 2);
     if (n == 4) RecordLength_ = header.Length;
     return n;
 }
 
-int TXLSStream::ReadHeader(TBIFFHeader& header) { return ReadHeaderInContinue(header); }
-
-int64_t TXLSStream::ReadPlain(void* buffer, int64_t count) { return Current().Read(buffer, count); }
+int64_t TXLSStream::ReadPlain(void* buffer, int64_t count) { return ReadRaw(buffer, count); }
 
 int64_t TXLSStream::Read(void* buffer, int64_t count) {
-    if (!ContinueRead_) return Current().Read(buffer, count);
+    if (!ContinueRead_) return ReadRaw(buffer, count);
     return ReadContinued(static_cast<uint8_t*>(buffer), count);
 }
 
@@ -183,7 +211,7 @@ int64_t TXLSStream::ReadContinued(uint8_t* buffer, int64_t count) {
         const int64_t left = std::max<int64_t>(0, RecordLength_ - ContinuePos_);
         const int64_t piece = std::min(left, count - done);
         if (piece > 0) {
-            const int64_t got = Current().Read(buffer + done, piece);
+            const int64_t got = ReadRaw(buffer + done, piece);
             done += got;
             ContinuePos_ += static_cast<int32_t>(got);
             if (got < piece) break;
@@ -200,7 +228,7 @@ bool TXLSStream::NextContinuation() {
     ContinuePos_ = 0;
     if (header.RecID == BIFFRECID_HFPICTURE) {
         uint8_t prefix[HFPicturePrefix];
-        if (header.Length < HFPicturePrefix || Current().Read(prefix, HFPicturePrefix) != HFPicturePrefix)
+        if (header.Length < HFPicturePrefix || ReadRaw(prefix, HFPicturePrefix) != HFPicturePrefix)
             throw EBIFFError("CONTINUE record is missing");
         ContinuePos_ = HFPicturePrefix;
     }
@@ -209,16 +237,25 @@ bool TXLSStream::NextContinuation() {
 
 uint16_t TXLSStream::PeekRecordId() {
     uint8_t bytes[4];
-    const int64_t n = Current().Read(bytes, 4);
-    Current().Seek(-n, base::TSeekOrigin::soCurrent);
-    return n == 4 ? base::LoadLE16(bytes) : 0;
+    if (!PeekHeader(bytes)) return 0;
+    return base::LoadLE16(bytes);
 }
 
 uint16_t TXLSStream::PeekRecordLength() {
     uint8_t bytes[4];
+    if (!PeekHeader(bytes)) return 0;
+    return base::LoadLE16(bytes + 2);
+}
+
+bool TXLSStream::PeekHeader(uint8_t (&bytes)[4]) {
+    if (InPlace_) {
+        if (InPlacePos_ > InPlaceSize_ || InPlaceSize_ - InPlacePos_ < 4) return false;
+        std::memcpy(bytes, InPlace_ + InPlacePos_, 4);
+        return true;
+    }
     const int64_t n = Current().Read(bytes, 4);
     Current().Seek(-n, base::TSeekOrigin::soCurrent);
-    return n == 4 ? base::LoadLE16(bytes + 2) : 0;
+    return n == 4;
 }
 
 void TXLSStream::WriteHeader(uint16_t id, uint16_t length) {
@@ -311,7 +348,11 @@ int64_t TXLSStream::Seek(int64_t offset, int origin) {
     const base::TSeekOrigin from = origin == 0   ? base::TSeekOrigin::soBeginning
                                    : origin == 1 ? base::TSeekOrigin::soCurrent
                                                  : base::TSeekOrigin::soEnd;
-    return Current().Seek(offset, from);
+    if (!InPlace_) return Current().Seek(offset, from);
+    // The stream itself checks the new position; reads go on from the bytes in place.
+    Current().Seek(InPlacePos_, base::TSeekOrigin::soBeginning);
+    InPlacePos_ = Current().Seek(offset, from);
+    return InPlacePos_;
 }
 
 void TXLSStream::WriteArea(const std::array<int32_t, 4>& area) {

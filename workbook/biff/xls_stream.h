@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_reader.h"
 #include "base/stream.h"
 #include "platform/compound_file.h"
 #include "workbook/biff/excel_version.h"
@@ -49,7 +50,32 @@ public:
     TExcelVersion FileVersion() const { return FileVersion_; }
     int64_t StreamSize() const { return StreamSize_; }
 
-    int ReadHeader(TBIFFHeader& header);
+    // From here until Close, reads take the stream's bytes where they stand when they all lie in
+    // memory in order (a memory stream, a mapped file, a compound file's stream in one run);
+    // true when they do. Call after Open.
+    bool BeginInPlaceRead();
+    // The next count bytes where they stand, the position moved past them; nil when reads are
+    // not in place or in CONTINUE-read mode. Raises when fewer than count bytes are left. The
+    // bytes stay valid until Close.
+    const uint8_t* ReadInPlace(int64_t count) {
+        if (!InPlace_ || ContinueRead_ || count < 0 || InPlacePos_ > InPlaceSize_ || InPlaceSize_ - InPlacePos_ < count)
+            return ReadInPlaceShort(count);
+        const uint8_t* bytes = InPlace_ + InPlacePos_;
+        InPlacePos_ += count;
+        return bytes;
+    }
+
+    int ReadHeader(TBIFFHeader& header) {
+        if (InPlace_ && InPlaceSize_ - InPlacePos_ >= 4) {
+            const uint8_t* bytes = InPlace_ + InPlacePos_;
+            InPlacePos_ += 4;
+            header.RecID = base::LoadLE16(bytes);
+            header.Length = base::LoadLE16(bytes + 2);
+            RecordLength_ = header.Length;
+            return 4;
+        }
+        return ReadHeaderInContinue(header);
+    }
     int ReadHeaderInContinue(TBIFFHeader& header);
     int64_t Read(void* buffer, int64_t count);
     // Reads without following CONTINUE records (BOF records).
@@ -72,7 +98,7 @@ public:
     void EndContinuedRecord();
 
     int64_t Seek(int64_t offset, int origin);
-    int64_t Position() { return Seek(0, 1); }
+    int64_t Position() { return InPlace_ ? InPlacePos_ : Seek(0, 1); }
 
     // Writes column/row bounds as four 16-bit words in the order given.
     void WriteArea(const std::array<int32_t, 4>& area);
@@ -93,6 +119,12 @@ public:
 
 private:
     base::TStream& Current();
+    // Reads from the bytes in place or from the stream, without following CONTINUE records.
+    int64_t ReadRaw(void* buffer, int64_t count);
+    // ReadInPlace where it does not give the bytes: nil, or the error.
+    const uint8_t* ReadInPlaceShort(int64_t count);
+    // The next record's header without moving; false when fewer than four bytes are left.
+    bool PeekHeader(uint8_t (&bytes)[4]);
     int64_t ReadContinued(uint8_t* buffer, int64_t count);
     // Reads the next continuation's header; false at the end of the stream.
     bool NextContinuation();
@@ -116,6 +148,10 @@ private:
     int32_t WrittenBytes_ = 0;
     int64_t RecordStart_ = -1;
     int32_t MaxRecordData_ = 0;
+    // The workbook stream's bytes when records are read where they stand; their position.
+    const uint8_t* InPlace_ = nullptr;
+    int64_t InPlaceSize_ = 0;
+    int64_t InPlacePos_ = 0;
     bool ContinueRead_ = false;
     int32_t ContinuePos_ = 0;   // data bytes consumed of the current record or continuation
     int32_t RecordLength_ = 0;  // data length of the record whose header was read last

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "base/byte_reader.h"
 #include "base/memory_stream.h"
 #include "platform/compound_file.h"
 #include "workbook/biff/biff_document.h"
@@ -59,12 +62,56 @@ inline std::vector<uint8_t> WorkbookStream(const std::vector<uint8_t>& file) {
     return bytes;
 }
 
-// A compound file holding records as its "Workbook" stream.
-inline std::vector<uint8_t> WrapWorkbook(const std::vector<uint8_t>& records) {
+// A compound file holding records as its "Workbook" stream (or a stream of the name given).
+inline std::vector<uint8_t> WrapWorkbook(const std::vector<uint8_t>& records,
+                                         const std::u16string& name = u"Workbook") {
     platform::TCompoundFile file;
-    file.Root().CreateStream(u"Workbook").WriteBuffer(records.data(), static_cast<int64_t>(records.size()));
+    file.Root().CreateStream(name).WriteBuffer(records.data(), static_cast<int64_t>(records.size()));
     return file.SaveToBytes();
 }
+
+// The compound file with the first two sectors of its "Workbook" (or "Book") stream swapped, in
+// the file and in the stream's chain: the stream's bytes no longer lie in one run. The stream
+// must be out of the mini stream and its entry in the first directory sector.
+inline std::vector<uint8_t> ScatterWorkbook(std::vector<uint8_t> file) {
+    uint8_t* bytes = file.data();
+    const size_t sectorSize = size_t{1} << base::LoadLE16(bytes + 0x1E);
+    auto offset = [&](uint32_t sector) { return (size_t{sector} + 1) * sectorSize; };
+    // The FAT entry of a sector: FAT sectors as the header's first DIFAT entries list them.
+    auto fatAt = [&](uint32_t sector) {
+        const uint32_t fatSector = base::LoadLE32(bytes + 0x4C + 4 * (sector / (sectorSize / 4)));
+        return bytes + offset(fatSector) + 4 * (sector % (sectorSize / 4));
+    };
+    for (size_t entry = offset(base::LoadLE32(bytes + 0x30)), end = entry + sectorSize; entry < end; entry += 128) {
+        std::u16string name;
+        for (size_t i = 0; i + 2 < base::LoadLE16(bytes + entry + 0x40); i += 2)
+            name += static_cast<char16_t>(base::LoadLE16(bytes + entry + i));
+        if (bytes[entry + 0x42] != 2 || (name != u"Workbook" && name != u"Book")) continue;
+        const uint32_t first = base::LoadLE32(bytes + entry + 0x74);
+        const uint32_t second = base::LoadLE32(fatAt(first));
+        const uint32_t third = base::LoadLE32(fatAt(second));
+        std::swap_ranges(bytes + offset(first), bytes + offset(first) + sectorSize, bytes + offset(second));
+        base::StoreLE32(bytes + entry + 0x74, second);
+        base::StoreLE32(fatAt(second), first);
+        base::StoreLE32(fatAt(first), third);
+        return file;
+    }
+    throw std::runtime_error("No workbook stream to scatter");
+}
+
+// The same bytes behind a stream that does not show them in memory: a reader copies them out.
+class TOpaqueStream : public base::TStream {
+public:
+    explicit TOpaqueStream(const std::vector<uint8_t>& bytes)
+        : Bytes_(base::TMemoryStream::View(bytes.data(), static_cast<int64_t>(bytes.size()))) {}
+    int64_t Read(void* buffer, int64_t count) override { return Bytes_.Read(buffer, count); }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t offset, base::TSeekOrigin origin) override { return Bytes_.Seek(offset, origin); }
+    int64_t Size() override { return Bytes_.Size(); }
+
+private:
+    base::TMemoryStream Bytes_;
+};
 
 // Builds BIFF8 record streams byte by byte.
 class TRecords {

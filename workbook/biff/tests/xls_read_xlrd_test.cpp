@@ -1,6 +1,7 @@
 // What the reader makes of files other programs wrote, against what python3-xlrd reads from them:
 // sheets, cell values (formula cells by their cached value), merged areas, column widths and
-// row heights; each cell's number format, font and alignment; and the formulas' texts.
+// row heights; each cell's number format, font and alignment; and the formulas' texts. The same
+// files, read once from bytes in place and once copied out of a stream, give the same workbook.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -314,6 +315,92 @@ TEST(OldArrayFormulas, AsLibreOfficeReadsThem) {
     }
     EXPECT_GT(compared, 0);
 }
+
+// Where a read leads: the workbook's dump and the file written from it, or the error.
+struct TReadOutcome {
+    std::string Text;
+    std::vector<uint8_t> Saved;
+};
+
+TReadOutcome ReadOutcome(const std::vector<uint8_t>& file, bool copied) {
+    const bool compound = !file.empty() && file[0] == 0xD0;
+    test::TBIFFReadBook book;
+    try {
+        if (!copied) {
+            book.Load(file);
+        } else if (compound) {
+            book.Load(test::ScatterWorkbook(file));
+        } else {
+            test::TOpaqueStream stream(file);
+            book.Document->LoadFromStream(&stream);
+        }
+    } catch (const std::exception& e) {
+        return {std::string("error ") + e.what(), {}};
+    }
+    TReadOutcome outcome{Dump(book), {}};
+    try {
+        outcome.Saved = book.Save();
+    } catch (const std::exception& e) {
+        outcome.Text += std::string("not written: ") + e.what();
+    }
+    return outcome;
+}
+
+// Reads from bytes in place (a memory stream, a compound file's stream in one run) and reads that
+// copy the records out (the workbook stream's sectors scattered over the file, a plain file
+// behind a stream that hides its memory) give the same workbook; cut inside the last record that
+// has data, or with that record's length running past the end, both give the same error.
+class ReadsAlikeInPlaceAndCopied : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ReadsAlikeInPlaceAndCopied, SameWorkbookAndSameErrors) {
+    std::ifstream in(FixtureDir + GetParam(), std::ios::binary);
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_FALSE(file.empty());
+    const bool compound = file[0] == 0xD0;
+    std::u16string name = u"Workbook";
+    std::vector<uint8_t> stream = file;
+    if (compound) {
+        const auto container = platform::TCompoundFile::OpenMemory(file);
+        if (!container->Root().HasStream(name)) name = u"Book";
+        stream = container->Root().ReadStream(name);
+    }
+    size_t last = 0;  // the last record with two bytes of data or more
+    for (size_t at = 0; at + 4 <= stream.size(); at += 4 + base::LoadLE16(stream.data() + at + 2))
+        if (base::LoadLE16(stream.data() + at + 2) >= 2) last = at;
+    const size_t lastLength = base::LoadLE16(stream.data() + last + 2);
+    std::vector<uint8_t> tooLong = stream;
+    base::StoreLE16(tooLong.data() + last + 2, 0xFFFF);
+    const struct {
+        const char* Name;
+        std::vector<uint8_t> Stream;
+        bool Fails;
+    } cases[] = {
+        {"whole", {}, false},
+        {"data cut", {stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(last + 4 + lastLength / 2)}, true},
+        {"header cut", {stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(last + 2)}, false},
+        {"length past the end", tooLong, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::vector<uint8_t> read = c.Stream.empty() ? file
+                                          : compound       ? test::WrapWorkbook(c.Stream, name)
+                                                           : c.Stream;
+        // Out of the mini stream, whose sectors are always copied.
+        if (compound) {
+            ASSERT_GE(c.Stream.empty() ? stream.size() : c.Stream.size(), 4096u);
+        }
+        const TReadOutcome inPlace = ReadOutcome(read, false);
+        const TReadOutcome copied = ReadOutcome(read, true);
+        EXPECT_EQ(inPlace.Text, copied.Text);
+        EXPECT_TRUE(inPlace.Saved == copied.Saved);
+        EXPECT_EQ(inPlace.Text.starts_with("error "), c.Fails) << inPlace.Text.substr(0, 200);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, ReadsAlikeInPlaceAndCopied,
+                         ::testing::Values("xlwt.xls", "libreoffice.xls", "gnumeric_biff8.xls", "gnumeric_biff7.xls",
+                                           "writeexcel.xls", "biff2.xls", "biff20.xls", "biff3.xls", "biff4.xls"),
+                         FixtureName);
 
 }  // namespace
 }  // namespace xls

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include "base/format.h"
+#include "base/memory_stream.h"
 #include "workbook/biff/biff_error.h"
+#include "workbook/biff/tests/biff_read_book.h"
 #include "workbook/biff/xls_stream.h"
 
 namespace xls {
@@ -188,24 +192,128 @@ TEST(XLSStreamTest, StringsSplitOverContinueRecordsTakeEachRecordsOwnWidth) {
         {"character cut in two", {1, 0x2D, 0x4E, 0x41}, {1, 0, 0x42, 0}, 3, u""},
         {"continuation missing", {0, 'a'}, {}, 2, u""},
     };
+    for (const bool inPlace : {false, true})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.Name) + (inPlace ? ", in place" : ", copied"));
+            TXLSStream stream;
+            stream.CreateMemory();
+            stream.WriteRecord(0x00FC, c.First.data(), static_cast<int64_t>(c.First.size()));
+            if (!c.Second.empty()) stream.WriteRecord(0x003C, c.Second.data(), static_cast<int64_t>(c.Second.size()));
+            if (inPlace) {
+                ASSERT_TRUE(stream.BeginInPlaceRead());
+            }
+            stream.Seek(0, 0);
+            TBIFFHeader header;
+            ASSERT_EQ(stream.ReadHeader(header), 4);
+            stream.BeginContinueRead();
+            std::u16string text;
+            if (c.Text.empty()) {
+                EXPECT_THROW(stream.ReadString(c.Count, text), EBIFFError);
+                continue;
+            }
+            EXPECT_EQ(stream.ReadString(c.Count, text), static_cast<int64_t>(c.First.size() + c.Second.size()));
+            EXPECT_EQ(text, c.Text);
+        }
+}
+
+// What a record reader meets walking the stream, as text: each header with the position after
+// it, then the record's data or the error that ends it, and the next record's id peeked.
+std::string Walk(TXLSStream& stream) {
+    std::string trace;
+    TBIFFHeader header;
+    for (;;) {
+        const uint16_t peeked = stream.PeekRecordId();
+        const int n = stream.ReadHeader(header);
+        trace += base::Format("[peek %.4X] header %d @%d", {peeked, n, static_cast<int>(stream.Position())});
+        if (n < 4) return trace;
+        trace += base::Format(" %.4X/%d:", {header.RecID, header.Length});
+        Bytes copied(header.Length);
+        const uint8_t* data = nullptr;
+        try {
+            data = stream.ReadInPlace(header.Length);
+            if (!data && stream.Read(copied.data(), header.Length) != header.Length)
+                throw EBIFFError("Unexpected end of file");
+        } catch (const EBIFFError& e) {
+            return trace + " " + e.what() + base::Format(" @%d", {static_cast<int>(stream.Position())});
+        }
+        if (!data) data = copied.data();
+        for (size_t i = 0; i < header.Length; ++i) trace += base::Format(" %.2X", {data[i]});
+        trace += "\n";
+    }
+}
+
+// Records taken where they stand in memory and records copied out of a stream read alike, the
+// damaged ends of a stream included.
+TEST(XLSStreamTest, RecordsInPlaceAndCopiedReadAlike) {
+    const Bytes record = {0x01, 0x02, 3, 0, 0xA1, 0xA2, 0xA3};
+    const Bytes empty = {0x0A, 0x00, 0, 0};
+    auto join = [](std::initializer_list<Bytes> parts) {
+        Bytes all;
+        for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    const struct {
+        const char* Name;
+        Bytes Stream;
+        std::string Ends;  // the end of the walk
+    } cases[] = {
+        {"zero-length record last", join({record, empty}), "@11 000A/0:\n[peek 0000] header 0 @11"},
+        {"zero-length record first", join({empty, record}), "@8 0201/3: A1 A2 A3\n[peek 0000] header 0 @11"},
+        {"header cut", join({record, {0x0A, 0x00, 0}}), "[peek 0000] header 3 @10"},
+        {"data cut at the end", join({record, {0x05, 0x00, 4, 0, 0xB1, 0xB2}}), "0005/4: Unexpected end of file @13"},
+        {"length past the end", join({empty, {0x06, 0x00, 0xFF, 0xFF, 0xC1}}), "0006/65535: Unexpected end of file @9"},
+        {"empty stream", {}, "[peek 0000] header 0 @0"},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        TXLSStream stream;
-        stream.CreateMemory();
-        stream.WriteRecord(0x00FC, c.First.data(), static_cast<int64_t>(c.First.size()));
-        if (!c.Second.empty()) stream.WriteRecord(0x003C, c.Second.data(), static_cast<int64_t>(c.Second.size()));
-        stream.Seek(0, 0);
-        TBIFFHeader header;
-        ASSERT_EQ(stream.ReadHeader(header), 4);
-        stream.BeginContinueRead();
-        std::u16string text;
-        if (c.Text.empty()) {
-            EXPECT_THROW(stream.ReadString(c.Count, text), EBIFFError);
-            continue;
+        std::string traces[2];
+        for (const bool inPlace : {true, false}) {
+            base::TMemoryStream memory =
+                base::TMemoryStream::View(c.Stream.data(), static_cast<int64_t>(c.Stream.size()));
+            test::TOpaqueStream opaque(c.Stream);
+            TXLSStream stream;
+            stream.SetSourceStream(inPlace ? static_cast<base::TStream*>(&memory) : &opaque);
+            stream.Open("");
+            EXPECT_EQ(stream.BeginInPlaceRead(), inPlace);
+            traces[inPlace] = Walk(stream);
+            const std::string& trace = traces[inPlace];
+            EXPECT_EQ(trace.substr(trace.size() - std::min(trace.size(), c.Ends.size())), c.Ends) << trace;
         }
-        EXPECT_EQ(stream.ReadString(c.Count, text), static_cast<int64_t>(c.First.size() + c.Second.size()));
-        EXPECT_EQ(text, c.Text);
+        EXPECT_EQ(traces[true], traces[false]);
     }
+}
+
+// Reads in CONTINUE-read mode follow the continuations from the bytes in place as they do when
+// copied, and a record is then never handed out in place.
+TEST(XLSStreamTest, ContinueReadInPlaceFollowsTheContinuations) {
+    TXLSStream stream;
+    stream.CreateMemory();
+    const Bytes data = Pattern(20000);
+    stream.WriteRecord(0x00EB, data.data(), static_cast<int64_t>(data.size()));
+    stream.WriteRecord(0x000A, nullptr, 0);
+    ASSERT_TRUE(stream.BeginInPlaceRead());
+    stream.Seek(0, 0);
+    TBIFFHeader header;
+    ASSERT_EQ(stream.ReadHeader(header), 4);
+    stream.BeginContinueRead();
+    EXPECT_EQ(stream.ReadInPlace(1), nullptr);
+    Bytes got(data.size());
+    EXPECT_EQ(stream.Read(got.data(), static_cast<int64_t>(got.size())), static_cast<int64_t>(got.size()));
+    EXPECT_EQ(got, data);
+    stream.EndContinueRead();
+    EXPECT_EQ(stream.PeekRecordId(), 0x000A);
+    EXPECT_EQ(stream.PeekRecordLength(), 0);
+    // Seeking moves the reads in place; a position before the start is refused.
+    EXPECT_EQ(stream.Seek(4, 0), 4);
+    const uint8_t* first = stream.ReadInPlace(2);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first[0], data[0]);
+    EXPECT_EQ(first[1], data[1]);
+    EXPECT_EQ(stream.Position(), 6);
+    EXPECT_ANY_THROW(stream.Seek(-7, 1));
+    EXPECT_EQ(stream.Seek(0, 2), 3 * 4 + 20000 + 4);
+    EXPECT_EQ(stream.ReadInPlace(0), first + 20012);
+    EXPECT_THROW(stream.ReadInPlace(1), EBIFFError);
 }
 
 }  // namespace
