@@ -56,8 +56,9 @@ std::vector<uint8_t> ExternSheet(const std::string& path) {
     for (size_t at = 0; at + 4 <= stream.size();) {
         const uint16_t id = base::LoadLE16(&stream[at]);
         const uint16_t length = base::LoadLE16(&stream[at + 2]);
-        if (id == 0x0017) return {stream.begin() + static_cast<std::ptrdiff_t>(at + 4),
-                                  stream.begin() + static_cast<std::ptrdiff_t>(at + 4 + length)};
+        if (id == 0x0017)
+            return {stream.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                    stream.begin() + static_cast<std::ptrdiff_t>(at + 4 + length)};
         at += 4 + length;
     }
     return {};
