@@ -546,9 +546,8 @@ void TXLSReadBIFF::ReadName() {
     // The file counts chart sheets in its sheet numbers; the model has no scope of a chart sheet,
     // so a name local to one is read as a workbook name.
     const int tab = sheet - 1;
-    const int localSheet = tab < 0 || FirstSheetFromTab(tab, ChartTabs_) != LastSheetFromTab(tab, ChartTabs_)
-                               ? -1
-                               : FirstSheetFromTab(tab, ChartTabs_);
+    const int first = FirstSheetFromTab(tab, ChartTabs_);
+    const int localSheet = tab >= 0 && first == LastSheetFromTab(tab, ChartTabs_) ? first : -1;
 
     TInternalName& internal = Document_.GetInternalNames().Add();
     internal.Sheet = static_cast<uint16_t>(localSheet + 1);
