@@ -112,13 +112,13 @@ void TXLSReadBIFF::ReadMulRK() {
     }
     // Runs of cells with one format are stored together: their format uses are counted once.
     constexpr size_t RunMax = 64;
-    double values[RunMax];
+    TXLSPackedFloat values[RunMax];
     size_t i = 0;
     while (i < count) {
         const uint16_t fileXF = r.U16LEAt(4 + 6 * i);
         size_t n = 0;
         while (i + n < count && n < RunMax && r.U16LEAt(4 + 6 * (i + n)) == fileXF) {
-            values[n] = DecodeRK(r.U32LEAt(6 + 6 * (i + n)));
+            values[n] = XLSPackRK(r.U32LEAt(6 + 6 * (i + n)));
             ++n;
         }
         cells.StoreFloatRun(first + static_cast<int>(i), row, ModelXF(fileXF), values, static_cast<int>(n));

@@ -1,10 +1,12 @@
 #include "workbook/model/cell_store.h"
 
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
 
+#include "workbook/model/biff_values.h"
 #include "workbook/model/cell_error.h"
 #include "workbook/model/cell_reference.h"
 #include "workbook/model/exceptions.h"
@@ -16,6 +18,8 @@ namespace {
 constexpr int32_t LowestInt32 = -2147483646;
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TXLSPackedFloat AsDouble(double x) { return {xckDouble, std::bit_cast<int64_t>(x)}; }
 
 double Decode(uint8_t kind, int64_t value) {
     switch (kind) {
@@ -51,10 +55,10 @@ std::u16string FloatToText(double value) {
 TXLSPackedFloat XLSPackFloat(double x) {
     // Outside the 32-bit range (infinities and NaN too) nothing packs; inside it integer
     // conversions truncate and round exactly, without calls into the maths library.
-    if (!(x >= LowestInt32 && x <= 2147483647.0)) return {xckDouble, 0};
+    if (!(x >= LowestInt32 && x <= 2147483647.0)) return AsDouble(x);
     const double whole = static_cast<double>(static_cast<int64_t>(x));
     const double fraction = x - whole;
-    if (whole == 0 && fraction < 1e-8) return {xckDouble, 0};
+    if (whole == 0 && fraction < 1e-8) return AsDouble(x);
     if (fraction == 0) {
         if (x >= -128 && x <= 127) return {xckInt8, static_cast<int64_t>(x)};
         if (x >= -32768 && x <= 32767) return {xckInt16, static_cast<int64_t>(x)};
@@ -64,19 +68,36 @@ TXLSPackedFloat XLSPackFloat(double x) {
     // Half away from zero; where that differs from the nearest even, y is half-way and no form fits.
     const double rounded = static_cast<double>(static_cast<int64_t>(y >= 0 ? y + 0.5 : y - 0.5));
     const double d = rounded - y;
-    if (d <= -1e-8 || d >= 1e-8) return {xckDouble, 0};
+    if (d <= -1e-8 || d >= 1e-8) return AsDouble(x);
     const int64_t c = static_cast<int64_t>(rounded);
     // A packed form counts only when it gives back the very same double: 3 + 1e-13 lies within
     // the tolerance of 3 but is not 3.
-    TXLSPackedFloat packed{xckDouble, 0};
+    TXLSPackedFloat packed = AsDouble(x);
     if (c % 10000 == 0)
         packed = {xckInt32, c / 10000};
     else if (c % 100 == 0 && c / 100 >= -2147483647 && c / 100 <= 2147483647)
         packed = {xckHundredths, c / 100};
     else if (c >= -2147483647 && c <= 2147483647)
         packed = {xckTenThousandths, c};
-    if (packed.Kind != xckDouble && !SameBits(Decode(packed.Kind, packed.Value), x)) return {xckDouble, 0};
+    if (packed.Kind != xckDouble && !SameBits(Decode(packed.Kind, packed.Value), x)) return AsDouble(x);
     return packed;
+}
+
+TXLSPackedFloat XLSPackRK(uint32_t rk) {
+    if (rk & 1) {
+        // A whole number v in hundredths (either form) that is no multiple of 100 packs as v
+        // hundredths: below 2^17 the two roundings of the quotient keep 10,000 times it within
+        // 1e-8 of 100 v, and v hundredths decode to the very quotient. Between -1 and 0 the
+        // packer keeps the double.
+        const double hundredths = rk & 2 ? static_cast<double>(static_cast<int32_t>(rk) >> 2)
+                                         : std::bit_cast<double>(static_cast<uint64_t>(rk & ~3u) << 32);
+        constexpr double Limit = 1 << 17;
+        if (hundredths > -Limit && hundredths < Limit) {
+            const int32_t v = static_cast<int32_t>(hundredths);
+            if (v == hundredths && v % 100 != 0 && (v > 0 || v <= -100)) return {xckHundredths, v};
+        }
+    }
+    return XLSPackFloat(DecodeRK(rk));
 }
 
 TXLSCellMMU::TXLSCellMMU(int sheetIndex, TXc12DataStyleSheet& styleSheet, TXc12DataSST& sst)
@@ -150,9 +171,8 @@ size_t CellBytes(uint8_t kind, int xf, const void* value, size_t size, uint8_t& 
     return at + size;
 }
 
-// A number cell in its smallest exact form.
-size_t FloatCellBytes(int xf, double value, uint8_t& type, uint8_t* bytes) {
-    const TXLSPackedFloat packed = XLSPackFloat(value);
+// A number cell in its packed form.
+size_t FloatCellBytes(int xf, const TXLSPackedFloat& packed, uint8_t& type, uint8_t* bytes) {
     uint8_t v[8];
     switch (packed.Kind) {
         case xckInt8: v[0] = static_cast<uint8_t>(packed.Value); return CellBytes(xckInt8, xf, v, 1, type, bytes);
@@ -164,7 +184,9 @@ size_t FloatCellBytes(int xf, double value, uint8_t& type, uint8_t* bytes) {
         case xckTenThousandths:
             base::StoreLE32(v, static_cast<uint32_t>(static_cast<int32_t>(packed.Value)));
             return CellBytes(packed.Kind, xf, v, 4, type, bytes);
-        case xckDouble: return CellBytes(xckDouble, xf, &value, 8, type, bytes);
+        case xckDouble:
+            base::StoreLE64(v, static_cast<uint64_t>(packed.Value));
+            return CellBytes(xckDouble, xf, v, 8, type, bytes);
         default: throw EXLSError("Invalid XLate");
     }
 }
@@ -245,12 +267,12 @@ void TXLSCellMMU::StoreFloat(int col, int row, int xf, double value) {
     TXc12XF& format = CheckXF(xf);
     uint8_t type = 0;
     uint8_t bytes[MaxCellBytes];
-    FloatCellBytes(xf, value, type, bytes);
+    FloatCellBytes(xf, XLSPackFloat(value), type, bytes);
     PutCell(col, row, type, bytes);
     StyleSheet_.XFEditor().UseXF(format);
 }
 
-void TXLSCellMMU::StoreFloatRun(int firstCol, int row, int xf, const double* values, int count) {
+void TXLSCellMMU::StoreFloatRun(int firstCol, int row, int xf, const TXLSPackedFloat* values, int count) {
     TXc12XF& format = CheckXF(xf);
     constexpr int Batch = 64;
     uint8_t types[Batch];

@@ -76,13 +76,18 @@ struct TXLSMMURowHeader {
 };
 static_assert(sizeof(TXLSMMURowHeader) == MMURowHeaderSize);
 
-// A double packed by the store: its kind and the integer it stores (kinds 2 to 6), or kind 8.
+// A double packed by the store: its kind and the integer it stores (kinds 2 to 6), or kind 8
+// and the double's bits.
 struct TXLSPackedFloat {
     uint8_t Kind;
     int64_t Value;
+    bool operator==(const TXLSPackedFloat&) const = default;
 };
 // Picks the smallest kind that gives back exactly the same double.
 TXLSPackedFloat XLSPackFloat(double value);
+// XLSPackFloat of the number a BIFF RK value stands for; an RK integer in hundredths packs
+// without a division.
+TXLSPackedFloat XLSPackRK(uint32_t rk);
 
 // The cells of one worksheet.
 class TXLSCellMMU {
@@ -102,9 +107,9 @@ public:
     void StoreBoolean(int col, int row, int xf, bool value);
     void StoreError(int col, int row, int xf, uint8_t errorCode);
     void StoreFloat(int col, int row, int xf, double value);
-    // StoreFloat for count cells from firstCol on, all with format xf, whose uses are counted
-    // once for the run.
-    void StoreFloatRun(int firstCol, int row, int xf, const double* values, int count);
+    // StoreFloat for count packed numbers from firstCol on, all with format xf, whose uses are
+    // counted once for the run.
+    void StoreFloatRun(int firstCol, int row, int xf, const TXLSPackedFloat* values, int count);
     void StoreSSTString(int col, int row, int xf, int index);
     void StoreString(int col, int row, int xf, std::u16string_view text);
 

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "workbook/model/biff_values.h"
 #include "workbook/model/cell_reference.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/exceptions.h"
@@ -42,6 +45,12 @@ protected:
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool IsFormula(TCellValueType type) { return type >= xctFloatFormula; }
+
+std::vector<TXLSPackedFloat> Packed(const std::vector<double>& values) {
+    std::vector<TXLSPackedFloat> packed;
+    for (double v : values) packed.push_back(XLSPackFloat(v));
+    return packed;
+}
 
 TEST(NumberPacking, KeepsEveryValueBitForBit) {
     struct Case {
@@ -92,6 +101,31 @@ TEST(NumberPacking, KeepsEveryValueBitForBit) {
         TXLSMMUCell cell;
         ASSERT_TRUE(store.FindCell(static_cast<int>(i % 100), static_cast<int>(i / 100), cell));
         EXPECT_TRUE(SameBits(TXLSCellMMU::GetFloat(cell), values[i])) << values[i];
+    }
+}
+
+// The reader packs RK numbers without decoding them where it can; the cells must come out as
+// if the decoded double had been packed. Every whole number in either RK form, in hundredths or
+// not, around the shortcut's limits, and RK numbers at random.
+TEST(NumberPacking, RKNumbersPackAsTheirDoubles) {
+    auto rkInteger = [](int32_t v, bool hundredths) {
+        return static_cast<uint32_t>(v) << 2 | 2u | (hundredths ? 1u : 0u);
+    };
+    auto rkFloat = [](double v, bool hundredths) {
+        return (static_cast<uint32_t>(std::bit_cast<uint64_t>(v) >> 32) & ~3u) | (hundredths ? 1u : 0u);
+    };
+    for (int32_t v = -(1 << 18); v <= (1 << 18); ++v)
+        for (bool hundredths : {false, true})
+            for (const uint32_t rk : {rkInteger(v, hundredths), rkFloat(v, hundredths)})
+                ASSERT_EQ(XLSPackRK(rk), XLSPackFloat(DecodeRK(rk))) << v << (hundredths ? " hundredths" : "");
+    for (int32_t v : {(1 << 29) - 1, -(1 << 29), 2147483, -2147483, 123456789})
+        EXPECT_EQ(XLSPackRK(rkInteger(v, true)), XLSPackFloat(DecodeRK(rkInteger(v, true)))) << v;
+    for (double v : {0.5, -0.5, 1e10, -1e10, 131071.5, std::numeric_limits<double>::infinity()})
+        EXPECT_EQ(XLSPackRK(rkFloat(v, true)), XLSPackFloat(DecodeRK(rkFloat(v, true)))) << v;
+    std::mt19937 rng(5);
+    for (int i = 0; i < 200000; ++i) {
+        const uint32_t rk = static_cast<uint32_t>(rng());
+        ASSERT_EQ(XLSPackRK(rk), XLSPackFloat(DecodeRK(rk))) << rk;
     }
 }
 
@@ -169,7 +203,8 @@ TEST_F(CellStoreTest, FloatRunCountsFormatUsesLikeSingleStores) {
     const int xfUses = xf.UseCount();
     const int fontUses = xf.GetFont()->UseCount();
     const double values[] = {1, -0.5, 40000, 1e300, 2.0001};
-    Store.StoreFloatRun(1, 5, run, values, 5);
+    const std::vector<TXLSPackedFloat> packed = Packed({std::begin(values), std::end(values)});
+    Store.StoreFloatRun(1, 5, run, packed.data(), 5);
     for (int i = 0; i < 5; ++i) {
         TXLSMMUCell cell;
         ASSERT_TRUE(Store.FindCell(1 + i, 5, cell)) << i;
@@ -184,12 +219,12 @@ TEST_F(CellStoreTest, FloatRunCountsFormatUsesLikeSingleStores) {
     EXPECT_EQ(xf.GetFont()->UseCount(), fontUses - 1);
 
     // A run that passes the last column fails there; the cells stored before keep their uses.
-    EXPECT_THROW(Store.StoreFloatRun(XLSMaxCol - 1, 7, run, values, 5), EXLSError);
+    EXPECT_THROW(Store.StoreFloatRun(XLSMaxCol - 1, 7, run, packed.data(), 5), EXLSError);
     TXLSMMUCell cell;
     EXPECT_TRUE(Store.FindCell(XLSMaxCol, 7, cell));
     EXPECT_EQ(xf.UseCount(), xfUses + 2);
     EXPECT_EQ(xf.GetFont()->UseCount(), fontUses - 1 + 2);
-    EXPECT_THROW(Store.StoreFloatRun(0, 8, StyleSheet.XFs().Count(), values, 1), EXLSError);
+    EXPECT_THROW(Store.StoreFloatRun(0, 8, StyleSheet.XFs().Count(), packed.data(), 1), EXLSError);
 }
 
 // Cells appended after a row's last one are laid out in one step; the same cells written right
@@ -237,7 +272,7 @@ TEST_F(CellStoreTest, AppendedRunsMatchTheEncodedLayout) {
         for (int col = 0; col < c.Before; ++col) Store.StoreFloat(col, row, xf, 1);
         if (c.Formula) Store.StoreFormulaTokens(c.Before, row, 0, 3, tokens, xf);
         const uint64_t formulaChanges = Store.FormulaChanges();
-        Store.StoreFloatRun(c.First, row, xf, c.Values.data(), count);
+        Store.StoreFloatRun(c.First, row, xf, Packed(c.Values).data(), count);
         EXPECT_EQ(Store.FormulaChanges(), formulaChanges);
         if (c.Formula) reference.StoreFormulaTokens(c.Before, row, 0, 3, tokens, xf);
         for (auto it = cells.rbegin(); it != cells.rend(); ++it)
@@ -510,7 +545,7 @@ TEST_P(CellStoreModelTest, RandomisedAgainstAMapModel) {
                         replacesFormula = replacesFormula || (over != cells.end() && IsFormula(over->second.Type));
                     }
                     const uint64_t formulaChanges = Store.FormulaChanges();
-                    Store.StoreFloatRun(col, row, xf, run.data(), static_cast<int>(run.size()));
+                    Store.StoreFloatRun(col, row, xf, Packed(run).data(), static_cast<int>(run.size()));
                     ASSERT_EQ(Store.FormulaChanges() > formulaChanges, replacesFormula);
                     touchRow(row);
                     for (size_t i = 0; i < run.size(); ++i)
