@@ -10,11 +10,13 @@
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -30,6 +32,12 @@
 namespace {
 
 constexpr int ReportRows = 32000;
+// Read timing, the same on both sides: warm reads in each of a few processes, each reading a copy
+// of the file of its own, the best counting. On this virtual machine all reads of one copy of a
+// file can be 1.7 times slower than those of another copy (where its pages landed, we take it), so
+// one process and one copy alone can mislead.
+constexpr int ReadRepeats = 5;
+constexpr int ReadProcesses = 3;
 
 std::string TempPath(const char* name) { return "/tmp/ombrix_xls_bench_" + std::to_string(::getpid()) + name; }
 
@@ -141,10 +149,11 @@ void WriteXlsx(benchmark::State& state, int sheets) {
     std::remove(path.c_str());
 }
 
-// Seconds python3-xlrd takes to open the file, best of three.
+// Seconds python3-xlrd takes to open the file, best of ReadRepeats in one process.
 double XlrdSeconds(const std::string& path) {
     const std::string command =
-        "/usr/bin/python3 -c 'import sys,time,xlrd\nbest=1e9\nfor i in range(3):\n"
+        "/usr/bin/python3 -c 'import sys,time,xlrd\nbest=1e9\nfor i in range(" + std::to_string(ReadRepeats) +
+        "):\n"
         " t=time.perf_counter(); xlrd.open_workbook(sys.argv[1]); best=min(best,time.perf_counter()-t)\n"
         "print(best)' " +
         path;
@@ -167,12 +176,32 @@ double ReadOnce(const std::string& path, long* peakAbove = nullptr) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Time and memory are measured in separate passes. Time: both sides warm and best of three, as
-// xlrd is timed inside one Python process whose heap keeps the pages of earlier reads; trimming
-// our heap before each timed read would charge us the kernel's first touch of every page (about
-// half of our read on this machine) and xlrd not. Memory: one read of its own with the heap
-// trimmed first, so that pages freed by the writer or earlier reads cannot hide the read's growth;
-// its time is reported too (ColdMs).
+// Best seconds of ReadRepeats reads in a child process, or 0 when it cannot be started.
+double ChildReadSeconds(const std::string& path) {
+    int fds[2];
+    if (::pipe(fds) != 0) return 0;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        double best = 1e9;
+        for (int i = 0; i < ReadRepeats; ++i) best = std::min(best, ReadOnce(path));
+        const bool sent = ::write(fds[1], &best, sizeof best) == static_cast<ssize_t>(sizeof best);
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(fds[1]);
+    double best = 0;
+    if (child < 0 || ::read(fds[0], &best, sizeof best) != static_cast<ssize_t>(sizeof best)) best = 0;
+    ::close(fds[0]);
+    if (child > 0) ::waitpid(child, nullptr, 0);
+    return best;
+}
+
+// Time and memory are measured in separate passes. Time: both sides warm, as xlrd is timed inside
+// its Python process whose heap keeps the pages of earlier reads; trimming our heap before each
+// timed read would charge us the kernel's first touch of every page (about half of our read on
+// this machine) and xlrd not. Memory: one read of its own with the heap trimmed first, so that
+// pages freed by the writer or earlier reads cannot hide the read's growth; its time is reported
+// too (ColdMs).
 void ReadXls(benchmark::State& state, int sheets) {
     const std::string path = TempPath("_read.xls");
     {
@@ -186,9 +215,21 @@ void ReadXls(benchmark::State& state, int sheets) {
     long peakAbove = StatusKiB("VmRSS:");
     ResetPeak();
     const double cold = ReadOnce(path, &peakAbove);
+    // A side that could not be timed gives 0 and is left out.
+    auto keepBest = [](double& best, double seconds) { best = seconds > 0 ? std::min(best, seconds) : best; };
     double seconds = 1e9;
-    for (auto _ : state) seconds = std::min(seconds, ReadOnce(path));
-    const double xlrd = XlrdSeconds(path);
+    double xlrd = 1e9;
+    const std::string copy = TempPath("_copy.xls");
+    auto freshCopy = [&] {
+        std::remove(copy.c_str());
+        std::filesystem::copy_file(path, copy);
+        return copy;
+    };
+    for (auto _ : state) {
+        keepBest(seconds, ChildReadSeconds(freshCopy()));
+        keepBest(xlrd, XlrdSeconds(freshCopy()));
+    }
+    std::remove(copy.c_str());
     state.counters["FileMiB"] = static_cast<double>(file.size()) / (1 << 20);
     state.counters["PeakAboveStartMiB"] = static_cast<double>(peakAbove) / 1024.0;
     state.counters["PeakPerFileSize"] = static_cast<double>(peakAbove) * 1024.0 / static_cast<double>(file.size());
@@ -210,8 +251,8 @@ BENCHMARK(BM_ReportSheetXls)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_ReportSheetXlsxConstantMemory)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_TenReportSheetsXls)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_TenReportSheetsXlsxConstantMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ReadReportSheetXls)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ReadTenReportSheetsXls)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadReportSheetXls)->Unit(benchmark::kMillisecond)->Iterations(ReadProcesses);
+BENCHMARK(BM_ReadTenReportSheetsXls)->Unit(benchmark::kMillisecond)->Iterations(ReadProcesses);
 
 }  // namespace
 
