@@ -32,10 +32,10 @@
 namespace {
 
 constexpr int ReportRows = 32000;
-// Read timing, the same on both sides: warm reads in each of a few processes, each reading a copy
-// of the file of its own, the best counting. On this virtual machine all reads of one copy of a
-// file can be 1.7 times slower than those of another copy (where its pages landed, we take it), so
-// one process and one copy alone can mislead.
+// Read timing, the same on both sides: warm reads in each of a few processes, the best counting.
+// On this virtual machine all reads of one process can run 1.7 times slower than those of another,
+// so one process alone can mislead. Each process reads a copy of the file of its own, so that no
+// two share the pages of one file.
 constexpr int ReadRepeats = 3;
 constexpr int ReadProcesses = 5;
 
@@ -190,7 +190,7 @@ double ChildReadSeconds(const std::string& path) {
     }
     ::close(fds[1]);
     double best = 0;
-    if (child < 0 || ::read(fds[0], &best, sizeof best) != static_cast<ssize_t>(sizeof best)) best = 0;
+    if (child > 0 && ::read(fds[0], &best, sizeof best) != static_cast<ssize_t>(sizeof best)) best = 0;
     ::close(fds[0]);
     if (child > 0) ::waitpid(child, nullptr, 0);
     return best;

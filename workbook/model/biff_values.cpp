@@ -47,16 +47,17 @@ std::u16string Utf16LE(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-double DecodeRK(uint32_t value) {
+double RKUnscaled(uint32_t value) {
+    if (value & 2) return static_cast<double>(static_cast<int32_t>(value) >> 2);
+    const uint64_t bits = static_cast<uint64_t>(value & 0xFFFFFFFCu) << 32;
     double result;
-    if (value & 2) {
-        result = static_cast<double>(static_cast<int32_t>(value) >> 2);
-    } else {
-        const uint64_t bits = static_cast<uint64_t>(value & 0xFFFFFFFCu) << 32;
-        std::memcpy(&result, &bits, sizeof result);
-    }
-    if (value & 1) result /= 100.0;
+    std::memcpy(&result, &bits, sizeof result);
     return result;
+}
+
+double DecodeRK(uint32_t value) {
+    const double result = RKUnscaled(value);
+    return value & 1 ? result / 100.0 : result;
 }
 
 TXc12CellError BIFFErrorToCellError(int code) {

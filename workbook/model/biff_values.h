@@ -16,6 +16,8 @@ namespace xls {
 // An RK number of [MS-XLS]: bit 1 set, the integer value >> 2 (arithmetic); else the upper 30
 // bits are the top bits of an IEEE double whose low 34 bits are 0; bit 0 set divides by 100.
 double DecodeRK(uint32_t value);
+// The number of an RK value before the division by 100 that bit 0 asks for.
+double RKUnscaled(uint32_t value);
 
 // BIFF error codes 0x00, 0x07, 0x0F, 0x17, 0x1D, 0x24, 0x2A, 0x2B <-> the model's values 1 to 8.
 // Any other code gives errUnknown.

@@ -89,8 +89,7 @@ TXLSPackedFloat XLSPackRK(uint32_t rk) {
         // hundredths: below 2^17 the two roundings of the quotient keep 10,000 times it within
         // 1e-8 of 100 v, and v hundredths decode to the very quotient. Between -1 and 0 the
         // packer keeps the double.
-        const double hundredths = rk & 2 ? static_cast<double>(static_cast<int32_t>(rk) >> 2)
-                                         : std::bit_cast<double>(static_cast<uint64_t>(rk & ~3u) << 32);
+        const double hundredths = RKUnscaled(rk);
         constexpr double Limit = 1 << 17;
         if (hundredths > -Limit && hundredths < Limit) {
             const int32_t v = static_cast<int32_t>(hundredths);
