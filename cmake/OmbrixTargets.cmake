@@ -28,15 +28,18 @@ function(ombrix_add_tests name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1" ${ARG_PROPERTIES})
 endfunction()
 
-# ombrix_add_fuzzer(<name> SOURCES ... LIBS ... [SECONDS n]): a libFuzzer target, built only in
-# the clang fuzz tree (OMBRIX_FUZZ), and run by CTest there for a bounded time.
+# ombrix_add_fuzzer(<name> SOURCES ... LIBS ... [RUNS n]): a libFuzzer target, built only in the
+# clang fuzz tree (OMBRIX_FUZZ). CTest replays its seeds (the build folder's <name>-corpus, filled
+# at configure time, and the committed fuzz/<name>-regressions folder of inputs that once failed),
+# then explores n inputs (default 20000) from a fixed seed: the outcome depends on the submission
+# only. Longer exploration with random seeds is scripts/fuzz-explore.
 function(ombrix_add_fuzzer name)
-  cmake_parse_arguments(ARG "" "SECONDS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "RUNS" "SOURCES;LIBS" ${ARGN})
   if(NOT OMBRIX_FUZZ)
     return()
   endif()
-  if(NOT ARG_SECONDS)
-    set(ARG_SECONDS 60)
+  if(NOT ARG_RUNS)
+    set(ARG_RUNS 20000)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
@@ -45,8 +48,9 @@ function(ombrix_add_fuzzer name)
   set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
   file(MAKE_DIRECTORY ${corpus})
   add_test(NAME ${name}
-    COMMAND ${name} -max_total_time=${ARG_SECONDS} -rss_limit_mb=2048 -timeout=10 ${corpus})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    COMMAND ${PROJECT_SOURCE_DIR}/cmake/run-fuzzer $<TARGET_FILE:${name}> ${ARG_RUNS} 1 ${corpus}
+            ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${name}-regressions)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endfunction()
 
 # ombrix_add_library(<name> SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...]): a folder's library,

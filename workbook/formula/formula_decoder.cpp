@@ -36,8 +36,9 @@ std::u16string Hex2(uint8_t v) {
     return {digits[v >> 4], digits[v & 15]};
 }
 
-std::u16string IntText(int32_t v) {
-    char buf[16];
+// Wide enough for a row text of the largest stored row plus one.
+std::u16string IntText(int64_t v) {
+    char buf[24];
     const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
     return std::u16string(buf, end);
 }
@@ -243,7 +244,7 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
             return text;
         };
         auto rowText = [](uint32_t row) {
-            std::u16string text = IntText(static_cast<int32_t>(row & 0x7FFFFFFF) + 1);
+            std::u16string text = IntText(int64_t{row & 0x7FFFFFFF} + 1);
             if (row & 0x80000000u) text.insert(text.begin(), u'$');
             return text;
         };

@@ -284,6 +284,23 @@ TEST_F(FormulaCode, DecoderRejectsBrokenCode) {
     EXPECT_THROW(decoder.Decode(cut, 0), std::exception);
 }
 
+// Stored rows and columns may hold the largest values their fields take; their texts must not
+// overflow (the first input is one a fuzzer found).
+TEST_F(FormulaCode, LargestRowsAndColumnsDecode) {
+    TXLSFormulaDecoder decoder(Root);
+    const uint8_t found[] = {0xA7, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0,    0, 0xFF, 0x3F,
+                             1,    0, 0, 0, 0x19, 0x62, 0,    0x0D, 0,    0x0D, 0, 0x0A};
+    try {
+        decoder.Decode(found, 0);
+    } catch (const base::Exception&) {
+    }
+    // Whole rows ("3:$5") with both rows set to the largest stored row, absolute.
+    std::vector<uint8_t> rows = Compile(u"3:$5");
+    ASSERT_GE(rows.size(), 9u);
+    for (size_t i = 1; i < 9; ++i) rows[i] = 0xFF;
+    EXPECT_EQ(decoder.Decode(rows, 0), u"$2147483648:$2147483648");
+}
+
 // Tables: Table1 on Sheet1 at B2:D7 (header row, totals row) with Name, Sales and Cost;
 // Orders on My Sheet at F1:I4 (header row only) with Cost, Sales, a name to escape and one with
 // a space, so that a column name found first in another table would give the wrong column.
