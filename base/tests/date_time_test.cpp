@@ -3,36 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <ctime>
 #include <limits>
 #include <string>
 
 #include "base/text_encoding.h"
+#include "platform/testing/time_zone.h"
 
 namespace base {
 namespace {
 
-// Sets TZ for one scope and puts the previous value back.
-class TZone {
-public:
-    explicit TZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) Old_ = old, HadOld_ = true;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TZone() {
-        if (HadOld_)
-            setenv("TZ", Old_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::string Old_;
-    bool HadOld_ = false;
-};
+using platform::testing::TTimeZone;
 
 // UTC, eight hours east without daylight saving, and a zone west of UTC with daylight saving.
 constexpr const char* Zones[] = {"UTC0", "Asia/Shanghai", "America/New_York"};
@@ -57,7 +37,7 @@ const TTextCase TextCases[] = {
 
 TEST(DateTime, TextIsTheSameInEveryZone) {
     for (const char* zone : Zones) {
-        TZone scope(zone);
+        TTimeZone scope(zone);
         for (const TTextCase& c : TextCases) {
             EXPECT_EQ(XmlDateTimeToStr(c.Value), c.Text) << zone << " " << c.Value;
             // The text has whole seconds.
@@ -109,7 +89,7 @@ TEST(DateTime, FieldsAndTheirValue) {
 }
 
 TEST(DateTime, LocalClockDiffersFromUtcByTheZoneOffset) {
-    TZone scope("Asia/Shanghai");
+    TTimeZone scope("Asia/Shanghai");
     const double utc = NowUTCDateTime();
     const double local = NowDateTime();
     EXPECT_NEAR(local - utc, 8.0 / 24, 5.0 / 86400);

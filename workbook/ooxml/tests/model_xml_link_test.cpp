@@ -3,11 +3,10 @@
 // are the same text whatever the process's zone.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "base/date_time.h"
+#include "platform/testing/time_zone.h"
 #include "workbook/model/class_factory.h"
 #include "workbook/model/document_root.h"
 #include "workbook/model/error_manager.h"
@@ -19,19 +18,9 @@ namespace {
 
 class ModelWithXmlLayer : public ::testing::TestWithParam<const char*> {
 protected:
-    ModelWithXmlLayer() : Root(Factory, Errors, &Services) {
-        if (const char* old = std::getenv("TZ")) OldZone = old, HadZone = true;
-        setenv("TZ", GetParam(), 1);
-        tzset();
+    ModelWithXmlLayer() : Zone(GetParam()), Root(Factory, Errors, &Services) {
         Factory.SetGraphicManager(nullptr);
         Root.CreateParts();
-    }
-    ~ModelWithXmlLayer() override {
-        if (HadZone)
-            setenv("TZ", OldZone.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
     }
 
     std::u16string CoreText(std::u16string_view path) {
@@ -39,8 +28,7 @@ protected:
         return node == nullptr ? std::u16string() : std::u16string(node->GetText());
     }
 
-    std::string OldZone;
-    bool HadZone = false;
+    platform::testing::TTimeZone Zone;
     TOpcOoxmlServices Services;
     TXc12ClassFactory Factory;
     TXLSErrorManager Errors;
