@@ -1,6 +1,6 @@
 #include "pdf/pdf_doc_info.h"
 
-#include "pdf/pdf_date_time.h"
+#include "base/date_time.h"
 
 namespace pdf {
 
@@ -11,7 +11,7 @@ TPDFDocInfo::TPDFDocInfo()
       Creator_("Ombrix PDF Writer"),
       Author_("Ombrix User"),
       Subject_("None"),
-      CreationDate_(NowDateTime()) {}
+      CreationDate_(base::NowDateTime()) {}
 
 void TPDFDocInfo::Assign(const TPDFDocInfo& source) {
     Creator_ = source.Creator_;

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "base/byte_reader.h"
+#include "base/date_time.h"
 #include "base/file_stream.h"
 #include "base/text_encoding.h"
 #include "pdf/pdf_date_time.h"
@@ -136,7 +137,7 @@ void TPDFDocument::BeginDoc() {
     ResetModel();
     // The time repeats for files written within one millisecond: random bytes keep every file's
     // identifier, and so its encryption key, its own.
-    std::string identified = FileName_ + FormatFileIdTime(NowDateTime());
+    std::string identified = FileName_ + FormatFileIdTime(base::NowDateTime());
     std::random_device random;
     for (int i = 0; i < 4; ++i) base::AppendLE32(identified, random());
     FileID_ = MD5String(identified);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/date_time.h"
 #include "base/exception.h"
 #include "pdf/pdf_date_time.h"
 #include "pdf/pdf_encoding.h"
@@ -215,7 +216,10 @@ TEST(DateTime, FormatsCreationDateAndIdentifierTime) {
     EXPECT_EQ(FormatPDFDate(45000.5), "20230315120000");
     EXPECT_EQ(FormatFileIdTime(45000.5 + 1234.0 / 86400000.0), "Wed 15-03-2023 12:00:01.234");
     EXPECT_EQ(FormatPDFDate(2.0 - 0.1 / 86400000.0), "19000101000000");
-    const double now = NowDateTime();
+    // A date beyond the year 9999 would give a longer text than the date form has room for.
+    for (const double beyond : {1e7, -1e7, 1e300}) EXPECT_EQ(FormatPDFDate(beyond), "18991230000000") << beyond;
+    EXPECT_EQ(FormatFileIdTime(1e7), "Sat 30-12-1899 00:00:00.000");
+    const double now = base::NowDateTime();
     EXPECT_GT(now, 45000);
     EXPECT_LT(now, 80000);
 }

@@ -1,7 +1,7 @@
 #include "workbook/model/document_root.h"
 
+#include "base/date_time.h"
 #include "platform/locale_paper.h"
-#include "workbook/model/xml_date_time.h"
 
 namespace xls {
 
@@ -29,12 +29,12 @@ char16_t FormulaSeparatorFor(const TFormatSettings& settings) {
 double TXc12DocProps::GetCreated() const {
     if (Tree_ == nullptr) return 0;
     const TXc12XmlNode* node = Tree_->Root().FindPath(CreatedPath);
-    return node == nullptr ? 0 : XmlStrToDateTime(node->GetText());
+    return node == nullptr ? 0 : base::XmlStrToDateTime(node->GetText());
 }
 
 void TXc12DocProps::SetDate(std::u16string_view path, double value) {
     if (Tree_ == nullptr) return;
-    if (TXc12XmlNode* node = Tree_->Root().FindPath(path)) node->SetText(XmlDateTimeToStr(value));
+    if (TXc12XmlNode* node = Tree_->Root().FindPath(path)) node->SetText(base::XmlDateTimeToStr(value));
 }
 
 void TXc12DocProps::SetCreated(double value) { SetDate(CreatedPath, value); }
@@ -107,9 +107,9 @@ void TXc12Manager::BeforeWrite() {
     GraphicManager_->ResetWritten();
     if (DocProps_->Enabled == 0) return;
     // Both dates are UTC: the text carries "Z".
-    const double now = NowUTCDateTime();
+    const double now = base::NowUTCDateTime();
     const double created = DocProps_->GetCreated();
-    if (created == 0 || DateTimeYear(created) <= 2000) DocProps_->SetCreated(now);
+    if (created == 0 || base::DecodeDateTime(created).Year <= 2000) DocProps_->SetCreated(now);
     DocProps_->SetModified(now);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/stream.h"
+#include "base/text_utils.h"
 #include "workbook/model/format_settings.h"
 
 namespace xls {
@@ -27,9 +28,10 @@ int CharPos(char c, std::u16string_view text);
 int LastWideCharPos(char16_t c, std::u16string_view text);
 int LastCharPos(char c, std::u16string_view text);
 
-// head := the text before the first c and text := the text after it; without c head := the
-// whole text and text := empty.
-void SplitAtChar(char16_t c, std::u16string& text, std::u16string& head);
+// SplitAtChar, TrimText and TryStrToFloat serve the XML layer below the model too.
+using base::SplitAtChar;
+using base::TrimText;
+using base::TryStrToFloat;
 
 // CRC-32 register over count bytes: reflected polynomial 0xEDB88320, initial value 0xFFFFFFFF
 // and no final inversion (so it is the bitwise complement of zlib's crc32). -1 for count < 1.
@@ -45,12 +47,6 @@ int64_t CmToEmu(double value);
 
 // P = 10^digits, Y = value x P; (Int(Frac(Y) x 2) + Int(Y)) / P: halves round away from zero.
 double RoundToDigits(double value, int digits);
-
-// The runtime's text-to-float conversion, locale-free: optional blanks, an optional sign,
-// digits with at most one decimal separator (at least one digit), an optional exponent
-// ("E" or "e", optional sign, digits), optional blanks. No thousands separators, no "INF" or
-// "NAN". False when the text is no number or out of the double range.
-bool TryStrToFloat(std::u16string_view text, double& value, char16_t decimalSeparator = u'.');
 
 // A number with the settings' currency string before it (CurrencyFormat 0 or 2) or after it
 // (1 or 3); the text is trimmed first. False when the currency string is not where it belongs
@@ -75,8 +71,5 @@ bool IsZipStream(base::TStream& stream);
 // Upper case of every UTF-16 unit by the simple Unicode mapping (the runtime's wide
 // upper-casing, which maps unit by unit: surrogate pairs stay as they are).
 std::u16string WideUpperCaseStr(std::u16string_view text);
-
-// Delphi's Trim: characters up to and including the space are removed from both ends.
-std::u16string_view TrimText(std::u16string_view text);
 
 }  // namespace xls

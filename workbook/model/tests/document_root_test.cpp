@@ -4,13 +4,19 @@
 
 #include <vector>
 
+#include "base/date_time.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/tests/model_fakes.h"
 #include "workbook/model/tests/test_util.h"
-#include "workbook/model/xml_date_time.h"
 
 namespace xls {
 namespace {
+
+using base::NowUTCDateTime;
+using base::XmlDateTimeToStr;
+using base::XmlStrToDateTime;
+
+int64_t DateTimeYear(double value) { return base::DecodeDateTime(value).Year; }
 
 class DocumentRoot : public ::testing::Test {
 protected:

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -148,7 +151,19 @@ TEST(ImageSize, BrokenHeadersFail) {
 }
 
 TEST(ImageSize, RandomBytesNeverReadOutside) {
+    using TMeasure = bool (*)(std::span<const uint8_t>, int&, int&);
+    const struct {
+        const char* Name;
+        TMeasure Measure;
+        int Largest;  // the largest side the header can give
+    } measures[] = {
+        {"jpeg", MeasureJpeg, 0xFFFF},
+        {"png", MeasurePng, std::numeric_limits<int>::max()},
+        {"emf", MeasureEmf, std::numeric_limits<int>::max()},
+        {"wmf", MeasureWmf, std::numeric_limits<int>::max()},
+    };
     uint32_t seed = 12345;
+    int jpegSizes = 0;
     for (int round = 0; round < 2000; ++round) {
         std::vector<uint8_t> bytes(static_cast<size_t>(round % 64));
         for (uint8_t& b : bytes) {
@@ -156,13 +171,24 @@ TEST(ImageSize, RandomBytesNeverReadOutside) {
             b = static_cast<uint8_t>(seed >> 16);
         }
         if (bytes.size() > 3) bytes[0] = 0xFF, bytes[1] = 0xD8, bytes[2] = 0xFF;
-        int w = 0;
-        int h = 0;
-        MeasureJpeg(bytes, w, h);
-        MeasurePng(bytes, w, h);
-        MeasureEmf(bytes, w, h);
-        MeasureWmf(bytes, w, h);
+        for (const auto& m : measures) {
+            int w = -1;
+            int h = -1;
+            if (m.Measure(bytes, w, h)) {
+                // A size read is one the header can hold.
+                EXPECT_GE(w, 0) << m.Name << " round " << round;
+                EXPECT_GE(h, 0) << m.Name << " round " << round;
+                EXPECT_LE(std::max(w, h), m.Largest) << m.Name << " round " << round;
+                jpegSizes += m.Measure == MeasureJpeg;
+            } else {
+                // No image: the sizes are left as they were.
+                EXPECT_EQ(w, -1) << m.Name << " round " << round;
+                EXPECT_EQ(h, -1) << m.Name << " round " << round;
+            }
+        }
     }
+    // The JPEG start makes some rounds reach a frame header.
+    EXPECT_GT(jpegSizes, 0);
 }
 
 }  // namespace

@@ -100,6 +100,16 @@ TEST(Robustness, LongTextsAnswerFalse) {
     EXPECT_TRUE(TryStrToFloat(u"0." + digits, value));
 }
 
+// The length of what a reader gave, or -1 when it raised EXLSError.
+template <typename Read>
+long long LengthOrError(Read read) {
+    try {
+        return static_cast<long long>(read().size());
+    } catch (const EXLSError&) {
+        return -1;
+    }
+}
+
 TEST(Robustness, BIFFStringReadersStayInsideTheBody) {
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> size(0, 12), byte(0, 255), count(-3, 20);
@@ -107,26 +117,30 @@ TEST(Robustness, BIFFStringReadersStayInsideTheBody) {
         std::vector<uint8_t> body(static_cast<size_t>(size(rng)));
         for (uint8_t& v : body) v = static_cast<uint8_t>(byte(rng));
         const int n = count(rng);
-        try {
-            BIFFBufToWideStr(body, n);
-        } catch (const EXLSError&) {
+        const auto have = static_cast<long long>(body.size());
+        const long long width = !body.empty() && (body[0] & 1) ? 2 : 1;
+        // count characters after the option byte: the text, or an error when the body is short.
+        const auto counted = [&](long long characters) {
+            if (characters <= 0) return 0LL;
+            return !body.empty() && 1 + characters * width <= have ? characters : -1;
+        };
+        SCOPED_TRACE(::testing::Message() << "body of " << have << " bytes, count " << n);
+        EXPECT_EQ(LengthOrError([&] { return BIFFBufToWideStr(body, n); }), counted(n));
+        EXPECT_EQ(LengthOrError([&] { return ShortBIFFBufToWideStr(body, n); }), counted(n > 0 ? n & 0xFF : 0));
+        EXPECT_EQ(LengthOrError([&] { return ByteStrToWideStr(body, n); }), n <= 0 ? 0 : n <= have ? n : -1);
+        const long long raw = LengthOrError([&] { return BIFFBufToRawStr(body, n); });
+        EXPECT_EQ(raw, body.empty() ? -1 : n <= 0 ? 1 : counted(n) < 0 ? -1 : 1 + n * width);
+        if (raw > 0) {
+            const std::u16string text = BIFFStrToWideStr(BIFFBufToRawStr(body, n));
+            EXPECT_EQ(static_cast<long long>(text.size()), n > 0 ? n : 0);
         }
-        try {
-            ShortBIFFBufToWideStr(body, n);
-        } catch (const EXLSError&) {
-        }
-        try {
-            ByteStrToWideStr(body, n);
-        } catch (const EXLSError&) {
-        }
-        try {
-            BIFFStrToWideStr(BIFFBufToRawStr(body, n));
-        } catch (const EXLSError&) {
-        }
-        try {
-            WideBufZToWideStr(body, n);
-        } catch (const EXLSError&) {
-        }
+        const long long zeroEnded = LengthOrError([&] { return WideBufZToWideStr(body, n); });
+        if (n <= 2)
+            EXPECT_EQ(zeroEnded, 0);
+        else if (n - 2 > have)
+            EXPECT_EQ(zeroEnded, -1);
+        else
+            EXPECT_LE(zeroEnded, (n - 2) / 2);
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include "base/exception.h"
 #include "base/text_encoding.h"
-#include "workbook/model/utils.h"
+#include "base/text_utils.h"
 #include "workbook/ooxml/xml/xml_values.h"
 #include "workbook/ooxml/xml/xml_writer.h"
 
@@ -36,7 +36,7 @@ void TItemXpgList<T>::SetDelimitedText(std::u16string_view text) {
     std::u16string rest(text);
     std::u16string piece;
     while (!rest.empty()) {
-        SplitAtChar(Delimiter_, rest, piece);
+        base::SplitAtChar(Delimiter_, rest, piece);
         T value{};
         if (TryParse(piece, value))
             Items_.push_back(value);
@@ -54,7 +54,7 @@ bool TExtendedXpgList::TryParse(std::u16string_view text, double& value) const {
 std::string TExtendedXpgList::Format(double value) const { return base::Utf16ToUtf8(XmlFloatToStr(value)); }
 
 bool TLongwordXpgList::TryParse(std::u16string_view text, uint32_t& value) const {
-    const std::string ascii = base::Utf16ToUtf8(TrimText(text));
+    const std::string ascii = base::Utf16ToUtf8(base::TrimText(text));
     const char* end = ascii.data() + ascii.size();
     const auto [ptr, ec] = std::from_chars(ascii.data(), end, value);
     return !ascii.empty() && ec == std::errc() && ptr == end;

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <ctime>
 #include <limits>
 
-#include "base/civil_date.h"
 #include "base/exception.h"
 #include "base/text_encoding.h"
-#include "workbook/model/utils.h"
+#include "base/text_utils.h"
 
 namespace xls {
 
@@ -44,48 +42,11 @@ int HexDigit(char16_t c) {
     return -1;
 }
 
-using base::DaysFromCivil;
-using base::DaysInMonth;
-
-// Broken-down time <-> seconds since 1970 without a zone (the arithmetic of timegm, with no
-// limit on the range of time_t).
-int64_t CivilToSeconds(const std::tm& tm) {
-    return (DaysFromCivil(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) - 25569) * 86400 + tm.tm_hour * 3600 +
-           tm.tm_min * 60 + tm.tm_sec;
-}
-
-// The offset of local time from UTC, in seconds, at a given UTC instant.
-int64_t LocalOffsetAtUtc(int64_t utcSeconds) {
-    const auto t = static_cast<time_t>(utcSeconds);
-    std::tm local{};
-    if (!localtime_r(&t, &local)) return 0;
-    return CivilToSeconds(local) - utcSeconds;
-}
-
-// Reads exactly count digits at text[pos].
-bool ReadDigits(std::u16string_view text, size_t& pos, size_t count, int& value) {
-    if (pos + count > text.size()) return false;
-    value = 0;
-    for (size_t i = 0; i < count; ++i) {
-        const char16_t c = text[pos + i];
-        if (c < u'0' || c > u'9') return false;
-        value = value * 10 + (c - u'0');
-    }
-    pos += count;
-    return true;
-}
-
-bool Expect(std::u16string_view text, size_t& pos, char16_t c) {
-    if (pos >= text.size() || text[pos] != c) return false;
-    ++pos;
-    return true;
-}
-
 }  // namespace
 
 bool TryXmlStrToInt(std::u16string_view text, int32_t& value) {
     std::string ascii;
-    if (!ToAscii(TrimText(text), ascii) || ascii.empty()) return false;
+    if (!ToAscii(base::TrimText(text), ascii) || ascii.empty()) return false;
     size_t i = 0;
     const bool negative = ascii[0] == '-';
     if (ascii[0] == '-' || ascii[0] == '+') ++i;
@@ -157,7 +118,7 @@ bool TryXmlStrToBool(std::u16string_view text, bool& value) {
     return false;
 }
 
-bool TryXmlStrToFloat(std::u16string_view text, double& value) { return TryStrToFloat(text, value, u'.'); }
+bool TryXmlStrToFloat(std::u16string_view text, double& value) { return base::TryStrToFloat(text, value, u'.'); }
 
 double XmlStrToFloatDef(std::u16string_view text, double defaultValue) {
     double value = 0;
@@ -165,85 +126,6 @@ double XmlStrToFloatDef(std::u16string_view text, double defaultValue) {
 }
 
 double XmlStrToFloat(std::u16string_view text) { return XmlStrToFloatDef(text, 0); }
-
-bool TryXmlStrToDateTime(std::u16string_view text, double& value) {
-    const std::u16string_view t = TrimText(text);
-    size_t pos = 0;
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    if (!ReadDigits(t, pos, 4, year) || !Expect(t, pos, u'-') || !ReadDigits(t, pos, 2, month) ||
-        !Expect(t, pos, u'-') || !ReadDigits(t, pos, 2, day))
-        return false;
-    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
-    double fraction = 0;
-    bool zoned = false;
-    int64_t offsetSeconds = 0;
-    if (pos < t.size()) {
-        if (!Expect(t, pos, u'T') || !ReadDigits(t, pos, 2, hour) || !Expect(t, pos, u':') ||
-            !ReadDigits(t, pos, 2, minute))
-            return false;
-        if (pos < t.size() && t[pos] == u':') {
-            ++pos;
-            if (!ReadDigits(t, pos, 2, second)) return false;
-            if (pos < t.size() && t[pos] == u'.') {
-                ++pos;
-                double scale = 0.1;
-                const size_t first = pos;
-                for (; pos < t.size() && t[pos] >= u'0' && t[pos] <= u'9'; ++pos, scale /= 10)
-                    fraction += (t[pos] - u'0') * scale;
-                if (pos == first) return false;
-            }
-        }
-        // 24:00:00 is the end of the day; leap seconds are not kept.
-        if (hour > 24 || minute > 59 || second > 59 || (hour == 24 && (minute || second || fraction > 0))) return false;
-        if (pos < t.size()) {
-            zoned = true;
-            if (t[pos] == u'Z') {
-                ++pos;
-            } else {
-                const char16_t sign = t[pos++];
-                int offsetHours = 0, offsetMinutes = 0;
-                if ((sign != u'+' && sign != u'-') || !ReadDigits(t, pos, 2, offsetHours) || !Expect(t, pos, u':') ||
-                    !ReadDigits(t, pos, 2, offsetMinutes) || offsetHours > 14 || offsetMinutes > 59)
-                    return false;
-                offsetSeconds = (offsetHours * 3600 + offsetMinutes * 60) * (sign == u'-' ? -1 : 1);
-            }
-            if (pos != t.size()) return false;
-        }
-    }
-    int64_t seconds = (DaysFromCivil(year, month, day) - 25569) * 86400 + hour * 3600 + minute * 60 + second;
-    if (zoned) {
-        const int64_t utc = seconds - offsetSeconds;
-        seconds = utc + LocalOffsetAtUtc(utc);
-    }
-    value = (static_cast<double>(seconds) + fraction) / 86400.0 + 25569.0;
-    return true;
-}
-
-double XmlStrToDateTime(std::u16string_view text) {
-    double value = 0;
-    return TryXmlStrToDateTime(text, value) ? value : 0;
-}
-
-std::u16string XmlDateTimeToStr(double value) {
-    if (!std::isfinite(value) || std::fabs(value) > 3e6) value = 0;  // beyond year 9999: no date
-    const int64_t milliseconds = std::llround((value - 25569.0) * 86400000.0);
-    const int64_t localSeconds = milliseconds >= 0 ? milliseconds / 1000 : -((-milliseconds + 999) / 1000);
-    // The offset at the UTC instant, found from the local time by one correction step.
-    int64_t utc = localSeconds - LocalOffsetAtUtc(localSeconds);
-    utc = localSeconds - LocalOffsetAtUtc(utc);
-    int64_t days = utc >= 0 ? utc / 86400 : -((-utc + 86399) / 86400);
-    const int64_t secondOfDay = utc - days * 86400;
-    const base::TCivilDate date = base::CivilFromDays(days + 25569);
-    const int64_t year = date.Year;
-    const int64_t month = date.Month;
-    const int64_t day = date.Day;
-    char buffer[64];
-    const int length = std::snprintf(
-        buffer, sizeof buffer, "%lld-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(year),
-        static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(secondOfDay / 3600),
-        static_cast<long long>(secondOfDay / 60 % 60), static_cast<long long>(secondOfDay % 60));
-    return Widen(std::string_view(buffer, static_cast<size_t>(length)));
-}
 
 std::u16string XmlIntToStr(int64_t value) {
     char buffer[24];

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/date_time.h"
+
 namespace xls {
 
 // Conversions between the text of XML attributes and typed values, shared by every binding.
@@ -30,14 +32,10 @@ double XmlStrToFloat(std::u16string_view text);
 double XmlStrToFloatDef(std::u16string_view text, double defaultValue);
 bool TryXmlStrToFloat(std::u16string_view text, double& value);
 
-// Date-time values are days since 1899-12-30 in local time, the time of day as the fraction.
-// ISO 8601 text: "yyyy-mm-dd", optionally followed by "Thh:mm[:ss[.fff]]" and a zone ("Z" or
-// "+hh:mm"/"-hh:mm"); a zoned time is converted to local time, an unzoned one is taken as
-// local. 0 when the text is no such date.
-double XmlStrToDateTime(std::u16string_view text);
-bool TryXmlStrToDateTime(std::u16string_view text, double& value);
-// The local time converted to UTC, "yyyy-mm-ddThh:mm:ssZ" (milliseconds dropped).
-std::u16string XmlDateTimeToStr(double value);
+// Date-time values and their text: the one conversion of base, which the model uses too.
+using base::TryXmlStrToDateTime;
+using base::XmlDateTimeToStr;
+using base::XmlStrToDateTime;
 
 std::u16string XmlIntToStr(int64_t value);
 // Upper-case hexadecimal with at least 6 (or digits) digits; negative values as 32-bit.
