@@ -253,9 +253,7 @@ public:
         }
     }
     // Bytes the store holds, building stack excepted.
-    size_t ReservedBytes() const {
-        return Nodes_.ReservedBytes() + Names_.ReservedBytes() + Bytes_.ReservedBytes();
-    }
+    size_t ReservedBytes() const { return Nodes_.ReservedBytes() + Names_.ReservedBytes() + Bytes_.ReservedBytes(); }
 
 private:
     static constexpr uint8_t HasText = 1;

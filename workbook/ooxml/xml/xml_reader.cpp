@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <stdexcept>
-#include <unordered_set>
 
 #include "base/exception.h"
 #include "base/text_encoding.h"
@@ -257,10 +257,21 @@ void TXpgReadXML::CheckAttributesUnique(std::string_view element) {
                 if (Pending_[k].first == Pending_[i].first) twice(Pending_[i].first);
         return;
     }
-    std::unordered_set<std::string_view> names;
-    names.reserve(Pending_.size());
-    for (const auto& [name, value] : Pending_)
-        if (!names.insert(name).second) twice(name);
+    // Open addressing over the pending attributes, half empty at most.
+    size_t size = 64;
+    while (size < 2 * Pending_.size()) size *= 2;
+    constexpr auto Empty = static_cast<uint32_t>(-1);
+    std::vector<uint32_t> slots(size, Empty);
+    const std::hash<std::string_view> hash;
+    for (size_t i = 0; i < Pending_.size(); ++i) {
+        const std::string_view name = Pending_[i].first;
+        size_t at = hash(name) & (size - 1);
+        while (slots[at] != Empty) {
+            if (Pending_[slots[at]].first == name) twice(name);
+            at = (at + 1) & (size - 1);
+        }
+        slots[at] = static_cast<uint32_t>(i);
+    }
 }
 
 void TXpgReadXML::CheckTextOutside(std::string_view text) const {
