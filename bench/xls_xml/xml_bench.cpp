@@ -217,9 +217,9 @@ BENCHMARK_CAPTURE(BM_PeakMemory, elements_libxml2_sax, "elements", "libxml2-sax"
 BENCHMARK_CAPTURE(BM_PeakMemory, elements_libxml2_tree, "elements", "libxml2-tree")->UseManualTime()->Iterations(1);
 BENCHMARK_CAPTURE(BM_PeakMemory, attributes_reader, "attributes", "reader")->UseManualTime()->Iterations(1);
 BENCHMARK_CAPTURE(BM_PeakMemory, attributes_tree, "attributes", "tree")->UseManualTime()->Iterations(1);
+// libxml2 compares the attributes of a tag pair by pair: this one runs for minutes (518 s on the
+// machine it was written on), and its tree, which does the same, is left out.
 BENCHMARK_CAPTURE(BM_PeakMemory, attributes_libxml2_sax, "attributes", "libxml2-sax")->UseManualTime()->Iterations(1);
-BENCHMARK_CAPTURE(BM_PeakMemory, attributes_libxml2_tree, "attributes", "libxml2-tree")->UseManualTime()->Iterations(1);
-
 BENCHMARK(BM_ReadOurs)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_ReadLibxml2Sax)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WriteOurs)->Unit(benchmark::kMillisecond)->MinTime(2);
