@@ -1,10 +1,9 @@
 // One parse as a process of its own, so that its peak memory can be told apart:
 //   xls_xml_memory SHAPE PARSER [COUNT]
 // SHAPE is "elements" (10^7 empty elements in one document element, 40 MB) or "attributes"
-// (one element with 10^6 attributes), COUNT another number of them; PARSER is "reader" (our reader, no callbacks), "tree"
-// (our simple tree), "libxml2-sax" or "libxml2-tree". Prints the input size, the peak resident
-// memory the parse added above what the process held with the input built, and the seconds
-// the parse took.
+// (one element with 10^6 attributes), COUNT another number of them; PARSER is "reader" (our reader, no callbacks),
+// "tree" (our simple tree), "libxml2-sax" or "libxml2-tree". Prints the input size, the peak resident memory the parse
+// added above what the process held with the input built, and the seconds the parse took.
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
@@ -53,8 +52,8 @@ void ResetPeak() {
     clear << "5";
 }
 
-void SaxStart(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int, const xmlChar**, int attributes,
-              int, const xmlChar**) {
+void SaxStart(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int, const xmlChar**, int attributes, int,
+              const xmlChar**) {
     *static_cast<long*>(context) += 1 + attributes;
 }
 
@@ -89,7 +88,9 @@ int main(int argc, char** argv) {
     // The parse alone is timed; freeing what it built is not.
     double seconds = 0;
     const auto start = std::chrono::steady_clock::now();
-    const auto stop = [&] { seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    const auto stop = [&] {
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
     try {
         base::TMemoryStream stream = base::TMemoryStream::View(text.data(), static_cast<int64_t>(text.size()));
         if (parser == "reader") {
@@ -104,8 +105,7 @@ int main(int argc, char** argv) {
             ParseLibxml2Sax(text);
             stop();
         } else if (parser == "libxml2-tree") {
-            xmlDocPtr doc =
-                xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, XML_PARSE_HUGE);
+            xmlDocPtr doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, nullptr, XML_PARSE_HUGE);
             stop();
             if (doc == nullptr) std::fprintf(stderr, "libxml2 found the input malformed\n");
             xmlFreeDoc(doc);
