@@ -1,6 +1,7 @@
 #include "workbook/ooxml/opc/opc_package.h"
 
 #include <cctype>
+#include <optional>
 
 #include "base/format.h"
 #include "base/text_encoding.h"
@@ -240,6 +241,10 @@ void TOPCContainer::OpenRead(base::TStream& stream, bool useAlternateZip) {
     // A failed open leaves the package closed, so that the next one can start afresh.
     try {
         Zip_->OpenRead(stream);
+        // Part names compare without letter case: two entries of one name would leave open
+        // which of them is the part.
+        if (const std::optional<std::string> name = Zip_->DuplicateName())
+            throw EOPCError(base::Format("OPC package holds more than one part named \"%s\"", {*name}));
         LoadContentTypes();
         Loaded_.clear();
         LoadRelationships(*Root_, 0);

@@ -133,6 +133,41 @@ TEST(OpcPackage, DeepChainsAreRefused) {
     EXPECT_THROW(package.OpenRead(file, false), EOPCError);
 }
 
+TEST(OpcPackage, PartNamesEqualButForLetterCaseAreRefused) {
+    const struct {
+        const char* Name;
+        std::string Renamed;  // "xl/b.xml" or "[Content_Types].xmx" becomes this
+        std::string Message;
+    } cases[] = {
+        {"two entries of one name", "xl/a.xml", "OPC package holds more than one part named \"xl/a.xml\""},
+        {"names that differ in case", "XL/A.xml", "OPC package holds more than one part named \"XL/A.xml\""},
+        {"content types twice", "[content_types].XML",
+         "OPC package holds more than one part named \"[content_types].XML\""},
+        {"names that differ otherwise", "xl/c.xml", ""},
+    };
+    for (const auto& c : cases) {
+        auto file = RawPackage({{"[Content_Types].xml", Types},
+                                {"[Content_Types].xmx", Types},
+                                {"_rels/.rels", Rels(Rel("rId1", "xl/a.xml"))},
+                                {"xl/a.xml", "<a/>"},
+                                {"xl/b.xml", "<b/>"}});
+        // The name is changed in the local header and in the central directory alike.
+        std::string bytes = ReadAll(file);
+        const std::string from = c.Renamed.size() == 8 ? "xl/b.xml" : "[Content_Types].xmx";
+        for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at))
+            bytes.replace(at, from.size(), c.Renamed);
+        auto patched = Text(bytes);
+        TOPCContainer package;
+        try {
+            package.OpenRead(patched, false);
+            EXPECT_EQ(c.Message, "") << c.Name;
+        } catch (const EOPCError& e) {
+            EXPECT_EQ(e.Message(), c.Message) << c.Name;
+        }
+        EXPECT_EQ(package.GetState(), c.Message.empty() ? OpcReading : OpcClosed) << c.Name;
+    }
+}
+
 TEST(OpcPackage, FailedOpenLeavesThePackageClosed) {
     TOPCContainer package;
     auto noTypes = RawPackage({{"_rels/.rels", Rels("")}});

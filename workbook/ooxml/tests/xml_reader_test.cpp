@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 #include "base/exception.h"
@@ -50,6 +51,15 @@ TEST(XmlReader, ReportsTheSameEventsWhereverTheReadsEnd) {
     }
 }
 
+// A start tag "e" with count attributes a0, a1, ...; extra (when given) is added once more at
+// the end.
+std::string ManyAttributes(int count, const std::string& extra = "") {
+    std::string doc = "<e";
+    for (int i = 0; i < count; ++i) doc += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    if (!extra.empty()) doc += " " + extra + "=\"x\"";
+    return doc + "/>";
+}
+
 TEST(XmlReader, RefusesMalformedInputWithAClearMessage) {
     std::string deep;
     for (int i = 0; i <= TXpgReadXML::MaxElementDepth; ++i) deep += "<a>";
@@ -82,6 +92,29 @@ TEST(XmlReader, RefusesMalformedInputWithAClearMessage) {
         {"external entity", "<!DOCTYPE a SYSTEM \"file:///etc/passwd\"><a/>",
          "Document type declarations are not supported in XML"},
         {"too deep", deep, "Syntax error in XML: elements nested too deep"},
+        {"NUL in a name", std::string("<a\0b/>", 6), "Syntax error in XML: character 0x00 is not allowed"},
+        {"NUL in an attribute name", std::string("<a b\0=\"1\"/>", 11),
+         "Syntax error in XML: character 0x00 is not allowed"},
+        {"NUL in a value", std::string("<a b=\"\0\"/>", 10), "Syntax error in XML: character 0x00 is not allowed"},
+        {"NUL in text", std::string("<a>x\0y</a>", 10), "Syntax error in XML: character 0x00 is not allowed"},
+        {"NUL in a comment", std::string("<a><!--\0--></a>", 15), "Syntax error in XML: character 0x00 is not allowed"},
+        {"other control character", "<a>\x1B</a>", "Syntax error in XML: character 0x1B is not allowed"},
+        {"declaration alone", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n",
+         "Syntax error in XML: no document element"},
+        {"comment alone", "<!--x-->", "Syntax error in XML: no document element"},
+        {"attribute twice", "<a b=\"1\" c=\"2\" b=\"3\"/>", "Syntax error in XML: attribute \"b\" twice in \"a\""},
+        {"attribute twice among many", ManyAttributes(40, "a7"),
+         "Syntax error in XML: attribute \"a7\" twice in \"e\""},
+        {"quote in a name", "<a\"b/>", "Syntax error in XML: invalid name \"a\"b\""},
+        {"markup in an attribute name", "<a b<c=\"1\"/>", "Syntax error in XML: invalid name \"b<c\""},
+        {"two document elements", "<a/><b/>", "Syntax error in XML: a second document element \"b\""},
+        {"second document element after a comment", "<a></a><!--c--><a/>",
+         "Syntax error in XML: a second document element \"a\""},
+        {"text after the document element", "<a></a>x", "Syntax error in XML: text outside the document element"},
+        {"text after an empty document element", "<a/> x\n", "Syntax error in XML: text outside the document element"},
+        {"CDATA after the document element", "<a/><![CDATA[x]]>",
+         "Syntax error in XML: text outside the document element"},
+        {"text before the document element", "<!--c-->x<a/>", "Syntax error in XML: text outside the document element"},
     };
     for (const auto& c : cases) {
         TEventRecorder reader;
@@ -91,6 +124,90 @@ TEST(XmlReader, RefusesMalformedInputWithAClearMessage) {
         } catch (const base::Exception& e) {
             EXPECT_EQ(e.Message(), c.Message) << c.Name;
         }
+    }
+}
+
+TEST(XmlReader, StrictOnlyChecksLeaveTheTolerantParseAlone) {
+    const TEventCase cases[] = {
+        {"two document elements", "<a/><b/>", "<a>\n</a>\n<b>\n</b>"},
+        {"attribute twice", "<a b=\"1\" b=\"2\"/>", "<a b=1 b=2>\n</a>"},
+        {"NUL in text", std::string("<a>\0</a>", 8), std::string("<a>\0\n</a>", 9)},
+        {"declaration alone", "<?xml version=\"1.0\"?>", "?xml"},
+    };
+    for (const TEventCase& c : cases) {
+        TEventRecorder reader;
+        EXPECT_EQ(reader.Run(c.Input, 3, true), c.Expected) << c.Name;
+    }
+}
+
+TEST(XmlReader, AcceptsWhatMayStandBesideTheDocumentElement) {
+    const TEventCase cases[] = {
+        {"blanks and comments after", "<a/>\r\n<!--c-->\n", "<a>\n</a>\n\n!c"},
+        {"instruction before", "<?pi x?>\n<a/>", "?pi\n<a>\n</a>"},
+        {"many distinct attributes", ManyAttributes(40), ""},
+    };
+    for (const TEventCase& c : cases) {
+        TEventRecorder reader;
+        const std::string events = reader.Run(c.Input, 3);
+        if (!c.Expected.empty()) {
+            EXPECT_EQ(events, c.Expected) << c.Name;
+        }
+    }
+}
+
+TEST(XmlReader, AConstructLongerThanTheLimitIsRefusedBeforeItIsBufferedWhole) {
+    const struct {
+        const char* Name;
+        std::string Input;
+        bool Refused;
+    } cases[] = {
+        {"attribute value", "<a v=\"" + std::string(300000, 'v') + "\"/>", true},
+        {"text", "<a>" + std::string(300000, 't') + "</a>", true},
+        {"comment", "<a><!--" + std::string(300000, 'c') + "--></a>", true},
+        {"many short tags",
+         "<a>" +
+             [] {
+                 std::string tags;
+                 for (int i = 0; i < 50000; ++i) tags += "<b x=\"1\"/>";
+                 return tags;
+             }() +
+             "</a>",
+         false},
+    };
+    for (const auto& c : cases) {
+        for (const int step : {4096, 1 << 20}) {
+            TEventRecorder reader;
+            reader.SetMaxTokenSize(200000);
+            try {
+                reader.Run(c.Input, step);
+                EXPECT_FALSE(c.Refused) << c.Name;
+            } catch (const base::Exception& e) {
+                EXPECT_TRUE(c.Refused) << c.Name << ": " << e.Message();
+                EXPECT_EQ(e.Message(), "XML tag or text longer than the limit of 200000 bytes") << c.Name;
+            }
+        }
+    }
+    // The caller may raise it.
+    TEventRecorder reader;
+    reader.SetMaxTokenSize(400000);
+    EXPECT_NO_THROW(reader.Run(cases[0].Input));
+}
+
+// Runs out of memory in its callback.
+class TGreedyReader : public TXpgReadXML {
+public:
+    void BeginTag() override { throw std::bad_alloc(); }
+};
+
+TEST(XmlReader, RunningOutOfMemoryIsTheLibrarysError) {
+    const std::string doc = "<a/>";
+    base::TMemoryStream stream = base::TMemoryStream::View(doc.data(), static_cast<int64_t>(doc.size()));
+    TGreedyReader reader;
+    try {
+        reader.LoadFromStream(stream);
+        FAIL();
+    } catch (const base::Exception& e) {
+        EXPECT_EQ(e.Message(), "Not enough memory to read the XML");
     }
 }
 

@@ -102,6 +102,52 @@ TEST(XmlSimpleDom, TolerantLoadClosesHandMadeMarkup) {
     EXPECT_EQ(Save(dom).substr(Declaration.size()), "<xml><div>a<br>b</br></div></xml>");
 }
 
+void MakeEveryNode(TXpgDOMNode& node) {
+    for (int i = 0; i < node.ChildCount(); ++i) MakeEveryNode(node.Children(i));
+}
+
+TEST(XmlSimpleDom, TheStoreOfALoadedTreeHoldsAtMostFourTimesTheInput) {
+    const struct {
+        const char* Shape;
+        std::string Element;
+    } cases[] = {
+        {"empty elements", "<a/>"},         {"prefixed empty elements", "<x:row/>"},
+        {"one attribute", "<c r=\"A1\"/>"}, {"text", "<v>1</v>"},
+        {"indented", "\n  <b/>"},           {"chinese text", "<t>\xE4\xB8\xAD</t>"},
+    };
+    for (const auto& c : cases) {
+        std::string doc = "<r>";
+        for (int i = 0; i < 100000; ++i) doc += c.Element;
+        doc += "</r>";
+        TXpgSimpleDOM dom;
+        base::TMemoryStream stream = base::TMemoryStream::View(doc.data(), static_cast<int64_t>(doc.size()));
+        dom.LoadFromStream(stream);
+        EXPECT_LE(dom.StoreBytes(), 4 * doc.size()) << c.Shape;
+        // Saved from the store, and again once every node has been made from it: the same.
+        const std::string fromStore = Save(dom);
+        MakeEveryNode(dom.Root());
+        EXPECT_TRUE(Save(dom) == fromStore) << c.Shape;
+        EXPECT_EQ(dom.Root().Children(0).ChildCount(), 100000) << c.Shape;
+    }
+}
+
+TEST(XmlSimpleDom, NodesMadeFromTheStoreKeepTheirChangesAndOutliveIt) {
+    TXpgSimpleDOM dom;
+    dom.LoadFromString(u"<a k=\"1\">t<b x=\"2\"><c/>m</b>tail<d/></a>");
+    TXpgDOMNode& a = dom.Root().Children(0);
+    a.Attributes().SetIntValue(u"k", 5);
+    a.SetText(u"T");
+    // b's children are still stored when it is written.
+    EXPECT_EQ(Save(dom).substr(Declaration.size()), "<a k=\"5\" >T<b x=\"2\" ><c/>m</b>tail<d/></a>");
+    std::unique_ptr<TXpgDOMNode> b = a.ExtractChild(0);
+    dom.LoadFromString(u"<z/>");
+    ASSERT_EQ(b->ChildCount(), 1);
+    EXPECT_EQ(b->Children(0).Name(), u"c");
+    EXPECT_EQ(b->Children(0).Tail(), u"m");
+    EXPECT_EQ(b->Tail(), u"tail");
+    EXPECT_EQ(b->Attributes().GetValue(u"x"), u"2");
+}
+
 // A tree of nodes of its own class, as kept parts with extra per-node data build it.
 class TTaggedNode : public TXpgDOMNode {
 public:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "base/exception.h"
@@ -136,6 +137,37 @@ TEST_F(XmlWriter, WithoutLineBreaksWritesNoCR) {
     Writer.SimpleElement("b");
     Writer.EndElement();
     EXPECT_EQ(Body(), "<a>x&#13;<b/></a>");
+}
+
+TEST_F(XmlWriter, NamesThatWouldBreakTheMarkupAreRefused) {
+    const struct {
+        const char* What;
+        std::string Name;
+        const char* Message;
+    } cases[] = {
+        {"NUL", std::string("a\0b", 3), "Invalid XML name \"a?b\""},
+        {"blank", "a b", "Invalid XML name \"a b\""},
+        {"markup", "a><b", "Invalid XML name \"a><b\""},
+        {"empty", "", "Invalid XML name \"\""},
+    };
+    for (const auto& c : cases) {
+        const std::function<void()> writes[] = {
+            [&] { Writer.BeginElement(c.Name); },       [&] { Writer.SimpleElement(c.Name); },
+            [&] { Writer.TextElement(c.Name, u"x"); },  [&] { Writer.EmptyElement(c.Name); },
+            [&] { Writer.AddAttribute(c.Name, u"x"); }, [&] { Writer.AddAttribute(c.Name, std::string_view("x")); },
+        };
+        for (const auto& write : writes) {
+            try {
+                write();
+                ADD_FAILURE() << c.What << ": no exception";
+            } catch (const base::Exception& e) {
+                EXPECT_EQ(e.Message(), c.Message) << c.What;
+            }
+        }
+    }
+    EXPECT_EQ(Body(), "");
+    Writer.SimpleElement("x:a\xE4\xB8\xAD-1.b_c");
+    EXPECT_EQ(Body(), "<x:a\xE4\xB8\xAD-1.b_c/>\r");
 }
 
 }  // namespace

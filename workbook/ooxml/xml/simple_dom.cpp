@@ -1,8 +1,11 @@
 #include "workbook/ooxml/xml/simple_dom.h"
 
+#include <new>
+
 #include "base/exception.h"
 #include "base/memory_stream.h"
 #include "base/text_encoding.h"
+#include "workbook/ooxml/xml/xml_decode.h"
 #include "workbook/ooxml/xml/xml_values.h"
 #include "workbook/ooxml/xml/xml_writer.h"
 
@@ -49,6 +52,46 @@ void TXpgDOMAttributes::SetIntValue(std::u16string_view name, int64_t value) {
 
 std::unique_ptr<TXpgDOMNode> TXpgDOMNode::CreateNode(TXpgDOMNode*) { return std::make_unique<TXpgDOMNode>(); }
 
+std::vector<std::unique_ptr<TXpgDOMNode>>& TXpgDOMNode::Kids() const {
+    if (Store_ == nullptr) return Children_;
+    const TXpgDOMStore& store = *Store_;
+    Store_ = nullptr;
+    auto* self = const_cast<TXpgDOMNode*>(this);
+    TXpgDOMStore::TContent content;
+    for (uint32_t child = store.FirstChild(Stored_); child != TXpgDOMStore::None;
+         child = store.NextSibling(child, Stored_)) {
+        std::unique_ptr<TXpgDOMNode> node = self->CreateNode(self);
+        node->Load(store, child, content);
+        Children_.push_back(std::move(node));
+    }
+    return Children_;
+}
+
+void TXpgDOMNode::Load(const TXpgDOMStore& store, uint32_t index, TXpgDOMStore::TContent& content) {
+    DecodeXmlName(store.Name(index), Name_);
+    store.Read(index, content);
+    Text_ = content.Text;
+    Tail_ = content.Tail;
+    Attributes_.Clear();
+    std::u16string name;
+    for (size_t i = 0; i < content.AttributeCount; ++i) {
+        DecodeXmlName(store.NameOf(content.Attributes[i].Name), name);
+        Attributes_.Add(name, content.Attributes[i].Value);
+    }
+    Children_.clear();
+    Store_ = store.FirstChild(index) == TXpgDOMStore::None ? nullptr : &store;
+    Stored_ = index;
+}
+
+void TXpgDOMNode::MakeAll() {
+    for (const auto& child : Kids()) child->MakeAll();
+}
+
+void TXpgDOMNode::ClearChildren() {
+    Children_.clear();
+    Store_ = nullptr;
+}
+
 TXpgDOMNode& TXpgDOMNode::AddChild(std::u16string_view name) {
     std::unique_ptr<TXpgDOMNode> node = CreateNode(this);
     node->SetName(name);
@@ -56,7 +99,7 @@ TXpgDOMNode& TXpgDOMNode::AddChild(std::u16string_view name) {
 }
 
 TXpgDOMNode& TXpgDOMNode::AddNode(std::unique_ptr<TXpgDOMNode> node) {
-    Children_.push_back(std::move(node));
+    Kids().push_back(std::move(node));
     return *Children_.back();
 }
 
@@ -70,6 +113,8 @@ std::unique_ptr<TXpgDOMNode> TXpgDOMNode::ExtractChild(int index) {
     Children(index);
     std::unique_ptr<TXpgDOMNode> node = std::move(Children_[static_cast<size_t>(index)]);
     Children_.erase(Children_.begin() + index);
+    // Out of the tree the node must not depend on the tree's store.
+    node->MakeAll();
     return node;
 }
 
@@ -80,7 +125,7 @@ TXpgDOMNode* TXpgDOMNode::FindNode(std::u16string_view path, bool raiseIfMissing
         const size_t slash = rest.find(u'/');
         const std::u16string_view segment = rest.substr(0, slash);
         TXpgDOMNode* found = nullptr;
-        for (const auto& child : node->Children_) {
+        for (const auto& child : node->Kids()) {
             if (child->Name_ == segment) {
                 found = child.get();
                 break;
@@ -103,7 +148,7 @@ std::unique_ptr<TXpgDOMNode> TXpgDOMNode::Clone() {
     copy->Text_ = Text_;
     copy->Tail_ = Tail_;
     copy->Attributes_.Assign(Attributes_);
-    for (const auto& child : Children_) copy->AddNode(child->Clone());
+    for (const auto& child : Kids()) copy->AddNode(child->Clone());
     return copy;
 }
 
@@ -119,24 +164,41 @@ std::unique_ptr<TXpgDOMNode> TXpgSimpleDOM::CreateNode() { return std::make_uniq
 
 void TXpgSimpleDOM::Clear() {
     TXpgReadXML::Clear();
-    Stack_.clear();
     Root().ClearChildren();
     Root().SetText(u"");
+    Store_.reset();
 }
 
 void TXpgSimpleDOM::Load(base::TStream& stream, bool tolerant) {
     Clear();
-    Stack_.push_back(&Root());
+    Store_ = std::make_unique<TXpgDOMStore>();
+    // Whatever was built stays, also when the parse fails: the store closes what is open.
     try {
         if (tolerant)
             TXpgReadXML::LoadFromStreamTolerant(stream);
         else
             TXpgReadXML::LoadFromStream(stream);
     } catch (...) {
-        Stack_.clear();
+        try {
+            FinishLoad();
+        } catch (...) {
+            // Not even what was read can be kept: the tree is left empty.
+            Clear();
+        }
         throw;
     }
-    Stack_.clear();
+    FinishLoad();
+}
+
+void TXpgSimpleDOM::FinishLoad() {
+    try {
+        Store_->Finish();
+        TXpgDOMStore::TContent content;
+        Root().Load(*Store_, 0, content);
+        Root().SetName(u"__ROOT__");
+    } catch (const std::bad_alloc&) {
+        throw base::Exception("Not enough memory to read the XML");
+    }
 }
 
 void TXpgSimpleDOM::LoadFromStream(base::TStream& stream) { Load(stream, false); }
@@ -150,30 +212,15 @@ void TXpgSimpleDOM::LoadFromString(std::u16string_view text) {
 }
 
 void TXpgSimpleDOM::BeginTag() {
-    TXpgDOMNode& node = Stack_.back()->AddChild(QName());
-    node.SetText(Text());
+    Store_->Open(RawQName(), Text());
     const TXpgXMLAttributeList& attributes = Attributes();
-    for (int i = 0; i < attributes.Count(); ++i) node.AddAttribute(attributes.GetName(i), attributes.GetValue(i));
-    Stack_.push_back(&node);
+    for (int i = 0; i < attributes.Count(); ++i) Store_->AddAttribute(attributes.GetRawName(i), attributes.GetValue(i));
 }
 
-void TXpgSimpleDOM::EndTag() {
-    // The reader matches end tags to start tags, so the root stays at the bottom.
-    if (Stack_.size() < 2) return;
-    TXpgDOMNode& node = *Stack_.back();
-    Stack_.pop_back();
-    if (HasText()) node.SetTail(Text());
-}
+void TXpgSimpleDOM::EndTag() { Store_->Close(Text()); }
 
 void TXpgSimpleDOM::KeepTextAfter() {
-    if (!HasText() || Stack_.empty()) return;
-    TXpgDOMNode& parent = *Stack_.back();
-    if (parent.ChildCount() > 0) {
-        TXpgDOMNode& last = parent.Children(parent.ChildCount() - 1);
-        last.SetTail(last.Tail() + Text());
-    } else {
-        parent.SetText(parent.Text() + Text());
-    }
+    if (HasText()) Store_->AppendText(Text());
 }
 
 void TXpgSimpleDOM::Comment() { KeepTextAfter(); }
@@ -183,14 +230,12 @@ void TXpgSimpleDOM::ProcessingInstruction() {
     KeepTextAfter();
 }
 
-namespace {
-
-void WriteNode(TXpgWriteXML& writer, const TXpgDOMNode& node) {
+void TXpgSimpleDOM::WriteNode(TXpgWriteXML& writer, const TXpgDOMNode& node, const std::vector<std::string>& names) {
     const TXpgDOMAttributes& attributes = node.Attributes();
     for (int i = 0; i < attributes.Count(); ++i)
         writer.AddAttribute(base::Utf16ToUtf8(attributes.Items(i).Name), attributes.Items(i).Value);
     const std::string name = base::Utf16ToUtf8(node.Name());
-    if (node.ChildCount() == 0) {
+    if (node.Store_ == nullptr && node.Children_.empty()) {
         if (node.Text().empty())
             writer.SimpleElement(name);
         else
@@ -199,20 +244,65 @@ void WriteNode(TXpgWriteXML& writer, const TXpgDOMNode& node) {
     }
     writer.BeginElement(name);
     writer.WriteText(node.Text());
-    for (int i = 0; i < node.ChildCount(); ++i) {
-        WriteNode(writer, node.Children(i));
-        writer.WriteText(node.Children(i).Tail());
+    if (node.Store_ != nullptr) {
+        const TXpgDOMStore& store = *node.Store_;
+        TXpgDOMStore::TContent content;
+        for (uint32_t child = store.FirstChild(node.Stored_); child != TXpgDOMStore::None;
+             child = store.NextSibling(child, node.Stored_)) {
+            WriteStored(writer, child, content, names);
+            store.Read(child, content);
+            writer.WriteText(content.Tail);
+        }
+    } else {
+        for (const auto& child : node.Children_) {
+            WriteNode(writer, *child, names);
+            writer.WriteText(child->Tail());
+        }
     }
     writer.EndElement();
 }
 
-}  // namespace
+void TXpgSimpleDOM::WriteStored(TXpgWriteXML& writer, uint32_t index, TXpgDOMStore::TContent& content,
+                                const std::vector<std::string>& names) {
+    const TXpgDOMStore& store = *Store_;
+    store.Read(index, content);
+    for (size_t i = 0; i < content.AttributeCount; ++i)
+        writer.AddAttribute(names[content.Attributes[i].Name], std::u16string_view(content.Attributes[i].Value));
+    const std::string& name = names[store.Node(index).Name];
+    if (store.FirstChild(index) == TXpgDOMStore::None) {
+        if (content.Text.empty())
+            writer.SimpleElement(name);
+        else
+            writer.TextElement(name, content.Text);
+        return;
+    }
+    writer.BeginElement(name);
+    writer.WriteText(content.Text);
+    for (uint32_t child = store.FirstChild(index); child != TXpgDOMStore::None;
+         child = store.NextSibling(child, index)) {
+        WriteStored(writer, child, content, names);
+        // The child's own record again, for the text after it.
+        store.Read(child, content);
+        writer.WriteText(content.Tail);
+    }
+    writer.EndElement();
+}
 
 void TXpgSimpleDOM::SaveToStream(base::TStream& stream) {
     TXpgWriteXML writer;
     writer.BeginDocument(stream);
     writer.SetLineBreaks(false);
-    if (!IsEmpty()) WriteNode(writer, Root().Children(0));
+    // Stored names are written as a made node would write them (its name went through UTF-16).
+    std::vector<std::string> names;
+    if (Store_) {
+        names.reserve(Store_->NameCount());
+        std::u16string wide;
+        for (uint32_t id = 0; id < Store_->NameCount(); ++id) {
+            DecodeXmlName(Store_->NameOf(id), wide);
+            names.push_back(base::Utf16ToUtf8(wide));
+        }
+    }
+    if (!IsEmpty()) WriteNode(writer, Root().Children(0), names);
     writer.Flush();
 }
 

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "base/stream.h"
+#include "workbook/ooxml/xml/dom_store.h"
 #include "workbook/ooxml/xml/xml_reader.h"
+#include "workbook/ooxml/xml/xml_writer.h"
 
 namespace xls {
 
@@ -40,6 +42,8 @@ private:
 // A node of the simple tree: qualified name, text, attributes and children. The text is what
 // comes between the start tag and the first child (or the end tag); Tail is what comes after
 // the node's end tag up to the next sibling or its parent's end tag, so mixed content is kept.
+// The children of a node read from a document stay in the tree's compact store until they are
+// first asked for; a node taken out of the tree (ExtractChild) has all its descendants made.
 class TXpgDOMNode {
 public:
     TXpgDOMNode() = default;
@@ -62,21 +66,32 @@ public:
     TXpgDOMNode& AddChild(std::u16string_view name);
     TXpgDOMNode& AddNode(std::unique_ptr<TXpgDOMNode> node);
     void AddAttribute(std::u16string_view name, std::u16string_view value) { Attributes_.Add(name, value); }
-    int ChildCount() const { return static_cast<int>(Children_.size()); }
+    int ChildCount() const { return static_cast<int>(Kids().size()); }
     TXpgDOMNode& Children(int index) const;
     std::unique_ptr<TXpgDOMNode> ExtractChild(int index);
     // Path of qualified names separated by "/", matched exactly; the first match at each level.
     // Null when missing, or 'XML error: Can not find expected node "%s"' with raiseIfMissing.
     TXpgDOMNode* FindNode(std::u16string_view path, bool raiseIfMissing);
     std::unique_ptr<TXpgDOMNode> Clone();
-    void ClearChildren() { Children_.clear(); }
+    void ClearChildren();
 
 private:
+    friend class TXpgSimpleDOM;
+
+    // The children, made from the store on first use.
+    std::vector<std::unique_ptr<TXpgDOMNode>>& Kids() const;
+    // Takes name, text, tail and attributes of a stored element; its children stay stored.
+    void Load(const TXpgDOMStore& store, uint32_t index, TXpgDOMStore::TContent& content);
+    void MakeAll();
+
     std::u16string Name_;
     std::u16string Text_;
     std::u16string Tail_;
     TXpgDOMAttributes Attributes_;
-    std::vector<std::unique_ptr<TXpgDOMNode>> Children_;
+    mutable std::vector<std::unique_ptr<TXpgDOMNode>> Children_;
+    // Set while the children are still in the store (element Stored_ of it).
+    mutable const TXpgDOMStore* Store_ = nullptr;
+    uint32_t Stored_ = 0;
 };
 
 // A small tree for parts kept without a binding (core properties, VML drawings, pivot parts).
@@ -98,6 +113,8 @@ public:
     bool IsEmpty() const { return !Root_ || Root_->ChildCount() == 0; }
     // The XML declaration and the root's first child with everything below it.
     void SaveToStream(base::TStream& stream);
+    // Bytes the compact store of the last load holds.
+    size_t StoreBytes() const { return Store_ ? Store_->ReservedBytes() : 0; }
 
     void BeginTag() override;
     void EndTag() override;
@@ -106,10 +123,16 @@ public:
 
 private:
     void Load(base::TStream& stream, bool tolerant);
+    void FinishLoad();
     void KeepTextAfter();
+    void WriteNode(TXpgWriteXML& writer, const TXpgDOMNode& node, const std::vector<std::string>& names);
+    // Writes a stored element and what is below it without making nodes of them.
+    void WriteStored(TXpgWriteXML& writer, uint32_t index, TXpgDOMStore::TContent& content,
+                     const std::vector<std::string>& names);
 
+    // Declared before the root, so that it outlives the nodes that refer to it.
+    std::unique_ptr<TXpgDOMStore> Store_;
     std::unique_ptr<TXpgDOMNode> Root_;
-    std::vector<TXpgDOMNode*> Stack_;
 };
 
 }  // namespace xls

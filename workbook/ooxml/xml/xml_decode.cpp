@@ -1,5 +1,7 @@
 #include "workbook/ooxml/xml/xml_decode.h"
 
+#include <algorithm>
+
 #include "base/exception.h"
 #include "base/text_encoding.h"
 
@@ -53,6 +55,13 @@ uint32_t CharacterReference(std::string_view entity) {
 constexpr size_t MaxEntityLength = 12;
 
 }  // namespace
+
+bool IsWritableXmlName(std::string_view name) {
+    return !name.empty() && std::none_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F ||
+               std::string_view("<>&\"'=/").find(c) != std::string_view::npos;
+    });
+}
 
 void DecodeXmlName(std::string_view raw, std::u16string& out) {
     if (!WidenPlain(raw, false, out)) out = base::Utf8ToUtf16(raw);

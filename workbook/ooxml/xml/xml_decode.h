@@ -13,5 +13,8 @@ namespace xls {
 void DecodeXmlText(std::string_view raw, bool attributeValue, std::u16string& out);
 // A name: UTF-8 to UTF-16, nothing else.
 void DecodeXmlName(std::string_view raw, std::u16string& out);
+// False for an empty name and for one holding a blank, a control character or a markup
+// character: written as it stands, such a name would change the document's structure.
+bool IsWritableXmlName(std::string_view name);
 
 }  // namespace xls

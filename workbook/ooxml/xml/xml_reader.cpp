@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 #include "base/exception.h"
 #include "base/text_encoding.h"
@@ -22,6 +25,13 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 [[noreturn]] void SyntaxError(const std::string& what) { throw base::Exception("Syntax error in XML: " + what); }
 
 [[noreturn]] void UnexpectedEnd() { throw base::Exception("Unexcpected end of file in XML"); }
+
+// Control characters other than tab, LF and CR are not characters of an XML document.
+bool IsForbiddenControl(char c) { return static_cast<unsigned char>(c) < 0x20 && !IsBlank(c); }
+
+// Up to this many attributes are compared pair by pair; more go through a hash set, so that
+// a tag with a million attributes still costs linear time.
+constexpr size_t PairwiseAttributeCheck = 16;
 
 }  // namespace
 
@@ -61,11 +71,23 @@ void TXpgReadXML::Parse(base::TStream& stream, bool tolerant) {
     Stream_ = &stream;
     Tolerant_ = tolerant;
     Eof_ = false;
-    Buffer_.assign(ChunkSize, 0);
     Pos_ = Fill_ = 0;
     OpenCount_ = 0;
+    SeenMarkup_ = SeenRoot_ = false;
     Attributes_.Clear();
+    // Running out of memory, here or in a subclass's callback, is a failure of the read like
+    // any other and reaches the caller as the library's exception.
+    try {
+        Buffer_.assign(ChunkSize, 0);
+        ParseDocument();
+    } catch (const std::bad_alloc&) {
+        throw base::Exception("Not enough memory to read the XML");
+    } catch (const std::length_error&) {
+        throw base::Exception("Not enough memory to read the XML");
+    }
+}
 
+void TXpgReadXML::ParseDocument() {
     // Before the first tag: a UTF-8 signature and blanks. UTF-16 text is refused outright.
     bool garbage = false;
     bool first = true;
@@ -89,12 +111,17 @@ void TXpgReadXML::Parse(base::TStream& stream, bool tolerant) {
         Pos_ = static_cast<size_t>(stop - Buffer_.data());
         if (lt) break;
     }
+    SeenMarkup_ = true;
 
     while (!Stopped_ && Pos_ < Fill_) {
         if (ParseUnit() == TUnit::Done) continue;
         if (!ReadMore() && ParseUnit() == TUnit::NeedMore) UnexpectedEnd();
     }
-    if (Stopped_ || OpenCount_ == 0) return;
+    if (Stopped_) return;
+    if (OpenCount_ == 0) {
+        if (!Tolerant_ && SeenMarkup_ && !SeenRoot_) SyntaxError("no document element");
+        return;
+    }
     if (!Tolerant_) UnexpectedEnd();
     // Hand-made markup may leave elements open: close them so the subclass stays balanced.
     HasText_ = false;
@@ -112,14 +139,26 @@ bool TXpgReadXML::ReadMore() {
         Fill_ -= Pos_;
         Pos_ = 0;
     }
-    const size_t want = std::max(ChunkSize, Fill_);
+    // What is pending is one construct not yet complete.
+    const auto limit = static_cast<size_t>(std::max<int64_t>(MaxTokenSize_, 0));
+    if (Fill_ > limit)
+        throw base::Exception("XML tag or text longer than the limit of " + std::to_string(limit) + " bytes");
+    // The buffer doubles while one construct grows, and each read fills what it asks for, so
+    // that a construct is scanned a bounded number of times however the stream hands out its
+    // bytes.
+    const size_t want = std::min(std::max(ChunkSize, Fill_), std::max(ChunkSize, limit + ChunkSize - Fill_));
     if (Buffer_.size() < Fill_ + want) Buffer_.resize(Fill_ + want);
-    const int64_t got = Stream_->Read(Buffer_.data() + Fill_, static_cast<int64_t>(want));
-    if (got <= 0) {
+    size_t got = 0;
+    while (got < want) {
+        const int64_t n = Stream_->Read(Buffer_.data() + Fill_ + got, static_cast<int64_t>(want - got));
+        if (n <= 0) break;
+        got += static_cast<size_t>(std::min<int64_t>(n, static_cast<int64_t>(want - got)));
+    }
+    if (got == 0) {
         Eof_ = true;
         return false;
     }
-    Fill_ += static_cast<size_t>(std::min<int64_t>(got, static_cast<int64_t>(want)));
+    Fill_ += got;
     return true;
 }
 
@@ -190,6 +229,57 @@ void TXpgReadXML::SetText(std::string_view text) {
     HasText_ = !text.empty();
 }
 
+void TXpgReadXML::CheckCharacters(size_t from, size_t to) const {
+    if (Tolerant_) return;
+    const char* b = Buffer_.data();
+    const char* bad = std::find_if(b + from, b + to, IsForbiddenControl);
+    if (bad == b + to) return;
+    constexpr char Digits[] = "0123456789ABCDEF";
+    const auto code = static_cast<unsigned char>(*bad);
+    SyntaxError(std::string("character 0x") + Digits[code >> 4] + Digits[code & 15] + " is not allowed");
+}
+
+void TXpgReadXML::CheckNames(std::string_view element) const {
+    if (Tolerant_) return;
+    if (!IsWritableXmlName(element)) SyntaxError("invalid name \"" + std::string(element) + "\"");
+    for (const auto& [name, value] : Pending_)
+        if (!IsWritableXmlName(name)) SyntaxError("invalid name \"" + std::string(name) + "\"");
+}
+
+void TXpgReadXML::CheckAttributesUnique(std::string_view element) {
+    if (Tolerant_ || Pending_.size() < 2) return;
+    const auto twice = [&](std::string_view name) {
+        SyntaxError("attribute \"" + std::string(name) + "\" twice in \"" + std::string(element) + "\"");
+    };
+    if (Pending_.size() <= PairwiseAttributeCheck) {
+        for (size_t i = 1; i < Pending_.size(); ++i)
+            for (size_t k = 0; k < i; ++k)
+                if (Pending_[k].first == Pending_[i].first) twice(Pending_[i].first);
+        return;
+    }
+    // Open addressing over the pending attributes, half empty at most.
+    size_t size = 64;
+    while (size < 2 * Pending_.size()) size *= 2;
+    constexpr auto Empty = static_cast<uint32_t>(-1);
+    std::vector<uint32_t> slots(size, Empty);
+    const std::hash<std::string_view> hash;
+    for (size_t i = 0; i < Pending_.size(); ++i) {
+        const std::string_view name = Pending_[i].first;
+        size_t at = hash(name) & (size - 1);
+        while (slots[at] != Empty) {
+            if (Pending_[slots[at]].first == name) twice(name);
+            at = (at + 1) & (size - 1);
+        }
+        slots[at] = static_cast<uint32_t>(i);
+    }
+}
+
+void TXpgReadXML::CheckTextOutside(std::string_view text) const {
+    if (Tolerant_) return;
+    if (std::any_of(text.begin(), text.end(), [](char c) { return !IsBlank(c); }))
+        SyntaxError("text outside the document element");
+}
+
 void TXpgReadXML::DecodeAttributes() {
     Attributes_.Clear();
     for (const auto& [name, value] : Pending_) {
@@ -258,6 +348,13 @@ TXpgReadXML::TUnit TXpgReadXML::ParseStartTag(size_t pos) {
     std::string_view text;
     if (!ScanText(p, end, text)) return TUnit::NeedMore;
 
+    CheckCharacters(pos, end);
+    if (OpenCount_ == 0 && SeenRoot_ && !Tolerant_)
+        SyntaxError("a second document element \"" + std::string(name) + "\"");
+    CheckNames(name);
+    CheckAttributesUnique(name);
+    if (empty && OpenCount_ == 0) CheckTextOutside(text);
+    SeenRoot_ = true;
     Pos_ = end;
     PushName(name);
     EmptyElement_ = empty;
@@ -287,6 +384,8 @@ TXpgReadXML::TUnit TXpgReadXML::ParseEndTag(size_t pos) {
     std::string_view text;
     if (!ScanText(p + 1, end, text)) return TUnit::NeedMore;
 
+    CheckCharacters(pos, end);
+    if (OpenCount_ == 1) CheckTextOutside(text);
     Pos_ = end;
     EmptyElement_ = false;
     Attributes_.Clear();
@@ -329,6 +428,8 @@ TXpgReadXML::TUnit TXpgReadXML::ParseComment(size_t pos) {
     std::string_view text;
     if (!ScanText(pos + after, end, text)) return TUnit::NeedMore;
 
+    CheckCharacters(pos, end);
+    if (OpenCount_ == 0) CheckTextOutside(text);
     Pos_ = end;
     Comment_ = rest.substr(4, close - 4);
     SetText(text);
@@ -385,6 +486,8 @@ TXpgReadXML::TUnit TXpgReadXML::ParseProcessingInstruction(size_t pos) {
         p = valueEnd + 1;
     }
 
+    CheckCharacters(pos, end);
+    if (OpenCount_ == 0) CheckTextOutside(text);
     Pos_ = end;
     SetName(target);
     EmptyElement_ = false;

@@ -25,10 +25,18 @@ namespace xls {
 // and hexadecimal character references, line ends CR LF and CR read as LF, and in attribute
 // values tab, CR and LF read as spaces. Document type declarations are refused (so no entity
 // is ever expanded and nothing outside the stream is read); end tags must match their start
-// tags; elements nest at most MaxElementDepth deep. Failures raise base::Exception.
+// tags; elements nest at most MaxElementDepth deep. The strict parse also refuses control
+// characters XML does not allow, a repeated attribute, a second document element, text outside
+// the document element, and markup without a document element (a stream of blanks only is an
+// empty document). A single construct (a tag with the text after it, a comment, an
+// instruction) may take at most MaxTokenSize bytes. Failures raise base::Exception, running
+// out of memory included.
 class TXpgReadXML {
 public:
     static constexpr int MaxElementDepth = 256;
+    // Well above any tag or text a package part holds; low enough that a hostile one is
+    // refused before it costs gigabytes.
+    static constexpr int64_t DefaultMaxTokenSize = int64_t{64} << 20;
 
     TXpgReadXML() = default;
     virtual ~TXpgReadXML() = default;
@@ -52,6 +60,10 @@ public:
 
     // Ends the parse before the next tag.
     void Stop() { Stopped_ = true; }
+
+    // Largest construct read; a longer one raises before it is buffered whole.
+    int64_t MaxTokenSize() const { return MaxTokenSize_; }
+    void SetMaxTokenSize(int64_t size) { MaxTokenSize_ = size; }
 
     // The current tag (valid inside the callbacks).
     std::u16string LocalName() const;
@@ -79,6 +91,7 @@ private:
     enum class TUnit { Done, NeedMore };
 
     void Parse(base::TStream& stream, bool tolerant);
+    void ParseDocument();
     bool ReadMore();
     TUnit ParseUnit();
     TUnit ParseStartTag(size_t pos);
@@ -92,11 +105,20 @@ private:
     void SetName(std::string_view name);
     void DecodeAttributes();
     void SetText(std::string_view text);
+    // Strict checks of a construct about to be reported.
+    void CheckCharacters(size_t from, size_t to) const;
+    void CheckNames(std::string_view element) const;
+    void CheckAttributesUnique(std::string_view element);
+    // Text beside the document element, not inside it.
+    void CheckTextOutside(std::string_view text) const;
 
     base::TStream* Stream_ = nullptr;
     bool Tolerant_ = false;
     bool Stopped_ = false;
     bool Eof_ = false;
+    int64_t MaxTokenSize_ = DefaultMaxTokenSize;
+    bool SeenMarkup_ = false;
+    bool SeenRoot_ = false;
 
     std::vector<char> Buffer_;
     size_t Pos_ = 0;   // next unparsed byte

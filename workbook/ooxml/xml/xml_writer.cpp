@@ -4,6 +4,7 @@
 
 #include "base/exception.h"
 #include "base/text_encoding.h"
+#include "workbook/ooxml/xml/xml_decode.h"
 #include "workbook/ooxml/xml/xml_values.h"
 
 namespace xls {
@@ -12,6 +13,14 @@ namespace {
 
 // Output is handed to the stream once this much has gathered.
 constexpr size_t FlushSize = 65536;
+
+void CheckName(std::string_view name) {
+    if (IsWritableXmlName(name)) return;
+    std::string shown(name);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    throw base::Exception("Invalid XML name \"" + shown + "\"");
+}
 
 }  // namespace
 
@@ -72,6 +81,7 @@ void TXpgWriteXML::BeginDocument(base::TStream& stream) {
 }
 
 void TXpgWriteXML::AddAttribute(std::string_view name, std::u16string_view value) {
+    CheckName(name);
     Pending_ += name;
     Pending_ += "=\"";
     AppendXmlEscaped(Pending_, value, true);
@@ -79,6 +89,7 @@ void TXpgWriteXML::AddAttribute(std::string_view name, std::u16string_view value
 }
 
 void TXpgWriteXML::AddAttribute(std::string_view name, std::string_view utf8Value) {
+    CheckName(name);
     Pending_ += name;
     Pending_ += "=\"";
     const bool plain = std::all_of(utf8Value.begin(), utf8Value.end(), [](char c) {
@@ -94,6 +105,7 @@ void TXpgWriteXML::AddAttribute(std::string_view name, std::string_view utf8Valu
 void TXpgWriteXML::AddRawAttributes(std::string_view raw) { Pending_ += raw; }
 
 void TXpgWriteXML::OpenTag(std::string_view name) {
+    CheckName(name);
     Out_ += '<';
     Out_ += name;
     if (!Pending_.empty()) {
@@ -167,6 +179,7 @@ void TXpgWriteXML::TextElement(std::string_view name, std::u16string_view value)
 
 void TXpgWriteXML::EmptyElement(std::string_view name) {
     Pending_.clear();  // not written, and not left for the next element either
+    CheckName(name);
     Out_ += '<';
     Out_ += name;
     Out_ += "/>";

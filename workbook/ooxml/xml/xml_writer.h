@@ -30,7 +30,8 @@ private:
 // attribute values tab, LF and CR as character references, and CR in text too (a reader would
 // otherwise turn them into spaces or LF); characters XML cannot hold at all (controls other
 // than tab, LF, CR; U+FFFE, U+FFFF; unpaired surrogates) in the "_xHHHH_" form that readers of
-// SpreadsheetML decode (see XmlEscapeXString).
+// SpreadsheetML decode (see XmlEscapeXString). Names are written as they stand; an empty
+// name, or one holding a blank, a control character or a markup character, raises.
 //
 // Output is collected in a buffer and written to the stream in large pieces; the buffer is
 // written out whenever the document element is closed, and by Flush.

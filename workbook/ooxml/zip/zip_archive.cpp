@@ -144,7 +144,8 @@ std::vector<uint8_t>& TXLSZipArchive::Scratch(size_t size) {
 }
 
 void TXLSZipArchive::IndexName(size_t index) {
-    NameIndex_.emplace(AsciiLower(Files_[index]->Name()), static_cast<int>(index));
+    const bool added = NameIndex_.emplace(AsciiLower(Files_[index]->Name()), static_cast<int>(index)).second;
+    if (!added && FirstDuplicate_ < 0) FirstDuplicate_ = static_cast<int>(index);
 }
 
 void TXLSZipArchive::Close() {
@@ -156,6 +157,7 @@ void TXLSZipArchive::Close() {
             Archive.ActiveStream_ = nullptr;
             Archive.Files_.clear();
             Archive.NameIndex_.clear();
+            Archive.FirstDuplicate_ = -1;
             Archive.SpareInflater_.reset();
             Archive.SpareDeflater_.reset();
             // Streams still reading the entries just freed learn of it through the token.

@@ -130,6 +130,9 @@ public:
     TXLSZipFile& GetFiles(int index);
     // First entry whose name equals name ignoring ASCII letter case; -1 when none.
     int IndexOf(std::string_view name) const;
+    // The first entry whose name equals an earlier entry's ignoring ASCII letter case (ZIP
+    // allows it; packages built on ZIP refuse it); -1 when none.
+    int FirstDuplicate() const { return FirstDuplicate_; }
     // Expires when the entries go (Close, or the archive's end): a stream reading an entry
     // checks it before touching the entry.
     std::weak_ptr<const bool> EntriesToken() const { return EntriesAlive_; }
@@ -175,6 +178,7 @@ private:
     std::vector<std::unique_ptr<TXLSZipFile>> Files_;
     // Entry index by ASCII-lower-cased name, the first entry of a name only.
     std::unordered_map<std::string, int> NameIndex_;
+    int FirstDuplicate_ = -1;
     int64_t MaxEntrySize_ = DefaultInflateLimit;
     std::unique_ptr<TDecompressionStream> SpareInflater_;
     std::unique_ptr<TCompressionStream> SpareDeflater_;

@@ -48,6 +48,12 @@ void TXLSZipArchiveIntfXLS::OpenRead(base::TStream& stream) { Zip_->OpenFromStre
 
 int TXLSZipArchiveIntfXLS::Find(const std::string& name) { return Zip_->IndexOf(name); }
 
+std::optional<std::string> TXLSZipArchiveIntfXLS::DuplicateName() {
+    const int index = Zip_->FirstDuplicate();
+    if (index < 0) return std::nullopt;
+    return Zip_->GetFiles(index).Name();
+}
+
 std::unique_ptr<TXLSOwnerStream> TXLSZipArchiveIntfXLS::OpenFile(const std::string& name) {
     const int index = Find(name);
     if (index < 0) throw EZipError(base::Format("Can not find file %s in ZIP", {name}));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/stream.h"
@@ -43,6 +44,8 @@ public:
     virtual int Count() = 0;
     virtual void OpenRead(base::TStream& stream) = 0;
     virtual int Find(const std::string& name) = 0;
+    // The name of an entry whose name another entry has already, ignoring ASCII letter case.
+    virtual std::optional<std::string> DuplicateName() = 0;
     virtual std::unique_ptr<TXLSOwnerStream> OpenFile(const std::string& name) = 0;
     virtual std::unique_ptr<base::TStream> CreateFile(const std::string& path) = 0;
     virtual std::unique_ptr<base::TStream> CreateFile(const std::string& folder, const std::string& name) = 0;
@@ -61,6 +64,7 @@ public:
     int Count() override;
     void OpenRead(base::TStream& stream) override;
     int Find(const std::string& name) override;
+    std::optional<std::string> DuplicateName() override;
     std::unique_ptr<TXLSOwnerStream> OpenFile(const std::string& name) override;
     std::unique_ptr<base::TStream> CreateFile(const std::string& path) override;
     std::unique_ptr<base::TStream> CreateFile(const std::string& folder, const std::string& name) override;

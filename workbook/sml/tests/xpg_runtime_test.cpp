@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/exception.h"
 #include "base/text_encoding.h"
 #include "workbook/sml/tests/xpg_test_support.h"
 #include "workbook/sml/tests/xpgtest.h"
@@ -36,7 +37,7 @@ TEST(XpgRuntime, ReadsEveryAttributeKind) {
                   "<sheetData>"
                   "<row r=\"1\" spans=\"1:2 4:5\" hidden=\"true\" ht=\"12.5\">"
                   "<c r=\"A1\" t=\"S\"><v>3</v></c><c r=\"B1\" s=\"x\"><f>A1/2</f><v>1.5</v><q/></c></row>"
-                  "<row r=\"2\" r=\"3\"/>"
+                  "<row r=\"3\"/>"
                   "</sheetData>"
                   "<f si=\"7\">SUM(A1)</f>"
                   "<sheetProtection password=\"CC1A\" tehes=\"1\" bogus=\"1\"/>"
@@ -48,7 +49,7 @@ TEST(XpgRuntime, ReadsEveryAttributeKind) {
     EXPECT_TRUE(ws.WasRead());
     EXPECT_EQ(ws.sheetPr->codeName, u"A");  // a repeated single child keeps what is not overwritten
     EXPECT_FALSE(ws.sheetPr->filterMode);
-    EXPECT_EQ(rows, (std::vector<int>{1, 3}));  // a duplicate attribute keeps the later value
+    EXPECT_EQ(rows, (std::vector<int>{1, 3}));
     // Cell children are told apart by their first letter; an unknown one is still reported.
     EXPECT_EQ(cells, (std::vector<std::u16string>{u"A1:3:3:", u"B1:1:1.5:A1/2"}));
     EXPECT_NE(std::find(reports.begin(), reports.end(), u"Row 0: Unknown Element \"q\""), reports.end());
@@ -66,6 +67,17 @@ TEST(XpgRuntime, ReadsEveryAttributeKind) {
     // An extension reports nothing about attributes beside its uri.
     for (const auto& report : reports)
         EXPECT_EQ(report.find(u"other"), std::u16string::npos) << base::Utf16ToUtf8(report);
+}
+
+TEST(XpgRuntime, ADuplicateAttributeFailsTheRead) {
+    TXPGDocTest doc;
+    try {
+        Load(doc, std::string("<worksheet xmlns=\"") + MainNs +
+                      "\"><sheetData><row r=\"2\" r=\"3\"/></sheetData></worksheet>");
+        FAIL() << "no exception";
+    } catch (const base::Exception& e) {
+        EXPECT_EQ(e.Message(), "Syntax error in XML: attribute \"r\" twice in \"row\"");
+    }
 }
 
 TEST(XpgRuntime, WritesInSchemaOrderWhatIsAssigned) {
