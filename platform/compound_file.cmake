@@ -12,7 +12,7 @@ ombrix_add_library(platform_storage
 list(APPEND PLATFORM_TEST_SOURCES tests/compound_file_test.cpp tests/compound_file_hostile_test.cpp tests/mapped_file_test.cpp)
 list(APPEND PLATFORM_TEST_LIBS platform_storage)
 
-ombrix_add_fuzzer(compound_file_fuzz SOURCES fuzz/compound_file_fuzz.cpp LIBS platform_storage)
+ombrix_add_fuzzer(compound_file_fuzz SOURCES fuzz/compound_file_fuzz.cpp LIBS platform_storage RUNS 6000)
 if(OMBRIX_FUZZ)
   # A valid file to start from: the fuzzer mutates its tables instead of searching for the signature.
   file(COPY ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/compound_file_corpus/ DESTINATION ${CMAKE_CURRENT_BINARY_DIR}/compound_file_fuzz-corpus)
