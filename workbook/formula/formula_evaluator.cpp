@@ -61,11 +61,10 @@ TXLSFormulaValue TXLSFormulaEvaluator::Evaluate(int sheet, int col, int row, con
     if (arrayRange && Stack_.Top() >= 0) {
         // An area fills the range with its cells' values (one of a bounded size), a single value
         // fills every cell of it.
-        const TXLSFormulaValue& top = Stack_.TopValue();
-        if (((top.Kind == vkValue || top.Kind == vkRef) && top.ValType != fvtTableItem) ||
-            (top.Kind == vkArea &&
-             static_cast<int64_t>(std::abs(top.Col2 - top.Col1) + 1) * (std::abs(top.Row2 - top.Row1) + 1) <=
-                 MaxArrayCells))
+        const TXLSFormulaValue& v = Stack_.TopValue();
+        if (((v.Kind == vkValue || v.Kind == vkRef) && v.ValType != fvtTableItem) ||
+            (v.Kind == vkArea &&
+             static_cast<int64_t>(std::abs(v.Col2 - v.Col1) + 1) * (std::abs(v.Row2 - v.Row1) + 1) <= MaxArrayCells))
             Stack_.PushArray(Stack_.PopArray(false));
         const TXLSFormulaValue& top = Stack_.TopValue();
         if (top.Kind == vkArray) WriteArrayResult(*top.Array);

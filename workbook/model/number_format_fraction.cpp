@@ -52,7 +52,8 @@ std::u16string TExcelMask::PlaceDigits(const TSection& s, size_t begin, size_t e
     const auto digit = [](const TMaskData& t) { return IsDigitToken(t.Kind); };
     if (std::none_of(part.Tokens.begin(), part.Tokens.end(),
                      [](const TMaskData& t) { return t.Kind == mkNumberStart; }))
-        part.Tokens.insert(std::find_if(part.Tokens.begin(), part.Tokens.end(), digit), TMaskData{mkNumberStart, 0, {}});
+        part.Tokens.insert(std::find_if(part.Tokens.begin(), part.Tokens.end(), digit),
+                           TMaskData{mkNumberStart, 0, {}});
     if (forceZero && value == 0) {
         const auto last = std::find_if(part.Tokens.rbegin(), part.Tokens.rend(), digit);
         if (last != part.Tokens.rend()) last->Kind = mkDigitZero;
@@ -105,13 +106,13 @@ std::u16string TExcelMask::FormatFraction(const TSection& s, double value) const
     const bool numQ = has(numBegin, bar, mkDigitSpace);
     if (whole && num == 0 && !has(numBegin, bar, mkDigitZero)) {
         // No fraction to show: blanks keep its width under "?", nothing stands for it under "#".
-        if (numQ)
-            for (size_t i = intEnd; i < denEnd; ++i)
-                if (t[i].Kind == mkDigitSpace || t[i].Kind == mkFractionBar || t[i].Kind == mkChar ||
-                    t[i].Kind == mkDigitZero)
-                    out += u' ';
-                else if (t[i].Kind == mkText)
-                    out.append(t[i].Text.size(), u' ');
+        for (size_t i = intEnd; numQ && i < denEnd; ++i) {
+            if (t[i].Kind == mkDigitSpace || t[i].Kind == mkFractionBar || t[i].Kind == mkChar ||
+                t[i].Kind == mkDigitZero)
+                out += u' ';
+            else if (t[i].Kind == mkText)
+                out.append(t[i].Text.size(), u' ');
+        }
     } else {
         if (whole) {
             // With no whole number shown the separator goes, as blanks when the numerator aligns.

@@ -84,8 +84,9 @@ def recalculate():
 
 
 def cpp(text):
-    return "u\"" + "".join(c if 32 <= ord(c) < 127 and c not in '\\"' else
-                           ("\\" + c if c in '\\"' else "\\u%04x" % ord(c)) for c in text) + "\""
+    # "?" is escaped too: "??/" would read as a trigraph.
+    return "u\"" + "".join(c if 32 <= ord(c) < 127 and c not in '\\"?' else
+                           ("\\" + c if c in '\\"?' else "\\u%04x" % ord(c)) for c in text) + "\""
 
 
 def render(texts):
