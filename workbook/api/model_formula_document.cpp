@@ -2,6 +2,7 @@
 
 #include "workbook/model/defined_names.h"
 #include "workbook/model/document_root.h"
+#include "workbook/model/utils.h"
 #include "workbook/model/worksheet_part.h"
 
 namespace xls {
@@ -31,6 +32,16 @@ bool TXLSModelFormulaDocument::GetName(int index, TXLSNameDef& name) const {
     name.Ptgs = item->GetPtgs().data();
     name.PtgsLen = item->GetPtgsLen();
     return true;
+}
+
+bool TXLSModelFormulaDocument::HasDefinedName(std::u16string_view name) const {
+    const TXc12DefinedNames* names = Manager_.Names;
+    if (names == nullptr) return false;
+    const std::u16string wanted = WideUpperCaseStr(name);
+    for (int i = 0; i < names->Count(); ++i)
+        if (const TXc12DefinedName* item = names->GetItems(i); item && WideUpperCaseStr(item->name) == wanted)
+            return true;
+    return false;
 }
 
 std::u16string TXLSModelFormulaDocument::FileName() const { return Manager_.GetBracketedFilename(); }

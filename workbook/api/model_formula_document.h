@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "workbook/formula/formula_document.h"
 
@@ -18,6 +19,7 @@ public:
     TXLSCellMMU* SheetCells(int sheet) override;
     std::u16string SheetName(int sheet) const override;
     bool GetName(int index, TXLSNameDef& name) const override;
+    bool HasDefinedName(std::u16string_view name) const override;
     const IXLSExternSheets* ExternSheets() const override { return ExternSheets_; }
     // CELL("filename") shows the workbook's file as "path[file]".
     std::u16string FileName() const override;

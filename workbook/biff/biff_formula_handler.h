@@ -42,6 +42,7 @@ public:
     bool GetSheetRange(int index, int& firstSheet, int& lastSheet) const override {
         return ExternalNames_.GetSheetRange(index, firstSheet, lastSheet);
     }
+    bool HasExternalName(std::u16string_view name) const override { return ExternalNames_.HasExternalName(name); }
 
     TEncodeFormula& Encoder() { return Encoder_; }
     TExternalNames& ExternalNames() { return ExternalNames_; }

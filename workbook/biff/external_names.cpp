@@ -287,6 +287,14 @@ int TExternalNames::GetInternalSheetRef(int sheetIndex, int sheetCount) {
     return ExternSheetCount() - 1;
 }
 
+bool TExternalNames::HasExternalName(std::u16string_view name) const {
+    const std::u16string wanted(name);
+    for (const auto& book : SupBooks_)
+        for (const TExtName& n : book->ExternalNames)
+            if (SameText(n.GetName(), wanted)) return true;
+    return false;
+}
+
 bool TExternalNames::FindExternalName(const std::u16string& folder, const std::u16string& file, int& nameIndex,
                                       int& entry, const std::u16string& name) const {
     for (size_t i = 0; i < ExtSheets_.size(); ++i) {

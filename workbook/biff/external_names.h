@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace xls {
@@ -100,6 +101,8 @@ public:
     int GetInternalSheetRef(int sheetIndex, int sheetCount);
     bool FindExternalName(const std::u16string& folder, const std::u16string& file, int& nameIndex, int& entry,
                           const std::u16string& name) const;
+    // Whether any SUPBOOK (an add-in's included) holds an external name called name, case ignored.
+    bool HasExternalName(std::u16string_view name) const;
     bool FindExternalSheet(const std::u16string& folder, const std::u16string& file, int& sheetIndex, int& entry,
                            const std::u16string& sheet) const;
     bool FindOrAddExternalSheet(const std::u16string& folder, const std::u16string& file, int& supBook, int& entry,

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "workbook/formula/formula_value.h"
 #include "workbook/formula/ptg_tokens.h"
@@ -38,6 +39,12 @@ public:
     virtual std::u16string SheetName(int sheet) const = 0;
     // The defined name at a 0-based index; false when there is none.
     virtual bool GetName(int index, TXLSNameDef& name) const = 0;
+    // Whether a defined name of any scope (a macro's or function's name included) is called
+    // name, case ignored: a call of such a name is a user function of the workbook.
+    virtual bool HasDefinedName(std::u16string_view name) const {
+        (void)name;
+        return false;
+    }
     // The BIFF external-sheet list; nullptr when the document has none.
     virtual const IXLSExternSheets* ExternSheets() const = 0;
     // External links: the value an external book's cell held when the link was last updated

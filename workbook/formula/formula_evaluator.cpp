@@ -7,6 +7,7 @@
 #include "base/byte_reader.h"
 #include "base/format.h"
 #include "base/text_encoding.h"
+#include "workbook/formula/array_arguments.h"
 #include "workbook/formula/excel_functions.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/formula/worksheet_functions.h"
@@ -37,6 +38,16 @@ std::u16string ReadChars(const uint8_t* p, const uint8_t* end, int count, bool w
     return s;
 }
 
+// The array-formula kind of argument i: records of any count list the kinds of their first
+// arguments, the last one listed standing for the rest (none listed: every argument whole).
+int ArgumentKind(const TXc12FuncArgKinds& kinds, size_t i) {
+    size_t listed = 0;
+    while (listed < kinds.Kinds.size() && kinds.Kinds[listed] != 0) ++listed;
+    if (kinds.ArgCount == FuncArgKindsAnyCount) return listed == 0 ? 2 : kinds.Kinds[std::min(i, listed - 1)];
+    if (i >= kinds.ArgCount || i >= kinds.Kinds.size()) throw EXLSError(u"To many arguments in function");
+    return kinds.Kinds[i];
+}
+
 }  // namespace
 
 TXLSFormulaEvaluator::TXLSFormulaEvaluator(IXLSFormulaDocument& document, TXLSErrorManager* errors)
@@ -48,11 +59,12 @@ TXLSFormulaValue TXLSFormulaEvaluator::Evaluate(int sheet, int col, int row, con
     if (arrayRange) ArrayRange = *arrayRange;
     Interpret(ptgs, len, 0);
     if (arrayRange && Stack_.Top() >= 0) {
-        // An area fills the range with its cells' values (one of a bounded size).
-        const TXLSFormulaValue& area = Stack_.TopValue();
-        if (area.Kind == vkArea &&
-            static_cast<int64_t>(std::abs(area.Col2 - area.Col1) + 1) * (std::abs(area.Row2 - area.Row1) + 1) <=
-                MaxArrayCells)
+        // An area fills the range with its cells' values (one of a bounded size), a single value
+        // fills every cell of it.
+        const TXLSFormulaValue& v = Stack_.TopValue();
+        if (((v.Kind == vkValue || v.Kind == vkRef) && v.ValType != fvtTableItem) ||
+            (v.Kind == vkArea &&
+             static_cast<int64_t>(std::abs(v.Col2 - v.Col1) + 1) * (std::abs(v.Row2 - v.Row1) + 1) <= MaxArrayCells))
             Stack_.PushArray(Stack_.PopArray(false));
         const TXLSFormulaValue& top = Stack_.TopValue();
         if (top.Kind == vkArray) WriteArrayResult(*top.Array);
@@ -113,8 +125,11 @@ void TXLSFormulaEvaluator::Call(int id, int argCount, const std::u16string* user
         CallVariable(id, argCount);
 }
 
-// An array formula calls a function once per cell of its range; arguments of the kinds taken
-// one value at a time are expanded to arrays and given element by element.
+// Inside an array formula a function whose arguments are single values takes arrays element
+// by element: it is called once per element, with the larger size of its array arguments in each
+// direction (one-row and one-column arrays repeat across it, a shorter one gives #N/A beyond its
+// end). The result is an array of those calls, which an enclosing function takes whole (SUM of
+// LEN over a range) or the formula writes into its range.
 void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string* userName) {
     constexpr int FuncTranspose = 83;
     const TXc12FuncData* rec = userName ? nullptr : TXLSExcelFuncNames::Instance().FuncData(id);
@@ -129,27 +144,29 @@ void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string*
     std::vector<TXLSFormulaValue> args(static_cast<size_t>(argCount));
     for (int i = argCount - 1; i >= 0; --i) args[static_cast<size_t>(i)] = Stack_.Pop();
     std::vector<TXLSArrayItem*> expanded(args.size(), nullptr);
+    int cols = 0;
+    int rows = 0;
     for (size_t i = 0; i < args.size(); ++i) {
-        int kind = 1;
-        if (rec) {
-            if (rec->ArgKinds->ArgCount == FuncArgKindsAnyCount)
-                kind = 2;
-            else if (i >= rec->ArgKinds->ArgCount || i >= rec->ArgKinds->Kinds.size())
-                throw EXLSError(u"To many arguments in function");
-            else
-                kind = rec->ArgKinds->Kinds[i];
-        }
+        const int kind = userName ? 1 : ArgumentKind(*rec->ArgKinds, i);
         const TXLSValueKind k = args[i].Kind;
         if ((kind == 1 || kind == 4) && (k == vkArea || k == vkArray)) {
+            if (k == vkArea && static_cast<int64_t>(std::abs(args[i].Col2 - args[i].Col1) + 1) *
+                                       (std::abs(args[i].Row2 - args[i].Row1) + 1) >
+                                   MaxArrayCells)
+                throw EXLSError(u"Invalid array formula range");
             Stack_.PushValue(args[i]);
             Stack_.PushArray(Stack_.PopArray(false));
             expanded[i] = Stack_.Pop().Array;
+            cols = std::max(cols, expanded[i]->ColCount());
+            rows = std::max(rows, expanded[i]->RowCount());
         }
     }
-    const int cols = ArrayRange.Col2 - ArrayRange.Col1 + 1;
-    const int rows = ArrayRange.Row2 - ArrayRange.Row1 + 1;
-    if (cols < 1 || rows < 1 || static_cast<int64_t>(cols) * rows > MaxArrayCells)
-        throw EXLSError(u"Invalid array formula range");
+    if (cols == 0) {
+        // No argument is an array: one call, its value kept whole (a reference stays one).
+        for (const TXLSFormulaValue& a : args) Stack_.PushValue(a);
+        return Call(id, argCount, userName);
+    }
+    if (static_cast<int64_t>(cols) * rows > MaxArrayCells) throw EXLSError(u"Invalid array formula range");
     auto result = std::make_unique<TXLSArrayItem>(cols, rows);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c) {
@@ -233,8 +250,12 @@ void TXLSFormulaEvaluator::CallVariable(int id, int argCount) {
 
 void TXLSFormulaEvaluator::CallUser(const std::u16string& name, int argCount) {
     if (!OnUserFunction) {
+        // A function the workbook declares (a macro or add-in name) has no value here; any other
+        // name is no function at all.
+        const IXLSExternSheets* externs = Document.ExternSheets();
+        const bool declared = Document.HasDefinedName(name) || (externs && externs->HasExternalName(name));
         Stack_.OpenArguments(argCount);
-        return Stack_.PushError(errNA);
+        return Stack_.PushError(declared ? errNA : errName);
     }
     TXLSUserFuncData data;
     data.Result = TXLSFormulaValue::MakeError(errName);
@@ -371,7 +392,17 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
             ++p;
         }
     }
+    // Arguments that are arrays by definition (SUMPRODUCT's) run as in an array formula.
+    const bool arrayMode = Stack_.ArrayMode;
+    const uint8_t* first = p;
+    const std::vector<TTokenSpan> arrayArguments =
+        arrayMode ? std::vector<TTokenSpan>() : ArrayArgumentSpans(first, static_cast<size_t>(end - first), biff);
     while (p < end) {
+        if (!arrayArguments.empty()) {
+            const size_t at = static_cast<size_t>(p - first);
+            Stack_.ArrayMode = std::any_of(arrayArguments.begin(), arrayArguments.end(),
+                                           [at](const TTokenSpan& s) { return s.Begin <= at && at < s.End; });
+        }
         const size_t width = PtgTokenWidth(p, static_cast<size_t>(end - p), biff);
         if (width == 0) throw EXLSError(u"Formula data out of bounds");
         const uint8_t op = biff ? PtgToRefClass(p[0]) : p[0];
@@ -536,6 +567,7 @@ void TXLSFormulaEvaluator::Interpret(const uint8_t* ptgs, int len, int depth) {
         }
         p += width;
     }
+    Stack_.ArrayMode = arrayMode;
 }
 
 }  // namespace xls

@@ -41,7 +41,8 @@ public:
 
     TValueStack& Stack() { return Stack_; }
 
-    // Answers user functions; without it they give #N/A.
+    // Answers calls of names the function table does not know. Without it a name the workbook
+    // declares (a defined or external name) gives #N/A, any other #NAME?.
     TUserFunctionEvent OnUserFunction;
 
     // Names that refer to names deeper than this give #NAME? instead of recursing for ever.

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <utility>
 
 namespace xls {
@@ -168,6 +169,12 @@ class IXLSExternSheets {
 public:
     virtual ~IXLSExternSheets() = default;
     virtual bool GetSheetRange(int index, int& firstSheet, int& lastSheet) const = 0;
+    // Whether an external name (an add-in function, a name of another workbook) is called name,
+    // case ignored.
+    virtual bool HasExternalName(std::u16string_view name) const {
+        (void)name;
+        return false;
+    }
 };
 
 struct TXLSRefArea {

@@ -3,6 +3,7 @@
 #include "workbook/formula/date_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -87,7 +88,21 @@ bool ParseNumber(std::u16string_view text, double& x) { return TryStrToFloat(tex
 
 }  // namespace
 
-int CompareValues(const TXLSFormulaValue& a, const TXLSFormulaValue& b) {
+int CompareNumbers15(double a, double b) {
+    if (a == b || !std::isfinite(a) || !std::isfinite(b)) return Sign(a - b);
+    // Each side as the nearest double to its 15-digit decimal: binary noise below the 15th
+    // digit (0.1+0.2 against 0.3) makes no difference.
+    const auto rounded = [](double x) {
+        char buf[40];
+        const auto end = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14).ptr;
+        double r = x;
+        std::from_chars(buf, end, r);
+        return r;
+    };
+    return Sign(rounded(a) - rounded(b));
+}
+
+int CompareValues(const TXLSFormulaValue& a, const TXLSFormulaValue& b, TNumberOrder numbers) {
     TXLSFormulaValueType ta = a.ValType;
     TXLSFormulaValueType tb = b.ValType;
     // Empty stands for the other side's zero value.
@@ -105,7 +120,8 @@ int CompareValues(const TXLSFormulaValue& a, const TXLSFormulaValue& b) {
     }
     if (ta != tb) return TypeRank(ta) < TypeRank(tb) ? -1 : 1;
     switch (ta) {
-        case fvtNumber: return Sign(a.Number - b.Number);
+        case fvtNumber:
+            return numbers == TNumberOrder::Digits15 ? CompareNumbers15(a.Number, b.Number) : Sign(a.Number - b.Number);
         case fvtBoolean: return Sign(double(a.BoolErr) - double(b.BoolErr));
         case fvtString: {
             const std::u16string ua = WideUpperCaseStr(a.Str);
@@ -480,7 +496,7 @@ void TValueStack::CompareOperator(uint8_t op) {
     if (!errA && a.ValType == fvtError) errA = a.BoolErr;
     if (!errB && b.ValType == fvtError) errB = b.BoolErr;
     if (errA || errB) return SetTopError(errA ? errA : errB);
-    const int c = CompareValues(a, b);
+    const int c = CompareValues(a, b, TNumberOrder::Digits15);
     bool r = false;
     switch (op) {
         case 0x09: r = c < 0; break;

@@ -180,8 +180,15 @@ private:
 // A number as formula text shows it: general format, 15 significant digits.
 std::u16string FormulaNumberToText(double x);
 
+// How CompareValues orders two numbers: exactly (lookups of exact matches, sorted searches), or
+// as the comparison operators do, equal when they agree to 15 significant digits (0.1+0.2=0.3).
+enum class TNumberOrder : uint8_t { Exact, Digits15 };
+
 // Orders two plain values as comparisons do: numbers below texts below Booleans; empty is 0,
 // "" or FALSE beside the other side; texts ignore case. <0, 0 or >0.
-int CompareValues(const TXLSFormulaValue& a, const TXLSFormulaValue& b);
+int CompareValues(const TXLSFormulaValue& a, const TXLSFormulaValue& b, TNumberOrder numbers = TNumberOrder::Exact);
+
+// Orders two numbers by their values rounded to 15 significant digits.
+int CompareNumbers15(double a, double b);
 
 }  // namespace xls

@@ -265,6 +265,16 @@ void TExcelMask::ParseSection(std::u16string_view text, TSection& s) {
             s.Flags |= msfDateTime;
             add(kind, c);
             i += kind == mkAP ? 3 : 5;
+        } else if (c == u'/' && s.FractionBar < 0 && !(s.Flags & (msfDateTime | msfDecimal | msfScientific)) &&
+                   !s.Tokens.empty() && IsDigitToken(s.Tokens.back().Kind) && i + 1 < n &&
+                   (text[i + 1] == u'#' || text[i + 1] == u'?' || (text[i + 1] >= u'0' && text[i + 1] <= u'9'))) {
+            // A fraction: the denominator's placeholders follow, or its digits ("?/8", "??/16").
+            std::u16string fixed;
+            ++i;
+            if (text[i] >= u'1' && text[i] <= u'9')
+                while (i < n && text[i] >= u'0' && text[i] <= u'9' && fixed.size() < 9) fixed += text[i++];
+            s.FractionBar = static_cast<int>(s.Tokens.size());
+            add(mkFractionBar, c, std::move(fixed));
         } else {
             add(mkChar, c);
             ++i;
@@ -277,6 +287,7 @@ void TExcelMask::ParseSection(std::u16string_view text, TSection& s) {
         if (IsDigitToken(first->Kind)) s.Flags &= static_cast<uint8_t>(~msfDateTime);
         s.Tokens.insert(first, TMaskData{mkNumberStart, 0, {}});
         if (s.DecimalIndex >= 0) ++s.DecimalIndex;
+        if (s.FractionBar >= 0) ++s.FractionBar;
     }
 }
 
@@ -304,6 +315,7 @@ std::u16string TExcelMask::FormatSection(const TSection& s, double value) const 
         }
         return out;
     }
+    if (s.FractionBar >= 0) return FormatFraction(s, value);
     if (s.Flags & msfDateTime) return FormatDateTime(s, value);
     if (s.Flags & msfScientific) return FormatScientific(s, value);
     return FormatDigits(s, value);

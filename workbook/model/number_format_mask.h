@@ -46,6 +46,8 @@ enum TMaskKind : uint8_t {
     mkDecimal = 31,
     mkPercent = 32,
     mkNumberStart = 33,  // where the digits that no placeholder takes stand
+    mkFractionBar = 34,  // "/" between a numerator's and a denominator's placeholders; Text holds a
+                         // fixed denominator ("# ?/8")
 };
 
 struct TMaskData {
@@ -66,7 +68,7 @@ enum : uint8_t {
 };
 
 // Turns a number into text by a spreadsheet number format ("0.00", "#,##0", "yyyy-mm-dd",
-// "h:mm AM/PM", "[h]:mm", up to four sections separated by ";"). Month and day names and the
+// "h:mm AM/PM", "[h]:mm", "# ?/?", up to four sections separated by ";"). Month and day names and the
 // separators come from the settings given, never from the process locale.
 class TExcelMask {
 public:
@@ -88,6 +90,7 @@ private:
         int Commas = 0;
         int ExponentDigits = 0;
         bool ExponentPlus = false;
+        int FractionBar = -1;  // index of the mkFractionBar token of a fraction ("# ?/?")
     };
 
     static void ParseSection(std::u16string_view text, TSection& section);
@@ -95,6 +98,11 @@ private:
     std::u16string FormatDateTime(const TSection& section, double value) const;
     std::u16string FormatScientific(const TSection& section, double value) const;
     std::u16string FormatDigits(const TSection& section, double value) const;
+    // Placeholders tokens[begin, end) filled from the right with the digits of a whole number
+    // (thousands separators when thousands is set); forceZero shows a zero value as "0".
+    std::u16string PlaceDigits(const TSection& section, size_t begin, size_t end, double value, bool thousands,
+                               bool forceZero) const;
+    std::u16string FormatFraction(const TSection& section, double value) const;
 
     const TFormatSettings& Settings_;
     std::array<TSection, 4> Sections_;

@@ -49,6 +49,19 @@ protected:
         return Show(Eval.Evaluate(0, col, row, ptgs.data(), static_cast<int>(ptgs.size())));
     }
 
+    // An array formula over cols x rows cells from H30; the values of its range row by row.
+    std::vector<std::string> RunArray(std::u16string_view text, int cols = 1, int rows = 1) {
+        const std::vector<uint8_t> ptgs = Doc.Compile(text);
+        const TXLSCellArea range{29, 29 + rows - 1, 7, 7 + cols - 1};
+        std::vector<std::string> out{Show(Eval.Evaluate(0, 7, 29, ptgs.data(), static_cast<int>(ptgs.size()), &range))};
+        for (int i = 1; i < cols * rows; ++i) {
+            TXLSFormulaValue v;
+            Eval.Stack().ReadCell(Doc.SheetCells(0), 7 + i % cols, 29 + i / cols, v);
+            out.push_back(Show(v));
+        }
+        return out;
+    }
+
     TTestFormulaDocument Doc;
     TXLSFormulaEvaluator Eval;
 };
@@ -90,6 +103,68 @@ TEST_F(FormulaEvaluatorTest, Operators) {
         {u"B3=1", "#DIV/0!"},
         {u"A1:A3", "#VALUE!"},
         {u"10^20&\"\"", "\"1E+20\""},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
+}
+
+// Two numbers are equal when they agree to 15 significant digits, in every comparison operator
+// and in the array forms; a difference in the 15th digit still counts.
+TEST_F(FormulaEvaluatorTest, ComparisonsOfNumbersTo15Digits) {
+    const TCase cases[] = {
+        {u"0.1+0.2=0.3", "TRUE"},  {u"0.3=0.1+0.2", "TRUE"},     {u"0.1+0.2<>0.3", "FALSE"},
+        {u"0.1+0.2<0.3", "FALSE"}, {u"0.1+0.2>0.3", "FALSE"},    {u"0.1+0.2<=0.3", "TRUE"},
+        {u"0.1+0.2>=0.3", "TRUE"}, {u"1.1-1=0.1", "TRUE"},       {u"1+2E-15=1", "TRUE"},
+        {u"1+1E-14=1", "FALSE"},   {u"1+1E-14>1", "TRUE"},       {u"-0.1-0.2=-0.3", "TRUE"},
+        {u"1E-300=0", "FALSE"},    {u"B2=0.1+0.2-0.3", "FALSE"}, {u"10^300*10=10^301", "TRUE"},
+        {u"0.1*3=0.3", "TRUE"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
+    EXPECT_EQ(RunArray(u"(D1:D2/10+0.2)=0.5", 1, 2), (std::vector<std::string>{"TRUE", "FALSE"}));
+}
+
+// Lookups of exact matches keep comparing exactly: 0.1+0.2 stored in a cell is not 0.3 there.
+TEST_F(FormulaEvaluatorTest, ExactMatchLookupsCompareExactly) {
+    Doc.SheetCells(0)->StoreFloat(5, 0, 0, 0.1 + 0.2);
+    Doc.SheetCells(0)->StoreFloat(5, 1, 0, 0.3);
+    Doc.SheetCells(0)->CalcDimension();
+    EXPECT_EQ(Run(u"MATCH(0.3,F1:F2,0)"), "2");
+    EXPECT_EQ(Run(u"F1=0.3"), "TRUE");
+}
+
+// Inside an array formula a function of single values takes arrays element by element, whatever
+// the size of the formula's range: the result is an array that an enclosing function takes
+// whole, or that fills the range.
+TEST_F(FormulaEvaluatorTest, ArrayFormulasApplyFunctionsElementByElement) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(RunArray(u"MAX(IF(D1:D6<5,D1:D6))"), V{"4"});
+    EXPECT_EQ(RunArray(u"MAX(IF(C1:C2=\"\",D1:D2))"), V{"1"});
+    EXPECT_EQ(RunArray(u"SUM(LEN(A1:A5))"), V{"8"});
+    EXPECT_EQ(RunArray(u"SUM(IF(D1:D6>3,1,0))"), V{"3"});
+    EXPECT_EQ(RunArray(u"SUM(ISNA(MATCH(D1:D6,A1:A3,0))*1)"), V{"3"});
+    EXPECT_EQ(RunArray(u"SUM(MATCH(D1:D3,D1:D6,0))"), V{"6"});
+    EXPECT_EQ(RunArray(u"LEN(A1:A3)&\"\"", 1, 4), (V{"\"1\"", "\"1\"", "\"1\"", "#N/A"}));
+    EXPECT_EQ(RunArray(u"CONCATENATE(A1:A2,\"x\")", 1, 2), (V{"\"1x\"", "\"2x\""}));
+    EXPECT_EQ(RunArray(u"ABS(-D1:D3)", 3, 1), (V{"3", "3", "3"}));
+    // One value fills the whole range, through a function or not.
+    EXPECT_EQ(RunArray(u"ABS(-2)", 2, 2), (V{"2", "2", "2", "2"}));
+    EXPECT_EQ(RunArray(u"PI()>3", 1, 2), (V{"TRUE", "TRUE"}));
+}
+
+// SUMPRODUCT takes its arguments as arrays in an ordinary formula too: operators and functions
+// inside them work element by element; outside them the formula stays ordinary.
+TEST_F(FormulaEvaluatorTest, SumProductArgumentsAreArrays) {
+    const TCase cases[] = {
+        {u"SUMPRODUCT((D1:D6>3)*D1:D6)", "18"},
+        {u"SUMPRODUCT(--(D1:D6>3),D1:D6)", "18"},
+        {u"SUMPRODUCT(D1:D6*2)", "46"},
+        {u"SUMPRODUCT(LEN(A1:A5))", "8"},
+        {u"SUMPRODUCT((A1:A3>1)*(D1:D3>1))", "1"},
+        {u"1+SUMPRODUCT((D1:D6=1)*1)", "3"},
+        {u"SUMPRODUCT(D1:D6,D1:D6)", "133"},
+        {u"SUMPRODUCT((D1:D6>3)*B1:B6)", "#DIV/0!"},
+        {u"SUMPRODUCT(D1:D3*D1:D2)", "#N/A"},
+        {u"SUM(D1:D6*2)", "#VALUE!"},
+        {u"SUM(SUMPRODUCT(D1:D2*1),D1:D6*2)", "#VALUE!"},
     };
     for (const TCase& c : cases) EXPECT_EQ(Run(c.Formula), c.Expected) << base::Utf16ToUtf8(c.Formula);
 }
@@ -433,11 +508,19 @@ TEST_F(FormulaEvaluatorTest, ArraysBuiltFromStackValues) {
     EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, r.data(), static_cast<int>(r.size()))), "#VALUE!");
 }
 
+// A call of a name the function table lacks: without a handler a name the workbook declares (a
+// defined name such as a macro's, or an external name such as an add-in function's) gives #N/A,
+// a misspelt or unsupported name #NAME?.
 TEST_F(FormulaEvaluatorTest, UserFunctions) {
     std::vector<uint8_t> t = OwnInts({1, 2});
     t.insert(t.end(), {0xF2, 2, 6, 0});
     for (char16_t c : std::u16string(u"MyFunc")) t.insert(t.end(), {static_cast<uint8_t>(c), 0});
     t.insert(t.end(), {0x89, 10, 0, 0, 0, 0x03});  // + 10: the call left exactly one value
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "#NAME?");
+    Doc.ExternalNames.push_back(u"MYFUNC");
+    EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "#N/A");
+    Doc.ExternalNames.clear();
+    Doc.AddFormulaName(u"myfunc", u"1");
     EXPECT_EQ(Show(Eval.Evaluate(0, 7, 9, t.data(), static_cast<int>(t.size()))), "#N/A");
     std::u16string name;
     std::vector<double> args;

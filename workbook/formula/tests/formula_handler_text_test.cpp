@@ -117,5 +117,32 @@ TEST_F(HandlerText, DataTablesDecodeAsTableCalls) {
     EXPECT_EQ(Handler.DecodeFormula(nullptr, 0, table(4 | 2), 0), u"TABLE(B5,#REF!)");
 }
 
+// A call of a name that no function has compiles as a user function and keeps its text; it gives
+// #NAME? unless the workbook declares the name (a defined name such as a macro's, an external
+// name such as an add-in function's), which keeps #N/A. Arguments of SUMPRODUCT are arrays in
+// own code as in BIFF8 code.
+TEST_F(HandlerText, UnknownFunctionNamesGiveNameError) {
+    auto value = [this](std::u16string_view text) {
+        const std::vector<uint8_t> code = Handler.EncodeFormula(text, 0);
+        EXPECT_FALSE(code.empty()) << base::Utf16ToUtf8(text);
+        return test::Show(Handler.Evaluator().Evaluate(0, 5, 5, code.data(), static_cast<int>(code.size())));
+    };
+    for (std::u16string_view text : {u"SUMM(1,2)", u"ERF(1)", u"EDATE(1,2)", u"ISEVEN(2)", u"IFNA(1,2)", u"1+ERF(1)"}) {
+        EXPECT_EQ(value(text), "#NAME?") << base::Utf16ToUtf8(text);
+        EXPECT_EQ(RoundTrip(text), text);
+    }
+    Doc.ExternalNames.push_back(u"erf");
+    Doc.Names.push_back({u"IsEven", {}, {}});
+    EXPECT_EQ(value(u"ERF(1)"), "#N/A");
+    EXPECT_EQ(value(u"ISEVEN(2)"), "#N/A");
+    EXPECT_EQ(value(u"EDATE(1,2)"), "#NAME?");
+    Cells().StoreFloat(0, 0, 0, 1);
+    Cells().StoreFloat(0, 1, 0, 5);
+    Cells().StoreFloat(1, 0, 0, 10);
+    Cells().StoreFloat(1, 1, 0, 20);
+    Cells().CalcDimension();
+    EXPECT_EQ(value(u"SUMPRODUCT((A1:A2>4)*B1:B2)"), "20");
+}
+
 }  // namespace
 }  // namespace xls

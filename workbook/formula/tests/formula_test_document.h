@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/text_encoding.h"
@@ -62,7 +63,17 @@ public:
         name.PtgsLen = static_cast<int>(Names[static_cast<size_t>(index)].Ptgs.size());
         return true;
     }
+    bool HasDefinedName(std::u16string_view name) const override {
+        for (const TName& n : Names)
+            if (WideUpperCaseStr(n.Text) == WideUpperCaseStr(name)) return true;
+        return false;
+    }
     const IXLSExternSheets* ExternSheets() const override { return this; }
+    bool HasExternalName(std::u16string_view name) const override {
+        for (const std::u16string& n : ExternalNames)
+            if (WideUpperCaseStr(n) == WideUpperCaseStr(name)) return true;
+        return false;
+    }
     bool GetSheetRange(int index, int& first, int& last) const override {
         if (index < 0 || index > SheetCount()) return false;
         first = index == SheetCount() ? 0 : index;
@@ -108,6 +119,8 @@ public:
     TXc12DataSST SST{StyleSheet};
     std::vector<std::unique_ptr<TXLSCellMMU>> Sheets;
     std::vector<TName> Names;
+    // Names of the external-sheet list's books (add-in functions among them).
+    std::vector<std::u16string> ExternalNames;
     TEncodeFormula Encoder;
 };
 

@@ -37,6 +37,17 @@ CASES = [
     ("yyyy-mm-dd hh:mm", DEC_8_2026 + 0.5), ("yy", 61), ("dd.mm.yyyy", 61),
 ]
 
+# Fractions: every mask with every value (whole parts, improper fractions, fixed denominators,
+# the placeholders' padding, signs, rounding to the nearest numerator).
+FRACTION_MASKS = [
+    "# ?/?", "# ??/??", "# ???/???", "?/?", "??/??", "# ?/2", "# ?/4", "# ?/8", "# ??/16", "# ?/10",
+    "# ??/100", "?/8", "0 ?/?", "#,##0 ?/?", "# #/#", "0 #/#", "# 0/0", "0/0", "# 00/00", "# ?0/?0",
+    "# ?/#", '# ?/? "in"', "# ?/?;(# ?/?)", "[Red]# ?/?",
+]
+FRACTION_VALUES = [2.5, 0, 0.5, -2.5, 3, 0.333333333, 1.75, 1.3125, 123.456, -0.125, 0.001, 3.14159265, 0.99,
+                   2.0001, 1234567.25, 0.0625, 0.375, 0.625]
+CASES += [(mask, value) for mask in FRACTION_MASKS for value in FRACTION_VALUES]
+
 # Texts we give on purpose where LibreOffice differs: (mask, value) -> (ours, why).
 DECISIONS = {
     ("0.##", 2): ("2.", "the decimal point stands also with no digits after it; LibreOffice drops it"),
@@ -73,8 +84,9 @@ def recalculate():
 
 
 def cpp(text):
-    return "u\"" + "".join(c if 32 <= ord(c) < 127 and c not in '\\"' else
-                           ("\\" + c if c in '\\"' else "\\u%04x" % ord(c)) for c in text) + "\""
+    # "?" is escaped too: "??/" would read as a trigraph.
+    return "u\"" + "".join(c if 32 <= ord(c) < 127 and c not in '\\"?' else
+                           ("\\" + c if c in '\\"?' else "\\u%04x" % ord(c)) for c in text) + "\""
 
 
 def render(texts):

@@ -91,5 +91,16 @@ TEST(NumberFormatMask, SeparatorsComeFromTheSettings) {
     EXPECT_EQ(mask.FormatNumber(Dec8th2026), u"08.12.2026");
 }
 
+// Fractions of extreme values and masks stay bounded: at most nine denominator digits count,
+// huge values keep their whole digits, tiny ones round to a whole number.
+TEST(NumberFormatMask, FractionsOfExtremeValues) {
+    EXPECT_EQ(Format(u"?/?", 1e20), "100000000000000000000/1");
+    EXPECT_EQ(Format(u"# ?/?", -1e-300), "0    ");
+    EXPECT_EQ(Format(u"# ???????????????????\?/????????????????????", 0.1),
+              "                    1/10                  ");
+    EXPECT_EQ(Format(u"?/??????????", 3.14159265358979), "2512390041/799718588 ");
+    EXPECT_EQ(Format(u"# ?/999999999", 0.5), " 499999999/999999999");
+}
+
 }  // namespace
 }  // namespace xls
