@@ -4,6 +4,7 @@
 #include "workbook/biff/xls_read.h"
 #include "workbook/biff/xls_write.h"
 #include "workbook/model/color.h"
+#include "workbook/model/defined_names.h"
 #include "workbook/model/document_root.h"
 #include "workbook/model/utils.h"
 
@@ -45,6 +46,8 @@ TBIFF5::TBIFF5(TXc12Manager& manager) : Manager_(manager) {
         GetSheetIndex(name, index, count);
     };
     Handler_.OnSheetName = [this](int kind, int index, std::u16string& name) { GetSheetName(kind, index, name); };
+    Handler_.OnNameIndex = [this](const std::u16string& name) { return GetNameIndex(name); };
+    Handler_.OnNameText = [this](int index) { return GetNameText(index); };
     Sheets_ = std::make_unique<TSheets>(*this, Handler_);
     Sheets_->Add(0);
     SetVersion(xvExcel97);
@@ -119,6 +122,17 @@ std::vector<uint8_t> TBIFF5::CompileFormula(const std::u16string& text) {
 void TBIFF5::GetSheetIndex(const std::u16string& name, int& index, int& count) const {
     index = Manager_.Worksheets().IndexOfName(name);
     count = index < 0 ? 0 : Manager_.Worksheets().Count();
+}
+
+int TBIFF5::GetNameIndex(const std::u16string& name) const {
+    const TXc12DefinedNames* names = Manager_.Workbook().definedNames.get();
+    return names ? names->IndexOfName(name, -1) : -1;
+}
+
+std::u16string TBIFF5::GetNameText(int index) const {
+    const TXc12DefinedNames* names = Manager_.Workbook().definedNames.get();
+    const TXc12DefinedName* name = names && index >= 0 && index < names->Count() ? names->GetItems(index) : nullptr;
+    return name ? name->name : std::u16string();
 }
 
 void TBIFF5::GetSheetName(int kind, int index, std::u16string& name) const {

@@ -116,6 +116,9 @@ public:
     // Callbacks of the formula handler.
     void GetSheetIndex(const std::u16string& name, int& index, int& count) const;
     void GetSheetName(int kind, int index, std::u16string& name) const;
+    // The model's defined names as the file numbers them (the workbook's own names are found).
+    int GetNameIndex(const std::u16string& name) const;
+    std::u16string GetNameText(int index) const;
 
     // While true the writer writes the six built-in STYLE records instead of the stored ones.
     bool DefaultStyles = true;

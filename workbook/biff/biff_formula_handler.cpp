@@ -1,5 +1,10 @@
 #include "workbook/biff/biff_formula_handler.h"
 
+#include <utility>
+
+#include "workbook/formula/biff_decode_formula.h"
+#include "workbook/model/worksheet_part.h"
+
 namespace xls {
 
 TFormulaHandler::TFormulaHandler() {
@@ -19,14 +24,32 @@ int TFormulaHandler::EncodeFormula(const std::u16string& formula, uint8_t ptgCla
     return Encoder_.Encode(formula, ptgClass, 1, bufSize, buf);
 }
 
+std::u16string TFormulaHandler::DecodeFormula(std::span<const uint8_t> tokens) const {
+    return DecodeBiffFormula(
+        tokens, 0, u',',
+        [this](TBiffDecodeKind kind, int index, int a, int b, int nameIndex) {
+            std::u16string text;
+            GetNameText(static_cast<int>(kind), index, text, a, b, nameIndex);
+            return text;
+        },
+        0, 0);
+}
+
 void TFormulaHandler::LookupExternal(const std::u16string& workbook, const std::u16string& path, int& index, int& entry,
                                      bool isSheet, const std::u16string& name, const std::u16string& sheet) {
     if (workbook.empty() && path.empty()) {
-        int sheetIndex = -1, count = 0;
-        if (OnSheetIndex) OnSheetIndex(sheet, sheetIndex, count);
-        if (sheetIndex >= 0) {
-            entry = ExternalNames_.GetInternalSheetRef(sheetIndex, count);
-            index = sheetIndex;
+        // A range of sheets (Data:Sheet3) names its first and last sheet; a sheet name holds no colon.
+        const size_t colon = sheet.find(u':');
+        int first = -1, last = -1, count = 0;
+        if (OnSheetIndex) {
+            OnSheetIndex(sheet.substr(0, colon), first, count);
+            last = first;
+            if (colon != std::u16string::npos) OnSheetIndex(sheet.substr(colon + 1), last, count);
+        }
+        if (first >= 0 && last >= 0) {
+            if (first > last) std::swap(first, last);
+            entry = ExternalNames_.GetInternalSheetRangeRef(first, last, count);
+            index = first;
         }
     } else if (isSheet) {
         ExternalNames_.FindExternalSheet(workbook, path, index, entry, sheet);
@@ -36,9 +59,29 @@ void TFormulaHandler::LookupExternal(const std::u16string& workbook, const std::
     }
 }
 
-std::u16string TFormulaHandler::InternalNameText(int nameNumber) const {
+void TFormulaHandler::LookupName(const std::u16string& name, int& index) const {
+    index = OnNameIndex ? OnNameIndex(name) : -1;
+    if (index < 0) index = InternalNames_.IndexOfName(name);
+}
+
+std::u16string TFormulaHandler::NameText(int nameNumber) const {
+    if (OnNameText) {
+        std::u16string text = OnNameText(nameNumber - 1);
+        if (!text.empty()) return text;
+    }
     if (nameNumber < 1 || nameNumber > InternalNames_.Count()) return u"#NAME?";
     return InternalNames_.GetItems(nameNumber - 1).GetName();
+}
+
+std::u16string TFormulaHandler::SheetPrefix(int index, int first) const {
+    int firstSheet = first, last = first;
+    ExternalNames_.GetSheetRange(index, firstSheet, last);
+    if (last == ExtSheetDeleted) return u"#REF!!";
+    std::u16string a, b;
+    if (OnSheetName) OnSheetName(0, first, a);
+    if (last == first) return QuotedSheetName(a) + u"!";
+    if (OnSheetName) OnSheetName(0, last, b);
+    return QuotedSheetRange(a, b) + u"!";
 }
 
 void TFormulaHandler::GetNameText(int kind, int index, std::u16string& text, int, int, int nameNumber) const {
@@ -47,18 +90,16 @@ void TFormulaHandler::GetNameText(int kind, int index, std::u16string& text, int
         if (first == ExtSheetDeleted) {
             text = u"#REF!!";
         } else if (first == ExtSheetWorkbook) {
-            text = InternalNameText(nameNumber);
+            text = NameText(nameNumber);
         } else if (first < 0) {
             text = ExternalNames_.GetExternalRefText(index, nameNumber);
         } else {
-            std::u16string sheet;
-            if (OnSheetName) OnSheetName(0, first, sheet);
-            text = sheet + u"!";
+            text = SheetPrefix(index, first);
         }
     } else if (kind == 4) {
         if (OnSheetName) OnSheetName(0, index, text);
     } else {
-        text = InternalNameText(nameNumber);
+        text = NameText(nameNumber);
     }
 }
 

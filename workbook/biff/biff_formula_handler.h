@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "workbook/biff/external_names.h"
@@ -19,6 +20,11 @@ public:
     std::function<void(const std::u16string& name, int& index, int& count)> OnSheetIndex;
     // Kind 0: the name of sheet index; kind 1: empty; other kinds leave the name unchanged.
     std::function<void(int kind, int index, std::u16string& name)> OnSheetName;
+    // The workbook's defined names, which the file's NAME records number: the index of the one
+    // named like name (case ignored), -1 when none; and the text of the one at index, empty
+    // when none. Names the handler keeps itself are asked after them.
+    std::function<int(const std::u16string& name)> OnNameIndex;
+    std::function<std::u16string(int index)> OnNameText;
 
     TFormulaHandler();
     TFormulaHandler(const TFormulaHandler&) = delete;
@@ -28,15 +34,19 @@ public:
     // Tokens of formula (operand class ptgClass) into buf; returns their count. The encoder's
     // reports raise.
     int EncodeFormula(const std::u16string& formula, uint8_t ptgClass, int bufSize, uint8_t* buf);
+    // The text of BIFF8 tokens, sheets and names as this workbook has them; arguments separated
+    // by commas.
+    std::u16string DecodeFormula(std::span<const uint8_t> tokens) const;
     void SheetInserted(int index) { ExternalNames_.SheetInserted(index); }
     void SheetDeleted(int index) { ExternalNames_.SheetDeleted(index); }
 
     // The encoder's events.
     void LookupExternal(const std::u16string& workbook, const std::u16string& path, int& index, int& entry,
                         bool isSheet, const std::u16string& name, const std::u16string& sheet);
-    void LookupName(const std::u16string& name, int& index) const { index = InternalNames_.IndexOfName(name); }
-    // The decoder's callback: kind 2 a reference through EXTERNSHEET entry index, 4 an extended
-    // token the document answers, any other kind the internal name nameNumber - 1.
+    void LookupName(const std::u16string& name, int& index) const;
+    // The decoder's callback: kind 2 a reference through EXTERNSHEET entry index (the sheet, or
+    // first:last for a range of sheets, with "!"), 4 an extended token the document answers,
+    // any other kind the defined name nameNumber - 1.
     void GetNameText(int kind, int index, std::u16string& text, int a, int b, int nameNumber) const;
 
     bool GetSheetRange(int index, int& firstSheet, int& lastSheet) const override {
@@ -51,7 +61,9 @@ public:
     const TInternalNames& InternalNames() const { return InternalNames_; }
 
 private:
-    std::u16string InternalNameText(int nameNumber) const;
+    std::u16string NameText(int nameNumber) const;
+    // "Sheet!" or "First:Last!" of an entry of this workbook.
+    std::u16string SheetPrefix(int index, int first) const;
 
     TEncodeFormula Encoder_;
     TExternalNames ExternalNames_;

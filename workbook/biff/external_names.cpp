@@ -265,12 +265,16 @@ int TExternalNames::GetInternalSheetIndex(int index) const {
 }
 
 int TExternalNames::GetInternalSheetRef(int sheetIndex, int sheetCount) {
+    return GetInternalSheetRangeRef(sheetIndex, sheetIndex, sheetCount);
+}
+
+int TExternalNames::GetInternalSheetRangeRef(int firstSheet, int lastSheet, int sheetCount) {
     int internal = -1;
     for (size_t i = 0; i < ExtSheets_.size(); ++i) {
         const TExtSheet& entry = ExtSheets_[i];
         if (!IsInternal(entry)) continue;
         internal = entry.SupBook;
-        if (entry.FirstSheet == sheetIndex && entry.LastSheet == sheetIndex) return static_cast<int>(i);
+        if (entry.FirstSheet == firstSheet && entry.LastSheet == lastSheet) return static_cast<int>(i);
     }
     if (internal < 0) {
         for (size_t b = 0; b < SupBooks_.size() && internal < 0; ++b)
@@ -283,7 +287,7 @@ int TExternalNames::GetInternalSheetRef(int sheetIndex, int sheetCount) {
         SupBooks_.push_back(std::move(book));
         internal = SupBookCount() - 1;
     }
-    ExtSheets_.push_back({internal, static_cast<uint16_t>(sheetIndex), static_cast<uint16_t>(sheetIndex)});
+    ExtSheets_.push_back({internal, static_cast<uint16_t>(firstSheet), static_cast<uint16_t>(lastSheet)});
     return ExternSheetCount() - 1;
 }
 

@@ -99,6 +99,8 @@ public:
     int GetInternalSheetIndex(int index) const;
     // The entry for exactly this sheet of this workbook, made when there is none.
     int GetInternalSheetRef(int sheetIndex, int sheetCount);
+    // The same for the sheets firstSheet to lastSheet of a 3-D reference.
+    int GetInternalSheetRangeRef(int firstSheet, int lastSheet, int sheetCount);
     bool FindExternalName(const std::u16string& folder, const std::u16string& file, int& nameIndex, int& entry,
                           const std::u16string& name) const;
     // Whether any SUPBOOK (an add-in's included) holds an external name called name, case ignored.

@@ -153,6 +153,10 @@ private:
     void ReadLabelSST();
     void ReadBoolErr();
     void ReadBiff2Cell();
+    // The 8-bit characters of a text of BIFF2 to BIFF5, count as the record gives it: a count
+    // longer than the characters there are gives those there are, with a warning naming the
+    // cell, as other readers cut such texts short.
+    std::u16string OldText(std::span<const uint8_t> chars, size_t count, int col, int row);
     void StoreNumber(int col, int row, int xf, double value);
     void StoreText(int col, int row, int xf, const std::u16string& text);
     void StoreBoolErr(int col, int row, int xf, uint8_t value, bool error);

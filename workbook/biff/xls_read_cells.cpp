@@ -126,23 +126,34 @@ void TXLSReadBIFF::ReadMulRK() {
     }
 }
 
+std::u16string TXLSReadBIFF::OldText(std::span<const uint8_t> chars, size_t count, int col, int row) {
+    if (count > chars.size()) {
+        Manager_.Errors().Warning(ColRowToRefStr(col, row), TXLSErrorManager::WarnTextCutShort);
+        count = chars.size();
+    }
+    return ByteStrToWideStr(chars, static_cast<int>(count));
+}
+
 void TXLSReadBIFF::ReadLabel() {
     const base::TByteReader r = Reader();
-    const int count = r.U16LEAt(6);
+    const int row = r.U16LEAt(0);
+    const int col = r.U16LEAt(2);
+    const size_t count = r.U16LEAt(6);
     std::u16string text;
     if (Biff8()) {
-        text = BIFFBufToWideStr(r.BytesAt(8, r.Size() - 8), count);
+        text = BIFFBufToWideStr(r.BytesAt(8, r.Size() - 8), static_cast<int>(count));
     } else if (count > 0) {
         // BIFF3 to BIFF5: an optional width byte before the characters.
-        const uint8_t mark = r.U8At(8);
-        if (mark == 0 && r.Size() >= 9 + static_cast<size_t>(count))
-            text = ByteStrToWideStr(r.BytesAt(9, r.Size() - 9), count);
-        else if (mark == 1 && r.Size() >= 9 + 2 * static_cast<size_t>(count))
-            text = BIFFBufToWideStr(r.BytesAt(8, r.Size() - 8), count);
+        const std::span<const uint8_t> rest = r.BytesAt(8, r.Size() - 8);
+        const uint8_t mark = rest.empty() ? 0xFF : rest[0];
+        if (mark == 0 && rest.size() >= 1 + count)
+            text = ByteStrToWideStr(rest.subspan(1), static_cast<int>(count));
+        else if (mark == 1 && rest.size() >= 1 + 2 * count)
+            text = BIFFBufToWideStr(rest, static_cast<int>(count));
         else
-            text = ByteStrToWideStr(r.BytesAt(8, r.Size() - 8), count);
+            text = OldText(rest, count, col, row);
     }
-    StoreText(r.U16LEAt(2), r.U16LEAt(0), ModelXF(r.U16LEAt(4)), text);
+    StoreText(col, row, ModelXF(r.U16LEAt(4)), text);
 }
 
 void TXLSReadBIFF::ReadLabelSST() {
@@ -173,10 +184,7 @@ void TXLSReadBIFF::ReadBiff2Cell() {
         case BIFFRECID_BOOLERR_BIFF2: StoreBoolErr(col, row, xf, r.U8At(7), r.U8At(8) == 1); break;
         case BIFFRECID_INTEGER_BIFF2: StoreNumber(col, row, xf, r.U16LEAt(7)); break;
         case BIFFRECID_NUMBER_BIFF2: StoreNumber(col, row, xf, base::LoadLEDouble(r.BytesAt(7, 8).data())); break;
-        default: {
-            const uint8_t length = r.U8At(7);
-            StoreText(col, row, xf, ByteStrToWideStr(r.BytesAt(8, length), length));
-        }
+        default: StoreText(col, row, xf, OldText(r.BytesAt(8, r.Size() - 8), r.U8At(7), col, row));
     }
 }
 
@@ -352,11 +360,11 @@ void TXLSReadBIFF::ReadFormulaResult(TXLSFormulaHelper& helper, std::span<const 
     const base::TByteReader s(Extra_, [] { throw EBIFFError("STRING record too short"); });
     std::u16string text;
     if (id == BIFFRECID_STRING_BIFF2) {
-        text = ByteStrToWideStr(s.BytesAt(1, s.Size() - 1), s.U8At(0));
+        text = OldText(s.BytesAt(1, s.Size() - 1), s.U8At(0), helper.Col, helper.Row);
     } else if (Biff8()) {
         text = BIFFBufToWideStr(s.BytesAt(2, s.Size() - 2), s.U16LEAt(0));
     } else {
-        text = ByteStrToWideStr(s.BytesAt(2, s.Size() - 2), s.U16LEAt(0));
+        text = OldText(s.BytesAt(2, s.Size() - 2), s.U16LEAt(0), helper.Col, helper.Row);
     }
     helper.SetResultString(text);
 }

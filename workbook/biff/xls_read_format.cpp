@@ -141,11 +141,22 @@ constexpr std::u16string_view OldBuiltInFormats[] = {
     uR"(_-* #,##0.00\ _$_-;\-* #,##0.00\ _$_-;_-* "-"??\ _$_-;_-@_-)",
 };
 
+// A palette index as the file gives it. The system colours above window text (65 the window
+// background, then the chart and tooltip colours) stay what they are, so that they are written
+// back as read: the indexed colour of the model would make them all window text, and a cell
+// filled with the window background would come out black.
+TXc12Color FileColor(int index) {
+    TXc12Color color = Xc12ColorFromIndex(index);
+    if (index > Xc12AutomaticIndex && index <= 0xFF) {
+        color.Index = static_cast<uint8_t>(index);
+        color.CachedRGB = Xc12PaletteEntry(index);
+    }
+    return color;
+}
+
 // A fill colour: the two system colours of BIFF5 and later stand for the automatic ones,
 // window text in front and window behind.
-TXc12Color FillColor(int index, int automatic) {
-    return index == automatic ? Xc12ColorAutomatic() : Xc12ColorFromIndex(index);
-}
+TXc12Color FillColor(int index, int automatic) { return index == automatic ? Xc12ColorAutomatic() : FileColor(index); }
 
 // Rotation of the model from the orientation of BIFF4 and BIFF5: stacked, or turned by 90
 // degrees one way or the other.
@@ -234,7 +245,7 @@ void TXLSReadBIFF::ReadFont() {
         if (options & 0x0002) style |= xfsItalic;
         if (options & 0x0008) style |= xfsStrikeOut;
         const uint16_t color = r.U16LEAt(4);
-        font->SetColor(Xc12ColorFromIndex(color < 256 ? color : 0));
+        font->SetColor(FileColor(color < 256 ? color : 0));
         font->SetSubSuperscript(static_cast<TXc12SubSuperscript>(r.U16LEAt(8) & 0x03));
         font->SetUnderline(UnderlineOf(r.U8At(10)));
         font->SetFamily(r.U8At(11));
@@ -424,7 +435,7 @@ void TXLSReadBIFF::ReadBiff5XF() {
     };
     for (const auto& [line, side] : sides) {
         border->SetLineStyle(line, static_cast<TXc12CellBorderStyle>(side.first));
-        border->SetLineColor(line, Xc12ColorFromIndex(static_cast<int>(side.second)));
+        border->SetLineColor(line, FileColor(static_cast<int>(side.second)));
     }
     xf->SetBorder(border);
     AddXF(std::move(xf), false);
@@ -475,7 +486,7 @@ void TXLSReadBIFF::ReadBiff8XF() {
     };
     for (const auto& [line, side] : sides) {
         border->SetLineStyle(line, static_cast<TXc12CellBorderStyle>(side.first));
-        border->SetLineColor(line, Xc12ColorFromIndex(side.second));
+        border->SetLineColor(line, FileColor(side.second));
     }
     border->SetOptions(static_cast<uint8_t>(lineColors >> 14));
     xf->SetBorder(border);

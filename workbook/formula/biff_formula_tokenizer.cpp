@@ -153,7 +153,7 @@ void TXLSTokenizer::Scan() {
                 ++Pos_;
                 break;
             case u'\'':
-                if (LastKind() == ttName)
+                if (LastKind() == ttName && !SheetRangeOpen())
                     ++Pos_;
                 else
                     ScanQuoted();
@@ -306,8 +306,16 @@ void TXLSTokenizer::ScanQuoted() {
             return;
         }
     }
-    Add(ttName, std::u16string(quoted));
+    // The last sheet of a range whose first one stands before it (Data:'Other Sheet').
+    if (SheetRangeOpen())
+        Tokens_.back().Text += quoted;
+    else
+        Add(ttName, std::u16string(quoted));
     Pos_ = end + 1;
+}
+
+bool TXLSTokenizer::SheetRangeOpen() const {
+    return LastKind() == ttName && !Tokens_.back().Text.empty() && Tokens_.back().Text.back() == u':';
 }
 
 void TXLSTokenizer::ScanFile() {

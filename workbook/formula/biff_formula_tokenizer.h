@@ -108,6 +108,8 @@ private:
     void ScanRefOrName();
     void ScanName();
     void ScanQuoted();
+    // The last token is a name that ends in a colon: the first sheet of a range of sheets.
+    bool SheetRangeOpen() const;
     void ScanFile();
     void ScanNumber();
 

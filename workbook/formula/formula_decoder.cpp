@@ -188,16 +188,8 @@ std::u16string TXLSFormulaDecoder::Decode(std::span<const uint8_t> code, int she
         return *Manager_.Worksheets().GetItems(index);
     };
     auto sheetName = [&](uint8_t index) { return sheet(index).GetQuotedName(); };
-    // A sheet range is quoted as a whole ('Sheet1:My Sheet'!) when either name needs it.
     auto sheetRange = [&](uint8_t first, uint8_t last) {
-        const std::u16string a = sheetName(first), b = sheetName(last);
-        if (a.front() != u'\'' && b.front() != u'\'') return a + u":" + b;
-        auto inner = [](const std::u16string& q) { return q.front() == u'\'' ? q.substr(1, q.size() - 2) : q; };
-        std::u16string text(1, u'\'');
-        text += inner(a);
-        text += u':';
-        text += inner(b);
-        return text + u"'";
+        return QuotedSheetRange(sheet(first).Name, sheet(last).Name);
     };
     // "[book]sheet" (or "[book]first:last"), quoted as a whole when a part holds a character
     // that ends an unquoted prefix. The book is written as its file name.

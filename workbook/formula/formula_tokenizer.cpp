@@ -424,6 +424,8 @@ bool TXLSTokenizer::UnquotedPrefix(size_t from) {
             colon = p++;
             continue;
         }
+        // The last sheet of a range may be quoted alone: Data:'Other Sheet'!A1.
+        if (c == u'\'' && colon != std::u16string::npos && p == colon + 1) return QuotedLastSheet(from, colon);
         if (OneOf(c, NoPrefixChars) || OneOf(c, OperatorChars) || IsWhite(c) || c == Separators_.List) return false;
         ++p;
     }
@@ -431,6 +433,26 @@ bool TXLSTokenizer::UnquotedPrefix(size_t from) {
     AddSheets(std::u16string_view(Text_).substr(from, p - from), from);
     Add(xttSheetEnd, p, p + 1);
     Pos_ = p + 1;
+    return true;
+}
+
+bool TXLSTokenizer::QuotedLastSheet(size_t from, size_t colon) {
+    std::u16string last;
+    size_t p = colon + 2;
+    for (;;) {
+        if (p >= Text_.size()) return false;
+        if (Text_[p] == u'\'') {
+            if (At(p + 1) != u'\'') break;
+            ++p;
+        }
+        last += Text_[p++];
+    }
+    if (last.empty() || At(p + 1) != u'!') return false;
+    AddText(xttSheet, from, colon, Text_.substr(from, colon - from));
+    Add(xttColon, colon, colon + 1);
+    AddText(xttSheet, colon + 1, p + 1, last);
+    Add(xttSheetEnd, p + 1, p + 2);
+    Pos_ = p + 2;
     return true;
 }
 

@@ -127,6 +127,8 @@ private:
     bool Prefix();
     bool QuotedPrefix();
     bool UnquotedPrefix(size_t from);
+    // first:'last'! where only the last sheet is quoted; false when it is no such prefix.
+    bool QuotedLastSheet(size_t from, size_t colon);
     void AddSheets(std::u16string_view sheets, size_t start);
     bool ReadColumn(size_t& pos, int32_t& col, bool& absolute) const;
     bool ReadRow(size_t& pos, int32_t& row, bool& absolute) const;

@@ -20,6 +20,7 @@ constexpr TMessageEntry MessageTable[] = {
     {1004, u"File is encrypted, password is wrong."},
     {1005, u"Direct write: Cell columna and row can not be the same as previous"},
     {2001, u"XML read error: \"%s\""},
+    {2002, u"Text of cell %s is shorter than its record says"},
     {3001, u"Can not find Defined Name \"%s\""},
     {3002, u"Circular formula \"%s\""},
     {3003, u"There is allready a sheet with name \"%s\""},

@@ -65,6 +65,7 @@ public:
     static constexpr int ErrPasswordWrong = 1004;
     static constexpr int ErrDirectWriteOrder = 1005;
     static constexpr int WarnXMLRead = 2001;
+    static constexpr int WarnTextCutShort = 2002;
     static constexpr int ErrInvalidCellReference = 4010;
 
     TXLSErrorManager() = default;

@@ -12,6 +12,9 @@ namespace {
 constexpr uint32_t EmfHeaderType = 1;
 constexpr uint32_t EmfSignature = 0x464D4520;  // " EMF"
 constexpr uint32_t WmfPlaceableKey = 0x9AC6CDD7;
+constexpr uint16_t BmpSignature = 0x4D42;  // "BM"
+constexpr size_t BmpFileHeaderSize = 14;
+constexpr uint32_t BmpCoreHeaderSize = 12;
 constexpr int ReferenceDpi = 96;
 constexpr int HundredthMmPerInch = 2540;
 
@@ -83,6 +86,20 @@ bool MeasureWmf(std::span<const uint8_t> data, int& width, int& height) {
     const int64_t mmHeight = MulDiv(at(12) - at(8), HundredthMmPerInch, inch);
     return StoreSize(MulDiv(mmWidth, ReferenceDpi, HundredthMmPerInch),
                      MulDiv(mmHeight, ReferenceDpi, HundredthMmPerInch), width, height);
+}
+
+bool MeasureBmp(std::span<const uint8_t> data, int& width, int& height) {
+    const base::TByteReader reader(data);
+    if (!reader.HasAt(0, BmpFileHeaderSize + 4) || reader.U16LEAt(0) != BmpSignature) return false;
+    const uint32_t headerSize = reader.U32LEAt(BmpFileHeaderSize);
+    if (headerSize == BmpCoreHeaderSize) {
+        if (!reader.HasAt(BmpFileHeaderSize, BmpCoreHeaderSize)) return false;
+        return StoreSize(reader.U16LEAt(18), reader.U16LEAt(20), width, height);
+    }
+    if (headerSize < 16 || !reader.HasAt(BmpFileHeaderSize, headerSize)) return false;
+    const int64_t w = static_cast<int32_t>(reader.U32LEAt(18));
+    const int64_t h = static_cast<int32_t>(reader.U32LEAt(22));
+    return StoreSize(w, h < 0 ? -h : h, width, height);
 }
 
 }  // namespace xls

@@ -16,5 +16,8 @@ bool MeasurePng(std::span<const uint8_t> data, int& width, int& height);
 bool MeasureEmf(std::span<const uint8_t> data, int& width, int& height);
 // A placeable Windows metafile's bounds in its own units per inch, at 96 dpi.
 bool MeasureWmf(std::span<const uint8_t> data, int& width, int& height);
+// A bitmap file's pixel size from its info header (the OS/2 core header's 16-bit fields or the
+// 32-bit ones of the later headers; a negative height is a bitmap stored top row first).
+bool MeasureBmp(std::span<const uint8_t> data, int& width, int& height);
 
 }  // namespace xls

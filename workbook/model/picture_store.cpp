@@ -9,7 +9,7 @@ namespace xls {
 
 namespace {
 
-constexpr std::u16string_view Extensions[] = {u"jpeg", u"png", u"emf", u"wmf"};
+constexpr std::u16string_view Extensions[] = {u"jpeg", u"png", u"emf", u"wmf", u"bmp"};
 
 // The rest of the stream from its position.
 std::vector<uint8_t> ReadRest(base::TStream& stream) {
@@ -26,16 +26,17 @@ bool MeasureData(std::span<const uint8_t> data, uint8_t type, int& width, int& h
         case xitPNG: return MeasurePng(data, width, height);
         case xitEMF: return MeasureEmf(data, width, height);
         case xitWMF: return MeasureWmf(data, width, height);
+        case xitBMP: return MeasureBmp(data, width, height);
         default: return false;
     }
 }
 
 }  // namespace
 
-std::u16string_view ImageTypeExtension(uint8_t type) { return type < 4 ? Extensions[type] : u"???"; }
+std::u16string_view ImageTypeExtension(uint8_t type) { return type < xitUnknown ? Extensions[type] : u"???"; }
 
 std::u16string TXc12GraphicImage::MakeName(int number, uint8_t type) {
-    if (type > xitWMF) throw EXLSError("Unknown image type");
+    if (type >= xitUnknown) throw EXLSError("Unknown image type");
     return u"Image" + base::Utf8ToUtf16(std::to_string(number)) + u"." + std::u16string(Extensions[type]);
 }
 
@@ -49,6 +50,7 @@ uint8_t TXc12GraphicImages::TypeFromExtension(std::u16string_view fileName) {
     if (extension == u"png") return xitPNG;
     if (extension == u"emf") return xitEMF;
     if (extension == u"wmf") return xitWMF;
+    if (extension == u"bmp") return xitBMP;
     return xitUnknown;
 }
 

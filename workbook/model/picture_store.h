@@ -13,16 +13,17 @@
 
 namespace xls {
 
-// Image types of the picture store; anything else is xitUnknown.
-enum TXc12ImageType : uint8_t { xitJPEG = 0, xitPNG = 1, xitEMF = 2, xitWMF = 3, xitUnknown = 4 };
+// Image types of the picture store; anything else is xitUnknown. Bitmaps come in .xls files,
+// whose drawings store them.
+enum TXc12ImageType : uint8_t { xitJPEG = 0, xitPNG = 1, xitEMF = 2, xitWMF = 3, xitBMP = 4, xitUnknown = 5 };
 
-// "jpeg", "png", "emf", "wmf"; "???" for any other type.
+// "jpeg", "png", "emf", "wmf", "bmp"; "???" for any other type.
 std::u16string_view ImageTypeExtension(uint8_t type);
 
 // One distinct image of the document.
 class TXc12GraphicImage : public TIndexObject {
 public:
-    // "Image%d.%s"-style names need a known type: raises "Unknown image type" above 3.
+    // "Image%d.%s"-style names need a known type: raises "Unknown image type" for any other.
     static std::u16string MakeName(int number, uint8_t type);
 
     std::u16string OwnerRelId;
@@ -55,7 +56,8 @@ public:
     TXc12GraphicImage* FindByFileName(std::u16string_view fileName) const;
     TXc12GraphicImage* FindByRelId(std::u16string_view ownerRelId, std::u16string_view relId) const;
 
-    // By the text after the last ".", ignoring case: jpg/jpeg, png, emf, wmf, else xitUnknown.
+    // By the text after the last ".", ignoring case: jpg/jpeg, png, emf, wmf, bmp, else
+    // xitUnknown.
     static uint8_t TypeFromExtension(std::u16string_view fileName);
     // The stream is back at position 0 afterwards.
     static bool MeasureImage(base::TStream& stream, uint8_t imageType, int& width, int& height);

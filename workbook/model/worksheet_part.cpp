@@ -65,23 +65,33 @@ TXLSCellArea TXc12DataWorksheet::GetDimension() const {
     return sheetData->Dimension();
 }
 
-std::u16string TXc12DataWorksheet::GetQuotedName() const {
-    if (Name.empty()) return Name;
+std::u16string QuotedSheetName(std::u16string_view name) {
+    if (name.empty()) return {};
     bool plain = true;
-    for (char16_t c : Name) {
+    for (char16_t c : name) {
         if (!IsAsciiLetter(c) && !IsAsciiDigit(c)) {
             plain = false;
             break;
         }
     }
-    if (plain && !ReadsAsOtherThanName(Name)) return Name;
+    if (plain && !ReadsAsOtherThanName(name)) return std::u16string(name);
     std::u16string quoted = u"'";
-    for (char16_t c : Name) {
+    for (char16_t c : name) {
         quoted += c;
         if (c == u'\'') quoted += u'\'';
     }
     return quoted + u"'";
 }
+
+std::u16string QuotedSheetRange(std::u16string_view first, std::u16string_view last) {
+    const std::u16string a = QuotedSheetName(first), b = QuotedSheetName(last);
+    const auto quoted = [](const std::u16string& q) { return !q.empty() && q.front() == u'\''; };
+    if (!quoted(a) && !quoted(b)) return a + u":" + b;
+    const auto inner = [&](const std::u16string& q) { return quoted(q) ? q.substr(1, q.size() - 2) : q; };
+    return u"'" + inner(a) + u":" + inner(b) + u"'";
+}
+
+std::u16string TXc12DataWorksheet::GetQuotedName() const { return QuotedSheetName(Name); }
 
 TXc12DataWorksheet* TXc12DataWorksheets::Add(int sheetId) {
     auto sheet = std::make_unique<TXc12DataWorksheet>(Factory_, StyleSheet_, SST_, Count(), Services_);

@@ -23,6 +23,13 @@
 namespace xls {
 
 class TXc12DataSST;
+
+// A sheet name as formula text writes it: as it stands when it is letters and digits that read
+// as no number, Boolean or cell reference, else in apostrophes with its own apostrophes doubled.
+std::u16string QuotedSheetName(std::u16string_view name);
+// The sheets of a 3-D reference, first:last, in apostrophes as a whole when either name needs
+// them ('Data:Other Sheet').
+std::u16string QuotedSheetRange(std::u16string_view first, std::u16string_view last);
 class TXc12DataStyleSheet;
 class TXLSCellMMU;
 

@@ -56,15 +56,7 @@ public:
     }
 
     std::u16string DecodeFormula(std::span<const uint8_t> tokens) override {
-        const TFormulaHandler& handler = Document_.FormulaHandler();
-        return DecodeBiffFormula(
-            tokens, 0, u',',
-            [&handler](TBiffDecodeKind kind, int index, int a, int b, int nameIndex) {
-                std::u16string text;
-                handler.GetNameText(static_cast<int>(kind), index, text, a, b, nameIndex);
-                return text;
-            },
-            0, 0);
+        return Document_.FormulaHandler().DecodeFormula(tokens);
     }
 
 private:

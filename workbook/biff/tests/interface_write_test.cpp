@@ -4,10 +4,14 @@
 // written and read back by python3-xlrd as the model held it.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "base/byte_reader.h"
+#include "base/text_encoding.h"
 #include "platform/testing/test_files.h"
+#include "workbook/api/sheet_objects.h"
 #include "workbook/api/tests/api_fixture.h"
 #include "workbook/api/tests/report_recipe.h"
 #include "workbook/biff/biff_document.h"
@@ -37,6 +41,19 @@ protected:
         EXPECT_EQ(ptgs[0], PtgsBIFF8);
         EXPECT_EQ(ptgs[1] & 0x1F, 0x1A) << "not a 3-D reference";
         return base::LoadLE16(ptgs + 2);
+    }
+
+    // The BIFF8 tokens of the formula at (col, row), without the model's lead byte.
+    std::vector<uint8_t> FormulaTokens(int sheet, int col, int row) {
+        TXLSMMUCell cell;
+        EXPECT_TRUE(Sheet(sheet).Cells().FindCell(col, row, cell));
+        const uint8_t* ptgs = nullptr;
+        const int length = TXLSCellMMU::GetFormulaPtgs(cell, ptgs);
+        if (length < 1 || ptgs[0] != PtgsBIFF8) {
+            ADD_FAILURE() << "not BIFF8 tokens";
+            return {};
+        }
+        return {ptgs + 1, ptgs + length};
     }
 
     std::string WriteAndDump() {
@@ -78,6 +95,58 @@ TEST_F(InterfaceWriteTest, SheetsAddedAndDeletedKeepTheDocumentAndItsReferencesI
     // The next name counts on from the sheets there are: Sheet3 and Sheet4 are taken.
     EXPECT_NE(dump.find("sheet 2 Sheet5 "), std::string::npos) << dump;
     EXPECT_NE(dump.find("cell 0 1 1 2 21.0\n"), std::string::npos) << dump;
+}
+
+// Names added through the interface and ranges of sheets, typed as formula text, compile on both
+// roads: straight into BIFF8 tokens of the document (SetAsFormula), and into the model's own
+// code, which the writer turns back into text and compiles. The handler decodes the tokens as
+// they were typed, and xlrd decompiles the written file's formulas alike (its decompiler fails on
+// relative 3-D areas of cell formulas, so those areas are absolute here; it writes a 3-D cell as
+// an area of one cell).
+TEST_F(InterfaceWriteTest, NamesAndSheetRangesCompileAndDecodeOnBothRoads) {
+    for (int i = 0; i < 3; ++i) Workbook->AddSheet();
+    const char16_t* sheets[] = {u"Data", u"Other Sheet", u"Sheet3", u"Report"};
+    for (int i = 0; i < 4; ++i) Sheet(i).Model().Name = sheets[i];
+    auto* rates = dynamic_cast<TXLSName*>(Workbook->Names()->Add(u"RATES", -1));
+    ASSERT_NE(rates, nullptr);
+    rates->SetContent(u"Data!$B$1:$B$3");
+    rates->Compile();
+    struct TCase {
+        const char16_t* Typed;
+        const char16_t* Decoded;
+        const char* Xlrd;
+    };
+    const TCase cases[] = {
+        {u"SUM(Data:'Other Sheet'!A1)", u"SUM('Data:Other Sheet'!A1)", "SUM(Data:'Other Sheet'!A1:A1)"},
+        {u"SUM(Data:Sheet3!$A$1:$A$5)", u"SUM(Data:Sheet3!$A$1:$A$5)", "SUM(Data:Sheet3!$A$1:$A$5)"},
+        {u"SUM('Other Sheet:Sheet3'!$B$2:$C$3)", u"SUM('Other Sheet:Sheet3'!$B$2:$C$3)",
+         "SUM('Other Sheet':Sheet3!$B$2:$C$3)"},
+        {u"RATES*2", u"RATES*2", "RATES*2"},
+        {u"SUM(RATES)+'Other Sheet'!A1", u"SUM(RATES)+'Other Sheet'!A1", "SUM(RATES)+'Other Sheet'!A1:A1"},
+    };
+    TXLSWorksheet& report = Sheet(3);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const TCase& c = cases[i];
+        SCOPED_TRACE(base::Utf16ToUtf8(c.Typed));
+        const int row = static_cast<int>(i);
+        report.SetAsFormula(0, row, c.Typed);
+        EXPECT_EQ(Document.FormulaHandler().DecodeFormula(FormulaTokens(3, 0, row)), c.Decoded);
+        const std::vector<uint8_t> code = Workbook->Formulas().EncodeCellFormula(c.Typed, true, row, 1, 3);
+        ASSERT_FALSE(code.empty());
+        EXPECT_EQ(Workbook->Formulas().DecodeFormula(code, 3), c.Decoded);
+        report.Cells().StoreFormulaTokens(1, row, 0, static_cast<int>(code.size()), code.data(), 0);
+    }
+    WriteAndDump();
+    const std::string script = std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/xlrd_read_dump.py";
+    const auto formulas =
+        RunCommand("/usr/bin/python3 " + ShellQuote(script) + " --all-formulas " + ShellQuote(Dir / "book.xls"));
+    ASSERT_EQ(formulas.ExitCode, 0) << formulas.Output;
+    for (size_t i = 0; i < std::size(cases); ++i)
+        for (const char* col : {" 0 ", " 1 "})
+            EXPECT_NE(formulas.Output.find("formula 3 " + std::to_string(i) + col + cases[i].Xlrd + "\n"),
+                      std::string::npos)
+                << cases[i].Xlrd << "\n"
+                << formulas.Output;
 }
 
 TEST_F(InterfaceWriteTest, TextThatDoesNotCompileRaisesAndStoresNothing) {

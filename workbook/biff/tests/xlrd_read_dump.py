@@ -7,9 +7,13 @@ values (formula cells by their cached value), merged areas, column widths and ro
                                        alignment, fill pattern and border line styles
     xlrd_read_dump.py --formulas FILE  the text xlrd's decompiler gives each cell formula of a
                                        BIFF8 file, but shared ones and those naming other sheets
+    xlrd_read_dump.py --all-formulas FILE
+                                       the same with those naming other sheets
     xlrd_read_dump.py --heights FILE   the height of every row up to the last cell, from its ROW
                                        record or the sheet's default, and whether the file marks
                                        it as set by hand
+    xlrd_read_dump.py --colours FILE   each cell's fill pattern with its two palette indexes and
+                                       its font's palette index, as the file gives them
 """
 import json
 import re
@@ -100,7 +104,23 @@ def dump_heights(path):
     return "\n".join(out) + "\n"
 
 
-def dump_formulas(path):
+def dump_colours(path):
+    book = xlrd.open_workbook(path, formatting_info=True)
+    out = []
+    for s, sheet in enumerate(book.sheets()):
+        for r in range(sheet.nrows):
+            for c in range(sheet.ncols):
+                if sheet.cell_type(r, c) == xlrd.XL_CELL_EMPTY:
+                    continue
+                xf = book.xf_list[sheet.cell_xf_index(r, c)]
+                fill = xf.background
+                out.append("colours %d %d %d %d %d %d %d" % (s, r, c, fill.fill_pattern, fill.pattern_colour_index,
+                                                             fill.background_colour_index,
+                                                             book.font_list[xf.font_index].colour_index))
+    return "\n".join(out) + "\n"
+
+
+def dump_formulas(path, other_sheets=False):
     book = xlrd.open_workbook(path, formatting_info=True)
     data = olefile.OleFileIO(path).openstream("Workbook").read()
     out = []
@@ -117,7 +137,7 @@ def dump_formulas(path):
         count = struct.unpack("<H", body[20:22])[0]
         text = xlrd.formula.decompile_formula(book, body[22:22 + count], count, xlrd.formula.FMLA_TYPE_CELL,
                                               browx=row, bcolx=col)
-        if text.startswith("SHARED FMLA") or "!" in text:
+        if text.startswith("SHARED FMLA") or ("!" in text and not other_sheets):
             continue
         # xlrd writes every number as a float.
         text = re.sub(r"(?<![\w.])(\d+)\.0(?![\d])", r"\1", text)
@@ -130,6 +150,10 @@ if __name__ == "__main__":
         sys.stdout.write(dump_heights(sys.argv[2]))
     elif sys.argv[1] == "--formulas":
         sys.stdout.write(dump_formulas(sys.argv[2]))
+    elif sys.argv[1] == "--all-formulas":
+        sys.stdout.write(dump_formulas(sys.argv[2], True))
+    elif sys.argv[1] == "--colours":
+        sys.stdout.write(dump_colours(sys.argv[2]))
     elif sys.argv[1] == "--formats":
         sys.stdout.write(dump_formats(sys.argv[2]))
     else:

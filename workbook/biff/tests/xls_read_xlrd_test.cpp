@@ -245,6 +245,27 @@ INSTANTIATE_TEST_SUITE_P(Producers, HeightsSurviveRoundTrip,
                          ::testing::Values("xlwt.xls", "writeexcel.xls", "libreoffice.xls", "gnumeric_biff8.xls"),
                          FixtureName);
 
+// The palette indexes of fills and fonts are written back as the file gave them: gnumeric fills
+// its cells with the window background (system colour 65), which must not come back as window
+// text, black.
+class ColoursSurviveRoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ColoursSurviveRoundTrip, XlrdGivesEveryCellTheSameFillAndFontColours) {
+    const std::string path = FixtureDir + GetParam();
+    test::TBIFFReadBook book;
+    LoadFixture(book, path);
+    platform::testing::TTempDir dir;
+    const std::string written = dir / "written.xls";
+    platform::testing::WriteFileBytes(written, book.Save());
+    const std::string before = Oracle("--colours " + platform::testing::ShellQuote(path));
+    EXPECT_NE(before.find("colours "), std::string::npos);
+    EXPECT_EQ(Oracle("--colours " + platform::testing::ShellQuote(written)), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, ColoursSurviveRoundTrip,
+                         ::testing::Values("gnumeric_biff8.xls", "xlwt.xls", "writeexcel.xls", "libreoffice.xls"),
+                         FixtureName);
+
 // Formula texts of our decoder against xlrd's decompiler on the same cells (xlrd leaves out
 // shared formulas and references to other sheets).
 class FormulasLikeXlrd : public ::testing::TestWithParam<const char*> {};
@@ -350,6 +371,62 @@ TReadOutcome ReadOutcome(const std::vector<uint8_t>& file, bool copied) {
 // copy the records out (the workbook stream's sectors scattered over the file, a plain file
 // behind a stream that hides its memory) give the same workbook; cut inside the last record that
 // has data, or with that record's length running past the end, both give the same error.
+// A BIFF5 workbook of one sheet "Data" holding the records given.
+std::vector<uint8_t> Biff5Book(const test::TRecords& sheet) {
+    test::TRecords records;
+    records.Record(0x0809, {0x00, 0x05, 0x05, 0x00, 0, 0, 0, 0}).Record(0x0042, {0xE4, 0x04});  // code page 1252
+    const size_t boundsheet = records.Bytes.size() + 4;
+    records.Record(0x0085, {0, 0, 0, 0, 0, 0, 4, 'D', 'a', 't', 'a'}).EOF_();
+    // BOUNDSHEET points at the sheet's BOF, which follows the globals.
+    const size_t sheetAt = records.Bytes.size();
+    for (size_t i = 0; i < 4; ++i) records.Bytes[boundsheet + i] = static_cast<uint8_t>(sheetAt >> (8 * i));
+    records.Record(0x0809, {0x00, 0x05, 0x10, 0x00, 0, 0, 0, 0});
+    records.Bytes.insert(records.Bytes.end(), sheet.Bytes.begin(), sheet.Bytes.end());
+    records.EOF_();
+    return test::WrapWorkbook(records.Bytes, u"Book");
+}
+
+std::vector<uint8_t> Biff5Label(uint16_t row, uint16_t count, const std::string& chars) {
+    std::vector<uint8_t> label = test::TRecords::Words({row, 0, 15, count});
+    label.insert(label.end(), chars.begin(), chars.end());
+    return label;
+}
+
+// A BIFF5 LABEL whose character count runs past its record: xlrd, like LibreOffice, cuts it at
+// the record's end. So does the reader, with a warning naming the cell, and reads on.
+TEST(ShortTexts, LabelCutAtTheRecordEndAsXlrdCutsIt) {
+    test::TRecords sheet;
+    sheet.Record(0x0204, Biff5Label(0, 10, "abc")).Record(0x0204, Biff5Label(1, 2, "ok"));
+    const std::vector<uint8_t> file = Biff5Book(sheet);
+    test::TBIFFReadBook book;
+    book.Errors.SetSaveToList(true);
+    book.Load(file);
+    platform::testing::TTempDir dir;
+    const std::string path = dir / "short.xls";
+    platform::testing::WriteFileBytes(path, file);
+    const std::string oracle = Oracle(platform::testing::ShellQuote(path));
+    EXPECT_NE(oracle.find("cell 0 0 0 s \"abc\"\n"), std::string::npos) << oracle;
+    EXPECT_EQ(Dump(book), oracle);
+    ASSERT_EQ(book.Errors.Messages().size(), 1u);
+    EXPECT_EQ(book.Errors.Messages()[0].Text, u"W2002: Text of cell A1 is shorter than its record says");
+}
+
+// The STRING record of a formula's text result cut short the same way (xlrd looks for a
+// CONTINUE record there and gives up), and a BIFF5 LABEL with no characters at all.
+TEST(ShortTexts, FormulaTextAndEmptyLabelCutToWhatTheRecordHolds) {
+    std::vector<uint8_t> formula = test::TRecords::Words({0, 1, 15});
+    formula.insert(formula.end(), {0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 3, 0, 0x1E, 1, 0});
+    test::TRecords sheet;
+    sheet.Record(0x0006, formula).Record(0x0207, {8, 0, 'x', 'y'}).Record(0x0204, Biff5Label(1, 5, ""));
+    test::TBIFFReadBook book;
+    book.Errors.SetSaveToList(true);
+    book.Load(Biff5Book(sheet));
+    EXPECT_EQ(Dump(book), "sheet 0 \"Data\"\ncell 0 0 1 s \"xy\"\ncell 0 1 0 s \"\"\n");
+    ASSERT_EQ(book.Errors.Messages().size(), 2u);
+    EXPECT_EQ(book.Errors.Messages()[0].Text, u"W2002: Text of cell B1 is shorter than its record says");
+    EXPECT_EQ(book.Errors.Messages()[1].Text, u"W2002: Text of cell A2 is shorter than its record says");
+}
+
 class ReadsAlikeInPlaceAndCopied : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ReadsAlikeInPlaceAndCopied, SameWorkbookAndSameErrors) {

@@ -53,8 +53,8 @@ protected:
     TXc12GraphicImages& Images = Manager.Images();
 };
 
-// Sizes as python3-pil reads them (metafiles by their header fields at 96 dpi); GIF and BMP
-// are no picture types of the store.
+// Sizes as python3-pil reads them (metafiles by their header fields at 96 dpi); GIF is no
+// picture type of the store, BMP is (the drawings of .xls files hold bitmaps).
 TEST_F(PictureStore, SizesAgreeWithAnIndependentReader) {
     for (const TImageFixture& fixture : Fixtures()) {
         const std::u16string fileName = base::Utf8ToUtf16(fixture.Name) + u"." + std::u16string(fixture.Extension);
@@ -74,7 +74,7 @@ TEST_F(PictureStore, SizesAgreeWithAnIndependentReader) {
         EXPECT_TRUE(TXc12GraphicImages::MeasureImage(*stream, type, width, height));
         EXPECT_EQ(stream->Position(), 0);
     }
-    ASSERT_EQ(Errors.Messages().size(), 2u);
+    ASSERT_EQ(Errors.Messages().size(), 1u);
     EXPECT_EQ(Errors.Messages()[0].Text, u"W3006: Unknown image type \"gif.gif\"");
 }
 
@@ -90,7 +90,9 @@ TEST_F(PictureStore, SameFileOnceNamesNumbered) {
     EXPECT_EQ(jpeg->Name, u"Image2.jpeg");
     Images.GetItems(0)->Name = u"Image3.jpeg";
     EXPECT_EQ(Images.AddImage(*Stream(Fixture("jpeg").Bytes), xitJPEG)->Name, u"Image4.jpeg");
-    EXPECT_THROW(TXc12GraphicImage::MakeName(1, 4), EXLSError);
+    EXPECT_THROW(TXc12GraphicImage::MakeName(1, xitUnknown), EXLSError);
+    EXPECT_EQ(TXc12GraphicImage::MakeName(2, xitBMP), u"Image2.bmp");
+    EXPECT_EQ(TXc12GraphicImages::TypeFromExtension(u"Pict1_1.BMP"), xitBMP);
     EXPECT_EQ(ImageTypeExtension(7), u"???");
     EXPECT_EQ(TXc12GraphicImages::TypeFromExtension(u"a.b.JPG"), xitJPEG);
     EXPECT_EQ(TXc12GraphicImages::TypeFromExtension(u"noextension"), xitUnknown);
@@ -148,6 +150,29 @@ TEST(ImageSize, BrokenHeadersFail) {
     wmf[14] = wmf[15] = 0;  // no units per inch
     EXPECT_FALSE(MeasureWmf(wmf, w, h));
     EXPECT_FALSE(MeasureWmf(Fixture("emf").Bytes, w, h));
+    std::vector<uint8_t> bmp = Fixture("bmp").Bytes;
+    EXPECT_FALSE(MeasureBmp(std::span(bmp).first(29), w, h));
+    bmp[0] = 'b';
+    EXPECT_FALSE(MeasureBmp(bmp, w, h));
+}
+
+// Bitmaps stored top row first give their height as a negative number; the OS/2 core header
+// has 16-bit fields.
+TEST(ImageSize, BitmapHeaders) {
+    int w = 0;
+    int h = 0;
+    std::vector<uint8_t> topDown = Fixture("bmp").Bytes;
+    topDown[22] = static_cast<uint8_t>(-7);
+    topDown[23] = topDown[24] = topDown[25] = 0xFF;
+    ASSERT_TRUE(MeasureBmp(topDown, w, h));
+    EXPECT_EQ(w, 12);
+    EXPECT_EQ(h, 7);
+    std::vector<uint8_t> core = {'B', 'M', 0, 0, 0, 0,    0,    0,    0,    0, 26, 0,  0,
+                                 0,   12,  0, 0, 0, 0x2C, 0x01, 0xC8, 0x00, 1, 0,  24, 0};
+    ASSERT_TRUE(MeasureBmp(core, w, h));
+    EXPECT_EQ(w, 300);
+    EXPECT_EQ(h, 200);
+    EXPECT_FALSE(MeasureBmp(std::span(core).first(21), w, h));
 }
 
 TEST(ImageSize, RandomBytesNeverReadOutside) {
@@ -161,6 +186,7 @@ TEST(ImageSize, RandomBytesNeverReadOutside) {
         {"png", MeasurePng, std::numeric_limits<int>::max()},
         {"emf", MeasureEmf, std::numeric_limits<int>::max()},
         {"wmf", MeasureWmf, std::numeric_limits<int>::max()},
+        {"bmp", MeasureBmp, std::numeric_limits<int>::max()},
     };
     uint32_t seed = 12345;
     int jpegSizes = 0;

@@ -365,6 +365,7 @@ void TOPCContainer::ResetContentTypes() {
     AddDefault(u"png", u"image/png");
     AddDefault(u"wmf", u"image/x-wmf");
     AddDefault(u"emf", u"image/x-emf");
+    AddDefault(u"bmp", u"image/bmp");
 }
 
 std::u16string TOPCContainer::ContentTypeOf(std::u16string_view partName) const {
