@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "base/exception.h"
 
@@ -114,12 +115,18 @@ std::string Iconv(iconv_t handle, std::string_view input, std::string_view repla
     return out;
 }
 
-// The converter from a code page to UTF-16LE, opened once per thread and code page.
-iconv_t CodePageConverter(int codePage) {
-    thread_local std::map<int, IconvHandle> converters;
-    auto found = converters.find(codePage);
-    if (found == converters.end())
-        found = converters.emplace(codePage, OpenIconv("UTF-16LE", ("CP" + std::to_string(codePage)).c_str())).first;
+// The converter from a code page to UTF-16LE (toCodePage: the other way), opened once per
+// thread, code page and direction.
+iconv_t CodePageConverter(int codePage, bool toCodePage = false) {
+    thread_local std::map<std::pair<int, bool>, IconvHandle> converters;
+    auto found = converters.find({codePage, toCodePage});
+    if (found == converters.end()) {
+        const std::string page = "CP" + std::to_string(codePage);
+        found = converters
+                    .emplace(std::pair{codePage, toCodePage},
+                             toCodePage ? OpenIconv(page.c_str(), "UTF-16LE") : OpenIconv("UTF-16LE", page.c_str()))
+                    .first;
+    }
     return static_cast<iconv_t>(found->second.get());
 }
 
@@ -167,6 +174,33 @@ std::u16string CodePageToUtf16(std::string_view bytes, int codePage) {
     for (size_t i = 0; i < out.size(); ++i)
         out[i] = static_cast<char16_t>(uint8_t(units[2 * i]) | uint8_t(units[2 * i + 1]) << 8);
     return out;
+}
+
+bool Utf16ToCodePage(std::u16string_view text, int codePage, std::string& out) {
+    out.clear();
+    std::string units(text.size() * 2, '\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        units[2 * i] = static_cast<char>(text[i] & 0xFF);
+        units[2 * i + 1] = static_cast<char>(text[i] >> 8);
+    }
+    const iconv_t handle = CodePageConverter(codePage, true);
+    iconv(handle, nullptr, nullptr, nullptr, nullptr);
+    char buffer[4096];
+    char* in = units.data();
+    size_t inLeft = units.size();
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t result = iconv(handle, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<size_t>(outPtr - buffer));
+        if (result == static_cast<size_t>(-1) && errno != E2BIG) return false;
+    }
+    // A code page that keeps a shift state ends it.
+    char* outPtr = buffer;
+    size_t outLeft = sizeof buffer;
+    iconv(handle, nullptr, nullptr, &outPtr, &outLeft);
+    out.append(buffer, static_cast<size_t>(outPtr - buffer));
+    return true;
 }
 
 std::string Utf8ToCp936(std::string_view text) {

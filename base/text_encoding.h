@@ -22,5 +22,8 @@ std::string Utf8ToCp936(std::string_view text);
 // define are dropped. Raises EConvertError when the system has no converter for the code
 // page. Each thread opens a code page's converter once and keeps it.
 std::u16string CodePageToUtf16(std::string_view bytes, int codePage);
+// UTF-16 text as the bytes of a Windows code page. False when a character has no byte in the
+// code page (out then holds what came before it). Raises EConvertError as CodePageToUtf16.
+bool Utf16ToCodePage(std::u16string_view text, int codePage, std::string& out);
 
 }  // namespace base

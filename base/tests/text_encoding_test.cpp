@@ -79,5 +79,31 @@ TEST(TextEncoding, CodePagesToUtf16DropWhatTheyDoNotDefine) {
     EXPECT_EQ(CodePageToUtf16("\xCA\xAA", 936), u"湿");
 }
 
+// Expected bytes from Python's codecs of the same code pages.
+TEST(TextEncoding, Utf16ToCodePagesRefusesWhatTheyLack) {
+    const struct {
+        int CodePage;
+        std::u16string_view Text;
+        bool Converted;
+        std::string_view Expected;
+    } cases[] = {
+        {1252, u"€Ÿé", true, "\x80\x9F\xE9"},
+        {1252, u"Zürich", true, "Z\xFCrich"},
+        {936, u"温湿度", true, "\xCE\xC2\xCA\xAA\xB6\xC8"},
+        {1252, u"a温b", false, "a"},
+        {1252, u"", true, ""},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        EXPECT_EQ(Utf16ToCodePage(c.Text, c.CodePage, out), c.Converted) << c.CodePage;
+        EXPECT_EQ(out, c.Expected) << c.CodePage;
+    }
+    std::string out;
+    EXPECT_THROW(Utf16ToCodePage(u"a", 99999, out), EConvertError);
+    // A refused text leaves nothing behind for the next call.
+    EXPECT_TRUE(Utf16ToCodePage(u"ok", 1252, out));
+    EXPECT_EQ(out, "ok");
+}
+
 }  // namespace
 }  // namespace base

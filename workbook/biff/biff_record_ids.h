@@ -140,6 +140,7 @@ inline constexpr uint16_t BIFFRECID_XF_BIFF3 = 0x0243;
 inline constexpr uint16_t BIFFRECID_XF_BIFF4 = 0x0443;
 
 // Substream types of a BOF record.
+inline constexpr uint16_t BOFTypeGlobals = 0x0005;
 inline constexpr uint16_t BOFTypeWorksheet = 0x0010;
 inline constexpr uint16_t BOFTypeChart = 0x0020;
 inline constexpr uint16_t BOFTypeVBModule = 0x0006;

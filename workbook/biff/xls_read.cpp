@@ -19,7 +19,6 @@ namespace xls {
 
 namespace {
 
-constexpr uint16_t BOFTypeGlobals = 0x0005;
 constexpr uint16_t BuildNumberWritten = 6319;
 constexpr size_t MaxGlobalsBOF = 256;
 constexpr uint16_t EncryptionRC4 = 1;

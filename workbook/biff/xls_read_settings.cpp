@@ -143,7 +143,9 @@ void TXLSReadBIFF::ReadSetting() {
             return;
         case BIFFRECID_NAME:
         case BIFFRECID_NAME_BIFF3:
-            Keep_ = false;
+            // BIFF5 names are kept as their records, which a BIFF5 workbook is written back with,
+            // beside the EXTERNSHEET records their tokens point into.
+            Keep_ = Version_ == xvExcel50 && id == BIFFRECID_NAME;
             if (Biff8()) ReadName();
             return;
         case BIFFRECID_XCT:

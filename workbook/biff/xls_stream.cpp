@@ -299,11 +299,13 @@ int64_t TXLSStream::WriteByte(uint8_t value) { return WriteRaw(&value, 1); }
 
 void TXLSStream::WriteRecord(uint16_t id, const void* data, int64_t count) {
     const auto* bytes = static_cast<const uint8_t*>(data);
-    int64_t piece = std::min<int64_t>(count, MAXRECSZ_97);
+    // Records before BIFF8 hold at most 2080 bytes.
+    const int64_t most = FileVersion_ >= xvExcel21 && FileVersion_ <= xvExcel50 ? MAXRECSZ_40 : MAXRECSZ_97;
+    int64_t piece = std::min<int64_t>(count, most);
     WriteHeader(id, static_cast<uint16_t>(piece));
     WriteRaw(bytes, piece);
     for (int64_t done = piece; done < count; done += piece) {
-        piece = std::min<int64_t>(count - done, MAXRECSZ_97);
+        piece = std::min<int64_t>(count - done, most);
         WriteHeader(BIFFRECID_CONTINUE, static_cast<uint16_t>(piece));
         WriteRaw(bytes + done, piece);
     }

@@ -90,7 +90,7 @@ public:
     int64_t WriteWord(uint16_t value);
     int64_t WriteLongWord(uint32_t value);
     int64_t WriteByte(uint8_t value);
-    // Writes a record, continuing data beyond 8224 bytes in CONTINUE records.
+    // Writes a record, continuing data beyond 8224 bytes (2080 before BIFF8) in CONTINUE records.
     void WriteRecord(uint16_t id, const void* data, int64_t count);
 
     void BeginContinuedRecord(int32_t maxData);

@@ -16,7 +16,6 @@ namespace xls {
 
 namespace {
 
-constexpr uint16_t BOFTypeGlobals = 0x0005;
 constexpr int WriteAccessSize = 112;
 constexpr size_t WriteAccessMaxChars = 54;
 
@@ -94,7 +93,11 @@ void TXLSWriteBIFF::BuildSheetEntries() {
 }
 
 void TXLSWriteBIFF::Write(base::TStream* target) {
-    if (Document_.GetVersion() != xvExcel97) throw EBIFFError("Only Excel 97 workbooks can be written");
+    const TExcelVersion version = Document_.GetVersion();
+    if (version != xvExcel97 && version != xvExcel50)
+        throw EBIFFError("Only Excel 5 and Excel 97 workbooks can be written");
+    Biff5_ = version == xvExcel50;
+    if (Biff5_) ChooseCodePage();
     BuildSheetEntries();
     Stream_.SetExtraObjects(&Document_.ExtraObjects());
     Stream_.SetTargetStream(target);
@@ -122,6 +125,7 @@ void TXLSWriteBIFF::Write(base::TStream* target) {
 }
 
 void TXLSWriteBIFF::WriteGlobalRecord(const std::vector<uint8_t>& record) {
+    if (Biff5_ && WriteGlobalRecord5(record)) return;
     const uint16_t id = RecordId(record);
     const auto& model = Manager_.Workbook();
     switch (id) {
@@ -225,8 +229,8 @@ void TXLSWriteBIFF::WriteBoundsheets() {
         if (entry.Name.size() > 255) throw EBIFFError("Sheet name too long");
         static constexpr uint8_t SheetTypes[] = {0x00, 0x02, 0x06, 0x01};
         TRecordBytes data;
-        data.Long(0).Byte(entry.Hidden).Byte(SheetTypes[entry.Type & 3]).Byte(static_cast<uint8_t>(entry.Name.size()));
-        data.Wide(entry.Name);
+        data.Long(0).Byte(entry.Hidden).Byte(SheetTypes[entry.Type & 3]);
+        AppendText(data, entry.Name);
         Stream_.WriteHeader(BIFFRECID_BOUNDSHEET, static_cast<uint16_t>(data.Bytes.size()));
         entry.Position = Stream_.Position();
         Stream_.WriteRaw(data.Bytes.data(), static_cast<int64_t>(data.Bytes.size()));

@@ -18,6 +18,8 @@ class TSheet;
 class TXc12DataWorksheet;
 class TXc12Manager;
 class TXc12Font;
+class TXc12XF;
+class TXc12DefinedName;
 
 // One BOUNDSHEET entry: where the sheet's substream starts is patched in when it is written.
 struct TBoundsheetData {
@@ -38,7 +40,9 @@ std::optional<uint32_t> EncodeRK(double value);
 int ColorToPaletteIndex(const TXc12Color& color);
 
 // Writes the workbook model and the document object as a BIFF8 workbook stream in a compound
-// file: the globals and every sheet substream, driven by their stored record lists.
+// file: the globals and every sheet substream, driven by their stored record lists. A document
+// read from a BIFF5 file is written as a BIFF5 "Book" stream: its 8-bit texts in the workbook's
+// code page, its string cells as LABEL records, its formulas and names with the tokens read.
 class TXLSWriteBIFF {
 public:
     explicit TXLSWriteBIFF(TBIFF5& document);
@@ -68,6 +72,9 @@ private:
     void BuildSheetEntries();
     void WriteGlobalRecord(const std::vector<uint8_t>& record);
     void WriteBOF(const std::vector<uint8_t>& record);
+    // The records the BIFF5 road writes its own way; false for the others.
+    bool WriteGlobalRecord5(const std::vector<uint8_t>& record);
+    bool WriteSheetRecord5(const std::vector<uint8_t>& record);
     void WriteWindow1();
     void WriteWriteAccess();
     void WriteTabId();
@@ -82,9 +89,29 @@ private:
     void WriteStyles();
     void WritePalette();
 
+    // --- the BIFF5 road (xls_write_biff5.cpp) ---
+    bool Biff5() const { return Biff5_; }
+    // The 8-bit code page of the BIFF5 texts: the workbook's CODEPAGE when it is one, else 1252.
+    void ChooseCodePage();
+    // Text in the code page; a character the code page lacks raises (one below 256 that it lacks
+    // is written as that byte: a file read gives such characters for the bytes it held).
+    std::string Narrow(std::u16string_view text) const;
+    // The text with its count as the version writes short strings: BIFF8 flag byte and UTF-16,
+    // BIFF5 code-page bytes; the count is 8-bit unless wide.
+    void AppendText(TRecordBytes& data, std::u16string_view text, bool wide = false) const;
+    void WriteBOF5(uint16_t type);
+    void WriteWriteAccess5();
+    void WriteNames5();
+    // A name's tokens as BIFF5 holds them: those read from the file as they stand, constants
+    // as they are; anything else raises.
+    std::vector<uint8_t> NameTokens5(const TXc12DefinedName& name);
+
     // --- shared strings and names ---
     void WriteSST();
     void WriteNames();
+    // The BIFF8 tokens of a name; a constant or a formula is compiled with this workbook's
+    // sheets and names.
+    std::vector<uint8_t> NameTokens(const TXc12DefinedName& name);
     void WriteInternalSupBook();
     void WriteInternalExternSheet();
     // The place of each model sheet in the file's sheet list, chart sheets included.
@@ -138,6 +165,8 @@ private:
     TSheet* Sheet_ = nullptr;
     TXc12DataWorksheet* Worksheet_ = nullptr;
     int CurrentSheet_ = -1;
+    bool Biff5_ = false;
+    int CodePage_ = 1252;
     bool NamesWritten_ = false;
     bool ExternalWritten_ = false;
     // Font file indexes by model font index; the model fonts written, in file order.

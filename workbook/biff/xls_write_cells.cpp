@@ -29,6 +29,12 @@ uint8_t ErrorCode(uint8_t value, int row, int col) {
     return CellErrorToBIFFError(value);
 }
 
+// Only the tokens read from the file are BIFF5 tokens: the compiler makes those of BIFF8.
+EBIFFError UncompiledFormula5(int row, int col) {
+    return EBIFFError("The formula in cell " + std::to_string(row) + ":" + std::to_string(col) +
+                      " was not read from the file: an Excel 5 workbook keeps only the formulas it was read with");
+}
+
 }  // namespace
 
 void TXLSWriteBIFF::WriteRows() {
@@ -146,7 +152,13 @@ void TXLSWriteBIFF::WriteCells() {
                 EndRecord();
                 break;
             case xctString:
-                cellRecord(BIFFRECID_LABELSST).Long(static_cast<uint32_t>(cells.IterSSTIndex()));
+                if (Biff5_) {
+                    // BIFF5 has no shared strings: the text stands in the cell's record.
+                    AppendText(cellRecord(BIFFRECID_LABEL),
+                               Manager_.SST().GetText(static_cast<int>(cells.IterSSTIndex())), true);
+                } else {
+                    cellRecord(BIFFRECID_LABELSST).Long(static_cast<uint32_t>(cells.IterSSTIndex()));
+                }
                 EndRecord();
                 break;
             case xctFloatFormula:
@@ -222,6 +234,8 @@ void TXLSWriteBIFF::WriteFormula(int row, int col, uint16_t xf, uint8_t cellType
             if (extra > length - 3) throw EBIFFError("Invalid stored formula");
             tokens.assign(ptgs + 3, ptgs + length);
             tokenLength = length - 3 - extra;
+        } else if (Biff5_) {
+            throw UncompiledFormula5(row, col);
         } else {
             // The model's own token code: back to text, then compiled with this workbook's sheets
             // and names.
@@ -230,6 +244,8 @@ void TXLSWriteBIFF::WriteFormula(int row, int col, uint16_t xf, uint8_t cellType
             tokens = Document_.CompileFormula(text);
             tokens.erase(tokens.begin());
         }
+    } else if (Biff5_) {
+        throw UncompiledFormula5(row, col);
     } else {
         // A formula kept as text is compiled now, with this workbook's sheets and names.
         std::u16string formula;
@@ -264,7 +280,7 @@ void TXLSWriteBIFF::WriteFormula(int row, int col, uint16_t xf, uint8_t cellType
 void TXLSWriteBIFF::WriteStringRecord(const std::u16string& text) {
     if (text.empty()) return;
     TRecordBytes data;
-    data.Word(static_cast<uint16_t>(text.size())).Wide(text);
+    AppendText(data, text, true);
     Stream_.WriteRecord(BIFFRECID_STRING, data.Bytes.data(), static_cast<int64_t>(data.Bytes.size()));
 }
 

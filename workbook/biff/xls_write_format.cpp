@@ -34,60 +34,101 @@ uint8_t UnderlineCode(TXc12Underline underline) {
     }
 }
 
-// The 20-byte XF record body of [MS-XLS] from a model XF.
-std::vector<uint8_t> PackXF(const TXc12XF& xf, uint16_t font, uint16_t typeWord) {
-    const TXc12CellAlignment& align = xf.GetAlignment();
-    const int numFmt = xf.GetNumberFormat() ? xf.GetNumberFormat()->Index() : 0;
-    const uint8_t wrap = (align.GetOptions() & 0x01) ? 1 : 0;
-    const uint8_t shrink = (align.GetOptions() & 0x02) ? 1 : 0;
-    const uint8_t horiz = align.GetHorizAlignment() & 0x07;
-    const uint8_t vert = align.GetVertAlignment() & 0x07;
-    const int rotation = align.GetRotation();
+// What an XF record says of a model XF, in the terms of the file.
+struct TXFFields {
+    uint16_t Font = 0, NumFmt = 0, TypeWord = 0;
+    uint8_t Horiz = 0, Vert = 0, Wrap = 0, Shrink = 0, Indent = 0, Diagonal = 0, Used = 0;
+    int Rotation = 0;
+    int Styles[5] = {};
+    int Colors[5] = {AutomaticColor, AutomaticColor, AutomaticColor, AutomaticColor, AutomaticColor};
+    int Pattern = 0, Fg = AutomaticColor, Bg = AutomaticBackground;
+};
 
-    int styles[5] = {};
-    int colors[5] = {AutomaticColor, AutomaticColor, AutomaticColor, AutomaticColor, AutomaticColor};
-    uint8_t diagonal = 0;
+TXFFields XFFields(const TXc12XF& xf, uint16_t font, uint16_t typeWord) {
+    TXFFields f;
+    const TXc12CellAlignment& align = xf.GetAlignment();
+    f.Font = font;
+    f.NumFmt = static_cast<uint16_t>(xf.GetNumberFormat() ? xf.GetNumberFormat()->Index() : 0);
+    f.TypeWord = static_cast<uint16_t>((typeWord & ~0x0003) | (xf.GetProtection() & 0x03));
+    f.Wrap = (align.GetOptions() & 0x01) ? 1 : 0;
+    f.Shrink = (align.GetOptions() & 0x02) ? 1 : 0;
+    f.Horiz = align.GetHorizAlignment() & 0x07;
+    f.Vert = align.GetVertAlignment() & 0x07;
+    f.Rotation = align.GetRotation();
+    f.Indent = align.GetIndent() & 0x0F;
     if (const TXc12Border* border = xf.GetBorder()) {
         for (int line = 0; line < 5; ++line) {
             const TXc12BorderPr& pr = border->Line(static_cast<TXc12BorderLine>(line));
-            styles[line] = pr.Style & 0x0F;
-            colors[line] = PaletteIndex(pr.Color, AutomaticColor) & 0x7F;
+            f.Styles[line] = pr.Style & 0x0F;
+            f.Colors[line] = PaletteIndex(pr.Color, AutomaticColor) & 0x7F;
         }
-        diagonal = border->GetOptions() & 0x03;
+        f.Diagonal = border->GetOptions() & 0x03;
     }
-    int pattern = 0, fg = AutomaticColor, bg = AutomaticBackground;
     if (const TXc12Fill* fill = xf.GetFill()) {
-        pattern = fill->GetPatternType() & 0x3F;
-        fg = PaletteIndex(fill->GetFgColor(), AutomaticColor) & 0x7F;
-        bg = PaletteIndex(fill->GetBgColor(), AutomaticBackground) & 0x7F;
+        f.Pattern = fill->GetPatternType() & 0x3F;
+        f.Fg = PaletteIndex(fill->GetFgColor(), AutomaticColor) & 0x7F;
+        f.Bg = PaletteIndex(fill->GetBgColor(), AutomaticBackground) & 0x7F;
     }
-
-    uint8_t used = 0;
-    if (wrap || horiz || vert) used |= 0x10;
-    if (styles[xblLeft] || styles[xblTop] || styles[xblRight] || styles[xblBottom] || styles[xblDiagonal]) used |= 0x20;
+    if (f.Wrap || f.Horiz || f.Vert) f.Used |= 0x10;
+    if (f.Styles[xblLeft] || f.Styles[xblTop] || f.Styles[xblRight] || f.Styles[xblBottom] || f.Styles[xblDiagonal])
+        f.Used |= 0x20;
     // The automatic pair (64 and 64, or 64 with the window background 65) is no fill of its own.
-    if (pattern != 0 || fg != AutomaticColor || (bg != AutomaticColor && bg != AutomaticBackground)) used |= 0x40;
+    if (f.Pattern != 0 || f.Fg != AutomaticColor || (f.Bg != AutomaticColor && f.Bg != AutomaticBackground))
+        f.Used |= 0x40;
+    return f;
+}
 
-    const uint32_t lines = static_cast<uint32_t>(styles[xblLeft]) | static_cast<uint32_t>(styles[xblRight]) << 4 |
-                           static_cast<uint32_t>(styles[xblTop]) << 8 | static_cast<uint32_t>(styles[xblBottom]) << 12 |
-                           static_cast<uint32_t>(colors[xblLeft]) << 16 |
-                           static_cast<uint32_t>(colors[xblRight]) << 23 |
-                           // Which diagonals the diagonal style draws: down, up.
-                           static_cast<uint32_t>(diagonal & 1) << 30 | static_cast<uint32_t>(diagonal >> 1) << 31;
-    const uint32_t more = static_cast<uint32_t>(colors[xblTop]) | static_cast<uint32_t>(colors[xblBottom]) << 7 |
-                          static_cast<uint32_t>(colors[xblDiagonal]) << 14 |
-                          static_cast<uint32_t>(styles[xblDiagonal]) << 21 | static_cast<uint32_t>(pattern) << 26;
+// The 20-byte XF record body of [MS-XLS].
+std::vector<uint8_t> PackXF(const TXFFields& f) {
+    const uint32_t lines =
+        static_cast<uint32_t>(f.Styles[xblLeft]) | static_cast<uint32_t>(f.Styles[xblRight]) << 4 |
+        static_cast<uint32_t>(f.Styles[xblTop]) << 8 | static_cast<uint32_t>(f.Styles[xblBottom]) << 12 |
+        static_cast<uint32_t>(f.Colors[xblLeft]) << 16 | static_cast<uint32_t>(f.Colors[xblRight]) << 23 |
+        // Which diagonals the diagonal style draws: down, up.
+        static_cast<uint32_t>(f.Diagonal & 1) << 30 | static_cast<uint32_t>(f.Diagonal >> 1) << 31;
+    const uint32_t more = static_cast<uint32_t>(f.Colors[xblTop]) | static_cast<uint32_t>(f.Colors[xblBottom]) << 7 |
+                          static_cast<uint32_t>(f.Colors[xblDiagonal]) << 14 |
+                          static_cast<uint32_t>(f.Styles[xblDiagonal]) << 21 | static_cast<uint32_t>(f.Pattern) << 26;
     TRecordBytes data;
-    data.Word(font)
-        .Word(static_cast<uint16_t>(numFmt))
-        .Word(static_cast<uint16_t>((typeWord & ~0x0003) | (xf.GetProtection() & 0x03)))
-        .Byte(static_cast<uint8_t>(horiz | wrap << 3 | vert << 4))
-        .Byte(static_cast<uint8_t>(rotation))
-        .Byte(static_cast<uint8_t>((align.GetIndent() & 0x0F) | shrink << 4))
-        .Byte(used)
+    data.Word(f.Font)
+        .Word(f.NumFmt)
+        .Word(f.TypeWord)
+        .Byte(static_cast<uint8_t>(f.Horiz | f.Wrap << 3 | f.Vert << 4))
+        .Byte(static_cast<uint8_t>(f.Rotation))
+        .Byte(static_cast<uint8_t>(f.Indent | f.Shrink << 4))
+        .Byte(f.Used)
         .Long(lines)
         .Long(more)
-        .Word(static_cast<uint16_t>(fg | bg << 7));
+        .Word(static_cast<uint16_t>(f.Fg | f.Bg << 7));
+    return data.Bytes;
+}
+
+// A line style of BIFF8 in the eight of BIFF5: the medium dashed kinds become medium, the thin
+// dash-dot dashed.
+uint32_t LineStyle5(int style) {
+    if (style <= 7) return static_cast<uint32_t>(style);
+    return style == 9 ? 3 : 2;
+}
+
+// The 16-byte XF record body of BIFF5. It has no diagonals, indent or shrink-to-fit; its text
+// orientation knows stacked and the two quarter turns only.
+std::vector<uint8_t> PackXF5(const TXFFields& f) {
+    const uint8_t orientation = f.Rotation == 255 ? 1 : f.Rotation == 90 ? 2 : f.Rotation == 180 ? 3 : 0;
+    const uint32_t fill = static_cast<uint32_t>(f.Fg) | static_cast<uint32_t>(f.Bg) << 7 |
+                          static_cast<uint32_t>(f.Pattern) << 16 | LineStyle5(f.Styles[xblBottom]) << 22 |
+                          static_cast<uint32_t>(f.Colors[xblBottom]) << 25;
+    const uint32_t lines = LineStyle5(f.Styles[xblTop]) | LineStyle5(f.Styles[xblLeft]) << 3 |
+                           LineStyle5(f.Styles[xblRight]) << 6 | static_cast<uint32_t>(f.Colors[xblTop]) << 9 |
+                           static_cast<uint32_t>(f.Colors[xblLeft]) << 16 |
+                           static_cast<uint32_t>(f.Colors[xblRight]) << 23;
+    TRecordBytes data;
+    data.Word(f.Font)
+        .Word(f.NumFmt)
+        .Word(f.TypeWord)
+        .Byte(static_cast<uint8_t>(f.Horiz | f.Wrap << 3 | f.Vert << 4))
+        .Byte(static_cast<uint8_t>(orientation | f.Used))
+        .Long(fill)
+        .Long(lines);
     return data.Bytes;
 }
 
@@ -134,9 +175,8 @@ void TXLSWriteBIFF::WriteFonts() {
             .Byte(UnderlineCode(font->GetUnderline()))
             .Byte(static_cast<uint8_t>(font->GetFamily()))
             .Byte(static_cast<uint8_t>(font->GetCharset()))
-            .Byte(0)
-            .Byte(static_cast<uint8_t>(name.size()))
-            .Wide(name);
+            .Byte(0);
+        AppendText(data, name);
         WriteRecordData(BIFFRECID_FONT, data);
     }
 }
@@ -150,7 +190,9 @@ void TXLSWriteBIFF::WriteFormats() {
         if (i > 0xFFFF) throw EBIFFError("Too many number formats");
         const std::u16string& text = format->GetFormatString();
         TRecordBytes data;
-        data.Word(static_cast<uint16_t>(i)).Word(static_cast<uint16_t>(text.size())).Wide(text);
+        data.Word(static_cast<uint16_t>(i));
+        // BIFF5 counts its 8-bit characters in a byte.
+        AppendText(data, text, !Biff5_);
         WriteRecordData(BIFFRECID_FORMAT, data);
     }
 }
@@ -163,13 +205,15 @@ void TXLSWriteBIFF::WriteXFs() {
     for (int i = 1; i < xfs.Count(); ++i, ++written) {
         const TXc12XF* xf = xfs.GetItems(i);
         if (!xf) xf = defaultXF;
-        WriteRecordData(BIFFRECID_XF, PackXF(*xf, FontIndex(xf->GetFont()), xf->BIFFOptions));
+        const TXFFields fields = XFFields(*xf, FontIndex(xf->GetFont()), xf->BIFFOptions);
+        WriteRecordData(BIFFRECID_XF, Biff5_ ? PackXF5(fields) : PackXF(fields));
     }
     // Cells without a format of their own point at XF 15: a style sheet with fewer formats
     // gets the default format's copies up to it (style formats before it, as the format has them).
     for (; written <= DefaultCellXF; ++written) {
         const uint16_t typeWord = written < DefaultCellXF ? StyleXFWord : 0;
-        WriteRecordData(BIFFRECID_XF, PackXF(*defaultXF, FontIndex(defaultXF->GetFont()), typeWord));
+        const TXFFields fields = XFFields(*defaultXF, FontIndex(defaultXF->GetFont()), typeWord);
+        WriteRecordData(BIFFRECID_XF, Biff5_ ? PackXF5(fields) : PackXF(fields));
     }
 }
 
@@ -189,7 +233,8 @@ void TXLSWriteBIFF::WriteStyles() {
 }
 
 void TXLSWriteBIFF::WritePalette() {
-    bool changed = false;
+    // BIFF5 readers take their colours from the file: it always carries its palette.
+    bool changed = Biff5_;
     for (int i = 8; i < Xc12PaletteSize; ++i) changed = changed || Xc12CurrentPalette[i] != Xc12DefaultPalette[i];
     if (!changed) return;
     TRecordBytes data;

@@ -1,3 +1,4 @@
+#include "base/text_encoding.h"
 #include "workbook/biff/biff_document.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/biff_record_ids.h"
@@ -34,10 +35,45 @@ void TXLSWriteBIFF::WriteInternalExternSheet() {
     Stream_.WriteRecord(BIFFRECID_EXTERNSHEET, data.Bytes.data(), static_cast<int64_t>(data.Bytes.size()));
 }
 
+std::vector<uint8_t> TXLSWriteBIFF::NameTokens(const TXc12DefinedName& name) {
+    const std::vector<uint8_t>& ptgs = name.GetPtgs();
+    if (!ptgs.empty() && ptgs[0] == 0xFE) throw EBIFFError("TODO Array consts 97");
+    if (!ptgs.empty() && ptgs[0] == 0xFF) return {ptgs.begin() + 1, ptgs.end()};
+    if (name.RefKind == nrkFormula) {
+        // A constant or a formula, as the name gives its text: compiled with this workbook's
+        // sheets and names, as a formula cell is.
+        const std::u16string text = name.GetContent();
+        if (!text.empty()) {
+            std::vector<uint8_t> tokens = Document_.CompileFormula(text);
+            if (tokens.size() <= 1)
+                throw EBIFFError("The name " + base::Utf16ToUtf8(name.name) + " has no valid definition");
+            tokens.erase(tokens.begin());
+            return tokens;
+        }
+    }
+    TRecordBytes area;
+    area.Byte(PtgArea3d).Word(static_cast<uint16_t>(name.RefSheet));
+    if (name.RefKind == nrkCell || name.RefKind == nrkArea)
+        area.Word(static_cast<uint16_t>(name.RefRow1))
+            .Word(static_cast<uint16_t>(name.RefRow2))
+            .Word(static_cast<uint16_t>(name.RefCol1 & 0x7FFF))
+            .Word(static_cast<uint16_t>(name.RefCol2 & 0x7FFF));
+    else
+        area.Zeros(8);
+    return area.Bytes;
+}
+
 void TXLSWriteBIFF::WriteNames() {
     const TExternalNames& external = Document_.FormulaHandler().ExternalNames();
     const TXc12DefinedNames* names = Manager_.Workbook().definedNames.get();
     const bool anyNames = names && names->Count() > 0;
+    // Definitions are compiled before the reference tables are written: a compiled reference
+    // to a sheet adds its entry to them.
+    std::vector<std::vector<uint8_t>> definitions(anyNames ? static_cast<size_t>(names->Count()) : 0);
+    for (size_t i = 0; i < definitions.size(); ++i) {
+        const TXc12DefinedName* name = names->GetItems(static_cast<int>(i));
+        if (name && !name->Deleted) definitions[i] = NameTokens(*name);
+    }
     // Sheet references in names need this workbook's SUPBOOK before the EXTERNSHEET table; a
     // table that exists is written once, with the SUPBOOKs, and one is made only when none exists.
     NamesWritten_ = anyNames && !external.HasSupBooks();
@@ -50,24 +86,7 @@ void TXLSWriteBIFF::WriteNames() {
         const TXc12DefinedName* name = names->GetItems(i);
         if (!name || name->Deleted) continue;
         const bool builtIn = name->BuiltIn != bnNone || name->BuiltInCode != 0;
-        const std::vector<uint8_t>& ptgs = name->GetPtgs();
-        if (!ptgs.empty() && ptgs[0] == 0xFE) throw EBIFFError("TODO Array consts 97");
-        const bool biffTokens = !ptgs.empty() && ptgs[0] == 0xFF;
-        std::vector<uint8_t> tokens;
-        if (biffTokens) {
-            tokens.assign(ptgs.begin() + 1, ptgs.end());
-        } else {
-            TRecordBytes area;
-            area.Byte(PtgArea3d).Word(static_cast<uint16_t>(name->RefSheet));
-            if (name->RefKind == nrkCell || name->RefKind == nrkArea)
-                area.Word(static_cast<uint16_t>(name->RefRow1))
-                    .Word(static_cast<uint16_t>(name->RefRow2))
-                    .Word(static_cast<uint16_t>(name->RefCol1 & 0x7FFF))
-                    .Word(static_cast<uint16_t>(name->RefCol2 & 0x7FFF));
-            else
-                area.Zeros(8);
-            tokens = area.Bytes;
-        }
+        const std::vector<uint8_t>& tokens = definitions[static_cast<size_t>(i)];
         if (tokens.size() > 0xFFFF) throw EBIFFError("Name definition too long");
         const std::u16string* texts[] = {&name->customMenu, &name->description, &name->help, &name->statusBar};
         for (const std::u16string* text : texts)

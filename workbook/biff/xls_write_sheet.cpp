@@ -13,6 +13,8 @@ namespace xls {
 namespace {
 
 constexpr int MaxMergedPerRecord = 1027;
+// Within the 2080 bytes of a record before BIFF8.
+constexpr int MaxMergedPerRecord5 = 259;
 constexpr int MaxSelectionRefs = (MAXRECSZ_97 - 9) / 6;
 constexpr int LastColumn97 = 255;
 constexpr int LastRow97 = 0xFFFF;
@@ -38,6 +40,7 @@ void TXLSWriteBIFF::WriteSheet(int index) {
 }
 
 void TXLSWriteBIFF::WriteSheetRecord(const std::vector<uint8_t>& record) {
+    if (Biff5_ && WriteSheetRecord5(record)) return;
     const uint16_t id = RecordId(record);
     const auto& calc = Manager_.Workbook().calcPr;
     const auto& print = Worksheet_->printOptions;
@@ -155,6 +158,16 @@ void TXLSWriteBIFF::WriteDimensions() {
     if (!CellAreaAssigned(area)) area = MakeCellArea(0, 0, -1, -1);
     const uint32_t lastRow = area.Row2 > LastRow97 ? 0x10000 : static_cast<uint32_t>(area.Row2 + 1);
     const uint16_t lastCol = area.Col2 > LastColumn97 ? 0x100 : static_cast<uint16_t>(area.Col2 + 1);
+    if (Biff5_) {
+        // 16-bit rows: the bound after the last row is cut to the last there is.
+        WriteRecordData(BIFFRECID_DIMENSIONS, TRecordBytes()
+                                                  .Word(static_cast<uint16_t>(area.Row1))
+                                                  .Word(static_cast<uint16_t>(std::min<uint32_t>(lastRow, 0xFFFF)))
+                                                  .Word(static_cast<uint16_t>(area.Col1))
+                                                  .Word(lastCol)
+                                                  .Word(0));
+        return;
+    }
     WriteRecordData(BIFFRECID_DIMENSIONS, TRecordBytes()
                                               .Long(static_cast<uint32_t>(area.Row1))
                                               .Long(lastRow)
@@ -194,6 +207,11 @@ void TXLSWriteBIFF::WriteWindow2() {
     }
     if (Worksheet_->customSheetViews.Count() > 0 && Worksheet_->customSheetViews.GetItems(0)->showPageBreaks)
         flags |= 0x0800;
+    if (Biff5_) {
+        // BIFF5 gives the grid colour as RGB (0: automatic) and has no scales.
+        WriteRecordData(BIFFRECID_WINDOW2, TRecordBytes().Word(flags).Word(0).Word(0).Long(0));
+        return;
+    }
     WriteRecordData(
         BIFFRECID_WINDOW2,
         TRecordBytes().Word(flags).Word(0).Word(0).Long(colorId).Word(previewScale).Word(normalScale).Long(0));
@@ -206,9 +224,9 @@ void TXLSWriteBIFF::WritePageBreaks() {
         data.Word(static_cast<uint16_t>(breaks.Count()));
         for (int i = 0; i < breaks.Count(); ++i) {
             const TXc12Break& b = *breaks.GetItems(i);
-            data.Word(static_cast<uint16_t>(b.id))
-                .Word(static_cast<uint16_t>(b.min))
-                .Word(static_cast<uint16_t>(b.max));
+            data.Word(static_cast<uint16_t>(b.id));
+            // BIFF5 breaks run across the whole sheet.
+            if (!Biff5_) data.Word(static_cast<uint16_t>(b.min)).Word(static_cast<uint16_t>(b.max));
         }
         WriteRecordData(id, data);
     };
@@ -220,7 +238,8 @@ void TXLSWriteBIFF::WriteHeaderFooter() {
     auto write = [this](uint16_t id, const std::u16string& text) {
         if (text.size() > 255) throw EBIFFError("Header or footer text too long");
         TRecordBytes data;
-        if (!text.empty()) data.Word(static_cast<uint16_t>(text.size())).Wide(text);
+        // BIFF5 counts its 8-bit characters in a byte.
+        if (!text.empty()) AppendText(data, text, !Biff5_);
         WriteRecordData(id, data);
     };
     write(BIFFRECID_HEADER, Worksheet_->headerFooter.oddHeader);
@@ -316,8 +335,9 @@ void TXLSWriteBIFF::WriteMergedCells() {
         const TCellArea& a = *merged.GetItems(i);
         if (a.GetCol2() <= LastColumn97 && a.GetRow2() <= LastRow97) areas.push_back(&a);
     }
-    for (size_t start = 0; start < areas.size(); start += MaxMergedPerRecord) {
-        const size_t n = std::min<size_t>(MaxMergedPerRecord, areas.size() - start);
+    const size_t most = Biff5_ ? MaxMergedPerRecord5 : MaxMergedPerRecord;
+    for (size_t start = 0; start < areas.size(); start += most) {
+        const size_t n = std::min(most, areas.size() - start);
         TRecordBytes data;
         data.Word(static_cast<uint16_t>(n));
         for (size_t i = start; i < start + n; ++i)

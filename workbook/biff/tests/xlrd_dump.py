@@ -6,12 +6,14 @@ import sys
 import xlrd
 
 
-def main(path):
+def facts(path):
+    """The dump's lines."""
     book = xlrd.open_workbook(path, formatting_info=True)
-    out = []
+    out = ["version biff=%d codepage=%s" % (book.biff_version, book.codepage)]
     for name in book.name_obj_list:
         out.append("name %s scope=%d builtin=%d formula=%s" % (
             name.name, name.scope, name.builtin, name.raw_formula.hex()))
+        out.append("result %s %s" % (name.name, name.result.text if name.result is not None else "-"))
     for s in range(book.nsheets):
         sheet = book.sheet_by_index(s)
         out.append("sheet %d %s rows=%d cols=%d" % (s, sheet.name, sheet.nrows, sheet.ncols))
@@ -47,7 +49,11 @@ def main(path):
         for r in sorted(sheet.rowinfo_map):
             info = sheet.rowinfo_map[r]
             out.append("rowinfo %d %d height=%d hidden=%d" % (s, r, info.height, info.hidden))
-    print("\n".join(out))
+    return out
+
+
+def main(path):
+    print("\n".join(facts(path)))
 
 
 if __name__ == "__main__":

@@ -113,6 +113,15 @@ TEST_F(XlrdReadsWrittenFile, FormattingNamesAndSheetReferences) {
               "name Rate scope=-1 builtin=0 formula=3a010000000000\n");
 }
 
+// A name whose definition is a constant is written as that constant, not as a reference.
+TEST_F(XlrdReadsWrittenFile, ConstantNamesAreWrittenAsConstants) {
+    TXc12DefinedName* rate = Book.Root.Workbook().definedNames->Add(u"VAT", -1);
+    rate->SetContent(u"0.175");
+    const std::string dump = WriteAndDump();
+    EXPECT_EQ(Lines(dump, "name VAT"), "name VAT scope=-1 builtin=0 formula=1f666666666666c63f\n");
+    EXPECT_EQ(Lines(dump, "result VAT"), "result VAT 0.175\n");
+}
+
 // The same block through perl's Spreadsheet::ParseExcel.
 TEST_F(XlrdReadsWrittenFile, ParseExcelReadsTheReportBlock) {
     test::BuildReportBlock(Book);

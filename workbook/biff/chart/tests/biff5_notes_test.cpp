@@ -64,8 +64,17 @@ TEST(Biff5NotesTest, NotesOfABiff5FileAreKeptAndTheFileReads) {
             notes.emplace_back(RecordData(*r), RecordData(*r) + RecordLength(*r));
     EXPECT_EQ(notes, (std::vector<std::vector<uint8_t>>{{0, 0, 0, 0, 5, 0, 'h', 'e', 'l', 'l', 'o'}}));
     EXPECT_EQ(SheetDrawing(book.Document->GetSheet(0)), nullptr);
-    // The note in its BIFF5 layout never lands in a BIFF8 file.
-    EXPECT_THROW(book.Save(), EBIFFError);
+    // The note in its BIFF5 layout never lands in a BIFF8 file: the workbook is written back as
+    // BIFF5, with the note as it was.
+    test::TBIFFReadBook again;
+    again.Load(book.Save());
+    EXPECT_EQ(again.Document->GetVersion(), xvExcel50);
+    const TRecordStorageSheet& written = again.Document->GetSheet(0).Records();
+    std::vector<std::vector<uint8_t>> notesWritten;
+    for (int i = 0; i < written.Count(); ++i)
+        if (const TRecordBlock* r = written.GetItems(i); r && RecordId(*r) == 0x001C)
+            notesWritten.emplace_back(RecordData(*r), RecordData(*r) + RecordLength(*r));
+    EXPECT_EQ(notesWritten, notes);
 }
 
 }  // namespace
