@@ -43,7 +43,7 @@ void BM_Recalculate100kRows(benchmark::State& state) {
         state.ResumeTiming();
         handler.Calculate();
     }
-    state.counters["formulas"] = static_cast<double>(handler.Chain().size());
+    state.counters["formulas"] = static_cast<double>(handler.Chain().Count());
     state.counters["store_MB"] = static_cast<double>(s.MemoryUsed()) / 1e6;
 }
 BENCHMARK(BM_Recalculate100kRows)->ArgName("newChain")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -80,7 +80,7 @@ void BM_ConsoleTenSheetReport(benchmark::State& state) {
         state.ResumeTiming();
         for (int sheet = 0; sheet < 10; ++sheet) handler.Calculate();
     }
-    state.counters["formulas"] = static_cast<double>(handler.Chain().size());
+    state.counters["formulas"] = static_cast<double>(handler.Chain().Count());
 }
 BENCHMARK(BM_ConsoleTenSheetReport)->Unit(benchmark::kMillisecond);
 

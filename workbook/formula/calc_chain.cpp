@@ -4,6 +4,7 @@
 
 #include "base/byte_reader.h"
 #include "base/text_encoding.h"
+#include "workbook/formula/calc_chain_lookup.h"
 #include "workbook/formula/ptg_tokens.h"
 #include "workbook/model/cell_error.h"
 #include "workbook/model/cell_reference.h"
@@ -36,24 +37,23 @@ uint64_t ItemKey(int sheet, int row, int col) {
     return static_cast<uint64_t>(sheet) << 46 | static_cast<uint64_t>(row) << 15 | static_cast<uint64_t>(col);
 }
 
-std::u16string CellText(const TXLSCalcCell& c) {
-    return base::Utf8ToUtf16(std::to_string(c.Sheet)) + u"!" + ColRowToRefStr(c.Col, c.Row);
-}
-
 }  // namespace
 
-void TXLSCalcChainBuilder::AddArea(int sheet1, int sheet2, int col1, int row1, int col2, int row2) {
+void TXLSCalcChainBuilder::AddArea(int sheet1, int sheet2, int col1, int row1, int col2, int row2, bool lookupTable) {
+    const auto add = [&](uint32_t item) {
+        lookupTable ? Record.AddLookupTable(Items[item].Cell) : Record.Add(Items[item].Cell);
+    };
     if (col1 > col2) std::swap(col1, col2);
     if (row1 > row2) std::swap(row1, row2);
     for (int sheet = std::min(sheet1, sheet2); sheet <= std::max(sheet1, sheet2); ++sheet) {
         const auto from = static_cast<size_t>(
             std::lower_bound(Keys.begin(), Keys.end(), ItemKey(sheet, std::max(row1, 0), 0)) - Keys.begin());
         for (size_t i = from; i < Items.size() && Items[i].Cell.Sheet == sheet && Items[i].Cell.Row <= row2; ++i)
-            if (Items[i].Cell.Col >= col1 && Items[i].Cell.Col <= col2) Edges.push_back(static_cast<uint32_t>(i));
+            if (Items[i].Cell.Col >= col1 && Items[i].Cell.Col <= col2) add(static_cast<uint32_t>(i));
         for (const TRangeAnchor& a : RangeAnchors)
             if (a.Sheet == sheet && a.Range.Col1 <= col2 && a.Range.Col2 >= col1 && a.Range.Row1 <= row2 &&
                 a.Range.Row2 >= row1)
-                Edges.push_back(a.Item);
+                add(a.Item);
     }
 }
 
@@ -121,18 +121,18 @@ bool TXLSCalcChainBuilder::IsCurrent() const {
     return true;
 }
 
-void TXLSCalcChainBuilder::AddName(size_t item, int index, int depth) {
+void TXLSCalcChainBuilder::AddName(size_t item, int index, int depth, bool lookupTable) {
     TXLSNameDef name;
     if (depth >= MaxNameDepth || !LookUpName(index, name)) return;
     switch (name.Kind) {
-        case nkCell: AddArea(name.Sheet, name.Sheet, name.Col1, name.Row1, name.Col1, name.Row1); break;
-        case nkArea: AddArea(name.Sheet, name.Sheet, name.Col1, name.Row1, name.Col2, name.Row2); break;
-        case nkFormula: AddDependencies(item, name.Ptgs, name.PtgsLen, depth + 1); break;
+        case nkCell: AddArea(name.Sheet, name.Sheet, name.Col1, name.Row1, name.Col1, name.Row1, lookupTable); break;
+        case nkArea: AddArea(name.Sheet, name.Sheet, name.Col1, name.Row1, name.Col2, name.Row2, lookupTable); break;
+        case nkFormula: AddDependencies(item, name.Ptgs, name.PtgsLen, depth + 1, lookupTable); break;
         default: break;
     }
 }
 
-void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int len, int depth) {
+void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int len, int depth, bool lookupTable) {
     const uint8_t* p = ptgs;
     const uint8_t* end = ptgs + len;
     const int sheet = Items[item].Cell.Sheet;
@@ -148,26 +148,33 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
         }
     }
     const IXLSExternSheets* ext = Document.ExternSheets();
+    const std::vector<const uint8_t*> tables = TCircPtgsStack::LookupTables(p, end, biff);
+    auto nextTable = tables.begin();
     while (p < end) {
         const size_t width = PtgTokenWidth(p, static_cast<size_t>(end - p), biff);
         if (width == 0) throw EXLSError(u"Formula data out of bounds");
         const uint8_t op = biff ? PtgToRefClass(p[0]) : p[0];
+        const bool table = lookupTable || (nextTable != tables.end() && *nextTable == p);
+        if (nextTable != tables.end() && *nextTable == p) ++nextTable;
+        const auto area = [&](int sheet1, int sheet2, int col1, int row1, int col2, int row2) {
+            AddArea(sheet1, sheet2, col1, row1, col2, row2, table);
+        };
         int first = 0;
         int last = 0;
         switch (op) {
             case ptgRef:
-                AddArea(sheet, sheet, U16(p + 3) & BiffColMask, U16(p + 1), U16(p + 3) & BiffColMask, U16(p + 1));
+                area(sheet, sheet, U16(p + 3) & BiffColMask, U16(p + 1), U16(p + 3) & BiffColMask, U16(p + 1));
                 break;
             case ptgArea:
-                AddArea(sheet, sheet, U16(p + 5) & BiffColMask, U16(p + 1), U16(p + 7) & BiffColMask, U16(p + 3));
+                area(sheet, sheet, U16(p + 5) & BiffColMask, U16(p + 1), U16(p + 7) & BiffColMask, U16(p + 3));
                 break;
             case ptgRef3d:
                 if (LookUpSheetRange(ext, U16(p + 1), first, last))
-                    AddArea(first, last, U16(p + 5) & BiffColMask, U16(p + 3), U16(p + 5) & BiffColMask, U16(p + 3));
+                    area(first, last, U16(p + 5) & BiffColMask, U16(p + 3), U16(p + 5) & BiffColMask, U16(p + 3));
                 break;
             case ptgArea3d:
                 if (LookUpSheetRange(ext, U16(p + 1), first, last))
-                    AddArea(first, last, U16(p + 7) & BiffColMask, U16(p + 3), U16(p + 9) & BiffColMask, U16(p + 5));
+                    area(first, last, U16(p + 7) & BiffColMask, U16(p + 3), U16(p + 9) & BiffColMask, U16(p + 5));
                 break;
             case ptgFunc:
             case xptgFunc:
@@ -183,25 +190,25 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
             case xptgRefXRange:
             case xptgAreaX:
             case xptgAreaXRange: Volatile_ = true; break;
-            case ptgName: AddName(item, U16(p + 1) - 1, depth); break;
+            case ptgName: AddName(item, U16(p + 1) - 1, depth, table); break;
             case ptgNameX:
                 if (LookUpSheetRange(ext, U16(p + 1), first, last) && first == 0xFFFE)
-                    AddName(item, U16(p + 3) - 1, depth);
+                    AddName(item, U16(p + 3) - 1, depth, table);
                 break;
             case xptgName:
-                if (U16(p + 1) != 0xFFFF) AddName(item, U16(p + 1), depth);
+                if (U16(p + 1) != 0xFFFF) AddName(item, U16(p + 1), depth, table);
                 break;
             case xptgRef: {
                 const int c = U16(p + 5) & OwnColMask;
                 const int r = I32(p + 1) & OwnRowMask;
-                AddArea(sheet, sheet, c, r, c, r);
+                area(sheet, sheet, c, r, c, r);
                 break;
             }
             case xptgRef3d:
             case xptgRef3dRange: {
                 const int c = U16(p + 5) & OwnColMask;
                 const int r = I32(p + 1) & OwnRowMask;
-                AddArea(p[7], op == xptgRef3d ? p[7] : p[8], c, r, c, r);
+                area(p[7], op == xptgRef3d ? p[7] : p[8], c, r, c, r);
                 break;
             }
             case xptgArea:
@@ -209,8 +216,8 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
             case xptgArea3dRange: {
                 const int s1 = op == xptgArea ? sheet : p[13];
                 const int s2 = op == xptgArea3dRange ? p[14] : s1;
-                AddArea(s1, s2, U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask, U16(p + 11) & OwnColMask,
-                        I32(p + 5) & OwnRowMask);
+                area(s1, s2, U16(p + 9) & OwnColMask, I32(p + 1) & OwnRowMask, U16(p + 11) & OwnColMask,
+                     I32(p + 5) & OwnRowMask);
                 break;
             }
             default: break;
@@ -219,13 +226,12 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
     }
 }
 
-bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorManager* errors) {
-    chain.clear();
+bool TXLSCalcChainBuilder::Build(TXLSCalcChain& chain, TXLSErrorManager* errors) {
+    chain.Clear();
     Items.clear();
     Keys.clear();
     RangeAnchors.clear();
-    Edges.clear();
-    EdgeStart.assign(1, 0);
+    Records.Clear();
     Cycles_.clear();
     Built = false;
     Volatile_ = false;
@@ -259,77 +265,48 @@ bool TXLSCalcChainBuilder::Build(std::vector<TXLSCalcCell>& chain, TXLSErrorMana
                 {{static_cast<uint16_t>(sheet), static_cast<uint16_t>(cells->IterCol()), cells->IterRow()}, ptgs, len});
         }
     }
+    // Formulas that read no formula cell come first, in cell order; the others follow in the
+    // sort's order. Each formula is in the chain once.
+    std::vector<bool> chained(Items.size(), false);
     for (size_t i = 0; i < Items.size(); ++i) {
+        Record = TDepRefsItem();
+        Record.Add(Items[i].Cell);
         // Damaged tokens keep the dependencies found before the damage; the evaluation then
         // gives that formula an error value.
         try {
-            AddDependencies(i, Items[i].Ptgs, Items[i].Len, 0);
+            AddDependencies(i, Items[i].Ptgs, Items[i].Len, 0, false);
         } catch (const EXLSError&) {
         }
-        const auto first = Edges.begin() + EdgeStart.back();
-        std::sort(first, Edges.end());
-        Edges.erase(std::unique(first, Edges.end()), Edges.end());
-        EdgeStart.push_back(static_cast<uint32_t>(Edges.size()));
-    }
-
-    // Strongly connected components (Tarjan, without recursion): a component is complete once
-    // everything it depends on is, so components come out in evaluation order.
-    const auto n = static_cast<uint32_t>(Items.size());
-    constexpr uint32_t Unvisited = UINT32_MAX;
-    std::vector<uint32_t> index(n, Unvisited);
-    std::vector<uint32_t> low(n, 0);
-    std::vector<bool> onStack(n, false);
-    std::vector<uint32_t> stack;
-    std::vector<std::pair<uint32_t, size_t>> work;
-    uint32_t counter = 0;
-    bool ok = true;
-    for (uint32_t root = 0; root < n; ++root) {
-        if (index[root] != Unvisited) continue;
-        work.push_back({root, 0});
-        while (!work.empty()) {
-            auto& [v, next] = work.back();
-            if (next == 0 && index[v] == Unvisited) {
-                index[v] = low[v] = counter++;
-                stack.push_back(v);
-                onStack[v] = true;
-            }
-            if (next < EdgeStart[v + 1] - EdgeStart[v]) {
-                const uint32_t w = Edges[EdgeStart[v] + next++];
-                if (index[w] == Unvisited)
-                    work.push_back({w, 0});
-                else if (onStack[w])
-                    low[v] = std::min(low[v], index[w]);
-                continue;
-            }
-            const uint32_t done = v;
-            work.pop_back();
-            if (!work.empty()) low[work.back().first] = std::min(low[work.back().first], low[done]);
-            if (low[done] != index[done]) continue;
-            std::vector<uint32_t> component;
-            uint32_t w = 0;
-            do {
-                w = stack.back();
-                stack.pop_back();
-                onStack[w] = false;
-                component.push_back(w);
-            } while (w != done);
-            if (component.size() == 1) {
-                // A formula that refers to its own cell only reads its previous value.
-                chain.push_back(Items[done].Cell);
-                continue;
-            }
-            ok = false;
-            std::sort(component.begin(), component.end());
-            std::u16string text;
-            for (uint32_t c : component) text += (text.empty() ? u"" : u"->") + CellText(Items[c].Cell);
-            Cycles_.push_back(text);
-            if (errors) errors->Warning(text, 3002);
+        if (Record.Count() == 1) {
+            chain.Add(Items[i].Cell);
+            chained[i] = true;
+        } else {
+            Record.Shrink();
+            Records.Add(std::move(Record));
         }
     }
+    TTopoSort sort;
+    const bool ok = sort.SortItems(Records);
+    const std::vector<TXLSCalcCell>& sorted = sort.Sorted();
+    for (size_t i = sorted.size(); i-- > 0;) {
+        if (sort.IsCircular(i)) continue;
+        const auto item = static_cast<size_t>(
+            std::lower_bound(Keys.begin(), Keys.end(), ItemKey(sorted[i].Sheet, sorted[i].Row, sorted[i].Col)) -
+            Keys.begin());
+        if (chained[item]) continue;
+        chained[item] = true;
+        chain.Add(sorted[i]);
+    }
+    for (int i = 0; i < sort.Cycles().Count(); ++i) {
+        Cycles_.push_back(sort.Cycles().Items(i).GetText());
+        if (errors) errors->Warning(Cycles_.back(), 3002);
+    }
+    chain.Shrink();
     // The items point into the stores, which may be written once the build is over.
     Items.clear();
     Keys.clear();
     RangeAnchors.clear();
+    Records.Clear();
     Built = true;
     return ok;
 }

@@ -5,30 +5,41 @@
 #include <vector>
 
 #include "workbook/formula/formula_document.h"
+#include "workbook/formula/topo_sort.h"
 #include "workbook/model/cell_area.h"
 
 namespace xls {
 
 class TXLSErrorManager;
 
-// One formula cell of the calculation chain.
-struct TXLSCalcCell {
-    uint16_t Sheet = 0;
-    uint16_t Col = 0;
-    int32_t Row = 0;
-    auto operator<=>(const TXLSCalcCell&) const = default;
+// The formula cells in the order the handler evaluates them, from the first to the last.
+class TXLSCalcChain {
+public:
+    int Count() const { return static_cast<int>(Cells.size()); }
+    const TXLSCalcCell& Items(int index) const { return Cells[static_cast<size_t>(index)]; }
+    void Add(const TXLSCalcCell& cell) { Cells.push_back(cell); }
+    void Clear() { Cells.clear(); }
+    // Gives back the room a larger chain of an earlier build took.
+    void Shrink() { Cells.shrink_to_fit(); }
+    auto begin() const { return Cells.begin(); }
+    auto end() const { return Cells.end(); }
+
+private:
+    std::vector<TXLSCalcCell> Cells;
 };
 
 // The order in which the formula cells of a workbook are evaluated: every formula after the
-// formula cells its references (and the names it uses) cover. Formulas in a cycle are left out
-// and reported; every other formula is in the chain once, those that depend on a cycle included.
+// formula cells its references (and the names it uses) cover, and after the formula cells of a
+// lookup's table where that closes no loop. Formulas on a circular reference are left out and
+// each cycle is reported; every other formula is in the chain once, those that read a circular
+// reference included.
 class TXLSCalcChainBuilder {
 public:
     explicit TXLSCalcChainBuilder(IXLSFormulaDocument& document) : Document(document) {}
 
     // Fills chain; false when a circular reference was found (each cycle then went to errors as
-    // warning 3002, when errors is given). Raises for token code it cannot walk.
-    bool Build(std::vector<TXLSCalcCell>& chain, TXLSErrorManager* errors = nullptr);
+    // warning 3002, when errors is given). Raises when a formula's tokens cannot be taken.
+    bool Build(TXLSCalcChain& chain, TXLSErrorManager* errors = nullptr);
 
     // The cycles of the last build, each as "sheet!A1->sheet!B1".
     const std::vector<std::u16string>& Cycles() const { return Cycles_; }
@@ -52,9 +63,10 @@ private:
         int32_t Len = 0;
     };
 
-    void AddDependencies(size_t item, const uint8_t* ptgs, int len, int depth);
-    void AddArea(int sheet1, int sheet2, int col1, int row1, int col2, int row2);
-    void AddName(size_t item, int index, int depth);
+    // Adds what the tokens read to Record; lookupTable: they stand for a lookup's table.
+    void AddDependencies(size_t item, const uint8_t* ptgs, int len, int depth, bool lookupTable);
+    void AddArea(int sheet1, int sheet2, int col1, int row1, int col2, int row2, bool lookupTable);
+    void AddName(size_t item, int index, int depth, bool lookupTable);
     bool LookUpName(int index, TXLSNameDef& name);
     bool LookUpSheetRange(const IXLSExternSheets* ext, int index, int& first, int& last);
 
@@ -90,10 +102,9 @@ private:
     std::vector<TItem> Items;
     std::vector<uint64_t> Keys;  // of Items, ascending
     std::vector<TRangeAnchor> RangeAnchors;
-    // The formula items each item depends on: those of item i are Edges[EdgeStart[i] ..
-    // EdgeStart[i + 1]), filled in item order.
-    std::vector<uint32_t> Edges;
-    std::vector<uint32_t> EdgeStart;
+    // The records of the formulas that read other formula cells, and the one being filled.
+    TDepRefsItems Records;
+    TDepRefsItem Record;
     std::vector<std::u16string> Cycles_;
 };
 

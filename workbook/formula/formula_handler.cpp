@@ -36,7 +36,7 @@ void TXLSFormulaHandler::Calculate(const std::function<void(int done, int total)
         Builder.Build(Chain_, Errors);
     else if (Errors)
         for (const std::u16string& cycle : Builder.Cycles()) Errors->Warning(cycle, 3002);
-    const int total = static_cast<int>(Chain_.size());
+    const int total = Chain_.Count();
     if (current && !Builder.Volatile() && ResultsCurrent()) {
         if (progress) progress(total, total);
         return;

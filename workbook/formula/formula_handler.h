@@ -53,7 +53,7 @@ public:
     static void AdjustSheetRefs(uint8_t* ptgs, int len, int sheetIndex, int delta);
 
     TXLSFormulaEvaluator& Evaluator() { return Evaluator_; }
-    const std::vector<TXLSCalcCell>& Chain() const { return Chain_; }
+    const TXLSCalcChain& Chain() const { return Chain_; }
     const std::vector<std::u16string>& Cycles() const { return Builder.Cycles(); }
 
 private:
@@ -66,7 +66,7 @@ private:
     TXLSErrorManager* Errors;
     TXLSFormulaEvaluator Evaluator_;
     TXLSCalcChainBuilder Builder;
-    std::vector<TXLSCalcCell> Chain_;
+    TXLSCalcChain Chain_;
     TXc12Manager* Manager_ = nullptr;
     std::unique_ptr<TXLSTokenizer> Tokenizer_;
     std::unique_ptr<TXLSFormulaDecoder> Decoder_;

@@ -43,7 +43,7 @@ TEST(FormulaHandlerTest, FormulasAfterTheFormulasTheyRead) {
     EXPECT_EQ(Cached(doc, 0, 1, 0), "14");
     EXPECT_EQ(Cached(doc, 0, 2, 0), "2");
     EXPECT_EQ(Cached(doc, 1, 0, 0), "35");
-    ASSERT_EQ(handler.Chain().size(), 4u);
+    ASSERT_EQ(handler.Chain().Count(), 4);
     EXPECT_EQ(progress.back(), std::make_pair(4, 4));
     EXPECT_TRUE(handler.Cycles().empty());
 }
@@ -66,7 +66,7 @@ TEST(FormulaHandlerTest, CyclesAreReportedAndTheRestCalculated) {
     EXPECT_EQ(Cached(doc, 0, 2, 0), "5");
     EXPECT_EQ(Cached(doc, 0, 3, 0), "10");
     EXPECT_EQ(Cached(doc, 0, 4, 0), "1");
-    EXPECT_EQ(handler.Chain().size(), 3u);
+    EXPECT_EQ(handler.Chain().Count(), 3);
 }
 
 // Tokens from a damaged file: a string constant claiming more characters than the formula holds.
@@ -234,7 +234,7 @@ TEST(FormulaHandlerTest, ChainIsRebuiltOnlyAfterAChange) {
     TXLSFormulaHandler handler(doc);
     handler.Calculate();
     EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!A1", "0!B1"}));
-    EXPECT_TRUE(handler.Chain().size() == 2 && Cached(doc, 0, 0, 0) == "5");
+    EXPECT_TRUE(handler.Chain().Count() == 2 && Cached(doc, 0, 0, 0) == "5");
 
     // A value changes: the results follow (the chain may stay).
     s.StoreFloat(3, 0, 0, 4);
@@ -257,7 +257,7 @@ TEST(FormulaHandlerTest, ChainIsRebuiltOnlyAfterAChange) {
     // A formula deleted, and one cleared by ClearRows, leave the chain.
     doc.SetFormula(0, 0, 300, u"1+1");  // A301, in another block of rows
     handler.Calculate();
-    EXPECT_EQ(handler.Chain().size(), 3u);
+    EXPECT_EQ(handler.Chain().Count(), 3);
     s.DeleteCell(2, 0);
     handler.Calculate();
     EXPECT_EQ(ChainText(handler), (std::vector<std::string>{"0!A1", "0!A301"}));
@@ -277,7 +277,7 @@ TEST(FormulaHandlerTest, ChainIsRebuiltOnlyAfterAChange) {
     withErrors.Calculate();
     // A1 and C1 read each other: reported by every recalculation, cached chain or not.
     EXPECT_EQ(errors.WarningCount(), 2);
-    EXPECT_TRUE(withErrors.Chain().empty());
+    EXPECT_TRUE(withErrors.Chain().Count() == 0);
 }
 
 // Reading a cell of an array formula's range waits for the anchor that fills the range.
