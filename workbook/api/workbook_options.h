@@ -14,7 +14,8 @@ namespace xls {
 // workbook lowers the flags whenever its sheets are cleared.
 class TXLSOptionsDialog {
 public:
-    explicit TXLSOptionsDialog(TXc12DataWorkbook& workbook) : CalcPr(workbook.calcPr), WorkbookPr(workbook.workbookPr) {}
+    explicit TXLSOptionsDialog(TXc12DataWorkbook& workbook)
+        : CalcPr(workbook.calcPr), WorkbookPr(workbook.workbookPr) {}
     void ClearFlags() { Flags.fill(0); }
 
     TXc12CalcPr& CalcPr;

@@ -17,6 +17,7 @@ using platform::testing::TTempDir;
 
 TEST(SheetSettingsXlrdTest, PageBreaksPaneAndHeaderAsXlrdReadsThem) {
     TVUZAzurEruraWorkbook book;
+    book.SetVersion(xvExcel97);
     TXLSWorksheet& sheet = *book.GetSheets(0);
     sheet.SetAsFloat(0, 0, 1);
     TXLSPrintSettings& print = sheet.GetPrintSettings();

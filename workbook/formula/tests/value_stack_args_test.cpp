@@ -131,7 +131,7 @@ TEST_F(ValueStackArgsTest, CellsSourceWalksAnAreaRowByRow) {
     EXPECT_EQ(source->RowCount(), 3);
     const std::vector<std::string> expected = {"0,0=1", "1,0=0 nan", "0,1=0 nan", "1,1=0 err7", "0,2=0 nan", "1,2=2.5"};
     EXPECT_EQ(Walk(*source), expected);
-    EXPECT_FALSE(source->Next());  // stays at the end
+    EXPECT_FALSE(source->Next());        // stays at the end
     EXPECT_EQ(Walk(*source), expected);  // Reset starts again
 }
 
