@@ -86,6 +86,25 @@ void TXLSCell::ApplyXF() {
     Cells_.SetXF(Col_, Row_, XF_->Index());
 }
 
+// --- TXLSFormattedCell ---
+
+TXLSFormattedCell& TXLSFormattedCell::Locate(int col, int row) {
+    Col_ = col;
+    Row_ = row;
+    TXLSMMUCell cell;
+    XF_ = StyleSheet_.XFs().GetItems(Cells_.FindCell(col, row, cell) ? TXLSCellMMU::GetXF(cell) : DefaultXF_(col, row));
+    return *this;
+}
+
+void TXLSFormattedCell::ApplyXF() {
+    if (!XF_) return;
+    // A new blank takes its use of the format; a stored cell moves its use over.
+    if (Cells_.IsEmpty(Col_, Row_))
+        Cells_.StoreBlank(Col_, Row_, XF_->Index());
+    else
+        Cells_.SetXF(Col_, Row_, XF_->Index());
+}
+
 // --- TXLSRow ---
 
 void TXLSRow::Locate(int row) {

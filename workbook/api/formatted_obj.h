@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 #include "workbook/model/cell_store.h"
 #include "workbook/model/style_sheet.h"
@@ -70,6 +71,28 @@ private:
     int Col_ = 0;
     int Row_ = 0;
     bool Located_ = false;
+};
+
+// A formatting cursor over a cell position, stored cell or not: without a cell its format is
+// the one a new cell there gets (defaultXF), and the first format set on it stores a blank
+// cell with the result.
+class TXLSFormattedCell : public TXLSFormattedObj {
+public:
+    TXLSFormattedCell(TXc12DataStyleSheet& styleSheet, TXLSCellMMU& cells, std::function<int(int, int)> defaultXF)
+        : TXLSFormattedObj(styleSheet), Cells_(cells), DefaultXF_(std::move(defaultXF)) {}
+
+    TXLSFormattedCell& Locate(int col, int row);
+    int Col() const { return Col_; }
+    int Row() const { return Row_; }
+
+protected:
+    void ApplyXF() override;
+
+private:
+    TXLSCellMMU& Cells_;
+    std::function<int(int, int)> DefaultXF_;
+    int Col_ = 0;
+    int Row_ = 0;
 };
 
 // The cursor over a row header of the cell store.

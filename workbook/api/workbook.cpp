@@ -25,7 +25,12 @@ bool SameText(std::u16string_view a, std::u16string_view b) {
 }  // namespace
 
 TXLSWorkbook::TXLSWorkbook(TXc12Manager& manager, TXLSFormulaServices& formulas)
-    : Manager_(manager), Formulas_(formulas), CmdFormat_(manager), Clipboard_(manager) {
+    : Manager_(manager),
+      Formulas_(formulas),
+      Options_(manager.Workbook()),
+      WorkbookData_(manager.Workbook()),
+      CmdFormat_(manager),
+      Clipboard_(manager) {
     Names_ = dynamic_cast<TXLSNames*>(manager.Workbook().definedNames.get());
     if (Names_) {
         Names_->SetFormulas(&formulas);
@@ -98,6 +103,7 @@ void TXLSWorkbook::DeleteSheet(int index, int count) {
 
 void TXLSWorkbook::ClearSheets() {
     Sheets_.Clear();
+    Options_.ClearFlags();
     Compiled_ = false;
     CmdFormat_.Reset();
 }

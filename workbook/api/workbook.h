@@ -10,6 +10,7 @@
 #include "workbook/api/drawing.h"
 #include "workbook/api/formula_services.h"
 #include "workbook/api/sheet_objects.h"
+#include "workbook/api/workbook_options.h"
 #include "workbook/api/worksheet.h"
 #include "workbook/model/style_object.h"
 
@@ -40,7 +41,8 @@ public:
     TXLSWorksheet* FindSheet(std::u16string_view name) const;
     // The prefix and the first free number from the model's sheet count on.
     std::u16string NextSheetName() const;
-    // Forgets the interface sheets (before a read).
+    // Forgets the interface sheets (before a read), lowers the option flags and resets the
+    // formatting command.
     void ClearSheets();
     // One interface sheet per model sheet (after a read), drawings rescanned, names compiled.
     void BuildSheets();
@@ -65,6 +67,8 @@ public:
     TXLSNames* Names() const { return Names_; }
     TXLSCmdFormat& CmdFormat() { return CmdFormat_; }
     TXLSClipboard& Clipboard() { return Clipboard_; }
+    TXLSOptionsDialog& Options() { return Options_; }
+    TXLSWorkbookData& WorkbookData() { return WorkbookData_; }
     bool FormulasCompiled() const { return Compiled_; }
     std::u16string SheetPrefix = u"Sheet";
 
@@ -76,6 +80,8 @@ private:
     TXLSIndexObjectList Sheets_;
     TXLSNames* Names_ = nullptr;
     IXLSBiffDocument* Biff_ = nullptr;
+    TXLSOptionsDialog Options_;
+    TXLSWorkbookData WorkbookData_;
     TXLSCmdFormat CmdFormat_;
     TXLSClipboard Clipboard_;
     bool Compiled_ = false;

@@ -27,7 +27,12 @@ TXLSWorksheet::TXLSWorksheet(TXLSWorkbook& workbook, TXc12DataWorksheet& sheet, 
       Range_(manager, Cell_, *sheet.sheetData),
       Comments_(sheet.comments),
       Drawing_(manager, sheet.drawing.get()),
-      PrintSettings_(sheet.pageSetup, sheet.rowBreaks, sheet.colBreaks) {
+      PrintSettings_(sheet.pageSetup, sheet.headerFooter, sheet.rowBreaks, sheet.colBreaks),
+      OwnView_(sheet.sheetViews.Count() == 0 ? std::make_unique<TXc12SheetView>() : nullptr),
+      View_(OwnView_ ? OwnView_.get() : sheet.sheetViews.GetItems(0)),
+      Pane_(View_->pane),
+      Protection_(sheet.sheetProtection),
+      FormattedCell_(manager.StyleSheet(), *sheet.sheetData, [this](int col, int row) { return DefaultXF(col, row); }) {
     Drawing_.SetColumnsRows(&Columns_, &Rows_);
     Drawing_.OnPictureAdded = [this](const TXLSPictureSource& picture) {
         Workbook_.AddPictureToBiff(picture, Index(), picture.Anchor.Row2Offset, picture.Anchor.Col2Offset);

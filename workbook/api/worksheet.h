@@ -47,6 +47,8 @@ public:
     int DefaultXF(int col, int row);
     // The cell cursor at (col, row); nullptr when no cell is stored there.
     TXLSCell* GetCell(int col, int row) { return Cell_.Locate(col, row); }
+    // The formatting cursor at (col, row), also where no cell is stored yet.
+    TXLSFormattedCell& GetFormattedCell(int col, int row) { return FormattedCell_.Locate(col, row); }
 
     TXLSRange& Range() { return Range_; }
     TXLSRows& GetRows() { return Rows_; }
@@ -57,6 +59,12 @@ public:
     TXLSDrawing& GetDrawing() { return Drawing_; }
     TXLSSelectedAreas& GetSelectedAreas() { return SelectedAreas_; }
     TXLSPrintSettings& GetPrintSettings() { return PrintSettings_; }
+    // View 0 of the model sheet, or the sheet's own view when the model has none.
+    TXc12SheetView& GetSheetView() const { return *View_; }
+    bool OwnsView() const { return OwnView_ != nullptr; }
+    TXLSPane& GetPane() { return Pane_; }
+    TXLSSheetProtection& GetProtection() { return Protection_; }
+    TCellAreas& GetAreas() { return Areas_; }
     TXc12DataWorksheet& Model() const { return Sheet_; }
     TXLSCellMMU& Cells() const { return *Sheet_.sheetData; }
     const std::u16string& GetName() const { return Sheet_.Name; }
@@ -93,6 +101,12 @@ private:
     TXLSDrawing Drawing_;
     TXLSSelectedAreas SelectedAreas_;
     TXLSPrintSettings PrintSettings_;
+    std::unique_ptr<TXc12SheetView> OwnView_;
+    TXc12SheetView* View_;
+    TXLSPane Pane_;
+    TXLSSheetProtection Protection_;
+    TCellAreas Areas_;
+    TXLSFormattedCell FormattedCell_;
 };
 
 }  // namespace xls

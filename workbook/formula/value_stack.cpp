@@ -147,6 +147,7 @@ void TValueStack::BeginEvaluation(bool arrayMode, int sheet, int col, int row) {
     ArgTop_ = -1;
     OwnedLists.clear();
     OwnedArrays.clear();
+    OwnedSources.clear();
 }
 
 void TValueStack::NewTop() {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "workbook/formula/cells_source.h"
 #include "workbook/formula/formula_document.h"
 #include "workbook/formula/formula_value.h"
 #include "workbook/model/cell_area.h"
@@ -79,7 +80,8 @@ private:
 // leaves its result in its left operand's slot, every function takes its arguments from a frame
 // (OpenArguments) and pushes exactly one result. The value-stack names of the worksheet-function
 // frame used elsewhere map here: the frame's argument count is OpenArguments, its argument reads
-// PopArgument/PeekArgument and the Pop*Arg conversions, its result the Push* operations.
+// PopArgument/PeekArgument and the typed readers ArgAs* (over the PopArg* conversions), its
+// result the Push* operations.
 class TValueStack {
 public:
     explicit TValueStack(IXLSFormulaDocument& document);
@@ -122,6 +124,20 @@ public:
     bool PopArgInteger(int& n);
     bool PopArgBoolean(bool& b);
     bool PopArgString(std::u16string& s, bool allowEmpty);
+
+    // --- Typed argument readers of the worksheet-function frame, same contract ---
+    bool ArgAsNumber(double& x) { return PopArgNumber(x); }
+    bool ArgAsInteger(int& n) { return PopArgInteger(n); }
+    // #VALUE! below min; n is then left as it was.
+    bool ArgAsIntegerMin(int& n, int min);
+    bool ArgAsString(std::u16string& s, bool allowEmpty) { return PopArgString(s, allowEmpty); }
+    bool ArgAsBoolean(bool& b) { return PopArgBoolean(b); }
+    // A date serial from 1 to 2958465 (the last day of 9999), else #VALUE!.
+    bool ArgAsDate(double& serial);
+    // A cell or area gives a cursor over its rectangle, an array one over the array; the
+    // cursor lives until the next formula starts. Any other kind (external areas too, which
+    // the evaluator never makes) gives #VALUE!.
+    bool ArgAsCellsSource(TXLSCellsSource*& source);
 
     // Walks a and b in lockstep; over the positions where both are numbers adds those of a to
     // sumA and those of b to sumB; gives the number of such positions.
@@ -175,6 +191,7 @@ private:
     int32_t ArgTop_ = -1;
     std::vector<std::unique_ptr<TXLSAreaList>> OwnedLists;
     std::vector<std::unique_ptr<TXLSArrayItem>> OwnedArrays;
+    std::vector<std::unique_ptr<TXLSCellsSource>> OwnedSources;
 };
 
 // A number as formula text shows it: general format, 15 significant digits.

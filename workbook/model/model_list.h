@@ -31,6 +31,11 @@ public:
         Items_.push_back(std::move(item));
         return Items_.back().get();
     }
+    // item becomes the one at index (0..Count).
+    T* Insert(int index, std::unique_ptr<T> item) {
+        if (index < 0 || index > Count()) throw EListError::IndexOutOfBounds(index);
+        return Items_.insert(Items_.begin() + index, std::move(item))->get();
+    }
     void Delete(int index) {
         GetItems(index);
         Items_.erase(Items_.begin() + index);

@@ -212,7 +212,7 @@ TEST_F(WorkbookTest, WorksheetAnswersForItsParts) {
     EXPECT_EQ(Sheet().GetSelectedAreas().Row, 3);
     Sheet().GetPrintSettings().SetPaperSize(0x89);
     EXPECT_EQ(Sheet().GetPrintSettings().GetPaperSize(), 9);
-    EXPECT_EQ(Sheet().GetPrintSettings().HorizPagebreaks.Add(20)->man, 1);
+    EXPECT_EQ(Sheet().GetPrintSettings().HorizPagebreaks.Add(20).GetManual(), true);
     EXPECT_EQ(Sheet().Model().rowBreaks.Count(), 1);
 }
 
