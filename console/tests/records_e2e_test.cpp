@@ -223,7 +223,8 @@ TEST_F(RecordsTest, AQueryPressedDuringTheConnectionChainWaitsForIt) {
             instrument::GenerateHistory(s, 250, {2024, 3, 1, 8, 0, 0}, 60);
         });
         StartWindow();
-        server.SetFaults({.ReplyDelay = 400ms});  // late replies: the query lands inside the chain
+        // Late replies, though within the reply timer: the query lands inside the chain.
+        server.SetFaults({.ReplyDelay = 200ms});
         Form->ComboBox7->setCurrentText("115200");
         Form->BitBtn2->click();
         if (c.afterIdentity) {
