@@ -79,7 +79,7 @@ void Tform1::BitBtn30Click() {
         if (workbook) {
             SetCardMessage("正在保存excel!", "正在保存excel!");
             QApplication::processEvents();
-            AskToOpenReportLater(workbookReport.FinishWorkbookReport());
+            AskToOpenReport(workbookReport.FinishWorkbookReport(), &Tform1::Pause);
         }
         if (pdf) {
             SetCardMessage("正在保存PDF!", "正在保存PDF!");

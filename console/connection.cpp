@@ -206,6 +206,7 @@ void Tform1::Timer6Timer() {
 void Tform1::Disconnected() {
     State.LinkUp = false;
     AwaitingReply_ = false;
+    HeldClick_ = nullptr;
     Timer3.SetEnabled(true);
 }
 

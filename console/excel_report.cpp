@@ -7,6 +7,7 @@
 #include "base/text_encoding.h"
 #include "console/report_files.h"
 #include "workbook/biff/biff_document.h"
+#include "workbook/biff/chart/chart_record.h"
 #include "workbook/biff/chart/drw_chart.h"
 
 namespace console {
@@ -31,6 +32,24 @@ std::u16string Text(std::string_view format, std::initializer_list<base::TFormat
 
 std::u16string NumberedTitle(int32_t sheet) { return Text("温湿度历史记录报表%d", {sheet + 1}); }
 
+// A label and a tick mark under every record make the date axis a black band from about a
+// hundred records on: the axis labels every so many records instead, at most this many in all.
+constexpr uint32_t AxisLabels = 20;
+
+uint16_t CategoryInterval(uint32_t records) {
+    return static_cast<uint16_t>(std::max<uint32_t>(1, (records + AxisLabels - 1) / AxisLabels));
+}
+
+// The category axis's scaling record: bytes 2-3 the categories between labels, 4-5 those
+// between tick marks.
+void SpaceCategoryLabels(xls::TChartPlotArea& plot, uint32_t records) {
+    xls::TChartRecord* scaling = plot.CategoryAxis().Scaling().Record();
+    if (!scaling) return;
+    const uint16_t interval = CategoryInterval(records);
+    scaling->SetWord(2, interval);
+    scaling->SetWord(4, interval);
+}
+
 // The chart of a sheet whose records end on lastRow: temperature and humidity over the record
 // times, as lines without markers, with a legend; the series names are the heads of sheet 1.
 void AddReportChart(xls::TSheet& sheet, int sheetNumber, int32_t lastRow) {
@@ -48,6 +67,7 @@ void AddReportChart(xls::TSheet& sheet, int sheetNumber, int32_t lastRow) {
     plot.Frame().LineFormat().SetLinePattern(5);
     plot.Style()->SetHasDefDataPoint(true);
     plot.Style()->DefDataPoint().MarkerFormat().SetMarkerType(0);
+    SpaceCategoryLabels(plot, static_cast<uint32_t>(lastRow - HeaderRows));
     const std::u16string times = Text("Sheet%d!$D$29:$D$%d", {sheetNumber, lastRow});
     xls::TXLSChartSerie& temperature = chart.Series().GetItems(chart.Series().Count() - 1);
     temperature.SetValues(Text("Sheet%d!$B$29:$B$%d", {sheetNumber, lastRow}));

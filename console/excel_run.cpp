@@ -17,12 +17,12 @@ void Tform1::FinishExcelRun(const QString& savingStatus) {
     const std::string name = ExcelReport.FinishWorkbookReport([&] {
         if (!savingStatus.isEmpty()) SetStatus(savingStatus);
     });
-    AskToOpenReportLater(name);
+    AskToOpenReport(name, &Tform1::Pause);
 }
 
 void Tform1::SaveAlarmRun(bool offerToOpen) {
     const std::string name = SaveAlarmWorkbook(XLS, LabeledEdit14->Text().toStdString());
-    if (offerToOpen) AskToOpenReportLater(name);
+    if (offerToOpen) AskToOpenReport(name, &Tform1::Pause);
 }
 
 }  // namespace console

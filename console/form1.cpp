@@ -5,6 +5,7 @@
 #include <QDir>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "base/exception.h"
 #include "platform/dialogs.h"
@@ -59,6 +60,40 @@ void Tform1::OnClick(QPushButton* button, void (Tform1::*handler)()) {
     QObject::connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
 }
 
+void Tform1::OnRequestClick(QPushButton* button, void (Tform1::*handler)()) {
+    QObject::connect(button, &QPushButton::clicked, this,
+                     [this, handler] { Press([this, handler] { (this->*handler)(); }); });
+}
+
+// The connection's chain of requests and every sender share the one request state: a request
+// pressed while the chain awaits a reply would take the chain's reply as its own and end the
+// chain. It waits until the chain has ended; a later press replaces one still waiting.
+void Tform1::Press(std::function<void()> click) {
+    if (ChainAwaitsReply()) {
+        HeldClick_ = std::move(click);
+        return;
+    }
+    Guarded(click);
+}
+
+bool Tform1::ChainAwaitsReply() const {
+    switch (State.RequestState) {
+        case rsIdentify:
+        case rsDetect:
+        case rsClockCheck:
+        case rsModelAfterIdentify:
+        case rsModelAfterDetect: break;
+        default: return false;
+    }
+    return AwaitingReply_ && (Timer1.Enabled() || Timer6.Enabled());
+}
+
+void Tform1::ReleaseHeldClick() {
+    if (!HeldClick_ || ChainAwaitsReply()) return;
+    const std::function<void()> click = std::exchange(HeldClick_, nullptr);
+    Guarded(click);
+}
+
 void Tform1::RunGuarded(const std::function<void()>& handler) { Guarded(handler); }
 
 void Tform1::Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -66,69 +101,76 @@ void Tform1::Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::
 void Tform1::ConnectHandlers() {
     Comm1.OnReceiveData = [this](serial::TComm&, const uint8_t* buffer, uint16_t length) {
         Guarded([&] { Comm1ReceiveData(buffer, length); });
+        ReleaseHeldClick();
     };
-    Timer1.OnTimer = [this] { Guarded([&] { Timer1Timer(); }); };
+    Timer1.OnTimer = [this] {
+        Guarded([&] { Timer1Timer(); });
+        ReleaseHeldClick();
+    };
     Timer3.OnTimer = [this] { Guarded([&] { Timer3Timer(); }); };
-    Timer6.OnTimer = [this] { Guarded([&] { Timer6Timer(); }); };
+    Timer6.OnTimer = [this] {
+        Guarded([&] { Timer6Timer(); });
+        ReleaseHeldClick();
+    };
 
-    OnClick(BitBtn1, &Tform1::BitBtn1Click);
+    OnRequestClick(BitBtn1, &Tform1::BitBtn1Click);
     OnClick(BitBtn2, &Tform1::BitBtn2Click);
     OnClick(BitBtn3, &Tform1::BitBtn3Click);
-    OnClick(BitBtn4, &Tform1::BitBtn4Click);
-    OnClick(BitBtn5, &Tform1::BitBtn5Click);
-    OnClick(BitBtn6, &Tform1::BitBtn6Click);
-    OnClick(BitBtn7, &Tform1::BitBtn7Click);
-    OnClick(BitBtn8, &Tform1::BitBtn8Click);
-    OnClick(BitBtn9, &Tform1::BitBtn9Click);
+    OnRequestClick(BitBtn4, &Tform1::BitBtn4Click);
+    OnRequestClick(BitBtn5, &Tform1::BitBtn5Click);
+    OnRequestClick(BitBtn6, &Tform1::BitBtn6Click);
+    OnRequestClick(BitBtn7, &Tform1::BitBtn7Click);
+    OnRequestClick(BitBtn8, &Tform1::BitBtn8Click);
+    OnRequestClick(BitBtn9, &Tform1::BitBtn9Click);
     OnClick(BitBtn10, &Tform1::BitBtn10Click);
     OnClick(BitBtn11, &Tform1::BitBtn11Click);
-    OnClick(BitBtn12, &Tform1::BitBtn12Click);
-    OnClick(BitBtn13, &Tform1::BitBtn13Click);
-    OnClick(BitBtn14, &Tform1::BitBtn14Click);
-    OnClick(BitBtn15, &Tform1::BitBtn15Click);
+    OnRequestClick(BitBtn12, &Tform1::BitBtn12Click);
+    OnRequestClick(BitBtn13, &Tform1::BitBtn13Click);
+    OnRequestClick(BitBtn14, &Tform1::BitBtn14Click);
+    OnRequestClick(BitBtn15, &Tform1::BitBtn15Click);
     OnClick(BitBtn16, &Tform1::BitBtn16Click);
-    OnClick(BitBtn17, &Tform1::BitBtn17Click);
-    OnClick(BitBtn18, &Tform1::BitBtn18Click);
-    OnClick(BitBtn19, &Tform1::BitBtn19Click);
+    OnRequestClick(BitBtn17, &Tform1::BitBtn17Click);
+    OnRequestClick(BitBtn18, &Tform1::BitBtn18Click);
+    OnRequestClick(BitBtn19, &Tform1::BitBtn19Click);
     OnClick(BitBtn20, &Tform1::BitBtn20Click);
-    OnClick(BitBtn21, &Tform1::BitBtn21Click);
-    OnClick(BitBtn23, &Tform1::BitBtn23Click);
-    OnClick(BitBtn29, &Tform1::BitBtn29Click);
-    OnClick(BitBtn33, &Tform1::BitBtn33Click);
+    OnRequestClick(BitBtn21, &Tform1::BitBtn21Click);
+    OnRequestClick(BitBtn23, &Tform1::BitBtn23Click);
+    OnRequestClick(BitBtn29, &Tform1::BitBtn29Click);
+    OnRequestClick(BitBtn33, &Tform1::BitBtn33Click);
     OnClick(BitBtn34, &Tform1::BitBtn34Click);
-    OnClick(BitBtn35, &Tform1::BitBtn35Click);
-    OnClick(BitBtn36, &Tform1::BitBtn36Click);
-    OnClick(BitBtn37, &Tform1::BitBtn37Click);
-    OnClick(BitBtn39, &Tform1::BitBtn39Click);
-    OnClick(BitBtn40, &Tform1::BitBtn40Click);
-    OnClick(BitBtn45, &Tform1::BitBtn45Click);
+    OnRequestClick(BitBtn35, &Tform1::BitBtn35Click);
+    OnRequestClick(BitBtn36, &Tform1::BitBtn36Click);
+    OnRequestClick(BitBtn37, &Tform1::BitBtn37Click);
+    OnRequestClick(BitBtn39, &Tform1::BitBtn39Click);
+    OnRequestClick(BitBtn40, &Tform1::BitBtn40Click);
+    OnRequestClick(BitBtn45, &Tform1::BitBtn45Click);
     OnClick(BitBtn46, &Tform1::BitBtn46Click);
     OnClick(BitBtn47, &Tform1::BitBtn47Click);
-    OnClick(BitBtn49, &Tform1::BitBtn49Click);
-    OnClick(BitBtn50, &Tform1::BitBtn50Click);
-    OnClick(BitBtn52, &Tform1::BitBtn52Click);
-    OnClick(BitBtn53, &Tform1::BitBtn53Click);
+    OnRequestClick(BitBtn49, &Tform1::BitBtn49Click);
+    OnRequestClick(BitBtn50, &Tform1::BitBtn50Click);
+    OnRequestClick(BitBtn52, &Tform1::BitBtn52Click);
+    OnRequestClick(BitBtn53, &Tform1::BitBtn53Click);
     ConnectCardHandlers();
     QObject::connect(BitBtn24, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendCoil(protocol::coilDo1, true); }); });
+                     [this] { Press([this] { SendCoil(protocol::coilDo1, true); }); });
     QObject::connect(BitBtn25, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendCoil(protocol::coilDo1, false); }); });
+                     [this] { Press([this] { SendCoil(protocol::coilDo1, false); }); });
     QObject::connect(BitBtn26, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendCoil(protocol::coilDo2, true); }); });
+                     [this] { Press([this] { SendCoil(protocol::coilDo2, true); }); });
     QObject::connect(BitBtn27, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendCoil(protocol::coilDo2, false); }); });
+                     [this] { Press([this] { SendCoil(protocol::coilDo2, false); }); });
     QObject::connect(BitBtn41, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 1); }); });
+                     [this] { Press([this] { SendOneRegister(protocol::regRecording, 1); }); });
     QObject::connect(BitBtn42, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendOneRegister(protocol::regRecording, 0); }); });
+                     [this] { Press([this] { SendOneRegister(protocol::regRecording, 0); }); });
     QObject::connect(BitBtn32, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 1); }); });
+                     [this] { Press([this] { SendOneRegister(protocol::regRecordingSwitch, 1); }); });
     QObject::connect(BitBtn38, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendOneRegister(protocol::regRecordingSwitch, 0); }); });
+                     [this] { Press([this] { SendOneRegister(protocol::regRecordingSwitch, 0); }); });
     QObject::connect(BitBtn43, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 3); }); });
+                     [this] { Press([this] { SendOneRegister(protocol::regAlarmOutput, 3); }); });
     QObject::connect(BitBtn44, &QPushButton::clicked, this,
-                     [this] { Guarded([&] { SendOneRegister(protocol::regAlarmOutput, 0); }); });
+                     [this] { Press([this] { SendOneRegister(protocol::regAlarmOutput, 0); }); });
     QObject::connect(ToolButton1, &QToolButton::clicked, this, [this] { Guarded([&] { ToolButton1Click(); }); });
     QObject::connect(N1, &QAction::triggered, this, [this] { GroupBox3->show(); });
 

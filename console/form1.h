@@ -173,6 +173,11 @@ private:
     template <typename Handler>
     void Guarded(Handler handler);
     void OnClick(QPushButton* button, void (Tform1::*handler)());
+    // A button that sends a request: its click waits while the connection's chain awaits a reply.
+    void OnRequestClick(QPushButton* button, void (Tform1::*handler)());
+    void Press(std::function<void()> click);
+    bool ChainAwaitsReply() const;
+    void ReleaseHeldClick();
     // Guarded for handlers connected outside this window's main file.
     void RunGuarded(const std::function<void()>& handler);
 
@@ -349,6 +354,8 @@ private:
     // function acts; one that comes when none is awaited is stale (late or repeated).
     bool AwaitingReply_ = false;
     uint8_t AwaitedFunction_ = 0;
+    // A request button pressed while the connection's chain awaited a reply.
+    std::function<void()> HeldClick_;
     // How far the joining buffer had grown at the reply timer's last tick.
     int32_t OffsetAtLastTick_ = 0;
 };

@@ -6,8 +6,6 @@
 #include "base/format.h"
 #include "console/form1.h"
 #include "console/report_files.h"
-#include "platform/dialogs.h"
-#include "platform/open_with_desktop.h"
 
 namespace console {
 namespace {
@@ -96,16 +94,12 @@ void TPdfReport::AddPdfRow(uint32_t number, const THistoryRecord& record) {
 void TPdfReport::FinishPdfReport(const std::function<void(int)>& pause) {
     try {
         SPDF->EndDoc();
-        pause(1000);
-        if (platform::Dialogs().MessageBox("导出成功，是否打开文件？", "询问",
-                                           platform::MB_OKCANCEL | platform::MB_ICONQUESTION | platform::MB_DEFBUTTON2 |
-                                               platform::MB_TOPMOST) == platform::IDOK)
-            platform::OpenWithDesktop(ReportFolder + ReportFileName);
     } catch (...) {
         // A failed end has aborted the document already; aborting again would replace its error.
         if (SPDF->Generating()) SPDF->Abort();
         throw;
     }
+    AskToOpenReport(ReportFileName, pause);
 }
 
 void Tform1::StartPdfRun(int tab) {

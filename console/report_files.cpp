@@ -1,8 +1,5 @@
 #include "console/report_files.h"
 
-#include <QApplication>
-#include <QTimer>
-
 #include "base/format.h"
 #include "platform/dialogs.h"
 #include "platform/open_with_desktop.h"
@@ -16,13 +13,12 @@ std::string ReportFileName(const std::string& deviceId, const char* kind, const 
                         {deviceId, kind, d.year(), d.month(), d.day(), h.hour(), h.minute(), h.second(), extension});
 }
 
-void AskToOpenReportLater(const std::string& fileName) {
-    QTimer::singleShot(1000, qApp, [fileName] {
-        if (platform::Dialogs().MessageBox("导出成功，是否打开文件？", "询问",
-                                           platform::MB_OKCANCEL | platform::MB_ICONQUESTION | platform::MB_DEFBUTTON2 |
-                                               platform::MB_TOPMOST) == platform::IDOK)
-            platform::OpenWithDesktop(ReportFolder + fileName);
-    });
+void AskToOpenReport(const std::string& fileName, const std::function<void(int)>& pause) {
+    pause(1000);
+    if (platform::Dialogs().MessageBox("导出成功，是否打开文件？", "询问",
+                                       platform::MB_OKCANCEL | platform::MB_ICONQUESTION | platform::MB_DEFBUTTON2 |
+                                           platform::MB_TOPMOST) == platform::IDOK)
+        platform::OpenWithDesktop(ReportFolder + fileName);
 }
 
 }  // namespace console

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <functional>
 #include <string>
 
 namespace console {
@@ -12,8 +13,9 @@ inline const char* const ReportFolder = "./data/";
 // extension, the numbers without leading zeros: the name every report file gets.
 std::string ReportFileName(const std::string& deviceId, const char* kind, const QDateTime& time, const char* extension);
 
-// After a second, while the window goes on handling events, asks whether to open the file in
-// ReportFolder, and opens it with the desktop's program on OK.
-void AskToOpenReportLater(const std::string& fileName);
+// After the pause of a second, asks whether to open the file in ReportFolder, and opens it with
+// the desktop's program on OK. The question belongs to the step that saved the file: the
+// caller's later steps run once it is answered.
+void AskToOpenReport(const std::string& fileName, const std::function<void(int)>& pause);
 
 }  // namespace console

@@ -193,6 +193,7 @@ void Tform1::ReopenFailure() {
     State.LinkUp = false;
     AwaitingReply_ = false;
     DropFollowUps();
+    HeldClick_ = nullptr;
     Timer1.SetEnabled(false);
     Timer6.SetEnabled(false);
     Timer2.SetEnabled(false);

@@ -162,6 +162,44 @@ TEST_F(CardPageTest, SearchFindsTheFirstDriveWithDayFiles) {
     EXPECT_EQ(DeviceItems(), QStringList{"5"});
 }
 
+// The question whether to open the report comes while the report is being saved, before the
+// export says it is done and the panel is usable again.
+TEST_F(CardPageTest, ExportAsksBeforeItReportsItsEnd) {
+    TTempDir card;
+    WriteDay(card, 4, QDate(2024, 3, 1), 30);
+    WriteDay(card, 4, QDate(2024, 3, 2), 30);
+    Drives = {card.Path().string()};
+    struct Case {
+        QCheckBox* Option;
+        const char* Saving;
+    };
+    for (const Case& c : {Case{Form->CheckBox4, "正在保存excel!"}, Case{Form->CheckBox7, "正在保存PDF!"}}) {
+        SCOPED_TRACE(c.Saving);
+        Dialogs->Prompts.clear();
+        Search();
+        SetDates(QDate(2024, 3, 1), QDate(2024, 3, 1));
+        c.Option->setChecked(true);
+        QString status, statistics, message;
+        bool exportEnabled = true;
+        Dialogs->WhileAsked = [&](const std::string&) {
+            status = Panel(5);
+            statistics = Panel(7);
+            message = Form->Edit7->text();
+            exportEnabled = Form->BitBtn30->isEnabled();
+        };
+        Form->BitBtn30->click();
+        EXPECT_EQ(Dialogs->Prompts, std::vector<std::string>{"导出成功，是否打开文件？"});
+        EXPECT_EQ(status, "正在导出");
+        EXPECT_EQ(statistics, c.Saving);
+        EXPECT_EQ(message, c.Saving);
+        EXPECT_FALSE(exportEnabled);
+        EXPECT_EQ(Panel(5), "导出完成");
+        EXPECT_EQ(Form->Edit7->text(), "导出完成,共导出1天30条记录!");
+        EXPECT_TRUE(Form->BitBtn30->isEnabled());
+        c.Option->setChecked(false);
+    }
+}
+
 TEST_F(CardPageTest, ExportToPdfFromTheFileBeforeTheStartDate) {
     TTempDir card;
     WriteDay(card, 2, QDate(2024, 3, 1), 3);

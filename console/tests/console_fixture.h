@@ -6,6 +6,7 @@
 #include <QDir>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,10 +26,13 @@ public:
     std::vector<std::string> Messages;
     std::vector<std::string> Errors;
     std::vector<std::string> Prompts;
+    // Runs as a box is asked, while the window stands as its handler left it.
+    std::function<void(const std::string&)> WhileAsked;
 
     void ShowMessage(const std::string& text) override { Messages.push_back(text); }
     int MessageBox(const std::string& text, const std::string&, uint32_t) override {
         Prompts.push_back(text);
+        if (WhileAsked) WhileAsked(text);
         if (BoxAnswers.empty()) return platform::IDCANCEL;
         const int answer = BoxAnswers.front();
         BoxAnswers.pop_front();

@@ -174,6 +174,40 @@ TEST_F(ExcelReportTest, HeaderBlockFormats) {
     EXPECT_EQ(formats["28,0"].toObject()["font"].toString(), "宋体");
 }
 
+// The date axis labels and marks every so many records, whatever their count: at most 20 labels,
+// and every record labelled while there are few. Each sheet of a longer report counts its own
+// records.
+TEST_F(ExcelReportTest, CategoryAxisShowsAReadableNumberOfLabels) {
+    struct Case {
+        int32_t Capacity;
+        uint32_t Records;
+        uint32_t OnLastSheet;
+    };
+    const Case cases[] = {
+        {ReadingSheetCapacity, 1, 1},     {ReadingSheetCapacity, 20, 20},     {ReadingSheetCapacity, 21, 21},
+        {ReadingSheetCapacity, 100, 100}, {ReadingSheetCapacity, 1000, 1000}, {ReadingSheetCapacity, 31999, 31999},
+        {ReadingSheetCapacity, 32001, 1}, {CardSheetCapacity, 32363, 32363},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Records) + " records");
+        const QJsonArray sheets = DumpWorkbook(Write(c.Capacity, c.Records));
+        for (int s = 0; s < sheets.size(); ++s) {
+            const QJsonArray charts = sheets[s].toObject()["charts"].toArray();
+            ASSERT_EQ(charts.size(), 1);
+            const uint32_t records = s + 1 < sheets.size() ? uint32_t(c.Capacity) : c.OnLastSheet;
+            const QJsonArray axes = charts[0].toObject()["categoryAxes"].toArray();
+            ASSERT_EQ(axes.size(), 1);
+            const int labelEvery = axes[0].toObject()["labelEvery"].toInt();
+            const int tickEvery = axes[0].toObject()["tickEvery"].toInt();
+            ASSERT_GE(labelEvery, 1);
+            EXPECT_EQ(tickEvery, labelEvery);
+            const uint32_t labels = (records + uint32_t(labelEvery) - 1) / uint32_t(labelEvery);
+            EXPECT_LE(labels, 20u) << "every " << labelEvery;
+            EXPECT_GE(labels, std::min(records, 10u)) << "every " << labelEvery;
+        }
+    }
+}
+
 // A second report of a run writes the font list of the first: each report's charts leave with
 // the fonts they made for their texts. Those fonts have a face and a size.
 TEST_F(ExcelReportTest, LaterReportsWriteTheSameFonts) {

@@ -206,5 +206,47 @@ TEST_F(RecordsTest, AlarmAndEventRecordsAreReadToTheEnd) {
     EXPECT_EQ(Form->LabeledEdit13->Text(), "0");
 }
 
+// "查询" pressed while the connection's identification or model request awaits its reply waits
+// for the chain to end: the identification is not taken as the counters, the model is still
+// asked for, and a continuous read afterwards reads every record and ends.
+TEST_F(RecordsTest, AQueryPressedDuringTheConnectionChainWaitsForIt) {
+    struct Case {
+        bool afterIdentity;
+        bool fast;
+    };
+    for (const Case c : {Case{false, true}, Case{false, false}, Case{true, true}, Case{true, false}}) {
+        SCOPED_TRACE(::testing::Message() << (c.afterIdentity ? "before the model reply" : "before the identity reply")
+                                          << (c.fast ? ", fast" : ", one by one"));
+        Restart();
+        TInstrumentServer& server = AddServer("port-a", 115200, false, 0x14);
+        server.Instrument().Update([](TInstrumentState& s) {
+            instrument::GenerateHistory(s, 250, {2024, 3, 1, 8, 0, 0}, 60);
+        });
+        StartWindow();
+        // Late replies, though within the reply timer: the query lands inside the chain.
+        server.SetFaults({.ReplyDelay = 200ms});
+        Form->ComboBox7->setCurrentText("115200");
+        Form->BitBtn2->click();
+        if (c.afterIdentity) {
+            ASSERT_TRUE(PumpUntil([&] { return Form->State.RequestState == rsModelAfterIdentify; }));
+        }
+        Form->BitBtn17->click();
+        ASSERT_TRUE(PumpUntil([&] { return Form->BitBtn19->isEnabled(); }, 10s)) << Panel(5).toStdString();
+        EXPECT_EQ(Form->LabeledEdit14->Text(), "1");
+        EXPECT_EQ(Form->LabeledEdit16->Text(), "250");
+        EXPECT_EQ(Form->Label7->text(), "秒钟");  // the model reply was taken
+        EXPECT_EQ(Form->State.SecondsModel, 1);
+        server.SetFaults({});
+        Form->CheckBox3->setChecked(true);
+        Form->CheckBox10->setChecked(c.fast);
+        Form->BitBtn19->click();
+        ASSERT_TRUE(Form->State.ContinuousRead);
+        ASSERT_TRUE(PumpUntil([&] { return !Form->State.ContinuousRead; }, 60s)) << Panel(5).toStdString();
+        ExpectEveryRecordOnce(server, 250);
+        EXPECT_EQ(Panel(7), "成功:250,失败:0");
+        EXPECT_EQ(Form->BitBtn19->text(), "读取");
+    }
+}
+
 }  // namespace
 }  // namespace console::testing

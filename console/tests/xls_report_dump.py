@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Prints what a console workbook holds, as JSON, read by xlrd and olefile: each sheet's name,
 its cells, the formats of chosen cells, column widths, row heights, merged areas, and the charts
-embedded in it with their series' references, legend, chart type, markers and the font indexes
-of their Fbi records. With --fonts first: the workbook's font list instead."""
+embedded in it with their series' references, legend, chart type, markers, the font indexes
+of their Fbi records and the label and tick-mark intervals of their category axes. With --fonts first: the workbook's font list instead."""
 import json
 import os
 import struct
@@ -64,7 +64,8 @@ def charts(path, sheets):
             if kind == 0x0010:
                 sheet += 1
             elif kind == 0x0020 and depth == 2:
-                chart = {"series": [], "legend": False, "line": False, "markers": [], "fonts": []}
+                chart = {"series": [], "legend": False, "line": False, "markers": [], "fonts": [],
+                         "categoryAxes": []}
                 found[sheet].append(chart)
         elif rid == 0x000A:
             depth -= 1
@@ -89,6 +90,9 @@ def charts(path, sheets):
                 chart["markers"].append(struct.unpack_from("<H", data, 8)[0])
             elif rid == 0x1060:
                 chart["fonts"].append(struct.unpack_from("<H", data, 8)[0])
+            elif rid == 0x1020:
+                label, mark = struct.unpack_from("<HH", data, 2)
+                chart["categoryAxes"].append({"labelEvery": label, "tickEvery": mark})
     return found
 
 
