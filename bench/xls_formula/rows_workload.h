@@ -37,7 +37,7 @@ inline void TimeRecalculation(benchmark::State& state, xls::TXLSCellMMU& s, xls:
         state.ResumeTiming();
         handler.Calculate();
     }
-    state.counters["formulas"] = static_cast<double>(handler.Chain().size());
+    state.counters["formulas"] = static_cast<double>(handler.Chain().Count());
 }
 
 }  // namespace xls::bench

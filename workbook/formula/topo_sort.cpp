@@ -156,7 +156,8 @@ bool TTopoSort::SortItems(const TDepRefsItems& items) {
 
     // Loops over every reference, lookup tables included.
     TComponents loops(n);
-    loops.Walk(all, g, [](uint32_t, uint32_t) { return true; }, [](std::span<const TComponents::TStep>, uint32_t) {});
+    loops.Walk(
+        all, g, [](uint32_t, uint32_t) { return true; }, [](std::span<const TComponents::TStep>, uint32_t) {});
     std::vector<uint32_t> loopOf(n);
     for (uint32_t c = 0, begin = 0; c < loops.Ends.size(); begin = loops.Ends[c++])
         for (uint32_t i = begin; i < loops.Ends[c]; ++i) loopOf[loops.Order[i]] = c;

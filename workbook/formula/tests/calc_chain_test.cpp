@@ -84,11 +84,13 @@ TEST(TopoSortTest, OrdersAndFindsEveryCycle) {
         {"chain", Records({"A1:B1", "B1:C1"}), true, "C1 B1 A1", {}},
         {"own cell", Records({"A1:A1,B1"}), true, "B1 A1", {}},
         {"two cells", Records({"A1:B1", "B1:A1"}), false, "[B1] [A1]", {"0!A1->0!B1"}},
-        {"two separate cycles", Records({"A1:B1", "B1:A1", "C1:D1", "D1:C1"}), false, "[B1] [A1] [D1] [C1]",
+        {"two separate cycles",
+         Records({"A1:B1", "B1:A1", "C1:D1", "D1:C1"}),
+         false,
+         "[B1] [A1] [D1] [C1]",
          {"0!A1->0!B1", "0!C1->0!D1"}},
         // B1 lies on both cycles: each is reported.
-        {"shared cell", Records({"A1:B1", "B1:A1,C1", "C1:B1"}), false, "[C1] [B1] [A1]",
-         {"0!A1->0!B1", "0!B1->0!C1"}},
+        {"shared cell", Records({"A1:B1", "B1:A1,C1", "C1:B1"}), false, "[C1] [B1] [A1]", {"0!A1->0!B1", "0!B1->0!C1"}},
         // Each cell of a cycle's text refers to the next one, the last to the first.
         {"three cells", Records({"A1:C1", "C1:B1", "B1:A1"}), false, "[B1] [C1] [A1]", {"0!A1->0!C1->0!B1"}},
         // D1 reads the cycle without being on it.
@@ -138,10 +140,10 @@ double Number(TTestFormulaDocument& doc, int col, int row) {
 
 TEST(CalcChainTest, FormulasComeAfterWhatTheyRead) {
     TTestFormulaDocument doc(1);
-    doc.SetFormula(0, 0, 0, u"B1+1");  // A1
-    doc.SetFormula(0, 1, 0, u"C1*2");  // B1
-    doc.SetFormula(0, 2, 0, u"3+4");   // C1
-    doc.SetFormula(0, 3, 0, u"1+1");   // D1
+    doc.SetFormula(0, 0, 0, u"B1+1");   // A1
+    doc.SetFormula(0, 1, 0, u"C1*2");   // B1
+    doc.SetFormula(0, 2, 0, u"3+4");    // C1
+    doc.SetFormula(0, 3, 0, u"1+1");    // D1
     doc.SetFormula(0, 4, 0, u"A1+C1");  // E1
     TXLSCalcChainBuilder builder(doc);
     TXLSCalcChain chain;
@@ -156,10 +158,10 @@ TEST(CalcChainTest, FormulasComeAfterWhatTheyRead) {
 // Two cycles through B1: two warnings, none of the three formulas calculated.
 TEST(CalcChainTest, CyclesThatShareACellAreReportedEach) {
     TTestFormulaDocument doc(1);
-    doc.SetFormula(0, 0, 0, u"B1+1");     // A1
-    doc.SetFormula(0, 1, 0, u"A1+C1");    // B1
-    doc.SetFormula(0, 2, 0, u"B1+1");     // C1
-    doc.SetFormula(0, 3, 0, u"2*3");      // D1
+    doc.SetFormula(0, 0, 0, u"B1+1");   // A1
+    doc.SetFormula(0, 1, 0, u"A1+C1");  // B1
+    doc.SetFormula(0, 2, 0, u"B1+1");   // C1
+    doc.SetFormula(0, 3, 0, u"2*3");    // D1
     TXLSErrorManager errors;
     std::vector<std::u16string> warnings;
     errors.SetOnError([&](TXLSErrorManager&, TXLSErrorLevel, const std::u16string& text) { warnings.push_back(text); });
@@ -209,7 +211,7 @@ TEST_P(LookupTables, AreNoCircularReference) {
         {u"VLOOKUP(2,A1:C3,2)", "C3", "C1"},
         {u"HLOOKUP(2,A1:C3,2,FALSE)", "C3", "C2"},
         {u"LOOKUP(2,A1:A3,B1:B3)", "B3", "C3"},  // in the result vector
-        {u"LOOKUP(2,A1:B3)", "B3", "C3"},         // array form; its table is full
+        {u"LOOKUP(2,A1:B3)", "B3", "C3"},        // array form; its table is full
         {u"VLOOKUP(2,(A1:C3),2,FALSE)*1+0", "C1", "C3"},
         {u"IF(TRUE,VLOOKUP(A2,A1:C3,B1,FALSE))", "C1", "C2"},
     };
