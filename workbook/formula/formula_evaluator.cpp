@@ -131,6 +131,7 @@ void TXLSFormulaEvaluator::Call(int id, int argCount, const std::u16string* user
 // end). The result is an array of those calls, which an enclosing function takes whole (SUM of
 // LEN over a range) or the formula writes into its range.
 void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string* userName) {
+    constexpr int FuncRow = 8;
     constexpr int FuncTranspose = 83;
     const TXc12FuncData* rec = userName ? nullptr : TXLSExcelFuncNames::Instance().FuncData(id);
     if (!userName && !rec) {
@@ -138,8 +139,8 @@ void TXLSFormulaEvaluator::ArrayCall(int id, int argCount, const std::u16string*
         return Stack_.PushError(errNA);
     }
     // Functions without argument kinds take every argument whole, as do those whose result is
-    // itself the array of the range.
-    if (!userName && (id == FuncTranspose || !rec->ArgKinds || (rec->Flags & FuncFlagWholeArrays)))
+    // itself the array of the range, and ROW, whose argument's elements would have no row.
+    if (!userName && (id == FuncTranspose || id == FuncRow || !rec->ArgKinds || (rec->Flags & FuncFlagWholeArrays)))
         return Call(id, argCount, userName);
     std::vector<TXLSFormulaValue> args(static_cast<size_t>(argCount));
     for (int i = argCount - 1; i >= 0; --i) args[static_cast<size_t>(i)] = Stack_.Pop();

@@ -80,13 +80,27 @@ void DateTimeValue(TValueStack& s, bool date) {
     s.PushNumber(date ? std::floor(serial) : serial - std::floor(serial));
 }
 
+// The most numbers ROW or COLUMN give in an array formula: a whole column of the model.
+constexpr int32_t MaxRowColumnNumbers = int32_t{1} << 20;
+
 void RowColumn(TValueStack& s, int argCount, bool row) {
     if (argCount == 0) return s.PushNumber((row ? s.CurRow : s.CurCol) + 1);
     const TXLSFormulaValue v = s.PopArgument();
     int32_t first = 0;
     switch (v.Kind) {
         case vkRef:
-        case vkArea: first = row ? std::min(v.Row1, v.Row2) : std::min(v.Col1, v.Col2); break;
+        case vkArea: {
+            first = row ? std::min(v.Row1, v.Row2) : std::min(v.Col1, v.Col2);
+            // In an array formula the numbers of every row (a column of them) or every column
+            // (a row of them) of the area.
+            const int32_t count = (row ? std::max(v.Row1, v.Row2) : std::max(v.Col1, v.Col2)) - first + 1;
+            if (!s.ArrayMode || count == 1) break;
+            if (count > MaxRowColumnNumbers) return s.PushError(errValue);
+            auto numbers = std::make_unique<TXLSArrayItem>(row ? 1 : count, row ? count : 1);
+            for (int32_t i = 0; i < count; ++i)
+                numbers->At(row ? 0 : i, row ? i : 0) = TXLSFormulaValue::MakeNumber(double(first) + i + 1);
+            return s.PushArray(std::move(numbers));
+        }
         case vkAreaList:
             if (v.List->empty()) return s.PushError(errRef);
             first = row ? (*v.List)[0].Row1 : (*v.List)[0].Col1;

@@ -148,6 +148,10 @@ TEST_F(FormulaEvaluatorTest, ArrayFormulasApplyFunctionsElementByElement) {
     // One value fills the whole range, through a function or not.
     EXPECT_EQ(RunArray(u"ABS(-2)", 2, 2), (V{"2", "2", "2", "2"}));
     EXPECT_EQ(RunArray(u"PI()>3", 1, 2), (V{"TRUE", "TRUE"}));
+    // Functions of a reference take it whole.
+    EXPECT_EQ(RunArray(u"ROW(A1:A3)", 1, 3), (V{"1", "2", "3"}));
+    EXPECT_EQ(RunArray(u"SUM(ROW(A2:A4))"), V{"9"});
+    EXPECT_EQ(RunArray(u"COLUMN(A1:C1)", 3, 1), (V{"1", "2", "3"}));
 }
 
 // SUMPRODUCT takes its arguments as arrays in an ordinary formula too: operators and functions
