@@ -452,8 +452,7 @@ TEST_P(ReadsWithoutSheetList, WorksheetsAreKeptAndWrittenAsAFileXlrdOpens) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Producers, ReadsWithoutSheetList,
-                         ::testing::Values("xlwt.xls", "writeexcel.xls", "libreoffice.xls", "gnumeric_biff8.xls"),
-                         FixtureName);
+                         ::testing::Values("xlwt.xls", "libreoffice.xls", "gnumeric_biff8.xls"), FixtureName);
 
 // Globals alone hold no sheet to write: such a stream is refused when read.
 TEST(ReadsWithoutSheetList, GlobalsWithoutAnySheetAreRefused) {
