@@ -82,6 +82,8 @@ void TXLSReadBIFF::Read(base::TStream* source) {
     GroupRead_ = false;
     DrawingSheet_ = -1;
     SheetList_.Clear();
+    ChartTabs_.clear();
+    Unlisted_ = false;
     Document_.DefaultStyles = false;
     Biff2ExtendedXF_ = 0;
     PendingRows_.clear();
@@ -109,6 +111,10 @@ void TXLSReadBIFF::Read(base::TStream* source) {
         Stream_.Seek(0, 0);
         Stream_.BeginInPlaceRead();
         ReadRecords();
+        // A workbook without sheets could not be written as a file any reader opens.
+        if (Version_ > xvExcel40 && Document_.Sheets().Count() == 0 &&
+            (!Document_.ChartSheets || Document_.ChartSheets->Count() == 0))
+            throw EBIFFError("The workbook has no sheets");
         // A worksheet whose EOF is missing keeps the columns read.
         if (InWorksheet_) FlushBiff2Columns();
         FinishDrawings();
@@ -309,6 +315,9 @@ void TXLSReadBIFF::ReadBOF() {
                 ReadChartSheet();
                 break;
             }
+            // Without a sheet list a chart sheet is passed over, its place still counted.
+            if (!embedded && Unlisted_)
+                ListSheet(u"Chart" + base::Utf8ToUtf16(std::to_string(ChartTabs_.size() + 1)), 0, true);
             std::vector<uint8_t> record(Data().begin(), Data().end());
             uint16_t id = Header_.RecID;
             int depth = 0;
@@ -320,7 +329,8 @@ void TXLSReadBIFF::ReadBOF() {
                 if (!ReadNextRecord(id, record)) throw EBIFFError("Unexpected end of file");
                 if (id & 0x8000) throw EBIFFError("Bad record in file");
             } while (true);
-            if (!embedded && (SheetList_.GetCount() == 0 || CurrentSubstream_ >= SheetList_.GetCount() - 1))
+            if (!embedded && !Unlisted_ &&
+                (SheetList_.GetCount() == 0 || CurrentSubstream_ >= SheetList_.GetCount() - 1))
                 Done_ = true;
             break;
         }
@@ -335,6 +345,8 @@ void TXLSReadBIFF::BeginSubstream() {
     ++CurrentSheet_;
     InWorksheet_ = true;
     TSheets& sheets = Document_.Sheets();
+    // A stream that lost its sheet list keeps its worksheets, named as new sheets are named.
+    if (Unlisted_) ListSheet(u"Sheet" + base::Utf8ToUtf16(std::to_string(sheets.Count() + 1)), 0, false);
     // A worksheet file of BIFF2 to BIFF4 has no sheet list: its one sheet is made here.
     if (Version_ <= xvExcel40 && SheetList_.GetCount() == 0 && CurrentSheet_ == 0) {
         Manager_.Worksheets().Add(-1)->Name = u"Sheet1";
@@ -367,8 +379,14 @@ void TXLSReadBIFF::ReadEOF() {
     Keep_ = false;
     ResetFormulaState();
     if (InWorksheet_) FlushBiff2Columns();
+    // The globals of a workbook that list no sheet: read on, the substreams are its sheets.
+    if (Version_ > xvExcel40 && CurrentSubstream_ < 0 && SheetList_.GetCount() == 0) Unlisted_ = true;
     InWorksheet_ = false;
-    if (SheetList_.GetCount() == 0 || CurrentSubstream_ >= SheetList_.GetCount() - 1) Done_ = true;
+    // Without a list the sheets end where no BOF follows an EOF (padding or the stream's end).
+    if (Unlisted_)
+        Done_ = !IsBOF(Stream_.PeekRecordId());
+    else if (SheetList_.GetCount() == 0 || CurrentSubstream_ >= SheetList_.GetCount() - 1)
+        Done_ = true;
 }
 
 void TXLSReadBIFF::ResetFormulaState() {
@@ -395,8 +413,12 @@ void TXLSReadBIFF::ReadBoundsheet() {
     // Every entry costs a sheet with its worksheet: the file must hold the substreams it lists.
     if (r.U32LEAt(0) >= Stream_.StreamSize() || (SheetList_.GetCount() + 1) * MinSheetBytes > Stream_.StreamSize())
         throw EBIFFError("More sheets listed than the file holds");
+    ListSheet(name, visibility, (type & 0x02) != 0);
+}
+
+void TXLSReadBIFF::ListSheet(const std::u16string& name, uint8_t visibility, bool chart) {
     SheetList_.AddValue(name, visibility);
-    if (type & 0x02) {
+    if (chart) {
         ChartTabs_.push_back(SheetList_.GetCount() - 1);
         return;
     }

@@ -67,6 +67,8 @@ private:
     void ReadBOF();
     void ReadEOF();
     void ReadBoundsheet();
+    // Adds an entry to the sheet list; a worksheet's entry gets its sheet and worksheet.
+    void ListSheet(const std::u16string& name, uint8_t visibility, bool chart);
     void ReadFilepass();
     void BeginSubstream();
     // The next record (header and data) into buffer; false when the stream ends first.
@@ -218,6 +220,8 @@ private:
     TRecordStorage* Storage_ = nullptr;
     TXLSWideStringList SheetList_;
     std::vector<int> ChartTabs_;  // places of the chart sheets in SheetList_
+    // The globals ended without a sheet list: the substreams that follow are listed as found.
+    bool Unlisted_ = false;
     int CurrentSheet_ = -1;
     // The worksheet found last, and the sheet index it was found for (-1: none).
     TXc12DataWorksheet* Worksheet_ = nullptr;

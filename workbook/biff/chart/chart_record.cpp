@@ -35,7 +35,8 @@ std::string HexId(uint16_t id) {
 // Reads one substream into a tree, keeping track of where the substream ends.
 class TChartRecordLoader {
 public:
-    TChartRecordLoader(TXLSStream& stream, TChartRecord& root) : Stream_(stream), Root_(root) {}
+    TChartRecordLoader(TXLSStream& stream, TChartRecord& root, TChartRecord& top)
+        : Stream_(stream), Root_(root), Top_(top) {}
 
     // Reads the records of a level into list; false when the substream (or the stream) ended.
     bool LoadLevel(TChartRecord& list, int depth);
@@ -47,6 +48,8 @@ private:
 
     TXLSStream& Stream_;
     TChartRecord& Root_;
+    // The list the substream's records are read into; its EOF is kept there.
+    TChartRecord& Top_;
 };
 
 bool TChartRecordLoader::ReadData(std::vector<uint8_t>& data, int count, bool plain) {
@@ -65,11 +68,17 @@ bool TChartRecordLoader::LoadLevel(TChartRecord& list, int depth) {
         switch (header.RecID) {
             case CHARTRECID_EOF:
                 if (!ReadData(data, header.Length, false)) return false;
-                list.Append(header.RecID, data);
                 // The substream ends here whatever level is open: what follows belongs to the
-                // sheet that holds the chart.
+                // sheet that holds the chart. Levels left open (a lost End) are closed by
+                // keeping the EOF at the top, so the tree writes back as a balanced substream.
+                Top_.Append(header.RecID, data);
                 return false;
-            case CHARTRECID_END: return ReadData(data, header.Length, false);
+            case CHARTRECID_END:
+                if (!ReadData(data, header.Length, false)) return false;
+                // An End with no level open (a lost Begin) is dropped: the substream goes on
+                // to its EOF and stays one chart.
+                if (depth == 0) break;
+                return true;
             case CHARTRECID_BEGIN: {
                 if (!ReadData(data, header.Length, false)) return false;
                 TChartRecord& parent = list.Items(list.Count() - 1);
@@ -298,7 +307,7 @@ TXc12Font* TChartRecord::FindFbiFont(int fontIndex) {
 }
 
 void TChartRecord::LoadFromStream(TXLSStream& stream) {
-    TChartRecordLoader loader(stream, Root());
+    TChartRecordLoader loader(stream, Root(), *this);
     loader.LoadLevel(*this, 0);
 }
 

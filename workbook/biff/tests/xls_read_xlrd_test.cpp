@@ -17,6 +17,7 @@
 
 #include "base/text_encoding.h"
 #include "platform/testing/test_files.h"
+#include "workbook/biff/biff_record_ids.h"
 #include "workbook/biff/tests/biff_read_book.h"
 #include "workbook/biff/xls_read.h"
 #include "workbook/formula/biff_decode_formula.h"
@@ -478,6 +479,74 @@ INSTANTIATE_TEST_SUITE_P(Producers, ReadsAlikeInPlaceAndCopied,
                          ::testing::Values("xlwt.xls", "libreoffice.xls", "gnumeric_biff8.xls", "gnumeric_biff7.xls",
                                            "writeexcel.xls", "biff2.xls", "biff20.xls", "biff3.xls", "biff4.xls"),
                          FixtureName);
+
+// The records of a workbook stream without those of the ids given.
+std::vector<uint8_t> WithoutRecords(const std::vector<uint8_t>& stream, std::initializer_list<uint16_t> ids) {
+    std::vector<uint8_t> out;
+    for (size_t at = 0; at + 4 <= stream.size();) {
+        const size_t next = std::min(stream.size(), at + 4 + base::LoadLE16(&stream[at + 2]));
+        if (std::find(ids.begin(), ids.end(), base::LoadLE16(&stream[at])) == ids.end())
+            out.insert(out.end(), stream.begin() + static_cast<std::ptrdiff_t>(at),
+                       stream.begin() + static_cast<std::ptrdiff_t>(next));
+        at = next;
+    }
+    return out;
+}
+
+// The dump with each sheet's name line left out.
+std::string WithoutSheetNames(const std::string& dump) {
+    std::istringstream in(dump);
+    std::string out;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("sheet ", 0) != 0) out += line + "\n";
+    return out;
+}
+
+// A workbook stream whose sheet list (BOUNDSHEET records) was lost keeps its worksheets, named
+// as new sheets are; the file written from it reads back the same, with us and with xlrd.
+class ReadsWithoutSheetList : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ReadsWithoutSheetList, WorksheetsAreKeptAndWrittenAsAFileXlrdOpens) {
+    const std::string path = FixtureDir + GetParam();
+    test::TBIFFReadBook original;
+    LoadFixture(original, path);
+    const std::vector<uint8_t> stream = test::WorkbookStream(platform::testing::ReadFileBytes(path));
+
+    test::TBIFFReadBook book;
+    book.Load(test::WrapWorkbook(WithoutRecords(stream, {BIFFRECID_BOUNDSHEET})));
+    ASSERT_EQ(book.Root.Worksheets().Count(), original.Root.Worksheets().Count());
+    for (int i = 0; i < book.Root.Worksheets().Count(); ++i)
+        EXPECT_EQ(book.Root.Worksheets().GetItems(i)->Name, base::Utf8ToUtf16("Sheet" + std::to_string(i + 1)));
+    EXPECT_EQ(WithoutSheetNames(Dump(book)), WithoutSheetNames(Dump(original)));
+
+    platform::testing::TTempDir dir;
+    const std::string written = dir / "written.xls";
+    platform::testing::WriteFileBytes(written, book.Save());
+    test::TBIFFReadBook again;
+    LoadFixture(again, written);
+    EXPECT_EQ(Dump(again), Dump(book));
+    EXPECT_EQ(Oracle(platform::testing::ShellQuote(written)), Dump(book));
+}
+
+INSTANTIATE_TEST_SUITE_P(Producers, ReadsWithoutSheetList,
+                         ::testing::Values("xlwt.xls", "libreoffice.xls", "gnumeric_biff8.xls"), FixtureName);
+
+// Globals alone hold no sheet to write: such a stream is refused when read.
+TEST(ReadsWithoutSheetList, GlobalsWithoutAnySheetAreRefused) {
+    const std::vector<uint8_t> stream = test::WorkbookStream(platform::testing::ReadFileBytes(FixtureDir + "xlwt.xls"));
+    size_t globalsEnd = 0;
+    while (globalsEnd + 4 <= stream.size() && base::LoadLE16(&stream[globalsEnd]) != BIFFRECID_EOF)
+        globalsEnd += 4 + base::LoadLE16(&stream[globalsEnd + 2]);
+    ASSERT_LT(globalsEnd + 4, stream.size());
+    const std::vector<uint8_t> globals(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(globalsEnd + 4));
+    test::TBIFFReadBook book;
+    try {
+        book.Load(test::WrapWorkbook(WithoutRecords(globals, {BIFFRECID_BOUNDSHEET})));
+        FAIL() << "a workbook without sheets was read";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find("The workbook has no sheets"), std::string::npos) << e.what();
+    }
+}
 
 }  // namespace
 }  // namespace xls

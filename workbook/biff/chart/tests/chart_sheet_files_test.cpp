@@ -6,6 +6,7 @@
 #include "base/byte_reader.h"
 #include "base/memory_stream.h"
 #include "platform/compound_file.h"
+#include "platform/testing/test_files.h"
 #include "workbook/biff/chart/chart_record.h"
 #include "workbook/biff/chart/chart_record_ids.h"
 #include "workbook/biff/chart/chart_series.h"
@@ -101,6 +102,12 @@ std::vector<uint8_t> FixtureBytes(const std::string& name) {
     return bytes;
 }
 
+std::vector<std::u16string> WorksheetNames(test::TBIFFReadBook& book) {
+    std::vector<std::u16string> names;
+    for (int i = 0; i < book.Root.Worksheets().Count(); ++i) names.push_back(book.Root.Worksheets().GetItems(i)->Name);
+    return names;
+}
+
 struct TChartSheetCase {
     const char* File;
     std::vector<std::u16string> Worksheets;
@@ -134,10 +141,7 @@ TEST(ChartSheetFilesTest, ChartSheetsAreReadAndWrittenInTheirTabPositions) {
         test::TBIFFReadBook book;
         AttachDrawingLayer(*book.Document);
         book.Load(FixtureBytes(c.File));
-        std::vector<std::u16string> names;
-        for (int i = 0; i < book.Root.Worksheets().Count(); ++i)
-            names.push_back(book.Root.Worksheets().GetItems(i)->Name);
-        EXPECT_EQ(names, c.Worksheets);
+        EXPECT_EQ(WorksheetNames(book), c.Worksheets);
         EXPECT_EQ(ChartSheetViews(*book.Document), c.Charts);
 
         // Read -> write -> read -> write: the second file is the first one again, and both list
@@ -191,6 +195,49 @@ TEST(ChartSheetFilesTest, DamagedChartSheetsEndInAnErrorOrAreRead) {
             for (size_t i = 0; i < length; ++i) damaged[start + 4 + i] = fill;
             ReadDamaged(damaged);
         }
+    }
+}
+
+// The names of the sheets python3-xlrd lists in a file, or what it said when it refused it.
+std::string XlrdSheetNames(const std::vector<uint8_t>& file) {
+    using platform::testing::ShellQuote;
+    const platform::testing::TTempDir dir;
+    platform::testing::WriteFileBytes(dir / "book.xls", file);
+    const auto result = platform::testing::RunCommand(
+        std::string(platform::testing::Python) +
+        " -c 'import sys, xlrd; print(\",\".join(xlrd.open_workbook(sys.argv[1]).sheet_names()))' " +
+        ShellQuote(dir / "book.xls"));
+    return result.ExitCode == 0 ? result.Output : "refused: " + result.Output;
+}
+
+// A chart whose End became a Begin leaves a level open up to its EOF: the EOF still ends the
+// substream, and the file written from it is read again by us and by xlrd, with every sheet.
+TEST(ChartSheetFilesTest, ChartWithAnEndTurnedIntoBeginIsWrittenAsAFileThatReadsBack) {
+    const std::vector<uint8_t> stream = WorkbookStream(FixtureBytes("writeexcel_chart_sheet.xls"));
+    std::vector<size_t> ends;
+    bool inChart = false;
+    for (size_t at = 0; at + 4 <= stream.size(); at += 4 + base::LoadLE16(&stream[at + 2])) {
+        const uint16_t id = base::LoadLE16(&stream[at]);
+        if (id == 0x0809) inChart = base::LoadLE16(&stream[at + 6]) == 0x0020;
+        if (inChart && id == CHARTRECID_END) ends.push_back(at);
+    }
+    ASSERT_GE(ends.size(), 3u);
+    for (const size_t end : {ends.front(), ends[ends.size() / 2], ends.back()}) {
+        SCOPED_TRACE(end);
+        std::vector<uint8_t> damaged = stream;
+        base::StoreLE16(&damaged[end], CHARTRECID_BEGIN);
+        test::TBIFFReadBook book;
+        AttachDrawingLayer(*book.Document);
+        book.Load(test::WrapWorkbook(damaged));
+        const std::vector<uint8_t> saved = book.Save();
+
+        test::TBIFFReadBook again;
+        AttachDrawingLayer(*again.Document);
+        ASSERT_NO_THROW(again.Load(saved));
+        EXPECT_EQ(WorksheetNames(again), (std::vector<std::u16string>{u"Data", u"Notes"}));
+        EXPECT_EQ(ChartSheets(*again.Document)->Count(), 1);
+        // xlrd lists worksheets only.
+        EXPECT_EQ(XlrdSheetNames(saved), "Data,Notes\n");
     }
 }
 
