@@ -19,7 +19,7 @@ constexpr uint8_t SumProductLow = FuncSumProduct & 0xFF;
 struct TStackEffect {
     bool Bad = false;
     bool Leaves = false;
-    int Takes = 0;
+    int64_t Takes = 0;
 };
 
 TStackEffect EffectOf(const uint8_t* p, uint8_t op) {
@@ -41,7 +41,7 @@ TStackEffect EffectOf(const uint8_t* p, uint8_t op) {
         case ptgFuncVar:
         case xptgFuncVar:
         case xptgUserFunc: return {false, true, p[1]};
-        case xptgArray: return {false, true, base::LoadLE16(p + 1) * base::LoadLE16(p + 3)};
+        case xptgArray: return {false, true, int64_t{base::LoadLE16(p + 1)} * base::LoadLE16(p + 3)};
         case xptgTable: return {false, true, p[5]};
         case ptgMissArg:
         case ptgStr:
