@@ -58,6 +58,16 @@ private:
     std::vector<TDepRefsItem> List;
 };
 
+// The references between numbered cells: cell v refers to To[Start[v] .. Start[v + 1]), in
+// ascending order, each cell once and never v itself; LookupTable[k] marks To[k] as read through a
+// lookup's table only.
+struct TCellGraph {
+    std::vector<TXLSCalcCell> Cells;  // ascending; a cell's number is its position
+    std::vector<uint32_t> Start;      // Cells.size() + 1 entries
+    std::vector<uint32_t> To;
+    std::vector<bool> LookupTable;
+};
+
 // Orders the formula cells of dependency records so that every cell comes after the cells it
 // refers to, and finds the circular references that prevent such an order.
 //
@@ -71,11 +81,18 @@ public:
     // Sorts the cells of items: for every item the references from cell 0 to each other cell.
     // False when a circular reference was found.
     bool SortItems(const TDepRefsItems& items);
+    // The same on references already numbered (the calculation chain finds them so); every cell
+    // of the graph takes part, walked in number order.
+    bool SortGraph(TCellGraph graph);
 
     // Every cell that took part, a formula before the cells it refers to: the evaluation reads
     // it from the last entry to the first. Cells of circular references are in it too.
-    const std::vector<TXLSCalcCell>& Sorted() const { return Sorted_; }
-    // Whether Sorted()[index] lies on a circular reference.
+    std::vector<TXLSCalcCell> Sorted() const;
+    // The cells of the graph sorted last, by number.
+    const std::vector<TXLSCalcCell>& Cells() const { return Graph.Cells; }
+    // The same as cell numbers of the graph.
+    const std::vector<uint32_t>& SortedNumbers() const { return Sorted_; }
+    // Whether the cell at index of the sorted cells lies on a circular reference.
     bool IsCircular(size_t index) const { return Circular_[index]; }
     // One record per cycle found, up to MaxCycles records and MaxCycleCells cells in all: formulas
     // that read each other in bulk would otherwise give a record for nearly every reference.
@@ -87,7 +104,8 @@ public:
 private:
     class TComponents;
 
-    std::vector<TXLSCalcCell> Sorted_;
+    TCellGraph Graph;
+    std::vector<uint32_t> Sorted_;
     std::vector<bool> Circular_;
     TDepRefsItems Cycles_;
 };
