@@ -349,10 +349,10 @@ bool TXLSCalcChainBuilder::Build(TXLSCalcChain& chain, TXLSErrorManager* errors)
     TTopoSort sort;
     const bool ok = sort.SortGraph(std::move(Graph));
     Graph = TCellGraph();
-    const std::vector<uint32_t>& sorted = sort.SortedNumbers();
-    for (size_t i = sorted.size(); i-- > 0;) {
-        const uint32_t v = sorted[i];
-        if (sort.IsCircular(i) || chained[v]) continue;
+    const std::vector<uint32_t>& order = sort.Order();
+    for (size_t k = 0; k < order.size(); ++k) {
+        const uint32_t v = order[k];
+        if (sort.OrderCircular(k) || chained[v]) continue;
         chained[v] = true;
         chain.Add(sort.Cells()[v]);
     }

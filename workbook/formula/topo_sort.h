@@ -88,12 +88,14 @@ public:
     // Every cell that took part, a formula before the cells it refers to: the evaluation reads
     // it from the last entry to the first. Cells of circular references are in it too.
     std::vector<TXLSCalcCell> Sorted() const;
+    // Whether Sorted()[index] lies on a circular reference.
+    bool IsCircular(size_t index) const { return Circular_[Order_.size() - 1 - index]; }
     // The cells of the graph sorted last, by number.
     const std::vector<TXLSCalcCell>& Cells() const { return Graph.Cells; }
-    // The same as cell numbers of the graph.
-    const std::vector<uint32_t>& SortedNumbers() const { return Sorted_; }
-    // Whether the cell at index of the sorted cells lies on a circular reference.
-    bool IsCircular(size_t index) const { return Circular_[index]; }
+    // The numbers of Sorted() the other way round: the order of evaluation.
+    const std::vector<uint32_t>& Order() const { return Order_; }
+    // Whether Order()[k] lies on a circular reference.
+    bool OrderCircular(size_t k) const { return Circular_[k]; }
     // One record per cycle found, up to MaxCycles records and MaxCycleCells cells in all: formulas
     // that read each other in bulk would otherwise give a record for nearly every reference.
     const TDepRefsItems& Cycles() const { return Cycles_; }
@@ -104,9 +106,12 @@ public:
 private:
     class TComponents;
 
+    // The order when no reference leads back to a cell on its own walk; false when one does.
+    bool WalkAcyclic();
+
     TCellGraph Graph;
-    std::vector<uint32_t> Sorted_;
-    std::vector<bool> Circular_;
+    std::vector<uint32_t> Order_;
+    std::vector<bool> Circular_;  // of Order_
     TDepRefsItems Cycles_;
 };
 
