@@ -2,16 +2,20 @@
 // recalculating the same file:
 //   xls_recalc_process make FILE      writes the 65,536-row workbook of xls_rows_workload.h
 //   xls_recalc_process FILE OUT       reads FILE, recalculates every formula and writes OUT
-// The second form prints the time of each stage and the peak memory on standard error.
+// The second form prints the time of each stage and the peak memory on standard error. The
+// process keeps its large blocks as the console's main sets it; OMBRIX_SYSTEM_HEAP=1 leaves
+// glibc's default.
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
 #include "base/text_encoding.h"
 #include "bench/xls_formula/xls_rows_workload.h"
+#include "platform/process_heap.h"
 #include "workbook/component/workbook_component.h"
 
 namespace {
@@ -36,6 +40,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s make FILE | %s FILE OUT\n", argv[0], argv[0]);
         return 2;
     }
+    const char* systemHeap = std::getenv("OMBRIX_SYSTEM_HEAP");
+    if (!systemHeap || std::strcmp(systemHeap, "1") != 0) platform::KeepLargeBlocksInHeap();
     try {
         xls::TVUZAzurEruraWorkbook book;
         if (std::strcmp(argv[1], "make") == 0) {
