@@ -32,24 +32,54 @@ bool IsVolatileFunction(int id) {
     return std::find(std::begin(Volatile), std::end(Volatile), id & 0x7FFF) != std::end(Volatile);
 }
 
-// Items in (sheet, row, column) order as one number, for the searches of the dependency walk.
-uint64_t ItemKey(int sheet, int row, int col) {
-    return static_cast<uint64_t>(sheet) << 46 | static_cast<uint64_t>(row) << 15 | static_cast<uint64_t>(col);
+// The first of the ascending cells not before cell, searched outwards from hint: most references
+// point near the formula that makes them, so the search stays within a few cache lines.
+size_t LowerBoundNear(const std::vector<TXLSCalcCell>& cells, const TXLSCalcCell& cell, size_t hint) {
+    size_t low = 0;
+    size_t high = cells.size();
+    hint = std::min(hint, cells.size());
+    if (hint < cells.size() && cells[hint] < cell) {
+        size_t step = 1;
+        low = hint + 1;
+        while (low + step < cells.size() && cells[low + step] < cell) {
+            low += step + 1;
+            step *= 2;
+        }
+        high = std::min(cells.size(), low + step);
+    } else {
+        size_t step = 1;
+        high = hint;
+        while (high > step && !(cells[high - step] < cell)) {
+            high -= step;
+            step *= 2;
+        }
+        low = high > step ? high - step : 0;
+    }
+    return static_cast<size_t>(std::lower_bound(cells.begin() + static_cast<ptrdiff_t>(low),
+                                                cells.begin() + static_cast<ptrdiff_t>(high), cell) -
+                               cells.begin());
+}
+
+// Whether the cell the store's iteration stands on is a formula of its own (not a cell that only
+// points at an array or shared anchor): the cells the chain orders.
+bool IterIsChainItem(const TXLSCellMMU& cells) {
+    const TCellValueType type = cells.IterCellType();
+    if (type < xctFloatFormula || type > xctErrorFormula) return false;
+    const uint8_t kind = cells.IterFormulaKind() & 0x1F;  // without the range and table flags
+    return kind < 3 || kind > 5;
 }
 
 }  // namespace
 
 void TXLSCalcChainBuilder::AddArea(int sheet1, int sheet2, int col1, int row1, int col2, int row2, bool lookupTable) {
-    const auto add = [&](uint32_t item) {
-        lookupTable ? Record.AddLookupTable(Items[item].Cell) : Record.Add(Items[item].Cell);
-    };
+    const auto add = [&](uint32_t item) { Refs.emplace_back(item, lookupTable); };
     if (col1 > col2) std::swap(col1, col2);
     if (row1 > row2) std::swap(row1, row2);
     for (int sheet = std::min(sheet1, sheet2); sheet <= std::max(sheet1, sheet2); ++sheet) {
-        const auto from = static_cast<size_t>(
-            std::lower_bound(Keys.begin(), Keys.end(), ItemKey(sheet, std::max(row1, 0), 0)) - Keys.begin());
-        for (size_t i = from; i < Items.size() && Items[i].Cell.Sheet == sheet && Items[i].Cell.Row <= row2; ++i)
-            if (Items[i].Cell.Col >= col1 && Items[i].Cell.Col <= col2) add(static_cast<uint32_t>(i));
+        const std::vector<TXLSCalcCell>& cells = Graph.Cells;
+        const size_t from = LowerBoundNear(cells, {static_cast<uint16_t>(sheet), 0, std::max(row1, 0)}, Walking);
+        for (size_t i = from; i < cells.size() && cells[i].Sheet == sheet && cells[i].Row <= row2; ++i)
+            if (cells[i].Col >= col1 && cells[i].Col <= col2) add(static_cast<uint32_t>(i));
         for (const TRangeAnchor& a : RangeAnchors)
             if (a.Sheet == sheet && a.Range.Col1 <= col2 && a.Range.Col2 >= col1 && a.Range.Row1 <= row2 &&
                 a.Range.Row2 >= row1)
@@ -135,7 +165,7 @@ void TXLSCalcChainBuilder::AddName(size_t item, int index, int depth, bool looku
 void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int len, int depth, bool lookupTable) {
     const uint8_t* p = ptgs;
     const uint8_t* end = ptgs + len;
-    const int sheet = Items[item].Cell.Sheet;
+    const int sheet = Graph.Cells[item].Sheet;
     bool biff = false;
     if (len > 0 && (p[0] == xptgBiff || p[0] == xptgExtra)) {
         biff = true;
@@ -226,12 +256,30 @@ void TXLSCalcChainBuilder::AddDependencies(size_t item, const uint8_t* ptgs, int
     }
 }
 
+void TXLSCalcChainBuilder::AddGraphRefs(uint32_t item) {
+    // One area's items come in ascending order; only several references of one formula can
+    // repeat or interleave items.
+    if (std::adjacent_find(Refs.begin(), Refs.end(), [](const auto& a, const auto& b) { return a.first >= b.first; }) !=
+        Refs.end()) {
+        // A cell read both through a lookup table and otherwise is an ordinary reference: the
+        // unmarked entry sorts first and stays.
+        std::sort(Refs.begin(), Refs.end());
+        Refs.erase(
+            std::unique(Refs.begin(), Refs.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+            Refs.end());
+    }
+    for (const auto& [to, lookupTable] : Refs) {
+        // A formula that reads its own cell reads its previous value.
+        if (to == item) continue;
+        Graph.To.push_back(to);
+        Graph.LookupTable.push_back(lookupTable);
+    }
+}
+
 bool TXLSCalcChainBuilder::Build(TXLSCalcChain& chain, TXLSErrorManager* errors) {
     chain.Clear();
-    Items.clear();
-    Keys.clear();
+    Graph = TCellGraph();
     RangeAnchors.clear();
-    Records.Clear();
     Cycles_.clear();
     Built = false;
     Volatile_ = false;
@@ -239,16 +287,36 @@ bool TXLSCalcChainBuilder::Build(TXLSCalcChain& chain, TXLSErrorManager* errors)
     NameLookups.clear();
     SheetRangeLookups.clear();
     BuiltExternSheets = Document.ExternSheets();
+    // The formula cells first, all of them: the references of any formula are searched among
+    // them. Their tokens are taken by a second walk of the stores, in the same order, so that no
+    // list of them is held.
     for (int sheet = 0; sheet < Document.SheetCount(); ++sheet) {
         TXLSCellMMU* cells = Document.SheetCells(sheet);
         SheetStamps.emplace_back(cells, cells ? cells->FormulaChanges() : 0);
         if (!cells) continue;
         cells->BeginIterate(0);
         while (cells->IterateNext()) {
-            const TCellValueType type = cells->IterCellType();
-            if (type < xctFloatFormula || type > xctErrorFormula) continue;
-            const uint8_t kind = cells->IterFormulaKind() & 0x1F;  // without the range and table flags
-            if (kind >= 3 && kind <= 5) continue;
+            if (!IterIsChainItem(*cells)) continue;
+            if (const uint8_t* r = TXLSCellMMU::GetFormulaRange(cells->IterCell()))
+                RangeAnchors.push_back({static_cast<uint32_t>(Graph.Cells.size()), sheet,
+                                        MakeCellArea(U16(r), I32(r + 2), U16(r + 6), I32(r + 8))});
+            Graph.Cells.push_back(
+                {static_cast<uint16_t>(sheet), static_cast<uint16_t>(cells->IterCol()), cells->IterRow()});
+        }
+    }
+    const size_t count = Graph.Cells.size();
+    // Formulas that read no formula cell come first, in cell order; the others follow in the
+    // sort's order. Each formula is in the chain once.
+    chain.Reserve(count);
+    std::vector<bool> chained(count, false);
+    Graph.Start.reserve(count + 1);
+    uint32_t item = 0;
+    for (int sheet = 0; sheet < Document.SheetCount(); ++sheet) {
+        TXLSCellMMU* cells = Document.SheetCells(sheet);
+        if (!cells) continue;
+        cells->BeginIterate(0);
+        while (cells->IterateNext()) {
+            if (!IterIsChainItem(*cells)) continue;
             const uint8_t* ptgs = nullptr;
             int len = 0;
             try {
@@ -257,56 +325,42 @@ bool TXLSCalcChainBuilder::Build(TXLSCalcChain& chain, TXLSErrorManager* errors)
                 throw EXLSError(base::Utf8ToUtf16(e.what()) + u" [" + Document.SheetName(sheet) + u"!" +
                                 ColRowToRefStr(cells->IterCol(), cells->IterRow()) + u"]");
             }
-            if (const uint8_t* r = TXLSCellMMU::GetFormulaRange(cells->IterCell()))
-                RangeAnchors.push_back({static_cast<uint32_t>(Items.size()), sheet,
-                                        MakeCellArea(U16(r), I32(r + 2), U16(r + 6), I32(r + 8))});
-            Keys.push_back(ItemKey(sheet, cells->IterRow(), cells->IterCol()));
-            Items.push_back(
-                {{static_cast<uint16_t>(sheet), static_cast<uint16_t>(cells->IterCol()), cells->IterRow()}, ptgs, len});
+            const uint32_t i = item++;
+            Walking = i;
+            Graph.Start.push_back(static_cast<uint32_t>(Graph.To.size()));
+            Refs.clear();
+            // Damaged tokens keep the dependencies found before the damage; the evaluation then
+            // gives that formula an error value.
+            try {
+                AddDependencies(i, ptgs, len, 0, false);
+            } catch (const EXLSError&) {
+            }
+            if (Refs.empty()) {
+                chain.Add(Graph.Cells[i]);
+                chained[i] = true;
+            } else {
+                AddGraphRefs(i);
+            }
         }
     }
-    // Formulas that read no formula cell come first, in cell order; the others follow in the
-    // sort's order. Each formula is in the chain once.
-    std::vector<bool> chained(Items.size(), false);
-    for (size_t i = 0; i < Items.size(); ++i) {
-        Record = TDepRefsItem();
-        Record.Add(Items[i].Cell);
-        // Damaged tokens keep the dependencies found before the damage; the evaluation then
-        // gives that formula an error value.
-        try {
-            AddDependencies(i, Items[i].Ptgs, Items[i].Len, 0, false);
-        } catch (const EXLSError&) {
-        }
-        if (Record.Count() == 1) {
-            chain.Add(Items[i].Cell);
-            chained[i] = true;
-        } else {
-            Record.Shrink();
-            Records.Add(std::move(Record));
-        }
-    }
+    Graph.Start.push_back(static_cast<uint32_t>(Graph.To.size()));
+    RangeAnchors.clear();
+    Refs.clear();
     TTopoSort sort;
-    const bool ok = sort.SortItems(Records);
-    const std::vector<TXLSCalcCell>& sorted = sort.Sorted();
-    for (size_t i = sorted.size(); i-- > 0;) {
-        if (sort.IsCircular(i)) continue;
-        const auto item = static_cast<size_t>(
-            std::lower_bound(Keys.begin(), Keys.end(), ItemKey(sorted[i].Sheet, sorted[i].Row, sorted[i].Col)) -
-            Keys.begin());
-        if (chained[item]) continue;
-        chained[item] = true;
-        chain.Add(sorted[i]);
+    const bool ok = sort.SortGraph(std::move(Graph));
+    Graph = TCellGraph();
+    const std::vector<uint32_t>& order = sort.Order();
+    for (size_t k = 0; k < order.size(); ++k) {
+        const uint32_t v = order[k];
+        if (sort.OrderCircular(k) || chained[v]) continue;
+        chained[v] = true;
+        chain.Add(sort.Cells()[v]);
     }
     for (int i = 0; i < sort.Cycles().Count(); ++i) {
         Cycles_.push_back(sort.Cycles().Items(i).GetText());
         if (errors) errors->Warning(Cycles_.back(), 3002);
     }
     chain.Shrink();
-    // The items point into the stores, which may be written once the build is over.
-    Items.clear();
-    Keys.clear();
-    RangeAnchors.clear();
-    Records.Clear();
     Built = true;
     return ok;
 }

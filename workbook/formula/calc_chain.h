@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "workbook/formula/formula_document.h"
@@ -19,6 +20,7 @@ public:
     const TXLSCalcCell& Items(int index) const { return Cells[static_cast<size_t>(index)]; }
     void Add(const TXLSCalcCell& cell) { Cells.push_back(cell); }
     void Clear() { Cells.clear(); }
+    void Reserve(size_t count) { Cells.reserve(count); }
     // Gives back the room a larger chain of an earlier build took.
     void Shrink() { Cells.shrink_to_fit(); }
     auto begin() const { return Cells.begin(); }
@@ -56,15 +58,10 @@ public:
     static constexpr int MaxNameDepth = 32;
 
 private:
-    // The tokens are the store's own bytes: no store is written while a chain is built.
-    struct TItem {
-        TXLSCalcCell Cell;
-        const uint8_t* Ptgs = nullptr;
-        int32_t Len = 0;
-    };
-
-    // Adds what the tokens read to Record; lookupTable: they stand for a lookup's table.
+    // Adds what the tokens read to Refs; lookupTable: they stand for a lookup's table.
     void AddDependencies(size_t item, const uint8_t* ptgs, int len, int depth, bool lookupTable);
+    // Appends Refs, in order and each item once, to the graph's references of item.
+    void AddGraphRefs(uint32_t item);
     void AddArea(int sheet1, int sheet2, int col1, int row1, int col2, int row2, bool lookupTable);
     void AddName(size_t item, int index, int depth, bool lookupTable);
     bool LookUpName(int index, TXLSNameDef& name);
@@ -99,12 +96,15 @@ private:
     };
 
     IXLSFormulaDocument& Document;
-    std::vector<TItem> Items;
-    std::vector<uint64_t> Keys;  // of Items, ascending
+    // The formula cells (item i is Graph.Cells[i]) and the references between them, filled item
+    // by item: no record per formula, the numbers are known as the references are found. The
+    // tokens walked are the stores' own bytes: no store is written while a chain is built.
+    TCellGraph Graph;
+    // The item whose tokens are walked; searches for the cells it reads start there.
+    uint32_t Walking = 0;
     std::vector<TRangeAnchor> RangeAnchors;
-    // The records of the formulas that read other formula cells, and the one being filled.
-    TDepRefsItems Records;
-    TDepRefsItem Record;
+    // The items the formula being walked reads (with the lookup-table mark), in the order found.
+    std::vector<std::pair<uint32_t, bool>> Refs;
     std::vector<std::u16string> Cycles_;
 };
 

@@ -58,6 +58,16 @@ private:
     std::vector<TDepRefsItem> List;
 };
 
+// The references between numbered cells: cell v refers to To[Start[v] .. Start[v + 1]), in
+// ascending order, each cell once and never v itself; LookupTable[k] marks To[k] as read through a
+// lookup's table only.
+struct TCellGraph {
+    std::vector<TXLSCalcCell> Cells;  // ascending; a cell's number is its position
+    std::vector<uint32_t> Start;      // Cells.size() + 1 entries
+    std::vector<uint32_t> To;
+    std::vector<bool> LookupTable;
+};
+
 // Orders the formula cells of dependency records so that every cell comes after the cells it
 // refers to, and finds the circular references that prevent such an order.
 //
@@ -71,12 +81,21 @@ public:
     // Sorts the cells of items: for every item the references from cell 0 to each other cell.
     // False when a circular reference was found.
     bool SortItems(const TDepRefsItems& items);
+    // The same on references already numbered (the calculation chain finds them so); every cell
+    // of the graph takes part, walked in number order.
+    bool SortGraph(TCellGraph graph);
 
     // Every cell that took part, a formula before the cells it refers to: the evaluation reads
     // it from the last entry to the first. Cells of circular references are in it too.
-    const std::vector<TXLSCalcCell>& Sorted() const { return Sorted_; }
+    std::vector<TXLSCalcCell> Sorted() const;
     // Whether Sorted()[index] lies on a circular reference.
-    bool IsCircular(size_t index) const { return Circular_[index]; }
+    bool IsCircular(size_t index) const { return Circular_[Order_.size() - 1 - index]; }
+    // The cells of the graph sorted last, by number.
+    const std::vector<TXLSCalcCell>& Cells() const { return Graph.Cells; }
+    // The numbers of Sorted() the other way round: the order of evaluation.
+    const std::vector<uint32_t>& Order() const { return Order_; }
+    // Whether Order()[k] lies on a circular reference.
+    bool OrderCircular(size_t k) const { return Circular_[k]; }
     // One record per cycle found, up to MaxCycles records and MaxCycleCells cells in all: formulas
     // that read each other in bulk would otherwise give a record for nearly every reference.
     const TDepRefsItems& Cycles() const { return Cycles_; }
@@ -87,8 +106,12 @@ public:
 private:
     class TComponents;
 
-    std::vector<TXLSCalcCell> Sorted_;
-    std::vector<bool> Circular_;
+    // The order when no reference leads back to a cell on its own walk; false when one does.
+    bool WalkAcyclic();
+
+    TCellGraph Graph;
+    std::vector<uint32_t> Order_;
+    std::vector<bool> Circular_;  // of Order_
     TDepRefsItems Cycles_;
 };
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/text_encoding.h"
@@ -153,6 +156,49 @@ TEST(CalcChainTest, FormulasComeAfterWhatTheyRead) {
     handler.Calculate();
     EXPECT_EQ(Number(doc, 0, 0), 15);
     EXPECT_EQ(Number(doc, 4, 0), 22);
+}
+
+// References near and far, before and after the formula, single cells and areas: every formula
+// is in the chain once and after each formula cell it reads.
+TEST(CalcChainTest, FormulasFollowWhatTheyReadNearAndFar) {
+    constexpr int Rows = 3000;
+    TTestFormulaDocument doc(1);
+    // Each formula with the formula cells it reads.
+    std::vector<std::pair<TXLSCalcCell, std::vector<TXLSCalcCell>>> formulas;
+    const auto a1 = [](int row) { return u"A" + base::Utf8ToUtf16(std::to_string(row + 1)); };
+    for (int row = 0; row < Rows; ++row) {
+        // A reads A rows below it (1, 7, 300 or 2,500 away); B reads one A row above it (1 to 17,
+        // 40 or 2,900 away), C an area of four from there. A formula whose only read is missed
+        // would come first in the chain.
+        auto& a = formulas.emplace_back(TXLSCalcCell{0, 0, row}, std::vector<TXLSCalcCell>{});
+        std::u16string text = u"1";
+        for (const int distance : {1, 7, 300, 2500})
+            if (row % 4 == distance % 4 && row + distance < Rows) {
+                text += u"+" + a1(row + distance);
+                a.second.push_back({0, 0, row + distance});
+            }
+        doc.SetFormula(0, 0, row, text);
+        const int above = row - (row % 3 == 0 ? 1 + row / 3 % 17 : row % 3 == 1 ? 40 : 2900);
+        if (above < 0) continue;
+        const int last = std::min(above + 3, Rows - 1);
+        doc.SetFormula(0, 1, row, a1(above) + u"*2");
+        formulas.emplace_back(TXLSCalcCell{0, 1, row}, std::vector<TXLSCalcCell>{{0, 0, above}});
+        doc.SetFormula(0, 2, row, u"SUM(" + a1(above) + u":" + a1(last) + u")");
+        auto& c = formulas.emplace_back(TXLSCalcCell{0, 2, row}, std::vector<TXLSCalcCell>{});
+        for (int r = above; r <= last; ++r) c.second.push_back({0, 0, r});
+    }
+    TXLSCalcChainBuilder builder(doc);
+    TXLSCalcChain chain;
+    ASSERT_TRUE(builder.Build(chain));
+    std::map<TXLSCalcCell, int> position;
+    for (int i = 0; i < chain.Count(); ++i) EXPECT_TRUE(position.emplace(chain.Items(i), i).second) << i;
+    EXPECT_EQ(position.size(), formulas.size());
+    for (const auto& [cell, reads] : formulas) {
+        const auto at = position.find(cell);
+        ASSERT_NE(at, position.end()) << Text(cell);
+        for (const TXLSCalcCell& read : reads)
+            EXPECT_LT(position.at(read), at->second) << Text(cell) << " reads " << Text(read);
+    }
 }
 
 // Two cycles through B1: two warnings, none of the three formulas calculated.
