@@ -71,6 +71,13 @@ function(ombrix_add_library name)
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
 endfunction()
 
+# ombrix_add_test_support(<name> SOURCES ... [PUBLIC_LIBS ...]): helpers shared by the tests,
+# tools and benchmarks of several folders, compiled once; they see the test executables' paths.
+function(ombrix_add_test_support name)
+  ombrix_add_library(${name} ${ARGN})
+  target_compile_definitions(${name} PRIVATE OMBRIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}" OMBRIX_ORACLES="${OMBRIX_ORACLES}")
+endfunction()
+
 # ombrix_add_fixture_check(<name> <script> <fixture>): a CTest entry that re-runs a committed
 # generator (path relative to the folder) with --check against the fixture or table it made.
 function(ombrix_add_fixture_check name script fixture)
