@@ -2,8 +2,8 @@
 // zip -1 on the same data in the same run: both sides as whole processes (our side is
 // xls_zip_process), and ours in this process too. The data is generated into a temporary
 // folder. Adding many empty entries shows that each new name costs the same however many
-// came before: into a memory stream, and into a stream that keeps nothing (the archive code
-// without the growth of the buffer).
+// came before: into a memory stream, a file, and a stream that keeps nothing (the archive code
+// without the growth of a buffer or the file system).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -174,14 +175,15 @@ void BM_WriteInfoZip(benchmark::State& state) {
                 "rm -f '" + target + "' && cd '" + Data().Source.string() + "' && zip -q -1 -r '" + target + "' xl");
 }
 
-// Adds count empty entries to an archive written into a new TStreamType.
-template <class TStreamType>
-void WriteEmptyEntries(benchmark::State& state) {
+// Adds count empty entries to an archive written into the stream makeStream gives.
+template <class TMakeStream>
+void WriteEmptyEntries(benchmark::State& state, const TMakeStream& makeStream) {
     const int count = static_cast<int>(state.range(0));
     std::vector<std::string> names;
     for (int i = 0; i < count; ++i) names.push_back("xl/media/image" + std::to_string(i) + ".png");
     for (auto _ : state) {
-        TStreamType archive;
+        auto archivePointer = makeStream();
+        base::TStream& archive = *archivePointer;
         xls::TXLSZipArchive zip;
         zip.OpenForWrite(archive);
         base::TMemoryStream empty;
@@ -192,8 +194,17 @@ void WriteEmptyEntries(benchmark::State& state) {
     state.SetComplexityN(count);
 }
 
-void BM_WriteEmptyEntries(benchmark::State& state) { WriteEmptyEntries<base::TMemoryStream>(state); }
-void BM_WriteEmptyEntriesSizeOnly(benchmark::State& state) { WriteEmptyEntries<TSizeOnlyStream>(state); }
+void BM_WriteEmptyEntries(benchmark::State& state) {
+    WriteEmptyEntries(state, [] { return std::make_unique<base::TMemoryStream>(); });
+}
+void BM_WriteEmptyEntriesSizeOnly(benchmark::State& state) {
+    WriteEmptyEntries(state, [] { return std::make_unique<TSizeOnlyStream>(); });
+}
+void BM_WriteEmptyEntriesToFile(benchmark::State& state) {
+    const std::string target = (fs::temp_directory_path() / "xls-zip-bench-empty-entries.zip").string();
+    WriteEmptyEntries(state, [&] { return std::make_unique<base::TFileStream>(target, base::fmCreate); });
+    fs::remove(target);
+}
 
 BENCHMARK(BM_ExtractOurs)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_ExtractOursProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3);
@@ -211,6 +222,12 @@ BENCHMARK(BM_WriteEmptyEntries)
 BENCHMARK(BM_WriteEmptyEntriesSizeOnly)
     ->Unit(benchmark::kMillisecond)
     ->RangeMultiplier(2)
+    ->Range(1000, 64000)
+    ->Arg(65535)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_WriteEmptyEntriesToFile)
+    ->Unit(benchmark::kMillisecond)
+    ->RangeMultiplier(4)
     ->Range(1000, 64000)
     ->Arg(65535)
     ->Complexity(benchmark::oN);

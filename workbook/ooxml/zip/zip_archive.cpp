@@ -426,9 +426,9 @@ void TXLSZipArchive::EndEntry(std::unique_ptr<TCompressionStream> stream) {
 void TXLSZipArchive::WriteCentralDirectory() {
     // The records are gathered into pieces of about CentralPiece bytes, so that an archive of
     // many entries costs a few large writes rather than four small ones per entry.
-    constexpr size_t CentralPiece = 1 << 16;
+    constexpr size_t CentralPiece = 1 << 14;
     std::vector<uint8_t> piece;
-    piece.reserve(2 * CentralPiece);
+    piece.reserve(CentralPiece + 1024);
     Stream_->SetPosition(EndRecord_.CentralDirOffset);
     for (const auto& entry : Files_) {
         const TCentralDirectoryFile& c = entry->Central_;
