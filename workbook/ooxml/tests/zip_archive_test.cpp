@@ -148,6 +148,44 @@ TEST(ZipArchive, NormalizesNames) {
         EXPECT_THROW(NormalizeZipName(refused), EZipError) << refused;
 }
 
+// Names that share a hash are told apart by the names themselves, whatever their case.
+TEST(ZipArchive, NameIndexComparesNamesBehindEqualHashes) {
+    const std::vector<std::string> names = {"a.xml", "b.xml", "B.XML"};
+    const auto nameOf = [&](int entry) -> std::string_view { return names[static_cast<size_t>(entry)]; };
+    TZipNameIndex index;
+    EXPECT_EQ(index.Find("a.xml", 7, nameOf), -1);
+    index.Add(7, 0);
+    index.Add(7, 1);
+    EXPECT_EQ(index.Find("A.xml", 7, nameOf), 0);
+    EXPECT_EQ(index.Find("b.XML", 7, nameOf), 1);
+    EXPECT_EQ(index.Find("c.xml", 7, nameOf), -1);
+    EXPECT_EQ(index.Find("b.xml", 8, nameOf), -1);
+    EXPECT_EQ(TZipNameIndex::Hash("Xl/Workbook.XML"), TZipNameIndex::Hash("xl/workbook.xml"));
+}
+
+// A read archive may hold one name twice (in any case): the first is found, the second reported.
+TEST(ZipArchive, ReadArchiveReportsItsFirstDuplicateName) {
+    TMemoryStream archive;
+    {
+        TXLSZipArchive zip;
+        zip.OpenForWrite(archive);
+        TMemoryStream data;
+        data.WriteBuffer("x", 1);
+        for (const char* name : {"a.xml", "b.xml", "c.xml"}) zip.AddStream(name, data);
+        zip.Close();
+    }
+    std::vector<uint8_t> bytes(archive.Memory(), archive.Memory() + archive.Size());
+    // "c.xml" becomes "A.xml" in its local header and its central record.
+    for (size_t at = 0; at + 5 <= bytes.size(); ++at)
+        if (std::memcmp(&bytes[at], "c.xml", 5) == 0) bytes[at] = 'A';
+    TMemoryStream view = TMemoryStream::View(bytes.data(), static_cast<int64_t>(bytes.size()));
+    TXLSZipArchive zip;
+    zip.OpenFromStream(view);
+    ASSERT_EQ(zip.Count(), 3);
+    EXPECT_EQ(zip.IndexOf("a.XML"), 0);
+    EXPECT_EQ(zip.FirstDuplicate(), 2);
+}
+
 TEST(ZipArchive, RefusesDuplicatesNestedEntriesAndForeignStreams) {
     TMemoryStream archive;
     TXLSZipArchiveIntfXLS intf;

@@ -211,6 +211,47 @@ TEST_F(ZipInterop, ArchivesWeWritePassUnzipAndPython) {
               "表格/数据.xml 0 20 20 0x20 1 700000\n");
 }
 
+// Thousands of entries, empty and not, in several pieces of central directory: Python reads
+// the same list back, and each name is found again ignoring case.
+TEST_F(ZipInterop, ManyEntriesPassPythonAndAreFoundByName) {
+    constexpr int Count = 5000;
+    const std::string archiveName = Dir / "many.zip";
+    {
+        base::TFileStream file(archiveName, base::fmCreate);
+        TXLSZipArchive zip;
+        zip.OpenForWrite(file);
+        for (int i = 0; i < Count; ++i) {
+            base::TMemoryStream source;
+            if (i % 3 == 0) source.WriteBuffer("x", 1);
+            source.SetPosition(0);
+            zip.AddStream("xl/media/image" + std::to_string(i) + ".png", source);
+        }
+        base::TMemoryStream empty;
+        EXPECT_THROW(zip.AddStream("XL/MEDIA/IMAGE4999.PNG", empty), EZipError);
+        zip.Close();
+    }
+    const std::string script =
+        "import sys, zipfile\n"
+        "z = zipfile.ZipFile(sys.argv[1])\n"
+        "names = [i.filename for i in z.infolist()]\n"
+        "sizes = [len(z.read(n)) for n in names]\n"
+        "ok = names == ['xl/media/image%d.png' % i for i in range(len(names))]\n"
+        "print(len(names), int(ok), sum(sizes))\n";
+    testing::WriteFileBytes(Dir / "many.py", std::vector<uint8_t>(script.begin(), script.end()));
+    const auto check =
+        RunCommand(std::string(testing::Python) + " " + ShellQuote(Dir / "many.py") + " " + ShellQuote(archiveName));
+    ASSERT_EQ(check.ExitCode, 0) << check.Output;
+    EXPECT_EQ(check.Output, "5000 1 1667\n");
+
+    base::TFileStream file(archiveName, base::fmOpenRead);
+    TXLSZipArchive zip;
+    zip.OpenFromStream(file);
+    ASSERT_EQ(zip.Count(), Count);
+    for (int i = 0; i < Count; ++i) ASSERT_EQ(zip.IndexOf("XL/Media/Image" + std::to_string(i) + ".PNG"), i);
+    EXPECT_EQ(zip.IndexOf("xl/media/image5000.png"), -1);
+    EXPECT_EQ(zip.FirstDuplicate(), -1);
+}
+
 TEST_F(ZipInterop, ZlibBuffersAgreeWithPython) {
     const auto& data = Files[2].second;
     const auto packed = DeflateBuffer(data.data(), static_cast<int64_t>(data.size()));

@@ -22,13 +22,6 @@ constexpr uint32_t Zip64LocatorSignature = 0x07064B50;
 constexpr uint16_t Zip64ExtraId = 0x0001;
 constexpr int64_t Zip64LocatorSize = 20;
 
-std::string AsciiLower(std::string_view name) {
-    std::string lower(name);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 // True when an extra field holds a ZIP64 block: the sizes and offsets that count are in there.
 bool HasZip64Extra(std::string_view extra) {
     base::TByteReader reader(extra);
@@ -114,9 +107,11 @@ TXLSZipFile& TXLSZipArchive::GetFiles(int index) {
     return *Files_[static_cast<size_t>(index)];
 }
 
-int TXLSZipArchive::IndexOf(std::string_view name) const {
-    const auto found = NameIndex_.find(AsciiLower(name));
-    return found == NameIndex_.end() ? -1 : found->second;
+int TXLSZipArchive::IndexOf(std::string_view name) const { return FindName(name, TZipNameIndex::Hash(name)); }
+
+int TXLSZipArchive::FindName(std::string_view name, uint32_t hash) const {
+    return NameIndex_.Find(
+        name, hash, [this](int entry) -> std::string_view { return Files_[static_cast<size_t>(entry)]->Name(); });
 }
 
 std::unique_ptr<TDecompressionStream> TXLSZipArchive::TakeInflater(int64_t start, int64_t limit) {
@@ -144,8 +139,12 @@ std::vector<uint8_t>& TXLSZipArchive::Scratch(size_t size) {
 }
 
 void TXLSZipArchive::IndexName(size_t index) {
-    const bool added = NameIndex_.emplace(AsciiLower(Files_[index]->Name()), static_cast<int>(index)).second;
-    if (!added && FirstDuplicate_ < 0) FirstDuplicate_ = static_cast<int>(index);
+    const std::string& name = Files_[index]->Name();
+    const uint32_t hash = TZipNameIndex::Hash(name);
+    if (FindName(name, hash) < 0)
+        NameIndex_.Add(hash, static_cast<int>(index));
+    else if (FirstDuplicate_ < 0)
+        FirstDuplicate_ = static_cast<int>(index);
 }
 
 void TXLSZipArchive::Close() {
@@ -156,7 +155,7 @@ void TXLSZipArchive::Close() {
             Archive.Active_.reset();
             Archive.ActiveStream_ = nullptr;
             Archive.Files_.clear();
-            Archive.NameIndex_.clear();
+            Archive.NameIndex_.Clear();
             Archive.FirstDuplicate_ = -1;
             Archive.SpareInflater_.reset();
             Archive.SpareDeflater_.reset();
@@ -355,16 +354,15 @@ std::unique_ptr<TXLSZipFile> TXLSZipArchive::NewEntry(const std::string& name, u
     TCentralDirectoryFile& c = entry->Central_;
     c = CentralFromLocal(l);
     c.LocalHeaderOffset = EndRecord_.CentralDirOffset;
+    // Header and name in one write.
+    std::vector<uint8_t>& head = Scratch(TLocalFile::FixedSize + l.NameLength);
+    const auto fixed = l.Encode();
+    std::copy(fixed.begin(), fixed.end(), head.begin());
+    std::copy(l.Name.begin(), l.Name.end(), head.begin() + TLocalFile::FixedSize);
     Stream_->SetPosition(c.LocalHeaderOffset);
-    WriteLocalHeader(*entry);
-    Stream_->WriteBuffer(l.Name.data(), l.NameLength);
+    Stream_->WriteBuffer(head.data(), TLocalFile::FixedSize + l.NameLength);
     l.DataStart = Stream_->Position();
     return entry;
-}
-
-void TXLSZipArchive::WriteLocalHeader(const TXLSZipFile& entry) {
-    const auto bytes = entry.Local_.Encode();
-    Stream_->WriteBuffer(bytes.data(), bytes.size());
 }
 
 void TXLSZipArchive::FinishEntry(std::unique_ptr<TXLSZipFile> entry, uint32_t crc, int64_t uncompressedSize,
@@ -372,12 +370,17 @@ void TXLSZipArchive::FinishEntry(std::unique_ptr<TXLSZipFile> entry, uint32_t cr
     TLocalFile& l = entry->Local_;
     const int64_t compressed = dataEnd - l.DataStart;
     if (dataEnd > MaxOffset || uncompressedSize > MaxOffset) throw EZipError(TooLargeText);
+    const bool known = l.Crc32 == crc && l.CompressedSize == compressed && l.UncompressedSize == uncompressedSize;
     l.Crc32 = entry->Central_.Crc32 = crc;
     l.CompressedSize = entry->Central_.CompressedSize = static_cast<uint32_t>(compressed);
     l.UncompressedSize = entry->Central_.UncompressedSize = static_cast<uint32_t>(uncompressedSize);
-    Stream_->SetPosition(entry->Central_.LocalHeaderOffset);
-    WriteLocalHeader(*entry);
-    Stream_->SetPosition(dataEnd);
+    // A stored empty entry's header was right when first written.
+    if (!known) {
+        const auto bytes = l.Encode();
+        Stream_->SetPosition(entry->Central_.LocalHeaderOffset);
+        Stream_->WriteBuffer(bytes.data(), bytes.size());
+        Stream_->SetPosition(dataEnd);
+    }
     EndRecord_.CentralDirOffset = static_cast<uint32_t>(dataEnd);
     EndRecord_.CentralDirSize = 0;
     ++EndRecord_.EntriesOnDisk;
@@ -421,18 +424,28 @@ void TXLSZipArchive::EndEntry(std::unique_ptr<TCompressionStream> stream) {
 }
 
 void TXLSZipArchive::WriteCentralDirectory() {
+    // The records are gathered into pieces of about CentralPiece bytes, so that an archive of
+    // many entries costs a few large writes rather than four small ones per entry.
+    constexpr size_t CentralPiece = 1 << 14;
+    std::vector<uint8_t> piece;
+    piece.reserve(CentralPiece + 1024);
     Stream_->SetPosition(EndRecord_.CentralDirOffset);
     for (const auto& entry : Files_) {
         const TCentralDirectoryFile& c = entry->Central_;
-        const auto bytes = c.Encode();
-        Stream_->WriteBuffer(bytes.data(), bytes.size());
-        Stream_->WriteBuffer(c.Name.data(), c.NameLength);
-        Stream_->WriteBuffer(c.Extra.data(), c.ExtraLength);
-        Stream_->WriteBuffer(c.Comment.data(), c.CommentLength);
+        const auto fixed = c.Encode();
+        piece.insert(piece.end(), fixed.begin(), fixed.end());
+        piece.insert(piece.end(), c.Name.begin(), c.Name.begin() + c.NameLength);
+        piece.insert(piece.end(), c.Extra.begin(), c.Extra.begin() + c.ExtraLength);
+        piece.insert(piece.end(), c.Comment.begin(), c.Comment.begin() + c.CommentLength);
+        if (piece.size() >= CentralPiece) {
+            Stream_->WriteBuffer(piece.data(), static_cast<int64_t>(piece.size()));
+            piece.clear();
+        }
     }
-    const int64_t end = Stream_->Position();
-    if (end > MaxOffset) throw EZipError(TooLargeText);
-    EndRecord_.CentralDirSize = static_cast<uint32_t>(end - EndRecord_.CentralDirOffset);
+    Stream_->WriteBuffer(piece.data(), static_cast<int64_t>(piece.size()));
+    const int64_t directoryEnd = Stream_->Position();
+    if (directoryEnd > MaxOffset) throw EZipError(TooLargeText);
+    EndRecord_.CentralDirSize = static_cast<uint32_t>(directoryEnd - EndRecord_.CentralDirOffset);
     const auto bytes = EndRecord_.Encode();
     Stream_->WriteBuffer(bytes.data(), bytes.size());
 }

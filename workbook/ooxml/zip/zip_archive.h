@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "base/exception.h"
 #include "base/stream.h"
+#include "workbook/ooxml/zip/zip_name_index.h"
 #include "workbook/ooxml/zip/zip_records.h"
 #include "workbook/ooxml/zip/zlib_buffers.h"
 #include "workbook/ooxml/zip/zlib_streams.h"
@@ -165,10 +165,10 @@ private:
     void ScanLocalHeaders(int64_t size);
     void ReadNameAndExtra(TLocalFile& local);
     void CheckEntriesApart() const;
+    int FindName(std::string_view name, uint32_t hash) const;
     void IndexName(size_t index);
 
     std::unique_ptr<TXLSZipFile> NewEntry(const std::string& name, uint16_t method, uint32_t uncompressedSize);
-    void WriteLocalHeader(const TXLSZipFile& entry);
     void FinishEntry(std::unique_ptr<TXLSZipFile> entry, uint32_t crc, int64_t uncompressedSize, int64_t dataEnd);
     void WriteCentralDirectory();
 
@@ -176,8 +176,8 @@ private:
     base::TStream* Stream_ = nullptr;
     TEndRecord EndRecord_;
     std::vector<std::unique_ptr<TXLSZipFile>> Files_;
-    // Entry index by ASCII-lower-cased name, the first entry of a name only.
-    std::unordered_map<std::string, int> NameIndex_;
+    // The first entry of each name, ignoring ASCII letter case.
+    TZipNameIndex NameIndex_;
     int FirstDuplicate_ = -1;
     int64_t MaxEntrySize_ = DefaultInflateLimit;
     std::unique_ptr<TDecompressionStream> SpareInflater_;
