@@ -89,8 +89,10 @@ void TXPGReader::Bind() {
         if (name.substr(0, 5) != "xmlns") continue;
         if (name.size() == 5) {
             Bindings_.push_back({Depth(), "", base::Utf16ToUtf8(attributes.GetValue(i))});
+            ++Generation_;
         } else if (name[5] == ':') {
             Bindings_.push_back({Depth(), std::string(name.substr(6)), base::Utf16ToUtf8(attributes.GetValue(i))});
+            ++Generation_;
         }
     }
 }
@@ -151,10 +153,19 @@ const xls::TXpgXMLAttributeList& TXPGReader::Normalized() {
 void TXPGReader::BeginTag() {
     if (SkipDepth_ != 0) return;
     Bind();
-    const std::string* uri = Resolve(HasPrefix() ? RawPrefix() : std::string_view());
-    // Without any declaration an unprefixed element counts as the main namespace's; a prefix
-    // that nothing binds leaves the element unknown.
-    InMain_ = HasPrefix() ? (uri != nullptr && IsMain(uri)) : IsMain(uri);
+    const std::string_view prefix = HasPrefix() ? RawPrefix() : std::string_view();
+    // Elements mostly repeat the prefix of the one before: its lookup is kept until the
+    // bindings change.
+    if (CacheGeneration_ != Generation_ || prefix != CachePrefix_) {
+        CacheGeneration_ = Generation_;
+        CachePrefix_ = prefix;
+        CacheUri_ = Resolve(prefix);
+        // Without any declaration an unprefixed element counts as the main namespace's; a
+        // prefix that nothing binds leaves the element unknown.
+        CacheMain_ = HasPrefix() ? (CacheUri_ != nullptr && IsMain(CacheUri_)) : IsMain(CacheUri_);
+    }
+    const std::string* uri = CacheUri_;
+    InMain_ = CacheMain_;
     // An unprefixed element of another namespace must not pass for a main one of that name.
     if (!InMain_ && !HasPrefix()) Foreign_ = "{" + *uri + "}" + std::string(RawLocalName());
     Stack_.push_back(Current);
@@ -182,7 +193,10 @@ void TXPGReader::BeginTag() {
 }
 
 void TXPGReader::EndTag() {
-    while (!Bindings_.empty() && Bindings_.back().Depth >= Depth()) Bindings_.pop_back();
+    while (!Bindings_.empty() && Bindings_.back().Depth >= Depth()) {
+        Bindings_.pop_back();
+        ++Generation_;
+    }
     if (SkipDepth_ != 0) {
         if (Depth() > SkipDepth_) return;
         SkipDepth_ = 0;

@@ -234,6 +234,12 @@ private:
     const TXPGNamespaces& Namespaces_;
     std::vector<TXPGBase*> Stack_;
     std::vector<TBinding> Bindings_;
+    // Changes whenever Bindings_ does; the element prefix looked up last and its result.
+    uint64_t Generation_ = 0;
+    uint64_t CacheGeneration_ = ~uint64_t{0};
+    std::string CachePrefix_;
+    const std::string* CacheUri_ = nullptr;
+    bool CacheMain_ = true;
     bool InMain_ = true;
     std::string Foreign_;
     TXPGTextSink Sink_;
