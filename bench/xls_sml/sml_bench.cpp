@@ -54,12 +54,13 @@ const std::string& StylesPart() {
     static const std::string part = [] {
         std::string text = std::string(Head) + "<styleSheet xmlns=\"" + MainNs + "\"><numFmts count=\"100\">";
         for (int i = 0; i < 100; ++i)
-            text += "<numFmt numFmtId=\"" + std::to_string(164 + i) + "\" formatCode=\"0." + std::string(i % 6 + 1, '0') +
-                    "&quot;℃&quot;\"/>";
+            text += "<numFmt numFmtId=\"" + std::to_string(164 + i) + "\" formatCode=\"0." +
+                    std::string(i % 6 + 1, '0') + "&quot;℃&quot;\"/>";
         text += "</numFmts><fonts count=\"200\">";
         for (int i = 0; i < 200; ++i)
             text += "<font>" + std::string(i % 2 ? "<b/>" : "<i/>") + "<sz val=\"" + std::to_string(8 + i % 20) +
-                    "\"/><color rgb=\"FF" + std::to_string(100000 + i) + "\"/><name val=\"宋体\"/><family val=\"2\"/>"
+                    "\"/><color rgb=\"FF" + std::to_string(100000 + i) +
+                    "\"/><name val=\"宋体\"/><family val=\"2\"/>"
                     "<scheme val=\"minor\"/></font>";
         text += "</fonts><fills count=\"100\">";
         for (int i = 0; i < 100; ++i)
@@ -67,16 +68,18 @@ const std::string& StylesPart() {
                     "\" tint=\"-0.249977111117893\"/><bgColor indexed=\"64\"/></patternFill></fill>";
         text += "</fills><borders count=\"100\">";
         for (int i = 0; i < 100; ++i)
-            text += "<border><left style=\"thin\"><color indexed=\"64\"/></left><right style=\"thin\"/>"
-                    "<top style=\"medium\"/><bottom style=\"double\"><color auto=\"1\"/></bottom><diagonal/></border>";
+            text +=
+                "<border><left style=\"thin\"><color indexed=\"64\"/></left><right style=\"thin\"/>"
+                "<top style=\"medium\"/><bottom style=\"double\"><color auto=\"1\"/></bottom><diagonal/></border>";
         text += "</borders><cellXfs count=\"10000\">";
         for (int i = 0; i < 10000; ++i)
             text += "<xf numFmtId=\"" + std::to_string(164 + i % 100) + "\" fontId=\"" + std::to_string(i % 200) +
                     "\" fillId=\"" + std::to_string(i % 100) + "\" borderId=\"" + std::to_string(i % 100) +
                     "\" xfId=\"0\" applyNumberFormat=\"1\" applyFont=\"1\" applyFill=\"1\" applyBorder=\"1\" "
                     "applyAlignment=\"1\"><alignment horizontal=\"center\" vertical=\"top\" wrapText=\"1\"/></xf>";
-        text += "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
-                "</styleSheet>";
+        text +=
+            "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
+            "</styleSheet>";
         return text;
     }();
     return part;
@@ -109,7 +112,9 @@ void ParseBinding(benchmark::State& state, const std::string& part) {
     for (auto _ : state) {
         xpg::sml::TXPGDocXLSX doc;
         int64_t strings = 0;
-        doc.Sst().OnReadSi = [&](xpg::sml::TCT_Rst& si) { strings += static_cast<int64_t>(si.t.size()) + si.r.Count(); };
+        doc.Sst().OnReadSi = [&](xpg::sml::TCT_Rst& si) {
+            strings += static_cast<int64_t>(si.t.size()) + si.r.Count();
+        };
         auto stream = base::TMemoryStream::View(part.data(), static_cast<int64_t>(part.size()));
         PeakBytes = LiveBytes.load();
         const int64_t before = LiveBytes.load();

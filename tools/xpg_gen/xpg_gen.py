@@ -914,12 +914,17 @@ def emit_source(world, header_name):
     w('')
     w('namespace xpg::%s {\n' % unit.cppns)
     if unit.enums:
+        w('namespace {\n')
+        w('// The registry\'s names, as data: one loop fills it.')
+        w('constexpr std::pair<std::string_view, uint8_t> RegistryNames[] = {')
+        for e in unit.enums:
+            w('    ' + ' '.join('{"%s", %d},' % (e.constant(value), i) for i, value in enumerate(e.values)))
+        w('};\n')
+        w('}  // namespace\n')
         w('const TXPGEnumRegistry& Registry() {')
         w('    static const TXPGEnumRegistry registry = [] {')
         w('        TXPGEnumRegistry result;')
-        for e in unit.enums:
-            for i, value in enumerate(e.values):
-                w('        result.Register("%s", %d);' % (e.constant(value), i))
+        w('        for (const auto& [name, ordinal] : RegistryNames) result.Register(name, ordinal);')
         w('        return result;')
         w('    }();')
         w('    return registry;\n}\n')
