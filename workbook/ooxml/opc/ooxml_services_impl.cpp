@@ -55,7 +55,7 @@ public:
     void Clear() override { Doc_ = std::make_unique<xpg::content_type::TXPGDocContentType>(); }
     void LoadFromStream(base::TStream& stream) override { Doc_->LoadFromStream(stream); }
     void AddRootAttribute(std::u16string_view name, std::u16string_view value) override {
-        Doc_->Root().Attributes.AddAttribute(name, value);
+        Doc_->Root().RootAttributes.Add(base::Utf16ToUtf8(name), value);
     }
 
 private:
