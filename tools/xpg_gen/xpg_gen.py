@@ -4,30 +4,68 @@
 Table format, one statement per line ("#" starts a comment; indented lines belong to the
 class above):
 
-  unit NAME                  C++ namespace xpg::NAME
-  namespace URI              the unit's XML namespace (a prefix bound to it counts as none)
-  document CLASS             the part document class
-  enum ST_Type PREFIX V...   an enumeration: registered as PREFIX+V with ordinals 0, 1, ...
+  unit NAME [CPPNS]          header workbook/sml/NAME.h, C++ namespace xpg::CPPNS (default NAME)
+  use UNIT                   classes and enumerations of another unit's table (same folder) may
+                             be named; its header is included (a unit used only for roots is
+                             included by the source, so two units may use each other)
+  namespace URI              a main namespace of the unit (the first one is written); an element
+                             of a main namespace is known by its local name whatever its prefix
+  prefix P URI               attribute names written "P:name" mean that namespace, whatever
+                             prefix a file binds to it; the writer declares it on the root
+  document CLASS [strict]    the part document class; strict: a document element that is no
+                             root raises instead of reading as an empty part
+  enum ST_Type PREFIX V...   an enumeration: constants PREFIX+V with ordinals 0, 1, ..., a write
+                             table ST_TypeTexts and registry names PREFIX+V
+  enum ST_Type PREFIX [capital] : V...
+                             the same; capital: the first letter of V upper-cased in the
+                             constant and registry names ("stbs" + "thin" gives stbsThin)
   class CLASS [OPTION...]    an element class; options:
                                hashrs       attributes switch on the RS hash
                                firstletter  children told apart by their name's first letter
                                             alone (the frequent children of rows and cells)
                                quiet        unknown attributes are not reported (extensions)
+                               assigned     never unassigned: written (with its "always"
+                                            attributes) even when nothing in it is set
     text                     the element carries a text value beside its attributes
-    attr NAME KIND ... [always]
-                             KIND: string | int DEFAULT | bool DEFAULT | float
+    attr NAME KIND ... [OPTION...]
+                             KIND: string | int DEFAULT | bool DEFAULT | float [DEFAULT]
                                    | enum ST_Type DEFAULT | list | hex DEFAULT DIGITS
-                             always: written whenever the element's attributes are
-    child NAME CLASS         a child that occurs at most once (owned object)
-    list NAME CLASS          a repeated child (owned list)
-    textchild NAME           a child holding only text, kept in a string field
-    stream NAME CLASS        a repeated child read and written through events, one reused object
-  root NAME CLASS            an element that may be the document element
+                                   | int? | bool? | float? | hex? DIGITS
+                             A kind ending in "?" has an explicit unset state (std::optional):
+                             for values where the default is itself a legal value (0, white).
+                             An enumeration DEFAULT is an ordinal or a value name; 255 is the
+                             usual "not set". hex is written with at least DIGITS digits.
+                             Attributes count as assigned when they differ from the default
+                             (or are set). Options:
+                               always    written whenever the element's attributes are
+                               omit      counts as assigned but is never written (an on/off
+                                         property whose element alone means on)
+                               skip=V    not written while it holds V (still assigned)
+                               start=V   the value it takes when its element starts, before
+                                         the element's own attributes are read
+                             Unknown enumeration texts are reported and leave the field as it is.
+    child NAME CLASS [FIELD] [fresh]
+                             a child that occurs at most once (owned object); fresh: each
+                             occurrence starts from the defaults (cleared when it starts)
+    list NAME CLASS [FIELD]  a repeated child (owned list); every item is written
+    textchild NAME [required|fallback] [preserve]
+                             a child holding only text, kept in a string field; required: an
+                             empty text is written as an empty element; fallback: likewise, but
+                             only when the element writes no other child; preserve: a text with
+                             a leading or trailing blank gets xml:space="preserve"
+    stream NAME CLASS [FIELD]
+                             a repeated child read and written through events, one reused object
+                             (FIELDItem, events OnReadFIELD and OnWriteFIELD); every item the
+                             write event gives is written
+  FIELD, where given, names the C++ field; by default it is the element name.
+  root NAME CLASS [FIELD]    an element that may be the document element (FIELD: its field name)
 
-Children are written in the order listed, attributes in the order listed.
+Children are written in the order listed, attributes in the order listed. The generator fails
+when two children or two attributes of a class have the same name hash.
 """
 
 import argparse
+import os
 import re
 import sys
 
@@ -44,8 +82,40 @@ def name_hash_rs(name):
     return h
 
 
+CPP_KEYWORDS = set('''alignas alignof and asm auto bool break case catch char class concept const
+    constexpr continue default delete do double else enum explicit export extern false float for
+    friend goto if inline int long mutable namespace new noexcept not operator or private
+    protected public register requires return short signed sizeof static struct switch template
+    this throw true try typedef typename union unsigned using virtual void volatile while
+    xor'''.split())
+
+
 def ident(name):
-    return re.sub(r'[^A-Za-z0-9_]', '_', name)
+    """The C++ name of an XML name: a keyword gets a trailing underscore ("auto_")."""
+    result = re.sub(r'[^A-Za-z0-9_]', '_', name)
+    return result + '_' if result in CPP_KEYWORDS else result
+
+
+def cpp_string(text):
+    return text.replace('\\', '\\\\').replace('"', '\\"')
+
+
+class Enum:
+    def __init__(self, name, prefix, values, capital):
+        self.name, self.prefix, self.values, self.capital = name, prefix, values, capital
+
+    def constant(self, value):
+        return self.prefix + (value[0].upper() + value[1:] if self.capital else value)
+
+    def ordinal(self, text, where):
+        if re.fullmatch(r'-?\d+', text):
+            return int(text)
+        if text not in self.values:
+            sys.exit('%s: %s has no value "%s"' % (where, self.name, text))
+        return self.values.index(text)
+
+
+ATTR_OPTIONS = ('always', 'omit')
 
 
 class Attr:
@@ -54,81 +124,155 @@ class Attr:
         self.kind = words[1]
         rest = words[2:]
         self.always = 'always' in rest
-        rest = [w for w in rest if w != 'always']
+        self.omit = 'omit' in rest
+        self.skip = self.start = None
+        positional = []
+        for w in rest:
+            if w.startswith('skip='):
+                self.skip = w[5:]
+            elif w.startswith('start='):
+                self.start = w[6:]
+            elif w not in ATTR_OPTIONS:
+                positional.append(w)
+        self.where = where
         self.field = ident(self.name)
         self.enum = None
         self.digits = 8
-        need = {'string': 0, 'int': 1, 'bool': 1, 'float': 0, 'enum': 2, 'list': 0, 'hex': 2}
-        if self.kind not in need or len(rest) != need[self.kind]:
+        self.optional = self.kind.endswith('?')
+        base = self.kind.rstrip('?')
+        need = {'string': (0,), 'int': (1,), 'bool': (1,), 'float': (0, 1), 'enum': (2,), 'list': (0,),
+                'hex': (2,)}
+        if self.optional:
+            need = {'int': (0,), 'bool': (0,), 'float': (0,), 'hex': (1,)}
+        if base not in need or len(positional) not in need[base]:
             sys.exit('%s: bad attribute "%s"' % (where, ' '.join(words)))
-        self.default = {'string': None, 'float': '0', 'list': None}.get(self.kind)
-        if self.kind in ('int', 'bool'):
-            self.default = rest[0]
-        elif self.kind == 'enum':
-            self.enum, self.default = rest
-        elif self.kind == 'hex':
-            self.default, self.digits = rest[0], int(rest[1])
+        self.base = base
+        self.default = {'string': None, 'float': '0', 'list': None}.get(base)
+        if self.optional:
+            self.default = None
+            if base == 'hex':
+                self.digits = int(positional[0])
+        elif base in ('int', 'bool'):
+            self.default = positional[0]
+        elif base == 'float' and positional:
+            self.default = positional[0]
+        elif base == 'enum':
+            self.enum, self.default = positional
+        elif base == 'hex':
+            self.default, self.digits = positional[0], int(positional[1])
+
+    def resolve(self, enums):
+        """Turns enumeration value names into ordinals once the enumerations are known."""
+        if self.enum is None:
+            return
+        if self.enum not in enums:
+            sys.exit('%s: unknown enumeration %s' % (self.where, self.enum))
+        e = enums[self.enum]
+        self.enum_obj = e
+        self.default = str(e.ordinal(self.default, self.where))
+        if self.skip is not None:
+            self.skip = str(e.ordinal(self.skip, self.where))
+        if self.start is not None:
+            self.start = str(e.ordinal(self.start, self.where))
+
+    def value_type(self):
+        return {'string': 'std::u16string', 'int': 'int32_t', 'bool': 'bool', 'float': 'double',
+                'enum': 'uint8_t', 'list': 'xls::TStringXpgList', 'hex': 'uint32_t'}[self.base]
 
     def ctype(self):
-        return {'string': 'std::u16string', 'int': 'int32_t', 'bool': 'bool', 'float': 'double',
-                'enum': 'uint8_t', 'list': 'xls::TStringXpgList', 'hex': 'uint32_t'}[self.kind]
+        t = self.value_type()
+        return 'std::optional<%s>' % t if self.optional else t
+
+    def literal(self, text):
+        if self.base == 'bool':
+            return 'true' if text in ('1', 'true') else 'false'
+        if self.base == 'hex':
+            return '0x%Xu' % int(text, 16)
+        if self.base == 'string':
+            return 'u"%s"' % cpp_string(text)
+        return text
 
     def init(self):
-        if self.kind == 'bool':
-            return ' = %s' % ('true' if self.default in ('1', 'true') else 'false')
-        return '' if self.default is None else ' = %s' % self.default
+        if self.optional or self.default is None:
+            return ''
+        return ' = %s' % self.literal(self.default)
 
     def default_expr(self):
-        return self.init()[3:]
+        return self.literal(self.default)
 
     def assigned(self):
         f = self.field
-        if self.kind == 'string':
+        if self.optional:
+            return '%s.has_value()' % f
+        if self.base == 'string':
             return '!%s.empty()' % f
-        if self.kind == 'list':
+        if self.base == 'list':
             return '%s.GetCount() > 0' % f
         return '%s != %s' % (f, self.default_expr())
 
     def read(self, value):
         f = self.field
+        if self.base == 'enum':
+            if self.optional:
+                sys.exit('%s: an enumeration uses 255 for "not set"' % self.where)
+            return 'ReadEnum(%sTexts, %s, u"%s", %s);' % (self.enum, f, self.name, value)
         return {
             'string': '%s = %s;' % (f, value),
             'int': '%s = xls::XmlStrToIntDef(%s, 0);' % (f, value),
             'bool': '%s = xls::XmlStrToBoolDef(%s, false);' % (f, value),
             'float': '%s = xls::XmlStrToFloatDef(%s, 0);' % (f, value),
-            'enum': '%s = Registry().StrToEnum(std::u16string(u"%s") + %s);' % (f, '%s', value),
             'list': '%s.SetDelimitedText(%s);' % (f, value),
             'hex': '%s = XpgHexToUInt(%s);' % (f, value),
-        }[self.kind]
+        }[self.base]
+
+    def value(self):
+        return '*' + self.field if self.optional else self.field
 
     def write(self):
-        f = self.field
-        if self.kind == 'enum':
-            cond = '%s < std::size(%sTexts)' % (f, self.enum)
-            if not self.always:
-                cond = '%s && %s' % (self.assigned(), cond)
-            return ('if (%s) writer.AddAttribute("%s", %sTexts[%s]);'
-                    % (cond, self.name, self.enum, f))
-        value = {
-            'string': f,
-            'int': 'xls::XmlIntToStr(%s)' % f,
-            'bool': 'xls::XmlBoolToStr(%s)' % f,
-            'float': 'xls::XmlFloatToStr(%s)' % f,
-            'list': '%s.GetDelimitedText()' % f,
-            'hex': 'xls::XmlIntToHex(static_cast<int32_t>(%s), %d)' % (f, self.digits),
-        }[self.kind]
-        return 'writer.AddAttribute("%s", %s);' % (self.name, value)
+        v = self.value()
+        if self.base == 'enum':
+            return 'writer.AddAttribute("%s", %sTexts[%s]);' % (self.name, self.enum, v)
+        text = {
+            'string': v,
+            'int': 'xls::XmlIntToStr(%s)' % v,
+            'bool': 'xls::XmlBoolToStr(%s)' % v,
+            'float': 'xls::XmlFloatToStr(%s)' % v,
+            'list': '%s.GetDelimitedText()' % v,
+            'hex': 'xls::XmlIntToHex(static_cast<int32_t>(%s), %d)' % (v, self.digits),
+        }[self.base]
+        return 'writer.AddAttribute("%s", %s);' % (self.name, text)
+
+    def write_condition(self):
+        """The condition under which the attribute is written, or None for always."""
+        if self.omit:
+            return 'false'
+        if self.always and not self.optional:
+            cond = None
+        else:
+            cond = self.assigned()
+        if self.base == 'enum':
+            bound = '%s < std::size(%sTexts)' % (self.value(), self.enum)
+            cond = bound if cond is None else '%s && %s' % (cond, bound)
+        if self.skip is not None:
+            cond = '%s && %s != %s' % (cond or 'true', self.value(), self.literal(self.skip))
+        return cond
 
     def reset(self):
-        if self.kind in ('string', 'list'):
-            return '%s.Clear();' % self.field if self.kind == 'list' else '%s.clear();' % self.field
+        if self.optional:
+            return '%s.reset();' % self.field
+        if self.base == 'list':
+            return '%s.Clear();' % self.field
+        if self.base == 'string':
+            return '%s.clear();' % self.field
         return '%s = %s;' % (self.field, self.default_expr())
 
 
 class Child:
-    def __init__(self, kind, name, cls=None):
+    def __init__(self, kind, name, cls=None, options=()):
         self.kind, self.name, self.cls = kind, name, cls
+        self.options = set(options)
         self.field = ident(name)
+        self.fresh = 'fresh' in self.options
 
 
 class Class:
@@ -137,19 +281,28 @@ class Class:
         self.hashrs = 'hashrs' in options
         self.firstletter = 'firstletter' in options
         self.quiet = 'quiet' in options
+        self.always_assigned = 'assigned' in options
         self.text = False
         self.attrs = []
         self.children = []
+        self.unit = None
 
     def has_streams(self):
         return any(c.kind == 'stream' for c in self.children)
+
+    def has_start(self):
+        return any(a.start is not None for a in self.attrs)
 
 
 class Unit:
     def __init__(self):
         self.name = None
-        self.namespace = ''
+        self.cppns = None
+        self.uses = []
+        self.namespaces = []
+        self.prefixes = []
         self.document = None
+        self.strict = False
         self.enums = []
         self.classes = []
         self.roots = []
@@ -174,38 +327,115 @@ def parse(path):
                     current.text = True
                 elif key == 'attr' and len(args) >= 2:
                     current.attrs.append(Attr(args, where))
-                elif key in ('child', 'list', 'stream') and len(args) == 2:
-                    current.children.append(Child(key, args[0], args[1]))
-                elif key == 'textchild' and len(args) == 1:
-                    current.children.append(Child(key, args[0]))
+                elif key in ('child', 'list', 'stream') and len(args) >= 2:
+                    allowed = {'fresh'} if key == 'child' else set()
+                    options = [a for a in args[2:] if a in allowed]
+                    fields = [a for a in args[2:] if a not in allowed]
+                    if len(fields) > 1:
+                        sys.exit('%s: unknown options %s' % (where, ' '.join(fields)))
+                    child = Child(key, args[0], args[1], options)
+                    if fields:
+                        child.field = fields[0]
+                    current.children.append(child)
+                elif key == 'textchild' and len(args) >= 1:
+                    if set(args[1:]) - {'required', 'fallback', 'preserve'}:
+                        sys.exit('%s: unknown textchild option' % where)
+                    current.children.append(Child(key, args[0], None, args[1:]))
                 else:
                     sys.exit('%s: unknown class line "%s"' % (where, text.strip()))
                 continue
             current = None
-            if key == 'unit' and len(args) == 1:
+            if key == 'unit' and len(args) in (1, 2):
                 unit.name = args[0]
+                unit.cppns = args[1] if len(args) == 2 else args[0]
+            elif key == 'use' and len(args) == 1:
+                unit.uses.append(args[0])
             elif key == 'namespace' and len(args) == 1:
-                unit.namespace = args[0]
-            elif key == 'document' and len(args) == 1:
+                unit.namespaces.append(args[0])
+            elif key == 'prefix' and len(args) == 2:
+                unit.prefixes.append((args[0], args[1]))
+            elif key == 'document' and len(args) in (1, 2) and args[1:] in ([], ['strict']):
                 unit.document = args[0]
+                unit.strict = args[1:] == ['strict']
             elif key == 'enum' and len(args) >= 3:
-                unit.enums.append((args[0], args[1], args[2:]))
+                if ':' in args:
+                    colon = args.index(':')
+                    options, values = args[2:colon], args[colon + 1:]
+                    if set(options) - {'capital'}:
+                        sys.exit('%s: unknown enumeration option' % where)
+                    unit.enums.append(Enum(args[0], args[1], values, 'capital' in options))
+                else:
+                    unit.enums.append(Enum(args[0], args[1], args[2:], False))
             elif key == 'class' and len(args) >= 1:
                 current = Class(args[0], args[1:])
+                current.unit = unit
                 unit.classes.append(current)
-            elif key == 'root' and len(args) == 2:
-                unit.roots.append(Child('child', args[0], args[1]))
+            elif key == 'root' and len(args) in (2, 3):
+                root = Child('child', args[0], args[1])
+                if len(args) == 3:
+                    root.field = args[2]
+                unit.roots.append(root)
             else:
                 sys.exit('%s: unknown line "%s"' % (where, text.strip()))
-    if not unit.name or not unit.document:
-        sys.exit('%s: unit and document are required' % path)
-    check(unit, path)
+    if not unit.name:
+        sys.exit('%s: unit is required' % path)
+    if unit.roots and not unit.document:
+        sys.exit('%s: roots need a document' % path)
     return unit
 
 
-def check(unit, path):
-    names = {c.name for c in unit.classes}
-    enums = {e[0] for e in unit.enums}
+class World:
+    """A unit with the units it uses: every class and enumeration it may name."""
+
+    def __init__(self, unit, path):
+        self.unit = unit
+        self.used = []
+        folder = os.path.dirname(path)
+        for name in unit.uses:
+            other_path = os.path.join(folder, name + '.xpg')
+            if not os.path.exists(other_path):
+                sys.exit('%s: used unit %s has no table %s' % (path, name, other_path))
+            self.used.append(parse(other_path))
+        self.classes = {}
+        self.enums = {}
+        for u in [unit] + self.used:
+            for c in u.classes:
+                self.classes.setdefault(c.name, c)
+            for e in u.enums:
+                self.enums.setdefault(e.name, e)
+        for c in unit.classes:
+            for a in c.attrs:
+                a.resolve(self.enums)
+        for u in self.used:
+            for c in u.classes:
+                for a in c.attrs:
+                    if a.enum is not None and a.enum in self.enums:
+                        a.resolve(self.enums)
+
+    def qualified(self, name):
+        cls = self.classes[name]
+        if cls.unit is self.unit or cls.unit.cppns == self.unit.cppns:
+            return name
+        return '::xpg::%s::%s' % (cls.unit.cppns, name)
+
+    def class_units(self):
+        """Used units whose classes the unit's own classes contain (the header needs them)."""
+        needed = set()
+        for c in self.unit.classes:
+            for child in c.children:
+                if child.cls and self.classes[child.cls].unit is not self.unit:
+                    needed.add(self.classes[child.cls].unit.name)
+            for a in c.attrs:
+                if a.enum is not None and a.enum not in {e.name for e in self.unit.enums}:
+                    for u in self.used:
+                        if a.enum in {e.name for e in u.enums}:
+                            needed.add(u.name)
+        return [u for u in self.used if u.name in needed]
+
+
+def check(world, path):
+    unit = world.unit
+    names = set(world.classes)
     for cls in unit.classes + [Class('T__ROOT__', [])]:
         children = unit.roots if cls.name == 'T__ROOT__' else cls.children
         for child in children:
@@ -219,13 +449,18 @@ def check(unit, path):
         attr_hashes = [(name_hash_rs if cls.hashrs else name_hash)(a.name) for a in cls.attrs]
         if len(set(attr_hashes)) != len(attr_hashes):
             sys.exit('%s: %s: two attributes with the same name hash (use hashrs)' % (path, cls.name))
-        for a in cls.attrs:
-            if a.enum is not None and a.enum not in enums:
-                sys.exit('%s: %s: unknown enumeration %s' % (path, cls.name, a.enum))
+    constants = {}
+    for e in unit.enums:
+        for v in e.values:
+            c = e.constant(v)
+            if c in constants:
+                sys.exit('%s: enumeration constant %s of %s and %s' % (path, c, constants[c], e.name))
+            constants[c] = e.name
 
 
-def order_classes(unit):
+def order_classes(world):
     """Classes ordered so that each one follows the classes it owns by value or in lists."""
+    unit = world.unit
     by_name = {c.name: c for c in unit.classes}
     done, result = set(), []
 
@@ -235,7 +470,7 @@ def order_classes(unit):
         if cls.name in path:
             sys.exit('class %s contains itself' % cls.name)
         for child in cls.children:
-            if child.cls:
+            if child.cls and child.cls in by_name:
                 visit(by_name[child.cls], path | {cls.name})
         done.add(cls.name)
         result.append(cls)
@@ -245,60 +480,78 @@ def order_classes(unit):
     return result
 
 
-def emit_header(unit):
+def emit_header(world):
+    unit = world.unit
     out = []
     w = out.append
     w('// Generated by tools/xpg_gen/xpg_gen.py from the unit\'s table file; do not edit.')
     w('#pragma once\n')
-    w('#include <cstdint>\n#include <functional>\n#include <memory>\n#include <string>\n'
+    w('#include <cstdint>\n#include <functional>\n#include <memory>\n#include <optional>\n#include <string>\n'
       '#include <string_view>\n')
-    w('#include "workbook/sml/xpg_runtime.h"\n')
-    w('namespace xpg::%s {\n' % unit.name)
-    for enum, prefix, values in unit.enums:
-        for i, value in enumerate(values):
-            w('constexpr uint8_t %s%s = %d;' % (prefix, ident(value), i))
+    w('#include "workbook/sml/xpg_runtime.h"')
+    for u in world.class_units():
+        w('#include "workbook/sml/%s.h"' % u.name)
+    w('')
+    w('namespace xpg::%s {\n' % unit.cppns)
+    for e in unit.enums:
+        for i, value in enumerate(e.values):
+            w('constexpr uint8_t %s = %d;' % (ident(e.constant(value)), i))
         w('inline constexpr std::u16string_view %sTexts[] = {%s};\n'
-          % (enum, ', '.join('u"%s"' % v for v in values)))
-    w('// The unit\'s enumeration registry.')
-    w('const TXPGEnumRegistry& Registry();\n')
-    for cls in order_classes(unit):
-        emit_class_decl(cls, w)
-    emit_root_decl(unit, w)
-    d = unit.document
-    w('class %s : public TXPGDocBase {\npublic:' % d)
-    w('    %s();' % d)
-    w('    void LoadFromStream(base::TStream& stream);')
-    w('    void SaveToStream(base::TStream& stream);')
-    w('    T__ROOT__& Root() { return *Root_; }')
+          % (e.name, ', '.join('u"%s"' % v for v in e.values)))
+    if unit.enums:
+        w('// The unit\'s enumeration registry.')
+        w('const TXPGEnumRegistry& Registry();\n')
+    own = {c.name for c in unit.classes}
     for r in unit.roots:
-        w('    %s& %s() { return *Root_->%s; }' % (r.cls, r.field, r.field))
-    w('\nprivate:')
-    w('    std::unique_ptr<T__ROOT__> Root_;')
-    w('    std::unique_ptr<TXPGReader> Reader_;')
-    w('    xls::TXpgWriteXML Writer_;')
-    w('};\n')
-    w('}  // namespace xpg::%s' % unit.name)
+        if r.cls not in own:
+            if world.classes[r.cls].unit.cppns != unit.cppns:
+                sys.exit('root %s: a root of another unit must share the C++ namespace' % r.cls)
+            w('class %s;' % r.cls)
+    if unit.roots:
+        w('')
+    for cls in order_classes(world):
+        emit_class_decl(world, cls, w)
+    if unit.document:
+        emit_root_decl(world, w)
+        d = unit.document
+        w('class %s : public TXPGDocBase {\npublic:' % d)
+        w('    %s();' % d)
+        w('    void LoadFromStream(base::TStream& stream);')
+        w('    // Writes every assigned root.')
+        w('    void SaveToStream(base::TStream& stream);')
+        w('    // Writes the one root asked for, also when nothing in it is assigned.')
+        w('    void SaveToStream(base::TStream& stream, TXPGRoot root);')
+        w('    T__ROOT__& Root() { return *Root_; }')
+        for r in unit.roots:
+            w('    %s& %s();' % (world.qualified(r.cls), r.field))
+        w('\nprivate:')
+        w('    std::unique_ptr<T__ROOT__> Root_;')
+        w('    std::unique_ptr<TXPGReader> Reader_;')
+        w('    xls::TXpgWriteXML Writer_;')
+        w('};\n')
+    w('}  // namespace xpg::%s' % unit.cppns)
     return '\n'.join(out) + '\n'
 
 
-def member_decls(children, w):
+def member_decls(world, children, w):
     for c in children:
+        q = world.qualified(c.cls) if c.cls else None
         if c.kind == 'child':
-            w('    std::unique_ptr<%s> %s;' % (c.cls, c.field))
+            w('    std::unique_ptr<%s> %s;' % (q, c.field))
         elif c.kind == 'list':
-            w('    TXPGBaseObjectList<%s> %s;' % (c.cls, c.field))
+            w('    TXPGBaseObjectList<%s> %s;' % (q, c.field))
         elif c.kind == 'textchild':
             w('    std::u16string %s;' % c.field)
         elif c.kind == 'stream':
             w('    // The reused %s item; OnRead%s gets each one read, OnWrite%s fills the next one'
               % (c.name, c.field, c.field))
             w('    // to write and returns false when there is none.')
-            w('    %s %sItem;' % (c.cls, c.field))
-            w('    std::function<void(%s&)> OnRead%s;' % (c.cls, c.field))
-            w('    std::function<bool(%s&)> OnWrite%s;' % (c.cls, c.field))
+            w('    %s %sItem;' % (q, c.field))
+            w('    std::function<void(%s&)> OnRead%s;' % (q, c.field))
+            w('    std::function<bool(%s&)> OnWrite%s;' % (q, c.field))
 
 
-def emit_class_decl(cls, w):
+def emit_class_decl(world, cls, w):
     w('class %s : public TXPGBase {\npublic:' % cls.name)
     w('    explicit %s(TXPGDocBase* document);' % cls.name)
     w('    int CheckAssigned() override;')
@@ -309,12 +562,16 @@ def emit_class_decl(cls, w):
         w('    void AfterTag() override;')
     w('    void WriteAttributes(xls::TXpgWriteXML& writer) const;')
     w('    void WriteElements(xls::TXpgWriteXML& writer);')
-    w('    void Clear();\n')
+    w('    void Clear();')
+    if cls.has_start():
+        w('    // The values an element starts from before its attributes are read.')
+        w('    void Begin();')
+    w('')
     for a in cls.attrs:
         w('    %s %s%s;' % (a.ctype(), a.field, a.init()))
     if cls.text:
         w('    std::u16string Text;')
-    member_decls(cls.children, w)
+    member_decls(world, cls.children, w)
     if cls.has_streams():
         w('\nprivate:')
         w('    // The streamed child handed out last, delivered when it closes.')
@@ -322,24 +579,29 @@ def emit_class_decl(cls, w):
     w('};\n')
 
 
-def emit_root_decl(unit, w):
+def emit_root_decl(world, w):
+    unit = world.unit
+    w('// The roots a document may be saved as.')
+    w('enum class TXPGRoot : uint8_t { %s };\n' % ', '.join(r.field for r in unit.roots))
     w('// The document level: the elements that may be the document element, and the attributes')
     w('// of the document element as read (written back on save).')
     w('class T__ROOT__ : public TXPGBase {\npublic:')
     w('    explicit T__ROOT__(TXPGDocBase* document);')
+    w('    ~T__ROOT__() override;')
     w('    int CheckAssigned() override;')
     w('    TXPGBase* HandleElement(TXPGReader& reader) override;')
-    w('    void Write(xls::TXpgWriteXML& writer);\n')
-    w('    xls::TStringXpgList Attributes;')
-    member_decls(unit.roots, w)
+    w('    void Write(xls::TXpgWriteXML& writer);')
+    w('    void Write(xls::TXpgWriteXML& writer, TXPGRoot root);\n')
+    w('    TXPGRootAttributes RootAttributes;')
+    member_decls(world, unit.roots, w)
     w('};\n')
 
 
-def emit_constructor(name, children, element_count, attribute_count, w, extra_init=()):
+def emit_constructor(world, name, children, element_count, attribute_count, w):
     inits = ['TXPGBase(document, %d, %d)' % (element_count, attribute_count)]
     for c in children:
         if c.kind == 'child':
-            inits.append('%s(std::make_unique<%s>(document))' % (c.field, c.cls))
+            inits.append('%s(std::make_unique<%s>(document))' % (c.field, world.qualified(c.cls)))
         elif c.kind == 'list':
             inits.append('%s(document)' % c.field)
         elif c.kind == 'stream':
@@ -347,46 +609,62 @@ def emit_constructor(name, children, element_count, attribute_count, w, extra_in
     w('%s::%s(TXPGDocBase* document)\n    : %s {}\n' % (name, name, ', '.join(inits)))
 
 
-def emit_handle_child(c, w, indent):
+def begin_call(world, c, obj):
+    cls = world.classes.get(c.cls) if c.cls else None
+    return ['%s.Begin();' % obj] if cls is not None and cls.has_start() else []
+
+
+def emit_handle_child(world, c, w, indent):
     p = ' ' * indent
     if c.kind == 'child':
-        w(p + 'if (reader.HasText()) SetChildText(*%s, reader);' % c.field)
+        if c.fresh:
+            w(p + '%s->Clear();' % c.field)
+        for line in begin_call(world, c, '(*%s)' % c.field):
+            w(p + line)
+        w(p + 'XpgSetChildText(*%s, reader);' % c.field)
         w(p + 'return %s.get();' % c.field)
     elif c.kind == 'list':
         w(p + 'auto& item = %s.Add();' % c.field)
-        w(p + 'if (reader.HasText()) SetChildText(item, reader);')
+        for line in begin_call(world, c, 'item'):
+            w(p + line)
+        w(p + 'XpgSetChildText(item, reader);')
         w(p + 'return &item;')
     elif c.kind == 'textchild':
-        w(p + '%s = reader.Text();' % c.field)
-        w(p + 'return this;')
+        w(p + '%s = reader.HasText() ? reader.Text() : std::u16string();' % c.field)
+        w(p + 'return reader.TextSink();')
     elif c.kind == 'stream':
         w(p + '%sItem.Clear();' % c.field)
+        for line in begin_call(world, c, '%sItem' % c.field):
+            w(p + line)
+        w(p + 'XpgSetChildText(%sItem, reader);' % c.field)
         w(p + 'PendingStream_ = %d;' % c.index)
         w(p + 'return &%sItem;' % c.field)
 
 
-def emit_handle_element(name, children, w, report, firstletter=False):
+def emit_handle_element(world, name, children, w, firstletter=False):
     w('TXPGBase* %s::HandleElement(TXPGReader& reader) {' % name)
     if firstletter:
-        w('    switch (reader.ElementName().front()) {')
+        w('    if (reader.InMainNamespace()) {')
+        w('        switch (reader.ElementName().front()) {')
         for c in children:
-            w("        case '%s': {  // %s" % (c.name[0], c.name))
-            emit_handle_child(c, w, 12)
-            w('        }')
+            w("            case '%s': {  // %s" % (c.name[0], c.name))
+            emit_handle_child(world, c, w, 16)
+            w('            }')
+        w('        }')
         w('    }')
     elif len(children) == 1:
         c = children[0]
         w('    if (reader.ElementName() == "%s") {' % c.name)
-        emit_handle_child(c, w, 8)
+        emit_handle_child(world, c, w, 8)
         w('    }')
     elif children:
         w('    switch (reader.ElementHash()) {')
         for c in children:
             w('        case %d: {  // %s' % (name_hash(c.name), c.name))
-            emit_handle_child(c, w, 12)
+            emit_handle_child(world, c, w, 12)
             w('        }')
         w('    }')
-    if report:
+    if children:
         w('    ReportUnknownElement(reader);')
     else:
         w('    (void)reader;')
@@ -394,17 +672,31 @@ def emit_handle_element(name, children, w, report, firstletter=False):
 
 
 def emit_write_children(children, w, owner):
-    for c in children:
+    for i, c in enumerate(children):
         if c.kind == 'child':
-            w('    WriteChild(writer, *%s%s, "%s");' % (owner, c.field, c.name))
+            w('    XpgWriteChild(writer, *%s%s, "%s");' % (owner, c.field, c.name))
         elif c.kind == 'list':
             w('    %s%s.Write(writer, "%s");' % (owner, c.field, c.name))
         elif c.kind == 'textchild':
-            w('    if (!%s%s.empty()) writer.TextElement("%s", %s%s);' % (owner, c.field, c.name, owner, c.field))
+            keep = 'true' if 'required' in c.options else 'false'
+            if 'fallback' in c.options:
+                others = []
+                for o in children:
+                    if o is c:
+                        continue
+                    if o.kind == 'child':
+                        others.append('!%s->Assigned()' % o.field)
+                    elif o.kind == 'list':
+                        others.append('%s.Count() == 0' % o.field)
+                    elif o.kind == 'textchild':
+                        others.append('%s.empty()' % o.field)
+                keep = ' && '.join(others) or 'true'
+            w('    XpgWriteTextChild(writer, "%s", %s%s, %s, %s);'
+              % (c.name, owner, c.field, keep, 'true' if 'preserve' in c.options else 'false'))
         elif c.kind == 'stream':
             w('    while (OnWrite%s && OnWrite%s(%sItem)) {' % (c.field, c.field, c.field))
             w('        %sItem.CheckAssigned();' % c.field)
-            w('        WriteChild(writer, %sItem, "%s");' % (c.field, c.name))
+            w('        XpgWriteItem(writer, %sItem, "%s");' % (c.field, c.name))
             w('    }')
 
 
@@ -415,16 +707,32 @@ def emit_check_children(children, w, owner):
         elif c.kind == 'list':
             w('    c += %s%s.CheckAssigned();' % (owner, c.field))
         elif c.kind == 'textchild':
-            w('    if (!%s%s.empty()) ++c;' % (owner, c.field))
+            if c.options & {'required', 'fallback'}:
+                w('    ++c;  // %s is written also when empty' % c.name)
+            else:
+                w('    if (!%s%s.empty()) ++c;' % (owner, c.field))
         elif c.kind == 'stream':
             w('    if (OnWrite%s) ++c;' % c.field)
 
 
-def emit_class_def(cls, w):
+def emit_attribute_cases(cls, w):
+    fn = 'NameHashRS' if cls.hashrs else 'NameHash'
+    hf = name_hash_rs if cls.hashrs else name_hash
+    w('        switch (attributes.%s(i)) {' % fn)
+    for a in cls.attrs:
+        w('            case %d%s:  // %s' % (hf(a.name), 'u' if cls.hashrs else '', a.name))
+        w('                ' + a.read('value'))
+        w('                continue;')
+    w('        }')
+    if not cls.quiet:
+        w('        ReportUnknownAttribute(attributes.GetName(i));')
+
+
+def emit_class_def(world, cls, w):
     n = cls.name
     for i, c in enumerate(cls.children):
         c.index = i
-    emit_constructor(n, cls.children, len(cls.children), len(cls.attrs), w)
+    emit_constructor(world, n, cls.children, len(cls.children), len(cls.attrs), w)
     w('int %s::CheckAssigned() {' % n)
     w('    Flags = 0;')
     w('    int a = 0;')
@@ -436,34 +744,18 @@ def emit_class_def(cls, w):
     w('    if (a > 0) Flags |= XpgAttributes;')
     if cls.text:
         w('    if (!Text.empty()) {\n        Flags |= XpgText;\n        ++c;\n    }')
+    if cls.always_assigned:
+        w('    if (a + c == 0) {')
+        w('        Flags |= XpgAttributes;')
+        w('        return 1;')
+        w('    }')
     w('    return a + c;\n}\n')
-    emit_handle_element(n, cls.children, w, report=bool(cls.children), firstletter=cls.firstletter)
+    emit_handle_element(world, n, cls.children, w, firstletter=cls.firstletter)
     if cls.attrs:
         w('void %s::HandleAttributes(const xls::TXpgXMLAttributeList& attributes) {' % n)
         w('    for (int i = 0; i < attributes.Count(); ++i) {')
         w('        const std::u16string& value = attributes.GetValue(i);')
-        if len(cls.attrs) == 1:
-            a = cls.attrs[0]
-            w('        if (attributes.GetRawName(i) == "%s") {' % a.name)
-            w('            ' + (a.read('value') % a.enum_prefix if a.kind == 'enum' else a.read('value')))
-            if not cls.quiet:
-                w('        } else {')
-                w('            ReportUnknownAttribute(attributes.GetName(i));')
-            w('        }')
-        else:
-            fn = 'NameHashRS' if cls.hashrs else 'NameHash'
-            hf = name_hash_rs if cls.hashrs else name_hash
-            w('        switch (attributes.%s(i)) {' % fn)
-            for a in cls.attrs:
-                code = a.read('value') % a.enum_prefix if a.kind == 'enum' else a.read('value')
-                w('            case %du:  // %s' % (hf(a.name), a.name) if cls.hashrs else
-                  '            case %d:  // %s' % (hf(a.name), a.name))
-                w('                ' + code)
-                w('                break;')
-            if not cls.quiet:
-                w('            default:')
-                w('                ReportUnknownAttribute(attributes.GetName(i));')
-            w('        }')
+        emit_attribute_cases(cls, w)
         w('    }\n}\n')
     if cls.has_streams():
         w('void %s::AfterTag() {' % n)
@@ -474,13 +766,13 @@ def emit_class_def(cls, w):
                 w('    if (pending == %d && OnRead%s) OnRead%s(%sItem);' % (c.index, c.field, c.field, c.field))
         w('}\n')
     w('void %s::WriteAttributes(xls::TXpgWriteXML& writer) const {' % n)
-    if not cls.attrs:
+    if not cls.attrs or all(a.omit for a in cls.attrs):
         w('    (void)writer;')
     for a in cls.attrs:
-        if a.always or a.kind == 'enum':
-            w('    ' + a.write())
-        else:
-            w('    if (%s) %s' % (a.assigned(), a.write()))
+        if a.omit:
+            continue
+        cond = a.write_condition()
+        w('    ' + (a.write() if cond is None else 'if (%s) %s' % (cond, a.write())))
     w('}\n')
     w('void %s::WriteElements(xls::TXpgWriteXML& writer) {' % n)
     if not cls.children:
@@ -505,57 +797,30 @@ def emit_class_def(cls, w):
     if cls.has_streams():
         w('    PendingStream_ = -1;')
     w('}\n')
-
-
-def emit_source(unit, header_name):
-    out = []
-    w = out.append
-    prefixes = {e[0]: e[1] for e in unit.enums}
-    for cls in unit.classes:
+    if cls.has_start():
+        w('void %s::Begin() {' % n)
         for a in cls.attrs:
-            if a.kind == 'enum':
-                a.enum_prefix = prefixes[a.enum]
-    w('// Generated by tools/xpg_gen/xpg_gen.py from the unit\'s table file; do not edit.')
-    w('#include "%s"\n' % header_name)
-    w('#include <iterator>\n')
-    w('#include "base/text_encoding.h"\n')
-    w('namespace xpg::%s {\n' % unit.name)
-    w('namespace {\n')
-    w('// The text of a child that carries one, when its class keeps text.')
-    w('template <class T>\nvoid SetChildText(T& child, const TXPGReader& reader) {')
-    w('    if constexpr (requires { child.Text; }) child.Text = reader.Text();')
-    w('    else (void)child, (void)reader;\n}\n')
-    w('// A single child, written when assigned: its attributes, then a start tag with its')
-    w('// children or a leaf.')
-    w('template <class T>\nvoid WriteChild(xls::TXpgWriteXML& writer, T& child, std::string_view name) {')
-    w('    if (!child.Assigned()) return;')
-    w('    if constexpr (requires { child.Text; }) {')
-    w('        if (child.Flags & XpgText) writer.Text = child.Text;')
-    w('    }')
-    w('    child.WriteAttributes(writer);')
-    w('    if (child.Flags & XpgChildren) {')
-    w('        writer.BeginElement(name);')
-    w('        child.WriteElements(writer);')
-    w('        writer.EndElement();')
-    w('    } else {')
-    w('        writer.SimpleElement(name);')
-    w('    }\n}\n')
-    w('}  // namespace\n')
-    w('const TXPGEnumRegistry& Registry() {')
-    w('    static const TXPGEnumRegistry registry = [] {')
-    w('        TXPGEnumRegistry result;')
-    for enum, prefix, values in unit.enums:
-        for i, value in enumerate(values):
-            w('        result.Register("%s%s", %d);' % (prefix, value, i))
-    w('        return result;')
-    w('    }();')
-    w('    return registry;\n}\n')
-    for cls in unit.classes:
-        emit_class_def(cls, w)
-    # The root.
+            if a.start is not None:
+                w('    %s = %s;' % (a.field, a.literal(a.start)))
+        w('}\n')
+
+
+def all_prefixes(world):
+    seen, result = set(), []
+    for u in [world.unit] + world.used:
+        for p in u.prefixes:
+            if p[0] not in seen:
+                seen.add(p[0])
+                result.append(p)
+    return result
+
+
+def emit_root_def(world, w):
+    unit = world.unit
     for i, c in enumerate(unit.roots):
         c.index = i
-    emit_constructor('T__ROOT__', unit.roots, len(unit.roots), 0, w)
+    emit_constructor(world, 'T__ROOT__', unit.roots, len(unit.roots), 0, w)
+    w('T__ROOT__::~T__ROOT__() = default;\n')
     w('int T__ROOT__::CheckAssigned() {')
     w('    Flags = 0;')
     w('    int c = 0;')
@@ -564,31 +829,92 @@ def emit_source(unit, header_name):
     w('    return c;\n}\n')
     w('TXPGBase* T__ROOT__::HandleElement(TXPGReader& reader) {')
     w('    const auto& attributes = reader.Attributes();')
-    w('    for (int i = 0; i < attributes.Count(); ++i) Attributes.Add(attributes.GetNameValueText(i));')
-    w('    switch (reader.ElementHash()) {')
+    w('    for (int i = 0; i < attributes.Count(); ++i)')
+    w('        RootAttributes.Add(attributes.GetRawName(i), attributes.GetValue(i));')
+    w('    const std::string_view name = reader.ElementName();')
     for c in unit.roots:
-        w('        case %d: {  // %s' % (name_hash(c.name), c.name))
-        emit_handle_child(c, w, 12)
-        w('        }')
-    w('    }')
-    w('    ReportUnknownElement(reader);')
-    w('    return nullptr;\n}\n')
+        w('    if (name == "%s") {' % c.name)
+        emit_handle_child(world, c, w, 8)
+        w('    }')
+    if unit.strict:
+        w('    throw base::Exception("Unknown document element \\"" + std::string(reader.RawQName()) + "\\"");')
+    else:
+        w('    ReportUnknownElement(reader);')
+        w('    return nullptr;')
+    w('}\n')
+    w('namespace {\n')
+    pre = all_prefixes(world)
+    w('constexpr std::pair<std::string_view, std::string_view> Prefixes[] = {%s};' %
+      ', '.join('{"%s", "%s"}' % p for p in pre) if pre else
+      'constexpr std::span<const std::pair<std::string_view, std::string_view>> Prefixes;')
+    w('')
+    w('const TXPGNamespaces& Namespaces() {')
+    w('    static const TXPGNamespaces namespaces{{%s}, {std::begin(Prefixes), std::end(Prefixes)}};'
+      % ', '.join('"%s"' % n for n in unit.namespaces))
+    w('    return namespaces;\n}\n')
+    w('}  // namespace\n')
+    main = unit.namespaces[0] if unit.namespaces else ''
     w('void T__ROOT__::Write(xls::TXpgWriteXML& writer) {')
-    w('    writer.AddRawAttributes(base::Utf16ToUtf8(Attributes.GetText()));')
+    w('    RootAttributes.Write(writer, "", {});')
     emit_write_children(unit.roots, w, '')
     w('}\n')
+    w('void T__ROOT__::Write(xls::TXpgWriteXML& writer, TXPGRoot root) {')
+    w('    RootAttributes.Write(writer, "%s", Prefixes);' % main)
+    w('    switch (root) {')
+    for c in unit.roots:
+        w('        case TXPGRoot::%s:' % c.field)
+        w('            XpgWriteItem(writer, *%s, "%s");' % (c.field, c.name))
+        w('            break;')
+    w('    }\n}\n')
     d = unit.document
     w('%s::%s()' % (d, d))
     w('    : Root_(std::make_unique<T__ROOT__>(this)),')
-    w('      Reader_(std::make_unique<TXPGReader>(Errors, *Root_, "%s")) {}\n' % unit.namespace)
+    w('      Reader_(std::make_unique<TXPGReader>(Errors, *Root_, Namespaces())) {}\n')
+    for r in unit.roots:
+        w('%s& %s::%s() { return *Root_->%s; }\n' % (world.qualified(r.cls), d, r.field, r.field))
     w('void %s::LoadFromStream(base::TStream& stream) {' % d)
     w('    Reader_->LoadFromStream(stream);\n}\n')
     w('void %s::SaveToStream(base::TStream& stream) {' % d)
     w('    Writer_.BeginDocument(stream);')
-    w('    Root_->CheckAssigned();')
-    w('    Root_->Write(Writer_);')
+    w('    if (Root_->CheckAssigned() > 0) Root_->Write(Writer_);')
     w('    Writer_.Flush();\n}\n')
-    w('}  // namespace xpg::%s' % unit.name)
+    w('void %s::SaveToStream(base::TStream& stream, TXPGRoot root) {' % d)
+    w('    Writer_.BeginDocument(stream);')
+    w('    Root_->CheckAssigned();')
+    w('    Root_->Write(Writer_, root);')
+    w('    Writer_.Flush();\n}\n')
+
+
+def emit_source(world, header_name):
+    unit = world.unit
+    out = []
+    w = out.append
+    w('// Generated by tools/xpg_gen/xpg_gen.py from the unit\'s table file; do not edit.')
+    w('#include "%s"\n' % header_name)
+    w('#include <iterator>\n')
+    w('#include "base/exception.h"')
+    w('#include "base/text_encoding.h"')
+    header_units = {u.name for u in world.class_units()}
+    for u in world.used:
+        if u.name not in header_units:
+            w('#include "workbook/sml/%s.h"' % u.name)
+    w('')
+    w('namespace xpg::%s {\n' % unit.cppns)
+    if unit.enums:
+        w('const TXPGEnumRegistry& Registry() {')
+        w('    static const TXPGEnumRegistry registry = [] {')
+        w('        TXPGEnumRegistry result;')
+        for e in unit.enums:
+            for i, value in enumerate(e.values):
+                w('        result.Register("%s", %d);' % (e.constant(value), i))
+        w('        return result;')
+        w('    }();')
+        w('    return registry;\n}\n')
+    for cls in unit.classes:
+        emit_class_def(world, cls, w)
+    if unit.document:
+        emit_root_def(world, w)
+    w('}  // namespace xpg::%s' % unit.cppns)
     return '\n'.join(out) + '\n'
 
 
@@ -600,8 +926,10 @@ def main():
     parser.add_argument('--include', required=True, help='the header as the source includes it')
     args = parser.parse_args()
     unit = parse(args.table)
-    header = emit_header(unit)
-    source = emit_source(unit, args.include)
+    world = World(unit, args.table)
+    check(world, args.table)
+    header = emit_header(world)
+    source = emit_source(world, args.include)
     for path, text in ((args.header, header), (args.source, source)):
         try:
             with open(path, encoding='utf-8') as f:

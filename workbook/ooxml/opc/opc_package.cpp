@@ -327,7 +327,7 @@ void TOPCContainer::LoadRelationships(TOPCItem& item, int depth) {
 void TOPCContainer::SaveRelationships(TOPCItem& item) {
     if (item.Count() == 0) return;
     xpg::opc::TXPGDocOPC doc;
-    if (!RelsNamespace.empty()) doc.Root().Attributes.AddAttribute(u"xmlns", RelsNamespace);
+    if (!RelsNamespace.empty()) doc.Root().RootAttributes.Add("xmlns", RelsNamespace);
     for (int i = 0; i < item.Count(); ++i) {
         const TOPCItem& child = item.GetItems(i);
         auto& rel = doc.Relationships().Relationship.Add();
@@ -381,7 +381,7 @@ std::u16string TOPCContainer::ContentTypeOf(std::u16string_view partName) const 
 
 void TOPCContainer::WriteContentTypes() {
     xpg::content_type::TXPGDocContentType doc;
-    doc.Root().Attributes.AddAttribute(u"xmlns", ContentTypesNamespace);
+    doc.Root().RootAttributes.Add("xmlns", ContentTypesNamespace);
     for (const auto& entry : ContentTypes_) {
         if (entry.IsOverride) {
             auto& item = doc.Types().Override.Add();

@@ -259,6 +259,7 @@ std::u16string XmlUnescapeXString(std::u16string_view text) {
 void TXpgPErrors::Error(int kind, std::u16string_view name, int row) {
     if (kind == 0) Text_ = u"Unknown Attribute \"" + std::u16string(name) + u"\"";
     if (kind == 1) Text_ = u"Unknown Element \"" + std::u16string(name) + u"\"";
+    if (kind == 2) Text_ = u"Unknown Value \"" + std::u16string(name) + u"\"";
     Text_ = u"Row " + XmlIntToStr(row) + u": " + Text_;
     if (OnError_) OnError_(*this);
 }

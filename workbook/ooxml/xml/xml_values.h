@@ -110,7 +110,8 @@ public:
     using TErrorEvent = std::function<void(TXpgPErrors& sender)>;
 
     void SetOnError(TErrorEvent handler) { OnError_ = std::move(handler); }
-    // Kind 0: 'Unknown Attribute "name"', kind 1: 'Unknown Element "name"', another kind keeps
+    // Kind 0: 'Unknown Attribute "name"', kind 1: 'Unknown Element "name"', kind 2:
+    // 'Unknown Value "name"' (an attribute value outside its type), another kind keeps
     // the last text; then "Row <row>: " goes before it and OnError is called. Never raises on
     // its own.
     void Error(int kind, std::u16string_view name, int row);

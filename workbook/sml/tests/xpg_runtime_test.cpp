@@ -83,7 +83,7 @@ TEST(XpgRuntime, ADuplicateAttributeFailsTheRead) {
 TEST(XpgRuntime, WritesInSchemaOrderWhatIsAssigned) {
     TXPGDocTest doc;
     auto& ws = doc.worksheet();
-    doc.Root().Attributes.Add(std::u16string(u"xmlns=\"") + u"urn:main" + u"\"");
+    doc.Root().RootAttributes.Add("xmlns", u"urn:main");
     ws.sheetPr->codeName = u"Sheet1";
     ws.legacyDrawing->r_id = u"rId9";
     ws.f->Text = u"1+1";
@@ -111,7 +111,7 @@ TEST(XpgRuntime, WritesInSchemaOrderWhatIsAssigned) {
     };
     const std::string saved = Save(doc);
     const std::vector<std::string> order = {
-        "<worksheet xmlns=\"urn:main\"\r\n>",
+        "<worksheet xmlns=\"urn:main\" >",
         "<sheetPr codeName=\"Sheet1\" />",
         "<sheetData>",
         "<row r=\"1\" spans=\"1:2\" >",
