@@ -501,6 +501,16 @@ def emit_header(world):
     if unit.enums:
         w('// The unit\'s enumeration registry.')
         w('const TXPGEnumRegistry& Registry();\n')
+        w('struct TXPGEnumeration {')
+        w('    std::string_view Name;')
+        w('    std::string_view Prefix;')
+        w('    std::span<const std::u16string_view> Texts;')
+        w('};')
+        w('// Every enumeration of the unit.')
+        w('inline constexpr TXPGEnumeration Enumerations[] = {')
+        for e in unit.enums:
+            w('    {"%s", "%s", %sTexts},' % (e.name, e.prefix, e.name))
+        w('};\n')
     own = {c.name for c in unit.classes}
     for r in unit.roots:
         if r.cls not in own:
@@ -829,8 +839,10 @@ def emit_root_def(world, w):
     w('    return c;\n}\n')
     w('TXPGBase* T__ROOT__::HandleElement(TXPGReader& reader) {')
     w('    const auto& attributes = reader.Attributes();')
+    w('    // Declarations and attributes of other namespaces; the root\'s own go to the root.')
     w('    for (int i = 0; i < attributes.Count(); ++i)')
-    w('        RootAttributes.Add(attributes.GetRawName(i), attributes.GetValue(i));')
+    w('        if (attributes.GetRawName(i).find(\':\') != std::string_view::npos || attributes.GetRawName(i) == "xmlns")')
+    w('            RootAttributes.Add(attributes.GetRawName(i), attributes.GetValue(i));')
     w('    const std::string_view name = reader.ElementName();')
     for c in unit.roots:
         w('    if (name == "%s") {' % c.name)

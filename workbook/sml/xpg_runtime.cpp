@@ -30,28 +30,26 @@ void TXPGBase::ReportUnknownAttribute(std::u16string_view name) const { Document
 
 void TXPGBase::ReadEnum(std::span<const std::u16string_view> texts, uint8_t& field, std::u16string_view name,
                         std::u16string_view value) const {
-    for (size_t i = 0; i < texts.size(); ++i) {
-        if (texts[i] == value) {
-            field = static_cast<uint8_t>(i);
-            return;
-        }
-    }
-    // Other case: the value as registered.
-    const auto same = [&](std::u16string_view text) {
-        if (text.size() != value.size()) return false;
-        for (size_t i = 0; i < text.size(); ++i) {
-            const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
-            if (lower(text[i]) != lower(value[i])) return false;
-        }
+    const int ordinal = XpgEnumOrdinal(texts, value);
+    if (ordinal >= 0)
+        field = static_cast<uint8_t>(ordinal);
+    else
+        Document->Errors.Error(2, std::u16string(name) + u"=" + std::u16string(value), 0);
+}
+
+int XpgEnumOrdinal(std::span<const std::u16string_view> texts, std::u16string_view text) {
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (texts[i] == text) return static_cast<int>(i);
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+    const auto same = [&](std::u16string_view value) {
+        if (value.size() != text.size()) return false;
+        for (size_t i = 0; i < value.size(); ++i)
+            if (lower(value[i]) != lower(text[i])) return false;
         return true;
     };
-    for (size_t i = 0; i < texts.size(); ++i) {
-        if (same(texts[i])) {
-            field = static_cast<uint8_t>(i);
-            return;
-        }
-    }
-    Document->Errors.Error(2, std::u16string(name) + u"=" + std::u16string(value), 0);
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (same(texts[i])) return static_cast<int>(i);
+    return -1;
 }
 
 void TXPGEnumRegistry::Register(std::string_view name, uint8_t ordinal) { Names_.emplace(Upper(name), ordinal); }
@@ -68,7 +66,10 @@ TXPGReader::TXPGReader(xls::TXpgPErrors& errors, TXPGBase& root, const TXPGNames
 
 int32_t TXPGReader::ElementHash() const { return xls::XmlNameHash(ElementName()); }
 
-std::string_view TXPGReader::ElementName() const { return InMain_ ? RawLocalName() : RawQName(); }
+std::string_view TXPGReader::ElementName() const {
+    if (InMain_) return RawLocalName();
+    return HasPrefix() ? RawQName() : std::string_view(Foreign_);
+}
 
 const std::string* TXPGReader::Resolve(std::string_view prefix) const {
     for (auto it = Bindings_.rbegin(); it != Bindings_.rend(); ++it)
@@ -154,6 +155,8 @@ void TXPGReader::BeginTag() {
     // Without any declaration an unprefixed element counts as the main namespace's; a prefix
     // that nothing binds leaves the element unknown.
     InMain_ = HasPrefix() ? (uri != nullptr && IsMain(uri)) : IsMain(uri);
+    // An unprefixed element of another namespace must not pass for a main one of that name.
+    if (!InMain_ && !HasPrefix()) Foreign_ = "{" + *uri + "}" + std::string(RawLocalName());
     Stack_.push_back(Current);
     // Of a compatibility block only the Fallback branch is read, into the enclosing object.
     const bool compatibility = uri != nullptr && *uri == CompatibilityNamespace;

@@ -235,7 +235,7 @@ private:
     std::vector<TXPGBase*> Stack_;
     std::vector<TBinding> Bindings_;
     bool InMain_ = true;
-    std::string_view Uri_;
+    std::string Foreign_;
     TXPGTextSink Sink_;
     xls::TXpgXMLAttributeList Renamed_;
     // Depth at which a skipped subtree started, 0 while nothing is skipped.
@@ -252,6 +252,10 @@ void XpgSetChildText(T& child, const TXPGReader& reader) {
         (void)child, (void)reader;
     }
 }
+
+// The position of an enumeration text in its type's write table: an exact match first, else
+// one in another case; -1 when the type has no such value.
+int XpgEnumOrdinal(std::span<const std::u16string_view> texts, std::u16string_view text);
 
 // A hexadecimal attribute value ("CC1A"); 0 when it is not one or has more than 8 digits.
 uint32_t XpgHexToUInt(std::u16string_view text);
