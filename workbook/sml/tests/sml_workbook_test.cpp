@@ -29,7 +29,8 @@ std::string Part(const std::string& body) {
 std::string Compact(std::string text) {
     std::erase(text, '\r');
     for (const auto& [from, to] : {std::pair<std::string, std::string>{"\" />", "\"/>"}, {"\" >", "\">"}}) {
-        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) text.replace(at, from.size(), to);
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
+            text.replace(at, from.size(), to);
     }
     return text;
 }
@@ -72,8 +73,9 @@ TEST(SmlWorkbook, LaterPasswordHashesOfProtectionAndSharingSurvive) {
     EXPECT_EQ(p->revisionsSpinCount, 0);  // a legal 0, not "not set"
     const std::string saved = book.Saved();
     // 16-bit hashes keep four hexadecimal digits.
-    ExpectHas(saved, "<fileSharing readOnlyRecommended=\"1\" userName=\"王\" reservationPassword=\"00C1\" "
-                     "algorithmName=\"SHA-512\" hashValue=\"aA==\" saltValue=\"cw==\" spinCount=\"50\"/>");
+    ExpectHas(saved,
+              "<fileSharing readOnlyRecommended=\"1\" userName=\"王\" reservationPassword=\"00C1\" "
+              "algorithmName=\"SHA-512\" hashValue=\"aA==\" saltValue=\"cw==\" spinCount=\"50\"/>");
     ExpectHas(saved, protection);
 }
 
@@ -136,10 +138,12 @@ TEST(SmlWorkbook, ListsOfDefaultItemsAreWrittenWithTheirItems) {
 
 TEST(SmlWorkbook, SingleAttributeClassesScanEveryAttribute) {
     const std::string relsAlias = std::string(" xmlns:rel=\"") + Rels + "\"";
-    TReadBook book("<functionGroups extra=\"1\" builtInGroupCount=\"17\"><functionGroup x=\"1\" name=\"Mine\"/>"
-                   "</functionGroups><externalReferences><externalReference" +
-                   relsAlias + " foo=\"1\" rel:id=\"rId7\"/></externalReferences><oleSize a=\"b\" ref=\"A1:C3\"/>"
-                   "<webPublishObjects y=\"1\" count=\"2\"/>");
+    TReadBook book(
+        "<functionGroups extra=\"1\" builtInGroupCount=\"17\"><functionGroup x=\"1\" name=\"Mine\"/>"
+        "</functionGroups><externalReferences><externalReference" +
+        relsAlias +
+        " foo=\"1\" rel:id=\"rId7\"/></externalReferences><oleSize a=\"b\" ref=\"A1:C3\"/>"
+        "<webPublishObjects y=\"1\" count=\"2\"/>");
     auto& wb = book.Doc.Workbook();
     EXPECT_EQ(wb.functionGroups->builtInGroupCount, 17);
     EXPECT_EQ(wb.functionGroups->functionGroup.GetItems(0).name, u"Mine");
@@ -167,11 +171,11 @@ TEST(SmlWorkbook, DefinedNamesStreamThroughEvents) {
     EXPECT_EQ(names, (std::vector<std::u16string>{u"a=1&2", u"b=", u"c=3"}));
     EXPECT_EQ(containers, 2);
 
-    // Writing pulls one name at a time.
+    // Writing pulls one name at a time; a name with nothing set is not written.
     TWorkbookTestDoc out;
     int next = 0;
     const std::vector<std::pair<std::u16string, std::u16string>> source = {
-        {u"x", u"Sheet1!$A$1"}, {u"y", u""}};
+        {u"x", u"Sheet1!$A$1"}, {u"", u""}, {u"y", u""}};
     out.Workbook().DefinedNamesItem.OnWriteDefinedName = [&](sml::TCT_DefinedName& name) {
         if (next == static_cast<int>(source.size())) return false;
         name.Clear();
@@ -183,8 +187,9 @@ TEST(SmlWorkbook, DefinedNamesStreamThroughEvents) {
     bool asked = false;
     out.Workbook().OnWriteDefinedNames = [&](sml::TCT_DefinedNames&) { return !std::exchange(asked, true); };
     const std::string saved = Compact(Save(out));
-    ExpectHas(saved, "<definedNames><definedName name=\"x\">Sheet1!$A$1</definedName>"
-                     "<definedName name=\"y\"/></definedNames>");
+    ExpectHas(saved,
+              "<definedNames><definedName name=\"x\">Sheet1!$A$1</definedName>"
+              "<definedName name=\"y\"/></definedNames>");
 }
 
 TEST(SmlWorkbook, EmptyWorkbookWritesOnlyItsElement) {
@@ -234,9 +239,9 @@ TEST(SmlWorkbook, EveryEnumerationValueConvertsBothWays) {
         for (size_t ordinal = 0; ordinal < c.Texts.size(); ++ordinal) {
             const std::string text = base::Utf16ToUtf8(c.Texts[ordinal]);
             const std::string element = "<" + leaf + " " + c.Attribute + "=\"" + text + "\"/>";
-            const std::string body = slash == std::string::npos
-                                         ? element
-                                         : "<" + path.substr(0, slash) + ">" + element + "</" + path.substr(0, slash) + ">";
+            const std::string body = slash == std::string::npos ? element
+                                                                : "<" + path.substr(0, slash) + ">" + element + "</" +
+                                                                      path.substr(0, slash) + ">";
             TReadBook book(body);
             SCOPED_TRACE(body);
             EXPECT_TRUE(book.Reports.empty());

@@ -49,7 +49,8 @@ private:
         int CheckAssigned() override { return Workbook->CheckAssigned(); }
         TXPGBase* HandleElement(TXPGReader& reader) override {
             const auto& attributes = reader.Attributes();
-            for (int i = 0; i < attributes.Count(); ++i) Attributes.Add(attributes.GetRawName(i), attributes.GetValue(i));
+            for (int i = 0; i < attributes.Count(); ++i)
+                Attributes.Add(attributes.GetRawName(i), attributes.GetValue(i));
             if (reader.ElementName() != "workbook")
                 throw base::Exception("Unknown document element \"" + std::string(reader.RawQName()) + "\"");
             return Workbook.get();
