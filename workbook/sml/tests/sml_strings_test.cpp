@@ -45,16 +45,14 @@ TEST(SmlStrings, StringsStreamToTheEventAndBack) {
     TXPGDocXLSX doc;
     std::vector<std::string> read;
     doc.Sst().OnReadSi = [&](TCT_Rst& si) { read.push_back(Describe(si)); };
-    Load(
-        doc,
-        "<sst xmlns=\"" + MainNs +
-            "\" count=\"5\" uniqueCount=\"5\">"
-            "<si><t xml:space=\"preserve\"> a </t></si>"
-            "<si/>"
-            "<si><r><rPr><b/><u/></rPr><t>温度</t></r><r><t>plain</t></r></si>"
-            "<si><t>漢字</t><rPh sb=\"0\" eb=\"2\"><t>かんじ</t></rPh><phoneticPr fontId=\"1\" type=\"Hiragana\"/></si>"
-            "<si><t>line\n</t></si>"
-            "</sst>");
+    Load(doc, "<sst xmlns=\"" + MainNs +
+                  "\" count=\"5\" uniqueCount=\"5\">"
+                  "<si><t xml:space=\"preserve\"> a </t></si>"
+                  "<si/>"
+                  "<si><r><rPr><b/><u/></rPr><t>温度</t></r><r><t>plain</t></r></si>"
+                  "<si><t>漢字</t><rPh sb=\"0\" eb=\"2\"><t>かんじ</t></rPh><phoneticPr fontId=\"1\" type=\"Hiragana\"/></si>"
+                  "<si><t>line\n</t></si>"
+                  "</sst>");
     EXPECT_EQ(read, (std::vector<std::string>{" a ", "", "[温度|b|0][plain||255]", "漢字{かんじ}", "line\n"}));
     EXPECT_EQ(doc.Sst().count, 5);
 
@@ -117,8 +115,7 @@ TEST(SmlStrings, PhoneticPropertiesAndUnknownContent) {
     std::vector<int> fontIds;
     doc.Sst().OnReadSi = [&](TCT_Rst& si) { fontIds.push_back(si.phoneticPr->fontId); };
     Load(doc, "<x:sst xmlns:x=\"" + MainNs +
-                  "\"><x:si><x:t>a</x:t><x:bogus><x:t>lost</x:t></x:bogus><x:phoneticPr fontId=\"0\" "
-                  "type=\"katakana\"/></x:si></x:sst>");
+                  "\"><x:si><x:t>a</x:t><x:bogus><x:t>lost</x:t></x:bogus><x:phoneticPr fontId=\"0\" type=\"katakana\"/></x:si></x:sst>");
     EXPECT_EQ(fontIds, (std::vector<int>{0}));
     EXPECT_EQ(doc.Sst().SiItem.t, u"a");
     EXPECT_EQ(doc.Sst().SiItem.phoneticPr->type, stptFullwidthKatakana);

@@ -52,16 +52,13 @@ TEST(SmlStyles, ValuesWhereZeroOrWhiteIsMeaningfulSurvive) {
     const std::vector<TCase> cases = {
         {"opaque white font", "<fonts count=\"1\"><font><color rgb=\"FFFFFFFF\"/></font></fonts>",
          "<font><color rgb=\"FFFFFFFF\" /></font>"},
-        {"white fill",
-         "<fills><fill><patternFill patternType=\"solid\"><fgColor rgb=\"FFFFFFFF\"/></patternFill></fill></fills>",
+        {"white fill", "<fills><fill><patternFill patternType=\"solid\"><fgColor rgb=\"FFFFFFFF\"/></patternFill></fill></fills>",
          "<patternFill patternType=\"solid\" ><fgColor rgb=\"FFFFFFFF\" /></patternFill>"},
         {"white border", "<borders><border><left style=\"thin\"><color rgb=\"FFFFFFFF\"/></left></border></borders>",
          "<left style=\"thin\" ><color rgb=\"FFFFFFFF\" /></left>"},
         {"Normal style", "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>",
          "<cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\" />"},
-        {"first dxf",
-         "<tableStyles count=\"1\"><tableStyle name=\"T\"><tableStyleElement type=\"headerRow\" "
-         "dxfId=\"0\"/></tableStyle></tableStyles>",
+        {"first dxf", "<tableStyles count=\"1\"><tableStyle name=\"T\"><tableStyleElement type=\"headerRow\" dxfId=\"0\"/></tableStyle></tableStyles>",
          "<tableStyleElement type=\"headerRow\" dxfId=\"0\" />"},
         {"single underline alone", "<fonts><font><u/></font></fonts>", "<font><u/></font>"},
         {"single underline in a dxf", "<dxfs><dxf><font><u/></font></dxf></dxfs>", "<dxf><font><u/></font></dxf>"},
@@ -96,10 +93,9 @@ TEST(SmlStyles, FontPropertiesStartAfreshOnEachElement) {
 
 TEST(SmlStyles, UnknownEnumerationValuesAreReportedAndKeepTheDefault) {
     TReportingDoc doc;
-    doc.Resave(
-        StyleSheet("<fills><fill><patternFill patternType=\"Hiragana\"/></fill><fill><patternFill "
-                   "patternType=\"SOLID\"/></fill></fills>"
-                   "<cellXfs><xf><alignment horizontal=\"middle\" vertical=\"center\"/></xf></cellXfs>"));
+    doc.Resave(StyleSheet(
+        "<fills><fill><patternFill patternType=\"Hiragana\"/></fill><fill><patternFill patternType=\"SOLID\"/></fill></fills>"
+        "<cellXfs><xf><alignment horizontal=\"middle\" vertical=\"center\"/></xf></cellXfs>"));
     auto& sheet = doc.Doc.StyleSheet();
     // A value of another type with the same prefix is no pattern.
     EXPECT_EQ(sheet.fills->fill.GetItems(0).patternFill->patternType, 255);
@@ -115,15 +111,13 @@ TEST(SmlStyles, EveryAttributeOfASingleAttributeElementIsLookedAt) {
     doc.Resave(StyleSheet("<fonts x=\"1\" count=\"2\"><font><sz other=\"3\" val=\"9\"/></font></fonts>"));
     EXPECT_EQ(doc.Doc.StyleSheet().fonts->count, 2);
     EXPECT_EQ(doc.Doc.StyleSheet().fonts->font.GetItems(0).sz->val, 9.0);
-    EXPECT_EQ(doc.Reports,
-              (std::vector<std::string>{"Row 0: Unknown Attribute \"x\"", "Row 0: Unknown Attribute \"other\""}));
+    EXPECT_EQ(doc.Reports, (std::vector<std::string>{"Row 0: Unknown Attribute \"x\"", "Row 0: Unknown Attribute \"other\""}));
 }
 
 TEST(SmlStyles, UnknownSubtreesAndOtherBranchesAreSkippedWhole) {
     TReportingDoc doc;
     doc.Resave(StyleSheet(
-        "<cellXfs count=\"1\"><xf fontId=\"1\"><wrapper fontId=\"5\"><alignment "
-        "wrapText=\"1\"/></wrapper></xf></cellXfs>"
+        "<cellXfs count=\"1\"><xf fontId=\"1\"><wrapper fontId=\"5\"><alignment wrapText=\"1\"/></wrapper></xf></cellXfs>"
         "<mc:AlternateContent xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
         "<mc:Choice Requires=\"x14\"><numFmts><numFmt numFmtId=\"170\" formatCode=\"choice\"/></numFmts></mc:Choice>"
         "<mc:Fallback><numFmts><numFmt numFmtId=\"171\" formatCode=\"fallback\"/></numFmts></mc:Fallback>"
@@ -139,11 +133,10 @@ TEST(SmlStyles, UnknownSubtreesAndOtherBranchesAreSkippedWhole) {
 
 TEST(SmlStyles, ContainersWithEmptyItemsAndEmptyRootsAreWritten) {
     TReportingDoc doc;
-    const std::string saved = Flat(
-        doc.Resave(StyleSheet("<fonts count=\"1\"><font/></fonts><cellStyleXfs count=\"1\"><xf/></cellStyleXfs>")));
+    const std::string saved =
+        Flat(doc.Resave(StyleSheet("<fonts count=\"1\"><font/></fonts><cellStyleXfs count=\"1\"><xf/></cellStyleXfs>")));
     EXPECT_NE(saved.find("<fonts count=\"1\" ><font/></fonts>"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("<cellStyleXfs count=\"1\" ><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
-                         "xfId=\"0\" /></cellStyleXfs>"),
+    EXPECT_NE(saved.find("<cellStyleXfs count=\"1\" ><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" /></cellStyleXfs>"),
               std::string::npos)
         << saved;
 
@@ -159,10 +152,10 @@ TEST(SmlStyles, ContainersWithEmptyItemsAndEmptyRootsAreWritten) {
 
 TEST(SmlDocument, MainNamespaceIsRecognisedUnderAnyPrefix) {
     TReportingDoc doc;
-    const std::string saved = Flat(doc.Resave("<x:styleSheet xmlns:x=\"" + MainNs +
-                                              "\" xmlns:q=\"a&amp;b&quot;\"><x:numFmts x:count=\"1\"><x:numFmt "
-                                              "numFmtId=\"164\" formatCode=\"0.0&quot;&lt;&quot;\"/>"
-                                              "</x:numFmts><y:fonts xmlns:y=\"urn:other\"/></x:styleSheet>"));
+    const std::string saved = Flat(doc.Resave(
+        "<x:styleSheet xmlns:x=\"" + MainNs +
+        "\" xmlns:q=\"a&amp;b&quot;\"><x:numFmts x:count=\"1\"><x:numFmt numFmtId=\"164\" formatCode=\"0.0&quot;&lt;&quot;\"/>"
+        "</x:numFmts><y:fonts xmlns:y=\"urn:other\"/></x:styleSheet>"));
     ASSERT_EQ(doc.Doc.StyleSheet().numFmts->numFmt.Count(), 1);
     EXPECT_EQ(doc.Doc.StyleSheet().numFmts->numFmt.GetItems(0).formatCode, u"0.0\"<\"");
     // The prefixed namespace's elements are written unprefixed, under a default declaration;
@@ -170,14 +163,13 @@ TEST(SmlDocument, MainNamespaceIsRecognisedUnderAnyPrefix) {
     EXPECT_NE(saved.find("<styleSheet xmlns=\"" + MainNs), std::string::npos) << saved;
     EXPECT_NE(saved.find("xmlns:q=\"a&amp;b&quot;\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("formatCode=\"0.0&quot;&lt;&quot;\""), std::string::npos) << saved;
-    EXPECT_EQ(doc.Reports,
-              (std::vector<std::string>{"Row 0: Unknown Attribute \"x:count\"", "Row 0: Unknown Element \"y:fonts\""}));
+    EXPECT_EQ(doc.Reports, (std::vector<std::string>{"Row 0: Unknown Attribute \"x:count\"",
+                                                     "Row 0: Unknown Element \"y:fonts\""}));
 }
 
 TEST(SmlDocument, ADocumentElementThatIsNoRootIsAnError) {
     for (const std::string& markup :
-         std::vector<std::string>{"<styleSheet xmlns=\"urn:other\"/>", "<y:sst xmlns:y=\"urn:other\"/>",
-                                  "<chart xmlns=\"" + MainNs + "\"/>"}) {
+         std::vector<std::string>{"<styleSheet xmlns=\"urn:other\"/>", "<y:sst xmlns:y=\"urn:other\"/>", "<chart xmlns=\"" + MainNs + "\"/>"}) {
         TXPGDocXLSX doc;
         EXPECT_THROW(Load(doc, markup), base::Exception) << markup;
     }
