@@ -34,7 +34,7 @@ std::string Describe(const TCT_Rst& si) {
     std::string text = base::Utf16ToUtf8(si.t);
     for (int i = 0; i < si.r.Count(); ++i) {
         const auto& run = si.r.GetItems(i);
-        text += "[" + base::Utf16ToUtf8(run.t) + "|" + (run.rPr->b->val ? "b" : "") + "|" +
+        text += "[" + base::Utf16ToUtf8(run.t) + "|" + (run.rPr->b->val.value_or(false) ? "b" : "") + "|" +
                 std::to_string(run.rPr->u->val) + "]";
     }
     for (int i = 0; i < si.rPh.Count(); ++i) text += "{" + base::Utf16ToUtf8(si.rPh.GetItems(i).t) + "}";

@@ -80,12 +80,12 @@ TEST(SmlStyles, FontPropertiesStartAfreshOnEachElement) {
         "<fonts><font><b/><i val=\"0\"/><strike val=\"1\"/><u val=\"double\"/><color theme=\"1\" tint=\"0.5\"/>"
         "<color indexed=\"0\"/><sz val=\"11\"/><name val=\"宋体\"/><u val=\"none\"/></font></fonts>")));
     auto& font = doc.Doc.StyleSheet().fonts->font.GetItems(0);
-    EXPECT_TRUE(font.b->val);
-    EXPECT_FALSE(font.i->val);
+    EXPECT_EQ(font.b->val, true);
+    EXPECT_EQ(font.i->val, false);  // an explicit off is kept
     EXPECT_EQ(font.u->val, stuvNone);
     EXPECT_EQ(font.color->theme, -1);  // the second colour replaced the first
     EXPECT_EQ(font.color->indexed, 0);
-    EXPECT_NE(saved.find("<font><name val=\"宋体\" /><b/><strike/><color indexed=\"0\" /><sz val=\"11\" />"
+    EXPECT_NE(saved.find("<font><name val=\"宋体\" /><b/><i val=\"0\" /><strike/><color indexed=\"0\" /><sz val=\"11\" />"
                          "<u val=\"none\" /></font>"),
               std::string::npos)
         << saved;

@@ -200,6 +200,56 @@ TEST(SmlWorkbook, EmptyWorkbookWritesOnlyItsElement) {
     ExpectLacks(saved, "definedNames");
 }
 
+// What is written back of attributes at, or away from, their defaults.
+TEST(SmlWorkbook, AttributesAreWrittenBackByTheirRules) {
+    struct TCase {
+        const char* Body;
+        const char* Has;    // in the saved part, or nullptr
+        const char* Lacks;  // not in the saved part, or nullptr
+    };
+    const TCase cases[] = {
+        {"<functionGroups builtInGroupCount=\"16\"/>", nullptr, "builtInGroupCount"},
+        {"<webPublishing targetScreenSize=\"800x600\" dpi=\"96\" css=\"1\"/>", nullptr, "webPublishing"},
+        {"<webPublishing targetScreenSize=\"1024x768\" characterSet=\"UTF-8\"/>",
+         "<webPublishing targetScreenSize=\"1024x768\" characterSet=\"UTF-8\"/>", nullptr},
+        {"<webPublishObjects><webPublishObject id=\"1\"/></webPublishObjects>",
+         "<webPublishObject id=\"1\" divId=\"\" destinationFile=\"\"/>", nullptr},
+        {"<customWorkbookViews><customWorkbookView name=\"v\" guid=\"{1}\" showComments=\"commIndicator\"/>"
+         "</customWorkbookViews>",
+         "<customWorkbookView name=\"v\" guid=\"{1}\" windowWidth=\"0\" windowHeight=\"0\" activeSheetId=\"0\"/>",
+         "showComments"},
+        {"<customWorkbookViews><customWorkbookView name=\"v\" showComments=\"commNone\"/></customWorkbookViews>",
+         "showComments=\"commNone\"", nullptr},
+        {"<calcPr iterateDelta=\"0.001\" fullPrecision=\"0\"/>", "<calcPr iterateDelta=\"0.001\" fullPrecision=\"0\"/>",
+         nullptr},
+        {"<calcPr iterateCount=\"100\"/>", nullptr, "calcPr"},
+        {"<sheets><sheet name=\"s\" sheetId=\"1\" x:id=\"rId1\" xmlns:x=\"urn:other\"/></sheets>",
+         "<sheet name=\"s\" sheetId=\"1\" r:id=\"\"/>", nullptr},
+        {"<smartTagPr embed=\"1\" show=\"noIndicator\"/><smartTagTypes><smartTagType name=\"n\"/></smartTagTypes>",
+         "<smartTagPr embed=\"1\" show=\"noIndicator\"/><smartTagTypes><smartTagType name=\"n\"/></smartTagTypes>",
+         nullptr},
+        {"<pivotCaches><pivotCache cacheId=\"0\" r:id=\"rId9\"/></pivotCaches>",
+         "<pivotCache cacheId=\"0\" r:id=\"rId9\"/>", nullptr},
+        {"<extLst><ext uri=\"{X}\"><y:z xmlns:y=\"urn:y\"/></ext></extLst>", "<extLst><ext uri=\"{X}\"/></extLst>",
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Body);
+        TReadBook book(c.Body);
+        const std::string saved = book.Saved();
+        if (c.Has) ExpectHas(saved, c.Has);
+        if (c.Lacks) ExpectLacks(saved, c.Lacks);
+    }
+}
+
+TEST(SmlWorkbook, TruncatedOrForeignPartsRaise) {
+    for (const char* markup :
+         {"<workbook><sheets><sheet name=\"a", "<workbook><definedNames><definedName>x", "<worksheet/>"}) {
+        TWorkbookTestDoc doc;
+        EXPECT_THROW(Load(doc, markup), base::Exception) << markup;
+    }
+}
+
 // Every value of every enumeration of the workbook part is read and written back as itself.
 struct TEnumCase {
     const char* Element;  // the element under "workbook", with its container when it has one
