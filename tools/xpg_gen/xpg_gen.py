@@ -24,8 +24,10 @@ class above):
                                firstletter  children told apart by their name's first letter
                                             alone (the frequent children of rows and cells)
                                quiet        unknown attributes are not reported (extensions)
-                               assigned     never unassigned: written (with its "always"
-                                            attributes) even when nothing in it is set
+                               assigned     never unassigned: its "always" attributes are
+                                            written whenever it is, even when nothing is set
+                               present      an element read from a file is written back, as an
+                                            empty element when nothing in it is set
     text                     the element carries a text value beside its attributes
     attr NAME KIND ... [OPTION...]
                              KIND: string | int DEFAULT | bool DEFAULT | float [DEFAULT]
@@ -38,8 +40,6 @@ class above):
                              Attributes count as assigned when they differ from the default
                              (or are set). Options:
                                always    written whenever the element's attributes are
-                               omit      counts as assigned but is never written (an on/off
-                                         property whose element alone means on)
                                skip=V    not written while it holds V (still assigned)
                                start=V   the value it takes when its element starts, before
                                          the element's own attributes are read
@@ -116,7 +116,7 @@ class Enum:
         return self.values.index(text)
 
 
-ATTR_OPTIONS = ('always', 'omit')
+ATTR_OPTIONS = ('always',)
 
 
 class Attr:
@@ -125,7 +125,6 @@ class Attr:
         self.kind = words[1]
         rest = words[2:]
         self.always = 'always' in rest
-        self.omit = 'omit' in rest
         self.skip = self.start = None
         positional = []
         for w in rest:
@@ -245,8 +244,6 @@ class Attr:
 
     def write_condition(self):
         """The condition under which the attribute is written, or None for always."""
-        if self.omit:
-            return 'false'
         if self.always and not self.optional:
             cond = None
         else:
@@ -283,6 +280,7 @@ class Class:
         self.firstletter = 'firstletter' in options
         self.quiet = 'quiet' in options
         self.always_assigned = 'assigned' in options
+        self.present = 'present' in options
         self.text = False
         self.attrs = []
         self.children = []
@@ -749,6 +747,8 @@ def emit_class_def(world, cls, w):
         c.index = i
     emit_constructor(world, n, cls.children, len(cls.children), len(cls.attrs), w)
     w('int %s::CheckAssigned() {' % n)
+    if cls.present:
+        w('    const bool present = WasRead();')
     w('    Flags = 0;')
     w('    int a = 0;')
     for a in cls.attrs:
@@ -759,11 +759,14 @@ def emit_class_def(world, cls, w):
     w('    if (a > 0) Flags |= XpgAttributes;')
     if cls.text:
         w('    if (!Text.empty()) {\n        Flags |= XpgText;\n        ++c;\n    }')
-    if cls.always_assigned:
-        w('    if (a + c == 0) {')
-        w('        Flags |= XpgAttributes;')
+    if cls.present:
+        w('    if (a + c == 0 && present) {')
+        w('        Flags = XpgRead;')
         w('        return 1;')
         w('    }')
+    if cls.always_assigned:
+        w('    Flags |= XpgAttributes;')
+        w('    if (a + c == 0) return 1;')
     w('    return a + c;\n}\n')
     emit_handle_element(world, n, cls.children, w, firstletter=cls.firstletter)
     if cls.attrs:
@@ -781,11 +784,9 @@ def emit_class_def(world, cls, w):
                 w('    if (pending == %d && OnRead%s) OnRead%s(%sItem);' % (c.index, c.field, c.field, c.field))
         w('}\n')
     w('void %s::WriteAttributes(xls::TXpgWriteXML& writer) const {' % n)
-    if not cls.attrs or all(a.omit for a in cls.attrs):
+    if not cls.attrs:
         w('    (void)writer;')
     for a in cls.attrs:
-        if a.omit:
-            continue
         cond = a.write_condition()
         w('    ' + (a.write() if cond is None else 'if (%s) %s' % (cond, a.write())))
     w('}\n')
