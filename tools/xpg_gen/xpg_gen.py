@@ -53,10 +53,11 @@ class above):
                              empty text is written as an empty element; fallback: likewise, but
                              only when the element writes no other child; preserve: a text with
                              a leading or trailing blank gets xml:space="preserve"
-    stream NAME CLASS [FIELD]
+    stream NAME CLASS [FIELD] [assigned]
                              a repeated child read and written through events, one reused object
                              (FIELDItem, events OnReadFIELD and OnWriteFIELD); every item the
-                             write event gives is written
+                             write event gives is written, or with the option assigned only
+                             those with something set
   FIELD, where given, names the C++ field; by default it is the element name.
   root NAME CLASS [FIELD]    an element that may be the document element (FIELD: its field name)
 
@@ -326,7 +327,7 @@ def parse(path):
                 elif key == 'attr' and len(args) >= 2:
                     current.attrs.append(Attr(args, where))
                 elif key in ('child', 'list', 'stream') and len(args) >= 2:
-                    allowed = {'fresh'} if key == 'child' else set()
+                    allowed = {'child': {'fresh'}, 'stream': {'assigned'}}.get(key, set())
                     options = [a for a in args[2:] if a in allowed]
                     fields = [a for a in args[2:] if a not in allowed]
                     if len(fields) > 1:
@@ -703,8 +704,12 @@ def emit_write_children(children, w, owner):
               % (c.name, owner, c.field, keep, 'true' if 'preserve' in c.options else 'false'))
         elif c.kind == 'stream':
             w('    while (OnWrite%s && OnWrite%s(%sItem)) {' % (c.field, c.field, c.field))
-            w('        %sItem.CheckAssigned();' % c.field)
-            w('        XpgWriteItem(writer, %sItem, "%s");' % (c.field, c.name))
+            if 'assigned' in c.options:
+                w('        if (%sItem.CheckAssigned() > 0) XpgWriteItem(writer, %sItem, "%s");'
+                  % (c.field, c.field, c.name))
+            else:
+                w('        %sItem.CheckAssigned();' % c.field)
+                w('        XpgWriteItem(writer, %sItem, "%s");' % (c.field, c.name))
             w('    }')
 
 
