@@ -19,6 +19,9 @@ class above):
   enum ST_Type PREFIX [capital] : V...
                              the same; capital: the first letter of V upper-cased in the
                              constant and registry names ("stbs" + "thin" gives stbsThin)
+                             A value written V=NAME takes NAME as its constant and registry
+                             name (two types sharing a prefix and a value). An enumeration has
+                             at most 255 values: 255 is "not set".
   class CLASS [OPTION...]    an element class; options:
                                hashrs       attributes switch on the RS hash
                                firstletter  children told apart by their name's first letter
@@ -102,10 +105,13 @@ def cpp_string(text):
 
 
 class Enum:
-    def __init__(self, name, prefix, values, capital):
-        self.name, self.prefix, self.values, self.capital = name, prefix, values, capital
+    def __init__(self, name, prefix, values, capital, where):
+        self.name, self.prefix, self.capital = name, prefix, capital
+        self.values, self.names = enum_values(values, where)
 
     def constant(self, value):
+        if value in self.names:
+            return self.names[value]
         return self.prefix + (value[0].upper() + value[1:] if self.capital else value)
 
     def ordinal(self, text, where):
@@ -114,6 +120,19 @@ class Enum:
         if text not in self.values:
             sys.exit('%s: %s has no value "%s"' % (where, self.name, text))
         return self.values.index(text)
+
+
+def enum_values(words, where):
+    """The values of an enumeration line and the constant names some of them are given."""
+    values, names = [], {}
+    for word in words:
+        value, _, name = word.partition('=')
+        values.append(value)
+        if name:
+            names[value] = name
+    if len(values) > 255:
+        sys.exit('%s: more than 255 enumeration values' % where)
+    return values, names
 
 
 ATTR_OPTIONS = ('always',)
@@ -362,9 +381,9 @@ def parse(path):
                     options, values = args[2:colon], args[colon + 1:]
                     if set(options) - {'capital'}:
                         sys.exit('%s: unknown enumeration option' % where)
-                    unit.enums.append(Enum(args[0], args[1], values, 'capital' in options))
+                    unit.enums.append(Enum(args[0], args[1], values, 'capital' in options, where))
                 else:
-                    unit.enums.append(Enum(args[0], args[1], args[2:], False))
+                    unit.enums.append(Enum(args[0], args[1], args[2:], False, where))
             elif key == 'class' and len(args) >= 1:
                 current = Class(args[0], args[1:])
                 current.unit = unit
