@@ -12,6 +12,8 @@ class above):
                              of a main namespace is known by its local name whatever its prefix
   prefix P URI               attribute names written "P:name" mean that namespace, whatever
                              prefix a file binds to it; the writer declares it on the root
+  exact                      element and attribute names are compared in full once their hash
+                             or first letter matched: another name of that hash is unknown
   document CLASS [strict]    the part document class; strict: a document element that is no
                              root raises instead of reading as an empty part
   enum ST_Type PREFIX V...   an enumeration: constants PREFIX+V with ordinals 0, 1, ..., a write
@@ -321,6 +323,7 @@ class Unit:
         self.prefixes = []
         self.document = None
         self.strict = False
+        self.exact = False
         self.enums = []
         self.classes = []
         self.roots = []
@@ -368,6 +371,8 @@ def parse(path):
                 unit.cppns = args[1] if len(args) == 2 else args[0]
             elif key == 'use' and len(args) == 1:
                 unit.uses.append(args[0])
+            elif key == 'exact' and not args:
+                unit.exact = True
             elif key == 'namespace' and len(args) == 1:
                 unit.namespaces.append(args[0])
             elif key == 'prefix' and len(args) == 2:
@@ -669,6 +674,12 @@ def emit_handle_child(world, c, w, indent):
         w(p + 'return &%sItem;' % c.field)
 
 
+def emit_exact_name(world, c, w, indent):
+    """With exact names the hash or first letter only narrows the search."""
+    if world.unit.exact:
+        w(' ' * indent + 'if (reader.ElementName() != "%s") break;' % cpp_string(c.name))
+
+
 def emit_handle_element(world, name, children, w, firstletter=False):
     w('TXPGBase* %s::HandleElement(TXPGReader& reader) {' % name)
     if firstletter:
@@ -676,6 +687,7 @@ def emit_handle_element(world, name, children, w, firstletter=False):
         w('        switch (reader.ElementName().front()) {')
         for c in children:
             w("            case '%s': {  // %s" % (c.name[0], c.name))
+            emit_exact_name(world, c, w, 16)
             emit_handle_child(world, c, w, 16)
             w('            }')
         w('        }')
@@ -689,6 +701,7 @@ def emit_handle_element(world, name, children, w, firstletter=False):
         w('    switch (reader.ElementHash()) {')
         for c in children:
             w('        case %d: {  // %s' % (name_hash(c.name), c.name))
+            emit_exact_name(world, c, w, 12)
             emit_handle_child(world, c, w, 12)
             w('        }')
         w('    }')
@@ -753,6 +766,8 @@ def emit_attribute_cases(cls, w):
     w('        switch (attributes.%s(i)) {' % fn)
     for a in cls.attrs:
         w('            case %d%s:  // %s' % (hf(a.name), 'u' if cls.hashrs else '', a.name))
+        if cls.unit.exact:
+            w('                if (attributes.GetName(i) != u"%s") break;' % cpp_string(a.name))
         w('                ' + a.read('value'))
         w('                continue;')
     w('        }')
