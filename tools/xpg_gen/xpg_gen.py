@@ -49,9 +49,11 @@ class above):
                                start=V   the value it takes when its element starts, before
                                          the element's own attributes are read
                              Unknown enumeration texts are reported and leave the field as it is.
-    child NAME CLASS [FIELD] [fresh]
+    child NAME CLASS [FIELD] [fresh] [required]
                              a child that occurs at most once (owned object); fresh: each
-                             occurrence starts from the defaults (cleared when it starts)
+                             occurrence starts from the defaults (cleared when it starts);
+                             required: always written, as an empty element when nothing in it
+                             is set, so its parent is never without it
     list NAME CLASS [FIELD]  a repeated child (owned list); every item is written
     textchild NAME [required|fallback] [preserve]
                              a child holding only text, kept in a string field; required: an
@@ -349,7 +351,7 @@ def parse(path):
                 elif key == 'attr' and len(args) >= 2:
                     current.attrs.append(Attr(args, where))
                 elif key in ('child', 'list', 'stream') and len(args) >= 2:
-                    allowed = {'child': {'fresh'}, 'stream': {'assigned'}}.get(key, set())
+                    allowed = {'child': {'fresh', 'required'}, 'stream': {'assigned'}}.get(key, set())
                     options = [a for a in args[2:] if a in allowed]
                     fields = [a for a in args[2:] if a not in allowed]
                     if len(fields) > 1:
@@ -715,7 +717,7 @@ def emit_handle_element(world, name, children, w, firstletter=False):
 def emit_write_children(children, w, owner):
     for i, c in enumerate(children):
         if c.kind == 'child':
-            w('    XpgWriteChild(writer, *%s%s, "%s");' % (owner, c.field, c.name))
+            emit_write_child(c, w, owner)
         elif c.kind == 'list':
             w('    %s%s.Write(writer, "%s");' % (owner, c.field, c.name))
         elif c.kind == 'textchild':
@@ -745,10 +747,23 @@ def emit_write_children(children, w, owner):
             w('    }')
 
 
+def emit_check_child(c, w, owner):
+    if 'required' in c.options:
+        w('    c += 1 + %s%s->CheckAssigned();  // %s is written also when empty' % (owner, c.field, c.name))
+    else:
+        w('    c += %s%s->CheckAssigned();' % (owner, c.field))
+
+
+def emit_write_child(c, w, owner):
+    w('    XpgWriteChild(writer, *%s%s, "%s");' % (owner, c.field, c.name))
+    if 'required' in c.options:
+        w('    if (!%s%s->Assigned()) writer.EmptyElement("%s");' % (owner, c.field, c.name))
+
+
 def emit_check_children(children, w, owner):
     for c in children:
         if c.kind == 'child':
-            w('    c += %s%s->CheckAssigned();' % (owner, c.field))
+            emit_check_child(c, w, owner)
         elif c.kind == 'list':
             w('    c += %s%s.CheckAssigned();' % (owner, c.field))
         elif c.kind == 'textchild':

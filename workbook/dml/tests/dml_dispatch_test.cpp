@@ -22,6 +22,13 @@ void LoadBody(Loaded& loaded, std::string_view inner) {
     testing::Load(loaded.doc, "<txBody xmlns=\"" + std::string(MainNs) + "\">" + std::string(inner) + "</txBody>");
 }
 
+// The saved part without the line breaks the writer puts between elements.
+std::string Saved(TXPGDocDmlTest& doc) {
+    std::string text = testing::Save(doc);
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+    return text;
+}
+
 bool Reported(const Loaded& loaded, std::u16string_view text) {
     for (const auto& report : loaded.reports)
         if (report.find(text) != std::u16string::npos) return true;
@@ -79,7 +86,29 @@ TEST(DmlDispatch, EnumeratedAttributeReadsAndWritesItsOwnValues) {
         EXPECT_EQ(loaded.doc.txBody().bodyPr->anchor, c.ordinal);
         EXPECT_EQ(loaded.doc.txBody().bodyPr->wrap, u"w");
         EXPECT_EQ(loaded.reports.empty(), c.ordinal != 255);
-        EXPECT_NE(testing::Save(loaded.doc).find(c.written), std::string::npos) << testing::Save(loaded.doc);
+        const std::string saved = Saved(loaded.doc);
+        EXPECT_NE(saved.find(c.written), std::string::npos) << saved;
+    }
+}
+
+// A required child is written where the schema wants it, also when it was absent or empty.
+TEST(DmlDispatch, RequiredChildIsAlwaysWritten) {
+    struct Case {
+        const char* markup;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"", "<txBody xmlns=\"http://schemas.openxmlformats.org/drawingml/2006/main\" ><bodyPr/></txBody>"},
+        {"<p><r>x</r></p>", "><bodyPr/><p><r>x</r></p></txBody>"},
+        {"<p><r>x</r></p><bodyPr/>", "><bodyPr/><p><r>x</r></p></txBody>"},
+        {"<bodyPr wrap=\"w\"/>", "><bodyPr wrap=\"w\" /></txBody>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.markup);
+        Loaded loaded;
+        LoadBody(loaded, c.markup);
+        const std::string saved = Saved(loaded.doc);
+        EXPECT_NE(saved.find(c.written), std::string::npos) << saved;
     }
 }
 
