@@ -12,6 +12,8 @@ class above):
                              of a main namespace is known by its local name whatever its prefix
   prefix P URI               attribute names written "P:name" mean that namespace, whatever
                              prefix a file binds to it; the writer declares it on the root
+  exact                      element and attribute names are compared in full once their hash
+                             or first letter matched: another name of that hash is unknown
   document CLASS [strict]    the part document class; strict: a document element that is no
                              root raises instead of reading as an empty part
   enum ST_Type PREFIX V...   an enumeration: constants PREFIX+V with ordinals 0, 1, ..., a write
@@ -19,6 +21,9 @@ class above):
   enum ST_Type PREFIX [capital] : V...
                              the same; capital: the first letter of V upper-cased in the
                              constant and registry names ("stbs" + "thin" gives stbsThin)
+                             A value written V=NAME takes NAME as its constant and registry
+                             name (two types sharing a prefix and a value). An enumeration has
+                             at most 255 values: 255 is "not set".
   class CLASS [OPTION...]    an element class; options:
                                hashrs       attributes switch on the RS hash
                                firstletter  children told apart by their name's first letter
@@ -44,9 +49,11 @@ class above):
                                start=V   the value it takes when its element starts, before
                                          the element's own attributes are read
                              Unknown enumeration texts are reported and leave the field as it is.
-    child NAME CLASS [FIELD] [fresh]
+    child NAME CLASS [FIELD] [fresh] [required]
                              a child that occurs at most once (owned object); fresh: each
-                             occurrence starts from the defaults (cleared when it starts)
+                             occurrence starts from the defaults (cleared when it starts);
+                             required: always written, as an empty element when nothing in it
+                             is set, so its parent is never without it
     list NAME CLASS [FIELD]  a repeated child (owned list); every item is written
     textchild NAME [required|fallback] [preserve]
                              a child holding only text, kept in a string field; required: an
@@ -102,10 +109,13 @@ def cpp_string(text):
 
 
 class Enum:
-    def __init__(self, name, prefix, values, capital):
-        self.name, self.prefix, self.values, self.capital = name, prefix, values, capital
+    def __init__(self, name, prefix, values, capital, where):
+        self.name, self.prefix, self.capital = name, prefix, capital
+        self.values, self.names = enum_values(values, where)
 
     def constant(self, value):
+        if value in self.names:
+            return self.names[value]
         return self.prefix + (value[0].upper() + value[1:] if self.capital else value)
 
     def ordinal(self, text, where):
@@ -114,6 +124,19 @@ class Enum:
         if text not in self.values:
             sys.exit('%s: %s has no value "%s"' % (where, self.name, text))
         return self.values.index(text)
+
+
+def enum_values(words, where):
+    """The values of an enumeration line and the constant names some of them are given."""
+    values, names = [], {}
+    for word in words:
+        value, _, name = word.partition('=')
+        values.append(value)
+        if name:
+            names[value] = name
+    if len(values) > 255:
+        sys.exit('%s: more than 255 enumeration values' % where)
+    return values, names
 
 
 ATTR_OPTIONS = ('always',)
@@ -302,6 +325,7 @@ class Unit:
         self.prefixes = []
         self.document = None
         self.strict = False
+        self.exact = False
         self.enums = []
         self.classes = []
         self.roots = []
@@ -327,7 +351,7 @@ def parse(path):
                 elif key == 'attr' and len(args) >= 2:
                     current.attrs.append(Attr(args, where))
                 elif key in ('child', 'list', 'stream') and len(args) >= 2:
-                    allowed = {'child': {'fresh'}, 'stream': {'assigned'}}.get(key, set())
+                    allowed = {'child': {'fresh', 'required'}, 'stream': {'assigned'}}.get(key, set())
                     options = [a for a in args[2:] if a in allowed]
                     fields = [a for a in args[2:] if a not in allowed]
                     if len(fields) > 1:
@@ -349,6 +373,8 @@ def parse(path):
                 unit.cppns = args[1] if len(args) == 2 else args[0]
             elif key == 'use' and len(args) == 1:
                 unit.uses.append(args[0])
+            elif key == 'exact' and not args:
+                unit.exact = True
             elif key == 'namespace' and len(args) == 1:
                 unit.namespaces.append(args[0])
             elif key == 'prefix' and len(args) == 2:
@@ -362,9 +388,9 @@ def parse(path):
                     options, values = args[2:colon], args[colon + 1:]
                     if set(options) - {'capital'}:
                         sys.exit('%s: unknown enumeration option' % where)
-                    unit.enums.append(Enum(args[0], args[1], values, 'capital' in options))
+                    unit.enums.append(Enum(args[0], args[1], values, 'capital' in options, where))
                 else:
-                    unit.enums.append(Enum(args[0], args[1], args[2:], False))
+                    unit.enums.append(Enum(args[0], args[1], args[2:], False, where))
             elif key == 'class' and len(args) >= 1:
                 current = Class(args[0], args[1:])
                 current.unit = unit
@@ -650,6 +676,12 @@ def emit_handle_child(world, c, w, indent):
         w(p + 'return &%sItem;' % c.field)
 
 
+def emit_exact_name(world, c, w, indent):
+    """With exact names the hash or first letter only narrows the search."""
+    if world.unit.exact:
+        w(' ' * indent + 'if (reader.ElementName() != "%s") break;' % cpp_string(c.name))
+
+
 def emit_handle_element(world, name, children, w, firstletter=False):
     w('TXPGBase* %s::HandleElement(TXPGReader& reader) {' % name)
     if firstletter:
@@ -657,6 +689,7 @@ def emit_handle_element(world, name, children, w, firstletter=False):
         w('        switch (reader.ElementName().front()) {')
         for c in children:
             w("            case '%s': {  // %s" % (c.name[0], c.name))
+            emit_exact_name(world, c, w, 16)
             emit_handle_child(world, c, w, 16)
             w('            }')
         w('        }')
@@ -670,6 +703,7 @@ def emit_handle_element(world, name, children, w, firstletter=False):
         w('    switch (reader.ElementHash()) {')
         for c in children:
             w('        case %d: {  // %s' % (name_hash(c.name), c.name))
+            emit_exact_name(world, c, w, 12)
             emit_handle_child(world, c, w, 12)
             w('        }')
         w('    }')
@@ -683,7 +717,7 @@ def emit_handle_element(world, name, children, w, firstletter=False):
 def emit_write_children(children, w, owner):
     for i, c in enumerate(children):
         if c.kind == 'child':
-            w('    XpgWriteChild(writer, *%s%s, "%s");' % (owner, c.field, c.name))
+            emit_write_child(c, w, owner)
         elif c.kind == 'list':
             w('    %s%s.Write(writer, "%s");' % (owner, c.field, c.name))
         elif c.kind == 'textchild':
@@ -713,10 +747,23 @@ def emit_write_children(children, w, owner):
             w('    }')
 
 
+def emit_check_child(c, w, owner):
+    if 'required' in c.options:
+        w('    c += 1 + %s%s->CheckAssigned();  // %s is written also when empty' % (owner, c.field, c.name))
+    else:
+        w('    c += %s%s->CheckAssigned();' % (owner, c.field))
+
+
+def emit_write_child(c, w, owner):
+    w('    XpgWriteChild(writer, *%s%s, "%s");' % (owner, c.field, c.name))
+    if 'required' in c.options:
+        w('    if (!%s%s->Assigned()) writer.EmptyElement("%s");' % (owner, c.field, c.name))
+
+
 def emit_check_children(children, w, owner):
     for c in children:
         if c.kind == 'child':
-            w('    c += %s%s->CheckAssigned();' % (owner, c.field))
+            emit_check_child(c, w, owner)
         elif c.kind == 'list':
             w('    c += %s%s.CheckAssigned();' % (owner, c.field))
         elif c.kind == 'textchild':
@@ -734,6 +781,8 @@ def emit_attribute_cases(cls, w):
     w('        switch (attributes.%s(i)) {' % fn)
     for a in cls.attrs:
         w('            case %d%s:  // %s' % (hf(a.name), 'u' if cls.hashrs else '', a.name))
+        if cls.unit.exact:
+            w('                if (attributes.GetName(i) != u"%s") break;' % cpp_string(a.name))
         w('                ' + a.read('value'))
         w('                continue;')
     w('        }')
