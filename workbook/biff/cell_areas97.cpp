@@ -26,7 +26,8 @@ void TMergedCells::Copy(int col1, int row1, int col2, int row2, int dCol, int dR
     for (int i = 0; i < Count(); ++i) {
         const TCellArea& a = *GetItems(i);
         if (a.Meets(c1, r1, c2, r2))
-            copies.push_back(MakeCellArea(a.GetCol1() + dCol, a.GetRow1() + dRow, a.GetCol2() + dCol, a.GetRow2() + dRow));
+            copies.push_back(
+                MakeCellArea(a.GetCol1() + dCol, a.GetRow1() + dRow, a.GetCol2() + dCol, a.GetRow2() + dRow));
     }
     for (TXLSCellArea& t : copies)
         if (ClipArea97(t.Col1, t.Row1, t.Col2, t.Row2)) AddAreaRec(t);
