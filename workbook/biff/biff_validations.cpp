@@ -158,7 +158,8 @@ std::vector<uint8_t> TDataValidation::RecordData() const {
     TRecordBytes data;
     data.Long(Flags());
     for (const std::u16string* text : {&InputTitle, &ErrorTitle, &InputMsg, &ErrorMsg}) WriteText(data, *text);
-    for (const auto& tokens : Tokens_) data.Word(static_cast<uint16_t>(tokens.size())).Word(0).Append(tokens.data(), tokens.size());
+    for (const auto& tokens : Tokens_)
+        data.Word(static_cast<uint16_t>(tokens.size())).Word(0).Append(tokens.data(), tokens.size());
     std::vector<TXLSCellArea> areas;
     for (int i = 0; i < Areas.Count(); ++i) {
         TXLSCellArea a = Areas.GetItems(i)->GetBounds();

@@ -126,7 +126,7 @@ TEST(BiffValidations, TravelThroughTheModelAndTheFile) {
     kept->formula1 = u"\"是,否\"";
     kept->sqref.AddArea(1, 2, 1, 9);
     TXc12DataValidation* between = list.Add();
-    between->type = 1;  // whole numbers
+    between->type = 1;       // whole numbers
     between->operator_ = 7;  // greater than or equal
     between->formula1 = u"10";
     between->sqref.AddArea(3, 3, 3, 3);
