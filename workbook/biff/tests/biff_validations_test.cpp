@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "workbook/biff/tests/biff_read_book.h"
 #include "workbook/biff/tests/biff_test_workbook.h"
 #include "workbook/model/cond_formats.h"
+#include "workbook/model/worksheet_items.h"
 #include "workbook/model/worksheet_part.h"
 
 using namespace xls;
@@ -173,4 +176,30 @@ TEST(BiffValidations, TextsBeyondOneRecordAreRefused) {
         EXPECT_NE(std::string(e.what()).find("A data validation does not fit one record"), std::string::npos)
             << e.what();
     }
+}
+
+TEST(BiffValidations, FollowRowsInsertedAndDeletedAboveThem) {
+    std::ifstream in(
+        std::string(OMBRIX_SOURCE_DIR) + "/workbook/biff/tests/validation_fixtures/validations_libreoffice.xls",
+        std::ios::binary);
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    test::TBIFFReadBook book;
+    book.Load(file);
+    TXc12DataWorksheet& sheet = *book.Root.Worksheets().GetItems(0);
+    ASSERT_EQ(sheet.dataValidations->Count(), 8);
+    EXPECT_EQ(sheet.dataValidations->GetItems(0)->sqref.GetAsText(), u"A10:A20");
+    // Three rows inserted above row 5, then row 1 deleted: everything below moves down two.
+    sheet.dataValidations->GetItems(0)->MoveArea(0, 4, 255, 65535, 0, 3);
+    sheet.dataValidations->GetItems(0)->MoveArea(0, 1, 255, 65535, 0, -1);
+    sheet.mergeCells->MoveArea(0, 4, 255, 65535, 0, 3);
+    // The first column's validation loses its cells.
+    sheet.dataValidations->GetItems(1)->Delete(1, 0, 1, 65535);
+
+    test::TBIFFReadBook back;
+    back.Load(book.Save());
+    const TXc12DataWorksheet& moved = *back.Root.Worksheets().GetItems(0);
+    ASSERT_EQ(moved.dataValidations->Count(), 7);
+    EXPECT_EQ(moved.dataValidations->GetItems(0)->sqref.GetAsText(), u"A12:A22");
+    EXPECT_EQ(moved.dataValidations->GetItems(1)->sqref.GetAsText(), u"C10:C20");
+    EXPECT_EQ(moved.mergeCells->GetAsText(), u"B2:C3 E8:E12");
 }
