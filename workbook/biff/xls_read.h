@@ -201,6 +201,8 @@ private:
     void AddColumns(int first, int last, uint16_t width, TXc12XF* style, uint16_t options);
     void ReadDimensions();
     void ReadMergedCells();
+    // DVAL and the DV records after it, into the sheet's validations.
+    void ReadValidations();
     void ReadPageBreaks(bool rows);
     void ReadHeaderFooter(bool header);
     void ReadName();

@@ -3,6 +3,7 @@
 #include "workbook/biff/biff_document.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/biff_record_ids.h"
+#include "workbook/biff/biff_validations.h"
 #include "workbook/biff/xls_read.h"
 #include "workbook/model/biff_values.h"
 #include "workbook/model/cell_format.h"
@@ -280,6 +281,12 @@ void TXLSReadBIFF::ReadSetting() {
             Storage_->SetInsertPoint(INSERT_FORMATTING);
             return;
         }
+        case BIFFRECID_DVAL:
+            Keep_ = false;
+            if (Biff8() && InWorksheet_) ReadValidations();
+            return;
+        // A DV belongs to the DVAL before it, which reads it; one met alone is dropped.
+        case BIFFRECID_DV: Keep_ = false; return;
         case BIFFRECID_MERGEDCELLS:
             Keep_ = false;
             Storage_->SetInsertPoint(INSERT_TRAILING);
@@ -486,6 +493,12 @@ void TXLSReadBIFF::ReadMergedCells() {
         const int row1 = r.U16LEAt(at), row2 = r.U16LEAt(at + 2), col1 = r.U16LEAt(at + 4), col2 = r.U16LEAt(at + 6);
         if (merged.IndexOfArea(col1, row1, col2, row2) < 0) merged.AddArea(MakeCellArea(col1, row1, col2, row2));
     }
+}
+
+void TXLSReadBIFF::ReadValidations() {
+    TDataValidations validations(Document_.FormulaHandler());
+    validations.LoadFromStream(Stream_, Data());
+    validations.ToModel(*Worksheet().dataValidations);
 }
 
 void TXLSReadBIFF::ReadPageBreaks(bool rows) {

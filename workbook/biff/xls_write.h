@@ -145,6 +145,7 @@ private:
     void WriteSelections();
     void WriteMergedCells();
     void WriteHyperlinks();
+    void WriteValidations();
     void WriteSheetProtection();
 
     // --- cells ---

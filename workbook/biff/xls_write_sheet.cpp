@@ -4,6 +4,7 @@
 #include "workbook/biff/biff_document.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/biff_record_ids.h"
+#include "workbook/biff/biff_validations.h"
 #include "workbook/biff/xls_write.h"
 #include "workbook/model/cell_store.h"
 #include "workbook/model/document_root.h"
@@ -283,7 +284,15 @@ void TXLSWriteBIFF::WriteTrailing() {
     WriteSelections();
     WriteMergedCells();
     WriteHyperlinks();
+    WriteValidations();
     WriteSheetProtection();
+}
+
+void TXLSWriteBIFF::WriteValidations() {
+    if (Biff5_) return;
+    TDataValidations validations(Document_.FormulaHandler());
+    validations.FromModel(*Worksheet_->dataValidations);
+    validations.SaveToStream(Stream_);
 }
 
 void TXLSWriteBIFF::WritePane() {

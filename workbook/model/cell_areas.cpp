@@ -253,7 +253,7 @@ bool TCellAreas::Absorb(const TXLSCellArea& t) {
 
 void TCellAreas::Place(const TXLSCellArea& moved) {
     TXLSCellArea t = moved;
-    if (!ClampToGrid(t) || Absorb(t)) return;
+    if (!ClipToGrid(t) || Absorb(t)) return;
     Delete(t.Col1, t.Row1, t.Col2, t.Row2);
     AddAreaRec(t);
 }
@@ -280,7 +280,7 @@ void TCellAreas::Move(int dCol, int dRow) {
     std::vector<std::unique_ptr<TCellArea>> kept;
     for (auto& item : Items_) {
         TXLSCellArea t = Moved(item->GetBounds(), dCol, dRow);
-        if (!ClampToGrid(t)) continue;
+        if (!ClipToGrid(t)) continue;
         item->SetBounds(t.Col1, t.Row1, t.Col2, t.Row2);
         kept.push_back(std::move(item));
     }

@@ -114,6 +114,10 @@ public:
     void Move(int dCol, int dRow) override;
     void MoveArea(int col1, int row1, int col2, int row2, int dCol, int dRow) override;
 
+protected:
+    // The grid the moved areas are kept in; a format with a smaller grid clips to its own.
+    virtual bool ClipToGrid(TXLSCellArea& area) const { return ClampToGrid(area); }
+
 private:
     // Grows an area that contains or continues t; false when none does.
     bool Absorb(const TXLSCellArea& t);
