@@ -103,7 +103,9 @@ TEST(MappedFileStream, ReleasedStreamBytesLeaveMemoryAndStillReadTheSame) {
         ASSERT_NE(bytes, nullptr);
         const long before = FileResidentKiB();
         TCompoundFile::ReleaseReadBytes(*stream, static_cast<int64_t>(big.size()) - 1000);
-        if (c.Mapped) EXPECT_LT(FileResidentKiB(), before - 6 * 1024);
+        if (c.Mapped) {
+            EXPECT_LT(FileResidentKiB(), before - 6 * 1024);
+        }
         EXPECT_TRUE(std::equal(big.begin(), big.end(), bytes));
         // Past the end and before the start: nothing to release, nothing broken.
         TCompoundFile::ReleaseReadBytes(*stream, static_cast<int64_t>(big.size()) * 2);
