@@ -1,7 +1,7 @@
 // The Excel workbooks of the record reads: the history report and the alarm workbook.
 #include "console/alarm_workbook.h"
 #include "console/form1.h"
-#include "console/report_files.h"
+#include "console/report_question.h"
 
 namespace console {
 

@@ -6,6 +6,7 @@
 #include "base/format.h"
 #include "console/form1.h"
 #include "console/report_files.h"
+#include "console/report_question.h"
 
 namespace console {
 namespace {

@@ -118,6 +118,11 @@ public:
     static std::unique_ptr<TCompoundFile> OpenMemory(std::vector<uint8_t> bytes);
     // Copies the whole source (from its start) into memory and rewinds it.
     static std::unique_ptr<TCompoundFile> OpenStream(base::TStream& source);
+    // Said by a reader of a stream's ContiguousBytes() that is done with the bytes before
+    // position: when they come from a file mapping (LoadFile), their pages may leave the
+    // process's memory, so that reading a large file does not hold all of it. The bytes stay
+    // readable: touched again, they are read from the file.
+    static void ReleaseReadBytes(base::TStream& stream, int64_t position);
 
     TCompoundStorage& Root() { return *Root_; }
     const TCompoundStorage& Root() const { return *Root_; }

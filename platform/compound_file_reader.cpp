@@ -73,8 +73,8 @@ private:
 // they stand. Keeps the reader, and so the memory, alive.
 class TMemoryRunStream : public base::TStream {
 public:
-    TMemoryRunStream(std::shared_ptr<TCompoundFileReader> reader, const uint8_t* bytes, int64_t size)
-        : Reader_(std::move(reader)), View_(base::TMemoryStream::View(bytes, size)) {}
+    TMemoryRunStream(std::shared_ptr<TCompoundFileReader> reader, uint64_t offset, const uint8_t* bytes, int64_t size)
+        : Reader_(std::move(reader)), Offset_(offset), View_(base::TMemoryStream::View(bytes, size)) {}
 
     int64_t Read(void* buffer, int64_t count) override { return View_.Read(buffer, count); }
     int64_t Write(const void*, int64_t) override { return 0; }
@@ -83,9 +83,13 @@ public:
     }
     int64_t Size() override { return View_.Size(); }
     const uint8_t* ContiguousBytes() const override { return View_.Memory(); }
+    void ReleaseBefore(int64_t position) {
+        if (position > 0) Reader_->Release(Offset_, static_cast<uint64_t>(std::min(position, View_.Size())));
+    }
 
 private:
     std::shared_ptr<TCompoundFileReader> Reader_;
+    uint64_t Offset_;  // of the first byte in the file
     base::TMemoryStream View_;
 };
 
@@ -93,8 +97,8 @@ private:
 
 TCompoundFileReader::TCompoundFileReader(std::unique_ptr<base::TStream> source) : Source_(std::move(source)) {
     FileSize_ = static_cast<uint64_t>(Source_->Size());
-    if (const auto* mapped = dynamic_cast<const TMappedFileStream*>(Source_.get()))
-        Memory_ = mapped->Memory();
+    if ((Mapped_ = dynamic_cast<TMappedFileStream*>(Source_.get())))
+        Memory_ = Mapped_->Memory();
     else if (const auto* memory = dynamic_cast<const base::TMemoryStream*>(Source_.get()))
         Memory_ = memory->Memory();
     ReadHeader();
@@ -114,6 +118,14 @@ void TCompoundFileReader::ReadAt(uint64_t offset, uint8_t* buffer, size_t count)
     }
     // Only a short last sector ends before its bytes do; sector numbers are checked before.
     if (got < count) std::memset(buffer + got, 0, count - got);
+}
+
+void TCompoundFile::ReleaseReadBytes(base::TStream& stream, int64_t position) {
+    if (auto* run = dynamic_cast<TMemoryRunStream*>(&stream)) run->ReleaseBefore(position);
+}
+
+void TCompoundFileReader::Release(uint64_t offset, uint64_t count) {
+    if (Mapped_) Mapped_->Release(static_cast<int64_t>(offset), static_cast<int64_t>(count));
 }
 
 void TCompoundFileReader::ReadHeader() {
@@ -306,7 +318,7 @@ std::unique_ptr<base::TStream> TCompoundFileReader::OpenEntry(uint32_t entry) {
     bool run = Memory_ && !units.empty() && units.front() + e.Size <= FileSize_;
     for (size_t i = 1; run && i < units.size(); ++i) run = units[i] == units[i - 1] + sectorSize;
     if (run)
-        return std::make_unique<TMemoryRunStream>(shared_from_this(), Memory_ + units.front(),
+        return std::make_unique<TMemoryRunStream>(shared_from_this(), units.front(), Memory_ + units.front(),
                                                   static_cast<int64_t>(e.Size));
     return std::make_unique<TChainStream>(shared_from_this(), std::move(units), sectorSize,
                                           static_cast<int64_t>(e.Size));

@@ -7,6 +7,7 @@
 
 #include "base/stream.h"
 #include "platform/compound_file.h"
+#include "platform/mapped_file.h"
 
 namespace platform {
 
@@ -37,6 +38,8 @@ public:
 
     // Reads count bytes at a file offset; bytes past the end of a short last sector read as zero.
     void ReadAt(uint64_t offset, uint8_t* buffer, size_t count);
+    // Lets the pages of bytes [offset, offset + count) of a mapped file leave memory.
+    void Release(uint64_t offset, uint64_t count);
 
 private:
     void ReadHeader();
@@ -48,7 +51,8 @@ private:
     uint64_t SectorOffset(uint32_t sector) const { return (static_cast<uint64_t>(sector) + 1) << SectorShift_; }
 
     std::unique_ptr<base::TStream> Source_;
-    const uint8_t* Memory_ = nullptr;  // the source's bytes when they lie in memory: read without a stream call
+    TMappedFileStream* Mapped_ = nullptr;  // the source when it is a file mapping
+    const uint8_t* Memory_ = nullptr;      // the source's bytes when they lie in memory: read without a stream call
     uint64_t FileSize_ = 0;
     int SectorShift_ = 9;
     uint32_t SectorCount_ = 0;  // sectors after the header that the file holds, a short last one included

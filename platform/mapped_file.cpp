@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -41,6 +42,17 @@ TMappedFileStream::~TMappedFileStream() {
 }
 
 int64_t TMappedFileStream::Write(const void*, int64_t) { throw base::EWriteError("A mapped file is read-only"); }
+
+void TMappedFileStream::Release(int64_t from, int64_t count) {
+    if (!Mapping_ || from < 0 || count <= 0 || static_cast<uint64_t>(from) >= MappedSize_) return;
+    const auto page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+    const uint64_t end = std::min<uint64_t>(MappedSize_, static_cast<uint64_t>(from) + static_cast<uint64_t>(count));
+    const uint64_t first = (static_cast<uint64_t>(from) + page - 1) / page * page;
+    const uint64_t last = end == MappedSize_ ? end : end / page * page;
+    if (first >= last) return;
+    // The mapping is private and never written: dropped pages come back from the file unchanged.
+    ::madvise(static_cast<uint8_t*>(Mapping_) + first, static_cast<size_t>(last - first), MADV_DONTNEED);
+}
 
 void TMappedFileStream::SetSize(int64_t) { throw base::EStreamError("A mapped file cannot be resized"); }
 

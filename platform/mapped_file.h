@@ -28,6 +28,9 @@ public:
     // The file's bytes, Size() of them.
     const uint8_t* Memory() const { return View_.Memory(); }
     const uint8_t* ContiguousBytes() const override { return Memory(); }
+    // Lets the pages wholly inside bytes [from, from + count) of the file leave the process's
+    // memory; they are read from the file again when touched.
+    void Release(int64_t from, int64_t count);
 
 private:
     void* Mapping_ = nullptr;

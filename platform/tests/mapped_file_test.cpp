@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "base/exception.h"
@@ -67,6 +71,47 @@ TEST(MappedFileStream, CompoundFileLoadedFromAFileReadsItsStreams) {
     const auto loaded = TCompoundFile::LoadFile(dir / "c.bin");
     EXPECT_EQ(loaded->Root().ReadStream(u"Big"), big);
     EXPECT_EQ(loaded->Root().ReadStream(u"Small"), small);
+}
+
+// Resident pages of mapped files, KiB.
+long FileResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("RssFile:", 0) == 0) return std::stol(line.substr(8));
+    return -1;
+}
+
+// Released bytes leave the process's memory but still read as they were; released bytes of a
+// file held in the heap (not mapped) must stay untouched.
+TEST(MappedFileStream, ReleasedStreamBytesLeaveMemoryAndStillReadTheSame) {
+    TTempDir dir;
+    const std::vector<uint8_t> big = Bytes(8 << 20);
+    TCompoundFile written;
+    written.Root().CreateStream(u"Big").WriteBuffer(big.data(), static_cast<int64_t>(big.size()));
+    written.SaveToFile(dir / "c.bin");
+    const std::vector<uint8_t> file = written.SaveToBytes();
+    struct Case {
+        const char* Name;
+        std::unique_ptr<TCompoundFile> Loaded;
+        bool Mapped;
+    } cases[] = {{"mapped", TCompoundFile::LoadFile(dir / "c.bin"), true},
+                 {"in memory", TCompoundFile::OpenMemory(file), false}};
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto stream = c.Loaded->Root().OpenStream(u"Big");
+        const uint8_t* bytes = stream->ContiguousBytes();
+        ASSERT_NE(bytes, nullptr);
+        const long before = FileResidentKiB();
+        TCompoundFile::ReleaseReadBytes(*stream, static_cast<int64_t>(big.size()) - 1000);
+        if (c.Mapped) {
+            EXPECT_LT(FileResidentKiB(), before - 6 * 1024);
+        }
+        EXPECT_TRUE(std::equal(big.begin(), big.end(), bytes));
+        // Past the end and before the start: nothing to release, nothing broken.
+        TCompoundFile::ReleaseReadBytes(*stream, static_cast<int64_t>(big.size()) * 2);
+        TCompoundFile::ReleaseReadBytes(*stream, -1);
+        EXPECT_EQ(c.Loaded->Root().ReadStream(u"Big"), big);
+    }
 }
 
 }  // namespace

@@ -158,6 +158,7 @@ void TXLSReadBIFF::ReadRecords() {
         Dispatch();
         if (Keep_) Storage_->AddRecord(id, Data());
         ++RecordCount_;
+        Stream_.ReleaseReadBytes();
     }
     ApplyRows();
 }

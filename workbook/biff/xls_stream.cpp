@@ -44,6 +44,7 @@ void TXLSStream::Release() {
     InPlace_ = nullptr;
     InPlaceSize_ = 0;
     InPlacePos_ = 0;
+    InPlaceReleased_ = 0;
     Ole_ = nullptr;
     OleRead_.reset();
     Storage_.reset();
@@ -167,6 +168,7 @@ bool TXLSStream::BeginInPlaceRead() {
     if (!InPlace_) return false;
     InPlaceSize_ = stream.Size();
     InPlacePos_ = stream.Position();
+    InPlaceReleased_ = 0;
     return true;
 }
 

@@ -65,6 +65,17 @@ public:
         return bytes;
     }
 
+    // Between records of an in-place read: every so often the stream hears that the bytes behind
+    // the position are done with, so that a mapped file's pages leave memory as the read goes on
+    // and a large read holds the model it fills rather than the whole file as well.
+    void ReleaseReadBytes() {
+        constexpr int64_t Step = int64_t{1} << 20;
+        if (InPlace_ && InPlacePos_ - InPlaceReleased_ >= Step) {
+            InPlaceReleased_ = InPlacePos_;
+            if (Ole_) platform::TCompoundFile::ReleaseReadBytes(*Ole_, InPlacePos_);
+        }
+    }
+
     int ReadHeader(TBIFFHeader& header) {
         if (InPlace_ && InPlaceSize_ - InPlacePos_ >= 4) {
             const uint8_t* bytes = InPlace_ + InPlacePos_;
@@ -152,6 +163,7 @@ private:
     const uint8_t* InPlace_ = nullptr;
     int64_t InPlaceSize_ = 0;
     int64_t InPlacePos_ = 0;
+    int64_t InPlaceReleased_ = 0;  // the stream was told it may drop what lies before
     bool ContinueRead_ = false;
     int32_t ContinuePos_ = 0;   // data bytes consumed of the current record or continuation
     int32_t RecordLength_ = 0;  // data length of the record whose header was read last
