@@ -78,7 +78,8 @@ TEST(MD5Test, UpdateInPiecesEqualsOneBufferAndFinalWipesContext) {
     const std::string text(300, 'x');
     TMD5Context context;
     MD5Init(context);
-    for (size_t i = 0; i < text.size(); i += 7) MD5Update(context, text.data() + i, std::min<size_t>(7, text.size() - i));
+    for (size_t i = 0; i < text.size(); i += 7)
+        MD5Update(context, text.data() + i, std::min<size_t>(7, text.size() - i));
     TMD5Digest digest;
     MD5Final(digest, context);
     EXPECT_EQ(MD5DigestToHex(digest), MD5String(text));
@@ -99,7 +100,8 @@ TEST(RC4Test, PublishedVectors) {
         {text("Secret"), "Attack at dawn", "45a01f645fc35b383552544b9bf5"},
         // RFC 6229: the first keystream bytes of a 40-bit and a 128-bit key.
         {{1, 2, 3, 4, 5}, std::string(16, '\0'), "b2396305f03dc027ccc3524a0a1118a8"},
-        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, std::string(16, '\0'),
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+         std::string(16, '\0'),
          "9ac7cc9a609d1ef7b2932899cde41b97"},
     };
     for (const Case& c : cases) {

@@ -120,6 +120,11 @@ public:
     int GetNameIndex(const std::u16string& name) const;
     std::u16string GetNameText(int index) const;
 
+    // When not empty the workbook is written encrypted with it. A read of an encrypted file sets
+    // it to the password that opened the file.
+    const std::u16string& GetPassword() const { return Password_; }
+    void SetPassword(const std::u16string& password) { Password_ = password; }
+
     // While true the writer writes the six built-in STYLE records instead of the stored ones.
     bool DefaultStyles = true;
     bool SaveVBA = true;
@@ -129,6 +134,7 @@ public:
 private:
     TXc12Manager& Manager_;
     std::string FileName_;
+    std::u16string Password_;
     TExcelVersion Version_ = xvExcel97;
     int32_t MaxRecordSize_ = MAXRECSZ_97;
     TFormulaHandler Handler_;

@@ -44,6 +44,9 @@ void TXLSStream::Release() {
     InPlace_ = nullptr;
     InPlaceSize_ = 0;
     InPlacePos_ = 0;
+    Encrypted_ = false;
+    Decrypted_.clear();
+    FilePassEnd_ = -1;
     Ole_ = nullptr;
     OleRead_.reset();
     Storage_.reset();
