@@ -13,6 +13,7 @@
 #include "workbook/biff/excel_version.h"
 #include "workbook/biff/extra_objects.h"
 #include "workbook/biff/record_storage_globals.h"
+#include "workbook/biff/xls_vba.h"
 
 namespace xls {
 
@@ -125,6 +126,11 @@ public:
     const std::u16string& GetPassword() const { return Password_; }
     void SetPassword(const std::u16string& password) { Password_ = password; }
 
+    // While kept, a file's VBA project is read with it and written back unchanged; otherwise a
+    // workbook is written without one.
+    void SetKeepVBA(bool keep);
+    TXLSVBA* GetVBA() const { return VBA_.get(); }
+
     // While true the writer writes the six built-in STYLE records instead of the stored ones.
     bool DefaultStyles = true;
     bool SaveVBA = true;
@@ -142,6 +148,7 @@ private:
     TRecordStorageGlobals GlobalRecords_;
     TExtraObjects ExtraObjects_;
     std::unique_ptr<TSheets> Sheets_;
+    std::unique_ptr<TXLSVBA> VBA_;
 };
 
 }  // namespace xls

@@ -69,7 +69,8 @@ void TXLSCipher::MakeBlockKey(uint32_t block) {
 }
 
 void TXLSCipher::SkipKeystream(int64_t position) {
-    if (position / BlockSize != Block_ || position < Position_) MakeBlockKey(static_cast<uint32_t>(position / BlockSize));
+    if (position / BlockSize != Block_ || position < Position_)
+        MakeBlockKey(static_cast<uint32_t>(position / BlockSize));
     base::RC4Skip(State_, static_cast<size_t>(position - Position_));
     Position_ = position;
 }

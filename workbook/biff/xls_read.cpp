@@ -31,6 +31,7 @@ bool IsBOF(uint16_t id) { return (id & 0xFF) == 0x09 && id <= BIFFRECID_BOF; }
 
 TXLSReadBIFF::TXLSReadBIFF(TBIFF5& document) : Document_(document), Manager_(document.Manager()) {
     Stream_.SetExtraObjects(&Document_.ExtraObjects());
+    Stream_.SetVBA(Document_.GetVBA());
 }
 
 base::TByteReader TXLSReadBIFF::Reader() const {

@@ -17,6 +17,7 @@
 namespace xls {
 
 class TExtraObjects;
+class TXLSVBA;
 
 struct TBIFFHeader {
     uint16_t RecID = 0;
@@ -41,6 +42,12 @@ public:
     void SetTargetStream(base::TStream* target) { TargetStream_ = target; }
     // Set before Open (filled) and before CreateFile (copied into the new file); may be nil.
     void SetExtraObjects(TExtraObjects* extraObjects) { ExtraObjects_ = extraObjects; }
+
+    // Set before Open (the project is read from the file) and before CreateFile; may be nil.
+    void SetVBA(TXLSVBA* vba) { VBA_ = vba; }
+    void SetSaveVBA(bool save) { SaveVBA_ = save; }
+    // After the last record: the VBA project, when there is one to save, into "_VBA_PROJECT_CUR".
+    void WriteVBA();
 
     TExcelVersion Open(const std::string& fileName);
     TExcelVersion OpenStorage(const std::string& fileName);
@@ -146,6 +153,8 @@ private:
     base::TStream* SourceStream_ = nullptr;
     base::TStream* TargetStream_ = nullptr;
     TExtraObjects* ExtraObjects_ = nullptr;
+    TXLSVBA* VBA_ = nullptr;
+    bool SaveVBA_ = false;
 
     std::unique_ptr<platform::TCompoundFile> Storage_;
     std::unique_ptr<base::TStream> OleRead_;  // the workbook stream of a file read

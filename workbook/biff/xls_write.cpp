@@ -101,6 +101,8 @@ void TXLSWriteBIFF::Write(base::TStream* target) {
     BuildSheetEntries();
     Stream_.SetExtraObjects(&Document_.ExtraObjects());
     Stream_.SetTargetStream(target);
+    Stream_.SetVBA(Document_.GetVBA());
+    Stream_.SetSaveVBA(Document_.SaveVBA);
     Stream_.CreateFile(Document_.GetFilename(), Document_.GetVersion());
     TRecordStorageGlobals& globals = Document_.GlobalRecords();
     if (globals.Count() == 0) globals.FillFromDefaults();
@@ -119,6 +121,7 @@ void TXLSWriteBIFF::Write(base::TStream* target) {
     }
     WriteChartSheets(INT_MAX);
     if (Encrypting()) Stream_.EncryptStream();
+    Stream_.WriteVBA();
     // Only a finished container becomes the file; a failed write leaves none (the stream
     // abandons what it built when the writer goes).
     Stream_.Close();
@@ -141,7 +144,8 @@ void TXLSWriteBIFF::WriteGlobalRecord(const std::vector<uint8_t>& record) {
         case BIFFRECID_BACKUP: WriteBoolRecord(id, model.workbookPr.backupFile != 0); break;
         case BIFFRECID_WRITEACCESS: WriteWriteAccess(); break;
         case BIFFRECID_OBPROJ:
-            if (Document_.SaveVBA) WriteEmptyRecord(id);
+            // Only beside the project it announces.
+            if (Document_.SaveVBA && Document_.GetVBA() && Document_.GetVBA()->HasProject()) WriteEmptyRecord(id);
             break;
         case BIFFRECID_BOOKBOOL:
             WriteWordRecord(id, static_cast<uint16_t>((model.workbookPr.saveExternalLinkValues ? 1 : 0) |

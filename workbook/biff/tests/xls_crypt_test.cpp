@@ -33,11 +33,13 @@ std::string Checked(const std::string& command) {
     return result.Output;
 }
 
-std::string XlrdDump(const std::string& path) { return Checked("/usr/bin/python3 " + ShellQuote(Script("xlrd_dump.py")) + " " + ShellQuote(path)); }
+std::string XlrdDump(const std::string& path) {
+    return Checked("/usr/bin/python3 " + ShellQuote(Script("xlrd_dump.py")) + " " + ShellQuote(path));
+}
 
 std::string Decrypt(const std::string& path, const std::u16string& password, const std::string& out) {
-    return Checked("/usr/bin/msoffcrypto-tool -p " + ShellQuote(base::Utf16ToUtf8(password)) + " " + ShellQuote(path) + " " +
-               ShellQuote(out));
+    return Checked("/usr/bin/msoffcrypto-tool -p " + ShellQuote(base::Utf16ToUtf8(password)) + " " + ShellQuote(path) +
+                   " " + ShellQuote(out));
 }
 
 // Enough cells and strings that the stream runs over many 1024-byte blocks of the keystream.
@@ -102,7 +104,8 @@ TEST(XLSCrypt, PasswordOpensTheWorkbookAndItsAbsenceOrAWrongOneIsReported) {
         ASSERT_EQ(ReadError(file, c.Given, read), c.Error) << base::Utf16ToUtf8(c.Given);
         if (c.Error != 0) continue;
         // Kept for the next save.
-        EXPECT_EQ(read.Document->GetPassword(), c.Written.substr(0, c.Given.empty() ? c.Written.size() : c.Given.size()));
+        EXPECT_EQ(read.Document->GetPassword(),
+                  c.Written.substr(0, c.Given.empty() ? c.Written.size() : c.Given.size()));
         std::u16string text;
         ASSERT_TRUE(read.Cells().GetAsString(1, 299, text));
         EXPECT_EQ(text, u"文本 " + std::u16string(19, u'x'));
@@ -178,8 +181,8 @@ TEST(XLSCrypt, DefaultPasswordKeepsItsFixedSaltUserPasswordsGetANewSaltEverySave
 
     // Read and written again: encrypted with the password it was opened with, a new salt each
     // time; the caller may remove the password.
-    for (const auto& [written, given] : {std::pair{std::u16string(DefaultPassword), std::u16string()},
-                                         std::pair{UserPassword, UserPassword}}) {
+    for (const auto& [written, given] :
+         {std::pair{std::u16string(DefaultPassword), std::u16string()}, std::pair{UserPassword, UserPassword}}) {
         test::TBIFFReadBook read;
         ASSERT_EQ(ReadError(SaveWith(written), given, read), 0);
         const auto again = read.Save();
@@ -222,8 +225,8 @@ TEST(XLSCrypt, FirstRecordAfterFilePassIsEncryptedUnlessItStaysPlainByItsKind) {
     WriteFileBytes(dir / "encrypted.xls", file);
     Decrypt(dir / "encrypted.xls", UserPassword, dir / "decrypted.xls");
     EXPECT_EQ(Checked("/usr/bin/python3 -c " +
-                  ShellQuote("import sys, xlrd; print(xlrd.open_workbook(sys.argv[1]).user_name)") + " " +
-                  ShellQuote(dir / "decrypted.xls")),
+                      ShellQuote("import sys, xlrd; print(xlrd.open_workbook(sys.argv[1]).user_name)") + " " +
+                      ShellQuote(dir / "decrypted.xls")),
               user + "\n");
 }
 
