@@ -32,7 +32,8 @@ std::u16string Latin(const std::vector<uint8_t>& bytes) { return {bytes.begin(),
 
 std::u16string Utf16(const std::vector<uint8_t>& bytes) {
     std::u16string text;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<char16_t>(base::LoadLE16(bytes.data() + i)));
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        text.push_back(static_cast<char16_t>(base::LoadLE16(bytes.data() + i)));
     return text;
 }
 

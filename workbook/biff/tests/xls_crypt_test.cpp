@@ -230,5 +230,25 @@ TEST(XLSCrypt, FirstRecordAfterFilePassIsEncryptedUnlessItStaysPlainByItsKind) {
               user + "\n");
 }
 
+TEST(XLSCrypt, LibreOfficeFileOpensWithItsPasswordOnly) {
+    // Saved by LibreOffice with the password "ombrix-lo" (gen_libreoffice_crypt_fixtures.py).
+    const auto file = platform::testing::ReadFileBytes(Script("read_fixtures/libreoffice_password.xls"));
+    const std::pair<std::u16string, int> cases[] = {
+        {u"ombrix-lo", 0},
+        {u"ombrix-LO", TXLSErrorManager::ErrPasswordWrong},
+        {u"", TXLSErrorManager::ErrPasswordMissing},
+    };
+    for (const auto& [password, error] : cases) {
+        test::TBIFFReadBook read;
+        ASSERT_EQ(ReadError(file, password, read), error) << base::Utf16ToUtf8(password);
+        if (error != 0) continue;
+        std::u16string text;
+        ASSERT_TRUE(read.Cells().GetAsString(0, 199, text));
+        EXPECT_EQ(text, u"Zeile 199");
+        ASSERT_TRUE(read.Cells().GetAsString(1, 0, text));
+        EXPECT_EQ(text, u"21.5");
+    }
+}
+
 }  // namespace
 }  // namespace xls

@@ -43,10 +43,9 @@ TEST(VBAContainer, DecompressesPublishedExamplesAndRefusesDamagedOnes) {
     };
     const Case cases[] = {
         // The normal-compression example of the VBA file format's documentation.
-        {{0x01, 0x2F, 0xB0, 0x00, 0x23, 0x61, 0x61, 0x61, 0x62, 0x63, 0x64, 0x65, 0x82, 0x66, 0x00, 0x70,
-          0x61, 0x67, 0x68, 0x69, 0x6A, 0x01, 0x38, 0x08, 0x61, 0x6B, 0x6C, 0x00, 0x30, 0x6D, 0x6E, 0x6F,
-          0x70, 0x06, 0x71, 0x02, 0x70, 0x04, 0x10, 0x72, 0x73, 0x74, 0x75, 0x76, 0x10, 0x77, 0x78, 0x79,
-          0x7A, 0x00, 0x3C},
+        {{0x01, 0x2F, 0xB0, 0x00, 0x23, 0x61, 0x61, 0x61, 0x62, 0x63, 0x64, 0x65, 0x82, 0x66, 0x00, 0x70, 0x61,
+          0x67, 0x68, 0x69, 0x6A, 0x01, 0x38, 0x08, 0x61, 0x6B, 0x6C, 0x00, 0x30, 0x6D, 0x6E, 0x6F, 0x70, 0x06,
+          0x71, 0x02, 0x70, 0x04, 0x10, 0x72, 0x73, 0x74, 0x75, 0x76, 0x10, 0x77, 0x78, 0x79, 0x7A, 0x00, 0x3C},
          "#aaabcdefaaaaghijaaaaaklaaamnopqaaaaaaaaaaaarstuvwxyzaaa"},
         // One literal and a copy token of 14 bytes at offset 1.
         {{0x01, 0x03, 0xB0, 0x02, 0x61, 0x0B, 0x00}, std::string(15, 'a')},
@@ -98,11 +97,11 @@ std::vector<uint8_t> WorkbookWithProject(bool withTerminator) {
     const std::vector<uint8_t> workbook = book.WriteStream();
 
     std::vector<uint8_t> dir;
-    AddDirRecord(dir, 0x0001, Long(1));                              // PROJECTSYSKIND
-    AddDirRecord(dir, 0x0004, Bytes("VBAProject"));                  // PROJECTNAME
+    AddDirRecord(dir, 0x0001, Long(1));                                  // PROJECTSYSKIND
+    AddDirRecord(dir, 0x0004, Bytes("VBAProject"));                      // PROJECTNAME
     AddDirRecord(dir, 0x0009, {0x5E, 0x00, 0x00, 0x00, 0x03, 0x00}, 4);  // PROJECTVERSION
-    AddDirRecord(dir, 0x000F, Word(1));                              // PROJECTMODULES
-    AddDirRecord(dir, 0x0013, Word(0xFFFF));                         // PROJECTCOOKIE
+    AddDirRecord(dir, 0x000F, Word(1));                                  // PROJECTMODULES
+    AddDirRecord(dir, 0x0013, Word(0xFFFF));                             // PROJECTCOOKIE
     AddDirRecord(dir, 0x0019, Bytes("Module1"));
     AddDirRecord(dir, 0x0047, {'M', 0, 'o', 0, 'd', 0, 'u', 0, 'l', 0, 'e', 0, '1', 0});
     AddDirRecord(dir, 0x001A, Bytes("Stream1"));
@@ -133,14 +132,13 @@ std::vector<uint8_t> WorkbookWithProject(bool withTerminator) {
 
 // Every stream below "_VBA_PROJECT_CUR" with its bytes in hexadecimal, as olefile reads them.
 std::string ProjectStreams(const std::string& path) {
-    const auto result = RunCommand(
-        "/usr/bin/python3 -c " +
-        ShellQuote("import sys, olefile\n"
-                   "ole = olefile.OleFileIO(sys.argv[1])\n"
-                   "for entry in sorted(ole.listdir()):\n"
-                   "    if entry[0] == '_VBA_PROJECT_CUR':\n"
-                   "        print('/'.join(entry), ole.openstream(entry).read().hex())\n") +
-        " " + ShellQuote(path));
+    const auto result = RunCommand("/usr/bin/python3 -c " +
+                                   ShellQuote("import sys, olefile\n"
+                                              "ole = olefile.OleFileIO(sys.argv[1])\n"
+                                              "for entry in sorted(ole.listdir()):\n"
+                                              "    if entry[0] == '_VBA_PROJECT_CUR':\n"
+                                              "        print('/'.join(entry), ole.openstream(entry).read().hex())\n") +
+                                   " " + ShellQuote(path));
     EXPECT_EQ(result.ExitCode, 0) << result.Output;
     return result.Output;
 }
