@@ -126,8 +126,8 @@ public:
     const std::u16string& GetPassword() const { return Password_; }
     void SetPassword(const std::u16string& password) { Password_ = password; }
 
-    // While kept, a file's VBA project is read with it and written back unchanged; otherwise a
-    // workbook is written without one.
+    // While kept, a file's VBA project is read with it (its modules for callers) and its copy
+    // written back; otherwise the project goes along unread with the file's other storages.
     void SetKeepVBA(bool keep);
     TXLSVBA* GetVBA() const { return VBA_.get(); }
 

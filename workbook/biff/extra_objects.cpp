@@ -13,8 +13,6 @@ void TExtraObjects::Keep(const platform::TCompoundStorage& root) {
     Storage_->Root().SetClsid(root.Clsid());
     Storage_->Root().DestroyElement(u"Workbook");
     Storage_->Root().DestroyElement(u"Book");
-    // The VBA project goes with the document's VBA object, when it keeps one.
-    Storage_->Root().DestroyElement(u"_VBA_PROJECT_CUR");
 }
 
 void TExtraObjects::CopyInto(platform::TCompoundStorage& root) const {

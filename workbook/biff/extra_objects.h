@@ -6,9 +6,8 @@
 
 namespace xls {
 
-// The storages and streams of the compound file last read, except its workbook stream and its
-// VBA project, kept so that the next file written carries them unchanged (property sets and
-// anything else).
+// The storages and streams of the compound file last read, except its workbook stream, kept so
+// that the next file written carries them unchanged (property sets, VBA project, anything else).
 class TExtraObjects {
 public:
     TExtraObjects();
@@ -16,8 +15,7 @@ public:
 
     void Clear();
     bool HasStorage() const { return Storage_ != nullptr; }
-    // Keeps a copy of everything in root except the streams "Workbook" and "Book" and the
-    // storage "_VBA_PROJECT_CUR".
+    // Keeps a copy of everything in root except the streams "Workbook" and "Book".
     void Keep(const platform::TCompoundStorage& root);
     // Copies what is kept into a new file's root storage.
     void CopyInto(platform::TCompoundStorage& root) const;

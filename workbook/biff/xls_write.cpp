@@ -144,8 +144,7 @@ void TXLSWriteBIFF::WriteGlobalRecord(const std::vector<uint8_t>& record) {
         case BIFFRECID_BACKUP: WriteBoolRecord(id, model.workbookPr.backupFile != 0); break;
         case BIFFRECID_WRITEACCESS: WriteWriteAccess(); break;
         case BIFFRECID_OBPROJ:
-            // Only beside the project it announces.
-            if (Document_.SaveVBA && Document_.GetVBA() && Document_.GetVBA()->HasProject()) WriteEmptyRecord(id);
+            if (Document_.SaveVBA) WriteEmptyRecord(id);
             break;
         case BIFFRECID_BOOKBOOL:
             WriteWordRecord(id, static_cast<uint16_t>((model.workbookPr.saveExternalLinkValues ? 1 : 0) |
