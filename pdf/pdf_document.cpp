@@ -7,11 +7,11 @@
 #include "base/byte_reader.h"
 #include "base/date_time.h"
 #include "base/file_stream.h"
+#include "base/md5.h"
 #include "base/text_encoding.h"
 #include "pdf/pdf_date_time.h"
 #include "pdf/pdf_encoding.h"
 #include "pdf/pdf_exception.h"
-#include "pdf/pdf_md5.h"
 #include "pdf/pdf_number_format.h"
 #include "platform/open_with_desktop.h"
 
@@ -140,7 +140,7 @@ void TPDFDocument::BeginDoc() {
     std::string identified = FileName_ + FormatFileIdTime(base::NowDateTime());
     std::random_device random;
     for (int i = 0; i < 4; ++i) base::AppendLE32(identified, random());
-    FileID_ = MD5String(identified);
+    FileID_ = base::MD5String(identified);
     Writer_ = std::make_unique<TPDFObjectWriter>(std::make_unique<base::TFileStream>(FileName_, base::fmCreate));
     const bool strong = ProtectionKeyLength_ == TPDFKeyLength::kl128;
     auto has = [this](TPDFCriptoOption option) { return ProtectionOptions_.count(option) > 0; };

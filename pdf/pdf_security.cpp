@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "pdf/pdf_md5.h"
-#include "pdf/pdf_rc4.h"
+#include "base/md5.h"
+#include "base/rc4.h"
 
 namespace pdf {
 namespace {
@@ -18,15 +18,15 @@ std::string Pad(const std::string& password) {
     return padded;
 }
 
-void Rehash50(TMD5Digest& digest) {
-    for (int i = 0; i < 50; ++i) digest = MD5Buffer(digest.data(), digest.size());
+void Rehash50(base::TMD5Digest& digest) {
+    for (int i = 0; i < 50; ++i) digest = base::MD5Buffer(digest.data(), digest.size());
 }
 
 std::string Rc4(std::string_view bytes, const uint8_t* key, int keyLength) {
-    TRC4State state;
-    RC4Init(state, key, keyLength);
+    base::TRC4State state;
+    base::RC4Init(state, key, keyLength);
     std::string out(bytes);
-    RC4Crypt(state, out.data(), out.data(), out.size());
+    base::RC4Crypt(state, out.data(), out.data(), out.size());
     return out;
 }
 
@@ -69,21 +69,21 @@ TPDFSecurity ComputeSecurity(const std::string& ownerPassword, const std::string
     const int keyLength = security.KeyLength();
 
     const std::string paddedOwner = Pad(ownerPassword.empty() ? userPassword : ownerPassword);
-    TMD5Digest ownerDigest = MD5Buffer(paddedOwner.data(), paddedOwner.size());
+    base::TMD5Digest ownerDigest = base::MD5Buffer(paddedOwner.data(), paddedOwner.size());
     if (strong) Rehash50(ownerDigest);
     const std::string paddedUser = Pad(userPassword);
     security.O = Rc4(paddedUser, ownerDigest.data(), keyLength);
     if (strong) security.O = NineteenPasses(security.O, ownerDigest.data(), keyLength);
 
-    TMD5Context context;
-    MD5Init(context);
-    MD5Update(context, paddedUser.data(), paddedUser.size());
-    MD5Update(context, security.O.data(), security.O.size());
+    base::TMD5Context context;
+    base::MD5Init(context);
+    base::MD5Update(context, paddedUser.data(), paddedUser.size());
+    base::MD5Update(context, security.O.data(), security.O.size());
     const uint8_t pBytes[4] = {uint8_t(p), uint8_t(p >> 8), uint8_t(p >> 16), uint8_t(uint32_t(p) >> 24)};
-    MD5Update(context, pBytes, 4);
-    MD5Update(context, security.FileID.data(), security.FileID.size());
-    TMD5Digest key;
-    MD5Final(key, context);
+    base::MD5Update(context, pBytes, 4);
+    base::MD5Update(context, security.FileID.data(), security.FileID.size());
+    base::TMD5Digest key;
+    base::MD5Final(key, context);
     if (strong) Rehash50(key);
     security.Key = key;
     return security;
@@ -99,18 +99,18 @@ std::string TPDFSecurity::Crypt(std::string_view bytes, int number) const {
     seed[keyLength + 2] = uint8_t(number >> 16);
     seed[keyLength + 3] = 0;
     seed[keyLength + 4] = 0;
-    const TMD5Digest objectKey = MD5Buffer(seed, size_t(keyLength) + 5);
+    const base::TMD5Digest objectKey = base::MD5Buffer(seed, size_t(keyLength) + 5);
     return Rc4(bytes, objectKey.data(), Strong ? 16 : 10);
 }
 
 std::string TPDFSecurity::UserEntry() const {
     if (!Strong) return Rc4(std::string_view(reinterpret_cast<const char*>(Padding), 32), Key.data(), 5);
-    TMD5Context context;
-    MD5Init(context);
-    MD5Update(context, Padding, 32);
-    MD5Update(context, FileID.data(), FileID.size());
-    TMD5Digest digest;
-    MD5Final(digest, context);
+    base::TMD5Context context;
+    base::MD5Init(context);
+    base::MD5Update(context, Padding, 32);
+    base::MD5Update(context, FileID.data(), FileID.size());
+    base::TMD5Digest digest;
+    base::MD5Final(digest, context);
     std::string entry = Rc4(std::string_view(reinterpret_cast<const char*>(digest.data()), 16), Key.data(), 16);
     entry = NineteenPasses(entry, Key.data(), 16);
     std::random_device random;

@@ -8,13 +8,12 @@
 
 #include "base/date_time.h"
 #include "base/exception.h"
+#include "base/md5.h"
 #include "pdf/pdf_date_time.h"
 #include "pdf/pdf_encoding.h"
 #include "pdf/pdf_float_point.h"
 #include "pdf/pdf_hex.h"
-#include "pdf/pdf_md5.h"
 #include "pdf/pdf_number_format.h"
-#include "pdf/pdf_rc4.h"
 #include "pdf/tests/test_support.h"
 #include "pdf/win_ansi.h"
 
@@ -154,61 +153,8 @@ TEST(MD5, MatchesPythonHashlib) {
         arguments);
     ASSERT_EQ(result.ExitCode, 0) << result.Output;
     std::string expected;
-    for (const std::string& input : inputs) expected += MD5String(input) + "\n";
+    for (const std::string& input : inputs) expected += base::MD5String(input) + "\n";
     EXPECT_EQ(result.Output, expected);
-}
-
-TEST(MD5, UpdateInPiecesEqualsOneBufferAndFinalWipesContext) {
-    const std::string text(300, 'x');
-    TMD5Context context;
-    MD5Init(context);
-    for (size_t i = 0; i < text.size(); i += 7)
-        MD5Update(context, text.data() + i, std::min<size_t>(7, text.size() - i));
-    TMD5Digest digest;
-    MD5Final(digest, context);
-    EXPECT_EQ(MD5DigestToHex(digest), MD5String(text));
-    EXPECT_EQ(context.State[0], 0u);
-    EXPECT_EQ(context.BufferLength, 0u);
-}
-
-TEST(RC4, PublishedVectorsAndRestartingKeystream) {
-    struct Case {
-        std::string key, plain, cipherHex;
-    };
-    const Case cases[] = {{"Key", "Plaintext", "BBF316E8D940AF0AD3"},
-                          {"Wiki", "pedia", "1021BF0420"},
-                          {"Secret", "Attack at dawn", "45A01F645FC35B383552544B9BF5"}};
-    for (const Case& c : cases) {
-        TRC4State state;
-        RC4Init(state, c.key.data(), int(c.key.size()));
-        std::string out(c.plain.size(), '\0');
-        RC4Crypt(state, c.plain.data(), out.data(), out.size());
-        std::string hex;
-        for (char ch : out) hex += ByteToHex(uint8_t(ch));
-        EXPECT_EQ(hex, c.cipherHex) << c.key;
-    }
-    // In place, and a second call restarts at i = j = 0 on the permutation the first left.
-    TRC4State state;
-    RC4Init(state, "Key", 3);
-    EXPECT_EQ(state.Initial, state.Permutation);
-    std::string text = "Plaintext";
-    RC4Crypt(state, text.data(), text.data(), text.size());
-    EXPECT_EQ(ByteToHex(uint8_t(text[0])), "BB");
-    TRC4State replay = state;
-    std::string a = "abc", b = "abc";
-    RC4Crypt(state, a.data(), a.data(), 3);
-    RC4Crypt(replay, b.data(), b.data(), 3);
-    EXPECT_EQ(a, b);
-
-    for (int length : {0, 257}) {
-        std::string key(300, 'k');
-        try {
-            RC4Init(state, key.data(), length);
-            ADD_FAILURE() << length;
-        } catch (const base::Exception& e) {
-            EXPECT_STREQ(e.what(), "RC4: Invalid key length");
-        }
-    }
 }
 
 TEST(DateTime, FormatsCreationDateAndIdentifierTime) {

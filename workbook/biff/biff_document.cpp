@@ -62,7 +62,15 @@ void TBIFF5::Clear() {
     if (ChartSheets) ChartSheets->Clear();
     if (PictureGroup) PictureGroup->Clear();
     ExtraObjects_.Clear();
+    if (VBA_) VBA_->Clear();
     VersionRead = xvNone;
+}
+
+void TBIFF5::SetKeepVBA(bool keep) {
+    if (!keep)
+        VBA_.reset();
+    else if (!VBA_)
+        VBA_ = std::make_unique<TXLSVBA>();
 }
 
 void TBIFF5::ResetSheets() { Sheets_->ClearToOne(); }

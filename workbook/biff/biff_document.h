@@ -13,6 +13,7 @@
 #include "workbook/biff/excel_version.h"
 #include "workbook/biff/extra_objects.h"
 #include "workbook/biff/record_storage_globals.h"
+#include "workbook/biff/xls_vba.h"
 
 namespace xls {
 
@@ -120,6 +121,16 @@ public:
     int GetNameIndex(const std::u16string& name) const;
     std::u16string GetNameText(int index) const;
 
+    // When not empty the workbook is written encrypted with it. A read of an encrypted file sets
+    // it to the password that opened the file.
+    const std::u16string& GetPassword() const { return Password_; }
+    void SetPassword(const std::u16string& password) { Password_ = password; }
+
+    // While kept, a file's VBA project is read with it (its modules for callers) and its copy
+    // written back; otherwise the project goes along unread with the file's other storages.
+    void SetKeepVBA(bool keep);
+    TXLSVBA* GetVBA() const { return VBA_.get(); }
+
     // While true the writer writes the six built-in STYLE records instead of the stored ones.
     bool DefaultStyles = true;
     bool SaveVBA = true;
@@ -129,6 +140,7 @@ public:
 private:
     TXc12Manager& Manager_;
     std::string FileName_;
+    std::u16string Password_;
     TExcelVersion Version_ = xvExcel97;
     int32_t MaxRecordSize_ = MAXRECSZ_97;
     TFormulaHandler Handler_;
@@ -136,6 +148,7 @@ private:
     TRecordStorageGlobals GlobalRecords_;
     TExtraObjects ExtraObjects_;
     std::unique_ptr<TSheets> Sheets_;
+    std::unique_ptr<TXLSVBA> VBA_;
 };
 
 }  // namespace xls

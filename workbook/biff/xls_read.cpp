@@ -21,7 +21,6 @@ namespace {
 
 constexpr uint16_t BuildNumberWritten = 6319;
 constexpr size_t MaxGlobalsBOF = 256;
-constexpr uint16_t EncryptionRC4 = 1;
 constexpr uint16_t RC4Standard = 1;
 // The least a sheet takes of the stream: its BOUNDSHEET record and its substream's BOF and EOF.
 constexpr int64_t MinSheetBytes = 12 + 12 + 4;
@@ -32,6 +31,7 @@ bool IsBOF(uint16_t id) { return (id & 0xFF) == 0x09 && id <= BIFFRECID_BOF; }
 
 TXLSReadBIFF::TXLSReadBIFF(TBIFF5& document) : Document_(document), Manager_(document.Manager()) {
     Stream_.SetExtraObjects(&Document_.ExtraObjects());
+    Stream_.SetVBA(Document_.GetVBA());
 }
 
 base::TByteReader TXLSReadBIFF::Reader() const {
@@ -432,12 +432,34 @@ void TXLSReadBIFF::ListSheet(const std::u16string& name, uint8_t visibility, boo
 void TXLSReadBIFF::ReadFilepass() {
     Keep_ = false;
     const base::TByteReader r = Reader();
-    const uint16_t type = r.U16LEAt(0);
-    // No decryption is built yet, for RC4 CryptoAPI (versions 2 to 4) nor any other kind: the
-    // file ends in a clear error, also when the error event keeps the report from raising.
-    const bool standardRC4 = type == EncryptionRC4 && Biff8() && r.U16LEAt(2) == RC4Standard;
-    Manager_.Errors().Error(standardRC4 ? u"RC4" : u"", TXLSErrorManager::ErrUnknownEncryption);
-    throw EBIFFError("The workbook is encrypted");
+    // Only RC4 version 1.1 is decrypted; RC4 CryptoAPI (versions 2 to 4), the XOR obfuscation of
+    // older files and anything else end in a clear error, also when the error event keeps the
+    // report from raising.
+    if (!Biff8() || r.U16LEAt(0) != EncryptionRC4 || r.U16LEAt(2) != RC4Standard || r.U16LEAt(4) != RC4Standard) {
+        Manager_.Errors().Error(u"", TXLSErrorManager::ErrUnknownEncryption);
+        throw EBIFFError("Unknown type of encryption");
+    }
+    const std::span<const uint8_t> filePass = Data();
+    if (Manager_.OnPassword || !Manager_.Password.empty()) {
+        std::u16string password = Manager_.Password;
+        if (Manager_.OnPassword) Manager_.OnPassword(&Manager_, password);
+        if (password.empty()) {
+            Manager_.Errors().Error(u"", TXLSErrorManager::ErrPasswordMissing);
+            throw EBIFFError("File is encrypted, password missing.");
+        }
+        if (!Stream_.CheckPassword(filePass, password)) {
+            Manager_.Errors().Error(u"", TXLSErrorManager::ErrPasswordWrong);
+            throw EBIFFError("File is encrypted, password is wrong.");
+        }
+        // Written back encrypted with the same password, unless the caller removes it.
+        Document_.SetPassword(password);
+        return;
+    }
+    if (!Stream_.CheckPassword(filePass, DefaultPassword)) {
+        Manager_.Errors().Error(u"", TXLSErrorManager::ErrPasswordMissing);
+        throw EBIFFError("File is encrypted, password missing.");
+    }
+    Document_.SetPassword(std::u16string(DefaultPassword));
 }
 
 }  // namespace xls

@@ -11,6 +11,7 @@
 #include "base/memory_stream.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/extra_objects.h"
+#include "workbook/biff/xls_vba.h"
 
 namespace xls {
 
@@ -45,6 +46,9 @@ void TXLSStream::Release() {
     InPlaceSize_ = 0;
     InPlacePos_ = 0;
     InPlaceReleased_ = 0;
+    Encrypted_ = false;
+    Decrypted_.clear();
+    FilePassEnd_ = -1;
     Ole_ = nullptr;
     OleRead_.reset();
     Storage_.reset();
@@ -104,6 +108,7 @@ TExcelVersion TXLSStream::OpenStorage(const std::string& fileName) {
     TBIFFHeader header;
     ReadHeader(header);
     StreamSize_ = Ole_->Size();
+    if (VBA_) VBA_->LoadFromStorage(Storage_->Root());
     return version;
 }
 
@@ -152,6 +157,11 @@ void TXLSStream::CreateFile(const std::string& fileName, TExcelVersion version) 
     Storage_ = std::make_unique<platform::TCompoundFile>();
     if (ExtraObjects_) ExtraObjects_->CopyInto(Storage_->Root());
     Ole_ = &Storage_->Root().CreateStream(version == xvExcel50 ? u"Book" : u"Workbook");
+}
+
+void TXLSStream::WriteVBA() {
+    if (!SaveVBA_ || !VBA_ || !VBA_->HasProject() || !Storage_ || FileVersion_ != xvExcel97) return;
+    VBA_->SaveToStorage(Storage_->Root().CreateStorage(u"_VBA_PROJECT_CUR"));
 }
 
 void TXLSStream::CreateMemory() {

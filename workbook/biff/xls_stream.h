@@ -3,17 +3,21 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/byte_reader.h"
 #include "base/stream.h"
 #include "platform/compound_file.h"
 #include "workbook/biff/excel_version.h"
+#include "workbook/biff/xls_crypt.h"
 
 namespace xls {
 
 class TExtraObjects;
+class TXLSVBA;
 
 struct TBIFFHeader {
     uint16_t RecID = 0;
@@ -38,6 +42,12 @@ public:
     void SetTargetStream(base::TStream* target) { TargetStream_ = target; }
     // Set before Open (filled) and before CreateFile (copied into the new file); may be nil.
     void SetExtraObjects(TExtraObjects* extraObjects) { ExtraObjects_ = extraObjects; }
+
+    // Set before Open (the project is read from the file) and before CreateFile; may be nil.
+    void SetVBA(TXLSVBA* vba) { VBA_ = vba; }
+    void SetSaveVBA(bool save) { SaveVBA_ = save; }
+    // After the last record: the VBA project, when there is one to save, into "_VBA_PROJECT_CUR".
+    void WriteVBA();
 
     TExcelVersion Open(const std::string& fileName);
     TExcelVersion OpenStorage(const std::string& fileName);
@@ -123,6 +133,16 @@ public:
     void WriteByteString16(const std::vector<uint8_t>& text);
     void WriteByteString8(const std::vector<uint8_t>& text);
 
+    // Encryption. VerifyPassword only checks; CheckPassword, on success, decrypts the rest of the
+    // stream (from the record after FILEPASS) and every read from then on gives plain data.
+    bool VerifyPassword(std::span<const uint8_t> filePass, std::u16string_view password);
+    bool CheckPassword(std::span<const uint8_t> filePass, std::u16string_view password);
+    bool Encrypted() const { return Encrypted_; }
+    // Writes FILEPASS for password; EncryptStream, after the last record, then encrypts every
+    // record written after it.
+    void WriteFilePass(std::u16string_view password);
+    void EncryptStream();
+
     // CONTINUE-read mode: reads follow the current record into its continuation records.
     void BeginContinueRead();
     void EndContinueRead();
@@ -144,6 +164,8 @@ private:
     base::TStream* SourceStream_ = nullptr;
     base::TStream* TargetStream_ = nullptr;
     TExtraObjects* ExtraObjects_ = nullptr;
+    TXLSVBA* VBA_ = nullptr;
+    bool SaveVBA_ = false;
 
     std::unique_ptr<platform::TCompoundFile> Storage_;
     std::unique_ptr<base::TStream> OleRead_;  // the workbook stream of a file read
@@ -167,6 +189,10 @@ private:
     bool ContinueRead_ = false;
     int32_t ContinuePos_ = 0;   // data bytes consumed of the current record or continuation
     int32_t RecordLength_ = 0;  // data length of the record whose header was read last
+    TXLSCipher Cipher_;
+    bool Encrypted_ = false;
+    std::vector<uint8_t> Decrypted_;  // the whole stream, read through in place once decrypted
+    int64_t FilePassEnd_ = -1;        // where the records to encrypt begin in a written stream
 };
 
 }  // namespace xls

@@ -101,6 +101,8 @@ void TXLSWriteBIFF::Write(base::TStream* target) {
     BuildSheetEntries();
     Stream_.SetExtraObjects(&Document_.ExtraObjects());
     Stream_.SetTargetStream(target);
+    Stream_.SetVBA(Document_.GetVBA());
+    Stream_.SetSaveVBA(Document_.SaveVBA);
     Stream_.CreateFile(Document_.GetFilename(), Document_.GetVersion());
     TRecordStorageGlobals& globals = Document_.GlobalRecords();
     if (globals.Count() == 0) globals.FillFromDefaults();
@@ -118,6 +120,8 @@ void TXLSWriteBIFF::Write(base::TStream* target) {
         WriteSheet(i);
     }
     WriteChartSheets(INT_MAX);
+    if (Encrypting()) Stream_.EncryptStream();
+    Stream_.WriteVBA();
     // Only a finished container becomes the file; a failed write leaves none (the stream
     // abandons what it built when the writer goes).
     Stream_.Close();
@@ -171,9 +175,12 @@ void TXLSWriteBIFF::WriteGlobalRecord(const std::vector<uint8_t>& record) {
     }
 }
 
+bool TXLSWriteBIFF::Encrypting() const { return !Biff5_ && !Document_.GetPassword().empty(); }
+
 void TXLSWriteBIFF::WriteBOF(const std::vector<uint8_t>& record) {
     Stream_.WriteRaw(record.data(), static_cast<int64_t>(record.size()));
     if (RecordLength(record) < 4 || base::LoadLE16(RecordData(record) + 2) != BOFTypeGlobals) return;
+    if (Encrypting()) Stream_.WriteFilePass(Document_.GetPassword());
     if (Document_.GlobalRecords().IndexOfId(BIFFRECID_INTERFACEHDR) < 0) {
         WriteWordRecord(BIFFRECID_INTERFACEHDR, 1200);
         WriteWordRecord(BIFFRECID_MMS, 0);

@@ -72,6 +72,8 @@ private:
     void BuildSheetEntries();
     void WriteGlobalRecord(const std::vector<uint8_t>& record);
     void WriteBOF(const std::vector<uint8_t>& record);
+    // The workbook goes out encrypted with the document's password (BIFF8 only).
+    bool Encrypting() const;
     // The records the BIFF5 road writes its own way; false for the others.
     bool WriteGlobalRecord5(const std::vector<uint8_t>& record);
     bool WriteSheetRecord5(const std::vector<uint8_t>& record);

@@ -79,7 +79,18 @@ TBIFF5& TVUZAzurEruraWorkbook::NewBiff() {
     Workbook_->SetBiff(BiffLink_.get());
     Formulas_->Document().SetExternSheets(&Biff_->FormulaHandler());
     Manager_->OnPassword = OnPassword;
+    Biff_->SetKeepVBA(KeepVBA_);
     return *Biff_;
+}
+
+void TVUZAzurEruraWorkbook::SetPassword(std::u16string_view password) {
+    Manager_->Password = password;
+    if (Biff_) Biff_->SetPassword(Manager_->Password);
+}
+
+void TVUZAzurEruraWorkbook::SetKeepVBA(bool keep) {
+    KeepVBA_ = keep;
+    if (Biff_) Biff_->SetKeepVBA(keep);
 }
 
 void TVUZAzurEruraWorkbook::Clear(int sheetCount) {

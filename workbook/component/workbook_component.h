@@ -78,6 +78,16 @@ public:
     void SetDirectWrite(bool value) { Manager_->DirectWrite = value; }
     static std::u16string ComponentVersion() { return u"1.3.42a"; }
 
+    // The password an encrypted workbook is opened with (without one the default password is
+    // tried). A workbook read encrypted is written back encrypted with the password that opened
+    // it; setting the password changes that for the binary document held, an empty one removes
+    // the encryption.
+    const std::u16string& GetPassword() const { return Manager_->Password; }
+    void SetPassword(std::u16string_view password);
+    // Whether binary workbooks read keep their VBA project and write it back (true after creation).
+    bool GetKeepVBA() const { return KeepVBA_; }
+    void SetKeepVBA(bool keep);
+
     TXLSErrorManager& Errors() { return Errors_; }
     TXc12Manager& Manager() { return *Manager_; }
     TXLSFormulaHandler& FormulaHandler() { return Formulas_->Handler(); }
@@ -124,6 +134,7 @@ private:
     std::unique_ptr<TXLSWorkbook> Workbook_;
     std::unique_ptr<TBIFF5> Biff_;
     std::unique_ptr<TBIFFDocumentLink> BiffLink_;
+    bool KeepVBA_ = true;
 };
 
 }  // namespace xls

@@ -4,11 +4,11 @@
 
 #include "base/byte_reader.h"
 #include "base/file_stream.h"
+#include "base/md4.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/drawing/escher_drawing.h"
 #include "workbook/biff/drawing/escher_format.h"
 #include "workbook/biff/drawing/escher_reader.h"
-#include "workbook/biff/drawing/md4.h"
 #include "workbook/biff/xls_stream.h"
 #include "workbook/ooxml/zip/zlib_buffers.h"
 
@@ -115,7 +115,7 @@ void TDGG::Clear() {
 
 void TMSOPicture::SetData(std::vector<uint8_t> data) {
     Data = std::move(data);
-    Uid = MD4Digest(Data.data(), Data.size());
+    Uid = base::MD4Digest(Data.data(), Data.size());
 }
 
 void TMSOPicture::LoadFromFile(const std::string& fileName) {

@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     root.SetVersion(xls::xvExcel97);
     xls::TBIFF5 document(root);
     xls::AttachDrawingLayer(document);
+    document.SetKeepVBA(true);
     try {
         base::TMemoryStream source = base::TMemoryStream::View(data, static_cast<int64_t>(size));
         document.LoadFromStream(&source);

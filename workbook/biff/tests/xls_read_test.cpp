@@ -239,11 +239,13 @@ TEST(XLSRead, SSTStringsAcrossRecordBoundaries) {
     }
 }
 
-TEST(XLSRead, EncryptedFilesEndInUnsupportedEncryption) {
+TEST(XLSRead, UnsupportedEncryptionsEndInError1002) {
     const std::vector<uint8_t> kinds[] = {
-        TRecords::Words({1, 2, 2}),  // RC4 CryptoAPI
-        TRecords::Words({1, 1, 1}),  // RC4
+        TRecords::Words({1, 2, 2}),  // RC4 CryptoAPI, versions 2 to 4
+        TRecords::Words({1, 3, 2}), TRecords::Words({1, 4, 2}),
+        TRecords::Words({1, 1, 2}),  // RC4 of an unknown minor version
         TRecords::Words({0, 0, 0}),  // XOR obfuscation
+        TRecords::Words({2, 1, 1}),  // an unknown type
     };
     for (const auto& filepass : kinds) {
         TRecords records;

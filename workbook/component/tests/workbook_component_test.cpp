@@ -311,3 +311,43 @@ TEST_F(ComponentTest, CellFilenameNamesTheWorkbooksFileAndSheet) {
 
 }  // namespace
 }  // namespace xls::test
+
+namespace xls::test {
+namespace {
+
+TEST(ComponentPassword, OpensWithThePasswordAndWritesBackEncryptedUntilRemoved) {
+    TTempDir dir;
+    TVUZAzurEruraWorkbook book;
+    book.SetVersion(xvExcel97);
+    book.GetSheets(0)->SetAsFloat(1, 1, 42);
+    book.SetPassword(u"s3cret");
+    book.SaveToFile(U16(dir / "locked.xls"));
+
+    struct Case {
+        std::u16string Password;
+        double Value;  // -1: the read fails and leaves an empty sheet
+    };
+    const Case cases[] = {{u"s3cret", 42}, {u"wrong", -1}, {u"", -1}};
+    for (const Case& c : cases) {
+        TVUZAzurEruraWorkbook back;
+        back.SetPassword(c.Password);
+        try {
+            back.LoadFromFile(U16(dir / "locked.xls"));
+        } catch (const std::exception&) {
+            EXPECT_EQ(c.Value, -1) << base::Utf16ToUtf8(c.Password);
+        }
+        EXPECT_EQ(FloatAt(back, 0, 1, 1), c.Value) << base::Utf16ToUtf8(c.Password);
+        if (c.Value < 0) continue;
+        // Saved again it stays locked with the same password, until the password is removed.
+        back.SaveToFile(U16(dir / "again.xls"));
+        TVUZAzurEruraWorkbook without;
+        EXPECT_ANY_THROW(without.LoadFromFile(U16(dir / "again.xls")));
+        back.SetPassword(u"");
+        back.SaveToFile(U16(dir / "open.xls"));
+        without.LoadFromFile(U16(dir / "open.xls"));
+        EXPECT_EQ(FloatAt(without, 0, 1, 1), 42);
+    }
+}
+
+}  // namespace
+}  // namespace xls::test

@@ -8,7 +8,6 @@
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/drawing/drawing_anchor.h"
 #include "workbook/biff/drawing/escher_format.h"
-#include "workbook/biff/drawing/md4.h"
 #include "workbook/biff/drawing/shape_properties.h"
 #include "workbook/biff/drawing/shapes.h"
 #include "workbook/biff/drawing/tests/drawing_test_support.h"
@@ -195,29 +194,6 @@ TEST(ShapePropertiesTest, KeptRecordsWriteContainersAsHeadersAlone) {
     ASSERT_EQ(bytes.size(), 20u);
     EXPECT_EQ(DecodeMSOHeader(bytes.data()).Length, 100u);
     EXPECT_EQ(bytes[19], 4);
-}
-
-std::string Hex(const std::array<uint8_t, 16>& digest) {
-    static const char* digits = "0123456789abcdef";
-    std::string text;
-    for (uint8_t b : digest) {
-        text.push_back(digits[b >> 4]);
-        text.push_back(digits[b & 15]);
-    }
-    return text;
-}
-
-TEST(MD4Test, DigestsOfTheReferenceSuite) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"", "31d6cfe0d16ae931b73c59d7e0c089c0"},
-        {"abc", "a448017aaf21d8525fc10ae87aa6729d"},
-        {"message digest", "d9130a8164549fe818874806e1c7014b"},
-        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "043f8582f241db351ce627e153e7f0e4"},
-        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-         "e33b4ddc9c38f2199c3e7b164fcc0536"},
-    };
-    for (const auto& [text, digest] : cases)
-        EXPECT_EQ(Hex(MD4Digest(reinterpret_cast<const uint8_t*>(text.data()), text.size())), digest) << text;
 }
 
 }  // namespace

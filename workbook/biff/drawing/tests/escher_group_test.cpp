@@ -5,13 +5,13 @@
 #include <string>
 
 #include "base/byte_reader.h"
+#include "base/md4.h"
 #include "base/memory_stream.h"
 #include "platform/testing/test_files.h"
 #include "workbook/biff/biff_error.h"
 #include "workbook/biff/drawing/escher_drawing.h"
 #include "workbook/biff/drawing/escher_format.h"
 #include "workbook/biff/drawing/escher_group.h"
-#include "workbook/biff/drawing/md4.h"
 #include "workbook/biff/drawing/tests/drawing_test_support.h"
 #include "workbook/ooxml/zip/zlib_buffers.h"
 
@@ -125,7 +125,7 @@ TEST(EscherGroupTest, StoreEntriesAreReadByTheirOwnLengths) {
     ASSERT_EQ(group.Count(), 2);
     EXPECT_EQ(group.GetItems(0).Data, png);
     EXPECT_EQ(group.GetItems(0).FileIndex, 2);
-    EXPECT_EQ(group.GetItems(0).Uid, MD4Digest(png.data(), png.size()));
+    EXPECT_EQ(group.GetItems(0).Uid, base::MD4Digest(png.data(), png.size()));
     EXPECT_EQ(group.GetItems(1).Data, jpeg);
     EXPECT_EQ(group.GetItems(1).FileIndex, 3);
     EXPECT_EQ(group.GetItems(1).RefCount, 2);

@@ -6,9 +6,10 @@
 #include <string>
 #include <string_view>
 
-namespace pdf {
+namespace base {
 
-// MD5 message digest (RFC 1321), used for the file identifier and the security handler.
+// MD5 message digest (RFC 1321): the PDF file identifier and security handler, and the key
+// derivation of encrypted workbooks.
 struct TMD5Context {
     uint32_t State[4];
     uint32_t Count[2];  // message length in bits: low, high
@@ -27,4 +28,4 @@ TMD5Digest MD5Buffer(const void* buffer, size_t count);
 std::string MD5DigestToHex(const TMD5Digest& digest);
 std::string MD5String(std::string_view text);
 
-}  // namespace pdf
+}  // namespace base

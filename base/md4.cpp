@@ -1,18 +1,22 @@
-#include "workbook/biff/drawing/md4.h"
+#include "base/md4.h"
 
-#include <vector>
+#include <algorithm>
+#include <cstring>
 
 #include "base/byte_reader.h"
+#include "base/exception.h"
 
-namespace xls {
+namespace base {
 
 namespace {
+
+constexpr const char* NotInitialized = "Hash not initialized";
 
 uint32_t Rotl(uint32_t x, int n) { return x << n | x >> (32 - n); }
 
 void Block(uint32_t state[4], const uint8_t* block) {
     uint32_t x[16];
-    for (int i = 0; i < 16; ++i) x[i] = base::LoadLE32(block + 4 * i);
+    for (int i = 0; i < 16; ++i) x[i] = LoadLE32(block + 4 * i);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     auto f = [](uint32_t u, uint32_t v, uint32_t w) { return (u & v) | (~u & w); };
     auto g = [](uint32_t u, uint32_t v, uint32_t w) { return (u & v) | (u & w) | (v & w); };
@@ -46,18 +50,60 @@ void Block(uint32_t state[4], const uint8_t* block) {
 
 }  // namespace
 
-std::array<uint8_t, 16> MD4Digest(const uint8_t* data, size_t size) {
-    uint32_t state[4] = {0x67452301u, 0xEFCDAB89u, 0x98BADCFEu, 0x10325476u};
-    size_t done = 0;
-    for (; size - done >= 64; done += 64) Block(state, data + done);
-    std::vector<uint8_t> tail(data + done, data + size);
-    tail.push_back(0x80);
-    while (tail.size() % 64 != 56) tail.push_back(0);
-    base::AppendLE64(tail, uint64_t(size) * 8);
-    for (size_t i = 0; i < tail.size(); i += 64) Block(state, tail.data() + i);
-    std::array<uint8_t, 16> digest;
-    for (int i = 0; i < 4; ++i) base::StoreLE32(digest.data() + 4 * i, state[i]);
+void TMD4Hash::Reset() {
+    Initialized_ = false;
+    Bits_ = 0;
+    Index_ = 0;
+    std::memset(State_, 0, sizeof State_);
+    std::memset(Buffer_, 0, sizeof Buffer_);
+}
+
+void TMD4Hash::Init() {
+    Reset();
+    State_[0] = 0x67452301u;
+    State_[1] = 0xEFCDAB89u;
+    State_[2] = 0x98BADCFEu;
+    State_[3] = 0x10325476u;
+    Initialized_ = true;
+}
+
+void TMD4Hash::Transform() {
+    Block(State_, Buffer_);
+    Index_ = 0;
+    std::memset(Buffer_, 0, sizeof Buffer_);
+}
+
+void TMD4Hash::Update(const void* data, size_t count) {
+    if (!Initialized_) throw Exception(NotInitialized);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    Bits_ += uint64_t(count) * 8;
+    while (count > 0) {
+        const size_t take = std::min(count, sizeof Buffer_ - Index_);
+        std::memcpy(Buffer_ + Index_, bytes, take);
+        Index_ += take;
+        bytes += take;
+        count -= take;
+        if (Index_ == sizeof Buffer_) Transform();
+    }
+}
+
+void TMD4Hash::Final(TDigest& digest) {
+    if (!Initialized_) throw Exception(NotInitialized);
+    Buffer_[Index_++] = 0x80;
+    if (Index_ > 56) Transform();
+    StoreLE64(Buffer_ + 56, Bits_);
+    Transform();
+    for (int i = 0; i < 4; ++i) StoreLE32(digest.data() + 4 * i, State_[i]);
+    Reset();
+}
+
+TMD4Hash::TDigest MD4Digest(const uint8_t* data, size_t size) {
+    TMD4Hash hash;
+    hash.Init();
+    hash.Update(data, size);
+    TMD4Hash::TDigest digest;
+    hash.Final(digest);
     return digest;
 }
 
-}  // namespace xls
+}  // namespace base

@@ -1,9 +1,9 @@
-#include "pdf/pdf_md5.h"
+#include "base/md5.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace pdf {
+namespace base {
 namespace {
 
 constexpr uint32_t Sines[64] = {
@@ -124,4 +124,4 @@ std::string MD5DigestToHex(const TMD5Digest& digest) {
 
 std::string MD5String(std::string_view text) { return MD5DigestToHex(MD5Buffer(text.data(), text.size())); }
 
-}  // namespace pdf
+}  // namespace base
