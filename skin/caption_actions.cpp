@@ -131,9 +131,7 @@ bool TVidAvevForm::HandleMouse(QMouseEvent& event) {
     }
 }
 
-void TVidAvevForm::MoveWithMouse(QMouseEvent& event) {
-    FHandle->move(event.globalPosition().toPoint() - FDragOffset);
-}
+void TVidAvevForm::MoveWithMouse(QMouseEvent& event) { FHandle->move(event.globalPosition().toPoint() - FDragOffset); }
 
 void TVidAvevForm::DoCaptionAction(QPoint screenPoint) {
     if (!FHot) return;

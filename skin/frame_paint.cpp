@@ -174,7 +174,8 @@ QRegion TVidAvevForm::FrameRegion(QSize size) const {
     };
     const QRegion left = piece(BorderLeft, Box(0, 0, FLeftWidth, h), h > 1);
     const QRegion right = piece(BorderRight, Box(w - FRightWidth, 0, w, h), h > 1);
-    const QRegion bottom = piece(BorderBottom, Box(FLeftWidth, h - FBottomHeight, w - FRightWidth, h), FBottomHeight >= 2);
+    const QRegion bottom =
+        piece(BorderBottom, Box(FLeftWidth, h - FBottomHeight, w - FRightWidth, h), FBottomHeight >= 2);
     const QRegion top = piece(BorderTop, Box(FLeftWidth, 0, w - FRightWidth, FTopHeight), FTopHeight > 1);
     return region | top | bottom | left | right;
 }

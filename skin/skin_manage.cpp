@@ -18,7 +18,8 @@ namespace {
 std::string ClassNameOf(const QWidget* window) { return window->metaObject()->className(); }
 
 std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 
@@ -67,7 +68,7 @@ void TSkinManage::RemoveSkinData(TSkinData& data) {
     // A skinner never outlives the skin it paints with.
     for (size_t i = FSkinners.size(); i-- > 0;) {
         if (FSkinners[i]->SkinData() != &data) continue;
-        Unskin(*FSkinners[i]);
+        FSkinners[i]->ReleaseWindow();
         FSkinners.erase(FSkinners.begin() + static_cast<std::ptrdiff_t>(i));
     }
 }
@@ -146,15 +147,13 @@ TSkinData* TSkinManage::FindSkinData(const QWidget* window) const {
             if (accept(**it)) return *it;
         return nullptr;
     };
-    if (TSkinData* own = last([&](TSkinData& d) {
-            return d.SkinFormtype() == TSkinFormType::sfOnlyThisForm && d.Owner() == window;
-        }))
+    if (TSkinData* own = last(
+            [&](TSkinData& d) { return d.SkinFormtype() == TSkinFormType::sfOnlyThisForm && d.Owner() == window; }))
         return own;
     if (IsStandardDialog(window))
         if (TSkinData* dialog = last([](TSkinData& d) { return d.SkinFormtype() == TSkinFormType::sfDialog; }))
             return dialog;
-    if (TSkinData* main = last([](TSkinData& d) { return d.SkinFormtype() == TSkinFormType::sfMainform; }))
-        return main;
+    if (TSkinData* main = last([](TSkinData& d) { return d.SkinFormtype() == TSkinFormType::sfMainform; })) return main;
     return FSkinDatas.empty() ? nullptr : FSkinDatas.front();
 }
 
@@ -178,9 +177,8 @@ void TSkinManage::PurgeDead() {
 
 void TSkinManage::PurgeReleased() {
     if (FStarted == 4) return;
-    std::erase_if(FSkinners, [](const std::unique_ptr<TVidAvevForm>& s) {
-        return s->State() == TVidAvevForm::StateReleased;
-    });
+    std::erase_if(FSkinners,
+                  [](const std::unique_ptr<TVidAvevForm>& s) { return s->State() == TVidAvevForm::StateReleased; });
 }
 
 void TSkinManage::Unskin(TVidAvevForm& skinner) {

@@ -101,7 +101,8 @@ void TVidAvevForm::FitWindowToClient() {
     const QPoint origin = w.frameGeometry().topLeft();
     const QSize client = w.size();
     const bool visible = w.isVisible();
-    w.setWindowFlags(FOldFlags | Qt::FramelessWindowHint);
+    // Only the window's type stays: the toolkit keeps a caption for any title or button hint.
+    w.setWindowFlags((FOldFlags & Qt::WindowType_Mask) | Qt::FramelessWindowHint);
     w.setContentsMargins(FOldMargins + extents);
     if (!FSizable) {
         w.setFixedSize(client + grow);
@@ -189,7 +190,8 @@ void TVidAvevForm::Repaint() {
 
 void TVidAvevForm::CloseWindow() {
     FHoverTimer.stop();
-    if (FHandle) QTimer::singleShot(0, FHandle.data(), [w = FHandle] {
+    if (FHandle)
+        QTimer::singleShot(0, FHandle.data(), [w = FHandle] {
             if (w) w->close();
         });
 }

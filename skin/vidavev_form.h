@@ -34,8 +34,14 @@ class TSkinManage;
 class TVidAvevForm : public QObject {
 public:
     // States of the skinner's life.
-    enum : int { StateCreated = 0, StateActive = 1, StateRefreshing = 3, StateDestroying = 4, StateSizing = 5,
-                 StateReleased = 6 };
+    enum : int {
+        StateCreated = 0,
+        StateActive = 1,
+        StateRefreshing = 3,
+        StateDestroying = 4,
+        StateSizing = 5,
+        StateReleased = 6
+    };
     enum : int { FrameSizeable = 0, FrameFixed = 1, FrameCaptionless = 2, FrameDialog = 3 };
     enum : int { WindowNormal = 0, WindowMaximised = 1, WindowMinimised = 2 };
     enum : int { IconMaximize = 1, IconMinimize = 2, IconHelp = 4, IconSystemMenu = 8 };
