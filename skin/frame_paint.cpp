@@ -22,13 +22,6 @@ int FramesOf(const TDataSkinObject& e) { return e.FrameCount > 0 ? e.FrameCount 
 // Left and Right hold their frames side by side, Top and Bottom one above the other.
 bool Vertical(int index) { return index == BorderTop || index == BorderBottom; }
 
-// The fixed ends of a border: along its length, so the top and bottom of a side border and the
-// left and right ends of the top and bottom borders.
-TMargins BorderMargins(const TDataSkinBorder& b, int index) {
-    if (Vertical(index)) return {b.TopHeight, 0, b.BottomHeight, 0};
-    return {0, b.TopHeight, 0, b.BottomHeight};
-}
-
 QRect Box(int left, int top, int right, int bottom) { return QRect(left, top, right - left, bottom - top); }
 
 }  // namespace
@@ -60,8 +53,8 @@ void TVidAvevForm::PaintBorder(QPainter& painter, int index, const QRect& r) con
     if (r.width() <= 0 || r.height() <= 0) return;
     const TDataSkinBorder& b = *FSkinData->Borders[static_cast<size_t>(index - 1)];
     if (b.Image.isNull()) return;
-    const QImage piece = RenderSkinElement(r, b.Image, BorderMargins(b, index), Vertical(index), b.Tile != 1,
-                                           FramesOf(b), BorderFrame(index));
+    const QImage piece =
+        RenderSkinElement(r, b.Image, b.Margins(), Vertical(index), b.Tile != 1, FramesOf(b), BorderFrame(index));
     painter.drawImage(r.topLeft(), piece);
 }
 
@@ -168,8 +161,8 @@ QRegion TVidAvevForm::FrameRegion(QSize size) const {
         if (r.width() <= 0 || r.height() <= 0) return QRegion();
         const TDataSkinBorder& e = *b[static_cast<size_t>(index - 1)];
         if (!rendered || e.Trans != 1 || e.Image.isNull()) return QRegion(r);
-        const QImage image = RenderSkinElement(r, e.Image, BorderMargins(e, index), Vertical(index), e.Tile != 1,
-                                               FramesOf(e), BorderFrame(index));
+        const QImage image =
+            RenderSkinElement(r, e.Image, e.Margins(), Vertical(index), e.Tile != 1, FramesOf(e), BorderFrame(index));
         return BitmapToRegion(image, r.left(), r.top(), 1, 1, 1, KeyPixel);
     };
     const QRegion left = piece(BorderLeft, Box(0, 0, FLeftWidth, h), h > 1);

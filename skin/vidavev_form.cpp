@@ -82,8 +82,9 @@ void TVidAvevForm::Start() {
     if (FSkinData && FSkinData->OnAfterSkinForm) FSkinData->OnAfterSkinForm(FHandle, FHandle, FClassName);
     FState = StateActive;
     if (FWindowActive) FHoverTimer.start();
-    FMenuKey = std::make_unique<QShortcut>(QKeySequence(Qt::ALT | Qt::Key_Space), FHandle.data());
-    connect(FMenuKey.get(), &QShortcut::activated, this, [this] {
+    DropMenuKey();
+    FMenuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), FHandle.data());
+    connect(FMenuKey.data(), &QShortcut::activated, this, [this] {
         if (FHandle) ShowSystemMenu(FHandle->mapToGlobal(QPoint(FLeftWidth, FTopHeight + FMenuHeight)));
     });
     Repaint();
@@ -122,7 +123,7 @@ void TVidAvevForm::FitWindowToClient() {
 void TVidAvevForm::UnskinWindow() {
     FHoverTimer.stop();
     FSystemPopup.reset();
-    FMenuKey.reset();
+    DropMenuKey();
     if (FSkinData) FSkinData->HideButtonHint();
     if (!FHandle || !FHooked) return;
     FHandle->removeEventFilter(this);
@@ -157,7 +158,7 @@ void TVidAvevForm::UnskinWindow() {
 void TVidAvevForm::ReleaseWindow() {
     FHoverTimer.stop();
     FSystemPopup.reset();
-    FMenuKey.reset();
+    DropMenuKey();
     if (FSkinData) FSkinData->HideButtonHint();
     if (FHandle && FHooked) FHandle->removeEventFilter(this);
     FHooked = false;
@@ -182,6 +183,13 @@ void TVidAvevForm::RefreshSkin() {
     UpdateRegion();
     FState = StateActive;
     Repaint();
+}
+
+void TVidAvevForm::DropMenuKey() {
+    if (!FMenuKey) return;
+    FMenuKey->setEnabled(false);
+    FMenuKey->deleteLater();
+    FMenuKey = nullptr;
 }
 
 void TVidAvevForm::Repaint() {

@@ -120,6 +120,7 @@ private:
     void MoveWithMouse(QMouseEvent& event);
     void Repaint();
     void CloseWindow();
+    void DropMenuKey();
 
     TSkinManage& FManager;
     QPointer<QWidget> FHandle;
@@ -148,7 +149,7 @@ private:
     int FRegionBuilds = 0;
     QElapsedTimer FLastMenuTick;
     int FDoubleClickTime = 400;
-    std::unique_ptr<QShortcut> FMenuKey;
+    QPointer<QShortcut> FMenuKey;  // Alt+Space; the window owns it
     // What the window had before it was skinned.
     Qt::WindowFlags FOldFlags;
     QMargins FOldMargins;
