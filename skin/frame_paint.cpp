@@ -88,7 +88,7 @@ void TVidAvevForm::PaintCaptionStrip(QPainter& painter) {
         PaintCaptionText(sp, area);
         LayoutAndPaintButtons(sp);
     }
-    painter.drawImage(0, 0, strip);
+    painter.drawImage(area.topLeft(), strip, area);
 }
 
 void TVidAvevForm::PaintCaptionText(QPainter& painter, const QRect& area) {

@@ -17,6 +17,21 @@
 
 namespace skin {
 
+namespace {
+
+// The window system's frame comes and goes on the native window itself: the widget keeps its
+// own flags, so it is neither hidden nor made again, and keeps its place and activation.
+void SetFrameless(QWidget& w, bool frameless, Qt::WindowFlags old) {
+    // Only the window's type stays: the toolkit keeps a caption for any title or button hint.
+    const Qt::WindowFlags flags = frameless ? (old & Qt::WindowType_Mask) | Qt::FramelessWindowHint : old;
+    if (QWindow* handle = w.windowHandle(); handle && w.windowFlags() == old)
+        handle->setFlags(flags);
+    else
+        w.setWindowFlags(flags);
+}
+
+}  // namespace
+
 TVidAvevForm::TVidAvevForm(TSkinManage& manager, QWidget& window)
     : FManager(manager), FHandle(&window), FClassName(window.metaObject()->className()) {
     FHoverTimer.setInterval(HoverIntervalMs);
@@ -102,8 +117,7 @@ void TVidAvevForm::FitWindowToClient() {
     const QPoint origin = w.frameGeometry().topLeft();
     const QSize client = w.size();
     const bool visible = w.isVisible();
-    // Only the window's type stays: the toolkit keeps a caption for any title or button hint.
-    w.setWindowFlags((FOldFlags & Qt::WindowType_Mask) | Qt::FramelessWindowHint);
+    SetFrameless(w, true, FOldFlags);
     w.setContentsMargins(FOldMargins + extents);
     if (!FSizable) {
         w.setFixedSize(client + grow);
@@ -114,10 +128,7 @@ void TVidAvevForm::FitWindowToClient() {
     }
     w.setMouseTracking(true);
     w.move(origin);
-    if (visible) {
-        w.show();
-        w.activateWindow();
-    }
+    if (visible) w.show();
 }
 
 void TVidAvevForm::UnskinWindow() {
@@ -137,7 +148,7 @@ void TVidAvevForm::UnskinWindow() {
     const bool visible = w.isVisible();
     w.clearMask();
     FHasRegion = false;
-    w.setWindowFlags(FOldFlags);
+    SetFrameless(w, false, FOldFlags);
     w.setContentsMargins(FOldMargins);
     if (!FSizable) {
         w.setFixedSize(client);
@@ -148,10 +159,7 @@ void TVidAvevForm::UnskinWindow() {
     }
     w.setMouseTracking(FOldMouseTracking);
     w.move(origin);
-    if (visible) {
-        w.show();
-        w.activateWindow();
-    }
+    if (visible) w.show();
     FState = StateReleased;
 }
 

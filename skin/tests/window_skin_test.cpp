@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "skin/caption_buttons.h"
 #include "skin/element_paint.h"
@@ -45,8 +46,8 @@ protected:
     // A window laid out like the console's: fixed size, one client widget filling it.
     std::unique_ptr<QWidget> MakeWindow(bool sizable = false) {
         auto window = std::make_unique<QWidget>();
-        Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
         if (sizable) flags |= Qt::WindowMaximizeButtonHint;
         window->setWindowFlags(flags);
         window->setWindowTitle("Ombrix-Z200");
@@ -92,7 +93,7 @@ TEST_F(WindowSkinTest, TakesTheWindowOverAroundTheSameClientAndGivesItBack) {
     EXPECT_EQ(skinner.State(), TVidAvevForm::StateActive);
     const QMargins extents(4, 26, 4, 4);  // the side bitmaps' frame widths, the caption, the bottom
     EXPECT_EQ(skinner.Extents(), extents);
-    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(window->windowHandle()->flags() & Qt::FramelessWindowHint);
     EXPECT_EQ(window->contentsMargins(), extents);
     EXPECT_EQ(window->size(), ClientSize + QSize(8, 30));
     QCoreApplication::processEvents();
@@ -111,7 +112,7 @@ TEST_F(WindowSkinTest, TakesTheWindowOverAroundTheSameClientAndGivesItBack) {
     EXPECT_EQ(Manager->PendingCommand(), TSkinManage::CommandDeactivate);
     Manager->RunCommand();
     EXPECT_EQ(Manager->FindSkinner(window.get()), nullptr);
-    EXPECT_FALSE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(window->windowHandle()->flags() & Qt::FramelessWindowHint);
     EXPECT_EQ(window->contentsMargins(), QMargins());
     EXPECT_EQ(window->size(), ClientSize);
     EXPECT_TRUE(window->mask().isEmpty());
@@ -258,20 +259,20 @@ TEST(CaptionButtonVisibility, ConditionsAndActionRules) {
     TCaptionWindowState dialog = normal;
     dialog.DialogFrame = true;
     const TVisibilityCase cases[] = {
-        {0, 0, 0, normal, true, true},        // close
-        {0, 0, 0, bare, false, true},         // close needs the system menu
-        {2, 0, 1, normal, true, false},       // maximise without a maximise box is disabled
-        {2, 0, 1, maximised, false, true},    // shown only when not maximised
-        {1, 0, 22, maximised, true, true},    // restore
-        {6, 0, 2, normal, true, true},        // minimise
-        {6, 0, 2, bare, false, true},         // needs a box and the system menu
-        {0, 0, 3, dialog, false, true},       // no icon on a dialog frame
-        {7, 0, 5, normal, true, true},        // no maximise box
-        {9, 0, 5, normal, false, true},       // there is a minimise box
-        {0, -1, 5, normal, false, true},      // the unsettled code reads as never
-        {500, 0, 5, bare, true, true},        // 201 to 999: always
-        {1500, 0, 5, normal, false, true},    // the application answers none
-        {100, 100, 7, maximised, false, true} // child-window buttons: no child windows here
+        {0, 0, 0, normal, true, true},         // close
+        {0, 0, 0, bare, false, true},          // close needs the system menu
+        {2, 0, 1, normal, true, false},        // maximise without a maximise box is disabled
+        {2, 0, 1, maximised, false, true},     // shown only when not maximised
+        {1, 0, 22, maximised, true, true},     // restore
+        {6, 0, 2, normal, true, true},         // minimise
+        {6, 0, 2, bare, false, true},          // needs a box and the system menu
+        {0, 0, 3, dialog, false, true},        // no icon on a dialog frame
+        {7, 0, 5, normal, true, true},         // no maximise box
+        {9, 0, 5, normal, false, true},        // there is a minimise box
+        {0, -1, 5, normal, false, true},       // the unsettled code reads as never
+        {500, 0, 5, bare, true, true},         // 201 to 999: always
+        {1500, 0, 5, normal, false, true},     // the application answers none
+        {100, 100, 7, maximised, false, true}  // child-window buttons: no child windows here
     };
     for (const TVisibilityCase& c : cases) {
         TDataSkinSysButton element;
