@@ -1,5 +1,7 @@
 #include "console/form1.h"
+
 #include "console/modbus_protocol.h"
+#include "skin/skin_manager_link.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,7 +41,11 @@ Tform1::Tform1() {
 }
 
 // The port is closed before the window goes, so the serial threads never outlive it.
-Tform1::~Tform1() { Comm1.ClosePort(); }
+Tform1::~Tform1() {
+    Comm1.ClosePort();
+    // The skin manager lets go of the window before the window and its skin component go.
+    if (SkinData1) skin::FreeSkinManager();
+}
 
 void Tform1::closeEvent(QCloseEvent* event) {
     Comm1.ClosePort();

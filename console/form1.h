@@ -20,6 +20,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "console/card_files.h"
@@ -34,6 +35,7 @@
 #include "platform/device_watcher.h"
 #include "platform/serial_ports.h"
 #include "serial/comm.h"
+#include "skin/skin_data.h"
 
 namespace console {
 
@@ -129,6 +131,10 @@ public:
 
     // Start-up, pages and small handlers.
     void FormCreate();
+    // Streams the form's skin component with the given package; it skins the window at the
+    // window's first activation.
+    void LoadSkinData(std::span<const uint8_t> package);
+    std::unique_ptr<skin::TSkinData> SkinData1;
     void DeviceChanged(bool arrived);
     static std::vector<platform::TSerialPort> ReadPortList();
     static QStringList PortPaths(const std::vector<platform::TSerialPort>& ports);

@@ -1,6 +1,9 @@
 #include "skin/element_paint.h"
 
 #include <QPainter>
+#include <QWidget>
+#include <algorithm>
+#include <vector>
 
 #include "skin/skin_colours.h"
 
@@ -67,14 +70,16 @@ QImage RenderSkinElement(const QRect& dest, const QImage& image, const TMargins&
 }
 
 void DrawTransparent(QPainter& painter, const QRect& rect, const QImage& image) {
-    QImage masked = image.convertToFormat(QImage::Format_ARGB32);
+    const int w = std::min(rect.width(), image.width()), h = std::min(rect.height(), image.height());
+    if (w <= 0 || h <= 0) return;
+    QImage masked = image.copy(0, 0, w, h).convertToFormat(QImage::Format_ARGB32);
     const QRgb key = qRgb(RedOf(KeyColour), GreenOf(KeyColour), BlueOf(KeyColour));
     for (int y = 0; y < masked.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
         for (int x = 0; x < masked.width(); ++x)
             if (line[x] == key) line[x] = 0;
     }
-    painter.drawImage(rect.topLeft(), masked, QRect(0, 0, rect.width(), rect.height()));
+    painter.drawImage(rect.topLeft(), masked);
 }
 
 void DrawSkinElement(QPainter& painter, const QRect& dest, const QImage& image, bool vertical, bool tile,
@@ -97,6 +102,105 @@ void DrawFrameCentred(QPainter& painter, const QRect& rect, const QImage& image,
         DrawTransparent(painter, to, piece);
     else
         painter.drawImage(to.topLeft(), piece);
+}
+
+void DrawSkinStrip(QPainter& painter, const QRect& dest, const QImage& image, bool vertical, bool transparent,
+                   int frameCount, int frameIndex, const TMargins& margins) {
+    const int W = dest.width(), H = dest.height();
+    if (W <= 0 || H <= 0) return;
+    const QRect frame = FrameRect(image, vertical, frameCount, frameIndex);
+    const int x0 = frame.x(), y0 = frame.y(), fw = frame.width(), fh = frame.height();
+    const int l = margins.Left, r = margins.Right, m = fw - l - r;
+    QImage work(W, H, QImage::Format_RGB32);
+    work.fill(Qt::black);
+    {
+        QPainter wp(&work);
+        if (m <= 0) {
+            Stretch(wp, work.rect(), image, frame);
+        } else {
+            Stretch(wp, QRect(0, 0, l, H), image, QRect(x0, y0, l, fh));
+            for (int p = l; p < W - r; p += m) Stretch(wp, QRect(p, 0, m, H), image, QRect(x0 + l, y0, m, fh));
+            Stretch(wp, QRect(W - r, 0, r, H), image, QRect(x0 + fw - r, y0, r, fh));
+        }
+    }
+    if (transparent)
+        DrawTransparent(painter, dest, work);
+    else
+        painter.drawImage(dest.topLeft(), work);
+}
+
+void DrawFrameStretched(QPainter& painter, const QRect& rect, const QImage& image, bool transparent, int frameCount,
+                        int frameIndex) {
+    if (rect.width() <= 0 || rect.height() <= 0) return;
+    QImage work(rect.size(), QImage::Format_RGB32);
+    {
+        QPainter wp(&work);
+        Stretch(wp, work.rect(), image, FrameRect(image, false, frameCount, frameIndex));
+    }
+    if (transparent)
+        DrawTransparent(painter, rect, work);
+    else
+        painter.drawImage(rect.topLeft(), work);
+}
+
+void DrawThreePart(QPainter& painter, const QRect& dest, const QImage& image, const TMargins& margins, int frameIndex,
+                   int frameCount, bool vertical) {
+    const QRect frame = FrameRect(image, vertical, frameCount, frameIndex);
+    const int x0 = frame.x(), y0 = frame.y(), fw = frame.width(), fh = frame.height();
+    const int W = dest.width(), H = dest.height(), l = margins.Left, r = margins.Right;
+    if (fw > W) {
+        Stretch(painter, dest, image, frame);
+        return;
+    }
+    Stretch(painter, QRect(dest.left(), dest.top(), l, H), image, QRect(x0, y0, l, fh));
+    Stretch(painter, QRect(dest.left() + l, dest.top(), W - l - r, H), image, QRect(x0 + l, y0, fw - l - r, fh));
+    Stretch(painter, QRect(dest.left() + W - r, dest.top(), r, H), image, QRect(x0 + fw - r, y0, r, fh));
+}
+
+void DrawParentBackground(QWidget& control, QPainter& painter) {
+    QWidget* parent = control.parentWidget();
+    if (!parent) return;
+    painter.save();
+    const QRect area = control.rect().translated(control.pos());
+    parent->render(painter.device(), painter.deviceTransform().map(QPoint(0, 0)), QRegion(area),
+                   QWidget::DrawWindowBackground);
+    painter.restore();
+}
+
+QRegion BitmapToRegion(const QImage& image, int xOffset, int yOffset, int tolBlue, int tolGreen, int tolRed, QRgb key) {
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    auto inRange = [](int value, int from, int tolerance) {
+        return value >= from && value <= std::min(255, from + tolerance);
+    };
+    auto isKey = [&](QRgb p) {
+        return inRange(qRed(p), qRed(key), tolRed) && inRange(qGreen(p), qGreen(key), tolGreen) &&
+               inRange(qBlue(p), qBlue(key), tolBlue);
+    };
+    // Rows of runs become one region at a time in batches, so that no single call gets huge.
+    constexpr size_t Batch = 2000;
+    std::vector<QRect> runs;
+    runs.reserve(500);
+    QRegion region;
+    auto flush = [&] {
+        if (runs.empty()) return;
+        QRegion part;
+        part.setRects(runs.data(), static_cast<int>(runs.size()));
+        region += part;
+        runs.clear();
+    };
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        int x = 0;
+        while (x < pixels.width()) {
+            while (x < pixels.width() && isKey(line[x])) ++x;
+            const int start = x;
+            while (x < pixels.width() && !isKey(line[x])) ++x;
+            if (x > start) runs.emplace_back(start + xOffset, y + yOffset, x - start, 1);
+            if (runs.size() >= Batch) flush();
+        }
+    }
+    flush();
+    return region;
 }
 
 }  // namespace skin

@@ -2,8 +2,10 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 
 class QPainter;
+class QWidget;
 
 namespace skin {
 
@@ -28,7 +30,25 @@ void DrawSkinElement(QPainter& painter, const QRect& dest, const QImage& image, 
 // One frame of a horizontal strip at its own size, centred in the rectangle.
 void DrawFrameCentred(QPainter& painter, const QRect& rect, const QImage& image, bool transparent, int frameCount,
                       int frameIndex);
-// Copies the image to the rectangle's corner, leaving out its pixels of the key colour.
+// Copies the image to the rectangle's corner, leaving out its pixels of the key colour. Only
+// what the image holds is copied: a rectangle larger than the image keeps its other pixels.
 void DrawTransparent(QPainter& painter, const QRect& rect, const QImage& image);
+// A fixed left and right part with the frame's middle repeated between them, each copy
+// stretched to the destination's height. A frame no wider than its two parts has no middle to
+// repeat: it is stretched whole over the destination instead.
+void DrawSkinStrip(QPainter& painter, const QRect& dest, const QImage& image, bool vertical, bool transparent,
+                   int frameCount, int frameIndex, const TMargins& margins);
+// One frame of a horizontal strip stretched over the rectangle.
+void DrawFrameStretched(QPainter& painter, const QRect& rect, const QImage& image, bool transparent, int frameCount,
+                        int frameIndex);
+// Left and right parts at their widths and the middle stretched between them; a frame wider
+// than the destination is stretched whole.
+void DrawThreePart(QPainter& painter, const QRect& dest, const QImage& image, const TMargins& margins, int frameIndex,
+                   int frameCount, bool vertical);
+// The control's parent paints its own background (not its children) under the control.
+void DrawParentBackground(QWidget& control, QPainter& painter);
+// The image's pixels outside the key range (each channel from the key's to the key's plus its
+// tolerance), as a region moved by the offsets.
+QRegion BitmapToRegion(const QImage& image, int xOffset, int yOffset, int tolBlue, int tolGreen, int tolRed, QRgb key);
 
 }  // namespace skin

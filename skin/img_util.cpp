@@ -1,6 +1,7 @@
 #include "skin/img_util.h"
 
 #include <QPainter>
+#include <QTransform>
 #include <algorithm>
 #include <array>
 #include <cassert>
@@ -43,6 +44,12 @@ void ReplaceKeyColour(QImage& image, TColor colour) {
 
 void MirrorBitmap(QImage& image) { image = image.mirrored(true, false); }
 
+void FlipBitmap(QImage& image) { image = image.mirrored(false, true); }
+
+void RotateBitmapLeft(QImage& image) { image = image.transformed(QTransform().rotate(-90)); }
+
+void RotateBitmapRight(QImage& image) { image = image.transformed(QTransform().rotate(90)); }
+
 TColor BlendColours(TColor a, TColor b, int weight) {
     a = ResolveColour(a);
     b = ResolveColour(b);
@@ -76,7 +83,11 @@ const std::vector<TColor>& GetGradient(int count, TColor c1, TColor c2) {
         auto step = [&](int shift) {
             const int from = Channel(c1, shift);
             const int delta = Channel(c2, shift) - from;
-            return count == 1 ? from + delta / 2 : from + (i * delta + (count - 1) / 2) / (count - 1);
+            if (count == 1) return from + delta / 2;
+            // Rounded half away from zero on both sides, so that a falling channel ends on c2
+            // exactly like a rising one and the next look-up of the same gradient hits.
+            const int scaled = i * delta, half = (count - 1) / 2;
+            return from + (scaled >= 0 ? scaled + half : scaled - half) / (count - 1);
         };
         slot[static_cast<size_t>(i)] = RGB(step(0), step(8), step(16));
     }

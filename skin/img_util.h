@@ -16,6 +16,12 @@ namespace skin {
 void ReplaceKeyColour(QImage& image, TColor colour);
 // Exchanges left and right.
 void MirrorBitmap(QImage& image);
+// Exchanges top and bottom.
+void FlipBitmap(QImage& image);
+// Turned a quarter anticlockwise: new (x, y) = old (old width - 1 - y, x).
+void RotateBitmapLeft(QImage& image);
+// Turned a quarter clockwise: new (x, y) = old (y, old height - 1 - x).
+void RotateBitmapRight(QImage& image);
 // Weight W of A against B: in per cent below 100, in per mille from 100 on (150 is 15 %).
 TColor BlendColours(TColor a, TColor b, int weight);
 // 0 to 255; 200 for a colour whose three bytes are all below 160.

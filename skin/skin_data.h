@@ -107,6 +107,7 @@ public:
     bool FPainting = true;       // cleared by the window skinner around menu changes
     TSkinImageList FMenuImages;  // the system-menu glyphs
     QImage FIconBitmap;          // see-through colour KeyColour
+    int32_t FHintTime = 0;       // how long the mouse has rested on a caption button (ms)
     static constexpr int SmallIconSize = 16;
     static constexpr int HintMaxWidth = 500;
 

@@ -2,6 +2,7 @@
 // have them, and an INI text) and loading the console's own skin from its package.
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
@@ -10,7 +11,9 @@
 #include <random>
 
 #include "skin/skin_data.h"
+#include "skin/skin_manage.h"
 #include "skin/skin_reader.h"
+#include "skin/vidavev_form.h"
 #include "tools/skinpack/package_writer.h"
 
 namespace {
@@ -73,5 +76,40 @@ void BM_LoadConsoleSkin(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LoadConsoleSkin)->Unit(benchmark::kMillisecond);
+
+// A full repaint of the skinned frame and caption of a window the console's size (client 570 x
+// 617 inside our skin's frame), on the offscreen platform.
+void BM_PaintConsoleFrame(benchmark::State& state) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "skin_bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    std::ifstream file(OMBRIX_SKIN_PACKAGE, std::ios::binary);
+    skin::TSkinManage::Install();
+    skin::TSkinData data;
+    data.SetActive(true);
+    data.SetSkinStreamBytes({std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()});
+    if (!data.LoadSkin()) state.SkipWithError(data.LoadError().c_str());
+    data.Loaded();
+    auto* manager = static_cast<skin::TSkinManage*>(skin::SkinManager());
+    QWidget window;
+    window.setWindowTitle("Ombrix-Z200");
+    window.setFixedSize(570, 617);
+    window.show();
+    manager->SkinWindow(&window);
+    QCoreApplication::sendPostedEvents();
+    skin::TVidAvevForm* skinner = manager->FindSkinner(&window);
+    if (!skinner) state.SkipWithError("the window was not skinned");
+    QImage target(window.size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&target);
+        skinner->PaintFrame(painter);
+    }
+    state.counters["width"] = window.width();
+    state.counters["height"] = window.height();
+    skin::FreeSkinManager();
+}
+BENCHMARK(BM_PaintConsoleFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
