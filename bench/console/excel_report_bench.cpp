@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/console/history_records.h"
 #include "bench/xls_chart/xlsx_chart_report.h"
 #include "console/excel_report.h"
 #include "console/report_files.h"
@@ -23,14 +24,6 @@ using namespace console;
 
 // The process keeps its large blocks as the console's main sets it.
 [[maybe_unused]] const bool HeapAsTheConsoleKeepsIt = (platform::KeepLargeBlocksInHeap(), true);
-
-THistoryRecord Record(uint32_t i) {
-    THistoryRecord r;
-    r.Temperature = (200 + int(i % 100)) / 10.0;
-    r.Humidity = (500 + int(i % 300)) / 10.0;
-    r.Time = {2026, 1 + int(i / 2880) % 12, 1 + int(i / 96) % 28, int(i / 4) % 24, int(i % 4) * 15, 0};
-    return r;
-}
 
 double PeakMiB() {
     rusage usage{};
@@ -56,7 +49,7 @@ void BM_ExcelReportFinish(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         report.StartReport("1");
-        for (uint32_t i = 1; i <= records; ++i) report.AddReportRow(i, Record(i));
+        for (uint32_t i = 1; i <= records; ++i) report.AddReportRow(i, BenchRecord(i));
         state.ResumeTiming();
         const std::string name = report.FinishWorkbookReport();
         state.PauseTiming();
@@ -75,7 +68,7 @@ void BM_ExcelReportRow(benchmark::State& state) {
     uint32_t number = 0;
     for (auto _ : state) {
         ++number;
-        report.AddReportRow(number, Record(number));
+        report.AddReportRow(number, BenchRecord(number));
         if (number == 320000) {
             state.PauseTiming();
             report.StartReport("1");

@@ -13,23 +13,12 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/console/history_records.h"
 #include "console/excel_report.h"
 #include "console/report_files.h"
 #include "platform/process_heap.h"
 
-namespace {
-
 using namespace console;
-
-THistoryRecord Record(uint32_t i) {
-    THistoryRecord r;
-    r.Temperature = (200 + int(i % 100)) / 10.0;
-    r.Humidity = (500 + int(i % 300)) / 10.0;
-    r.Time = {2026, 1 + int(i / 2880) % 12, 1 + int(i / 96) % 28, int(i / 4) % 24, int(i % 4) * 15, 0};
-    return r;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     platform::KeepLargeBlocksInHeap();
@@ -48,7 +37,7 @@ int main(int argc, char** argv) {
         report.StartReport("1");
         // A full last sheet opens the next one at once: one record fewer keeps SHEETS sheets.
         const auto records = static_cast<uint32_t>(sheets * ReadingSheetCapacity - 1);
-        for (uint32_t i = 1; i <= records; ++i) report.AddReportRow(i, Record(i));
+        for (uint32_t i = 1; i <= records; ++i) report.AddReportRow(i, BenchRecord(i));
         const std::string name = report.FinishWorkbookReport();
         if (keep)
             std::printf("%s%s\n", ReportFolder, name.c_str());

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "base/memory_stream.h"
+#include "bench/xls_xml/libxml2_push.h"
 #include "workbook/sml/sml_document.h"
 #include "workbook/sml/sml_strings.h"
 #include "workbook/sml/sml_styles.h"
@@ -142,15 +143,7 @@ void ParseLibxml2(benchmark::State& state, const std::string& part) {
     handler.characters = SaxCharacters;
     for (auto _ : state) {
         int64_t sum = 0;
-        xmlParserCtxtPtr context = xmlCreatePushParserCtxt(&handler, &sum, nullptr, 0, nullptr);
-        xmlCtxtUseOptions(context, XML_PARSE_HUGE);
-        for (size_t pos = 0; pos < part.size(); pos += 65536) {
-            const size_t count = std::min<size_t>(65536, part.size() - pos);
-            xmlParseChunk(context, part.data() + pos, static_cast<int>(count), 0);
-        }
-        xmlParseChunk(context, nullptr, 0, 1);
-        if (!context->wellFormed) state.SkipWithError("libxml2 found the part malformed");
-        xmlFreeParserCtxt(context);
+        if (!bench::Libxml2PushParse(handler, &sum, part)) state.SkipWithError("libxml2 found the part malformed");
         benchmark::DoNotOptimize(sum);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(part.size()));

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/memory_stream.h"
+#include "bench/xls_xml/libxml2_push.h"
 #include "workbook/ooxml/xml/xml_reader.h"
 #include "workbook/ooxml/xml/xml_values.h"
 #include "workbook/ooxml/xml/xml_writer.h"
@@ -115,16 +116,7 @@ void BM_ReadLibxml2Sax(benchmark::State& state) {
     handler.characters = SaxCharacters;
     for (auto _ : state) {
         TSaxCounts counts;
-        xmlParserCtxtPtr context = xmlCreatePushParserCtxt(&handler, &counts, nullptr, 0, nullptr);
-        xmlCtxtUseOptions(context, XML_PARSE_HUGE);
-        // Fed in 64 KB pieces, as our reader reads.
-        for (size_t pos = 0; pos < part.size(); pos += 65536) {
-            const size_t count = std::min<size_t>(65536, part.size() - pos);
-            xmlParseChunk(context, part.data() + pos, static_cast<int>(count), 0);
-        }
-        xmlParseChunk(context, nullptr, 0, 1);
-        if (!context->wellFormed) state.SkipWithError("libxml2 found the part malformed");
-        xmlFreeParserCtxt(context);
+        if (!bench::Libxml2PushParse(handler, &counts, part)) state.SkipWithError("libxml2 found the part malformed");
         benchmark::DoNotOptimize(counts.Checksum);
         state.counters["elements"] = static_cast<double>(counts.Elements);
     }

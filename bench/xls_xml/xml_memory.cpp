@@ -15,6 +15,7 @@
 #include <string>
 
 #include "base/memory_stream.h"
+#include "bench/xls_xml/libxml2_push.h"
 #include "workbook/ooxml/xml/simple_dom.h"
 #include "workbook/ooxml/xml/xml_reader.h"
 
@@ -62,13 +63,7 @@ void ParseLibxml2Sax(const std::string& text) {
     handler.initialized = XML_SAX2_MAGIC;
     handler.startElementNs = SaxStart;
     long count = 0;
-    xmlParserCtxtPtr context = xmlCreatePushParserCtxt(&handler, &count, nullptr, 0, nullptr);
-    xmlCtxtUseOptions(context, XML_PARSE_HUGE);
-    for (size_t pos = 0; pos < text.size(); pos += 65536)
-        xmlParseChunk(context, text.data() + pos, static_cast<int>(std::min<size_t>(65536, text.size() - pos)), 0);
-    xmlParseChunk(context, nullptr, 0, 1);
-    if (!context->wellFormed) std::fprintf(stderr, "libxml2 found the input malformed\n");
-    xmlFreeParserCtxt(context);
+    if (!bench::Libxml2PushParse(handler, &count, text)) std::fprintf(stderr, "libxml2 found the input malformed\n");
 }
 
 }  // namespace
